@@ -1,0 +1,74 @@
+#pragma once
+
+#include <compare>
+#include <string>
+#include <string_view>
+
+namespace tallomir {
+
+// An exact decimal number: value = mantissa / 10^scale, scale >= 0.
+//
+// Every amount, quantity, price and percentage of an invoice is computed with
+// this type; binary floating point never touches money. The mantissa is a
+// 128-bit integer, which holds 38 significant digits. Sums and differences are
+// exact. A product is exact as long as its digits fit; where they would not,
+// the operand with more decimals is rounded (half away from zero) one digit at
+// a time until they do, which only touches digits far beyond any cent.
+class Decimal {
+public:
+    constexpr Decimal() = default;
+
+    static Decimal fromInt(long long value);
+    // mantissa / 10^scale; a negative scale multiplies instead.
+    static Decimal fromParts(__int128 mantissa, int scale);
+
+    __int128 mantissa() const { return mantissa_; }
+    int scale() const { return scale_; }
+
+    bool isZero() const { return mantissa_ == 0; }
+    bool isNegative() const { return mantissa_ < 0; }
+
+    Decimal operator-() const;
+    Decimal abs() const;
+    friend Decimal operator+(const Decimal& a, const Decimal& b);
+    friend Decimal operator-(const Decimal& a, const Decimal& b);
+    friend Decimal operator*(const Decimal& a, const Decimal& b);
+    Decimal& operator+=(const Decimal& other) { return *this = *this + other; }
+    Decimal& operator-=(const Decimal& other) { return *this = *this - other; }
+
+    // Numeric comparison: 2.50 == 2.5.
+    friend bool operator==(const Decimal& a, const Decimal& b);
+    friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
+
+    // Rounded to the given number of decimals, exact halves away from zero.
+    Decimal rounded(int decimals) const;
+    // this × percent / 100, exact (before any rounding).
+    Decimal percentOf(const Decimal& percent) const;
+
+    // Plain decimal text with exactly scale() decimals: "2.50", "1.5", "3",
+    // "-0.125", "1000". No exponent, no thousands separator.
+    std::string toPlainString() const;
+
+private:
+    __int128 mantissa_ = 0;
+    int scale_ = 0;
+};
+
+// Reads a number with a point as the only decimal separator, independent of
+// the locale: leading white space, an optional sign, digits, an optional
+// fraction and an optional exponent; reading stops at the first character that
+// does not fit. No number at the start, "Infinity", "NaN" and values too large
+// for the type give 0. The decimals that were typed are kept ("2.50" has scale 2).
+Decimal parseNumber(std::string_view text);
+
+// Like parseNumber, but accepts German input: when the text holds a comma,
+// points before it are thousands separators and the comma is the decimal
+// separator ("1.234,56" is 1234.56, "12,5" is 12.5). Without a comma a point is
+// the decimal separator.
+Decimal parseDecimal(std::string_view text);
+
+// Two decimals, exact halves away from zero (2.675 gives 2.68, -0.125 gives
+// -0.13). A value that rounds to zero prints "0.00".
+std::string formatDecimal2(const Decimal& value);
+
+} // namespace tallomir

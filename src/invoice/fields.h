@@ -1,0 +1,83 @@
+#pragma once
+
+namespace tallomir {
+
+// Fixed identities of the form's input controls. The window names each control
+// by its number; the input rules are addressed by the same numbers.
+enum class FieldId : int {
+    // "Belegkopf"
+    DocumentType = 89,
+    Currency = 90,
+    BuyerReference = 91,
+    DocumentNumber = 92,
+    IssueDate = 93,
+    DueDate = 94,
+    DeliveryDate = 95,
+    PeriodStart = 96,
+    PeriodEnd = 97,
+    OrderNumber = 98,
+    SalesOrderNumber = 99,
+    ContractNumber = 100,
+    ProjectNumber = 101,
+    Note = 102,
+    PaymentTerms = 139,
+    TaxCategory = 146,
+    // "Lieferant"
+    SupplierPartyId = 103,
+    SupplierName = 104,
+    SupplierStreet = 105,
+    SupplierCity = 106,
+    SupplierPostalCode = 107,
+    SupplierCountryCode = 108,
+    SupplierVatId = 109,
+    SupplierRegistrationName = 111,
+    SupplierRegistrationId = 112,
+    SupplierLegalForm = 113,
+    SupplierContactName = 114,
+    SupplierPhone = 115,
+    SupplierEmail = 116,
+    PaymentMeans = 135,
+    BankName = 136,
+    Iban = 137,
+    Bic = 138,
+    // "Kunde"
+    CustomerPartyId = 117,
+    CustomerName = 118,
+    CustomerStreet = 119,
+    CustomerCity = 120,
+    CustomerPostalCode = 121,
+    CustomerCountryCode = 122,
+    CustomerVatId = 123,
+    CustomerRegistrationName = 125,
+    CustomerRegistrationId = 126,
+    CustomerContactName = 127,
+    CustomerPhone = 128,
+    CustomerEmail = 129,
+    // "Lieferung"
+    DeliveryName = 130,
+    DeliveryStreet = 131,
+    DeliveryCity = 132,
+    DeliveryPostalCode = 133,
+    DeliveryCountryCode = 134,
+    // "Belegfuss"
+    AllowanceReason = 140,
+    AllowancePercent = 141,
+    AllowanceValue = 142,
+    AllowanceSlot = 144,
+    TaxTotal = 145,
+    Row1Taxable = 147,
+    Row1Tax = 148,
+    Row1Rate = 150,
+    Row3Taxable = 151,
+    Row2Taxable = 152,
+    Row2Tax = 153,
+    Row3Tax = 154,
+    Row2Rate = 155,
+    Row3Rate = 156,
+    LinesTotal = 157,
+    NetTotal = 158,
+    GrossTotal = 159,
+    PayableTotal = 160,
+};
+
+} // namespace tallomir

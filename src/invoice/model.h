@@ -1,0 +1,233 @@
+#pragma once
+
+#include "decimal.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tallomir {
+
+// Program texts.
+inline constexpr const char* programName = "Tallomir";
+inline constexpr const char* programVersion = "1.8";
+inline constexpr const char* releaseYear = " 2022";
+// The maker's web address, named in every saved file and in the "Info" box.
+inline constexpr const char* makerWebAddress = "https://tallomir.example.org";
+inline constexpr const char* makerEmail = "info@tallomir.example.org";
+std::string windowTitle(); // "Tallomir Ver. 1.8"
+
+// A code list entry: display text and code.
+struct CodeEntry {
+    std::string text;
+    std::string code;
+};
+
+// Sender and recipient have the same fields; only the supplier uses legalForm.
+struct PartyFields {
+    std::string partyId;
+    std::string name;
+    std::string street;
+    std::string city;
+    std::string postalCode;
+    std::string countryCode;
+    std::string vatId;
+    std::string taxSchemeId;
+    std::string registrationName;
+    std::string registrationId;
+    std::string legalForm;
+    std::string contactName;
+    std::string phone;
+    std::string email;
+};
+
+struct DeliveryFields {
+    std::string name;
+    std::string street;
+    std::string city;
+    std::string postalCode;
+    std::string countryCode;
+};
+
+// One invoice line; all texts, in file order of their elements.
+struct LineItem {
+    std::string position;
+    std::string lineNote;
+    std::string quantity;
+    std::string lineNetAmount;
+    std::string lineStartDate;
+    std::string lineEndDate;
+    std::string itemName;
+    std::string itemDescription;
+    std::string itemNumber;
+    std::string lineTaxCategory;
+    std::string lineVatPercent;
+    std::string lineTaxScheme;
+    std::string unitPrice;
+
+    bool operator==(const LineItem&) const = default;
+};
+
+// One VAT breakdown entry (a tax subtotal of the file).
+struct VatBreakdownEntry {
+    std::string documentTaxTotal;
+    std::string taxableAmount;
+    std::string taxAmount;
+    std::string exemptionReason;
+    std::string categoryCode;
+    std::string ratePercent;
+    std::string schemeId;
+
+    bool operator==(const VatBreakdownEntry&) const = default;
+};
+
+// The invoice record. Every field is a text; an empty text means "not given"
+// and its element is left out of the file. Dates are "%yyyy-%mm-%dd" texts,
+// amounts and percentages two-decimal texts.
+struct InvoiceDocument {
+    // header
+    std::string documentTypeCode;
+    std::string buyerReference;
+    std::string documentNumber;
+    std::string issueDate;
+    std::string dueDate;
+    std::string deliveryDate;
+    std::string periodStart;
+    std::string periodEnd;
+    std::string orderNumber;
+    std::string salesOrderNumber;
+    std::string contractNumber;
+    std::string projectNumber;
+    std::string note;
+    std::string customizationId;
+    std::string profileId;
+    std::string loadedDocumentCurrency;
+    std::string loadedTaxCurrency;
+
+    PartyFields supplier;
+    PartyFields customer;
+    DeliveryFields delivery;
+
+    // payment
+    std::string paymentMeansCode;
+    std::string bankName;
+    std::string iban;
+    std::string bic;
+    std::string paymentTerms;
+
+    // the one document-level allowance or charge
+    std::string chargeIndicator;
+    std::string allowanceReason;
+    std::string allowancePercent;
+    std::string allowanceAmount;
+    std::string allowanceBaseAmount;
+    std::string allowanceTaxCategory;
+    std::string allowanceTaxPercent;
+    std::string allowanceTaxScheme;
+
+    // totals
+    std::string lineExtensionAmount;
+    std::string taxExclusiveAmount;
+    std::string taxTotalAmount;
+    std::string taxInclusiveAmount;
+    std::string prepaidAmount;
+    std::string payableAmount;
+
+    std::string taxCategoryCode;
+};
+
+// One of the three VAT rate slots. Slot 2 is the exempt slot: its base is
+// summed, its VAT is always zero.
+struct VatRateSlot {
+    Decimal rate;
+    Decimal taxSum; // sum of the rounded line VAT amounts of this rate (display only)
+    Decimal netSum; // sum of the line net amounts of this rate
+};
+
+// The choices the form offers. Filled with built-in defaults by
+// defaultCodeLists(); the settings file replaces some of them.
+struct CodeLists {
+    std::vector<CodeEntry> documentTypes;
+    std::vector<CodeEntry> paymentMeans;
+    std::vector<CodeEntry> taxCategories;  // always 3 entries
+    std::vector<CodeEntry> unitCodes;
+    std::vector<std::string> currencies;    // 4 entries
+    std::array<Decimal, 3> vatRates;        // slot rates in percent
+    std::vector<std::string> paymentTermsTexts; // 5 entries; the form offers the first 3
+};
+CodeLists defaultCodeLists();
+
+// Working amounts that live between recomputations.
+struct AmountState {
+    Decimal linesTotal;
+    Decimal allowanceValue;        // signed: negative = allowance, positive = charge
+    Decimal allowancePercentValue; // signed percentage
+    Decimal allowanceRate;         // VAT rate of the allowance/charge
+    bool allowanceRateChosen = false; // the rate was picked (or loaded), not just shown
+    Decimal netTotal;
+    Decimal taxTotal;
+    Decimal grossTotal;
+    std::array<VatRateSlot, 3> slots; // rate copied from CodeLists::vatRates
+    std::array<Decimal, 3> rateBase;
+    std::array<Decimal, 3> rateTax;
+};
+
+// One "davon USt.-Satz" row of the footer: rate, taxable amount, tax amount.
+struct FooterRow {
+    std::string ratePercent;
+    std::string taxableAmount;
+    std::string taxAmount;
+};
+
+// What the footer page "Belegfuss" shows; the window only copies these texts.
+struct FooterView {
+    std::string linesTotal;      // "Summe aller Positionen"
+    std::string allowanceReason; // "Nachlass / Zuschlag"
+    std::string allowanceValue;  // "Wert"
+    std::string allowancePercent; // "Prozent"
+    int allowanceSlot = 0;       // selection of "USt. %"
+    std::string netTotal;        // "Netto Betrag"
+    std::array<FooterRow, 3> rows;
+    std::string taxTotal;        // "USt. gesamt"
+    std::string grossTotal;      // "Brutto-Betrag"
+    std::string payableTotal;    // "Zahlbetrag"
+    std::string currency;        // the two currency labels
+};
+
+// Everything the program knows about the one open document. One instance is
+// created at start-up and passed by reference; there is no other global state.
+struct DocumentState {
+    CodeLists lists;
+
+    InvoiceDocument doc;
+    std::string documentCurrency;
+    std::string documentTaxCategory;
+    std::string unitCode;
+    std::string defaultTaxScheme;
+    std::vector<LineItem> lines;
+    std::vector<VatBreakdownEntry> vatBreakdown;
+
+    AmountState amounts;
+    FooterView footer;
+
+    // line editor
+    LineItem lineEditBuffer;
+    int currentLineIndex = -1;
+
+    std::string currentFileName;
+    // changed since the last save or load
+    bool modified = false;
+};
+
+// Empties the document and sets the defaults of a new invoice (today's issue
+// date, first document type, first payment means, first currency, ...). Keeps
+// the code lists, the line editor and the allowance working values.
+void resetDocument(DocumentState& state);
+
+// A fresh state with the given code lists, reset.
+DocumentState makeDocumentState(const CodeLists& lists);
+
+// Position of the entry whose code equals `code`, or -1.
+int findCode(const std::vector<CodeEntry>& list, std::string_view code);
+
+} // namespace tallomir

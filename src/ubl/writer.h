@@ -1,0 +1,43 @@
+#pragma once
+
+#include "invoice/model.h"
+#include "xml/xml.h"
+
+#include <string>
+#include <string_view>
+
+namespace tallomir::ubl {
+
+// The one routine through which every writer adds a leaf element: an empty
+// text writes nothing at all; an attribute is set whenever its name is given.
+void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
+                std::string_view attributeValue, std::string_view text);
+
+// ".xml" appended unless the name already ends in the extension "xml".
+std::string completeXmlExtension(const std::string& fileName);
+
+// Writers, each appending to the document element, in file order.
+void writeHeader(xml::XmlNode* documentElement, DocumentState& state);
+void writeSupplierParty(xml::XmlNode* documentElement, const DocumentState& state);
+void writeCustomerParty(xml::XmlNode* documentElement, const DocumentState& state);
+void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state);
+void writePayment(xml::XmlNode* documentElement, const DocumentState& state);
+void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state);
+void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state);
+void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& state);
+void writeLines(xml::XmlNode* documentElement, const DocumentState& state);
+
+// The whole UBL tree of the document, reformatted and ready to save.
+xml::DocumentPtr buildInvoiceTree(DocumentState& state);
+
+struct SaveOutcome {
+    bool ok = false;
+    std::string fileName; // the name actually written (with ".xml" completed)
+    std::string message;  // German text for the box "XML Datei speichern" when !ok
+};
+
+// "Speichern" after the dialog: completes the extension, sets currentFileName,
+// builds the tree and saves it; a successful save clears `modified`.
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName);
+
+} // namespace tallomir::ubl
