@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tallomir::app {
+
+// The one seam through which the window talks to the person: every message
+// box, file dialog and the opening of a document in the browser. Tests replace
+// it with a scripted implementation.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A box with a title, a text and one "OK" button, no icon.
+    virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with the buttons "Ja" and "Nein"; true for "Ja".
+    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // File dialogs; filter in Qt form ("XML Dateien (*.xml);;Alle Dateien (*.*)").
+    // An empty result means cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& proposal,
+                                 const QString& filter) = 0;
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // Opens a file with the program the system associates with it (the browser
+    // for an HTML report).
+    virtual void openDocument(const QString& path) = 0;
+};
+
+// The real dialogs of the platform.
+class SystemDialogs : public Dialogs {
+public:
+    void message(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& proposal,
+                         const QString& filter) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
+    void openDocument(const QString& path) override;
+};
+
+} // namespace tallomir::app
