@@ -1,0 +1,358 @@
+#include "json_io.h"
+
+#include "invoice/dates.h"
+#include "invoice/fields.h"
+#include "invoice/input_rules.h"
+#include "invoice/line_list.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <utility>
+
+namespace tallomir::cli {
+namespace {
+
+using nlohmann::json;
+
+// A text field of the form: its JSON key and its control identity.
+struct TextKey {
+    const char* key;
+    FieldId field;
+};
+
+// Header text fields of "Belegkopf", in the order of the page.
+constexpr std::array headerTexts{
+    TextKey{"buyerReference", FieldId::BuyerReference},
+    TextKey{"documentNumber", FieldId::DocumentNumber},
+    TextKey{"orderNumber", FieldId::OrderNumber},
+    TextKey{"salesOrderNumber", FieldId::SalesOrderNumber},
+    TextKey{"contractNumber", FieldId::ContractNumber},
+    TextKey{"projectNumber", FieldId::ProjectNumber},
+    TextKey{"note", FieldId::Note},
+};
+
+struct DateKey {
+    const char* key;
+    FieldId field;
+};
+
+constexpr std::array headerDates{
+    DateKey{"issueDate", FieldId::IssueDate},       DateKey{"dueDate", FieldId::DueDate},
+    DateKey{"deliveryDate", FieldId::DeliveryDate}, DateKey{"periodStart", FieldId::PeriodStart},
+    DateKey{"periodEnd", FieldId::PeriodEnd},
+};
+
+// The party pages in the order of their rows.
+constexpr std::array supplierTexts{
+    TextKey{"partyId", FieldId::SupplierPartyId},
+    TextKey{"name", FieldId::SupplierName},
+    TextKey{"street", FieldId::SupplierStreet},
+    TextKey{"postalCode", FieldId::SupplierPostalCode},
+    TextKey{"city", FieldId::SupplierCity},
+    TextKey{"countryCode", FieldId::SupplierCountryCode},
+    TextKey{"vatId", FieldId::SupplierVatId},
+    TextKey{"registrationName", FieldId::SupplierRegistrationName},
+    TextKey{"registrationId", FieldId::SupplierRegistrationId},
+    TextKey{"legalForm", FieldId::SupplierLegalForm},
+    TextKey{"contactName", FieldId::SupplierContactName},
+    TextKey{"phone", FieldId::SupplierPhone},
+    TextKey{"email", FieldId::SupplierEmail},
+};
+
+constexpr std::array customerTexts{
+    TextKey{"partyId", FieldId::CustomerPartyId},
+    TextKey{"name", FieldId::CustomerName},
+    TextKey{"street", FieldId::CustomerStreet},
+    TextKey{"postalCode", FieldId::CustomerPostalCode},
+    TextKey{"city", FieldId::CustomerCity},
+    TextKey{"countryCode", FieldId::CustomerCountryCode},
+    TextKey{"vatId", FieldId::CustomerVatId},
+    TextKey{"registrationName", FieldId::CustomerRegistrationName},
+    TextKey{"registrationId", FieldId::CustomerRegistrationId},
+    TextKey{"contactName", FieldId::CustomerContactName},
+    TextKey{"phone", FieldId::CustomerPhone},
+    TextKey{"email", FieldId::CustomerEmail},
+};
+
+constexpr std::array deliveryTexts{
+    TextKey{"name", FieldId::DeliveryName},
+    TextKey{"street", FieldId::DeliveryStreet},
+    TextKey{"postalCode", FieldId::DeliveryPostalCode},
+    TextKey{"city", FieldId::DeliveryCity},
+    TextKey{"countryCode", FieldId::DeliveryCountryCode},
+};
+
+constexpr std::array paymentTexts{
+    TextKey{"bankName", FieldId::BankName},
+    TextKey{"iban", FieldId::Iban},
+    TextKey{"bic", FieldId::Bic},
+};
+
+struct LineKey {
+    const char* key;
+    LineField field;
+};
+
+constexpr std::array lineTexts{
+    LineKey{"position", LineField::Position},           LineKey{"quantity", LineField::Quantity},
+    LineKey{"itemNumber", LineField::ItemNumber},       LineKey{"itemName", LineField::ItemName},
+    LineKey{"unitPrice", LineField::UnitPrice},         LineKey{"lineVatPercent", LineField::VatPercent},
+    LineKey{"itemDescription", LineField::Description},
+};
+
+// A value as typed: JSON strings as they are, numbers in their JSON spelling.
+std::string typedText(const json& value, const std::string& key) {
+    if (value.is_string())
+        return value.get<std::string>();
+    if (value.is_number())
+        return value.dump();
+    throw InputError("Der Wert von \"" + key + "\" ist kein Text.");
+}
+
+void checkKeys(const json& object, const std::set<std::string>& allowed, const std::string& where) {
+    if (!object.is_object())
+        throw InputError(where + " ist kein JSON-Objekt.");
+    for (const auto& item : object.items())
+        if (!allowed.contains(item.key()))
+            throw InputError("Unbekannter Schlüssel \"" + item.key() + "\" in " + where + ".");
+}
+
+template <typename Keys> std::set<std::string> keyNames(const Keys& keys) {
+    std::set<std::string> names;
+    for (const auto& k : keys)
+        names.insert(k.key);
+    return names;
+}
+
+DateValue typedDate(const json& value, const std::string& key) {
+    const std::string text = typedText(value, key);
+    if (text.empty())
+        return noDate;
+    const DateValue date = parseIsoDate(text);
+    if (date == noDate)
+        throw InputError("\"" + key + "\" ist kein Datum der Form JJJJ-MM-TT: " + text);
+    return date;
+}
+
+void leaveTexts(DocumentState& state, const json& object, const auto& keys) {
+    for (const auto& k : keys)
+        if (object.contains(k.key))
+            leaveTextField(state, k.field, typedText(object.at(k.key), k.key));
+}
+
+int codeIndex(const std::vector<CodeEntry>& list, const std::string& code, const std::string& key) {
+    const int index = findCode(list, code);
+    if (index < 0)
+        throw InputError("Unbekannter Code für \"" + key + "\": " + code);
+    return index;
+}
+
+void enterLine(DocumentState& state, const json& line) {
+    std::set<std::string> allowed = keyNames(lineTexts);
+    allowed.insert({"lineStartDate", "lineEndDate"});
+    checkKeys(line, allowed, "einer Position");
+    for (const auto& k : lineTexts)
+        if (line.contains(k.key))
+            leaveLineField(state, k.field, typedText(line.at(k.key), k.key));
+    if (line.contains("lineStartDate"))
+        changeLineDate(state, true, typedDate(line.at("lineStartDate"), "lineStartDate"));
+    if (line.contains("lineEndDate"))
+        changeLineDate(state, false, typedDate(line.at("lineEndDate"), "lineEndDate"));
+    addLine(state);
+}
+
+void enterAllowance(DocumentState& state, const json& row) {
+    checkKeys(row, {"reason", "value", "percent", "vatSlot"}, "\"allowance\"");
+    if (row.contains("reason"))
+        leaveTextField(state, FieldId::AllowanceReason, typedText(row.at("reason"), "reason"));
+    if (row.contains("value"))
+        leaveTextField(state, FieldId::AllowanceValue, typedText(row.at("value"), "value"));
+    if (row.contains("percent"))
+        leaveTextField(state, FieldId::AllowancePercent, typedText(row.at("percent"), "percent"));
+    if (row.contains("vatSlot")) {
+        const json& slot = row.at("vatSlot");
+        if (!slot.is_number_integer() || slot.get<int>() < 0 || slot.get<int>() > 2)
+            throw InputError("\"vatSlot\" muss 0, 1 oder 2 sein.");
+        selectEntry(state, FieldId::AllowanceSlot, slot.get<int>());
+    }
+}
+
+} // namespace
+
+void enterJson(DocumentState& state, const json& input) {
+    std::set<std::string> allowed = keyNames(headerTexts);
+    allowed.merge(keyNames(headerDates));
+    allowed.merge(keyNames(paymentTexts));
+    allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
+                    "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance"});
+    checkKeys(input, allowed, "der Eingabe");
+
+    // "Belegkopf": the combo boxes first, then the left column.
+    if (input.contains("documentTypeCode"))
+        selectEntry(state, FieldId::DocumentType,
+                    codeIndex(state.lists.documentTypes,
+                              typedText(input.at("documentTypeCode"), "documentTypeCode"),
+                              "documentTypeCode"));
+    if (input.contains("documentCurrency")) {
+        const std::string currency = typedText(input.at("documentCurrency"), "documentCurrency");
+        const auto& list = state.lists.currencies;
+        const auto found = std::find(list.begin(), list.end(), currency);
+        if (found == list.end())
+            throw InputError("Unbekannte Währung: " + currency);
+        selectEntry(state, FieldId::Currency, static_cast<int>(found - list.begin()));
+    }
+    // The combo shows the first payment terms until something else is typed.
+    const std::string shownTerms =
+        state.lists.paymentTermsTexts.empty() ? "" : state.lists.paymentTermsTexts[0];
+    leaveTextField(state, FieldId::PaymentTerms,
+                   input.contains("paymentTerms") ? typedText(input.at("paymentTerms"), "paymentTerms")
+                                                  : shownTerms);
+    if (input.contains("documentTaxCategory"))
+        selectEntry(state, FieldId::TaxCategory,
+                    codeIndex(state.lists.taxCategories,
+                              typedText(input.at("documentTaxCategory"), "documentTaxCategory"),
+                              "documentTaxCategory"));
+    for (const auto& k : headerTexts) {
+        if (input.contains(k.key))
+            leaveTextField(state, k.field, typedText(input.at(k.key), k.key));
+        if (k.field == FieldId::DocumentNumber)
+            for (const auto& d : headerDates)
+                if (input.contains(d.key))
+                    changeDate(state, d.field, typedDate(input.at(d.key), d.key));
+    }
+
+    // "Lieferant" with the payment fields, "Kunde", "Lieferung".
+    if (input.contains("supplier")) {
+        checkKeys(input.at("supplier"), keyNames(supplierTexts), "\"supplier\"");
+        leaveTexts(state, input.at("supplier"), supplierTexts);
+    }
+    if (input.contains("paymentMeansCode"))
+        selectEntry(state, FieldId::PaymentMeans,
+                    codeIndex(state.lists.paymentMeans,
+                              typedText(input.at("paymentMeansCode"), "paymentMeansCode"),
+                              "paymentMeansCode"));
+    leaveTexts(state, input, paymentTexts);
+    if (input.contains("customer")) {
+        checkKeys(input.at("customer"), keyNames(customerTexts), "\"customer\"");
+        leaveTexts(state, input.at("customer"), customerTexts);
+    }
+    if (input.contains("delivery")) {
+        checkKeys(input.at("delivery"), keyNames(deliveryTexts), "\"delivery\"");
+        leaveTexts(state, input.at("delivery"), deliveryTexts);
+    }
+
+    if (input.contains("lines")) {
+        const json& lines = input.at("lines");
+        if (!lines.is_array())
+            throw InputError("\"lines\" ist keine Liste.");
+        for (const json& line : lines)
+            enterLine(state, line);
+    }
+    if (input.contains("allowance"))
+        enterAllowance(state, input.at("allowance"));
+}
+
+json dumpDocument(const DocumentState& state) {
+    const InvoiceDocument& d = state.doc;
+    json out;
+    const std::pair<const char*, const std::string*> flat[] = {
+        {"documentTypeCode", &d.documentTypeCode},
+        {"buyerReference", &d.buyerReference},
+        {"documentNumber", &d.documentNumber},
+        {"issueDate", &d.issueDate},
+        {"dueDate", &d.dueDate},
+        {"deliveryDate", &d.deliveryDate},
+        {"periodStart", &d.periodStart},
+        {"periodEnd", &d.periodEnd},
+        {"orderNumber", &d.orderNumber},
+        {"salesOrderNumber", &d.salesOrderNumber},
+        {"contractNumber", &d.contractNumber},
+        {"projectNumber", &d.projectNumber},
+        {"note", &d.note},
+        {"customizationId", &d.customizationId},
+        {"profileId", &d.profileId},
+        {"loadedDocumentCurrency", &d.loadedDocumentCurrency},
+        {"loadedTaxCurrency", &d.loadedTaxCurrency},
+        {"paymentMeansCode", &d.paymentMeansCode},
+        {"bankName", &d.bankName},
+        {"iban", &d.iban},
+        {"bic", &d.bic},
+        {"paymentTerms", &d.paymentTerms},
+        {"chargeIndicator", &d.chargeIndicator},
+        {"allowanceReason", &d.allowanceReason},
+        {"allowancePercent", &d.allowancePercent},
+        {"allowanceAmount", &d.allowanceAmount},
+        {"allowanceBaseAmount", &d.allowanceBaseAmount},
+        {"allowanceTaxCategory", &d.allowanceTaxCategory},
+        {"allowanceTaxPercent", &d.allowanceTaxPercent},
+        {"allowanceTaxScheme", &d.allowanceTaxScheme},
+        {"lineExtensionAmount", &d.lineExtensionAmount},
+        {"taxExclusiveAmount", &d.taxExclusiveAmount},
+        {"taxTotalAmount", &d.taxTotalAmount},
+        {"taxInclusiveAmount", &d.taxInclusiveAmount},
+        {"prepaidAmount", &d.prepaidAmount},
+        {"payableAmount", &d.payableAmount},
+        {"taxCategoryCode", &d.taxCategoryCode},
+        {"documentCurrency", &state.documentCurrency},
+        {"documentTaxCategory", &state.documentTaxCategory},
+        {"unitCode", &state.unitCode},
+    };
+    for (const auto& [name, value] : flat)
+        out[name] = *value;
+
+    const auto party = [](const PartyFields& p) {
+        return json{{"partyId", p.partyId},
+                    {"name", p.name},
+                    {"street", p.street},
+                    {"city", p.city},
+                    {"postalCode", p.postalCode},
+                    {"countryCode", p.countryCode},
+                    {"vatId", p.vatId},
+                    {"taxSchemeId", p.taxSchemeId},
+                    {"registrationName", p.registrationName},
+                    {"registrationId", p.registrationId},
+                    {"legalForm", p.legalForm},
+                    {"contactName", p.contactName},
+                    {"phone", p.phone},
+                    {"email", p.email}};
+    };
+    out["supplier"] = party(d.supplier);
+    out["customer"] = party(d.customer);
+    out["delivery"] = json{{"name", d.delivery.name},
+                           {"street", d.delivery.street},
+                           {"city", d.delivery.city},
+                           {"postalCode", d.delivery.postalCode},
+                           {"countryCode", d.delivery.countryCode}};
+
+    json lines = json::array();
+    for (const LineItem& l : state.lines)
+        lines.push_back(json{{"position", l.position},
+                             {"lineNote", l.lineNote},
+                             {"quantity", l.quantity},
+                             {"lineNetAmount", l.lineNetAmount},
+                             {"lineStartDate", l.lineStartDate},
+                             {"lineEndDate", l.lineEndDate},
+                             {"itemName", l.itemName},
+                             {"itemDescription", l.itemDescription},
+                             {"itemNumber", l.itemNumber},
+                             {"lineTaxCategory", l.lineTaxCategory},
+                             {"lineVatPercent", l.lineVatPercent},
+                             {"lineTaxScheme", l.lineTaxScheme},
+                             {"unitPrice", l.unitPrice}});
+    out["lines"] = std::move(lines);
+
+    json breakdown = json::array();
+    for (const VatBreakdownEntry& e : state.vatBreakdown)
+        breakdown.push_back(json{{"documentTaxTotal", e.documentTaxTotal},
+                                 {"taxableAmount", e.taxableAmount},
+                                 {"taxAmount", e.taxAmount},
+                                 {"exemptionReason", e.exemptionReason},
+                                 {"categoryCode", e.categoryCode},
+                                 {"ratePercent", e.ratePercent},
+                                 {"schemeId", e.schemeId}});
+    out["vatBreakdown"] = std::move(breakdown);
+    return out;
+}
+
+} // namespace tallomir::cli
