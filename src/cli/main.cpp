@@ -74,12 +74,13 @@ int load(DocumentState& state, const std::string& fileName) {
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
         return Done;
-    case ubl::LoadOutcome::Result::ParseError:
+    case ubl::LoadOutcome::Result::ParseError: {
         // The box separates its lines with CR; a terminal wants LF.
         std::string message = outcome.message;
         std::replace(message.begin(), message.end(), '\r', '\n');
         std::cerr << "Fehler beim Lesen der XML Datei\n" << message << '\n';
         return Unreadable;
+    }
     case ubl::LoadOutcome::Result::NoDocument:
         break;
     }
