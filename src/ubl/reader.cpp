@@ -1,1 +1,803 @@
-// placeholder, filled by its owner
+// Loading a UBL invoice or credit note into the document.
+//
+// The tree is walked once, depth first, in the order of the start tags. Each
+// element is recognised by the exact qualified names of itself and of its
+// ancestors below the document element. Instead of comparing a table of paths
+// for every element, the walk carries one small state per level: the state of
+// an element follows from its parent's state and its own name. A state that
+// ends a mapping rule is passed on unchanged to everything nested inside the
+// element, so a rule fires for its element and for all elements within it,
+// each time with the text of the element visited. A subtree whose names lead
+// nowhere is skipped as a whole; elements below level 10 match nothing.
+
+#include "ubl/reader.h"
+
+#include "invoice/amounts.h"
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+
+namespace tallomir::ubl {
+namespace {
+
+using xml::XmlNode;
+
+// Where an element stands. Inner states lead further down; every state from
+// FirstRule on is the end of a mapping rule and names what it sets.
+enum class Node : std::uint8_t {
+    Dead, // matches nothing, neither itself nor anything inside
+    Document,
+    InvoicePeriod,
+    OrderReference,
+    ContractReference,
+    ProjectReference,
+    SupplierParty,
+    CustomerParty,
+    Party,
+    PartyIdentification,
+    PartyName,
+    PostalAddress,
+    PartyCountry,
+    PartyTaxScheme,
+    PartyTaxSchemeScheme,
+    PartyLegalEntity,
+    Contact,
+    Delivery,
+    DeliveryLocation,
+    DeliveryAddress,
+    DeliveryCountry,
+    DeliveryParty,
+    DeliveryPartyName,
+    PaymentMeans,
+    PayeeAccount,
+    PayeeBranch,
+    PaymentTerms,
+    AllowanceCharge,
+    AllowanceTaxCategory,
+    AllowanceTaxScheme,
+    TaxTotal,
+    TaxSubtotal,
+    SubtotalCategory,
+    SubtotalScheme,
+    MonetaryTotal,
+    Line,
+    LinePeriod,
+    LineItem,
+    LineItemId,
+    LineTaxCategory,
+    LineTaxScheme,
+    LinePrice,
+
+    // rules
+    FirstRule,
+    DocumentNumber = FirstRule,
+    IssueDate,
+    DueDate,
+    HeaderDeliveryDate,
+    TypeCode,
+    DocumentCurrency,
+    TaxCurrency,
+    BuyerReference,
+    Note,
+    PeriodStart,
+    PeriodEnd,
+    OrderNumber,
+    SalesOrderNumber,
+    ContractNumber,
+    ProjectNumber,
+
+    PartyId,
+    PartyNameText,
+    Street,
+    City,
+    PostalCode,
+    CountryCode,
+    VatId,
+    TaxSchemeId,
+    RegistrationName,
+    RegistrationId,
+    LegalForm,
+    ContactName,
+    Phone,
+    Email,
+
+    DeliveryDate,
+    DeliveryStreet,
+    DeliveryCity,
+    DeliveryPostalCode,
+    DeliveryCountryCode,
+    DeliveryName,
+
+    PaymentMeansCode,
+    PaymentDueDate,
+    Iban,
+    BankName,
+    Bic,
+    PaymentTermsText,
+
+    ChargeIndicator,
+    AllowanceReason,
+    AllowancePercent,
+    AllowanceAmount,
+    AllowanceBaseAmount,
+    AllowanceTaxCategoryId,
+    AllowanceTaxPercent,
+    AllowanceTaxSchemeId,
+
+    TaxTotalAmount,
+    SubtotalStart,
+    SubtotalTaxAmount,
+    SubtotalCategoryId,
+    SubtotalPercent,
+    SubtotalExemptionReason,
+    SubtotalSchemeId,
+
+    LineExtensionAmount,
+    TaxExclusiveAmount,
+    TaxInclusiveAmount,
+    PrepaidAmount,
+    PayableAmount,
+
+    LineStart,
+    LineNote,
+    LineQuantity,
+    LineNetAmount,
+    LineStartDate,
+    LineEndDate,
+    ItemDescription,
+    ItemName,
+    ItemNumber,
+    LineTaxCategoryId,
+    LineVatPercent,
+    LineTaxSchemeId,
+    UnitPrice,
+};
+
+bool isRule(Node node) {
+    return node >= Node::FirstRule;
+}
+
+// The state of an element together with the party its party rules write to.
+struct State {
+    Node node = Node::Dead;
+    bool customer = false;
+};
+
+// The deepest level that takes part in matching (the document element is 0).
+constexpr int deepestLevel = 10;
+
+using Edge = std::pair<std::string_view, Node>;
+
+Node pick(std::string_view name, std::initializer_list<Edge> edges) {
+    for (const Edge& edge : edges)
+        if (edge.first == name)
+            return edge.second;
+    return Node::Dead;
+}
+
+State step(State parent, std::string_view name) {
+    if (isRule(parent.node))
+        return parent;
+    State next{Node::Dead, parent.customer};
+    switch (parent.node) {
+    case Node::Document:
+        next.node = pick(name, {{"cbc:ID", Node::DocumentNumber},
+                                {"cbc:IssueDate", Node::IssueDate},
+                                {"cbc:DueDate", Node::DueDate},
+                                {"cbc:InvoiceTypeCode", Node::TypeCode},
+                                {"cbc:CreditNoteTypeCode", Node::TypeCode},
+                                {"cbc:Note", Node::Note},
+                                {"cbc:DocumentCurrencyCode", Node::DocumentCurrency},
+                                {"cbc:TaxCurrencyCode", Node::TaxCurrency},
+                                {"cbc:BuyerReference", Node::BuyerReference},
+                                {"cbc:ActualDeliveryDate", Node::HeaderDeliveryDate},
+                                {"cac:InvoicePeriod", Node::InvoicePeriod},
+                                {"cac:OrderReference", Node::OrderReference},
+                                {"cac:ContractDocumentReference", Node::ContractReference},
+                                {"cac:ProjectReference", Node::ProjectReference},
+                                {"cac:AccountingSupplierParty", Node::SupplierParty},
+                                {"cac:AccountingCustomerParty", Node::CustomerParty},
+                                {"cac:Delivery", Node::Delivery},
+                                {"cac:PaymentMeans", Node::PaymentMeans},
+                                {"cac:PaymentTerms", Node::PaymentTerms},
+                                {"cac:AllowanceCharge", Node::AllowanceCharge},
+                                {"cac:TaxTotal", Node::TaxTotal},
+                                {"cac:LegalMonetaryTotal", Node::MonetaryTotal},
+                                {"cac:InvoiceLine", Node::Line},
+                                {"cac:CreditNoteLine", Node::Line}});
+        next.customer = next.node == Node::CustomerParty;
+        break;
+    case Node::InvoicePeriod:
+        next.node = pick(name, {{"cbc:StartDate", Node::PeriodStart}, {"cbc:EndDate", Node::PeriodEnd}});
+        break;
+    case Node::OrderReference:
+        next.node = pick(name, {{"cbc:ID", Node::OrderNumber}, {"cbc:SalesOrderID", Node::SalesOrderNumber}});
+        break;
+    case Node::ContractReference:
+        next.node = pick(name, {{"cbc:ID", Node::ContractNumber}});
+        break;
+    case Node::ProjectReference:
+        next.node = pick(name, {{"cbc:ID", Node::ProjectNumber}});
+        break;
+    case Node::SupplierParty:
+    case Node::CustomerParty:
+        next.node = pick(name, {{"cac:Party", Node::Party}});
+        break;
+    case Node::Party:
+        next.node = pick(name, {{"cac:PartyIdentification", Node::PartyIdentification},
+                                {"cac:PartyName", Node::PartyName},
+                                {"cac:PostalAddress", Node::PostalAddress},
+                                {"cac:PartyTaxScheme", Node::PartyTaxScheme},
+                                {"cac:PartyLegalEntity", Node::PartyLegalEntity},
+                                {"cac:Contact", Node::Contact}});
+        break;
+    case Node::PartyIdentification:
+        next.node = pick(name, {{"cbc:ID", Node::PartyId}});
+        break;
+    case Node::PartyName:
+        next.node = pick(name, {{"cbc:Name", Node::PartyNameText}});
+        break;
+    case Node::PostalAddress:
+        next.node = pick(name, {{"cbc:StreetName", Node::Street},
+                                {"cbc:CityName", Node::City},
+                                {"cbc:PostalZone", Node::PostalCode},
+                                {"cac:Country", Node::PartyCountry}});
+        break;
+    case Node::PartyCountry:
+        next.node = pick(name, {{"cbc:IdentificationCode", Node::CountryCode}});
+        break;
+    case Node::PartyTaxScheme:
+        next.node =
+            pick(name, {{"cbc:CompanyID", Node::VatId}, {"cac:TaxScheme", Node::PartyTaxSchemeScheme}});
+        break;
+    case Node::PartyTaxSchemeScheme:
+        next.node = pick(name, {{"cbc:ID", Node::TaxSchemeId}});
+        break;
+    case Node::PartyLegalEntity:
+        next.node = pick(name, {{"cbc:RegistrationName", Node::RegistrationName},
+                                {"cbc:CompanyID", Node::RegistrationId},
+                                {"cbc:CompanyLegalForm", Node::LegalForm}});
+        if (next.node == Node::LegalForm && parent.customer)
+            next.node = Node::Dead; // the customer has no legal form
+        break;
+    case Node::Contact:
+        next.node = pick(name, {{"cbc:Name", Node::ContactName},
+                                {"cbc:Telephone", Node::Phone},
+                                {"cbc:ElectronicMail", Node::Email}});
+        break;
+    case Node::Delivery:
+        next.node = pick(name, {{"cbc:ActualDeliveryDate", Node::DeliveryDate},
+                                {"cac:DeliveryLocation", Node::DeliveryLocation},
+                                {"cac:DeliveryParty", Node::DeliveryParty}});
+        break;
+    case Node::DeliveryLocation:
+        next.node = pick(name, {{"cac:Address", Node::DeliveryAddress}});
+        break;
+    case Node::DeliveryAddress:
+        next.node = pick(name, {{"cbc:StreetName", Node::DeliveryStreet},
+                                {"cbc:CityName", Node::DeliveryCity},
+                                {"cbc:PostalZone", Node::DeliveryPostalCode},
+                                {"cac:Country", Node::DeliveryCountry}});
+        break;
+    case Node::DeliveryCountry:
+        next.node = pick(name, {{"cbc:IdentificationCode", Node::DeliveryCountryCode}});
+        break;
+    case Node::DeliveryParty:
+        next.node = pick(name, {{"cac:PartyName", Node::DeliveryPartyName}});
+        break;
+    case Node::DeliveryPartyName:
+        next.node = pick(name, {{"cbc:Name", Node::DeliveryName}});
+        break;
+    case Node::PaymentMeans:
+        next.node = pick(name, {{"cbc:PaymentMeansCode", Node::PaymentMeansCode},
+                                {"cbc:PaymentDueDate", Node::PaymentDueDate},
+                                {"cac:PayeeFinancialAccount", Node::PayeeAccount}});
+        break;
+    case Node::PayeeAccount:
+        next.node = pick(name, {{"cbc:ID", Node::Iban},
+                                {"cbc:Name", Node::BankName},
+                                {"cac:FinancialInstitutionBranch", Node::PayeeBranch}});
+        break;
+    case Node::PayeeBranch:
+        next.node = pick(name, {{"cbc:ID", Node::Bic}});
+        break;
+    case Node::PaymentTerms:
+        next.node = pick(name, {{"cbc:Note", Node::PaymentTermsText}});
+        break;
+    case Node::AllowanceCharge:
+        next.node = pick(name, {{"cbc:ChargeIndicator", Node::ChargeIndicator},
+                                {"cbc:AllowanceChargeReason", Node::AllowanceReason},
+                                {"cbc:MultiplierFactorNumeric", Node::AllowancePercent},
+                                {"cbc:Amount", Node::AllowanceAmount},
+                                {"cbc:BaseAmount", Node::AllowanceBaseAmount},
+                                {"cac:TaxCategory", Node::AllowanceTaxCategory}});
+        break;
+    case Node::AllowanceTaxCategory:
+        next.node = pick(name, {{"cbc:ID", Node::AllowanceTaxCategoryId},
+                                {"cbc:Percent", Node::AllowanceTaxPercent},
+                                {"cac:TaxScheme", Node::AllowanceTaxScheme}});
+        break;
+    case Node::AllowanceTaxScheme:
+        next.node = pick(name, {{"cbc:ID", Node::AllowanceTaxSchemeId}});
+        break;
+    case Node::TaxTotal:
+        next.node =
+            pick(name, {{"cbc:TaxAmount", Node::TaxTotalAmount}, {"cac:TaxSubtotal", Node::TaxSubtotal}});
+        break;
+    case Node::TaxSubtotal:
+        next.node = pick(name, {{"cbc:TaxableAmount", Node::SubtotalStart},
+                                {"cbc:TaxAmount", Node::SubtotalTaxAmount},
+                                {"cac:TaxCategory", Node::SubtotalCategory}});
+        break;
+    case Node::SubtotalCategory:
+        next.node = pick(name, {{"cbc:ID", Node::SubtotalCategoryId},
+                                {"cbc:Percent", Node::SubtotalPercent},
+                                {"cbc:TaxExemptionReason", Node::SubtotalExemptionReason},
+                                {"cac:TaxScheme", Node::SubtotalScheme}});
+        break;
+    case Node::SubtotalScheme:
+        next.node = pick(name, {{"cbc:ID", Node::SubtotalSchemeId}});
+        break;
+    case Node::MonetaryTotal:
+        next.node = pick(name, {{"cbc:LineExtensionAmount", Node::LineExtensionAmount},
+                                {"cbc:TaxExclusiveAmount", Node::TaxExclusiveAmount},
+                                {"cbc:TaxInclusiveAmount", Node::TaxInclusiveAmount},
+                                {"cbc:PrepaidAmount", Node::PrepaidAmount},
+                                {"cbc:PayableAmount", Node::PayableAmount}});
+        break;
+    case Node::Line:
+        next.node = pick(name, {{"cbc:ID", Node::LineStart},
+                                {"cbc:Note", Node::LineNote},
+                                {"cbc:InvoicedQuantity", Node::LineQuantity},
+                                {"cbc:CreditedQuantity", Node::LineQuantity},
+                                {"cbc:LineExtensionAmount", Node::LineNetAmount},
+                                {"cac:InvoicePeriod", Node::LinePeriod},
+                                {"cac:Item", Node::LineItem},
+                                {"cac:Price", Node::LinePrice}});
+        break;
+    case Node::LinePeriod:
+        next.node = pick(name, {{"cbc:StartDate", Node::LineStartDate}, {"cbc:EndDate", Node::LineEndDate}});
+        break;
+    case Node::LineItem:
+        next.node = pick(name, {{"cbc:Description", Node::ItemDescription},
+                                {"cbc:Name", Node::ItemName},
+                                {"cac:SellersItemIdentification", Node::LineItemId},
+                                {"cac:ClassifiedTaxCategory", Node::LineTaxCategory}});
+        break;
+    case Node::LineItemId:
+        next.node = pick(name, {{"cbc:ID", Node::ItemNumber}});
+        break;
+    case Node::LineTaxCategory:
+        next.node = pick(name, {{"cbc:ID", Node::LineTaxCategoryId},
+                                {"cbc:Percent", Node::LineVatPercent},
+                                {"cac:TaxScheme", Node::LineTaxScheme}});
+        break;
+    case Node::LineTaxScheme:
+        next.node = pick(name, {{"cbc:ID", Node::LineTaxSchemeId}});
+        break;
+    case Node::LinePrice:
+        next.node = pick(name, {{"cbc:PriceAmount", Node::UnitPrice}});
+        break;
+    default:
+        break;
+    }
+    return next;
+}
+
+// A text cut after its tenth character; a UTF-8 sequence is never split.
+std::string_view cutToTenCharacters(std::string_view text) {
+    int characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue; // continuation byte of the character before
+        if (characters == 10)
+            return text.substr(0, i);
+        ++characters;
+    }
+    return text;
+}
+
+// The note as it is kept: every pair of blanks removed (scanning from the
+// left, pairs do not overlap), then every tab removed.
+std::string noteText(std::string_view text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ' ' && i + 1 < text.size() && text[i + 1] == ' ') {
+            ++i;
+            continue;
+        }
+        kept.push_back(text[i]);
+    }
+    std::string result;
+    result.reserve(kept.size());
+    for (char c : kept)
+        if (c != '\t')
+            result.push_back(c);
+    return result;
+}
+
+// What the walk writes to, besides the document: the entries appended last.
+struct Target {
+    DocumentState& state;
+    std::ptrdiff_t currentLineItem = -1;
+    std::ptrdiff_t currentVatEntry = -1;
+
+    tallomir::LineItem* line() {
+        return currentLineItem < 0 ? nullptr : &state.lines[static_cast<std::size_t>(currentLineItem)];
+    }
+    VatBreakdownEntry* entry() {
+        return currentVatEntry < 0 ? nullptr : &state.vatBreakdown[static_cast<std::size_t>(currentVatEntry)];
+    }
+};
+
+void setLine(Target& target, std::string tallomir::LineItem::*field, std::string_view text) {
+    if (tallomir::LineItem* line = target.line())
+        (line->*field).assign(text);
+}
+
+void setEntry(Target& target, std::string VatBreakdownEntry::*field, std::string_view text) {
+    if (VatBreakdownEntry* entry = target.entry())
+        (entry->*field).assign(text);
+}
+
+void apply(Target& target, State where, std::string_view text) {
+    DocumentState& state = target.state;
+    InvoiceDocument& doc = state.doc;
+    PartyFields& party = where.customer ? doc.customer : doc.supplier;
+    switch (where.node) {
+    case Node::DocumentNumber:
+        doc.documentNumber.assign(text);
+        break;
+    case Node::IssueDate:
+        doc.issueDate.assign(cutToTenCharacters(text));
+        break;
+    case Node::DueDate:
+        doc.dueDate.assign(cutToTenCharacters(text));
+        break;
+    case Node::HeaderDeliveryDate:
+        doc.deliveryDate.assign(cutToTenCharacters(text));
+        break;
+    case Node::TypeCode:
+        doc.documentTypeCode.assign(text);
+        break;
+    case Node::DocumentCurrency:
+        doc.loadedDocumentCurrency.assign(text);
+        state.documentCurrency.assign(text);
+        break;
+    case Node::TaxCurrency:
+        doc.loadedTaxCurrency.assign(text);
+        break;
+    case Node::BuyerReference:
+        doc.buyerReference.assign(text);
+        break;
+    case Node::Note:
+        doc.note = noteText(text);
+        break;
+    case Node::PeriodStart:
+        doc.periodStart.assign(cutToTenCharacters(text));
+        break;
+    case Node::PeriodEnd:
+        doc.periodEnd.assign(cutToTenCharacters(text));
+        break;
+    case Node::OrderNumber:
+        doc.orderNumber.assign(text);
+        break;
+    case Node::SalesOrderNumber:
+        doc.salesOrderNumber.assign(text);
+        break;
+    case Node::ContractNumber:
+        doc.contractNumber.assign(text);
+        break;
+    case Node::ProjectNumber:
+        doc.projectNumber.assign(text);
+        break;
+
+    case Node::PartyId:
+        party.partyId.assign(text);
+        break;
+    case Node::PartyNameText:
+        party.name.assign(text);
+        break;
+    case Node::Street:
+        party.street.assign(text);
+        break;
+    case Node::City:
+        party.city.assign(text);
+        break;
+    case Node::PostalCode:
+        party.postalCode.assign(text);
+        break;
+    case Node::CountryCode:
+        party.countryCode.assign(text);
+        break;
+    case Node::VatId:
+        party.vatId.assign(text);
+        break;
+    case Node::TaxSchemeId:
+        party.taxSchemeId.assign(text);
+        break;
+    case Node::RegistrationName:
+        party.registrationName.assign(text);
+        break;
+    case Node::RegistrationId:
+        party.registrationId.assign(text);
+        break;
+    case Node::LegalForm:
+        party.legalForm.assign(text);
+        break;
+    case Node::ContactName:
+        party.contactName.assign(text);
+        break;
+    case Node::Phone:
+        party.phone.assign(text);
+        break;
+    case Node::Email:
+        party.email.assign(text);
+        break;
+
+    case Node::DeliveryDate:
+        doc.deliveryDate.assign(text);
+        break; // kept whole
+    case Node::DeliveryStreet:
+        doc.delivery.street.assign(text);
+        break;
+    case Node::DeliveryCity:
+        doc.delivery.city.assign(text);
+        break;
+    case Node::DeliveryPostalCode:
+        doc.delivery.postalCode.assign(text);
+        break;
+    case Node::DeliveryCountryCode:
+        doc.delivery.countryCode.assign(text);
+        break;
+    case Node::DeliveryName:
+        doc.delivery.name.assign(text);
+        break;
+
+    case Node::PaymentMeansCode:
+        doc.paymentMeansCode.assign(text);
+        break;
+    case Node::PaymentDueDate:
+        doc.dueDate.assign(cutToTenCharacters(text));
+        break;
+    case Node::Iban:
+        doc.iban.assign(text);
+        break;
+    case Node::BankName:
+        doc.bankName.assign(text);
+        break;
+    case Node::Bic:
+        doc.bic.assign(text);
+        break;
+    case Node::PaymentTermsText:
+        doc.paymentTerms.assign(text);
+        break;
+
+    case Node::ChargeIndicator:
+        doc.chargeIndicator.assign(text);
+        break;
+    case Node::AllowanceReason:
+        doc.allowanceReason.assign(text);
+        break;
+    case Node::AllowancePercent:
+        doc.allowancePercent.assign(text);
+        break;
+    case Node::AllowanceAmount:
+        doc.allowanceAmount.assign(text);
+        break;
+    case Node::AllowanceBaseAmount:
+        doc.allowanceBaseAmount.assign(text);
+        break;
+    case Node::AllowanceTaxCategoryId:
+        doc.allowanceTaxCategory.assign(text);
+        break;
+    case Node::AllowanceTaxPercent:
+        doc.allowanceTaxPercent.assign(text);
+        break;
+    case Node::AllowanceTaxSchemeId:
+        doc.allowanceTaxScheme.assign(text);
+        break;
+
+    case Node::TaxTotalAmount:
+        doc.taxTotalAmount.assign(text);
+        break;
+    case Node::SubtotalStart: {
+        VatBreakdownEntry& entry = state.vatBreakdown.emplace_back();
+        entry.documentTaxTotal = doc.taxTotalAmount;
+        entry.taxableAmount.assign(text);
+        target.currentVatEntry = static_cast<std::ptrdiff_t>(state.vatBreakdown.size()) - 1;
+        break;
+    }
+    case Node::SubtotalTaxAmount:
+        setEntry(target, &VatBreakdownEntry::taxAmount, text);
+        break;
+    case Node::SubtotalCategoryId:
+        state.documentTaxCategory.assign(text);
+        doc.taxCategoryCode.assign(text);
+        setEntry(target, &VatBreakdownEntry::categoryCode, text);
+        break;
+    case Node::SubtotalPercent:
+        setEntry(target, &VatBreakdownEntry::ratePercent, text);
+        break;
+    case Node::SubtotalExemptionReason:
+        setEntry(target, &VatBreakdownEntry::exemptionReason, text);
+        break;
+    case Node::SubtotalSchemeId:
+        setEntry(target, &VatBreakdownEntry::schemeId, text);
+        break;
+
+    case Node::LineExtensionAmount:
+        doc.lineExtensionAmount.assign(text);
+        break;
+    case Node::TaxExclusiveAmount:
+        doc.taxExclusiveAmount.assign(text);
+        break;
+    case Node::TaxInclusiveAmount:
+        doc.taxInclusiveAmount.assign(text);
+        break;
+    case Node::PrepaidAmount:
+        doc.prepaidAmount.assign(text);
+        break;
+    case Node::PayableAmount:
+        doc.payableAmount.assign(text);
+        break;
+
+    case Node::LineStart: {
+        tallomir::LineItem& line = state.lines.emplace_back();
+        line.position.assign(text);
+        target.currentLineItem = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
+        break;
+    }
+    case Node::LineNote:
+        setLine(target, &tallomir::LineItem::lineNote, text);
+        break;
+    case Node::LineQuantity:
+        setLine(target, &tallomir::LineItem::quantity, text);
+        break;
+    case Node::LineNetAmount:
+        setLine(target, &tallomir::LineItem::lineNetAmount, text);
+        break;
+    case Node::LineStartDate:
+        setLine(target, &tallomir::LineItem::lineStartDate, text);
+        break;
+    case Node::LineEndDate:
+        setLine(target, &tallomir::LineItem::lineEndDate, text);
+        break;
+    case Node::ItemDescription:
+        setLine(target, &tallomir::LineItem::itemDescription, text);
+        break;
+    case Node::ItemName:
+        setLine(target, &tallomir::LineItem::itemName, text);
+        break;
+    case Node::ItemNumber:
+        setLine(target, &tallomir::LineItem::itemNumber, text);
+        break;
+    case Node::LineTaxCategoryId:
+        setLine(target, &tallomir::LineItem::lineTaxCategory, text);
+        break;
+    case Node::LineVatPercent:
+        setLine(target, &tallomir::LineItem::lineVatPercent, text);
+        break;
+    case Node::LineTaxSchemeId:
+        setLine(target, &tallomir::LineItem::lineTaxScheme, text);
+        break;
+    case Node::UnitPrice:
+        setLine(target, &tallomir::LineItem::unitPrice, text);
+        break;
+    default:
+        break;
+    }
+}
+
+bool isDocumentElementName(std::string_view name) {
+    return name == "ubl:Invoice" || name == "Invoice" || name == "ubl:CreditNote" || name == "CreditNote";
+}
+
+// The signed allowance/charge working values from the loaded texts. Without a
+// reason the document has no allowance or charge, and none of the previous
+// document may linger in the totals.
+void takeAllowanceFromDocument(DocumentState& state) {
+    AmountState& amounts = state.amounts;
+    const InvoiceDocument& doc = state.doc;
+    if (doc.allowanceReason.empty()) {
+        amounts.allowanceValue = Decimal();
+        amounts.allowancePercentValue = Decimal();
+        amounts.allowanceRate = Decimal();
+        amounts.allowanceRateChosen = false;
+        return;
+    }
+    const bool allowance = doc.chargeIndicator == "false";
+    const Decimal value = parseDecimal(doc.allowanceAmount);
+    const Decimal percent = parseDecimal(doc.allowancePercent);
+    amounts.allowanceValue = allowance ? -value : value;
+    amounts.allowancePercentValue = allowance ? -percent : percent;
+    amounts.allowanceRate = parseDecimal(doc.allowanceTaxPercent);
+    amounts.allowanceRateChosen = true;
+}
+
+void finishLoad(DocumentState& state) {
+    takeAllowanceFromDocument(state);
+    recomputeLines(state);
+    recomputeTotals(state);
+    state.modified = false;
+}
+
+std::string parseErrorMessage(const xml::XmlDocument& tree) {
+    return "Fehler in der XML Datei:\r"
+           "Meldung: " +
+           xml::loadErrorMessage(tree) + "\rZeile:   " + std::to_string(xml::loadErrorLine(tree)) +
+           "   Zeichen: " + std::to_string(xml::loadErrorColumn(tree));
+}
+
+LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree) {
+    LoadOutcome outcome;
+    if (tree == nullptr) {
+        outcome.result = LoadOutcome::Result::NoDocument;
+    } else if (xml::loadStatus(*tree) != 0) {
+        outcome.result = LoadOutcome::Result::ParseError;
+        outcome.message = parseErrorMessage(*tree);
+    } else {
+        outcome.result = LoadOutcome::Result::Loaded;
+        walkDocument(state, *tree);
+    }
+    finishLoad(state);
+    return outcome;
+}
+
+} // namespace
+
+void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
+    const XmlNode* documentElement = xml::mainElement(tree);
+    if (documentElement == nullptr || !isDocumentElementName(xml::nodeName(documentElement)))
+        return;
+
+    Target target{state};
+    // stateAt[level] is the state of the element open at that level;
+    // cursor[level] the element visited next at that level.
+    std::array<State, deepestLevel + 1> stateAt{};
+    std::array<const XmlNode*, deepestLevel + 1> cursor{};
+    stateAt[0].node = Node::Document;
+    int level = 1;
+    cursor[1] = xml::firstChild(documentElement);
+    while (level > 0) {
+        const XmlNode* node = cursor[level];
+        if (node == nullptr) {
+            --level; // that level's cursor already stands on the next sibling
+            continue;
+        }
+        cursor[level] = xml::nextSibling(node);
+        if (xml::nodeKind(node) != static_cast<int>(xml::NodeKind::Element))
+            continue; // comments, CDATA sections and the like, with all they hold
+        const State where = step(stateAt[level - 1], xml::nodeName(node));
+        if (where.node == Node::Dead)
+            continue;
+        if (isRule(where.node))
+            apply(target, where, xml::nodeText(node));
+        if (level < deepestLevel) {
+            const XmlNode* child = xml::firstChild(node);
+            if (child != nullptr) {
+                stateAt[level] = where;
+                ++level;
+                cursor[level] = child;
+            }
+        }
+    }
+}
+
+LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
+    state.currentFileName = fileName;
+    resetDocument(state);
+    const xml::DocumentPtr tree = xml::loadDocument(fileName);
+    return loadParsed(state, tree.get());
+}
+
+LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
+    resetDocument(state);
+    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes);
+    return loadParsed(state, tree.get());
+}
+
+} // namespace tallomir::ubl
