@@ -1,1 +1,343 @@
-// placeholder, filled by its owner
+#include "writer.h"
+
+#include <string>
+
+namespace tallomir::ubl {
+
+namespace {
+
+constexpr const char* customizationIdentifier =
+    "urn:cen.eu:en16931:2017#compliant#urn:xoev-de:kosit:standard:xrechnung_2.1";
+constexpr const char* standardName = "XRechnung 2.1.1.";
+constexpr const char* joiningText = ", erstellt mit ";
+
+constexpr const char* invoiceNamespace = "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
+constexpr const char* creditNoteNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2";
+constexpr const char* aggregateNamespace =
+    "urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2";
+constexpr const char* basicNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2";
+
+constexpr const char* creditNoteCode = "381";
+// Document type code of a project reference, where the credit note has no
+// element of its own for it.
+constexpr const char* projectDocumentTypeCode = "50";
+
+bool isCreditNote(const DocumentState& state) {
+    return state.doc.documentTypeCode == creditNoteCode;
+}
+
+void addLeaf(xml::XmlNode* parent, std::string_view name, std::string_view text) {
+    addElement(parent, name, {}, {}, text);
+}
+
+void addAmount(xml::XmlNode* parent, std::string_view name, const DocumentState& state,
+               std::string_view text) {
+    addElement(parent, name, "currencyID", state.documentCurrency, text);
+}
+
+std::string profileText() {
+    return std::string(standardName) + joiningText + programName + " " + programVersion + " (" +
+           makerWebAddress + ")";
+}
+
+// Supplier and customer share one tree; only the supplier has a legal form.
+void writeParty(xml::XmlNode* documentElement, std::string_view containerName, const PartyFields& party,
+                bool withLegalForm) {
+    xml::XmlNode* container = xml::appendElement(documentElement, containerName);
+    xml::XmlNode* partyNode = xml::appendElement(container, "cac:Party");
+    if (!party.partyId.empty()) {
+        addLeaf(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", party.partyId);
+    }
+    if (!party.name.empty()) {
+        addLeaf(xml::appendElement(partyNode, "cac:PartyName"), "cbc:Name", party.name);
+    }
+    xml::XmlNode* address = xml::appendElement(partyNode, "cac:PostalAddress");
+    addLeaf(address, "cbc:StreetName", party.street);
+    addLeaf(address, "cbc:CityName", party.city);
+    addLeaf(address, "cbc:PostalZone", party.postalCode);
+    addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode", party.countryCode);
+
+    xml::XmlNode* taxScheme = xml::appendElement(partyNode, "cac:PartyTaxScheme");
+    addLeaf(taxScheme, "cbc:CompanyID", party.vatId);
+    addLeaf(xml::appendElement(taxScheme, "cac:TaxScheme"), "cbc:ID", party.taxSchemeId);
+
+    xml::XmlNode* legal = xml::appendElement(partyNode, "cac:PartyLegalEntity");
+    addLeaf(legal, "cbc:RegistrationName", party.registrationName);
+    addLeaf(legal, "cbc:CompanyID", party.registrationId);
+    if (withLegalForm) {
+        addLeaf(legal, "cbc:CompanyLegalForm", party.legalForm);
+    }
+
+    xml::XmlNode* contact = xml::appendElement(partyNode, "cac:Contact");
+    addLeaf(contact, "cbc:Name", party.contactName);
+    addLeaf(contact, "cbc:Telephone", party.phone);
+    addLeaf(contact, "cbc:ElectronicMail", party.email);
+}
+
+} // namespace
+
+void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
+                std::string_view attributeValue, std::string_view text) {
+    if (xml::nodeKind(parent) != static_cast<int>(xml::NodeKind::Element) || text.empty()) {
+        return;
+    }
+    xml::XmlNode* element = xml::appendElement(parent, name);
+    if (!attributeName.empty()) {
+        xml::setAttribute(element, attributeName, attributeValue);
+    }
+    xml::setNodeText(element, text);
+}
+
+std::string completeXmlExtension(const std::string& fileName) {
+    // The extension is what follows the last point of the last name part; a
+    // blank, a slash or a backslash ends the search, and a point that starts
+    // the name part does not begin an extension.
+    std::string extension;
+    bool found = false;
+    for (std::size_t i = fileName.size(); i > 0; --i) {
+        const char c = fileName[i - 1];
+        if (c == ' ' || c == '/' || c == '\\') {
+            break;
+        }
+        if (c == '.') {
+            const std::size_t point = i - 1;
+            if (point > 0 && fileName[point - 1] != '/' && fileName[point - 1] != '\\') {
+                extension = fileName.substr(point + 1);
+                found = true;
+            }
+            break;
+        }
+    }
+    if (found && extension == "xml") {
+        return fileName;
+    }
+    return fileName + ".xml";
+}
+
+void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
+    InvoiceDocument& doc = state.doc;
+    const bool creditNote = isCreditNote(state);
+    doc.customizationId = customizationIdentifier;
+    doc.profileId = profileText();
+
+    addLeaf(documentElement, "cbc:CustomizationID", doc.customizationId);
+    addLeaf(documentElement, "cbc:ProfileID", doc.profileId);
+    addLeaf(documentElement, "cbc:ID", doc.documentNumber);
+    addLeaf(documentElement, "cbc:IssueDate", doc.issueDate);
+    // A credit note has no due date here; it travels with the payment means.
+    if (!creditNote) {
+        addLeaf(documentElement, "cbc:DueDate", doc.dueDate);
+    }
+    addLeaf(documentElement, creditNote ? "cbc:CreditNoteTypeCode" : "cbc:InvoiceTypeCode",
+            doc.documentTypeCode);
+    addLeaf(documentElement, "cbc:Note", doc.note);
+    addLeaf(documentElement, "cbc:DocumentCurrencyCode", state.documentCurrency);
+    addLeaf(documentElement, "cbc:TaxCurrencyCode", state.documentCurrency);
+    addLeaf(documentElement, "cbc:BuyerReference", doc.buyerReference);
+
+    if (!doc.periodStart.empty() && !doc.periodEnd.empty()) {
+        xml::XmlNode* period = xml::appendElement(documentElement, "cac:InvoicePeriod");
+        addLeaf(period, "cbc:StartDate", doc.periodStart);
+        addLeaf(period, "cbc:EndDate", doc.periodEnd);
+    }
+    // The order reference needs its ID; a sales order number alone gets "NA".
+    if (!doc.orderNumber.empty() || !doc.salesOrderNumber.empty()) {
+        xml::XmlNode* order = xml::appendElement(documentElement, "cac:OrderReference");
+        addLeaf(order, "cbc:ID", doc.orderNumber.empty() ? std::string("NA") : doc.orderNumber);
+        addLeaf(order, "cbc:SalesOrderID", doc.salesOrderNumber);
+    }
+    if (!doc.contractNumber.empty()) {
+        addLeaf(xml::appendElement(documentElement, "cac:ContractDocumentReference"), "cbc:ID",
+                doc.contractNumber);
+    }
+    if (!doc.projectNumber.empty()) {
+        if (creditNote) {
+            // The credit note has no project reference element; the project
+            // travels as an additional document reference of type 50.
+            xml::XmlNode* reference = xml::appendElement(documentElement, "cac:AdditionalDocumentReference");
+            addLeaf(reference, "cbc:ID", doc.projectNumber);
+            addLeaf(reference, "cbc:DocumentTypeCode", projectDocumentTypeCode);
+        } else {
+            addLeaf(xml::appendElement(documentElement, "cac:ProjectReference"), "cbc:ID", doc.projectNumber);
+        }
+    }
+}
+
+void writeSupplierParty(xml::XmlNode* documentElement, const DocumentState& state) {
+    writeParty(documentElement, "cac:AccountingSupplierParty", state.doc.supplier, true);
+}
+
+void writeCustomerParty(xml::XmlNode* documentElement, const DocumentState& state) {
+    writeParty(documentElement, "cac:AccountingCustomerParty", state.doc.customer, false);
+}
+
+void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    xml::XmlNode* delivery = xml::appendElement(documentElement, "cac:Delivery");
+    addLeaf(delivery, "cbc:ActualDeliveryDate", doc.deliveryDate);
+    // The address and the party are written only for a name that sorts after
+    // a single blank: an empty name or a lone blank names no delivery place.
+    if (doc.delivery.name > std::string(" ")) {
+        xml::XmlNode* location = xml::appendElement(delivery, "cac:DeliveryLocation");
+        xml::XmlNode* address = xml::appendElement(location, "cac:Address");
+        addLeaf(address, "cbc:StreetName", doc.delivery.street);
+        addLeaf(address, "cbc:CityName", doc.delivery.city);
+        addLeaf(address, "cbc:PostalZone", doc.delivery.postalCode);
+        addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode",
+                doc.delivery.countryCode);
+
+        xml::XmlNode* party = xml::appendElement(delivery, "cac:DeliveryParty");
+        addLeaf(xml::appendElement(party, "cac:PartyName"), "cbc:Name", doc.delivery.name);
+    }
+}
+
+void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    xml::XmlNode* means = xml::appendElement(documentElement, "cac:PaymentMeans");
+    addLeaf(means, "cbc:PaymentMeansCode", doc.paymentMeansCode);
+    if (isCreditNote(state)) {
+        addLeaf(means, "cbc:PaymentDueDate", doc.dueDate);
+    }
+    xml::XmlNode* account = xml::appendElement(means, "cac:PayeeFinancialAccount");
+    addLeaf(account, "cbc:ID", doc.iban);
+    addLeaf(account, "cbc:Name", doc.bankName);
+    if (!doc.bic.empty()) {
+        addLeaf(xml::appendElement(account, "cac:FinancialInstitutionBranch"), "cbc:ID", doc.bic);
+    }
+    addLeaf(xml::appendElement(documentElement, "cac:PaymentTerms"), "cbc:Note", doc.paymentTerms);
+}
+
+void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    if (doc.allowanceReason.empty()) {
+        return;
+    }
+    xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
+    addLeaf(allowance, "cbc:ChargeIndicator", doc.chargeIndicator);
+    addLeaf(allowance, "cbc:AllowanceChargeReason", doc.allowanceReason);
+    addLeaf(allowance, "cbc:MultiplierFactorNumeric", doc.allowancePercent);
+    addAmount(allowance, "cbc:Amount", state, doc.allowanceAmount);
+    addAmount(allowance, "cbc:BaseAmount", state, doc.allowanceBaseAmount);
+    xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
+    addLeaf(category, "cbc:ID", doc.allowanceTaxCategory);
+    addLeaf(category, "cbc:Percent", doc.allowanceTaxPercent);
+    addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", doc.allowanceTaxScheme);
+}
+
+void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state) {
+    if (state.vatBreakdown.empty()) {
+        return;
+    }
+    xml::XmlNode* taxTotal = xml::appendElement(documentElement, "cac:TaxTotal");
+    addAmount(taxTotal, "cbc:TaxAmount", state, state.vatBreakdown.front().documentTaxTotal);
+    const bool exempt = state.documentTaxCategory != "S";
+    for (const VatBreakdownEntry& entry : state.vatBreakdown) {
+        if (parseNumber(entry.taxableAmount).isZero()) {
+            continue;
+        }
+        xml::XmlNode* subtotal = xml::appendElement(taxTotal, "cac:TaxSubtotal");
+        addAmount(subtotal, "cbc:TaxableAmount", state, entry.taxableAmount);
+        addAmount(subtotal, "cbc:TaxAmount", state, entry.taxAmount);
+        xml::XmlNode* category = xml::appendElement(subtotal, "cac:TaxCategory");
+        addLeaf(category, "cbc:ID", entry.categoryCode);
+        addLeaf(category, "cbc:Percent", entry.ratePercent);
+        if (exempt) {
+            addLeaf(category, "cbc:TaxExemptionReason", entry.exemptionReason);
+        }
+        addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.schemeId);
+    }
+}
+
+void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    xml::XmlNode* total = xml::appendElement(documentElement, "cac:LegalMonetaryTotal");
+    addAmount(total, "cbc:LineExtensionAmount", state, doc.lineExtensionAmount);
+    addAmount(total, "cbc:TaxExclusiveAmount", state, doc.taxExclusiveAmount);
+    addAmount(total, "cbc:TaxInclusiveAmount", state, doc.taxInclusiveAmount);
+    // The totals of allowances and charges sum the allowance/charge elements
+    // of the file, so they are written only beside one.
+    if (!doc.allowanceReason.empty()) {
+        const bool charge = doc.chargeIndicator == "true";
+        addAmount(total, charge ? "cbc:ChargeTotalAmount" : "cbc:AllowanceTotalAmount", state,
+                  doc.allowanceAmount);
+    }
+    addAmount(total, "cbc:PrepaidAmount", state, doc.prepaidAmount);
+    addAmount(total, "cbc:PayableAmount", state, doc.payableAmount);
+}
+
+void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
+    const bool creditNote = isCreditNote(state);
+    const char* lineName = creditNote ? "cac:CreditNoteLine" : "cac:InvoiceLine";
+    const char* quantityName = creditNote ? "cbc:CreditedQuantity" : "cbc:InvoicedQuantity";
+    for (const LineItem& line : state.lines) {
+        xml::XmlNode* lineNode = xml::appendElement(documentElement, lineName);
+        addLeaf(lineNode, "cbc:ID", line.position);
+        addLeaf(lineNode, "cbc:Note", line.lineNote);
+        addElement(lineNode, quantityName, "unitCode", state.unitCode, line.quantity);
+        addAmount(lineNode, "cbc:LineExtensionAmount", state, line.lineNetAmount);
+        if (!line.lineStartDate.empty() && !line.lineEndDate.empty()) {
+            xml::XmlNode* period = xml::appendElement(lineNode, "cac:InvoicePeriod");
+            addLeaf(period, "cbc:StartDate", line.lineStartDate);
+            addLeaf(period, "cbc:EndDate", line.lineEndDate);
+        }
+        xml::XmlNode* item = xml::appendElement(lineNode, "cac:Item");
+        addLeaf(item, "cbc:Description", line.itemDescription);
+        addLeaf(item, "cbc:Name", line.itemName);
+        if (!line.itemNumber.empty()) {
+            addLeaf(xml::appendElement(item, "cac:SellersItemIdentification"), "cbc:ID", line.itemNumber);
+        }
+        xml::XmlNode* category = xml::appendElement(item, "cac:ClassifiedTaxCategory");
+        addLeaf(category, "cbc:ID", line.lineTaxCategory);
+        addLeaf(category, "cbc:Percent", line.lineVatPercent);
+        addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", line.lineTaxScheme);
+        addAmount(xml::appendElement(lineNode, "cac:Price"), "cbc:PriceAmount", state, line.unitPrice);
+    }
+}
+
+xml::DocumentPtr buildInvoiceTree(DocumentState& state) {
+    xml::DocumentPtr document = xml::createDocument();
+    xml::XmlNode* root = xml::rootNode(*document);
+    // Every type code but the credit note's makes an invoice.
+    const bool creditNote = isCreditNote(state);
+    xml::XmlNode* main = xml::appendElement(root, creditNote ? "ubl:CreditNote" : "ubl:Invoice");
+    xml::setAttribute(main, "xmlns:ubl", creditNote ? creditNoteNamespace : invoiceNamespace);
+    xml::setAttribute(main, "xmlns:cac", aggregateNamespace);
+    xml::setAttribute(main, "xmlns:cbc", basicNamespace);
+
+    writeHeader(main, state);
+    writeSupplierParty(main, state);
+    writeCustomerParty(main, state);
+    writeDelivery(main, state);
+    writePayment(main, state);
+    writeAllowanceCharge(main, state);
+    writeTaxTotal(main, state);
+    writeMonetaryTotal(main, state);
+    writeLines(main, state);
+
+    xml::reformat(*document, 4);
+    return document;
+}
+
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName) {
+    SaveOutcome outcome;
+    if (chosenFileName.empty()) {
+        state.currentFileName.clear();
+        outcome.message = "Es wurde kein Dateiname angegeben.";
+        return outcome;
+    }
+    state.currentFileName = completeXmlExtension(chosenFileName);
+    outcome.fileName = state.currentFileName;
+
+    const xml::DocumentPtr document = buildInvoiceTree(state);
+    const xml::SaveResult result = xml::saveDocument(*document, state.currentFileName);
+    if (!result.ok) {
+        outcome.message =
+            "Die Datei " + state.currentFileName + " konnte nicht gespeichert werden: " + result.reason;
+        return outcome;
+    }
+    outcome.ok = true;
+    state.modified = false;
+    return outcome;
+}
+
+} // namespace tallomir::ubl
