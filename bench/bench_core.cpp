@@ -1,0 +1,198 @@
+// Speed and memory of the core on generated invoices of 100, 10,000 and
+// 100,000 lines. Each figure is set beside a baseline measured in the same
+// run: a bare Expat parse of the same bytes, one plain write of the same
+// number of bytes.
+
+#include "generate.h"
+
+#include "invoice/amounts.h"
+#include "invoice/line_list.h"
+#include "ubl/reader.h"
+#include "ubl/writer.h"
+#include "xml/xml.h"
+
+#include <benchmark/benchmark.h>
+#include <expat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace tallomir;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+fs::path benchDir() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / ("tallomir-bench-" + std::to_string(getpid()));
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// The generated file of n lines, written once per run.
+const fs::path& invoiceFile(int lines) {
+    static std::map<int, fs::path> files;
+    auto found = files.find(lines);
+    if (found == files.end()) {
+        const fs::path path = benchDir() / ("invoice-" + std::to_string(lines) + ".xml");
+        bench::writeGeneratedInvoice(lines, path.string());
+        found = files.emplace(lines, path).first;
+    }
+    return found->second;
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Expat with handlers that do nothing, fed from the file in the same chunks
+// as the loader reads.
+void bareExpatParse(const fs::path& path) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    XML_SetElementHandler(
+        parser, [](void*, const XML_Char*, const XML_Char**) {}, [](void*, const XML_Char*) {});
+    XML_SetCharacterDataHandler(parser, [](void*, const XML_Char*, int) {});
+    FILE* file = std::fopen(path.c_str(), "rb");
+    for (;;) {
+        void* buffer = XML_GetBuffer(parser, 16384);
+        const size_t n = std::fread(buffer, 1, 16384, file);
+        if (XML_ParseBuffer(parser, static_cast<int>(n), n == 0) == XML_STATUS_ERROR || n == 0)
+            break;
+    }
+    std::fclose(file);
+    XML_ParserFree(parser);
+}
+
+void BM_Load(benchmark::State& state) {
+    const fs::path& file = invoiceFile(static_cast<int>(state.range(0)));
+    DocumentState doc = makeDocumentState(defaultCodeLists());
+    Clock::duration load{}, bare{};
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        ubl::loadInvoiceFile(doc, file.string());
+        auto t1 = Clock::now();
+        bareExpatParse(file);
+        auto t2 = Clock::now();
+        load += t1 - t0;
+        bare += t2 - t1;
+        state.SetIterationTime(seconds(t1 - t0));
+    }
+    state.counters["bare_parse_ms"] = 1000 * seconds(bare) / static_cast<double>(state.iterations());
+    state.counters["ratio_to_bare_parse"] = seconds(load) / seconds(bare);
+    state.counters["file_MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
+}
+BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Save(benchmark::State& state) {
+    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    const fs::path target = benchDir() / "save.xml";
+    const fs::path plain = benchDir() / "plain.bin";
+    Clock::duration save{}, write{};
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        ubl::saveInvoiceFile(doc, target.string());
+        auto t1 = Clock::now();
+        const std::string bytes(fs::file_size(target), 'x');
+        auto t2 = Clock::now();
+        std::FILE* out = std::fopen(plain.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), out);
+        std::fclose(out);
+        auto t3 = Clock::now();
+        save += t1 - t0;
+        write += t3 - t2;
+        state.SetIterationTime(seconds(t1 - t0));
+    }
+    state.counters["plain_write_ms"] = 1000 * seconds(write) / static_cast<double>(state.iterations());
+    state.counters["ratio_to_plain_write"] = seconds(save) / seconds(write);
+}
+BENCHMARK(BM_Save)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_Recompute(benchmark::State& state) {
+    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        recomputeLines(doc);
+        recomputeTotals(doc);
+        benchmark::DoNotOptimize(doc.doc.payableAmount);
+    }
+}
+BENCHMARK(BM_Recompute)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_AddLine(benchmark::State& state) {
+    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        leaveLineField(doc, LineField::Position, "neu");
+        leaveLineField(doc, LineField::Quantity, "2");
+        leaveLineField(doc, LineField::ItemName, "Nachtrag");
+        leaveLineField(doc, LineField::UnitPrice, "9,99");
+        leaveLineField(doc, LineField::VatPercent, "19");
+        addLine(doc);
+        state.PauseTiming();
+        doc.currentLineIndex = static_cast<int>(doc.lines.size()) - 2;
+        deleteLine(doc);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AddLine)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// Peak memory of "tallomir-cli load" in a fresh process, less that of the same
+// program doing nothing, against the file's size.
+long peakKiBOf(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_LoadPeakMemory(benchmark::State& state) {
+    const fs::path& file = invoiceFile(static_cast<int>(state.range(0)));
+    long peakKiB = 0, baseKiB = 0;
+    for (auto _ : state) {
+        baseKiB = peakKiBOf({TALLOMIR_CLI});
+        peakKiB = peakKiBOf({TALLOMIR_CLI, "load", file.string()});
+    }
+    const double fileMB = static_cast<double>(fs::file_size(file)) / 1e6;
+    const double peakMB = static_cast<double>(peakKiB - baseKiB) * 1024 / 1e6;
+    state.counters["file_MB"] = fileMB;
+    state.counters["peak_MB"] = peakMB;
+    state.counters["ratio_to_file_size"] = peakMB / fileMB;
+}
+BENCHMARK(BM_LoadPeakMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(benchDir());
+    return 0;
+}
