@@ -1,1 +1,131 @@
-// placeholder, filled by its owner
+#include "dates.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace tallomir {
+
+namespace {
+
+constexpr long long secondsPerDay = 86400;
+
+// Days since 1970-01-01 of a proleptic Gregorian date, by whole 400-year
+// eras; no time_t, so no limit at 2038.
+constexpr long long daysFromCivil(long long year, unsigned month, unsigned day) {
+    year -= month <= 2 ? 1 : 0;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+struct CivilDate {
+    long long year;
+    unsigned month;
+    unsigned day;
+};
+
+constexpr CivilDate civilFromDays(long long days) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned mp = (5 * dayOfYear + 2) / 153;
+    const unsigned day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+    return {static_cast<long long>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0), month, day};
+}
+
+static_assert(daysFromCivil(1970, 1, 1) == 0);
+static_assert(civilFromDays(0).year == 1970);
+
+constexpr bool isLeapYear(long long year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+constexpr unsigned daysInMonth(long long year, unsigned month) {
+    constexpr unsigned lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month == 2 && isLeapYear(year))
+        return 29;
+    return lengths[month - 1];
+}
+
+constexpr long long lastDay = daysFromCivil(9999, 12, 31);
+
+long long floorDays(DateValue date) {
+    long long days = date / secondsPerDay;
+    if (date % secondsPerDay < 0)
+        --days;
+    return days;
+}
+
+// Reads between 1 and maxDigits digits at pos; false when there is none.
+bool readNumber(std::string_view text, std::size_t& pos, int maxDigits, unsigned& value) {
+    value = 0;
+    int count = 0;
+    while (count < maxDigits && pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        value = value * 10 + static_cast<unsigned>(text[pos] - '0');
+        ++pos;
+        ++count;
+    }
+    return count > 0;
+}
+
+} // namespace
+
+std::string formatIsoDate(DateValue date) {
+    if (date < 0)
+        return {};
+    const CivilDate c = civilFromDays(floorDays(date));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", c.year, c.month, c.day);
+    return buffer;
+}
+
+std::string formatDisplayDate(DateValue date) {
+    if (date < 0)
+        return {};
+    const CivilDate c = civilFromDays(floorDays(date));
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02u.%02u.%04lld", c.day, c.month, c.year);
+    return buffer;
+}
+
+DateValue parseIsoDate(std::string_view text) {
+    std::size_t pos = 0;
+    unsigned year = 0, month = 0, day = 0;
+    if (!readNumber(text, pos, 4, year))
+        return noDate;
+    if (pos >= text.size() || text[pos] != '-')
+        return noDate;
+    ++pos;
+    if (!readNumber(text, pos, 2, month))
+        return noDate;
+    if (pos >= text.size() || text[pos] != '-')
+        return noDate;
+    ++pos;
+    if (!readNumber(text, pos, 2, day))
+        return noDate;
+    if (pos != text.size())
+        return noDate;
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return noDate;
+    const long long days = daysFromCivil(year, month, day);
+    if (days < 0 || days > lastDay)
+        return noDate;
+    return days * secondsPerDay;
+}
+
+DateValue todayDate() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    return daysFromCivil(static_cast<long long>(local.tm_year) + 1900,
+                         static_cast<unsigned>(local.tm_mon + 1), static_cast<unsigned>(local.tm_mday)) *
+           secondsPerDay;
+}
+
+} // namespace tallomir

@@ -12,8 +12,8 @@ namespace tallomir {
 // this type; binary floating point never touches money. The mantissa is a
 // 128-bit integer, which holds 38 significant digits. Sums and differences are
 // exact. A product is exact as long as its digits fit; where they would not,
-// the operand with more decimals is rounded (half away from zero) one digit at
-// a time until they do, which only touches digits far beyond any cent.
+// the exact product is rounded (half away from zero) to as many decimals as
+// fit, which only touches digits beyond the 38th significant one.
 class Decimal {
 public:
     constexpr Decimal() = default;

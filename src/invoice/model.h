@@ -39,6 +39,8 @@ struct PartyFields {
     std::string contactName;
     std::string phone;
     std::string email;
+
+    bool operator==(const PartyFields&) const = default;
 };
 
 struct DeliveryFields {
@@ -47,6 +49,8 @@ struct DeliveryFields {
     std::string city;
     std::string postalCode;
     std::string countryCode;
+
+    bool operator==(const DeliveryFields&) const = default;
 };
 
 // One invoice line; all texts, in file order of their elements.
@@ -134,6 +138,8 @@ struct InvoiceDocument {
     std::string payableAmount;
 
     std::string taxCategoryCode;
+
+    bool operator==(const InvoiceDocument&) const = default;
 };
 
 // One of the three VAT rate slots. Slot 2 is the exempt slot: its base is
