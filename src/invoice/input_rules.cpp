@@ -1,1 +1,346 @@
-// placeholder, filled by its owner
+#include "input_rules.h"
+
+#include "amounts.h"
+
+#include <string_view>
+
+namespace tallomir {
+
+namespace {
+
+// The document text that a plain text field of the form stands for, or
+// nullptr for fields that have a rule of their own or no target at all.
+std::string* plainTextTarget(DocumentState& state, FieldId field) {
+    InvoiceDocument& d = state.doc;
+    switch (field) {
+    // "Belegkopf"
+    case FieldId::DocumentNumber:
+        return &d.documentNumber;
+    case FieldId::OrderNumber:
+        return &d.orderNumber;
+    case FieldId::SalesOrderNumber:
+        return &d.salesOrderNumber;
+    case FieldId::ContractNumber:
+        return &d.contractNumber;
+    case FieldId::ProjectNumber:
+        return &d.projectNumber;
+    case FieldId::Note:
+        return &d.note;
+    case FieldId::PaymentTerms:
+        return &d.paymentTerms;
+    // "Lieferant"
+    case FieldId::SupplierPartyId:
+        return &d.supplier.partyId;
+    case FieldId::SupplierName:
+        return &d.supplier.name;
+    case FieldId::SupplierStreet:
+        return &d.supplier.street;
+    case FieldId::SupplierCity:
+        return &d.supplier.city;
+    case FieldId::SupplierPostalCode:
+        return &d.supplier.postalCode;
+    case FieldId::SupplierVatId:
+        return &d.supplier.vatId;
+    case FieldId::SupplierRegistrationName:
+        return &d.supplier.registrationName;
+    case FieldId::SupplierRegistrationId:
+        return &d.supplier.registrationId;
+    case FieldId::SupplierLegalForm:
+        return &d.supplier.legalForm;
+    case FieldId::SupplierContactName:
+        return &d.supplier.contactName;
+    case FieldId::SupplierPhone:
+        return &d.supplier.phone;
+    case FieldId::SupplierEmail:
+        return &d.supplier.email;
+    case FieldId::BankName:
+        return &d.bankName;
+    case FieldId::Iban:
+        return &d.iban;
+    case FieldId::Bic:
+        return &d.bic;
+    // "Kunde"
+    case FieldId::CustomerPartyId:
+        return &d.customer.partyId;
+    case FieldId::CustomerName:
+        return &d.customer.name;
+    case FieldId::CustomerStreet:
+        return &d.customer.street;
+    case FieldId::CustomerCity:
+        return &d.customer.city;
+    case FieldId::CustomerPostalCode:
+        return &d.customer.postalCode;
+    case FieldId::CustomerVatId:
+        return &d.customer.vatId;
+    case FieldId::CustomerRegistrationName:
+        return &d.customer.registrationName;
+    case FieldId::CustomerRegistrationId:
+        return &d.customer.registrationId;
+    case FieldId::CustomerContactName:
+        return &d.customer.contactName;
+    case FieldId::CustomerPhone:
+        return &d.customer.phone;
+    case FieldId::CustomerEmail:
+        return &d.customer.email;
+    // "Lieferung"
+    case FieldId::DeliveryName:
+        return &d.delivery.name;
+    case FieldId::DeliveryStreet:
+        return &d.delivery.street;
+    case FieldId::DeliveryCity:
+        return &d.delivery.city;
+    case FieldId::DeliveryPostalCode:
+        return &d.delivery.postalCode;
+    default:
+        return nullptr;
+    }
+}
+
+std::string* countryCodeTarget(DocumentState& state, FieldId field) {
+    switch (field) {
+    case FieldId::SupplierCountryCode:
+        return &state.doc.supplier.countryCode;
+    case FieldId::CustomerCountryCode:
+        return &state.doc.customer.countryCode;
+    case FieldId::DeliveryCountryCode:
+        return &state.doc.delivery.countryCode;
+    default:
+        return nullptr;
+    }
+}
+
+std::string* dateTarget(DocumentState& state, FieldId field) {
+    switch (field) {
+    case FieldId::IssueDate:
+        return &state.doc.issueDate;
+    case FieldId::DueDate:
+        return &state.doc.dueDate;
+    case FieldId::DeliveryDate:
+        return &state.doc.deliveryDate;
+    case FieldId::PeriodStart:
+        return &state.doc.periodStart;
+    case FieldId::PeriodEnd:
+        return &state.doc.periodEnd;
+    default:
+        return nullptr;
+    }
+}
+
+// Stores value into target; notes a real change in state.modified.
+void assign(DocumentState& state, std::string& target, std::string value) {
+    if (target != value) {
+        target = std::move(value);
+        state.modified = true;
+    }
+}
+
+// Characters, not bytes: "ÄT" is two characters.
+std::size_t utf8Length(std::string_view text) {
+    std::size_t count = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80)
+            ++count;
+    }
+    return count;
+}
+
+std::string withoutBlanks(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ')
+            result.push_back(c);
+    }
+    return result;
+}
+
+// Everything the allowance/charge row can change, to tell whether an entry
+// changed the document.
+struct AllowanceSnapshot {
+    std::string chargeIndicator, reason, percent, amount, baseAmount, taxCategory, taxPercent, taxScheme;
+    Decimal value, percentValue, rate;
+    bool rateChosen = false;
+
+    explicit AllowanceSnapshot(const DocumentState& s)
+        : chargeIndicator(s.doc.chargeIndicator), reason(s.doc.allowanceReason),
+          percent(s.doc.allowancePercent), amount(s.doc.allowanceAmount),
+          baseAmount(s.doc.allowanceBaseAmount), taxCategory(s.doc.allowanceTaxCategory),
+          taxPercent(s.doc.allowanceTaxPercent), taxScheme(s.doc.allowanceTaxScheme),
+          value(s.amounts.allowanceValue), percentValue(s.amounts.allowancePercentValue),
+          rate(s.amounts.allowanceRate), rateChosen(s.amounts.allowanceRateChosen) {}
+
+    bool sameAs(const AllowanceSnapshot& o) const {
+        return chargeIndicator == o.chargeIndicator && reason == o.reason && percent == o.percent &&
+               amount == o.amount && baseAmount == o.baseAmount && taxCategory == o.taxCategory &&
+               taxPercent == o.taxPercent && taxScheme == o.taxScheme && value == o.value &&
+               percentValue == o.percentValue && rate == o.rate && rateChosen == o.rateChosen;
+    }
+};
+
+// "Wert" or "Prozent" was left. An amount entered while "USt. %" was never
+// touched takes the rate that the combo shows, as if it had been picked, so the
+// allowance never goes out without its tax category.
+void enterAllowanceAmount(DocumentState& state, FieldId field, const std::string& text) {
+    if (field == FieldId::AllowanceValue)
+        enterAllowanceValue(state, text);
+    else
+        enterAllowancePercent(state, text);
+
+    const AmountState& a = state.amounts;
+    const bool entered = !a.allowanceValue.isZero() || !a.allowancePercentValue.isZero();
+    if (entered && !a.allowanceRateChosen) {
+        const int shown = state.footer.allowanceSlot;
+        chooseAllowanceSlot(state, shown >= 0 && shown < 3 ? shown : 0);
+    }
+}
+
+} // namespace
+
+RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::string& text) {
+    RuleOutcome outcome;
+
+    if (field == FieldId::BuyerReference) {
+        assign(state, state.doc.buyerReference, withoutBlanks(text));
+        return outcome;
+    }
+    if (std::string* country = countryCodeTarget(state, field)) {
+        assign(state, *country, text);
+        const std::size_t length = utf8Length(text);
+        if (length != 0 && length != 2) {
+            outcome.messageTitle = "Land Kurzbezeichnung";
+            outcome.messageText = "Bitte nur 2 Zeichen z.B.: DE";
+        }
+        return outcome;
+    }
+    if (field == FieldId::AllowanceReason || field == FieldId::AllowanceValue ||
+        field == FieldId::AllowancePercent) {
+        const AllowanceSnapshot before(state);
+        if (field == FieldId::AllowanceReason)
+            enterAllowanceReason(state, text);
+        else
+            enterAllowanceAmount(state, field, text);
+        if (!AllowanceSnapshot(state).sameAs(before))
+            state.modified = true;
+        outcome.totalsChanged = true;
+        return outcome;
+    }
+    if (std::string* target = plainTextTarget(state, field))
+        assign(state, *target, text);
+    // Read-only footer fields and controls without text have no rule.
+    return outcome;
+}
+
+RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
+    RuleOutcome outcome;
+    if (index < 0)
+        return outcome;
+    const auto at = static_cast<std::size_t>(index);
+    const CodeLists& lists = state.lists;
+
+    switch (field) {
+    case FieldId::DocumentType:
+        if (at >= lists.documentTypes.size())
+            break;
+        assign(state, state.doc.documentTypeCode, lists.documentTypes[at].code);
+        if (state.doc.documentTypeCode == "381") {
+            assign(state, state.doc.dueDate, std::string());
+            outcome.dueDateCleared = true;
+        }
+        break;
+    case FieldId::Currency:
+        if (at >= lists.currencies.size())
+            break;
+        assign(state, state.documentCurrency, lists.currencies[at]);
+        recomputeTotals(state);
+        outcome.totalsChanged = true;
+        break;
+    case FieldId::TaxCategory:
+        if (at >= lists.taxCategories.size())
+            break;
+        assign(state, state.documentTaxCategory, lists.taxCategories[at].code);
+        break;
+    case FieldId::PaymentMeans: {
+        if (at >= lists.paymentMeans.size())
+            break;
+        const std::string& code = lists.paymentMeans[at].code;
+        assign(state, state.doc.paymentMeansCode, code);
+        outcome.bankFieldsChanged = true;
+        if (code == "30" || code == "49") {
+            outcome.bankFieldsMandatory = true;
+            outcome.bankNameShown = "Bankname !";
+            outcome.bicShown = "BIC !";
+        }
+        break;
+    }
+    case FieldId::PaymentTerms:
+        // Picking one of the three proposals puts its text into the editable
+        // combo; the text arrives again when the combo loses the focus.
+        if (at >= lists.paymentTermsTexts.size() || at >= 3)
+            break;
+        assign(state, state.doc.paymentTerms, lists.paymentTermsTexts[at]);
+        break;
+    case FieldId::AllowanceSlot: {
+        if (at >= state.amounts.slots.size())
+            break;
+        const AllowanceSnapshot before(state);
+        chooseAllowanceSlot(state, index);
+        if (!AllowanceSnapshot(state).sameAs(before))
+            state.modified = true;
+        outcome.totalsChanged = true;
+        break;
+    }
+    default:
+        break;
+    }
+    return outcome;
+}
+
+RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date) {
+    if (std::string* target = dateTarget(state, field))
+        assign(state, *target, date == noDate ? std::string() : formatIsoDate(date));
+    return {};
+}
+
+MandatoryCheck checkMandatoryFields(const DocumentState& state) {
+    const InvoiceDocument& d = state.doc;
+    // In the order the form checks them: header, customer, supplier, IBAN.
+    const std::string* const mandatory[] = {
+        &d.buyerReference,
+        &d.documentNumber,
+        &d.customer.partyId,
+        &d.customer.registrationName,
+        &d.customer.city,
+        &d.customer.postalCode,
+        &d.customer.countryCode,
+        &d.supplier.partyId,
+        &d.supplier.registrationName,
+        &d.supplier.vatId,
+        &d.supplier.city,
+        &d.supplier.postalCode,
+        &d.supplier.countryCode,
+        &d.supplier.email,
+        &d.supplier.contactName,
+        &d.iban,
+    };
+
+    MandatoryCheck check;
+    for (const std::string* field : mandatory) {
+        if (field->empty()) {
+            check.ok = false;
+            check.title = "Pflichtfelder";
+            check.text = "nicht alle Pflichtfelder ausgefüllt";
+            return check;
+        }
+    }
+
+    // Totals that include an allowance or charge need the reason that explains it.
+    const AmountState& a = state.amounts;
+    if ((!a.allowanceValue.isZero() || !a.allowancePercentValue.isZero()) && d.allowanceReason.empty()) {
+        check.ok = false;
+        check.title = "Pflichtfelder";
+        check.text = "Bitte einen Grund für den Nachlass / Zuschlag angeben.";
+    }
+    return check;
+}
+
+} // namespace tallomir
