@@ -21,6 +21,8 @@ std::string windowTitle(); // "Tallomir Ver. 1.8"
 struct CodeEntry {
     std::string text;
     std::string code;
+
+    bool operator==(const CodeEntry&) const = default;
 };
 
 // Sender and recipient have the same fields; only the supplier uses legalForm.

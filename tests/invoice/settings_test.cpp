@@ -61,8 +61,7 @@ TEST(SettingsDefaults, EmptyFileGivesTheBuiltInChoices) {
     EXPECT_EQ(lists.paymentTermsTexts[1], "14 Tage 2% Skonto");
     EXPECT_EQ(lists.paymentTermsTexts[2], "Nach Rechnungsstellung rein netto");
     EXPECT_EQ(lists.paymentTermsTexts[3], "");
-    EXPECT_EQ(lists.taxCategories[1].text, "steuerfreie innergem. Lieferung");
-    EXPECT_EQ(lists.taxCategories[1].code, "K");
+    EXPECT_EQ(lists.taxCategories, defaultCodeLists().taxCategories);
 }
 
 TEST(SettingsDefaults, MissingFileGivesTheDefaultsAndIsNotCreated) {
@@ -209,16 +208,11 @@ TEST(SettingsValues, RenamedTaxCategories) {
                                  "SteuerfreiEU=EU-Lieferung\nKennz1=K\n"
                                  "Steuerfrei=Ausfuhr\nKennz2=G\n"
                                  "Kennz0=X\n");
-    ASSERT_EQ(lists.taxCategories.size(), 3u);
-    EXPECT_EQ(lists.taxCategories[0].text, "Regelsatz");
-    EXPECT_EQ(lists.taxCategories[0].code, "S");
-    EXPECT_EQ(lists.taxCategories[1].text, "EU-Lieferung");
-    EXPECT_EQ(lists.taxCategories[2].text, "Ausfuhr");
-    EXPECT_EQ(lists.taxCategories[2].code, "G");
+    EXPECT_EQ(lists.taxCategories,
+              (std::vector<CodeEntry>{{"Regelsatz", "S"}, {"EU-Lieferung", "K"}, {"Ausfuhr", "G"}}));
 
     const CodeLists recoded = read("[Global]\nKennz1=AE\n");
-    EXPECT_EQ(recoded.taxCategories[1].code, "AE");
-    EXPECT_EQ(recoded.taxCategories[1].text, "steuerfreie innergem. Lieferung");
+    EXPECT_EQ(recoded.taxCategories[1], (CodeEntry{"steuerfreie innergem. Lieferung", "AE"}));
     EXPECT_EQ(findCode(recoded.taxCategories, "AE"), 1);
 }
 
@@ -272,8 +266,5 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
     EXPECT_EQ(lists.currencies, defaults.currencies);
     EXPECT_EQ(lists.paymentTermsTexts, defaults.paymentTermsTexts);
     EXPECT_EQ(lists.vatRates, defaults.vatRates);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(lists.taxCategories[i].text, defaults.taxCategories[i].text);
-        EXPECT_EQ(lists.taxCategories[i].code, defaults.taxCategories[i].code);
-    }
+    EXPECT_EQ(lists.taxCategories, defaults.taxCategories);
 }
