@@ -1,0 +1,123 @@
+#include "date_picker.h"
+
+#include "marking.h"
+
+#include "invoice/dates.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+
+namespace tallomir::app {
+
+namespace {
+const QDate epoch(1970, 1, 1);
+// The edit's lowest value stands for "no date"; its text is then blank.
+const QDate blankDate(1969, 12, 31);
+constexpr int boxWidth = 20;
+} // namespace
+
+DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
+    check_ = new QCheckBox(this);
+    check_->setObjectName(QStringLiteral("dateCheck"));
+    edit_ = new QDateEdit(this);
+    edit_->setObjectName(QStringLiteral("dateEdit"));
+    edit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    edit_->setCalendarPopup(true);
+    edit_->setMinimumDate(blankDate);
+    edit_->setMaximumDate(QDate(9999, 12, 31));
+    edit_->setSpecialValueText(QStringLiteral(" "));
+    edit_->calendarWidget()->installEventFilter(this);
+    setFocusProxy(check_);
+    connect(check_, &QCheckBox::toggled, this, &DatePicker::boxToggled);
+    connect(edit_, &QDateEdit::dateChanged, this, &DatePicker::dateEdited);
+    showNoDate();
+}
+
+bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+    // Without a date the calendar opens on the current month, not on the
+    // placeholder behind the blank text.
+    if (event->type() == QEvent::Show && watched == edit_->calendarWidget() && edit_->date() <= blankDate) {
+        const QDate start = lastDate_.isValid() ? lastDate_ : QDate::currentDate();
+        edit_->calendarWidget()->setCurrentPage(start.year(), start.month());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DatePicker::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    check_->setGeometry(0, 0, boxWidth, height());
+    edit_->setGeometry(boxWidth, 0, width() - boxWidth, height());
+}
+
+QDate DatePicker::toQDate(DateValue date) {
+    return epoch.addDays(date / 86400);
+}
+
+DateValue DatePicker::fromQDate(const QDate& date) {
+    return epoch.daysTo(date) * 86400LL;
+}
+
+DateValue DatePicker::value() const {
+    if (!check_->isChecked() || edit_->date() <= blankDate)
+        return noDate;
+    return fromQDate(edit_->date());
+}
+
+void DatePicker::setValue(DateValue date) {
+    if (date == noDate)
+        showNoDate();
+    else
+        showDate(toQDate(date));
+}
+
+void DatePicker::setMarked(bool marked) {
+    marked_ = marked;
+    markControl(edit_, marked);
+}
+
+void DatePicker::showNoDate() {
+    updating_ = true;
+    check_->setChecked(false);
+    edit_->setDate(blankDate);
+    updating_ = false;
+}
+
+void DatePicker::showDate(const QDate& date) {
+    updating_ = true;
+    check_->setChecked(true);
+    edit_->setDate(date);
+    lastDate_ = date;
+    updating_ = false;
+}
+
+void DatePicker::boxToggled(bool on) {
+    if (updating_)
+        return;
+    if (on) {
+        showDate(lastDate_.isValid() ? lastDate_ : QDate::currentDate());
+        Q_EMIT changed(fromQDate(edit_->date()));
+    } else {
+        showNoDate();
+        Q_EMIT changed(noDate);
+    }
+}
+
+void DatePicker::dateEdited(const QDate& date) {
+    if (updating_)
+        return;
+    if (date <= blankDate) {
+        showNoDate();
+        Q_EMIT changed(noDate);
+        return;
+    }
+    if (!check_->isChecked()) {
+        updating_ = true;
+        check_->setChecked(true);
+        updating_ = false;
+    }
+    lastDate_ = date;
+    Q_EMIT changed(fromQDate(date));
+}
+
+} // namespace tallomir::app

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDate>
+#include <QWidget>
+
+class QCheckBox;
+class QDateEdit;
+
+namespace tallomir {
+// Seconds since 1970-01-01, a multiple of 86400; -1 for no date.
+using DateValue = long long;
+} // namespace tallomir
+
+namespace tallomir::app {
+
+// A date field with a check box that switches the date off. Without a date
+// the field shows nothing; ticking the box brings back the last date shown,
+// or today's, and picking a date ticks it. Dates are shown as "dd.MM.yyyy" and can be
+// picked from a calendar.
+class DatePicker : public QWidget {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget* parent = nullptr);
+
+    // The date shown, or noDate when the box is cleared.
+    DateValue value() const;
+    // Shows a date (noDate: none) without reporting it as a change.
+    void setValue(DateValue date);
+
+    // Light-yellow background for a mandatory field, or the default one.
+    void setMarked(bool marked);
+    bool isMarked() const { return marked_; }
+
+    QCheckBox* checkBox() const { return check_; }
+    QDateEdit* dateEdit() const { return edit_; }
+
+    static QDate toQDate(DateValue date);
+    static DateValue fromQDate(const QDate& date);
+
+Q_SIGNALS:
+    // The user chose a date or cleared the box (noDate).
+    void changed(tallomir::DateValue date);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showNoDate();
+    void showDate(const QDate& date);
+    void boxToggled(bool on);
+    void dateEdited(const QDate& date);
+
+    QCheckBox* check_;
+    QDateEdit* edit_;
+    QDate lastDate_;
+    bool updating_ = false;
+    bool marked_ = false;
+};
+
+} // namespace tallomir::app

@@ -1,0 +1,38 @@
+#include "dialogs.h"
+#include "fault_report.h"
+#include "main_window.h"
+
+#include "invoice/model.h"
+#include "invoice/settings.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char** argv) {
+    using namespace tallomir;
+
+    app::SystemDialogs dialogs;
+    // A crashed run starts the program again only to show its report.
+    const int reportResult = app::runFaultReportMode(argc, argv, dialogs);
+    if (reportResult >= 0)
+        return reportResult;
+    app::installFaultHandler(argv[0]);
+
+    QApplication application(argc, argv);
+
+    QString startDirectory = QDir::currentPath();
+    if (!startDirectory.endsWith(QLatin1Char('/')))
+        startDirectory += QLatin1Char('/');
+
+    CodeLists lists = defaultCodeLists();
+    loadSettings(lists, settingsFilePath(startDirectory.toStdString(),
+                                         QCoreApplication::applicationDirPath().toStdString()));
+    DocumentState state = makeDocumentState(lists);
+
+    app::MainWindow window(state, dialogs, startDirectory);
+    window.show();
+    application.exec();
+
+    app::removeFaultHandler();
+    return 0;
+}

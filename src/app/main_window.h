@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+#include <string>
+
+namespace tallomir {
+struct DocumentState;
+struct RuleOutcome;
+enum class FieldId : int;
+enum class LineField;
+using DateValue = long long;
+} // namespace tallomir
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+
+namespace tallomir::app {
+
+class DatePicker;
+class Dialogs;
+class LineTableModel;
+
+// The one window of the program: menu, status bar and the six form pages.
+// Its controls only show the document and hand every edit to the core
+// functions at the moment the edit is complete: a text when its field loses
+// the focus, a choice or a date when it changes.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(DocumentState& state, Dialogs& dialogs, const QString& startDirectory,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Menu commands.
+    void loadCommand();
+    void saveCommand();
+    void validateCommand();
+    void infoCommand();
+
+    // Every control shows the document anew; the first page is selected.
+    void showDocument();
+
+    QTabWidget* tabs() const { return tabs_; }
+    QLabel* statusField() const { return statusField_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildHeaderPage(QWidget* page);
+    void buildSupplierPage(QWidget* page);
+    void buildCustomerPage(QWidget* page);
+    void buildDeliveryPage(QWidget* page);
+    void buildLinesPage(QWidget* page);
+    void buildFooterPage(QWidget* page);
+    void showStartValues();
+
+    QLabel* addLabel(QWidget* page, int id, const QString& text, const QRect& rect);
+    QLabel* addNamedLabel(QWidget* page, const QString& name, const QString& text, const QRect& rect);
+    QLineEdit* addTextField(QWidget* page, FieldId id, const QRect& rect, bool marked);
+    QLineEdit* addReadOnlyField(QWidget* page, FieldId id, const QRect& rect);
+    QComboBox* addListCombo(QWidget* page, FieldId id, const QRect& rect, const QStringList& entries);
+    DatePicker* addDatePicker(QWidget* page, FieldId id, const QRect& rect, bool marked);
+    QLineEdit* addLineField(QWidget* page, const QString& name, LineField field, const QRect& rect);
+    // One row of the left column: label at x 30, y + 3; text field at x 150, y.
+    void addGridRow(QWidget* page, int labelId, const QString& label, FieldId id, int y, bool marked);
+
+    // Event handlers.
+    void textFieldLeft(QObject* control);
+    void entrySelected(FieldId id, int index);
+    void dateChanged(FieldId id, DateValue date);
+    void lineDateChanged(bool first, DateValue date);
+    void addClicked();
+    void changeClicked();
+    void deleteClicked();
+    void listRowChosen(int row);
+    void commitFocusedField();
+
+    void applyOutcome(const RuleOutcome& outcome);
+    void showFooter();
+    void showLineList();
+    void showLineEditor();
+    void setFieldText(FieldId id, const std::string& text);
+    QWidget* field(FieldId id) const;
+
+    DocumentState& state_;
+    Dialogs& dialogs_;
+    QString startDirectory_;
+
+    QTabWidget* tabs_ = nullptr;
+    QLabel* statusField_ = nullptr;
+    QHash<int, QWidget*> fields_;           // by FieldId
+    QHash<QObject*, FieldId> textFields_;   // controls whose text is handed over when left
+    QHash<QObject*, LineField> lineFields_; // the line editor's text controls
+    QLabel* currencyLabels_[2] = {nullptr, nullptr};
+
+    // "Positionen"
+    QPlainTextEdit* lineDescription_ = nullptr;
+    DatePicker* lineStart_ = nullptr;
+    DatePicker* lineEnd_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QTableView* lineList_ = nullptr;
+    LineTableModel* lineModel_ = nullptr;
+    bool updatingList_ = false;
+    bool mousePressInList_ = false;
+};
+
+} // namespace tallomir::app
