@@ -7,6 +7,7 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QEvent>
 
 namespace tallomir::app {
 
