@@ -1,0 +1,211 @@
+// The invoice model comes before any Qt header: Qt's "slots" keyword macro
+// would swallow a field of that name.
+#include "invoice/model.h"
+
+#include "app/validator_run.h"
+
+#include "app/dialogs.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProgressDialog>
+
+namespace tallomir::app {
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// What a report file looked like before the run, to tell a fresh report from
+// one that an earlier run left behind.
+struct FileStamp {
+    bool exists = false;
+    QDateTime modified;
+    qint64 size = -1;
+
+    static FileStamp of(const QString& path) {
+        const QFileInfo info(path);
+        FileStamp stamp;
+        stamp.exists = info.exists() && info.isFile();
+        if (stamp.exists) {
+            stamp.modified = info.lastModified();
+            stamp.size = info.size();
+        }
+        return stamp;
+    }
+    bool operator==(const FileStamp&) const = default;
+};
+
+struct RunResult {
+    bool started = false;
+    bool cancelled = false;
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    int exitCode = 0;
+};
+
+// Runs the validator while a modal progress dialog keeps the window drawn;
+// "Abbrechen" ends the validator. There is no time-out.
+RunResult runValidator(QWidget* parent, const QString& workingDirectory, const QString& chosenFile,
+                       const ValidatorRunHooks& hooks) {
+    RunResult result;
+    QProcess process;
+    process.setProgram(QStringLiteral("java"));
+    process.setArguments(validatorArguments(chosenFile));
+    process.setWorkingDirectory(workingDirectory);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+
+    QEventLoop loop;
+    bool ended = false;
+    QObject::connect(&process, &QProcess::finished, &loop, [&](int exitCode, QProcess::ExitStatus status) {
+        result.exitCode = exitCode;
+        result.exitStatus = status;
+        ended = true;
+        loop.quit();
+    });
+    // A program that cannot be found may be reported at once or only once
+    // the event loop runs.
+    bool failedToStart = false;
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            failedToStart = true;
+            ended = true;
+            loop.quit();
+        }
+    });
+
+    process.start();
+    if (failedToStart || process.state() == QProcess::NotRunning)
+        return result;
+
+    QProgressDialog progress(text("Validierung läuft …"), text("Abbrechen"), 0, 0, parent);
+    progress.setWindowTitle(text("XRechnung validieren"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    // "Abbrechen", Escape and closing the dialog all end the validator.
+    const auto cancel = [&] {
+        if (ended)
+            return;
+        result.cancelled = true;
+        process.kill();
+    };
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, cancel);
+    QObject::connect(&progress, &QDialog::rejected, &loop, cancel);
+    progress.show();
+    if (hooks.progressShown)
+        hooks.progressShown(progress);
+    if (!ended)
+        loop.exec();
+    progress.hide();
+    if (process.state() != QProcess::NotRunning)
+        process.waitForFinished(-1);
+    result.started = !failedToStart;
+    return result;
+}
+
+} // namespace
+
+QString validatorDirectory(const QString& startDirectory) {
+    return QDir::cleanPath(startDirectory + QStringLiteral("/validator")) + QLatin1Char('/');
+}
+
+QString fileNamePart(const QString& path) {
+#if defined(_WIN32)
+    const qsizetype separator =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+#else
+    // A backslash is an ordinary character of a name here.
+    const qsizetype separator = path.lastIndexOf(QLatin1Char('/'));
+#endif
+    return path.mid(separator + 1);
+}
+
+bool nameHasBlank(const QString& path) {
+    return fileNamePart(path).contains(QLatin1Char(' '));
+}
+
+QString reportPath(const QString& workingDirectory, const QString& chosenFile) {
+    QString base = fileNamePart(chosenFile);
+    const qsizetype point = base.lastIndexOf(QLatin1Char('.'));
+    if (point >= 0 && point != base.size() - 1)
+        base.truncate(point);
+    return workingDirectory + base + QStringLiteral("-report.html");
+}
+
+QStringList validatorArguments(const QString& chosenFile) {
+    return {QStringLiteral("-jar"), QString::fromUtf8(validatorJar),
+            QStringLiteral("-s"),   QStringLiteral("scenarios.xml"),
+            QStringLiteral("-h"),   chosenFile};
+}
+
+QString confirmationText() {
+    return text("Hinweis: Die Validierung dauert etwas!         ") + crlf +
+           text("Der Prüfbericht wird dann im Browser angezeigt.") + crlf + crlf +
+           text("Um die Validierung zu starten auf  OK  klicken.");
+}
+
+void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state) {
+    validateFile(parent, dialogs, startDirectory, state, ValidatorRunHooks{});
+}
+
+void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
+                  const ValidatorRunHooks& hooks) {
+    const QString chosen =
+        dialogs.openFileName(parent, text("XML Datei validieren"), text("XML Dateien (*.xml)"));
+    state.currentFileName = chosen.toStdString();
+
+    if (fileNamePart(chosen).isEmpty()) {
+        dialogs.message(parent, text("XML Datei validieren"), text("Es wurde keine Datei ausgewählt."));
+        return;
+    }
+    if (nameHasBlank(chosen)) {
+        dialogs.message(parent, text("Dateiname fehlerhaft"),
+                        text("Im Dateinamen dürfen keine Leerzeichen enthalten sein!"));
+        return;
+    }
+    const QString workingDirectory = validatorDirectory(startDirectory);
+    if (!QFileInfo::exists(workingDirectory + QString::fromUtf8(validatorJar))) {
+        dialogs.message(parent, text("Validator Fehler"),
+                        QString::fromUtf8(validatorJar) + text(" wurde nicht gefunden!"));
+        return;
+    }
+    // The run starts when this box is closed, however it is closed.
+    dialogs.message(parent, text("XRechnung validieren"), confirmationText());
+
+    const QString report = reportPath(workingDirectory, chosen);
+    const FileStamp before = FileStamp::of(report);
+    const RunResult run = runValidator(parent, workingDirectory, chosen, hooks);
+    if (!run.started) {
+        dialogs.message(parent, text("Validator Fehler"),
+                        text("Java wurde nicht gefunden oder konnte nicht gestartet werden!") + crlf +
+                            text("Der Validator braucht eine Java-Laufzeitumgebung, die als \"java\" über "
+                                 "den Suchpfad (PATH) erreichbar ist."));
+        return;
+    }
+    if (run.cancelled)
+        return;
+
+    const FileStamp after = FileStamp::of(report);
+    // A report left by an earlier run is not this file's result.
+    if (after.exists && !(before.exists && after == before)) {
+        dialogs.openDocument(report);
+        return;
+    }
+    const QString reason =
+        run.exitStatus == QProcess::CrashExit
+            ? text("Der Validator wurde unerwartet beendet und hat keinen Prüfbericht "
+                   "erstellt.")
+            : text("Der Validator hat keinen Prüfbericht erstellt (Exitcode %1).").arg(run.exitCode);
+    dialogs.message(parent, text("Validator Fehler"), reason + crlf + text("Erwarteter Bericht: ") + report);
+}
+
+} // namespace tallomir::app

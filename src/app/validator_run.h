@@ -1,0 +1,59 @@
+#pragma once
+
+// "Validieren": runs the external validator (a Java program in the folder
+// "validator" below the start directory) on a file the user picks and opens
+// the HTML report it writes.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QProgressDialog;
+class QWidget;
+
+namespace tallomir {
+struct DocumentState;
+}
+
+namespace tallomir::app {
+
+class Dialogs;
+
+inline constexpr const char* validatorJar = "validationtool-1.4.2-standalone.jar";
+
+// The folder the validator runs in: startDirectory + "/validator/".
+QString validatorDirectory(const QString& startDirectory);
+
+// The name part of a path: the text after its last separator.
+QString fileNamePart(const QString& path);
+
+// True when the name part (not the folders) of the path holds a blank.
+bool nameHasBlank(const QString& path);
+
+// The report the validator writes for the chosen file: the working directory,
+// the file's name without its last extension, and "-report.html"
+// ("R17.final.xml" gives "R17.final-report.html"). A name ending in a point
+// keeps it.
+QString reportPath(const QString& workingDirectory, const QString& chosenFile);
+
+// The arguments of "java", one list entry each, the chosen path unchanged.
+QStringList validatorArguments(const QString& chosenFile);
+
+// The text of the box "XRechnung validieren" shown before the run.
+QString confirmationText();
+
+// Ways for tests to take part in a run.
+struct ValidatorRunHooks {
+    // Called once the progress dialog is shown and the validator started.
+    std::function<void(QProgressDialog&)> progressShown;
+};
+
+// The whole command: choose the file (stored in state.currentFileName), check
+// it, confirm, run the validator with a progress dialog that keeps the window
+// alive and can end the run, then open the report through the dialogs.
+void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state);
+void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
+                  const ValidatorRunHooks& hooks);
+
+} // namespace tallomir::app
