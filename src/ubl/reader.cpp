@@ -33,6 +33,7 @@ enum class Node : std::uint8_t {
     OrderReference,
     ContractReference,
     ProjectReference,
+    AdditionalReference,
     SupplierParty,
     CustomerParty,
     Party,
@@ -87,6 +88,8 @@ enum class Node : std::uint8_t {
     SalesOrderNumber,
     ContractNumber,
     ProjectNumber,
+    AdditionalReferenceId,
+    AdditionalReferenceType,
 
     PartyId,
     PartyNameText,
@@ -155,6 +158,10 @@ enum class Node : std::uint8_t {
     UnitPrice,
 };
 
+// The credit note has no element of its own for the project reference: it
+// stands in an additional document reference with this type code.
+constexpr std::string_view projectReferenceType = "50";
+
 bool isRule(Node node) {
     return node >= Node::FirstRule;
 }
@@ -197,6 +204,7 @@ State step(State parent, std::string_view name) {
                                 {"cac:OrderReference", Node::OrderReference},
                                 {"cac:ContractDocumentReference", Node::ContractReference},
                                 {"cac:ProjectReference", Node::ProjectReference},
+                                {"cac:AdditionalDocumentReference", Node::AdditionalReference},
                                 {"cac:AccountingSupplierParty", Node::SupplierParty},
                                 {"cac:AccountingCustomerParty", Node::CustomerParty},
                                 {"cac:Delivery", Node::Delivery},
@@ -220,6 +228,10 @@ State step(State parent, std::string_view name) {
         break;
     case Node::ProjectReference:
         next.node = pick(name, {{"cbc:ID", Node::ProjectNumber}});
+        break;
+    case Node::AdditionalReference:
+        next.node = pick(name, {{"cbc:ID", Node::AdditionalReferenceId},
+                                {"cbc:DocumentTypeCode", Node::AdditionalReferenceType}});
         break;
     case Node::SupplierParty:
     case Node::CustomerParty:
@@ -422,6 +434,8 @@ std::string noteText(std::string_view text) {
 // What the walk writes to, besides the document: the entries appended last.
 struct Target {
     DocumentState& state;
+    // The ID of the additional document reference being read.
+    std::string referenceId;
     std::ptrdiff_t currentLineItem = -1;
     std::ptrdiff_t currentVatEntry = -1;
 
@@ -493,6 +507,13 @@ void apply(Target& target, State where, std::string_view text) {
         break;
     case Node::ProjectNumber:
         doc.projectNumber.assign(text);
+        break;
+    case Node::AdditionalReferenceId:
+        target.referenceId.assign(text);
+        break;
+    case Node::AdditionalReferenceType:
+        if (text == projectReferenceType)
+            doc.projectNumber = target.referenceId;
         break;
 
     case Node::PartyId:
@@ -754,7 +775,7 @@ void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
     if (documentElement == nullptr || !isDocumentElementName(xml::nodeName(documentElement)))
         return;
 
-    Target target{state};
+    Target target{state, std::string(), -1, -1};
     // stateAt[level] is the state of the element open at that level;
     // cursor[level] the element visited next at that level.
     std::array<State, deepestLevel + 1> stateAt{};
@@ -774,6 +795,8 @@ void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
         const State where = step(stateAt[level - 1], xml::nodeName(node));
         if (where.node == Node::Dead)
             continue;
+        if (where.node == Node::AdditionalReference)
+            target.referenceId.clear();
         if (isRule(where.node))
             apply(target, where, xml::nodeText(node));
         if (level < deepestLevel) {
