@@ -1,1 +1,230 @@
-// placeholder, filled by its owner
+// The document tree: storage, building and navigation.
+
+#include "xml/xml.h"
+
+#include "xml/document.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace tallomir::xml {
+
+const char* TextStore::store(std::string_view text) {
+    if (text.empty()) {
+        return nullptr;
+    }
+    if (text.size() > smallTextLimit) {
+        auto own = std::make_unique_for_overwrite<char[]>(text.size());
+        std::memcpy(own.get(), text.data(), text.size());
+        blocks_.push_back(std::move(own));
+        return blocks_.back().get();
+    }
+    if (text.size() > freeSize_) {
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+        free_ = blocks_.back().get();
+        freeSize_ = blockSize;
+    }
+    char* copy = free_;
+    std::memcpy(copy, text.data(), text.size());
+    free_ += text.size();
+    freeSize_ -= text.size();
+    return copy;
+}
+
+const std::string* NameTable::intern(std::string_view name) {
+    auto found = names_.find(name);
+    if (found == names_.end()) {
+        found = names_.emplace(name).first;
+    }
+    return &*found;
+}
+
+XmlNode* NodePool::allocate() {
+    if (usedInChunk_ == chunkNodes) {
+        chunks_.push_back(std::make_unique<XmlNode[]>(chunkNodes));
+        usedInChunk_ = 0;
+    }
+    return &chunks_.back()[usedInChunk_++];
+}
+
+XmlDocument::XmlDocument() {
+    root.document = this;
+}
+
+XmlNode* XmlDocument::newNode(NodeKind kind, const std::string* name) {
+    XmlNode* node = nodes.allocate();
+    node->kind = kind;
+    node->name = name;
+    node->document = this;
+    return node;
+}
+
+void XmlDocument::setText(XmlNode& node, std::string_view text) {
+    // Positions and lengths are 32-bit; a longer text is cut (no file the
+    // system handles comes near 4 GiB in one text).
+    text = text.substr(0, std::numeric_limits<std::uint32_t>::max());
+    node.text = texts.store(text);
+    node.textLength = static_cast<std::uint32_t>(text.size());
+}
+
+void linkLastChild(XmlNode& parent, XmlNode& child) {
+    child.parent = &parent;
+    child.next = nullptr;
+    if (parent.first == nullptr) {
+        parent.first = &child;
+        child.prev = &child;
+    } else {
+        XmlNode* last = parent.first->prev;
+        last->next = &child;
+        child.prev = last;
+        parent.first->prev = &child;
+    }
+}
+
+std::string_view newlineBytes(NewlineStyle style) {
+    switch (style) {
+    case NewlineStyle::CrLf:
+        return "\r\n";
+    case NewlineStyle::Cr:
+        return "\r";
+    default:
+        return "\n";
+    }
+}
+
+void XmlDocumentDeleter::operator()(XmlDocument* doc) const {
+    delete doc;
+}
+
+DocumentPtr createDocument() {
+    return DocumentPtr(new XmlDocument());
+}
+
+XmlNode* rootNode(XmlDocument& doc) {
+    return &doc.root;
+}
+
+XmlNode* mainElement(const XmlDocument& doc) {
+    return doc.mainElement;
+}
+
+XmlNode* appendElement(XmlNode* parent, std::string_view name) {
+    if (parent == nullptr) {
+        return nullptr;
+    }
+    if (parent->kind != NodeKind::Root && parent->kind != NodeKind::Element) {
+        return nullptr;
+    }
+    XmlDocument& doc = *parent->document;
+    if (parent->kind == NodeKind::Root && doc.mainElement != nullptr) {
+        return nullptr; // exactly one element at the top
+    }
+    XmlNode* node = doc.newNode(NodeKind::Element, doc.names.intern(name));
+    linkLastChild(*parent, *node);
+    if (parent->kind == NodeKind::Root) {
+        doc.mainElement = node;
+    }
+    return node;
+}
+
+void setAttribute(XmlNode* element, std::string_view name, std::string_view value) {
+    if (element == nullptr || element->kind != NodeKind::Element) {
+        return;
+    }
+    XmlDocument& doc = *element->document;
+    if (element->attributes == nullptr) {
+        element->attributes = &doc.attributeLists.emplace_back();
+    }
+    std::vector<Attribute>& list = *element->attributes;
+    const char* stored = doc.texts.store(value);
+    std::string_view storedValue = stored ? std::string_view(stored, value.size()) : std::string_view();
+    for (Attribute& attribute : list) {
+        if (*attribute.name == name) {
+            attribute.value = storedValue;
+            return;
+        }
+    }
+    if (list.size() == list.capacity()) {
+        list.reserve(list.size() + 4);
+    }
+    list.push_back({doc.names.intern(name), storedValue});
+}
+
+void setNodeText(XmlNode* node, std::string_view text) {
+    if (node != nullptr) {
+        node->document->setText(*node, text);
+    }
+}
+
+XmlNode* parentNode(const XmlNode* node) {
+    return node ? node->parent : nullptr;
+}
+
+XmlNode* firstChild(const XmlNode* node) {
+    return node ? node->first : nullptr;
+}
+
+XmlNode* nextSibling(const XmlNode* node) {
+    return node ? node->next : nullptr;
+}
+
+int nodeKind(const XmlNode* node) {
+    return node ? static_cast<int>(node->kind) : -1;
+}
+
+std::string_view nodeName(const XmlNode* node) {
+    return (node && node->name) ? std::string_view(*node->name) : std::string_view();
+}
+
+std::string_view nodeText(const XmlNode* node) {
+    return node ? textOf(*node) : std::string_view();
+}
+
+std::size_t attributeCount(const XmlNode* node) {
+    return (node && node->attributes) ? node->attributes->size() : 0;
+}
+
+std::string_view attributeName(const XmlNode* node, std::size_t index) {
+    if (index >= attributeCount(node)) {
+        return {};
+    }
+    return *(*node->attributes)[index].name;
+}
+
+std::string_view attributeValue(const XmlNode* node, std::size_t index) {
+    if (index >= attributeCount(node)) {
+        return {};
+    }
+    return (*node->attributes)[index].value;
+}
+
+Encoding documentEncoding(const XmlDocument& doc) {
+    return doc.encoding;
+}
+
+NewlineStyle documentNewlineStyle(const XmlDocument& doc) {
+    return doc.newlineStyle;
+}
+
+int documentStandalone(const XmlDocument& doc) {
+    return doc.standalone;
+}
+
+int loadStatus(const XmlDocument& doc) {
+    return doc.status;
+}
+
+std::string loadErrorMessage(const XmlDocument& doc) {
+    return doc.errorMessage;
+}
+
+int loadErrorLine(const XmlDocument& doc) {
+    return doc.errorLine;
+}
+
+int loadErrorColumn(const XmlDocument& doc) {
+    return doc.errorColumn;
+}
+
+} // namespace tallomir::xml

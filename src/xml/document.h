@@ -1,0 +1,129 @@
+#pragma once
+
+// Internal layout of the document tree, shared by the parts of the XML library.
+// Users of the library only see the opaque types of xml.h.
+
+#include "xml/xml.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace tallomir::xml {
+
+struct Attribute {
+    const std::string* name = nullptr; // interned in the document
+    std::string_view value;            // stored in the document's text store
+};
+
+// A node. All nodes live in the arena of their document and are trivially
+// destructible, so a document of any depth is freed without walking it.
+//
+// Children form a list from firstChild over next; the first child's prev points
+// at the last child (so appending needs no extra pointer), and every later
+// child's prev points at its real predecessor.
+struct XmlNode {
+    NodeKind kind = NodeKind::Root;
+    std::uint32_t textLength = 0;
+    // How many bytes of the parent's text stand between the end of the previous
+    // sibling (or the start of the parent's text) and this node.
+    std::uint32_t textPosition = 0;
+    const char* text = nullptr;
+    const std::string* name = nullptr; // interned; nullptr for none
+    XmlNode* parent = nullptr;
+    XmlNode* first = nullptr;
+    XmlNode* prev = nullptr;
+    XmlNode* next = nullptr;
+    XmlDocument* document = nullptr;
+    std::vector<Attribute>* attributes = nullptr; // elements with attributes only
+};
+
+inline std::string_view textOf(const XmlNode& node) {
+    return node.textLength == 0 ? std::string_view() : std::string_view(node.text, node.textLength);
+}
+
+inline XmlNode* lastChild(const XmlNode& node) {
+    return node.first ? node.first->prev : nullptr;
+}
+
+inline XmlNode* previousSibling(const XmlNode& node) {
+    return (node.parent && node.parent->first == &node) ? nullptr : node.prev;
+}
+
+// Texts of 1024 bytes or less go into shared blocks of 512 KiB; longer texts get
+// their own allocation. Nothing is freed before the document goes.
+class TextStore {
+public:
+    static constexpr std::size_t smallTextLimit = 1024;
+    static constexpr std::size_t blockSize = 512 * 1024;
+
+    // A copy of the text that lives as long as the store; nullptr for "".
+    const char* store(std::string_view text);
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* free_ = nullptr;
+    std::size_t freeSize_ = 0;
+};
+
+// Names of elements, attributes and processing-instruction targets, each held once.
+class NameTable {
+public:
+    const std::string* intern(std::string_view name);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
+    };
+    std::unordered_set<std::string, Hash, std::equal_to<>> names_;
+};
+
+class NodePool {
+public:
+    XmlNode* allocate();
+
+private:
+    static constexpr std::size_t chunkNodes = 8192;
+    std::vector<std::unique_ptr<XmlNode[]>> chunks_;
+    std::size_t usedInChunk_ = chunkNodes;
+};
+
+class XmlDocument {
+public:
+    XmlDocument();
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
+
+    XmlNode root;
+    XmlNode* mainElement = nullptr;
+    Encoding encoding = Encoding::Utf8;
+    int standalone = -1;
+    NewlineStyle newlineStyle = NewlineStyle::CrLf;
+    int status = 0;
+    int errorLine = 0;
+    int errorColumn = 0;
+    std::string errorMessage;
+
+    NodePool nodes;
+    TextStore texts;
+    NameTable names;
+    std::deque<std::vector<Attribute>> attributeLists;
+
+    // A new unlinked node of this document.
+    XmlNode* newNode(NodeKind kind, const std::string* name);
+    void setText(XmlNode& node, std::string_view text);
+};
+
+// Links child as the last child of parent.
+void linkLastChild(XmlNode& parent, XmlNode& child);
+
+// The bytes of one line break in the given style; LF for styles that are not known.
+std::string_view newlineBytes(NewlineStyle style);
+
+} // namespace tallomir::xml
