@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the loading fuzz target with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for the given number of seconds
-# (default 60) on a copy of fuzz/corpus. New interesting inputs stay in the
-# working copy; crashes are written to the build folder.
+# (default 60) on a copy of fuzz/corpus in the build folder, where new
+# interesting inputs collect; crashes are written to BUILD_DIR/artifacts.
 #
 #   scripts/fuzz.sh [SECONDS] [BUILD_DIR]
 set -eu
