@@ -251,6 +251,14 @@ void writeAll(int fd, const char* data, std::size_t length) {
     }
 }
 
+// The child of the handler starts with the fault signals blocked; the
+// program it runs must get them as usual.
+void unblockAllSignals() {
+    sigset_t none;
+    sigemptyset(&none);
+    ::pthread_sigmask(SIG_SETMASK, &none, nullptr);
+}
+
 pid_t forkSafely() {
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
     // No fork handlers run, so a lock held by the faulting code cannot block us.
@@ -315,6 +323,7 @@ bool lookUpSourceLine(std::uintptr_t address, int& line, char* file, std::size_t
         return false;
     }
     if (pid == 0) {
+        unblockAllSignals();
         ::dup2(pipeFds[1], STDOUT_FILENO);
         const int devNull = ::open("/dev/null", O_WRONLY);
         if (devNull >= 0)
@@ -419,6 +428,7 @@ void showReportBox(std::uint32_t code, std::int64_t codeAddress, std::int64_t ta
     if (pid < 0)
         return;
     if (pid == 0) {
+        unblockAllSignals();
         ::execve(handlerState.programFile, args, environ);
         ::_exit(127);
     }
@@ -496,9 +506,11 @@ void onFaultSignal(int signalNumber, siginfo_t* info, void* context) {
 #else
     (void)uc;
 #endif
-    const auto target = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    // A signal sent by another process (kill, raise) carries no fault address.
+    const bool raisedByFault = info->si_code > 0;
+    const auto target = raisedByFault ? reinterpret_cast<std::uintptr_t>(info->si_addr) : 0;
     bool stackOverflow = false;
-    if (signalNumber == SIGSEGV) {
+    if (signalNumber == SIGSEGV && raisedByFault) {
         // The stack's guard area: just below the stack pointer, or at the
         // lower end of the main thread's stack.
         constexpr std::uintptr_t nearby = 64 * 1024;

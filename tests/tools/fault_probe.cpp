@@ -9,6 +9,7 @@
 
 #include <cfenv>
 #include <cfloat>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -159,6 +160,8 @@ int main(int argc, char** argv) {
         return recurse(0);
     else if (kind == "exception")
         throwUncaught();
+    else if (kind == "raised")
+        std::raise(SIGSEGV);
     else if (kind == "library")
         return static_cast<int>(faultInLibrary());
     else

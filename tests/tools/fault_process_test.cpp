@@ -155,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
     Probe, FaultKinds,
     ::testing::Values(
         FaultCase{"segv", SIGSEGV, "Invalid memory access", "-1073741819", "Adresse:  16", "segv"},
+        // sent, not caused: no address of a memory access to show
+        FaultCase{"raised", SIGSEGV, "Invalid memory access", "-1073741819", "Adresse:  0", ""},
         FaultCase{"library", SIGSEGV, "Invalid memory access", "-1073741819", "Adresse:  0", "library"},
         FaultCase{"intdiv", SIGFPE, "Division by zero ", "-1073741676", "", "intdiv"},
         FaultCase{"fltdiv", SIGFPE, "Division by zero (floating-point)", "-1073741682", "", ""},
