@@ -1,0 +1,120 @@
+// The window and `tallomir-cli build` write the same file for the same input.
+#include "window_harness.h"
+
+#include "support/ubl_checks.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+using namespace tallomir;
+using app::DatePicker;
+
+namespace {
+
+// The invoice as JSON, the same texts the test types into the window.
+const char* invoiceJson = R"({
+  "buyerReference": "04011000-12345-03",
+  "documentNumber": "RE-2024-001",
+  "issueDate": "2024-06-30",
+  "dueDate": "2024-07-14",
+  "deliveryDate": "2024-06-28",
+  "orderNumber": "B-77",
+  "note": "Vielen Dank für Ihren Auftrag.",
+  "supplier": {
+    "partyId": "L-7", "name": "Muster Lieferant", "street": "Hauptstraße 5",
+    "postalCode": "53111", "city": "Bonn", "countryCode": "DE", "vatId": "DE123456789",
+    "registrationName": "Lieferant & Söhne KG", "contactName": "Erika Muster",
+    "phone": "0228 123", "email": "rechnung@example.org"
+  },
+  "customer": {
+    "partyId": "K-100", "postalCode": "50667", "city": "Köln", "countryCode": "DE",
+    "registrationName": "Kundin GmbH"
+  },
+  "iban": "DE02120300000000202051",
+  "lines": [
+    {"position": "1", "quantity": "2", "itemNumber": "A-1", "itemName": "Schrauben", "unitPrice": "12,50",
+     "lineVatPercent": "19", "itemDescription": "verzinkt"},
+    {"position": "2", "quantity": "1,5", "itemNumber": "B-2", "itemName": "Fachbuch", "unitPrice": "39.90",
+     "lineVatPercent": "7"},
+    {"position": "3", "quantity": "10", "itemName": "Montage", "unitPrice": "45",
+     "lineVatPercent": "19"}
+  ],
+  "allowance": {"reason": "Treuerabatt", "value": "-10"}
+})";
+
+struct TypedLine {
+    const char* position;
+    const char* quantity;
+    const char* number;
+    const char* name;
+    const char* price;
+    const char* vat;
+    const char* description;
+};
+
+} // namespace
+
+class CliAgreementTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void windowAndCommandLineWriteTheSameFile() {
+        WindowHarness h;
+        QVERIFY(h.open());
+        h.fillMandatoryFields();
+        h.type(98, QStringLiteral("B-77"));
+        h.type(102, QStringLiteral("Vielen Dank für Ihren Auftrag."));
+        h.setDate(h.field<DatePicker>(93), QDate(2024, 6, 30));
+        h.setDate(h.field<DatePicker>(94), QDate(2024, 7, 14));
+        h.setDate(h.field<DatePicker>(95), QDate(2024, 6, 28));
+        h.type(104, QStringLiteral("Muster Lieferant"));
+        h.type(105, QStringLiteral("Hauptstraße 5"));
+        h.type(115, QStringLiteral("0228 123"));
+
+        const TypedLine lines[] = {
+            {"1", "2", "A-1", "Schrauben", "12,50", "19", "verzinkt"},
+            {"2", "1,5", "B-2", "Fachbuch", "39.90", "7", ""},
+            {"3", "10", "", "Montage", "45", "19", ""},
+        };
+        for (const TypedLine& line : lines) {
+            h.typeLine(QStringLiteral("lineItemNumber"), QString::fromUtf8(line.number));
+            h.type(h.find(QStringLiteral("lineDescription")), QString::fromUtf8(line.description));
+            h.addLine(line.position, line.quantity, QString::fromUtf8(line.name), line.price, line.vat);
+        }
+        h.type(140, QStringLiteral("Treuerabatt"));
+        h.type(142, QStringLiteral("-10"));
+
+        const QByteArray fromWindow = h.saveAs(QStringLiteral("fenster.xml"));
+        QVERIFY2(!fromWindow.isEmpty(),
+                 qPrintable(h.dialogs.messages.isEmpty() ? "" : h.dialogs.messages[0].text));
+        QCOMPARE(h.lineList()->model()->rowCount(), 3);
+
+        const std::string windowFile = h.path("fenster.xml").toStdString();
+        QCOMPARE(testing::validateWithXmllint(windowFile, false), std::string());
+        QVERIFY(testing::checkSumRules(windowFile).empty());
+
+        QFile json(h.path("eingabe.json"));
+        QVERIFY(json.open(QIODevice::WriteOnly));
+        json.write(invoiceJson);
+        json.close();
+        QProcess cli;
+        cli.setWorkingDirectory(h.dir.path());
+        cli.start(QStringLiteral(TALLOMIR_CLI),
+                  {QStringLiteral("build"), h.path("eingabe.json"), h.path("cli.xml")});
+        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+        const QByteArray fromCli = readFile(h.path("cli.xml"));
+        QVERIFY(!fromCli.isEmpty());
+        QCOMPARE(QString::fromUtf8(fromWindow), QString::fromUtf8(fromCli));
+        QVERIFY(fromWindow.contains("<cbc:TaxInclusiveAmount currencyID=\"EUR\">"));
+    }
+};
+
+std::unique_ptr<QObject> makeCliAgreementTest() {
+    return std::make_unique<CliAgreementTest>();
+}
+
+#include "cli_agreement_test.moc"
