@@ -51,6 +51,7 @@ public:
                 bigEndian_ = bytes[0] == 0xFE;
             } else {
                 wide_ = std::count(bytes, bytes + size, 0) > 4;
+                bigEndian_ = wide_ && bytes[0] == 0; // "<" as 00 3C
             }
         }
         const std::size_t unitSize = wide_ ? 2 : 1;

@@ -31,6 +31,9 @@ public:
         : sink_(sink), context_(context), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
 
     void write(std::string_view piece) {
+        if (piece.empty()) {
+            return;
+        }
         if (piece.size() > bufferSize - used_) {
             flush();
             if (piece.size() > bufferSize) {

@@ -19,7 +19,7 @@ enum class NodeKind : std::uint16_t {
 enum class Encoding { Utf8 = 2, Latin1 = 24, Utf16 = 25 };
 enum class NewlineStyle { Unknown = 0, CrLf = 1, Lf = 2, Cr = 4 };
 
-struct XmlNode;  // owned by its XmlDocument
+struct XmlNode;    // owned by its XmlDocument
 class XmlDocument; // opaque to users
 
 struct XmlDocumentDeleter {
@@ -87,7 +87,7 @@ DocumentPtr loadDocument(const std::string& fileName);
 // The same for bytes in memory (an empty view gives nullptr).
 DocumentPtr loadDocumentFromBytes(std::string_view bytes);
 
-int loadStatus(const XmlDocument& doc); // Expat's error code, 0 = success
+int loadStatus(const XmlDocument& doc);               // Expat's error code, 0 = success
 std::string loadErrorMessage(const XmlDocument& doc); // Expat's English text
 int loadErrorLine(const XmlDocument& doc);
 int loadErrorColumn(const XmlDocument& doc); // counted from 1

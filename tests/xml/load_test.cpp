@@ -165,6 +165,16 @@ TEST(LoadEncodings, Utf16WithoutDeclarationIsRecognisedByItsMark) {
     EXPECT_EQ(nodeText(mainElement(*doc)), "\xC3\xA4");
 }
 
+TEST(LoadEncodings, Utf16WithoutMarkKeepsItsLineBreaks) {
+    for (bool bigEndian : {false, true}) {
+        DocumentPtr doc = loadDocumentFromBytes(utf16(u"<a>x\r\ny</a>", bigEndian).substr(2));
+        ASSERT_NE(doc, nullptr);
+        ASSERT_EQ(loadStatus(*doc), 0);
+        EXPECT_EQ(documentNewlineStyle(*doc), NewlineStyle::CrLf);
+        EXPECT_EQ(nodeText(mainElement(*doc)), "x\r\ny");
+    }
+}
+
 TEST(LoadEncodings, DeclaredLatin1GivesUtf8Texts) {
     test::TempFolder folder;
     const std::string file = folder.file("latin1.xml");
