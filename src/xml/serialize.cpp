@@ -98,7 +98,21 @@ void writeEscaped(Output& out, std::string_view text, bool attribute) {
         default:
             break;
         }
-        if (!replacement.empty()) {
+        // Characters XML 1.0 does not allow (C0 controls other than tab, LF
+        // and CR; U+FFFE and U+FFFF) are left out: a pasted control character
+        // must not make the file unreadable.
+        const auto byte = static_cast<unsigned char>(text[i]);
+        std::size_t skip = 0;
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+            skip = 1;
+        else if (byte == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+                 (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE)
+            skip = 3;
+        if (skip > 0) {
+            out.write(text.substr(runStart, i - runStart));
+            i += skip - 1;
+            runStart = i + 1;
+        } else if (!replacement.empty()) {
             out.write(text.substr(runStart, i - runStart));
             out.write(replacement);
             runStart = i + 1;

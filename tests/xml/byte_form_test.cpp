@@ -111,6 +111,22 @@ TEST(Escaping, EscapedTextsLoadBackUnchanged) {
     EXPECT_EQ(attributeValue(mainElement(*again), 0), "<&>'\"\r\n");
 }
 
+TEST(Escaping, CharactersXmlDoesNotAllowAreLeftOut) {
+    DocumentPtr doc = createDocument();
+    XmlNode* e = leaf(rootNode(*doc), "e",
+                      std::string("a\x01"
+                                  "b\x0B\x0C"
+                                  "c\x1F\tz\xEF\xBF\xBE"
+                                  "y\xEF\xBF\xBF") +
+                          '\0');
+    setAttribute(e, "v", "x\x02y");
+    const std::string written = serializeDocument(*doc);
+    EXPECT_EQ(written, withDeclaration("<e v=\"xy\">abc\tzy</e>"));
+    DocumentPtr again = loadDocumentFromBytes(written);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(loadStatus(*again), 0);
+}
+
 TEST(Encoding, UmlautAndEuroSignAreWrittenAsUtf8Bytes) {
     DocumentPtr doc = createDocument();
     XmlNode* e = leaf(rootNode(*doc), "e", "\u00e4\u20ac");
