@@ -8,8 +8,20 @@
 
 namespace tallomir::app {
 
+namespace {
+
+// Messages separate their lines with CR (or CR LF); a Qt label breaks lines
+// only at LF.
+QString displayText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
 void SystemDialogs::message(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::NoButton, parent);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
@@ -17,7 +29,7 @@ void SystemDialogs::message(QWidget* parent, const QString& title, const QString
 }
 
 bool SystemDialogs::question(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
     // A slip of the Enter key must not throw work away.
