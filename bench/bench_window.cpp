@@ -1,0 +1,97 @@
+// The window's share: adding a line to a long invoice with the list shown
+// again, and the time from process start to the shown main window against an
+// empty Qt main window started the same way.
+
+#include "generate.h"
+
+#include "app/line_table_model.h"
+#include "invoice/line_list.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTableView>
+
+#include <chrono>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+using namespace tallomir;
+
+namespace {
+
+void BM_AddLineWithListRefresh(benchmark::State& state) {
+    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    app::LineTableModel model(doc);
+    QTableView view;
+    view.setModel(&model);
+    view.resize(855, 360);
+    view.show();
+    for (auto _ : state) {
+        leaveLineField(doc, LineField::Position, "neu");
+        leaveLineField(doc, LineField::Quantity, "2");
+        leaveLineField(doc, LineField::ItemName, "Nachtrag");
+        leaveLineField(doc, LineField::UnitPrice, "9,99");
+        leaveLineField(doc, LineField::VatPercent, "19");
+        addLine(doc);
+        model.reload();
+        view.scrollToBottom();
+        view.viewport()->repaint();
+        state.PauseTiming();
+        doc.currentLineIndex = static_cast<int>(doc.lines.size()) - 2;
+        deleteLine(doc);
+        model.reload();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_AddLineWithListRefresh)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Wall time of one run of a program that ends as soon as its window is shown.
+double runSeconds(const char* program) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        env.emplace_back(*e);
+    env.emplace_back("QT_QPA_PLATFORM=offscreen");
+    env.emplace_back("TALLOMIR_EXIT_WHEN_SHOWN=1");
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program), nullptr};
+
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program, nullptr, nullptr, argv, envp.data()) != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_StartUp(benchmark::State& state) {
+    double program = 0, empty = 0;
+    for (auto _ : state) {
+        const double p = runSeconds(TALLOMIR_APP);
+        const double e = runSeconds(TALLOMIR_EMPTY_WINDOW);
+        program += p;
+        empty += e;
+        state.SetIterationTime(p);
+    }
+    state.counters["empty_window_ms"] = 1000 * empty / static_cast<double>(state.iterations());
+    state.counters["ratio_to_empty_window"] = program / empty;
+}
+BENCHMARK(BM_StartUp)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
