@@ -28,7 +28,7 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     edit_->setMinimumDate(blankDate);
     edit_->setMaximumDate(QDate(9999, 12, 31));
     edit_->setSpecialValueText(QStringLiteral(" "));
-    edit_->calendarWidget()->installEventFilter(this);
+    edit_->installEventFilter(this);
     setFocusProxy(check_);
     connect(check_, &QCheckBox::toggled, this, &DatePicker::boxToggled);
     connect(edit_, &QDateEdit::dateChanged, this, &DatePicker::dateEdited);
@@ -36,9 +36,16 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
 }
 
 bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+    // The popup opens on a click or a key; make the calendar just before.
+    if (watched == edit_ && !calendarWatched_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+        edit_->calendarWidget()->installEventFilter(this);
+        calendarWatched_ = true;
+    }
     // Without a date the calendar opens on the current month, not on the
     // placeholder behind the blank text.
-    if (event->type() == QEvent::Show && watched == edit_->calendarWidget() && edit_->date() <= blankDate) {
+    if (event->type() == QEvent::Show && calendarWatched_ && watched == edit_->calendarWidget() &&
+        edit_->date() <= blankDate) {
         const QDate start = lastDate_.isValid() ? lastDate_ : QDate::currentDate();
         edit_->calendarWidget()->setCurrentPage(start.year(), start.month());
     }

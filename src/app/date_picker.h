@@ -56,6 +56,9 @@ private:
     QDate lastDate_;
     bool updating_ = false;
     bool marked_ = false;
+    // The calendar is made only when it is first opened: it is the costliest
+    // part of the window to build.
+    bool calendarWatched_ = false;
 };
 
 } // namespace tallomir::app
