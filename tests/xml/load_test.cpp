@@ -1,4 +1,4 @@
-// Building trees from files and bytes.
+// Building trees from files and bytes, also from files made to hurt a reader.
 
 #include "xml/xml.h"
 
@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +19,7 @@ namespace tallomir::xml {
 namespace {
 
 using test::declaration;
+using test::withDeclaration;
 
 // UTF-16 bytes with a byte-order mark for a text of characters below U+10000.
 std::string utf16(std::u16string_view text, bool bigEndian) {
@@ -27,15 +33,6 @@ std::string utf16(std::u16string_view text, bool bigEndian) {
     return bytes;
 }
 
-XmlNode* child(XmlNode* parent, std::string_view name) {
-    for (XmlNode* n = firstChild(parent); n != nullptr; n = nextSibling(n)) {
-        if (nodeName(n) == name) {
-            return n;
-        }
-    }
-    return nullptr;
-}
-
 TEST(LoadMissing, EmptyOrUnreadableSourcesGiveNoDocument) {
     test::TempFolder folder;
     test::writeBytes(folder.file("empty.xml"), "");
@@ -47,38 +44,27 @@ TEST(LoadMissing, EmptyOrUnreadableSourcesGiveNoDocument) {
 }
 
 TEST(LoadTree, ElementsAttributesAndTextsAreKeptAsWritten) {
-    DocumentPtr doc = loadDocumentFromBytes(
-        "<inv:Invoice xmlns:inv='urn:example:i' xmlns:cbc=\"urn:example:b\"><cbc:ID z='1' a='2'>R-1</cbc:ID>"
-        "<cbc:Note>x &amp; y &lt;z&gt; &#228;&#x20AC;</cbc:Note></inv:Invoice>");
+    DocumentPtr doc =
+        loadDocumentFromBytes("<inv:Invoice xmlns:inv='urn:example:i'><cbc:ID z='1' a=\"2\">R-1</cbc:ID>"
+                              "<cbc:Note>x &amp; y &lt;z&gt; &#228;&#x20AC;</cbc:Note></inv:Invoice>");
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(loadStatus(*doc), 0);
     XmlNode* top = mainElement(*doc);
     EXPECT_EQ(nodeName(top), "inv:Invoice");
-    EXPECT_EQ(parentNode(top), rootNode(*doc));
-    ASSERT_EQ(attributeCount(top), 2u);
-    EXPECT_EQ(attributeName(top, 0), "xmlns:inv");
-    EXPECT_EQ(attributeValue(top, 1), "urn:example:b");
-    XmlNode* id = child(top, "cbc:ID");
-    ASSERT_NE(id, nullptr);
+    EXPECT_EQ(attributeValue(top, 0), "urn:example:i");
+    XmlNode* id = firstChild(top);
+    EXPECT_EQ(nodeName(id), "cbc:ID");
     EXPECT_EQ(nodeText(id), "R-1");
     ASSERT_EQ(attributeCount(id), 2u);
-    EXPECT_EQ(attributeName(id, 0), "z");
-    EXPECT_EQ(attributeName(id, 1), "a");
-    EXPECT_EQ(nodeText(child(top, "cbc:Note")), "x & y <z> \u00e4\u20ac");
+    EXPECT_EQ(attributeName(id, 0), "z"); // in the order written
+    EXPECT_EQ(attributeValue(id, 1), "2");
+    EXPECT_EQ(nodeText(nextSibling(id)), "x & y <z> \u00e4\u20ac");
 }
 
-TEST(LoadTree, MixedContentKeepsEachChildAtItsPlace) {
-    const std::string body = "<a>one<b>in b</b>two<!--c--><c/>three</a>";
-    DocumentPtr doc = loadDocumentFromBytes(body);
-    ASSERT_NE(doc, nullptr);
-    XmlNode* a = mainElement(*doc);
-    EXPECT_EQ(nodeText(a), "onetwothree");
-    EXPECT_EQ(serializeDocument(*doc), std::string(declaration) + body);
-}
-
-TEST(LoadTree, OtherNodeKindsBecomeTheirOwnNodes) {
-    DocumentPtr doc = loadDocumentFromBytes("<!DOCTYPE a PUBLIC \"-//X//Y\" 'a.dtd'>\n<?app do it?>\n"
-                                            "<a><!-- note --><![CDATA[<raw> & ]]></a>\n<!--after-->");
+TEST(LoadTree, OtherNodeKindsBecomeTheirOwnNodesAndAreWrittenBackUnescaped) {
+    const std::string source = "<!DOCTYPE a [<!ENTITY co \"Firma GmbH\">]>\n<?app do it?>\n"
+                               "<a><!-- a < b --><![CDATA[<raw> & ]]>by &co;</a>\n<!--after-->";
+    DocumentPtr doc = loadDocumentFromBytes(source);
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(loadStatus(*doc), 0);
     std::vector<int> kinds;
@@ -86,87 +72,54 @@ TEST(LoadTree, OtherNodeKindsBecomeTheirOwnNodes) {
         kinds.push_back(nodeKind(n));
     }
     EXPECT_EQ(kinds, (std::vector<int>{4, 5, 1, 2}));
-    XmlNode* doctype = firstChild(rootNode(*doc));
-    EXPECT_EQ(nodeText(doctype), "<!DOCTYPE a PUBLIC \"-//X//Y\" \"a.dtd\">");
-    XmlNode* pi = nextSibling(doctype);
-    EXPECT_EQ(nodeName(pi), "app");
-    EXPECT_EQ(nodeText(pi), "do it");
-    XmlNode* comment = firstChild(mainElement(*doc));
-    EXPECT_EQ(nodeText(comment), " note ");
-    EXPECT_EQ(nodeKind(nextSibling(comment)), static_cast<int>(NodeKind::CData));
-    EXPECT_EQ(nodeText(nextSibling(comment)), "<raw> & ");
-    EXPECT_EQ(nodeText(rootNode(*doc)), "\n\n\n");
+    EXPECT_EQ(nodeKind(nextSibling(firstChild(mainElement(*doc)))), static_cast<int>(NodeKind::CData));
+    EXPECT_EQ(nodeText(mainElement(*doc)), "by &co;"); // a declared entity stays unexpanded
+    std::string written = source;
+    written.replace(written.find("&co;"), 4, "&amp;co;");
+    EXPECT_EQ(serializeDocument(*doc), withDeclaration(written));
 }
 
-TEST(LoadTree, DoctypeIdentifierWithDoubleQuoteIsSingleQuoted) {
-    DocumentPtr doc = loadDocumentFromBytes("<!DOCTYPE a SYSTEM 'say\"x\".dtd'><a/>");
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(nodeText(firstChild(rootNode(*doc))), "<!DOCTYPE a SYSTEM 'say\"x\".dtd'>");
-}
-
-TEST(LoadTree, ReferencesToDeclaredEntitiesStayUnexpanded) {
-    DocumentPtr doc = loadDocumentFromBytes("<!DOCTYPE a [<!ENTITY co \"Firma GmbH\">]><a>by &co;</a>");
-    ASSERT_NE(doc, nullptr);
-    ASSERT_EQ(loadStatus(*doc), 0);
-    EXPECT_EQ(nodeText(mainElement(*doc)), "by &co;");
-    EXPECT_EQ(nodeText(firstChild(rootNode(*doc))), "<!DOCTYPE a [<!ENTITY co \"Firma GmbH\">]>");
-}
-
-TEST(LoadNewlines, CrLfFileGivesCrLfTexts) {
-    DocumentPtr doc = loadDocumentFromBytes("<a>\r\n<b>eins\r\nzwei</b>\r\n</a>\r\n");
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(documentNewlineStyle(*doc), NewlineStyle::CrLf);
-    EXPECT_EQ(nodeText(firstChild(mainElement(*doc))), "eins\r\nzwei");
-    EXPECT_EQ(nodeText(mainElement(*doc)), "\r\n\r\n");
-}
-
-TEST(LoadNewlines, LfAndCrFilesKeepTheirStyle) {
-    DocumentPtr lf = loadDocumentFromBytes("<a>eins\nzwei</a>");
-    DocumentPtr cr = loadDocumentFromBytes("<a>eins\rzwei</a>");
-    ASSERT_TRUE(lf && cr);
-    EXPECT_EQ(documentNewlineStyle(*lf), NewlineStyle::Lf);
-    EXPECT_EQ(nodeText(mainElement(*lf)), "eins\nzwei");
-    EXPECT_EQ(documentNewlineStyle(*cr), NewlineStyle::Cr);
-    EXPECT_EQ(nodeText(mainElement(*cr)), "eins\rzwei");
-}
-
-TEST(LoadNewlines, FirstLineBreakDecidesAndLeadingLfIsSkipped) {
-    DocumentPtr mixed = loadDocumentFromBytes("<a>eins\r\nzwei\ndrei</a>");
-    ASSERT_NE(mixed, nullptr);
-    EXPECT_EQ(nodeText(mainElement(*mixed)), "eins\r\nzwei\r\ndrei");
-    DocumentPtr leading = loadDocumentFromBytes("\n<a>eins\r\nzwei</a>");
-    ASSERT_NE(leading, nullptr);
-    EXPECT_EQ(documentNewlineStyle(*leading), NewlineStyle::CrLf);
-    DocumentPtr none = loadDocumentFromBytes("<a>eins</a>");
-    ASSERT_NE(none, nullptr);
-    EXPECT_EQ(documentNewlineStyle(*none), NewlineStyle::Unknown);
-}
-
-TEST(LoadEncodings, Utf16WithByteOrderMarkGivesUtf8Texts) {
-    for (bool bigEndian : {false, true}) {
-        const std::string bytes = utf16(
-            u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<a n=\"\u00e4\">M\u00fcller \u20ac\r\nx</a>",
-            bigEndian);
-        DocumentPtr doc = loadDocumentFromBytes(bytes);
-        ASSERT_NE(doc, nullptr);
-        ASSERT_EQ(loadStatus(*doc), 0) << loadErrorMessage(*doc);
-        EXPECT_EQ(documentEncoding(*doc), Encoding::Utf16);
-        EXPECT_EQ(documentNewlineStyle(*doc), NewlineStyle::CrLf);
-        EXPECT_EQ(nodeText(mainElement(*doc)), "M\xC3\xBCller \xE2\x82\xAC\r\nx");
-        EXPECT_EQ(attributeValue(mainElement(*doc), 0), "\xC3\xA4");
+TEST(LoadNewlines, FirstLineBreakDecidesTheStyleOfAllTexts) {
+    const struct {
+        std::string_view source;
+        NewlineStyle style;
+        std::string_view text;
+    } cases[] = {
+        {"<a>eins\r\nzwei</a>\r\n", NewlineStyle::CrLf, "eins\r\nzwei"},
+        {"<a>eins\nzwei</a>", NewlineStyle::Lf, "eins\nzwei"},
+        {"<a>eins\rzwei</a>", NewlineStyle::Cr, "eins\rzwei"},
+        {"<a>eins\r\nzwei\ndrei</a>", NewlineStyle::CrLf, "eins\r\nzwei\r\ndrei"},
+        {"\n<a>eins\r\nzwei</a>", NewlineStyle::CrLf, "eins\r\nzwei"}, // a leading LF is skipped
+        {"<a>eins</a>", NewlineStyle::Unknown, "eins"},
+    };
+    for (const auto& c : cases) {
+        DocumentPtr doc = loadDocumentFromBytes(c.source);
+        ASSERT_NE(doc, nullptr) << c.source;
+        EXPECT_EQ(documentNewlineStyle(*doc), c.style) << c.source;
+        EXPECT_EQ(nodeText(mainElement(*doc)), c.text) << c.source;
     }
 }
 
-TEST(LoadEncodings, Utf16WithoutDeclarationIsRecognisedByItsMark) {
-    DocumentPtr doc = loadDocumentFromBytes(utf16(u"<a>\u00e4</a>", false));
-    ASSERT_NE(doc, nullptr);
-    ASSERT_EQ(loadStatus(*doc), 0);
-    EXPECT_EQ(documentEncoding(*doc), Encoding::Utf16);
-    EXPECT_EQ(nodeText(mainElement(*doc)), "\xC3\xA4");
-}
-
-TEST(LoadEncodings, Utf16WithoutMarkKeepsItsLineBreaks) {
-    for (bool bigEndian : {false, true}) {
+TEST(LoadEncodings, Utf16AndLatin1GiveUtf8Texts) {
+    const struct {
+        std::string bytes;
+        Encoding encoding;
+        std::string_view text;
+    } cases[] = {
+        {utf16(u"<a>\u00e4\u20ac\r\nx</a>", true), Encoding::Utf16,
+         "\xC3\xA4\xE2\x82\xAC\r\nx"}, // by its mark
+        {"<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><a>M\xFCller \xE4 \xDF</a>", Encoding::Latin1,
+         "M\xC3\xBCller \xC3\xA4 \xC3\x9F"},
+        {"<?xml version=\"1.0\" encoding=\"US-ASCII\"?><a/>", Encoding::Latin1, ""},
+    };
+    for (const auto& c : cases) {
+        DocumentPtr doc = loadDocumentFromBytes(c.bytes);
+        ASSERT_NE(doc, nullptr);
+        ASSERT_EQ(loadStatus(*doc), 0) << loadErrorMessage(*doc);
+        EXPECT_EQ(documentEncoding(*doc), c.encoding);
+        EXPECT_EQ(nodeText(mainElement(*doc)), c.text);
+    }
+    for (bool bigEndian : {false, true}) { // without a mark, the line breaks are still found
         DocumentPtr doc = loadDocumentFromBytes(utf16(u"<a>x\r\ny</a>", bigEndian).substr(2));
         ASSERT_NE(doc, nullptr);
         ASSERT_EQ(loadStatus(*doc), 0);
@@ -175,72 +128,37 @@ TEST(LoadEncodings, Utf16WithoutMarkKeepsItsLineBreaks) {
     }
 }
 
-TEST(LoadEncodings, DeclaredLatin1GivesUtf8Texts) {
-    test::TempFolder folder;
-    const std::string file = folder.file("latin1.xml");
-    test::writeBytes(file, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><a>M\xFCller \xE4 \xDF</a>");
-    DocumentPtr doc = loadDocument(file);
-    ASSERT_NE(doc, nullptr);
-    ASSERT_EQ(loadStatus(*doc), 0);
-    EXPECT_EQ(documentEncoding(*doc), Encoding::Latin1);
-    EXPECT_EQ(nodeText(mainElement(*doc)), "M\xC3\xBCller \xC3\xA4 \xC3\x9F");
-    DocumentPtr ascii = loadDocumentFromBytes("<?xml version=\"1.0\" encoding=\"US-ASCII\"?><a/>");
-    ASSERT_NE(ascii, nullptr);
-    EXPECT_EQ(documentEncoding(*ascii), Encoding::Latin1);
-}
-
-TEST(LoadErrors, MismatchedTagReportsCodeMessageLineAndColumn) {
-    test::TempFolder folder;
-    const std::string file = folder.file("broken.xml");
-    test::writeBytes(file, "<a>\r\n  <b></c>\r\n</a>\r\n");
-    DocumentPtr doc = loadDocument(file);
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(loadStatus(*doc), 7);
-    EXPECT_EQ(loadErrorMessage(*doc), "mismatched tag");
-    EXPECT_EQ(loadErrorLine(*doc), 2);
-    EXPECT_EQ(loadErrorColumn(*doc), 8);                     // the parser points at the name after "</"
-    EXPECT_EQ(nodeName(firstChild(mainElement(*doc))), "b"); // what was built so far stays
-}
-
-TEST(LoadErrors, TruncatedFileIsAnError) {
-    DocumentPtr doc = loadDocumentFromBytes("<a><b>text</b");
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(loadStatus(*doc), 5);
-    EXPECT_EQ(loadErrorMessage(*doc), "unclosed token");
-    DocumentPtr unfinished = loadDocumentFromBytes("<a><b>text</b>");
-    ASSERT_NE(unfinished, nullptr);
-    EXPECT_EQ(loadStatus(*unfinished), 3);
-    EXPECT_EQ(loadErrorMessage(*unfinished), "no element found");
-}
-
-TEST(LoadErrors, BinaryAndWronglyEncodedBytesAreErrors) {
+TEST(LoadErrors, ReportTheParsersCodeMessageLineAndColumn) {
+    const struct {
+        std::string_view source;
+        int status;
+        std::string_view message;
+        int line;
+        int column;
+    } cases[] = {
+        // the parser points at the name after "</"
+        {"<a>\r\n  <b></c>\r\n</a>\r\n", 7, "mismatched tag", 2, 8},
+        {"<a><b>text</b", 5, "unclosed token", 1, 11},
+        {"<a><b>text</b>", 3, "no element found", 1, 15},
+        {"<a>M\xFCller</a>", 4, "not well-formed (invalid token)", 1, 5},
+        {"<?xml version=\"1.0\" encoding=\"KLINGON-1\"?><a/>", 18, "unknown encoding", 1, 31},
+        {"<a/>\n<b/>", 9, "junk after document element", 2, 1},
+    };
+    for (const auto& c : cases) {
+        DocumentPtr doc = loadDocumentFromBytes(c.source);
+        ASSERT_NE(doc, nullptr) << c.source;
+        EXPECT_EQ(loadStatus(*doc), c.status) << c.source;
+        EXPECT_EQ(loadErrorMessage(*doc), c.message) << c.source;
+        EXPECT_EQ(loadErrorLine(*doc), c.line) << c.source;
+        EXPECT_EQ(loadErrorColumn(*doc), c.column) << c.source;
+    }
     const std::string binary("\x00\x01\x02garbage\xFF\x00\x00\x00\x00\x00\x89PNG", 20);
     DocumentPtr doc = loadDocumentFromBytes(binary);
     ASSERT_NE(doc, nullptr);
     EXPECT_NE(loadStatus(*doc), 0);
-    DocumentPtr latin1AsUtf8 = loadDocumentFromBytes("<a>M\xFCller</a>");
-    ASSERT_NE(latin1AsUtf8, nullptr);
-    EXPECT_EQ(loadStatus(*latin1AsUtf8), 4);
-    EXPECT_EQ(loadErrorMessage(*latin1AsUtf8), "not well-formed (invalid token)");
-    EXPECT_EQ(loadErrorLine(*latin1AsUtf8), 1);
-    EXPECT_EQ(loadErrorColumn(*latin1AsUtf8), 5);
-    DocumentPtr unknown = loadDocumentFromBytes("<?xml version=\"1.0\" encoding=\"KLINGON-1\"?><a/>");
-    ASSERT_NE(unknown, nullptr);
-    EXPECT_EQ(loadStatus(*unknown), 18);
-    EXPECT_EQ(loadErrorMessage(*unknown), "unknown encoding");
 }
 
-TEST(LoadErrors, SecondTopElementIsJunk) {
-    DocumentPtr doc = loadDocumentFromBytes("<a/>\n<b/>");
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(loadStatus(*doc), 9);
-    EXPECT_EQ(loadErrorMessage(*doc), "junk after document element");
-    EXPECT_EQ(loadErrorLine(*doc), 2);
-    EXPECT_EQ(loadErrorColumn(*doc), 1);
-    EXPECT_EQ(nodeName(mainElement(*doc)), "a");
-}
-
-TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArrangeWhole) {
+TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArriveWhole) {
     // Texts longer than one read, with CR LF pairs at every possible offset.
     std::string body = "<list>\r\n";
     std::vector<std::string> texts;
@@ -256,91 +174,141 @@ TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArrangeWhole) {
     test::TempFolder folder;
     const std::string file = folder.file("chunks.xml");
     test::writeBytes(file, body);
-    DocumentPtr fromFile = loadDocument(file);
-    DocumentPtr fromBytes = loadDocumentFromBytes(body);
-    ASSERT_TRUE(fromFile && fromBytes);
-    ASSERT_EQ(loadStatus(*fromFile), 0);
-    XmlNode* item = firstChild(mainElement(*fromFile));
+    DocumentPtr doc = loadDocument(file);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(loadStatus(*doc), 0);
+    XmlNode* item = firstChild(mainElement(*doc));
     for (const std::string& text : texts) {
         ASSERT_NE(item, nullptr);
         EXPECT_EQ(nodeText(item), text);
         item = nextSibling(item);
     }
     EXPECT_EQ(nodeText(item), std::string(40000, 'y') + "\r\nend");
-    EXPECT_EQ(serializeDocument(*fromFile), serializeDocument(*fromBytes));
-    EXPECT_EQ(serializeDocument(*fromFile), std::string(declaration) + body);
+    EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
 }
 
-TEST(LoadChunks, ErrorLineIsCountedOverTheWholeFile) {
+TEST(LoadChunks, ErrorLineIsCountedOverTheWholeFileAndTheTreeBuiltSoFarStays) {
     std::string body = "<a>\n";
     for (int i = 0; i < 5000; ++i) {
         body += "<b>" + std::to_string(i) + "</b>\n";
     }
-    body += "<c></b>\n</a>\n";
-    DocumentPtr doc = loadDocumentFromBytes(body);
+    test::TempFolder folder;
+    test::writeBytes(folder.file("broken.xml"), body + "<c></b>\n</a>\n");
+    DocumentPtr doc = loadDocument(folder.file("broken.xml"));
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(loadStatus(*doc), 7);
     EXPECT_EQ(loadErrorLine(*doc), 5002);
     EXPECT_EQ(loadErrorColumn(*doc), 6);
+    EXPECT_EQ(nodeText(firstChild(mainElement(*doc))), "0");
 }
 
-// The first text of an element, found in the raw file without any parser.
-std::string firstRawText(const std::string& bytes, const std::string& name) {
-    const std::string open = "<" + name + ">";
-    const std::size_t start = bytes.find(open);
-    if (start == std::string::npos) {
-        return "(none)";
-    }
-    const std::size_t end = bytes.find("</" + name + ">", start);
-    return bytes.substr(start + open.size(), end - start - open.size());
+// Runs work on a thread whose stack has the usual default size of 8 MiB.
+void runOnDefaultSizedStack(const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 8u * 1024 * 1024), 0);
+    pthread_t thread;
+    auto trampoline = [](void* argument) -> void* {
+        (*static_cast<const std::function<void()>*>(argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, trampoline, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
 }
 
-XmlNode* firstInDocumentOrder(XmlNode* node, std::string_view name) {
-    std::vector<XmlNode*> pending{node};
-    while (!pending.empty()) {
-        XmlNode* n = pending.back();
-        pending.pop_back();
-        if (nodeName(n) == name && attributeCount(n) == 0) {
-            return n;
-        }
-        std::vector<XmlNode*> children;
-        for (XmlNode* c = firstChild(n); c != nullptr; c = nextSibling(c)) {
-            children.push_back(c);
-        }
-        pending.insert(pending.end(), children.rbegin(), children.rend());
+TEST(DeepNesting, MillionLevelsLoadReformatSaveAndFreeWithoutCrash) {
+    constexpr std::uint64_t levels = 1000000;
+    std::string source;
+    source.reserve(levels * 7);
+    for (std::uint64_t i = 0; i < levels; ++i) {
+        source += "<a>";
     }
-    return nullptr;
-}
+    for (std::uint64_t i = 0; i < levels; ++i) {
+        source += "</a>";
+    }
+    test::TempFolder folder;
+    const std::string file = folder.file("deep.xml");
 
-TEST(LoadSamples, EveryPublishedSampleLoadsAndWritesBackToTheSameTree) {
-    const std::filesystem::path folder =
-        std::filesystem::path(TALLOMIR_SHARED_DIR) / "testdata" / "xrechnung-2.1.1-samples";
-    if (!std::filesystem::is_directory(folder)) {
-        GTEST_SKIP() << "sample folder not found: " << folder;
-    }
-    int loaded = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() != ".xml") {
-            continue;
-        }
-        SCOPED_TRACE(entry.path().filename().string());
-        const std::string bytes = test::readBytes(entry.path());
-        DocumentPtr doc = loadDocument(entry.path().string());
+    runOnDefaultSizedStack([&] {
+        DocumentPtr doc = loadDocumentFromBytes(source);
         ASSERT_NE(doc, nullptr);
-        ASSERT_EQ(loadStatus(*doc), 0) << loadErrorMessage(*doc) << " at " << loadErrorLine(*doc);
-        EXPECT_TRUE(nodeName(mainElement(*doc)).ends_with("Invoice")) << nodeName(mainElement(*doc));
-        EXPECT_EQ(nodeText(firstInDocumentOrder(mainElement(*doc), "cbc:ID")), firstRawText(bytes, "cbc:ID"));
-        EXPECT_EQ(nodeText(firstInDocumentOrder(mainElement(*doc), "cbc:IssueDate")),
-                  firstRawText(bytes, "cbc:IssueDate"));
+        ASSERT_EQ(loadStatus(*doc), 0) << loadErrorMessage(*doc);
+        reformat(*doc, 4);
+        ASSERT_TRUE(saveDocument(*doc, file).ok);
+        doc.reset();
+    });
 
-        const std::string written = serializeDocument(*doc);
-        DocumentPtr again = loadDocumentFromBytes(written);
-        ASSERT_NE(again, nullptr);
-        ASSERT_EQ(loadStatus(*again), 0);
-        EXPECT_EQ(serializeDocument(*again), written);
-        ++loaded;
+    // Every element but the innermost has a line before its first child and
+    // one before its end tag; indentation stops growing at column 64. So the
+    // size proves that all levels were loaded, indented and written.
+    auto indent = [](std::uint64_t depth) { return std::min<std::uint64_t>(depth * 4, 64); };
+    std::uint64_t expected = declaration.size() + 6 + (levels - 1) * 7 + 4;
+    for (std::uint64_t depth = 1; depth < levels; ++depth) {
+        expected += 2 + indent(depth) + 2 + indent(depth - 1);
     }
-    EXPECT_GE(loaded, 10);
+    EXPECT_EQ(std::filesystem::file_size(file), expected);
+    const std::string bytes = test::readBytes(file);
+    EXPECT_EQ(bytes.substr(0, declaration.size() + 31),
+              std::string(declaration) + "\r\n\r\n<a>\r\n    <a>\r\n        <a>\r\n");
+    EXPECT_TRUE(bytes.ends_with("\r\n    </a>\r\n</a>\r\n"));
+}
+
+std::string entityBomb() {
+    std::string dtd = "<!DOCTYPE lolz [\n<!ENTITY lol0 \"lol\">\n";
+    for (int level = 1; level <= 9; ++level) {
+        dtd += "<!ENTITY lol" + std::to_string(level) + " \"";
+        for (int i = 0; i < 10; ++i) {
+            dtd += "&lol" + std::to_string(level - 1) + ";";
+        }
+        dtd += "\">\n";
+    }
+    return dtd + "]>\n";
+}
+
+TEST(EntityExpansion, AttacksInAttributesEndWithTheParsersError) {
+    DocumentPtr inAttribute = loadDocumentFromBytes(entityBomb() + "<lolz a=\"&lol9;\"/>");
+    ASSERT_NE(inAttribute, nullptr);
+    EXPECT_NE(loadStatus(*inAttribute), 0);
+    EXPECT_FALSE(loadErrorMessage(*inAttribute).empty());
+    EXPECT_EQ(attributeCount(mainElement(*inAttribute)), 0u);
+
+    std::string quadratic = "<!DOCTYPE q [<!ENTITY big \"" + std::string(50000, 'x') + "\">]><q a=\"";
+    for (int i = 0; i < 20000; ++i) {
+        quadratic += "&big;";
+    }
+    DocumentPtr blownUp = loadDocumentFromBytes(quadratic + "\"/>");
+    ASSERT_NE(blownUp, nullptr);
+    EXPECT_NE(loadStatus(*blownUp), 0);
+}
+
+TEST(OutsideReferences, AreNeverRead) {
+    test::TempFolder folder;
+    test::writeBytes(folder.file("secret.txt"), "TOP-SECRET-CONTENT");
+    test::writeBytes(folder.file("evil.dtd"), "<!ENTITY leak \"TOP-SECRET-CONTENT\">\n"
+                                              "<!ATTLIST a injected CDATA \"TOP-SECRET-CONTENT\">\n");
+    // Loaded from a file beside the secrets, so relative references would reach them.
+    const std::string file = folder.file("doc.xml");
+    for (const std::string& source : {
+             std::string("<!DOCTYPE a [<!ENTITY ext SYSTEM \"secret.txt\">]><a>&ext;</a>"),
+             std::string("<!DOCTYPE a SYSTEM \"evil.dtd\"><a>&leak;</a>"),
+             std::string("<!DOCTYPE a [<!ENTITY % p SYSTEM \"evil.dtd\"> %p;]><a>&leak;</a>"),
+         }) {
+        test::writeBytes(file, source);
+        DocumentPtr doc = loadDocument(file);
+        ASSERT_NE(doc, nullptr) << source;
+        const std::string written = serializeDocument(*doc);
+        EXPECT_EQ(written.find("TOP-SECRET"), std::string::npos) << written;
+        if (source.find("&ext;") != std::string::npos) {
+            EXPECT_EQ(loadStatus(*doc), 0);
+            EXPECT_NE(written.find("<a>&amp;ext;</a>"), std::string::npos) << written;
+        }
+    }
+    test::writeBytes(file, "<!DOCTYPE a [<!ENTITY ext SYSTEM \"secret.txt\">]><a v=\"&ext;\"/>");
+    DocumentPtr doc = loadDocument(file);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(loadStatus(*doc), 16);
+    EXPECT_EQ(loadErrorMessage(*doc), "reference to external entity in attribute");
 }
 
 } // namespace

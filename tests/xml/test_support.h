@@ -28,8 +28,6 @@ public:
     }
     ~TempFolder() {
         std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
@@ -43,5 +41,9 @@ private:
 };
 
 constexpr std::string_view declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+
+inline std::string withDeclaration(std::string_view body) {
+    return std::string(declaration) + std::string(body);
+}
 
 } // namespace tallomir::xml::test
