@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QTest>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -13,26 +12,20 @@ std::unique_ptr<QObject> makeCliAgreementTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    struct Group {
-        const char* name;
-        std::unique_ptr<QObject> (*make)();
-    };
-    const Group groups[] = {{"layout", makeLayoutTest},
-                            {"commands", makeCommandsTest},
-                            {"editing", makeEditingTest},
-                            {"cli", makeCliAgreementTest}};
-    const char* chosen = argc > 1 ? argv[1] : nullptr;
+    const std::pair<QString, std::unique_ptr<QObject> (*)()> groups[] = {{"layout", makeLayoutTest},
+                                                                         {"commands", makeCommandsTest},
+                                                                         {"editing", makeEditingTest},
+                                                                         {"cli", makeCliAgreementTest}};
+    const QString chosen = argc > 1 ? QString(argv[1]) : QString();
     std::vector<char*> rest{argv[0]};
-    for (int i = 2; i < argc; ++i)
-        rest.push_back(argv[i]);
+    rest.insert(rest.end(), argv + std::min(argc, 2), argv + argc);
     int failures = 0;
     bool found = false;
-    for (const Group& group : groups) {
-        if (chosen && std::strcmp(chosen, group.name) != 0)
+    for (const auto& [name, make] : groups) {
+        if (!chosen.isEmpty() && chosen != name)
             continue;
         found = true;
-        std::unique_ptr<QObject> test = group.make();
-        failures += QTest::qExec(test.get(), static_cast<int>(rest.size()), rest.data());
+        failures += QTest::qExec(make().get(), static_cast<int>(rest.size()), rest.data());
     }
     return found ? failures : 2;
 }
