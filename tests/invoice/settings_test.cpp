@@ -1,3 +1,5 @@
+// The settings file: where it is found, how its lines are read, what its values give.
+
 #include "invoice/settings.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +8,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
+
 #include <unistd.h>
 
 using namespace tallomir;
@@ -18,236 +23,111 @@ CodeLists read(std::string_view bytes) {
     return lists;
 }
 
-std::string rate(const CodeLists& lists, int slot) {
-    return lists.vatRates[slot].toPlainString();
+// What the code lists hold for a key of the settings file, as text.
+std::string setting(const CodeLists& lists, std::string_view key) {
+    const auto slot = static_cast<std::size_t>(key.back() - '0');
+    if (key.starts_with("UStSatz"))
+        return lists.vatRates.at(slot).toPlainString();
+    if (key.starts_with("Waehrung"))
+        return lists.currencies.at(slot);
+    if (key.starts_with("Zahlungsbed"))
+        return lists.paymentTermsTexts.at(slot);
+    if (key.starts_with("Kennz"))
+        return lists.taxCategories.at(slot).code;
+    return lists.taxCategories.at(key == "Standard" ? 0 : key == "SteuerfreiEU" ? 1 : 2).text;
 }
 
-// A fresh folder below the system's temporary folder, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                (std::string("tallomir-settings-") + info->name() + "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& path() const { return path_; }
-    std::string write(const std::string& subdir, std::string_view bytes) const {
-        const auto dir = path_ / subdir;
-        std::filesystem::create_directories(dir);
-        const auto file = dir / "Tallomir.ini";
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file.string();
-    }
-
-private:
-    std::filesystem::path path_;
-};
+void expectDefaults(const CodeLists& lists) {
+    const CodeLists defaults = defaultCodeLists();
+    EXPECT_EQ(lists.vatRates, defaults.vatRates);
+    EXPECT_EQ(lists.currencies, defaults.currencies);
+    EXPECT_EQ(lists.paymentTermsTexts, defaults.paymentTermsTexts);
+    EXPECT_EQ(lists.taxCategories, defaults.taxCategories);
+}
 
 } // namespace
 
-// --- defaults -------------------------------------------------------------------
-
-TEST(SettingsDefaults, EmptyFileGivesTheBuiltInChoices) {
-    const CodeLists lists = read("");
-    EXPECT_EQ(rate(lists, 0), "19");
-    EXPECT_EQ(rate(lists, 1), "7");
-    EXPECT_EQ(rate(lists, 2), "0");
-    EXPECT_EQ(lists.currencies, (std::vector<std::string>{"EUR", "CHF", "GBP", "USD"}));
-    ASSERT_EQ(lists.paymentTermsTexts.size(), 5u);
-    EXPECT_EQ(lists.paymentTermsTexts[0], "14 Tage rein netto");
-    EXPECT_EQ(lists.paymentTermsTexts[1], "14 Tage 2% Skonto");
-    EXPECT_EQ(lists.paymentTermsTexts[2], "Nach Rechnungsstellung rein netto");
-    EXPECT_EQ(lists.paymentTermsTexts[3], "");
-    EXPECT_EQ(lists.taxCategories, defaultCodeLists().taxCategories);
-}
-
-TEST(SettingsDefaults, MissingFileGivesTheDefaultsAndIsNotCreated) {
-    TempDir dir;
-    const auto file = dir.path() / "Tallomir.ini";
-    CodeLists lists = defaultCodeLists();
-    lists.currencies[0] = "XXX";
-    lists.vatRates[0] = Decimal::fromInt(99);
-    loadSettings(lists, file.string());
-    EXPECT_EQ(lists.currencies[0], "EUR");
-    EXPECT_EQ(rate(lists, 0), "19");
-    EXPECT_FALSE(std::filesystem::exists(file));
-}
-
-TEST(SettingsDefaults, FileWithoutGlobalGroupGivesTheDefaults) {
-    const CodeLists lists = read("[Other]\nUStSatz0=16\nWaehrung0=CHF\n");
-    EXPECT_EQ(rate(lists, 0), "19");
-    EXPECT_EQ(lists.currencies[0], "EUR");
-}
-
-// --- lines, groups and keys -----------------------------------------------------
-
-TEST(SettingsLines, LowerCaseGroupAndKeyWithBlanks) {
-    const CodeLists lists = read("[global]\r\n   ustsatz0  =  16  \r\n");
-    EXPECT_EQ(rate(lists, 0), "16");
-    EXPECT_EQ(rate(lists, 1), "7");
-}
-
-TEST(SettingsLines, KeysBeforeTheGroupOrInAnotherGroupAreNotSeen) {
-    const CodeLists lists = read("UStSatz0=5\n"
-                                 "[Global]\n"
-                                 "UStSatz1=8\n"
-                                 "[Andere]\n"
-                                 "UStSatz2=3\n"
-                                 "Waehrung0=JPY\n");
-    EXPECT_EQ(rate(lists, 0), "19");
-    EXPECT_EQ(rate(lists, 1), "8");
-    EXPECT_EQ(rate(lists, 2), "0");
-    EXPECT_EQ(lists.currencies[0], "EUR");
-}
-
-TEST(SettingsLines, CommentLinesAreSkipped) {
-    const CodeLists lists = read("[Global]\n"
-                                 ";UStSatz0=16\n"
-                                 "  ; UStSatz1=5\n"
-                                 "Waehrung1=SEK ; not a comment here\n");
-    EXPECT_EQ(rate(lists, 0), "19");
-    EXPECT_EQ(rate(lists, 1), "7");
-    EXPECT_EQ(lists.currencies[1], "SEK ; not a comment here");
-}
-
-TEST(SettingsLines, FirstMatchingEntryWins) {
-    const CodeLists lists = read("[Global]\nWaehrung0=CHF\nWAEHRUNG0=USD\n");
-    EXPECT_EQ(lists.currencies[0], "CHF");
-}
-
-TEST(SettingsLines, EveryKindOfLineEnd) {
-    EXPECT_EQ(read("[Global]\rUStSatz0=16\rUStSatz1=5").vatRates[1], Decimal::fromInt(5));
-    EXPECT_EQ(read("[Global]\rUStSatz0=16\rUStSatz1=5").vatRates[0], Decimal::fromInt(16));
-    EXPECT_EQ(read("[Global]\nUStSatz0=16\n").vatRates[0], Decimal::fromInt(16));
-    EXPECT_EQ(read("[Global]\r\n\r\n\r\nUStSatz0=16\r\n").vatRates[0], Decimal::fromInt(16));
-    EXPECT_EQ(read("[Global]\n\rUStSatz0=16").vatRates[0], Decimal::fromInt(16));
-}
-
-TEST(SettingsLines, GroupNameRunsToTheBracketOrTheLineEnd) {
-    EXPECT_EQ(rate(read("[Global] extra\nUStSatz0=16\n"), 0), "16");
-    EXPECT_EQ(rate(read("\t[Global\nUStSatz0=16\n"), 0), "16");
-    EXPECT_EQ(rate(read("[ Global ]\nUStSatz0=16\n"), 0), "19");
-}
-
-TEST(SettingsLines, KeyEndsAtTheFirstEqualsSign) {
-    const CodeLists lists = read("[Global]\nZahlungsbed0 \t= a = b\nZahlungsbed1=\n");
-    EXPECT_EQ(lists.paymentTermsTexts[0], "a = b");
-    EXPECT_EQ(lists.paymentTermsTexts[1], "");
-}
-
-TEST(SettingsLines, LineWithoutEqualsSignIsAKeyWithEmptyValue) {
-    const CodeLists lists = read("[Global]\nWaehrung2\nUStSatz1  \nWaehrung2=NOK\n");
-    EXPECT_EQ(lists.currencies[2], "");
-    EXPECT_EQ(rate(lists, 1), "0");
-}
-
-// --- encodings ------------------------------------------------------------------
-
-TEST(SettingsEncoding, WithoutMarkEveryByteIsLatin1) {
-    const CodeLists lists = read("[Global]\nZahlungsbed0=Zahlbar sp\xE4ter\n");
-    EXPECT_EQ(lists.paymentTermsTexts[0], "Zahlbar sp\xC3\xA4ter");
-}
-
-TEST(SettingsEncoding, WithMarkTheRestIsUtf8) {
-    const CodeLists lists = read("\xEF\xBB\xBF[Global]\nZahlungsbed0=Zahlbar sp\xC3\xA4ter\n");
-    EXPECT_EQ(lists.paymentTermsTexts[0], "Zahlbar sp\xC3\xA4ter");
-}
-
-TEST(SettingsEncoding, MarkIsNotPartOfTheFirstLine) {
-    // the group line directly after the mark is still a group line
-    EXPECT_EQ(rate(read("\xEF\xBB\xBF[Global]\r\nUStSatz0=16\r\n"), 0), "16");
-}
-
-TEST(SettingsEncoding, BrokenUtf8BecomesReplacementCharacter) {
-    const CodeLists lists = read("\xEF\xBB\xBF[Global]\nWaehrung0=E\xE4UR\n");
-    EXPECT_EQ(lists.currencies[0], "E\xEF\xBF\xBDUR");
-}
-
-// --- values ---------------------------------------------------------------------
-
-TEST(SettingsValues, TextsAreTrimmedAtBothEnds) {
-    const CodeLists lists = read("[Global]\nWaehrung3=\t USD \t\nZahlungsbed2=  Sofort  ohne Abzug \n");
-    EXPECT_EQ(lists.currencies[3], "USD");
-    EXPECT_EQ(lists.paymentTermsTexts[2], "Sofort  ohne Abzug");
-}
-
-TEST(SettingsValues, DecimalCommaCutsTheRate) {
-    const CodeLists lists = read("[Global]\nUStSatz0=19,5\nUStSatz1=7.5\nUStSatz2=2.5e1%\n");
-    EXPECT_EQ(rate(lists, 0), "19");
-    EXPECT_EQ(rate(lists, 1), "7.5");
-    EXPECT_EQ(rate(lists, 2), "25");
-}
-
-TEST(SettingsValues, NotANumberGivesZero) {
-    const CodeLists lists = read("[Global]\nUStSatz0=neunzehn\nUStSatz1=+Infinity\nUStSatz2=nan\n");
-    EXPECT_EQ(rate(lists, 0), "0");
-    EXPECT_EQ(rate(lists, 1), "0");
-    EXPECT_EQ(rate(lists, 2), "0");
-    EXPECT_EQ(rate(read("[Global]\nUStSatz0=-INFINITY\n"), 0), "0");
-}
-
-TEST(SettingsValues, RatesAreExact) {
-    const CodeLists lists = read("[Global]\nUStSatz0=  16.0 \nUStSatz1=-5\n");
-    EXPECT_EQ(lists.vatRates[0].toPlainString(), "16.0");
-    EXPECT_EQ(lists.vatRates[1].toPlainString(), "-5");
-}
-
-TEST(SettingsValues, FivePaymentTerms) {
-    const CodeLists lists =
-        read("[Global]\n"
-             "Zahlungsbed0=A\nZahlungsbed1=B\nZahlungsbed2=C\nZahlungsbed3=D\nZahlungsbed4=E\n");
-    EXPECT_EQ(lists.paymentTermsTexts, (std::vector<std::string>{"A", "B", "C", "D", "E"}));
-}
-
-TEST(SettingsValues, RenamedTaxCategories) {
-    const CodeLists lists = read("[Global]\n"
-                                 "Standard=Regelsatz\nKennz0=S\n"
-                                 "SteuerfreiEU=EU-Lieferung\nKennz1=K\n"
-                                 "Steuerfrei=Ausfuhr\nKennz2=G\n"
-                                 "Kennz0=X\n");
-    EXPECT_EQ(lists.taxCategories,
-              (std::vector<CodeEntry>{{"Regelsatz", "S"}, {"EU-Lieferung", "K"}, {"Ausfuhr", "G"}}));
-
-    const CodeLists recoded = read("[Global]\nKennz1=AE\n");
-    EXPECT_EQ(recoded.taxCategories[1], (CodeEntry{"steuerfreie innergem. Lieferung", "AE"}));
-    EXPECT_EQ(findCode(recoded.taxCategories, "AE"), 1);
-}
-
-// --- the file and where it is found ---------------------------------------------
-
-TEST(SettingsFile, ReadsTheNamedFile) {
-    TempDir dir;
-    const std::string file = dir.write("start", "[Global]\r\nWaehrung0=CHF\r\n");
-    CodeLists lists = defaultCodeLists();
-    loadSettings(lists, file);
-    EXPECT_EQ(lists.currencies[0], "CHF");
+TEST(Settings, LinesGroupsKeysEncodingsAndValues) {
+    const struct {
+        std::string_view ini;
+        std::vector<std::pair<std::string_view, std::string_view>> expected; // key, value
+    } cases[] = {
+        // clang-format off
+        // group and key names ignore case and surrounding blanks; only the group "Global" counts
+        {"[global]\r\n   ustsatz0  =  16  \r\n", {{"UStSatz0", "16"}}},
+        {"UStSatz0=5\n[Global]\nUStSatz1=8\n[Andere]\nUStSatz2=3\nWaehrung0=JPY\n",
+         {{"UStSatz0", "19"}, {"UStSatz1", "8"}, {"UStSatz2", "0"}, {"Waehrung0", "EUR"}}},
+        {"[Global] extra\nUStSatz0=16\n", {{"UStSatz0", "16"}}},
+        {"\t[Global\nUStSatz0=16\n", {{"UStSatz0", "16"}}},
+        {"[ Global ]\nUStSatz0=16\n", {{"UStSatz0", "19"}}},
+        {"[Global]\n;UStSatz0=16\n  ; UStSatz1=5\nWaehrung1=SEK ; kein Kommentar\n",
+         {{"UStSatz0", "19"}, {"UStSatz1", "7"}, {"Waehrung1", "SEK ; kein Kommentar"}}},
+        {"[Global]\nWaehrung0=CHF\nWAEHRUNG0=USD\n", {{"Waehrung0", "CHF"}}}, // the first match wins
+        // every kind of line end
+        {"[Global]\rUStSatz0=16\rUStSatz1=5", {{"UStSatz0", "16"}, {"UStSatz1", "5"}}},
+        {"[Global]\r\n\r\n\r\nUStSatz0=16\r\n", {{"UStSatz0", "16"}}},
+        {"[Global]\n\rUStSatz0=16", {{"UStSatz0", "16"}}},
+        // the key ends at the first equals sign; a line without one has an empty value
+        {"[Global]\nZahlungsbed0 \t= a = b\nZahlungsbed1=\n", {{"Zahlungsbed0", "a = b"}, {"Zahlungsbed1", ""}}},
+        {"[Global]\nWaehrung2\nUStSatz1  \nWaehrung2=NOK\n", {{"Waehrung2", ""}, {"UStSatz1", "0"}}},
+        // ISO-8859-1 without a byte-order mark, UTF-8 with one
+        {"[Global]\nZahlungsbed0=Zahlbar sp\xE4ter\n", {{"Zahlungsbed0", "Zahlbar sp\xC3\xA4ter"}}},
+        {"\xEF\xBB\xBF[Global]\nZahlungsbed0=Zahlbar sp\xC3\xA4ter\n", {{"Zahlungsbed0", "Zahlbar sp\xC3\xA4ter"}}},
+        {"\xEF\xBB\xBF[Global]\r\nUStSatz0=16\r\n", {{"UStSatz0", "16"}}},
+        {"\xEF\xBB\xBF[Global]\nWaehrung0=E\xE4UR\n", {{"Waehrung0", "E\xEF\xBF\xBDUR"}}},
+        // texts are trimmed; rates are exact decimals cut at a decimal comma, else 0
+        {"[Global]\nWaehrung3=\t USD \t\nZahlungsbed2=  Sofort  ohne Abzug \n",
+         {{"Waehrung3", "USD"}, {"Zahlungsbed2", "Sofort  ohne Abzug"}}},
+        {"[Global]\nUStSatz0=  16.0 \nUStSatz1=-5\n", {{"UStSatz0", "16.0"}, {"UStSatz1", "-5"}}},
+        {"[Global]\nUStSatz0=19,5\nUStSatz1=7.5\nUStSatz2=2.5e1%\n",
+         {{"UStSatz0", "19"}, {"UStSatz1", "7.5"}, {"UStSatz2", "25"}}},
+        {"[Global]\nUStSatz0=neunzehn\nUStSatz1=+Infinity\nUStSatz2=-nan\n",
+         {{"UStSatz0", "0"}, {"UStSatz1", "0"}, {"UStSatz2", "0"}}},
+        {"[Global]\nZahlungsbed0=A\nZahlungsbed1=B\nZahlungsbed2=C\nZahlungsbed3=D\nZahlungsbed4=E\n",
+         {{"Zahlungsbed0", "A"}, {"Zahlungsbed3", "D"}, {"Zahlungsbed4", "E"}}},
+        // renamed tax categories for "Steuerkennung"
+        {"[Global]\nStandard=Regelsatz\nKennz0=S\nSteuerfreiEU=EU-Lieferung\nKennz1=K\nSteuerfrei=Ausfuhr\n"
+         "Kennz2=G\nKennz0=X\n",
+         {{"Standard", "Regelsatz"}, {"SteuerfreiEU", "EU-Lieferung"}, {"Steuerfrei", "Ausfuhr"}, {"Kennz0", "S"},
+          {"Kennz2", "G"}}},
+        {"[Global]\nKennz1=AE\n", {{"Kennz1", "AE"}, {"SteuerfreiEU", "steuerfreie innergem. Lieferung"}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        const CodeLists lists = read(c.ini);
+        for (const auto& [key, value] : c.expected) {
+            EXPECT_EQ(setting(lists, key), value) << key << " in\n" << c.ini;
+        }
+    }
+    expectDefaults(read(""));
 }
 
 TEST(SettingsFile, StartDirectoryWinsOverProgramDirectory) {
-    TempDir dir;
-    const std::string inStart = dir.write("start", "[Global]\nWaehrung0=CHF\n");
-    const std::string besideProgram = dir.write("bin", "[Global]\nWaehrung0=USD\n");
-    EXPECT_EQ(settingsFilePath((dir.path() / "start").string(), (dir.path() / "bin").string()), inStart);
-    EXPECT_EQ(settingsFilePath((dir.path() / "start/").string(), (dir.path() / "bin").string()), inStart);
-}
+    namespace fs = std::filesystem;
+    std::string folder = (fs::temp_directory_path() / "tallomir-settings-XXXXXX").string();
+    const fs::path root = ::mkdtemp(folder.data());
+    const struct Cleanup {
+        fs::path path;
+        ~Cleanup() { fs::remove_all(path); }
+    } cleanup{root};
+    const std::string start = (root / "start").string(), bin = (root / "bin").string();
+    fs::create_directories(start);
+    fs::create_directories(bin);
+    EXPECT_EQ(settingsFilePath(start, bin), start + "/Tallomir.ini"); // neither has one
+    std::ofstream(bin + "/Tallomir.ini") << "[Global]\nWaehrung0=USD\n";
+    EXPECT_EQ(settingsFilePath(start, bin + "/"), bin + "/Tallomir.ini");
+    std::ofstream(start + "/Tallomir.ini") << "[Global]\r\nWaehrung0=CHF\r\n";
+    EXPECT_EQ(settingsFilePath(start, bin), start + "/Tallomir.ini");
+    EXPECT_EQ(settingsFilePath(start + "/", bin), start + "/Tallomir.ini");
 
-TEST(SettingsFile, ProgramDirectoryWhenTheStartDirectoryHasNone) {
-    TempDir dir;
-    std::filesystem::create_directories(dir.path() / "start");
-    const std::string besideProgram = dir.write("bin", "[Global]\nWaehrung0=USD\n");
-    EXPECT_EQ(settingsFilePath((dir.path() / "start").string(), (dir.path() / "bin/").string()),
-              besideProgram);
-}
-
-TEST(SettingsFile, StartDirectoryNameWhenNeitherHasOne) {
-    TempDir dir;
-    std::filesystem::create_directories(dir.path() / "start");
-    std::filesystem::create_directories(dir.path() / "bin");
-    EXPECT_EQ(settingsFilePath((dir.path() / "start").string(), (dir.path() / "bin").string()),
-              (dir.path() / "start" / "Tallomir.ini").string());
+    CodeLists lists = defaultCodeLists();
+    loadSettings(lists, start + "/Tallomir.ini");
+    EXPECT_EQ(lists.currencies[0], "CHF");
+    // a missing file gives the defaults and is not created
+    lists.vatRates[0] = Decimal::fromInt(99);
+    loadSettings(lists, start + "/fehlt.ini");
+    expectDefaults(lists);
+    EXPECT_FALSE(fs::exists(start + "/fehlt.ini"));
 }
 
 TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
@@ -259,12 +139,8 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
     for (const char* key :
          {"UStSatz0", "UStSatz1", "UStSatz2", "Standard", "Kennz0", "SteuerfreiEU", "Kennz1", "Steuerfrei",
           "Kennz2", "Waehrung0", "Waehrung1", "Waehrung2", "Waehrung3", "Zahlungsbed0", "Zahlungsbed1",
-          "Zahlungsbed2", "Zahlungsbed3", "Zahlungsbed4"})
+          "Zahlungsbed2", "Zahlungsbed3", "Zahlungsbed4"}) {
         bytes += std::string("\r\n") + key + "=1";
-    const CodeLists lists = read(bytes);
-    const CodeLists defaults = defaultCodeLists();
-    EXPECT_EQ(lists.currencies, defaults.currencies);
-    EXPECT_EQ(lists.paymentTermsTexts, defaults.paymentTermsTexts);
-    EXPECT_EQ(lists.vatRates, defaults.vatRates);
-    EXPECT_EQ(lists.taxCategories, defaults.taxCategories);
+    }
+    expectDefaults(read(bytes));
 }

@@ -68,18 +68,6 @@ TEST(Save, FileNameWithoutFolderIsWrittenInTheCurrentFolder) {
     EXPECT_EQ(namesIn(folder.path()), Names{"hier.xml"});
 }
 
-TEST(Save, SymbolicLinkStaysAndItsTargetIsReplaced) {
-    test::TempFolder folder;
-    const std::string real = folder.file("real.xml");
-    const std::string link = folder.file("link.xml");
-    test::writeBytes(real, "old");
-    fs::create_symlink(real, link);
-    DocumentPtr doc = sampleDocument(1);
-    ASSERT_TRUE(saveDocument(*doc, link).ok);
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(test::readBytes(real), serializeDocument(*doc));
-}
-
 TEST(SaveFailure, GivesTheSystemsReasonAndLeavesTheFolderAsItWas) {
     test::TempFolder folder;
     fs::create_directory(folder.file("ordner"));

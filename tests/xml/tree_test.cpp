@@ -131,14 +131,6 @@ TEST(GoldenFile, BuiltDocumentIsWrittenByteForByte) {
     EXPECT_EQ(test::readBytes(file), golden);
 }
 
-TEST(Declaration, StatesStandaloneOnlyWhenTheDocumentDid) {
-    DocumentPtr yes = loadDocumentFromBytes("<?xml version='1.0' standalone='yes'?><a/>");
-    DocumentPtr no = loadDocumentFromBytes("<?xml version='1.0' standalone='no'?><a/>");
-    ASSERT_TRUE(yes && no);
-    EXPECT_EQ(serializeDocument(*yes), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><a/>");
-    EXPECT_EQ(serializeDocument(*no), "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?><a/>");
-}
-
 TEST(Escaping, TextsAndAttributeValuesAreWrittenAsWellFormedUtf8) {
     const struct {
         std::string text;
