@@ -6,7 +6,14 @@
 #include "invoice/amounts.h"
 #include "invoice/model.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace tallomir::writertest {
 
@@ -37,6 +44,21 @@ inline void recompute(DocumentState& state) {
     recomputeTotals(state);
 }
 
+// The party fields in their order, separated by "|": partyId, name, street,
+// city, postalCode, countryCode, vatId, taxSchemeId, registrationName,
+// registrationId, legalForm, contactName, phone, email.
+inline PartyFields party(std::string_view text) {
+    PartyFields p;
+    for (std::string* field :
+         {&p.partyId, &p.name, &p.street, &p.city, &p.postalCode, &p.countryCode, &p.vatId, &p.taxSchemeId,
+          &p.registrationName, &p.registrationId, &p.legalForm, &p.contactName, &p.phone, &p.email}) {
+        const std::size_t bar = text.find('|');
+        *field = std::string(text.substr(0, bar));
+        text = bar == std::string_view::npos ? std::string_view() : text.substr(bar + 1);
+    }
+    return p;
+}
+
 // The fields an XRechnung needs besides the amounts.
 inline void fillParties(DocumentState& state) {
     InvoiceDocument& doc = state.doc;
@@ -46,23 +68,31 @@ inline void fillParties(DocumentState& state) {
     doc.dueDate = "2022-04-13";
     doc.iban = "DE02120300000000202051";
     doc.paymentTerms = "14 Tage rein netto";
-    doc.supplier.name = "Lieferant GmbH";
-    doc.supplier.street = "Hauptstraße 1";
-    doc.supplier.city = "Berlin";
-    doc.supplier.postalCode = "10115";
-    doc.supplier.countryCode = "DE";
-    doc.supplier.vatId = "DE123456789";
-    doc.supplier.registrationName = "Lieferant GmbH";
-    doc.supplier.contactName = "Anna Muster";
-    doc.supplier.phone = "030 123";
-    doc.supplier.email = "anna@lieferant.example";
-    doc.customer.partyId = "K-1";
-    doc.customer.name = "Kunde AG";
-    doc.customer.city = "München";
-    doc.customer.postalCode = "80331";
-    doc.customer.countryCode = "DE";
-    doc.customer.vatId = "DE987654321";
-    doc.customer.registrationName = "Kunde AG";
+    doc.supplier = party("|Lieferant GmbH|Hauptstraße 1|Berlin|10115|DE|DE123456789|VAT|Lieferant GmbH|||"
+                         "Anna Muster|030 123|anna@lieferant.example");
+    doc.customer = party("K-1|Kunde AG||München|80331|DE|DE987654321|VAT|Kunde AG||||");
 }
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A fresh, empty folder per test, removed afterwards.
+class ScratchDir : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+
+    void SetUp() override {
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        dir = std::filesystem::temp_directory_path() / ("tallomir_writer_" + name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
 
 } // namespace tallomir::writertest
