@@ -609,11 +609,12 @@ void MainWindow::changeClicked() {
 }
 
 void MainWindow::deleteClicked() {
-    deleteLine(state_);
-    showLineList();
-    showFooter();
-    if (!state_.lines.empty())
-        showLineEditor();
+    if (deleteLine(state_)) {
+        showLineList();
+        showFooter();
+        if (!state_.lines.empty())
+            showLineEditor();
+    }
 }
 
 void MainWindow::listRowChosen(int row) {

@@ -103,19 +103,18 @@ bool changeLine(DocumentState& state) {
 }
 
 bool deleteLine(DocumentState& state) {
-    bool removed = false;
-    if (hasLine(state, state.currentLineIndex)) {
-        state.lines.erase(state.lines.begin() + state.currentLineIndex);
-        state.modified = true;
-        removed = true;
-    }
+    // With no line current nothing is deleted, and what the editor holds stays.
+    if (!hasLine(state, state.currentLineIndex))
+        return false;
+    state.lines.erase(state.lines.begin() + state.currentLineIndex);
+    state.modified = true;
 
     // Also when the list is now empty, so the totals drop to zero.
     recomputeAll(state);
     // The last line is current now; the editor shows it.
     if (hasLine(state, state.currentLineIndex))
         state.lineEditBuffer = state.lines[static_cast<std::size_t>(state.currentLineIndex)];
-    return removed;
+    return true;
 }
 
 bool selectLine(DocumentState& state, int row) {

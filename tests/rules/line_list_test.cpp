@@ -151,6 +151,8 @@ TEST(ChangeLine, WithNoLineSelectedNeitherChangeNorDeleteDoAnything) {
     EXPECT_EQ(state.currentLineIndex, -1);
     EXPECT_FALSE(deleteLine(state));
     EXPECT_EQ(state.lines, before);
+    EXPECT_EQ(state.currentLineIndex, -1);
+    EXPECT_EQ(state.lineEditBuffer.itemName, "nirgends"); // what was typed stays
     EXPECT_FALSE(state.modified);
 }
 
