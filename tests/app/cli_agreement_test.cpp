@@ -49,26 +49,18 @@ private Q_SLOTS:
     void windowAndCommandLineWriteTheSameFile() {
         WindowHarness h;
         h.fillMandatoryFields();
-        h.setDate(93, QDate(2024, 6, 30));
-        h.setDate(94, QDate(2024, 7, 14));
-        h.setDate(95, QDate(2024, 6, 28));
-        const std::pair<int, const char*> texts[] = {{98, "B-77"},
-                                                     {102, "Vielen Dank für Ihren Auftrag."},
-                                                     {104, "Muster Lieferant"},
-                                                     {105, "Hauptstraße 5"},
-                                                     {115, "0228 123"}};
-        for (const auto& [id, text] : texts)
-            h.type(id, QString::fromUtf8(text));
-        const char* const lines[][7] = {{"1", "2", "A-1", "Schrauben", "12,50", "19", "verzinkt"},
-                                        {"2", "1,5", "B-2", "Fachbuch", "39.90", "7", ""},
-                                        {"3", "10", "", "Montage", "45", "19", ""}};
-        for (const auto& line : lines) {
-            h.typeLine("lineItemNumber", line[2]);
-            h.typeLine("lineDescription", line[6]);
-            h.addLine(line[0], line[1], line[3], line[4], line[5]);
-        }
-        h.type(140, QStringLiteral("Treuerabatt"));
-        h.type(142, QStringLiteral("-10"));
+        h.setDate("93", QDate(2024, 6, 30));
+        h.setDate("94", QDate(2024, 7, 14));
+        h.setDate("95", QDate(2024, 6, 28));
+        h.typeAll(
+            "98=B-77|102=Vielen Dank für Ihren Auftrag.|104=Muster Lieferant|105=Hauptstraße 5|115=0228 123");
+        h.typeAll("lineItemNumber=A-1|lineDescription=verzinkt");
+        h.addLine("1|2|Schrauben|12,50|19");
+        h.typeAll("lineItemNumber=B-2|lineDescription=");
+        h.addLine("2|1,5|Fachbuch|39.90|7");
+        h.typeAll("lineItemNumber=|lineDescription=");
+        h.addLine("3|10|Montage|45|19");
+        h.typeAll("140=Treuerabatt|142=-10");
         const QByteArray fromWindow = h.saveAs(QStringLiteral("fenster.xml"));
         QVERIFY2(!fromWindow.isEmpty(), qPrintable(h.dialogs.messages.join('\n')));
         QCOMPARE(h.positions(), QStringList({"1", "2", "3"}));

@@ -60,7 +60,8 @@ public:
         // Focus changes need an active window.
         window->show();
         window->activateWindow();
-        active = QTest::qWaitForWindowActive(window.get());
+        if (!QTest::qWaitForWindowActive(window.get()))
+            QTest::qFail("the window did not become active", __FILE__, __LINE__);
     }
     ~WindowHarness() {
         state.modified = false; // nothing may ask at the end of a test
@@ -69,6 +70,10 @@ public:
 
     template <class T = QWidget> T* find(const QString& name) const { return window->findChild<T*>(name); }
     template <class T = QWidget> T* field(int id) const { return find<T>(QStringLiteral("field%1").arg(id)); }
+    // A control by its name; a number names "field<n>".
+    template <class T = QWidget> T* control(const QString& name) const {
+        return find<T>(name[0].isDigit() ? "field" + name : name);
+    }
     QTableView* lineList() const { return find<QTableView>(QStringLiteral("lineList")); }
     QString cell(int row, int column) const {
         return lineList()->model()->index(row, column).data().toString();
@@ -85,6 +90,12 @@ public:
         if (auto* plain = field<QPlainTextEdit>(id))
             return plain->toPlainText();
         return field<QComboBox>(id)->currentText();
+    }
+    QStringList texts(std::initializer_list<int> ids) const {
+        QStringList list;
+        for (int id : ids)
+            list << text(id);
+        return list;
     }
 
     void showPageOf(QWidget* control) {
@@ -112,7 +123,6 @@ public:
             QTest::keyClick(control, Qt::Key_Tab);
     }
     void type(int id, const QString& text, bool leave = true) { type(field(id), text, leave); }
-    void typeLine(const char* name, const QString& text) { type(find(QString::fromLatin1(name)), text); }
     // Picks an entry with the arrow keys; the entry already shown is picked anew.
     void pick(int id, int index) {
         auto* combo = field<QComboBox>(id);
@@ -124,7 +134,8 @@ public:
             QTest::keyClick(combo, combo->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
     }
     // Opens the picker's calendar with a click on its arrow and picks the date there.
-    void setDate(tallomir::app::DatePicker* picker, const QDate& date) {
+    void setDate(const QString& name, const QDate& date) {
+        auto* picker = control<tallomir::app::DatePicker>(name);
         showPageOf(picker);
         QDateEdit* edit = picker->dateEdit();
         QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
@@ -134,7 +145,6 @@ public:
         QTest::keyClick(calendar->focusWidget() ? calendar->focusWidget() : calendar, Qt::Key_Return);
         QVERIFY(!calendar->isVisible());
     }
-    void setDate(int id, const QDate& date) { setDate(field<tallomir::app::DatePicker>(id), date); }
     void click(const char* buttonName) {
         auto* button = find<QPushButton>(QString::fromLatin1(buttonName));
         showPageOf(button);
@@ -149,35 +159,23 @@ public:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
+    // Types each "name=text" of the list in turn and leaves the field; a
+    // number names "field<n>".
+    void typeAll(const QString& entries) {
+        for (const QString& entry : entries.split('|'))
+            type(control(entry.section('=', 0, 0)), entry.mid(entry.indexOf('=') + 1));
+    }
     // The sixteen fields the check before saving asks for; "Telefon*" is not one.
     void fillMandatoryFields() {
-        const std::pair<int, const char*> texts[] = {{91, "04011000-12345-03"},
-                                                     {92, "RE-2024-001"},
-                                                     {117, "K-100"},
-                                                     {125, "Kundin GmbH"},
-                                                     {120, "Köln"},
-                                                     {121, "50667"},
-                                                     {122, "DE"},
-                                                     {103, "L-7"},
-                                                     {111, "Lieferant & Söhne KG"},
-                                                     {109, "DE123456789"},
-                                                     {106, "Bonn"},
-                                                     {107, "53111"},
-                                                     {108, "DE"},
-                                                     {116, "rechnung@example.org"},
-                                                     {114, "Erika Muster"},
-                                                     {137, "DE02120300000000202051"}};
-        for (const auto& [id, text] : texts)
-            type(id, QString::fromUtf8(text));
+        typeAll("91=04011000-12345-03|92=RE-2024-001|117=K-100|125=Kundin GmbH|120=Köln|121=50667|122=DE|"
+                "103=L-7|111=Lieferant & Söhne KG|109=DE123456789|106=Bonn|107=53111|108=DE|"
+                "116=rechnung@example.org|114=Erika Muster|137=DE02120300000000202051");
     }
-    // Adds one line through the editor and "Anfügen".
-    void addLine(const char* position, const char* quantity, const char* name, const char* price,
-                 const char* vat) {
-        typeLine("linePosition", position);
-        typeLine("lineQuantity", quantity);
-        typeLine("lineItemName", QString::fromUtf8(name));
-        typeLine("lineUnitPrice", price);
-        typeLine("lineVatPercent", vat);
+    // Adds one line, "position|quantity|name|price|vat", through the editor and "Anfügen".
+    void addLine(const QString& line) {
+        const QStringList v = line.split('|');
+        typeAll("linePosition=" + v[0] + "|lineQuantity=" + v[1] + "|lineItemName=" + v[2] +
+                "|lineUnitPrice=" + v[3] + "|lineVatPercent=" + v[4]);
         click("buttonAdd");
     }
 
@@ -195,5 +193,4 @@ public:
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
     std::unique_ptr<tallomir::app::MainWindow> window;
-    bool active = false;
 };

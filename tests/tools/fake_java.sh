@@ -5,7 +5,6 @@
 #   report    write "<name without last extension>-report.html" into the
 #             working directory, as the validator does, and exit 0
 #   noreport  write nothing and exit 3
-#   slow      wait a little, then as "report"
 #   hang      record the process id and wait until killed
 record=${FAKE_JAVA_RECORD:?}
 : > "$record.args"
@@ -27,7 +26,6 @@ write_report() {
 case ${FAKE_JAVA_MODE:-report} in
     report) write_report "$@"; exit 0 ;;
     noreport) exit 3 ;;
-    slow) sleep 1; write_report "$@"; exit 0 ;;
     hang) echo $$ > "$record.pid"; exec sleep 60 ;;
 esac
 exit 9
