@@ -3,47 +3,25 @@
 
 #include "reader_test_support.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdint>
-#include <filesystem>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-void replay(const std::filesystem::path& path) {
-    SCOPED_TRACE(path.string());
-    const std::string bytes = readertest::readFile(path);
-    EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), 0);
-}
-
-std::vector<std::filesystem::path> corpusFiles() {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(TALLOMIR_FUZZ_CORPUS))
-        if (entry.is_regular_file())
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-} // namespace
-
-TEST(FuzzReplay, Corpus) {
-    const auto files = corpusFiles();
-    EXPECT_GE(files.size(), 10u);
-    for (const auto& file : files)
-        replay(file);
-}
-
-TEST(FuzzReplay, Samples) {
-    const auto files = readertest::sampleFiles();
+TEST(FuzzReplay, CorpusSamplesAndEmptyInput) {
+    std::vector<std::filesystem::path> files = readertest::sampleFiles();
     EXPECT_FALSE(files.empty());
-    for (const auto& file : files)
-        replay(file);
-}
-
-TEST(FuzzReplay, EmptyInput) {
+    std::size_t corpus = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TALLOMIR_FUZZ_CORPUS))
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path());
+            ++corpus;
+        }
+    EXPECT_GE(corpus, 10u);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.string());
+        const std::string bytes = readertest::readFile(file);
+        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                  0);
+    }
     EXPECT_EQ(LLVMFuzzerTestOneInput(nullptr, 0), 0);
 }

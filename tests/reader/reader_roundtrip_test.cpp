@@ -1,18 +1,11 @@
-// Random documents saved, loaded and saved again.
-//
-// A loaded field equals the entered one, with exactly these changes:
-// - every text passes the whitespace normalisation of saving: a run of blanks
-//   (spaces and tabs) shrinks to its first character;
-// - the note may span lines. Saving drops blanks at the start of each line and
-//   of the text, drops empty lines, writes the text as an indented block that
-//   starts and ends with a line break and turns every line break into CR LF;
-//   loading removes pairs of blanks (so the indentation vanishes) and tabs;
-// - an empty field is not written and loads as the default of a new document;
-// - a sales order number without order number is saved with the order
-//   number "NA";
-// - the delivery address is written only under a delivery name that sorts
-//   after a single blank;
-// - the customer has no legal form.
+// Random documents saved, loaded and saved again. A loaded field equals the
+// entered one but for these changes of saving and loading: a run of blanks
+// (spaces and tabs) shrinks to its first character; an empty field is not
+// written and loads as the default of a new document; the note loses the
+// blanks at the start of its lines, its empty lines and tabs, and a note of
+// several lines becomes a block that starts and ends with CR LF; a sales order
+// number without order number comes with the order number "NA"; the delivery
+// address is written only under a delivery name that sorts after a blank.
 // One more load and save then gives a file byte-identical to the second.
 
 #include "reader_test_support.h"
@@ -21,329 +14,193 @@
 #include "invoice/decimal.h"
 #include "ubl/writer.h"
 
-#include <gtest/gtest.h>
-
-#include <random>
-#include <string>
-
-using readertest::freshState;
-using Result = tallomir::ubl::LoadOutcome::Result;
+using namespace readertest;
 
 namespace {
 
 class Generator {
 public:
     explicit Generator(unsigned seed) : random_(seed) {}
-
-    int below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+    int below(std::size_t n) { return static_cast<int>(random_() % n); }
     bool chance(int percent) { return below(100) < percent; }
 
+    // Non-ASCII, blanks, tabs, markup characters and, for a note, line breaks.
     std::string text(bool lines = false) {
-        static const char* const pieces[] = {"a",  "Z", "7", "ä", "ß", "€",  "𝄞",   " ",      "  ",
-                                             "\t", "<", ">", "&", "'", "\"", "]]>", "Müller", "GmbH & Co. KG",
-                                             ".",  "-"};
+        // clang-format off
+        static const char* const pieces[] = {"a", "Z", "7", "ä", "ß", "€", "𝄞", " ", "  ", "\t", "<", ">",
+                                             "&", "'", "\"", "]]>", "Müller", "GmbH & Co. KG", ".", "-"};
+        // clang-format on
         static const char* const breaks[] = {"\r\n", "\n", "\r\n  ", "\n\n"};
         std::string result;
-        const int count = 1 + below(12);
-        for (int i = 0; i < count; ++i) {
-            if (lines && chance(15))
-                result += breaks[below(4)];
-            else
-                result += pieces[below(static_cast<int>(std::size(pieces)))];
-        }
+        for (int i = 1 + below(12); i > 0; --i)
+            result += lines && chance(15) ? breaks[below(4)] : pieces[below(std::size(pieces))];
         return result;
     }
-
     std::string optionalText(int percentPresent = 80) { return chance(percentPresent) ? text() : ""; }
-
     std::string date() {
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", 1990 + below(60), 1 + below(12),
                       1 + below(28));
         return buffer;
     }
-
     std::string amount(int maxUnits) {
-        const long long cents = 1 + below(maxUnits * 100);
-        return tallomir::formatDecimal2(tallomir::Decimal::fromParts(cents, 2));
+        return tallomir::formatDecimal2(tallomir::Decimal::fromParts(1 + below(maxUnits * 100), 2));
     }
+    template <class T> const T& pick(const std::vector<T>& list) { return list[below(list.size())]; }
 
 private:
     std::mt19937 random_;
 };
 
-std::string collapsed(std::string_view text) {
-    std::string result;
-    bool blank = false;
-    for (char c : text) {
-        const bool isBlank = c == ' ' || c == '\t';
-        if (isBlank && blank)
-            continue;
-        result += c;
-        blank = isBlank;
-    }
-    return result;
+std::string collapsed(std::string text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    text.erase(std::unique(text.begin(), text.end(), [&](char a, char b) { return blank(a) && blank(b); }),
+               text.end());
+    return text;
 }
 
-// What a note looks like after saving and loading.
 std::string noteAfterRoundTrip(std::string_view note) {
-    // Saving, first pass: blanks and empty lines.
     std::string text;
     enum { Ordinary, Blank, Break } previous = Ordinary;
     for (std::size_t i = 0; i < note.size(); ++i) {
         const char c = note[i];
         if (c == ' ' || c == '\t') {
-            if (previous == Ordinary) {
+            if (previous == Ordinary)
                 text += c;
-                previous = Blank;
-            }
+            previous = previous == Ordinary ? Blank : previous;
         } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < note.size() && note[i + 1] == '\n')
-                ++i;
-            if (previous != Break) {
-                text += "\r\n";
-                previous = Break;
-            }
+            i += c == '\r' && i + 1 < note.size() && note[i + 1] == '\n';
+            text += previous == Break ? "" : "\r\n";
+            previous = Break;
         } else {
             text += c;
             previous = Ordinary;
         }
     }
     if (text.find("\r\n") != std::string::npos) {
-        // A block of lines of its own.
         text.erase(0, text.find_first_not_of(" \t"));
-        if (text.rfind("\r\n", 0) != 0)
-            text.insert(0, "\r\n");
-        if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)
-            text += "\r\n";
+        text = (text.starts_with("\r\n") ? "" : "\r\n") + text + (text.ends_with("\r\n") ? "" : "\r\n");
     }
     std::erase(text, '\t');
     return text;
 }
 
-void fillParty(Generator& g, tallomir::PartyFields& p, bool supplier) {
-    p.partyId = g.optionalText();
-    p.name = g.optionalText();
-    p.street = g.optionalText();
-    p.city = g.optionalText();
-    p.postalCode = g.optionalText();
-    p.countryCode = g.chance(80) ? "DE" : "";
-    p.vatId = g.optionalText();
-    p.taxSchemeId = g.chance(80) ? "VAT" : "FC";
-    p.registrationName = g.optionalText();
-    p.registrationId = g.optionalText();
-    p.legalForm = supplier ? g.optionalText() : "";
-    p.contactName = g.optionalText();
-    p.phone = g.optionalText();
-    p.email = g.optionalText();
-}
-
 tallomir::DocumentState randomDocument(Generator& g) {
     tallomir::DocumentState state = freshState();
     auto& doc = state.doc;
-    static const char* const types[] = {"380", "381", "384"};
-    doc.documentTypeCode = types[g.below(3)];
-    doc.buyerReference = g.optionalText(90);
-    doc.documentNumber = g.optionalText(90);
-    doc.issueDate = g.date();
-    doc.dueDate = g.chance(60) ? g.date() : "";
-    doc.deliveryDate = g.chance(60) ? g.date() : "";
-    if (g.chance(50)) {
-        doc.periodStart = g.date();
-        doc.periodEnd = g.date();
+    doc.documentTypeCode = g.pick<std::string>({"380", "381", "384"});
+    for (auto member :
+         {&D::buyerReference, &D::documentNumber, &D::orderNumber, &D::salesOrderNumber, &D::contractNumber,
+          &D::projectNumber, &D::bankName, &D::iban, &D::bic, &D::paymentTerms})
+        doc.*member = g.optionalText(70);
+    for (auto* party : {&doc.supplier, &doc.customer}) {
+        for (const auto& [name, member] : partyTexts)
+            party->*member = g.optionalText();
+        party->countryCode = g.chance(80) ? "DE" : "";
+        party->taxSchemeId = g.chance(80) ? "VAT" : "FC";
     }
-    doc.orderNumber = g.optionalText(50);
-    doc.salesOrderNumber = g.optionalText(50);
-    doc.contractNumber = g.optionalText(50);
-    doc.projectNumber = g.optionalText(50);
-    doc.note = g.chance(80) ? g.text(true) : "";
-    fillParty(g, doc.supplier, true);
-    fillParty(g, doc.customer, false);
-    doc.delivery.name = g.optionalText(70);
-    doc.delivery.street = g.optionalText();
-    doc.delivery.city = g.optionalText();
-    doc.delivery.postalCode = g.optionalText();
+    doc.customer.legalForm = "";
+    for (const auto& [name, member] : deliveryTexts)
+        doc.delivery.*member = g.optionalText(70);
     doc.delivery.countryCode = g.chance(80) ? "AT" : "";
-    doc.paymentMeansCode = state.lists.paymentMeans[static_cast<std::size_t>(g.below(4))].code;
-    doc.bankName = g.optionalText();
-    doc.iban = g.optionalText(90);
-    doc.bic = g.optionalText();
-    doc.paymentTerms = g.optionalText();
-    state.documentCurrency = state.lists.currencies[static_cast<std::size_t>(g.below(4))];
-    state.documentTaxCategory = state.lists.taxCategories[static_cast<std::size_t>(g.below(3))].code;
+    doc.issueDate = g.date();
+    for (auto member : {&D::dueDate, &D::deliveryDate, &D::periodStart})
+        doc.*member = g.chance(60) ? g.date() : "";
+    doc.periodEnd = doc.periodStart.empty() ? "" : g.date();
+    doc.note = g.chance(80) ? g.text(true) : "";
+    doc.paymentMeansCode = g.pick(state.lists.paymentMeans).code;
+    state.documentCurrency = g.pick(state.lists.currencies);
+    state.documentTaxCategory = g.pick(state.lists.taxCategories).code;
 
-    const int lineCount = 1 + g.below(8);
-    for (int i = 0; i < lineCount; ++i) {
-        tallomir::LineItem line;
+    for (int i = 0, count = 1 + g.below(8); i < count; ++i) {
+        tallomir::LineItem& line = state.lines.emplace_back();
         line.position = g.chance(90) ? std::to_string(i + 1) : g.text();
-        line.lineNote = g.optionalText(40);
         line.quantity = g.chance(70) ? std::to_string(1 + g.below(20)) : "2.5";
         line.unitPrice = g.amount(20'000);
         line.lineNetAmount = tallomir::computeLineNetAmount(line);
-        if (g.chance(40)) {
-            line.lineStartDate = g.date();
-            line.lineEndDate = g.date();
-        }
-        line.itemName = g.optionalText(90);
-        line.itemDescription = g.optionalText(50);
-        line.itemNumber = g.optionalText(60);
+        line.lineStartDate = g.chance(40) ? g.date() : "";
+        line.lineEndDate = line.lineStartDate.empty() ? "" : g.date();
+        for (auto member : {&L::lineNote, &L::itemName, &L::itemDescription, &L::itemNumber})
+            line.*member = g.optionalText(60);
         line.lineTaxCategory = state.documentTaxCategory;
-        line.lineVatPercent =
-            tallomir::formatDecimal2(state.lists.vatRates[static_cast<std::size_t>(g.below(3))]);
+        line.lineVatPercent = tallomir::formatDecimal2(state.lists.vatRates[g.below(3)]);
         line.lineTaxScheme = "VAT";
-        state.lines.push_back(line);
     }
     tallomir::recomputeLines(state);
     tallomir::recomputeTotals(state);
 
-    switch (g.below(3)) {
-    case 0:
-        break;
-    case 1:
+    const int allowance = g.below(3); // none, by value, by percentage
+    if (allowance > 0) {
         tallomir::enterAllowanceReason(state, g.text());
         if (g.chance(50))
             tallomir::chooseAllowanceSlot(state, g.below(3));
-        tallomir::enterAllowanceValue(state, (g.chance(50) ? "-" : "") + g.amount(100));
-        break;
-    default:
-        tallomir::enterAllowanceReason(state, g.text());
-        tallomir::enterAllowancePercent(state, (g.chance(50) ? "-" : "") + std::to_string(1 + g.below(30)));
-        if (g.chance(50))
-            tallomir::chooseAllowanceSlot(state, g.below(3));
-        break;
+        const std::string sign = g.chance(50) ? "-" : "";
+        if (allowance == 1)
+            tallomir::enterAllowanceValue(state, sign + g.amount(100));
+        else
+            tallomir::enterAllowancePercent(state, sign + std::to_string(1 + g.below(30)));
     }
     return state;
 }
 
-std::string expectedText(const std::string& entered, const std::string& resetValue) {
-    return entered.empty() ? resetValue : collapsed(entered);
-}
-
-void expectPartyLoaded(const tallomir::PartyFields& loaded, const tallomir::PartyFields& entered,
-                       const tallomir::PartyFields& reset) {
-    EXPECT_EQ(loaded.partyId, expectedText(entered.partyId, reset.partyId));
-    EXPECT_EQ(loaded.name, expectedText(entered.name, reset.name));
-    EXPECT_EQ(loaded.street, expectedText(entered.street, reset.street));
-    EXPECT_EQ(loaded.city, expectedText(entered.city, reset.city));
-    EXPECT_EQ(loaded.postalCode, expectedText(entered.postalCode, reset.postalCode));
-    EXPECT_EQ(loaded.countryCode, expectedText(entered.countryCode, reset.countryCode));
-    EXPECT_EQ(loaded.vatId, expectedText(entered.vatId, reset.vatId));
-    EXPECT_EQ(loaded.taxSchemeId, expectedText(entered.taxSchemeId, reset.taxSchemeId));
-    EXPECT_EQ(loaded.registrationName, expectedText(entered.registrationName, reset.registrationName));
-    EXPECT_EQ(loaded.registrationId, expectedText(entered.registrationId, reset.registrationId));
-    EXPECT_EQ(loaded.legalForm, expectedText(entered.legalForm, reset.legalForm));
-    EXPECT_EQ(loaded.contactName, expectedText(entered.contactName, reset.contactName));
-    EXPECT_EQ(loaded.phone, expectedText(entered.phone, reset.phone));
-    EXPECT_EQ(loaded.email, expectedText(entered.email, reset.email));
-}
-
-void expectLoadedAsEntered(const tallomir::DocumentState& loaded, const tallomir::DocumentState& entered) {
+tallomir::DocumentState expectedAfterLoad(const tallomir::DocumentState& entered,
+                                          const tallomir::DocumentState& loaded) {
     const auto reset = freshState();
-    const auto& l = loaded.doc;
-    const auto& e = entered.doc;
-    const auto& r = reset.doc;
-    EXPECT_EQ(l.documentTypeCode, e.documentTypeCode);
-    EXPECT_EQ(l.buyerReference, expectedText(e.buyerReference, r.buyerReference));
-    EXPECT_EQ(l.documentNumber, expectedText(e.documentNumber, r.documentNumber));
-    EXPECT_EQ(l.issueDate, e.issueDate);
-    EXPECT_EQ(l.dueDate, e.dueDate);
-    EXPECT_EQ(l.deliveryDate, e.deliveryDate);
-    EXPECT_EQ(l.periodStart, e.periodStart);
-    EXPECT_EQ(l.periodEnd, e.periodEnd);
-    const bool orderReference = !e.orderNumber.empty() || !e.salesOrderNumber.empty();
-    EXPECT_EQ(l.orderNumber, e.orderNumber.empty() && orderReference ? "NA" : collapsed(e.orderNumber));
-    EXPECT_EQ(l.salesOrderNumber, collapsed(e.salesOrderNumber));
-    EXPECT_EQ(l.contractNumber, collapsed(e.contractNumber));
-    EXPECT_EQ(l.projectNumber, collapsed(e.projectNumber));
-    EXPECT_EQ(l.note, noteAfterRoundTrip(e.note));
-    EXPECT_EQ(l.loadedDocumentCurrency, entered.documentCurrency);
-    EXPECT_EQ(loaded.documentCurrency, entered.documentCurrency);
-    EXPECT_EQ(loaded.documentTaxCategory, entered.documentTaxCategory);
-
-    {
-        SCOPED_TRACE("supplier");
-        expectPartyLoaded(l.supplier, e.supplier, r.supplier);
+    tallomir::DocumentState expected = entered;
+    auto& e = expected.doc;
+    const auto saved = [](std::string& text, const std::string& resetValue) {
+        text = text.empty() ? resetValue : collapsed(text);
+    };
+    for (const auto& [name, member] : documentTexts)
+        saved(e.*member, reset.doc.*member);
+    for (const auto& [name, member] : partyTexts) {
+        saved(e.supplier.*member, reset.doc.supplier.*member);
+        saved(e.customer.*member, reset.doc.customer.*member);
     }
-    {
-        SCOPED_TRACE("customer");
-        expectPartyLoaded(l.customer, e.customer, r.customer);
-    }
-    const bool deliveryAddress = e.delivery.name > " ";
-    EXPECT_EQ(l.delivery.name, deliveryAddress ? collapsed(e.delivery.name) : "");
-    EXPECT_EQ(l.delivery.street, deliveryAddress ? collapsed(e.delivery.street) : "");
-    EXPECT_EQ(l.delivery.city, deliveryAddress ? collapsed(e.delivery.city) : "");
-    EXPECT_EQ(l.delivery.postalCode, deliveryAddress ? collapsed(e.delivery.postalCode) : "");
-    EXPECT_EQ(l.delivery.countryCode, deliveryAddress ? e.delivery.countryCode : "");
-
-    EXPECT_EQ(l.paymentMeansCode, e.paymentMeansCode);
-    EXPECT_EQ(l.bankName, collapsed(e.bankName));
-    EXPECT_EQ(l.iban, collapsed(e.iban));
-    EXPECT_EQ(l.bic, collapsed(e.bic));
-    EXPECT_EQ(l.paymentTerms, collapsed(e.paymentTerms));
-
-    EXPECT_EQ(l.allowanceReason, collapsed(e.allowanceReason));
-    if (!e.allowanceReason.empty()) {
-        EXPECT_EQ(l.chargeIndicator, e.chargeIndicator);
-        EXPECT_EQ(l.allowanceAmount, e.allowanceAmount);
-        EXPECT_EQ(l.allowanceTaxCategory, e.allowanceTaxCategory);
-        EXPECT_EQ(l.allowanceTaxPercent, e.allowanceTaxPercent);
-        EXPECT_EQ(l.allowanceTaxScheme, e.allowanceTaxScheme);
-        EXPECT_EQ(loaded.amounts.allowanceValue, entered.amounts.allowanceValue);
-        EXPECT_EQ(loaded.amounts.allowancePercentValue, entered.amounts.allowancePercentValue);
-        EXPECT_EQ(loaded.amounts.allowanceRate, entered.amounts.allowanceRate);
-    }
-
-    ASSERT_EQ(loaded.lines.size(), entered.lines.size());
-    for (std::size_t i = 0; i < loaded.lines.size(); ++i) {
-        SCOPED_TRACE("line " + std::to_string(i));
-        const auto& ll = loaded.lines[i];
-        const auto& el = entered.lines[i];
-        EXPECT_EQ(ll.position, collapsed(el.position));
-        EXPECT_EQ(ll.lineNote, collapsed(el.lineNote));
-        EXPECT_EQ(ll.quantity, el.quantity);
-        EXPECT_EQ(ll.lineNetAmount, el.lineNetAmount);
-        EXPECT_EQ(ll.lineStartDate, el.lineStartDate);
-        EXPECT_EQ(ll.lineEndDate, el.lineEndDate);
-        EXPECT_EQ(ll.itemName, collapsed(el.itemName));
-        EXPECT_EQ(ll.itemDescription, collapsed(el.itemDescription));
-        EXPECT_EQ(ll.itemNumber, collapsed(el.itemNumber));
-        EXPECT_EQ(ll.lineTaxCategory, el.lineTaxCategory);
-        EXPECT_EQ(ll.lineVatPercent, el.lineVatPercent);
-        EXPECT_EQ(ll.lineTaxScheme, el.lineTaxScheme);
-        EXPECT_EQ(ll.unitPrice, el.unitPrice);
-    }
-    EXPECT_EQ(loaded.vatBreakdown, entered.vatBreakdown);
-    EXPECT_EQ(l.lineExtensionAmount, e.lineExtensionAmount);
-    EXPECT_EQ(l.taxExclusiveAmount, e.taxExclusiveAmount);
-    EXPECT_EQ(l.taxInclusiveAmount, e.taxInclusiveAmount);
-    EXPECT_EQ(l.payableAmount, e.payableAmount);
-    EXPECT_EQ(l.taxTotalAmount, entered.vatBreakdown.front().documentTaxTotal);
+    for (auto& line : expected.lines)
+        for (const auto& [name, member] : lineTexts)
+            saved(line.*member, "");
+    for (const auto& [name, member] : deliveryTexts)
+        e.delivery.*member = entered.doc.delivery.name > " " ? collapsed(entered.doc.delivery.*member) : "";
+    e.note = noteAfterRoundTrip(entered.doc.note);
+    if (e.orderNumber.empty() && !e.salesOrderNumber.empty())
+        e.orderNumber = "NA";
+    e.loadedDocumentCurrency = e.loadedTaxCurrency = entered.documentCurrency;
+    e.customizationId = e.profileId = ""; // saving fills them; they are the writer's own and not read
+    e.taxTotalAmount = entered.vatBreakdown.front().documentTaxTotal;
+    e.taxCategoryCode = entered.documentTaxCategory;
+    if (e.allowanceReason.empty()) // an allowance without a reason is not saved
+        for (auto member :
+             {&D::chargeIndicator, &D::allowancePercent, &D::allowanceAmount, &D::allowanceBaseAmount,
+              &D::allowanceTaxCategory, &D::allowanceTaxPercent, &D::allowanceTaxScheme})
+            e.*member = loaded.doc.*member;
+    return expected;
 }
 
 } // namespace
 
 TEST(ReaderRoundTrip, RandomDocumentsSurviveSavingAndLoading) {
     Generator g(20220301);
-    const readertest::TempDir dir;
-    for (int round = 0; round < 300; ++round) {
+    const TempDir dir;
+    const auto save = [&](tallomir::DocumentState& state, const char* name) {
+        EXPECT_TRUE(tallomir::ubl::saveInvoiceFile(state, (dir.path / name).string()).ok) << name;
+        return dir.path / name;
+    };
+    for (int round = 0; round < 300 && !HasFailure(); ++round) { // one failing document is enough to read
         SCOPED_TRACE("document " + std::to_string(round));
         tallomir::DocumentState entered = randomDocument(g);
-        const auto first = dir.path() / "erst.xml";
-        ASSERT_TRUE(tallomir::ubl::saveInvoiceFile(entered, first.string()).ok);
-
         tallomir::DocumentState loaded = freshState();
-        const auto outcome = tallomir::ubl::loadInvoiceFile(loaded, first.string());
+        const auto outcome = tallomir::ubl::loadInvoiceFile(loaded, save(entered, "erst.xml").string());
         ASSERT_EQ(outcome.result, Result::Loaded) << outcome.message;
-        expectLoadedAsEntered(loaded, entered);
-
-        const auto second = dir.path() / "zweit.xml";
-        ASSERT_TRUE(tallomir::ubl::saveInvoiceFile(loaded, second.string()).ok);
+        expectSameFields(loaded, expectedAfterLoad(entered, loaded));
+        if (!entered.doc.allowanceReason.empty()) {
+            EXPECT_EQ(loaded.amounts.allowanceValue, entered.amounts.allowanceValue);
+            EXPECT_EQ(loaded.amounts.allowancePercentValue, entered.amounts.allowancePercentValue);
+            EXPECT_EQ(loaded.amounts.allowanceRate, entered.amounts.allowanceRate);
+        }
+        const auto second = save(loaded, "zweit.xml");
         tallomir::DocumentState again = freshState();
         ASSERT_EQ(tallomir::ubl::loadInvoiceFile(again, second.string()).result, Result::Loaded);
-        const auto third = dir.path() / "dritt.xml";
-        ASSERT_TRUE(tallomir::ubl::saveInvoiceFile(again, third.string()).ok);
-        ASSERT_EQ(readertest::readFile(third), readertest::readFile(second));
-        if (HasFailure())
-            break; // one documented failure is enough to read
+        EXPECT_EQ(readFile(save(again, "dritt.xml")), readFile(second));
     }
 }

@@ -1,42 +1,169 @@
 #pragma once
 
+// Helpers of the loader's tests. Every loaded text has a name, so that states
+// are compared field by field and each difference names its field.
+
 #include "invoice/model.h"
 #include "ubl/reader.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <filesystem>
-#include <string>
-#include <string_view>
-#include <vector>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
 
 namespace readertest {
 
-// A fresh document state with the built-in code lists.
-tallomir::DocumentState freshState();
+using Result = tallomir::ubl::LoadOutcome::Result;
+
+inline tallomir::DocumentState freshState() {
+    return tallomir::makeDocumentState(tallomir::defaultCodeLists());
+}
+
+// The elements of the path ("a/b/c") nested, the innermost holding the text.
+inline std::string el(std::string_view path, std::string_view text) {
+    const auto slash = path.find('/');
+    const std::string name(path.substr(0, slash));
+    const std::string inner =
+        slash == std::string_view::npos ? std::string(text) : el(path.substr(slash + 1), text);
+    return "<" + name + ">" + inner + "</" + name + ">";
+}
 
 // A UBL file around the given children of the document element.
-std::string ublFile(std::string_view body, std::string_view root = "ubl:Invoice");
+inline std::string ublFile(std::string_view body, std::string_view root = "ubl:Invoice") {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<" + std::string(root) +
+           " xmlns:cac=\"urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2\""
+           " xmlns:cbc=\"urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2\">" +
+           std::string(body) + "</" + std::string(root) + ">\r\n";
+}
 
-// Loads the bytes into the state and returns the outcome.
-tallomir::ubl::LoadOutcome load(tallomir::DocumentState& state, std::string_view bytes);
+// A fresh state after loading such a file, which must load.
+inline tallomir::DocumentState loaded(std::string_view body, std::string_view root = "ubl:Invoice") {
+    tallomir::DocumentState state = freshState();
+    const auto outcome = tallomir::ubl::loadInvoiceBytes(state, ublFile(body, root));
+    EXPECT_EQ(outcome.result, Result::Loaded) << outcome.message;
+    return state;
+}
 
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, std::string_view bytes);
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << "cannot read " << path;
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::filesystem::path samplesDir() {
+    return std::filesystem::path(TALLOMIR_SHARED_DIR) / "testdata" / "xrechnung-2.1.1-samples";
+}
 
 // The official sample files, sorted by name.
-std::filesystem::path samplesDir();
-std::vector<std::filesystem::path> sampleFiles();
+inline std::vector<std::filesystem::path> sampleFiles() {
+    std::vector<std::filesystem::path> files;
+    if (std::filesystem::is_directory(samplesDir()))
+        for (const auto& entry : std::filesystem::directory_iterator(samplesDir()))
+            if (entry.path().extension() == ".xml")
+                files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
 
-// A folder of its own below the system's temporary folder, removed on destruction.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+// A folder of its own below the system's temporary folder, removed with the object.
+struct TempDir {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("tallomir-reader-" + std::to_string(std::random_device()()));
+    TempDir() { std::filesystem::create_directories(path); }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
 };
+
+// The text fields of each record, by name.
+template <class T> using FieldTable = std::vector<std::pair<const char*, std::string T::*>>;
+using D = tallomir::InvoiceDocument;
+using P = tallomir::PartyFields;
+using F = tallomir::DeliveryFields;
+using L = tallomir::LineItem;
+using V = tallomir::VatBreakdownEntry;
+// clang-format off
+#define TEXT_OF(T, f) {#f, &T::f}
+inline const FieldTable<D> documentTexts{
+    TEXT_OF(D, documentTypeCode), TEXT_OF(D, buyerReference), TEXT_OF(D, issueDate),
+    TEXT_OF(D, documentNumber), TEXT_OF(D, dueDate), TEXT_OF(D, deliveryDate), TEXT_OF(D, periodStart),
+    TEXT_OF(D, periodEnd), TEXT_OF(D, orderNumber), TEXT_OF(D, salesOrderNumber), TEXT_OF(D, contractNumber),
+    TEXT_OF(D, projectNumber), TEXT_OF(D, note), TEXT_OF(D, customizationId), TEXT_OF(D, profileId),
+    TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
+    TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
+    TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReason), TEXT_OF(D, allowancePercent),
+    TEXT_OF(D, allowanceAmount), TEXT_OF(D, allowanceBaseAmount), TEXT_OF(D, allowanceTaxCategory),
+    TEXT_OF(D, allowanceTaxPercent), TEXT_OF(D, allowanceTaxScheme), TEXT_OF(D, lineExtensionAmount),
+    TEXT_OF(D, taxExclusiveAmount), TEXT_OF(D, taxTotalAmount), TEXT_OF(D, taxInclusiveAmount),
+    TEXT_OF(D, prepaidAmount), TEXT_OF(D, payableAmount), TEXT_OF(D, taxCategoryCode)};
+inline const FieldTable<P> partyTexts{
+    TEXT_OF(P, partyId), TEXT_OF(P, name), TEXT_OF(P, street), TEXT_OF(P, city), TEXT_OF(P, postalCode),
+    TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, registrationName),
+    TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName), TEXT_OF(P, phone),
+    TEXT_OF(P, email)};
+inline const FieldTable<F> deliveryTexts{
+    TEXT_OF(F, name), TEXT_OF(F, street), TEXT_OF(F, city), TEXT_OF(F, postalCode), TEXT_OF(F, countryCode)};
+inline const FieldTable<L> lineTexts{
+    TEXT_OF(L, position), TEXT_OF(L, lineNote), TEXT_OF(L, quantity), TEXT_OF(L, lineNetAmount),
+    TEXT_OF(L, lineStartDate), TEXT_OF(L, lineEndDate), TEXT_OF(L, itemName), TEXT_OF(L, itemDescription),
+    TEXT_OF(L, itemNumber), TEXT_OF(L, lineTaxCategory), TEXT_OF(L, lineVatPercent),
+    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice)};
+inline const FieldTable<V> vatTexts{
+    TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
+    TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId)};
+// clang-format on
+#undef TEXT_OF
+
+using Fields = std::map<std::string, std::string>;
+
+template <class T>
+void addFields(Fields& out, const std::string& prefix, const T& from, const FieldTable<T>& table) {
+    for (const auto& [name, member] : table)
+        out[prefix + name] = from.*member;
+}
+
+// Every loaded text of the state: "note", "supplier.vatId", "lines[0].unitPrice",
+// "vatBreakdown[1].taxAmount", the counts "lines" and "vatBreakdown", ...
+inline Fields fieldsOf(const tallomir::DocumentState& state) {
+    Fields out{{"documentCurrency", state.documentCurrency},
+               {"documentTaxCategory", state.documentTaxCategory},
+               {"lines", std::to_string(state.lines.size())},
+               {"vatBreakdown", std::to_string(state.vatBreakdown.size())}};
+    addFields(out, "", state.doc, documentTexts);
+    addFields(out, "supplier.", state.doc.supplier, partyTexts);
+    addFields(out, "customer.", state.doc.customer, partyTexts);
+    addFields(out, "delivery.", state.doc.delivery, deliveryTexts);
+    for (std::size_t i = 0; i < state.lines.size(); ++i)
+        addFields(out, "lines[" + std::to_string(i) + "].", state.lines[i], lineTexts);
+    for (std::size_t i = 0; i < state.vatBreakdown.size(); ++i)
+        addFields(out, "vatBreakdown[" + std::to_string(i) + "].", state.vatBreakdown[i], vatTexts);
+    return out;
+}
+
+// Every field of `actual` equals the one of `expected`; each difference is named.
+inline void expectSameFields(const Fields& actual, const Fields& expected, bool onlyExpected = false) {
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(actual.count(name) ? actual.at(name) : "(none)", value) << name;
+    for (const auto& [name, value] : actual)
+        EXPECT_TRUE(onlyExpected || expected.count(name)) << "unexpected " << name << " = " << value;
+}
+inline void expectSameFields(const tallomir::DocumentState& actual, const tallomir::DocumentState& expected) {
+    expectSameFields(fieldsOf(actual), fieldsOf(expected));
+}
+// The named fields of the state hold the values given.
+inline void expectFields(const tallomir::DocumentState& actual, const Fields& expected) {
+    expectSameFields(fieldsOf(actual), expected, true);
+}
 
 } // namespace readertest
