@@ -173,19 +173,11 @@ TEST_P(SampleFile, EveryMappedFieldHoldsTheFilesValue) {
     EXPECT_EQ(state.lines, walked.lines);
     EXPECT_EQ(state.doc.prepaidAmount, walked.doc.prepaidAmount);
     EXPECT_EQ(state.doc.allowanceBaseAmount, walked.doc.allowanceBaseAmount);
-    EXPECT_FALSE(state.vatBreakdown.empty());
-    EXPECT_FALSE(state.doc.payableAmount.empty());
     EXPECT_EQ(state.amounts.allowanceRateChosen, !walked.doc.allowanceReason.empty());
     EXPECT_FALSE(state.modified);
 }
 
-INSTANTIATE_TEST_SUITE_P(Official, SampleFile, testing::ValuesIn(sampleFiles()),
-                         [](const testing::TestParamInfo<std::filesystem::path>& info) {
-                             std::string name = info.param.stem().string();
-                             std::replace_if(
-                                 name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Official, SampleFile, testing::ValuesIn(sampleFiles()));
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SampleFile);
 
 // Values copied by hand from the files; the totals recomputed by hand from the lines.
@@ -201,7 +193,8 @@ TEST(Samples, ByHand) {
           {"lineExtensionAmount", "314.86"}, {"vatBreakdown", "1"}, {"vatBreakdown[0].taxAmount", "22.04"},
           {"payableAmount", "336.90"}}},
         {"02.01a-INVOICE_ubl.xml",
-         {{"dueDate", "2018-04-13"}, {"loadedTaxCurrency", "GBP"}, {"delivery.name", "[Deliver to party name]"},
+         {{"dueDate", "2018-04-13"}, {"loadedTaxCurrency", "GBP"},
+          {"delivery.name", "[Deliver to party name]"},
           {"supplier.vatId", "123/456/789"}, {"supplier.taxSchemeId", "FC"}, // the second cac:PartyTaxScheme
           {"chargeIndicator", "false"}, {"allowanceReason", "Fixed long term"}, // the second of two blocks
           {"taxTotalAmount", "2048.44"}, {"documentTaxCategory", "E"}, {"lines[1].lineNetAmount", "6037.5"},
