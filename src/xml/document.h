@@ -5,6 +5,7 @@
 
 #include "xml/xml.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -82,6 +83,11 @@ private:
         std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
     };
     std::unordered_set<std::string, Hash, std::equal_to<>> names_;
+    // The same few names are asked for again and again, mostly from the same
+    // place (a literal, the parser's buffer): a small cache by address, whose
+    // hit is still compared by content, spares the hashing.
+    static constexpr std::size_t cacheSize = 256;
+    std::array<const std::string*, cacheSize> recent_{};
 };
 
 class NodePool {

@@ -67,6 +67,34 @@ template <class Visit> void walk(XmlNode& root, Visit visit) {
     }
 }
 
+enum class Previous { Ordinary, Blank, LineBreak };
+
+// Whether pass 1 would leave a text as it is: no blank after a blank or a line
+// break, no empty line. Most texts are, and need no copy.
+bool alreadyNormal(std::string_view text) {
+    Previous previous = Previous::Ordinary;
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (isBlank(c)) {
+            if (previous != Previous::Ordinary) {
+                return false;
+            }
+            previous = Previous::Blank;
+            ++i;
+        } else if (isLineBreak(c)) {
+            if (previous == Previous::LineBreak) {
+                return false;
+            }
+            previous = Previous::LineBreak;
+            i += lineBreakLength(text, i);
+        } else {
+            previous = Previous::Ordinary;
+            ++i;
+        }
+    }
+    return true;
+}
+
 // Pass 1: runs of blanks shrink to their first blank, blanks at the start of a
 // line and empty lines vanish; the segments between children shrink with it.
 void normalizeWhiteSpace(XmlNode& node, std::string& out) {
@@ -74,8 +102,10 @@ void normalizeWhiteSpace(XmlNode& node, std::string& out) {
         node.kind == NodeKind::ProcessingInstruction) {
         return;
     }
-    enum class Previous { Ordinary, Blank, LineBreak };
     const std::string_view text = textOf(node);
+    if (node.first == nullptr && alreadyNormal(text)) {
+        return;
+    }
     Previous previous = Previous::Ordinary;
     std::size_t offset = 0;
     out.clear();

@@ -69,54 +69,84 @@ private:
     bool ok_ = true;
 };
 
+// What a byte needs when it is written: nothing, an entity, to be left out
+// (characters XML 1.0 does not allow: C0 controls other than tab, LF and CR),
+// or a look at the bytes after it (U+FFFE and U+FFFF begin with EF).
+enum ByteClass : unsigned char { Plain, Entity, Drop, LeadEF };
+
+struct ByteClasses {
+    ByteClass content[256];
+    ByteClass attribute[256];
+};
+
+constexpr ByteClasses makeByteClasses() {
+    ByteClasses classes{};
+    for (int b = 0; b < 256; ++b) {
+        ByteClass c = Plain;
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r')
+            c = Drop;
+        else if (b == '<' || b == '>' || b == '&')
+            c = Entity;
+        else if (b == 0xEF)
+            c = LeadEF;
+        classes.content[b] = c;
+        classes.attribute[b] = (b == '\'' || b == '"' || b == '\n' || b == '\r') ? Entity : c;
+    }
+    return classes;
+}
+
+constexpr ByteClasses byteClasses = makeByteClasses();
+
+std::string_view entityFor(char c) {
+    switch (c) {
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '&':
+        return "&amp;";
+    case '\'':
+        return "&apos;";
+    case '"':
+        return "&quot;";
+    case '\n':
+        return "&#10;";
+    default:
+        return "&#13;";
+    }
+}
+
+// Content text and attribute values escaped; a pasted control character must
+// not make the file unreadable, so characters XML does not allow are left out.
 void writeEscaped(Output& out, std::string_view text, bool attribute) {
+    const ByteClass* classes = attribute ? byteClasses.attribute : byteClasses.content;
+    const std::size_t size = text.size();
     std::size_t runStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::string_view replacement;
-        switch (text[i]) {
-        case '<':
-            replacement = "&lt;";
-            break;
-        case '>':
-            replacement = "&gt;";
-            break;
-        case '&':
-            replacement = "&amp;";
-            break;
-        case '\'':
-            replacement = attribute ? "&apos;" : "";
-            break;
-        case '"':
-            replacement = attribute ? "&quot;" : "";
-            break;
-        case '\n':
-            replacement = attribute ? "&#10;" : "";
-            break;
-        case '\r':
-            replacement = attribute ? "&#13;" : "";
-            break;
-        default:
-            break;
+    std::size_t i = 0;
+    while (i < size) {
+        const ByteClass c = classes[static_cast<unsigned char>(text[i])];
+        if (c == Plain) {
+            ++i;
+            continue;
         }
-        // Characters XML 1.0 does not allow (C0 controls other than tab, LF
-        // and CR; U+FFFE and U+FFFF) are left out: a pasted control character
-        // must not make the file unreadable.
-        const auto byte = static_cast<unsigned char>(text[i]);
         std::size_t skip = 0;
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+        if (c == Entity) {
+            out.write(text.substr(runStart, i - runStart));
+            out.write(entityFor(text[i]));
             skip = 1;
-        else if (byte == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
-                 (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE)
+        } else if (c == Drop) {
+            out.write(text.substr(runStart, i - runStart));
+            skip = 1;
+        } else if (i + 2 < size && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+                   (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+            out.write(text.substr(runStart, i - runStart));
             skip = 3;
-        if (skip > 0) {
-            out.write(text.substr(runStart, i - runStart));
-            i += skip - 1;
-            runStart = i + 1;
-        } else if (!replacement.empty()) {
-            out.write(text.substr(runStart, i - runStart));
-            out.write(replacement);
-            runStart = i + 1;
+        } else {
+            ++i;
+            continue;
         }
+        i += skip;
+        runStart = i;
     }
     out.write(text.substr(runStart));
 }

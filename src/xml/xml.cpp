@@ -5,6 +5,7 @@
 #include "xml/document.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -33,11 +34,17 @@ const char* TextStore::store(std::string_view text) {
 }
 
 const std::string* NameTable::intern(std::string_view name) {
+    const auto address = reinterpret_cast<std::uintptr_t>(name.data());
+    const std::string*& slot = recent_[(address ^ (address >> 8) ^ name.size()) % cacheSize];
+    if (slot != nullptr && *slot == name) {
+        return slot;
+    }
     auto found = names_.find(name);
     if (found == names_.end()) {
         found = names_.emplace(name).first;
     }
-    return &*found;
+    slot = &*found;
+    return slot;
 }
 
 XmlNode* NodePool::allocate() {
