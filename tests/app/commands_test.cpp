@@ -100,6 +100,21 @@ private Q_SLOTS:
                  "XML Datei speichern|" + h.path("rechnung.xml") + '|' + filter);
     }
 
+    // A save that fails says so, names the file, and leaves the document unsaved.
+    void aFailedSaveShowsItsReason() {
+        WindowHarness h;
+        h.fillMandatoryFields();
+        const QString target = h.path(QStringLiteral("fehlt/rechnung.xml"));
+        h.dialogs.saveAnswers = {target};
+        h.window->saveCommand();
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        QVERIFY2(h.dialogs.messages[0].startsWith(QStringLiteral("XML Datei speichern|")),
+                 qPrintable(h.dialogs.messages[0]));
+        QVERIFY2(h.dialogs.messages[0].contains(target), qPrintable(h.dialogs.messages[0]));
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(h.state.modified);
+    }
+
     void allowanceTakesTheShownRate() {
         WindowHarness h;
         h.fillMandatoryFields();
