@@ -742,9 +742,14 @@ void MainWindow::showDocument() {
     selectByCode(static_cast<QComboBox*>(field(FieldId::TaxCategory)), lists.taxCategories, 3,
                  state_.documentTaxCategory);
 
+    // The note field cannot hold tabs; the document keeps what it shows.
+    std::erase(state_.doc.note, '\t');
+    // Every text field of the first four pages, from the document.
+    for (int id = static_cast<int>(FieldId::DocumentType); id <= static_cast<int>(FieldId::PayableTotal);
+         ++id)
+        if (const std::string* text = documentText(doc, static_cast<FieldId>(id)))
+            setFieldText(static_cast<FieldId>(id), *text);
     setFieldText(FieldId::AllowanceReason, doc.allowanceReason);
-    setFieldText(FieldId::BuyerReference, doc.buyerReference);
-    setFieldText(FieldId::DocumentNumber, doc.documentNumber);
 
     static_cast<DatePicker*>(field(FieldId::IssueDate))->setValue(dateOf(doc.issueDate));
     static_cast<DatePicker*>(field(FieldId::DueDate))->setValue(dateOf(doc.dueDate));
@@ -752,60 +757,10 @@ void MainWindow::showDocument() {
     static_cast<DatePicker*>(field(FieldId::PeriodStart))->setValue(dateOf(doc.periodStart));
     static_cast<DatePicker*>(field(FieldId::PeriodEnd))->setValue(dateOf(doc.periodEnd));
 
-    setFieldText(FieldId::OrderNumber, doc.orderNumber);
-    setFieldText(FieldId::SalesOrderNumber, doc.salesOrderNumber);
-    setFieldText(FieldId::ContractNumber, doc.contractNumber);
-    setFieldText(FieldId::ProjectNumber, doc.projectNumber);
-
-    // The note field cannot hold tabs; the document keeps what it shows.
-    std::erase(state_.doc.note, '\t');
-    setFieldText(FieldId::Note, doc.note);
-
-    const PartyFields& supplier = doc.supplier;
-    setFieldText(FieldId::SupplierPartyId, supplier.partyId);
-    setFieldText(FieldId::SupplierName, supplier.name);
-    setFieldText(FieldId::SupplierStreet, supplier.street);
-    setFieldText(FieldId::SupplierPostalCode, supplier.postalCode);
-    setFieldText(FieldId::SupplierCity, supplier.city);
-    setFieldText(FieldId::SupplierCountryCode, supplier.countryCode);
-    setFieldText(FieldId::SupplierVatId, supplier.vatId);
-    setFieldText(FieldId::SupplierRegistrationName, supplier.registrationName);
-    setFieldText(FieldId::SupplierRegistrationId, supplier.registrationId);
-    setFieldText(FieldId::SupplierLegalForm, supplier.legalForm);
-    setFieldText(FieldId::SupplierContactName, supplier.contactName);
-    setFieldText(FieldId::SupplierPhone, supplier.phone);
-    setFieldText(FieldId::SupplierEmail, supplier.email);
-
     auto* means = static_cast<QComboBox*>(field(FieldId::PaymentMeans));
     if (means->count() > 0)
         means->setCurrentIndex(0);
     selectByCode(means, lists.paymentMeans, lists.paymentMeans.size(), doc.paymentMeansCode);
-    setFieldText(FieldId::BankName, doc.bankName);
-    setFieldText(FieldId::Iban, doc.iban);
-    setFieldText(FieldId::Bic, doc.bic);
-
-    const PartyFields& customer = doc.customer;
-    setFieldText(FieldId::CustomerPartyId, customer.partyId);
-    setFieldText(FieldId::CustomerName, customer.name);
-    setFieldText(FieldId::CustomerStreet, customer.street);
-    setFieldText(FieldId::CustomerPostalCode, customer.postalCode);
-    setFieldText(FieldId::CustomerCity, customer.city);
-    setFieldText(FieldId::CustomerCountryCode, customer.countryCode);
-    setFieldText(FieldId::CustomerVatId, customer.vatId);
-    setFieldText(FieldId::CustomerRegistrationName, customer.registrationName);
-    setFieldText(FieldId::CustomerRegistrationId, customer.registrationId);
-    setFieldText(FieldId::CustomerContactName, customer.contactName);
-    setFieldText(FieldId::CustomerPhone, customer.phone);
-    setFieldText(FieldId::CustomerEmail, customer.email);
-
-    const DeliveryFields& delivery = doc.delivery;
-    setFieldText(FieldId::DeliveryName, delivery.name);
-    setFieldText(FieldId::DeliveryStreet, delivery.street);
-    setFieldText(FieldId::DeliveryPostalCode, delivery.postalCode);
-    setFieldText(FieldId::DeliveryCity, delivery.city);
-    setFieldText(FieldId::DeliveryCountryCode, delivery.countryCode);
-
-    setFieldText(FieldId::PaymentTerms, doc.paymentTerms);
 
     showLineList();
     showFooter();

@@ -8,12 +8,11 @@ namespace tallomir {
 
 namespace {
 
-// The document text that a plain text field of the form stands for, or
-// nullptr for fields that have a rule of their own or no target at all.
-std::string* plainTextTarget(DocumentState& state, FieldId field) {
-    InvoiceDocument& d = state.doc;
+std::string* textTarget(InvoiceDocument& d, FieldId field) {
     switch (field) {
     // "Belegkopf"
+    case FieldId::BuyerReference:
+        return &d.buyerReference;
     case FieldId::DocumentNumber:
         return &d.documentNumber;
     case FieldId::OrderNumber:
@@ -39,6 +38,8 @@ std::string* plainTextTarget(DocumentState& state, FieldId field) {
         return &d.supplier.city;
     case FieldId::SupplierPostalCode:
         return &d.supplier.postalCode;
+    case FieldId::SupplierCountryCode:
+        return &d.supplier.countryCode;
     case FieldId::SupplierVatId:
         return &d.supplier.vatId;
     case FieldId::SupplierRegistrationName:
@@ -70,6 +71,8 @@ std::string* plainTextTarget(DocumentState& state, FieldId field) {
         return &d.customer.city;
     case FieldId::CustomerPostalCode:
         return &d.customer.postalCode;
+    case FieldId::CustomerCountryCode:
+        return &d.customer.countryCode;
     case FieldId::CustomerVatId:
         return &d.customer.vatId;
     case FieldId::CustomerRegistrationName:
@@ -91,22 +94,16 @@ std::string* plainTextTarget(DocumentState& state, FieldId field) {
         return &d.delivery.city;
     case FieldId::DeliveryPostalCode:
         return &d.delivery.postalCode;
+    case FieldId::DeliveryCountryCode:
+        return &d.delivery.countryCode;
     default:
         return nullptr;
     }
 }
 
-std::string* countryCodeTarget(DocumentState& state, FieldId field) {
-    switch (field) {
-    case FieldId::SupplierCountryCode:
-        return &state.doc.supplier.countryCode;
-    case FieldId::CustomerCountryCode:
-        return &state.doc.customer.countryCode;
-    case FieldId::DeliveryCountryCode:
-        return &state.doc.delivery.countryCode;
-    default:
-        return nullptr;
-    }
+bool isCountryCode(FieldId field) {
+    return field == FieldId::SupplierCountryCode || field == FieldId::CustomerCountryCode ||
+           field == FieldId::DeliveryCountryCode;
 }
 
 std::string* dateTarget(DocumentState& state, FieldId field) {
@@ -177,24 +174,11 @@ struct AllowanceSnapshot {
     }
 };
 
-// "Wert" or "Prozent" was left. An amount entered while "USt. %" was never
-// touched takes the rate that the combo shows, as if it had been picked, so the
-// allowance never goes out without its tax category.
-void enterAllowanceAmount(DocumentState& state, FieldId field, const std::string& text) {
-    if (field == FieldId::AllowanceValue)
-        enterAllowanceValue(state, text);
-    else
-        enterAllowancePercent(state, text);
-
-    const AmountState& a = state.amounts;
-    const bool entered = !a.allowanceValue.isZero() || !a.allowancePercentValue.isZero();
-    if (entered && !a.allowanceRateChosen) {
-        const int shown = state.footer.allowanceSlot;
-        chooseAllowanceSlot(state, shown >= 0 && shown < 3 ? shown : 0);
-    }
-}
-
 } // namespace
+
+const std::string* documentText(const InvoiceDocument& doc, FieldId field) {
+    return textTarget(const_cast<InvoiceDocument&>(doc), field);
+}
 
 RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::string& text) {
     RuleOutcome outcome;
@@ -203,8 +187,8 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
         assign(state, state.doc.buyerReference, withoutBlanks(text));
         return outcome;
     }
-    if (std::string* country = countryCodeTarget(state, field)) {
-        assign(state, *country, text);
+    if (isCountryCode(field)) {
+        assign(state, *textTarget(state.doc, field), text);
         const std::size_t length = utf8Length(text);
         if (length != 0 && length != 2) {
             outcome.messageTitle = "Land Kurzbezeichnung";
@@ -215,16 +199,20 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
     if (field == FieldId::AllowanceReason || field == FieldId::AllowanceValue ||
         field == FieldId::AllowancePercent) {
         const AllowanceSnapshot before(state);
+        // An amount entered while "USt. %" was never touched takes the rate
+        // the combo shows (the amount rules see to that).
         if (field == FieldId::AllowanceReason)
             enterAllowanceReason(state, text);
+        else if (field == FieldId::AllowanceValue)
+            enterAllowanceValue(state, text);
         else
-            enterAllowanceAmount(state, field, text);
+            enterAllowancePercent(state, text);
         if (!AllowanceSnapshot(state).sameAs(before))
             state.modified = true;
         outcome.totalsChanged = true;
         return outcome;
     }
-    if (std::string* target = plainTextTarget(state, field))
+    if (std::string* target = textTarget(state.doc, field))
         assign(state, *target, text);
     // Read-only footer fields and controls without text have no rule.
     return outcome;

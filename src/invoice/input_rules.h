@@ -24,6 +24,11 @@ struct RuleOutcome {
     bool totalsChanged = false;
 };
 
+// The document text that a text field of the pages "Belegkopf", "Lieferant",
+// "Kunde" and "Lieferung" shows and edits ("Zahlungsbedingung" included);
+// nullptr for every other control (combos, dates, the footer).
+const std::string* documentText(const InvoiceDocument& doc, FieldId field);
+
 // A text field (single- or multi-line, or the text of the editable combo
 // "Zahlungsbedingung") of the pages "Belegkopf", "Lieferant", "Kunde",
 // "Lieferung" or "Belegfuss" was left with this text.
