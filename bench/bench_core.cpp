@@ -171,12 +171,7 @@ BENCHMARK(BM_Recompute)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_AddLine(benchmark::State& state) {
     DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        leaveLineField(doc, LineField::Position, "neu");
-        leaveLineField(doc, LineField::Quantity, "2");
-        leaveLineField(doc, LineField::ItemName, "Nachtrag");
-        leaveLineField(doc, LineField::UnitPrice, "9,99");
-        leaveLineField(doc, LineField::VatPercent, "19");
-        addLine(doc);
+        bench::typeAndAddLine(doc);
         state.PauseTiming();
         doc.currentLineIndex = static_cast<int>(doc.lines.size()) - 2;
         deleteLine(doc);

@@ -31,12 +31,7 @@ void BM_AddLineWithListRefresh(benchmark::State& state) {
     view.resize(855, 360);
     view.show();
     for (auto _ : state) {
-        leaveLineField(doc, LineField::Position, "neu");
-        leaveLineField(doc, LineField::Quantity, "2");
-        leaveLineField(doc, LineField::ItemName, "Nachtrag");
-        leaveLineField(doc, LineField::UnitPrice, "9,99");
-        leaveLineField(doc, LineField::VatPercent, "19");
-        addLine(doc);
+        bench::typeAndAddLine(doc);
         model.reload();
         view.scrollToBottom();
         view.viewport()->repaint();

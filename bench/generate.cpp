@@ -3,6 +3,7 @@
 #include "invoice/amounts.h"
 #include "invoice/fields.h"
 #include "invoice/input_rules.h"
+#include "invoice/line_list.h"
 #include "ubl/writer.h"
 
 #include <string>
@@ -48,6 +49,15 @@ DocumentState generateInvoice(int lines) {
     leaveTextField(state, FieldId::AllowanceReason, "Treuerabatt");
     leaveTextField(state, FieldId::AllowanceValue, "-25,50");
     return state;
+}
+
+void typeAndAddLine(DocumentState& state) {
+    leaveLineField(state, LineField::Position, "neu");
+    leaveLineField(state, LineField::Quantity, "2");
+    leaveLineField(state, LineField::ItemName, "Nachtrag");
+    leaveLineField(state, LineField::UnitPrice, "9,99");
+    leaveLineField(state, LineField::VatPercent, "19");
+    addLine(state);
 }
 
 bool writeGeneratedInvoice(int lines, const std::string& fileName) {
