@@ -38,7 +38,7 @@ public:
     }
     std::string optionalText(int percentPresent = 80) { return chance(percentPresent) ? text() : ""; }
     std::string date() {
-        char buffer[16];
+        char buffer[40];
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", 1990 + below(60), 1 + below(12),
                       1 + below(28));
         return buffer;
