@@ -76,22 +76,29 @@ bool readNumber(std::string_view text, std::size_t& pos, int maxDigits, unsigned
 
 } // namespace
 
-std::string formatIsoDate(DateValue date) {
+namespace {
+
+// The date's text in one of the two forms; no date gives the empty text.
+std::string formatDate(DateValue date, bool iso) {
     if (date < 0)
         return {};
     const CivilDate c = civilFromDays(floorDays(date));
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", c.year, c.month, c.day);
+    if (iso)
+        std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", c.year, c.month, c.day);
+    else
+        std::snprintf(buffer, sizeof buffer, "%02u.%02u.%04lld", c.day, c.month, c.year);
     return buffer;
 }
 
+} // namespace
+
+std::string formatIsoDate(DateValue date) {
+    return formatDate(date, true);
+}
+
 std::string formatDisplayDate(DateValue date) {
-    if (date < 0)
-        return {};
-    const CivilDate c = civilFromDays(floorDays(date));
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%02u.%02u.%04lld", c.day, c.month, c.year);
-    return buffer;
+    return formatDate(date, false);
 }
 
 DateValue parseIsoDate(std::string_view text) {

@@ -73,25 +73,18 @@ i128 divRound(i128 m, int k) {
 // be scaled up, the one with more decimals is rounded by one decimal instead,
 // until they meet.
 void align(i128& am, int& as, i128& bm, int& bs) {
+    if (as > bs) {
+        align(bm, bs, am, as);
+        return;
+    }
     while (as != bs) {
-        if (as < bs) {
-            i128 scaled;
-            if (scaleUp(am, bs - as, scaled)) {
-                am = scaled;
-                as = bs;
-            } else {
-                bm = divRound(bm, 1);
-                --bs;
-            }
+        i128 scaled;
+        if (scaleUp(am, bs - as, scaled)) {
+            am = scaled;
+            as = bs;
         } else {
-            i128 scaled;
-            if (scaleUp(bm, as - bs, scaled)) {
-                bm = scaled;
-                bs = as;
-            } else {
-                am = divRound(am, 1);
-                --as;
-            }
+            bm = divRound(bm, 1);
+            --bs;
         }
     }
 }
