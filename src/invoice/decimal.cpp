@@ -425,4 +425,29 @@ std::string formatDecimal2(const Decimal& value) {
     return text;
 }
 
+std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals) {
+    const Decimal shown = value.rounded(maxDecimals);
+    std::string plain = shown.abs().toPlainString();
+    std::string digits = plain;
+    std::string decimals;
+    if (const std::size_t dot = plain.find('.'); dot != std::string::npos) {
+        digits = plain.substr(0, dot);
+        decimals = plain.substr(dot + 1);
+    }
+    while (static_cast<int>(decimals.size()) > minDecimals && !decimals.empty() && decimals.back() == '0')
+        decimals.pop_back();
+    while (static_cast<int>(decimals.size()) < minDecimals)
+        decimals.push_back('0');
+
+    std::string text = shown.isNegative() ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text.push_back('.');
+        text.push_back(digits[i]);
+    }
+    if (!decimals.empty())
+        text += "," + decimals;
+    return text;
+}
+
 } // namespace tallomir

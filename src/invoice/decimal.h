@@ -71,4 +71,10 @@ Decimal parseDecimal(std::string_view text);
 // -0.13). A value that rounds to zero prints "0.00".
 std::string formatDecimal2(const Decimal& value);
 
+// The German form a person reads: rounded (exact halves away from zero) to at
+// most maxDecimals, trailing zeros dropped down to minDecimals, a comma before
+// the decimals and a point between groups of three digits: "1.234,56",
+// "-0,5", "0,1234". A value that rounds to zero has no sign.
+std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals);
+
 } // namespace tallomir

@@ -77,6 +77,19 @@ TEST(FormatDecimal2, RoundsHalvesAwayFromZeroAndNeverPrintsNegativeZero) {
     expectEach(cases, [](std::string_view in) { return formatDecimal2(dec(in)); });
 }
 
+TEST(FormatGerman, GroupsThousandsAndKeepsBetweenTheLeastAndTheMostDecimals) {
+    // clang-format off
+    const TextCase cases[] = {
+        {"1234.5", "1.234,50"}, {"-1234567.891", "-1.234.567,89"}, {"999.995", "1.000,00"}, {"0.1234", "0,12"},
+        {"-0.004", "0,00"}, {"100", "100,00"}, {"123456", "123.456,00"},
+    };
+    // clang-format on
+    expectEach(cases, [](std::string_view in) { return formatGerman(dec(in), 2, 2); });
+    EXPECT_EQ(formatGerman(dec("0.12345"), 2, 4), "0,1235");
+    EXPECT_EQ(formatGerman(dec("9.9000"), 2, 4), "9,90");
+    EXPECT_EQ(formatGerman(dec("1500.000"), 0, 4), "1.500");
+}
+
 TEST(DecimalArithmetic, SumsAreExact) {
     Decimal sum;
     for (int i = 0; i < 10000; ++i) {

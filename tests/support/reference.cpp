@@ -1,0 +1,101 @@
+#include "reference.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace tallomir::testing {
+
+namespace {
+
+std::filesystem::path configuredDir() {
+    if (const char* named = std::getenv("TALLOMIR_TESTDATA"); named != nullptr && *named != '\0')
+        return named;
+    return std::filesystem::path(TALLOMIR_SOURCE_DIR) / ".." / "shared" / "testdata";
+}
+
+std::filesystem::path checkerPath() {
+    if (const char* named = std::getenv("TALLOMIR_XRCHECK"); named != nullptr && *named != '\0')
+        return named;
+    return configuredDir() / ".." / "tools" / "xrcheck";
+}
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) {
+        if (c == '\'')
+            result += "'\\''";
+        else
+            result += c;
+    }
+    return result + "'";
+}
+
+} // namespace
+
+std::filesystem::path testDataDir() {
+    std::error_code error;
+    const std::filesystem::path dir = configuredDir();
+    return std::filesystem::is_directory(dir, error) ? std::filesystem::weakly_canonical(dir, error)
+                                                     : std::filesystem::path();
+}
+
+std::string missingTestDataMessage() {
+    return "reference files not found in " + configuredDir().lexically_normal().string() +
+           " (set TALLOMIR_TESTDATA to the folder; see README.md)";
+}
+
+std::vector<std::filesystem::path> sampleFiles(const std::string& folder) {
+    std::vector<std::filesystem::path> files;
+    const std::filesystem::path dir = testDataDir() / folder;
+    std::error_code error;
+    if (testDataDir().empty() || !std::filesystem::is_directory(dir, error))
+        return files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().extension() == ".xml")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>& files) {
+    std::map<std::string, Verdict> verdicts;
+    for (const auto& file : files)
+        verdicts[file.string()] = Verdict{false, "not judged by " + checkerPath().string()};
+    if (files.empty())
+        return verdicts;
+
+    // The checker names each file by its base name, in the order given.
+    std::string command = quoted(checkerPath().string());
+    for (const auto& file : files)
+        command += " " + quoted(file.string());
+    command += " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return verdicts;
+    std::string output;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, n);
+    pclose(pipe);
+
+    std::istringstream lines(output);
+    std::string line;
+    std::size_t next = 0;
+    while (std::getline(lines, line) && next < files.size()) {
+        const bool pass = line.rfind("PASS ", 0) == 0;
+        if (!pass && line.rfind("FAIL ", 0) != 0)
+            continue; // the checker's own diagnostics
+        verdicts[files[next].string()] = Verdict{pass, line};
+        ++next;
+    }
+    return verdicts;
+}
+
+void expectAllValid(const std::vector<std::filesystem::path>& files) {
+    for (const auto& [file, verdict] : xrcheck(files))
+        EXPECT_TRUE(verdict.pass) << file << ": " << verdict.line;
+}
+
+} // namespace tallomir::testing

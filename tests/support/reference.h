@@ -1,0 +1,47 @@
+#pragma once
+
+// The official reference files and checker beside the project: the UBL 2.1
+// schemas, the XRechnung sample invoices and the `xrcheck` tool, which judges
+// saved files by the official rules.
+//
+// The folder is named by the environment variable TALLOMIR_TESTDATA and is
+// otherwise ../shared/testdata beside the project folder. The checker is
+// TALLOMIR_XRCHECK, otherwise tools/xrcheck beside that folder. Tests that
+// need them call TALLOMIR_REQUIRE_TESTDATA() first, which skips the test with
+// one message naming the folder when it is missing.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tallomir::testing {
+
+// The reference folder, or an empty path when it does not exist.
+std::filesystem::path testDataDir();
+// The text a skipped test gives: which folder is missing and how to name another.
+std::string missingTestDataMessage();
+// The *.xml files of one folder below the reference folder, sorted by name.
+std::vector<std::filesystem::path> sampleFiles(const std::string& folder);
+
+// What the checker said of one file: PASS or FAIL and its whole line.
+struct Verdict {
+    bool pass = false;
+    std::string line;
+};
+// Runs the checker once over all files (one Java start per rule set); the
+// verdicts by file path. A file the checker did not mention gets a FAIL
+// verdict saying so.
+std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>& files);
+// Every file must pass; each failure is reported with the checker's line.
+void expectAllValid(const std::vector<std::filesystem::path>& files);
+
+} // namespace tallomir::testing
+
+#define TALLOMIR_REQUIRE_TESTDATA()                                                                          \
+    do {                                                                                                     \
+        if (::tallomir::testing::testDataDir().empty())                                                      \
+            GTEST_SKIP() << ::tallomir::testing::missingTestDataMessage();                                   \
+    } while (false)
