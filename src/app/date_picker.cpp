@@ -8,13 +8,15 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QKeyEvent>
 
 namespace tallomir::app {
 
 namespace {
 const QDate epoch(1970, 1, 1);
 // The edit's lowest value stands for "no date"; its text is then blank.
-const QDate blankDate(1969, 12, 31);
+const QDate blankDate(1899, 12, 31);
+const QDate lastDate(2099, 12, 31);
 constexpr int boxWidth = 20;
 } // namespace
 
@@ -26,7 +28,7 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     edit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     edit_->setCalendarPopup(true);
     edit_->setMinimumDate(blankDate);
-    edit_->setMaximumDate(QDate(9999, 12, 31));
+    edit_->setMaximumDate(lastDate);
     edit_->setSpecialValueText(QStringLiteral(" "));
     edit_->installEventFilter(this);
     setFocusProxy(check_);
@@ -36,6 +38,16 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
 }
 
 bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+    // Tab leaves the field with what was typed, instead of walking from day
+    // to month to year.
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            edit_->interpretText();
+            focusNextPrevChild(key == Qt::Key_Tab);
+            return true;
+        }
+    }
     // The popup opens on a click or a key; make the calendar just before.
     if (watched == edit_ && !calendarWatched_ &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
@@ -79,15 +91,18 @@ void DatePicker::setValue(DateValue date) {
         showDate(toQDate(date));
 }
 
-void DatePicker::setMarked(bool marked) {
-    marked_ = marked;
-    markControl(edit_, marked);
+void DatePicker::setMarking(Marking marking) {
+    marking_ = marking;
+    markControl(edit_, marking);
 }
 
+// Without a date there is nothing to edit: Tab passes the blank field by (a
+// click on its arrow still opens the calendar).
 void DatePicker::showNoDate() {
     updating_ = true;
     check_->setChecked(false);
     edit_->setDate(blankDate);
+    edit_->setFocusPolicy(Qt::NoFocus);
     updating_ = false;
 }
 
@@ -95,6 +110,7 @@ void DatePicker::showDate(const QDate& date) {
     updating_ = true;
     check_->setChecked(true);
     edit_->setDate(date);
+    edit_->setFocusPolicy(Qt::StrongFocus);
     lastDate_ = date;
     updating_ = false;
 }
@@ -122,6 +138,7 @@ void DatePicker::dateEdited(const QDate& date) {
     if (!check_->isChecked()) {
         updating_ = true;
         check_->setChecked(true);
+        edit_->setFocusPolicy(Qt::StrongFocus);
         updating_ = false;
     }
     lastDate_ = date;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marking.h"
+
 #include <QDate>
 #include <QWidget>
 
@@ -16,7 +18,11 @@ namespace tallomir::app {
 // A date field with a check box that switches the date off. Without a date
 // the field shows nothing; ticking the box brings back the last date shown,
 // or today's, and picking a date ticks it. Dates are shown as "dd.MM.yyyy" and can be
-// picked from a calendar.
+// picked from a calendar; only dates from 1900 to 2099 can be chosen.
+//
+// With the keyboard: Tab stops at the check box (Space ticks it) and, when a
+// date is shown, in the date, where the arrow keys move between day, month and
+// year; Tab always moves on to the next field.
 class DatePicker : public QWidget {
     Q_OBJECT
 public:
@@ -27,9 +33,9 @@ public:
     // Shows a date (noDate: none) without reporting it as a change.
     void setValue(DateValue date);
 
-    // Light-yellow background for a mandatory field, or the default one.
-    void setMarked(bool marked);
-    bool isMarked() const { return marked_; }
+    // The background of the field's marking (see marking.h).
+    void setMarking(Marking marking);
+    Marking marking() const { return marking_; }
 
     QCheckBox* checkBox() const { return check_; }
     QDateEdit* dateEdit() const { return edit_; }
@@ -55,7 +61,7 @@ private:
     QDateEdit* edit_;
     QDate lastDate_;
     bool updating_ = false;
-    bool marked_ = false;
+    Marking marking_ = Marking::None;
     // The calendar is made only when it is first opened: it is the costliest
     // part of the window to build.
     bool calendarWatched_ = false;

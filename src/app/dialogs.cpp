@@ -41,7 +41,7 @@ bool SystemDialogs::question(QWidget* parent, const QString& title, const QStrin
 
 QString SystemDialogs::saveFileName(QWidget* parent, const QString& title, const QString& proposal,
                                     const QString& filter) {
-    // Overwriting an existing file is the user's choice; nothing asks again.
+    // The window asks before a file is replaced, once the name is complete.
     return QFileDialog::getSaveFileName(parent, title, proposal, filter, nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }

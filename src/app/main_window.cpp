@@ -9,6 +9,7 @@
 
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
+#include "invoice/document_check.h"
 #include "invoice/fields.h"
 #include "invoice/input_rules.h"
 #include "invoice/line_list.h"
@@ -20,9 +21,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -115,7 +118,7 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->setGeometry(50, 10, 900, 630);
     QPalette tabPalette = tabs_->palette();
-    tabPalette.setColor(QPalette::Window, markColor);
+    tabPalette.setColor(QPalette::Window, pageColor);
     tabs_->setPalette(tabPalette);
     tabs_->setAutoFillBackground(true);
 
@@ -147,6 +150,18 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
         }
     }
     tabs_->setCurrentIndex(0);
+
+    // The labels of fields the check may require carry its star; list combos
+    // always hold a value and keep their labels.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const auto id = static_cast<FieldId>(fields_.key(label->buddy(), 0));
+        auto* combo = qobject_cast<QComboBox*>(label->buddy());
+        if (label->buddy() != nullptr && fields_.contains(static_cast<int>(id)) &&
+            !(combo && !combo->isEditable()) && !fieldLabel(id, false).empty())
+            labels_.insert(static_cast<int>(id), label);
+        if (lineFields_.contains(label->buddy()) && label->buddy() != lineDescription_)
+            lineLabels_.insert(label->buddy(), label);
+    }
     showStartValues();
 }
 
@@ -228,7 +243,7 @@ DatePicker* MainWindow::addDatePicker(QWidget* page, FieldId id, const QRect& re
     auto* picker = new DatePicker(page);
     picker->setObjectName(fieldName(id));
     picker->setGeometry(rect);
-    picker->setMarked(marked);
+    picker->setMarking(marked ? Marking::Required : Marking::None);
     fields_.insert(static_cast<int>(id), picker);
     connect(picker, &DatePicker::changed, this, [this, id](DateValue date) { dateChanged(id, date); });
     return picker;
@@ -426,10 +441,10 @@ void MainWindow::buildLinesPage(QWidget* page) {
     add->setObjectName(QStringLiteral("buttonAdd"));
     add->setGeometry(630, 68, 80, 30);
     connect(add, &QPushButton::clicked, this, &MainWindow::addClicked);
-    auto* change = new QPushButton(QStringLiteral("Ändern"), page);
-    change->setObjectName(QStringLiteral("buttonChange"));
-    change->setGeometry(720, 68, 80, 30);
-    connect(change, &QPushButton::clicked, this, &MainWindow::changeClicked);
+    changeButton_ = new QPushButton(QStringLiteral("Ändern"), page);
+    changeButton_->setObjectName(QStringLiteral("buttonChange"));
+    changeButton_->setGeometry(720, 68, 80, 30);
+    connect(changeButton_, &QPushButton::clicked, this, &MainWindow::changeClicked);
     deleteButton_ = new QPushButton(QStringLiteral("Löschen"), page);
     deleteButton_->setObjectName(QStringLiteral("buttonDelete"));
     deleteButton_->setGeometry(810, 68, 80, 30);
@@ -482,7 +497,7 @@ void MainWindow::buildFooterPage(QWidget* page) {
     percent->setBuddy(addTextField(page, FieldId::AllowancePercent, QRect(460, 100, 50, 25), false));
     QStringList rates;
     for (const Decimal& slotRate : state_.lists.vatRates)
-        rates << qs(formatDecimal2(slotRate) + "%");
+        rates << qs(formatGerman(slotRate, 2, 2) + " %");
     rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 65, 25), rates));
 
     addNamedLabel(page, QStringLiteral("labelForField158"), QStringLiteral("Netto Betrag"),
@@ -530,11 +545,21 @@ void MainWindow::showStartValues() {
     }
     showFooter();
     showLineList();
+    updateMarking();
 }
 
 // ---------------------------------------------------------------- events
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Return in a line editor field stores the line.
+    if (event->type() == QEvent::KeyPress && watched != lineDescription_ && lineFields_.contains(watched)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            textFieldLeft(watched);
+            lineEditorReturn();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusOut) {
         if (leavesField(static_cast<QFocusEvent*>(event)) &&
             (textFields_.contains(watched) || lineFields_.contains(watched)))
@@ -566,7 +591,8 @@ void MainWindow::textFieldLeft(QObject* control) {
             text = ss(lineDescription_->toPlainText());
         else
             text = ss(static_cast<QLineEdit*>(control)->text());
-        leaveLineField(state_, line.value(), text);
+        showStatus(leaveLineField(state_, line.value(), text));
+        updateMarking();
         return;
     }
     auto found = textFields_.find(control);
@@ -595,10 +621,12 @@ void MainWindow::lineDateChanged(bool first, DateValue date) {
 }
 
 void MainWindow::addClicked() {
-    addLine(state_);
+    const int added = addLine(state_);
     showLineList();
+    lineList_->scrollTo(lineModel_->index(added, 0));
     showFooter();
     showLineEditor();
+    updateMarking();
 }
 
 void MainWindow::changeClicked() {
@@ -606,22 +634,38 @@ void MainWindow::changeClicked() {
     changeLine(state_);
     showLineList();
     showFooter();
+    updateMarking();
 }
 
 void MainWindow::deleteClicked() {
     if (deleteLine(state_)) {
         showLineList();
         showFooter();
-        if (!state_.lines.empty())
-            showLineEditor();
+        showLineEditor();
+        updateMarking();
     }
 }
 
+void MainWindow::lineEditorReturn() {
+    if (state_.currentLineIndex >= 0)
+        changeClicked();
+    else
+        addClicked();
+}
+
 void MainWindow::listRowChosen(int row) {
-    const bool chosen = selectLine(state_, row);
+    selectLine(state_, row);
     showLineEditor();
-    if (chosen)
-        deleteButton_->setEnabled(true);
+    updateLineButtons();
+    updateMarking();
+}
+
+void MainWindow::updateLineButtons() {
+    // "Ändern" and "Löschen" act on the stored line the editor shows; into an
+    // empty list "Ändern" stores the first line.
+    const bool shown = state_.currentLineIndex >= 0;
+    changeButton_->setEnabled(shown || state_.lines.empty());
+    deleteButton_->setEnabled(shown);
 }
 
 // The field that still has the focus hands over its text as if it were left,
@@ -637,18 +681,52 @@ void MainWindow::commitFocusedField() {
 void MainWindow::applyOutcome(const RuleOutcome& outcome) {
     if (outcome.dueDateCleared)
         static_cast<DatePicker*>(field(FieldId::DueDate))->setValue(noDate);
-    if (outcome.bankFieldsChanged) {
-        setFieldText(FieldId::BankName, outcome.bankNameShown);
-        setFieldText(FieldId::Bic, outcome.bicShown);
-        markControl(field(FieldId::BankName), outcome.bankFieldsMandatory);
-        markControl(field(FieldId::Bic), outcome.bankFieldsMandatory);
-    }
     if (outcome.totalsChanged) {
         showFooter();
         showLineList();
     }
+    showStatus(outcome.statusText);
+    updateMarking();
     if (!outcome.messageTitle.empty() || !outcome.messageText.empty())
         dialogs_.message(this, qs(outcome.messageTitle), qs(outcome.messageText));
+}
+
+void MainWindow::showStatus(const std::string& text) {
+    if (!text.empty())
+        statusBar()->showMessage(qs(text), 15000);
+}
+
+void MainWindow::updateMarking() {
+    const Requirements required = currentRequirements(state_);
+    for (auto it = labels_.begin(); it != labels_.end(); ++it) {
+        const auto id = static_cast<FieldId>(it.key());
+        it.value()->setText(qs(fieldLabel(id, required.fields.contains(id))));
+    }
+    for (auto it = fields_.begin(); it != fields_.end(); ++it) {
+        const auto id = static_cast<FieldId>(it.key());
+        const Marking marking = state_.invalidInputs.contains(id) ? Marking::Invalid
+                                : required.fields.contains(id)    ? Marking::Required
+                                                                  : Marking::None;
+        if (auto* picker = qobject_cast<DatePicker*>(it.value()))
+            picker->setMarking(marking);
+        else if (labels_.contains(it.key()) || marking != Marking::None ||
+                 markingOf(it.value()) != Marking::None)
+            markControl(it.value(), marking);
+    }
+    const LineItem& buffer = state_.lineEditBuffer;
+    for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it) {
+        const LineField lineField = it.value();
+        if (QLabel* label = lineLabels_.value(it.key()))
+            label->setText(QString::fromUtf8(lineFieldLabel(lineField)) +
+                           (required.lineFields.contains(lineField) ? QStringLiteral("*") : QString()));
+        const bool invalid = !lineFieldProblem(buffer, lineField).empty() ||
+                             (lineField == LineField::Position &&
+                              positionTaken(state_, buffer.position, state_.currentLineIndex));
+        markControl(static_cast<QWidget*>(it.key()), invalid ? Marking::Invalid
+                                                     : required.lineFields.contains(lineField)
+                                                         ? Marking::Required
+                                                         : Marking::None);
+    }
 }
 
 // ---------------------------------------------------------------- showing
@@ -704,22 +782,34 @@ void MainWindow::showLineList() {
         lineList_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                                 QItemSelectionModel::Rows);
         lineList_->scrollTo(index);
+    } else {
+        lineList_->clearSelection();
     }
     updatingList_ = false;
-    deleteButton_->setEnabled(!state_.lines.empty());
+    updateLineButtons();
 }
 
 void MainWindow::showLineEditor() {
     const LineItem& line = state_.lineEditBuffer;
-    const std::pair<LineField, const std::string*> texts[] = {
-        {LineField::Position, &line.position},     {LineField::Quantity, &line.quantity},
-        {LineField::ItemNumber, &line.itemNumber}, {LineField::ItemName, &line.itemName},
-        {LineField::UnitPrice, &line.unitPrice},   {LineField::VatPercent, &line.lineVatPercent},
+    // Numbers in the German form, without points between thousands, so that
+    // leaving the field reads them back unchanged; a text that is no number
+    // is shown as it stands.
+    const auto number = [](const std::string& text, int minDecimals, int maxDecimals) {
+        const std::optional<Decimal> value = readTypedNumber(text);
+        return value ? formatGerman(*value, minDecimals, maxDecimals, false) : text;
+    };
+    const std::pair<LineField, std::string> texts[] = {
+        {LineField::Position, line.position},
+        {LineField::Quantity, number(line.quantity, 0, 30)},
+        {LineField::ItemNumber, line.itemNumber},
+        {LineField::ItemName, line.itemName},
+        {LineField::UnitPrice, number(line.unitPrice, 2, 4)},
+        {LineField::VatPercent, number(line.lineVatPercent, 2, 2)},
     };
     for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it) {
         for (const auto& [lineField, text] : texts)
             if (it.value() == lineField)
-                static_cast<QLineEdit*>(it.key())->setText(qs(*text));
+                static_cast<QLineEdit*>(it.key())->setText(qs(text));
     }
     lineDescription_->setPlainText(qs(tidyDescriptionForDisplay(line.itemDescription)));
     lineStart_->setValue(dateOf(line.lineStartDate));
@@ -742,8 +832,6 @@ void MainWindow::showDocument() {
     selectByCode(static_cast<QComboBox*>(field(FieldId::TaxCategory)), lists.taxCategories, 3,
                  state_.documentTaxCategory);
 
-    // The note field cannot hold tabs; the document keeps what it shows.
-    std::erase(state_.doc.note, '\t');
     // Every text field of the first four pages, from the document.
     for (int id = static_cast<int>(FieldId::DocumentType); id <= static_cast<int>(FieldId::PayableTotal);
          ++id)
@@ -763,13 +851,23 @@ void MainWindow::showDocument() {
     selectByCode(means, lists.paymentMeans, lists.paymentMeans.size(), doc.paymentMeansCode);
 
     showLineList();
+    showLineEditor();
     showFooter();
+    updateMarking();
     tabs_->setCurrentIndex(0);
 }
 
 // ---------------------------------------------------------------- commands
 
+bool MainWindow::mayDiscardChanges() {
+    commitFocusedField();
+    return !state_.modified || dialogs_.question(this, qs(tallomir::windowTitle()),
+                                                 QStringLiteral("Ungespeicherte Änderungen verwerfen?"));
+}
+
 void MainWindow::loadCommand() {
+    if (!mayDiscardChanges())
+        return;
     const QString fileName = dialogs_.openFileName(this, QStringLiteral("XML Datei laden"), fileFilter);
     if (fileName.isEmpty()) {
         dialogs_.message(this, QStringLiteral("XML Datei laden"),
@@ -792,6 +890,7 @@ void MainWindow::saveCommand() {
     const MandatoryCheck check = checkMandatoryFields(state_);
     if (!check.ok) {
         dialogs_.message(this, qs(check.title), qs(check.text));
+        showCheckTarget(check.first);
         return;
     }
     const QString title = QStringLiteral("XML Datei speichern");
@@ -800,11 +899,40 @@ void MainWindow::saveCommand() {
         dialogs_.message(this, title, QStringLiteral("Es wurde kein Dateiname angegeben."));
         return;
     }
+    // The name may still gain ".xml"; a file of that name is not replaced
+    // without asking.
+    const QString target = qs(ubl::completeXmlExtension(ss(fileName)));
+    if (QFileInfo::exists(target) &&
+        !dialogs_.question(
+            this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
+        return;
     const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state_, ss(fileName));
-    // Writing the lines leaves the last one current.
-    showLineList();
-    if (!outcome.ok)
+    if (!outcome.ok) {
         dialogs_.message(this, title, qs(outcome.message));
+        return;
+    }
+    statusField_->setText(QStringLiteral("Gespeicherte Datei:  ") + qs(outcome.fileName));
+}
+
+void MainWindow::showCheckTarget(const CheckTarget& target) {
+    if (target.field) {
+        QWidget* control = field(*target.field);
+        if (control == nullptr)
+            return;
+        for (int index = 0; index < tabs_->count(); ++index)
+            if (tabs_->widget(index)->isAncestorOf(control))
+                tabs_->setCurrentIndex(index);
+        control->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    tabs_->setCurrentIndex(4);
+    if (target.line >= 0) {
+        listRowChosen(target.line);
+        showLineList();
+    }
+    for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it)
+        if (it.value() == target.lineField)
+            static_cast<QWidget*>(it.key())->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::validateCommand() {
@@ -816,9 +944,7 @@ void MainWindow::infoCommand() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    commitFocusedField();
-    if (state_.modified && !dialogs_.question(this, qs(tallomir::windowTitle()),
-                                              QStringLiteral("Ungespeicherte Änderungen verwerfen?"))) {
+    if (!mayDiscardChanges()) {
         event->ignore();
         return;
     }

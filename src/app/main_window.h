@@ -9,6 +9,7 @@
 namespace tallomir {
 struct DocumentState;
 struct RuleOutcome;
+struct CheckTarget;
 enum class FieldId : int;
 enum class LineField;
 using DateValue = long long;
@@ -88,6 +89,16 @@ private:
     void commitFocusedField();
 
     void applyOutcome(const RuleOutcome& outcome);
+    // Stars, yellow and red follow what the check requires and what could
+    // not be read, after every change.
+    void updateMarking();
+    void showStatus(const std::string& text);
+    // Brings the field a finding of the check names before the user's eyes.
+    void showCheckTarget(const CheckTarget& target);
+    void lineEditorReturn();
+    void updateLineButtons();
+    // Asks before unsaved changes are thrown away; true when they may go.
+    bool mayDiscardChanges();
     void showFooter();
     void showLineList();
     void showLineEditor();
@@ -103,12 +114,15 @@ private:
     QHash<int, QWidget*> fields_;           // by FieldId
     QHash<QObject*, FieldId> textFields_;   // controls whose text is handed over when left
     QHash<QObject*, LineField> lineFields_; // the line editor's text controls
+    QHash<int, QLabel*> labels_;            // by FieldId: the labels whose star follows the check
+    QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
 
     // "Positionen"
     QPlainTextEdit* lineDescription_ = nullptr;
     DatePicker* lineStart_ = nullptr;
     DatePicker* lineEnd_ = nullptr;
+    QPushButton* changeButton_ = nullptr;
     QPushButton* deleteButton_ = nullptr;
     QTableView* lineList_ = nullptr;
     LineTableModel* lineModel_ = nullptr;

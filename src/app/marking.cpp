@@ -5,21 +5,30 @@
 
 namespace tallomir::app {
 
-void markControl(QWidget* control, bool marked) {
+void markControl(QWidget* control, Marking marking) {
     QPalette palette = control->palette();
-    if (marked) {
+    switch (marking) {
+    case Marking::Required:
         palette.setColor(QPalette::Base, markColor);
-    } else {
+        break;
+    case Marking::Invalid:
+        palette.setColor(QPalette::Base, invalidColor);
+        break;
+    case Marking::None: {
         // Take the base colour of the surroundings again.
         QPalette inherited = control->parentWidget() ? control->parentWidget()->palette() : QPalette();
         palette.setColor(QPalette::Base, inherited.color(QPalette::Base));
+        break;
+    }
     }
     control->setPalette(palette);
-    control->setProperty("mandatoryMarking", marked);
 }
 
-bool isMarkedControl(const QWidget* control) {
-    return control->palette().color(QPalette::Base) == markColor;
+Marking markingOf(const QWidget* control) {
+    const QColor base = control->palette().color(QPalette::Base);
+    if (base == markColor)
+        return Marking::Required;
+    return base == invalidColor ? Marking::Invalid : Marking::None;
 }
 
 } // namespace tallomir::app

@@ -2,6 +2,8 @@
 
 #include "invoice/model.h"
 
+#include <QtGlobal>
+
 namespace tallomir::app {
 
 namespace {
@@ -48,8 +50,18 @@ std::string parserNotice() {
     return std::string("Hinweis zum Modul   Expat XML Parser \n\n") + expatLicence;
 }
 
+std::string toolkitNotice() {
+    return std::string("\n\nHinweis zum Modul   Qt ") + qVersion() +
+           "\n\n"
+           "Dieses Programm verwendet die Bibliothek Qt der The Qt Company Ltd. und anderer Autoren\n"
+           "unter der GNU Lesser General Public License, Version 3 (LGPL-3.0).\n"
+           "Qt ist dynamisch gebunden und kann durch eine eigene Fassung ersetzt werden.\n"
+           "Lizenztext: https://www.gnu.org/licenses/lgpl-3.0.html\n"
+           "Quelltext von Qt: https://download.qt.io/official_releases/qt/\n";
+}
+
 std::string infoText() {
-    return aboutText() + parserNotice();
+    return aboutText() + parserNotice() + toolkitNotice();
 }
 
 } // namespace tallomir::app

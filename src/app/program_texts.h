@@ -8,7 +8,9 @@ namespace tallomir::app {
 std::string aboutText();
 // The licence notice of the XML parser that the program carries.
 std::string parserNotice();
-// aboutText() followed by parserNotice(): the text of the "Info" box.
+// The licence notice of the Qt libraries (LGPL-3.0) and where their sources are.
+std::string toolkitNotice();
+// aboutText(), parserNotice() and toolkitNotice(): the text of the "Info" box.
 std::string infoText();
 
 } // namespace tallomir::app

@@ -9,7 +9,7 @@
 // well-formed, 3 mandatory check failed, 4 save failed.
 
 #include "cli/json_io.h"
-#include "invoice/input_rules.h"
+#include "invoice/document_check.h"
 #include "invoice/settings.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
@@ -57,7 +57,10 @@ DocumentState startState(const char* argv0) {
 int save(DocumentState& state, const std::string& fileName) {
     const MandatoryCheck check = checkMandatoryFields(state);
     if (!check.ok) {
-        std::cerr << check.title << ": " << check.text << '\n';
+        // The box separates its lines with CR; a terminal wants LF.
+        std::string text = check.text;
+        std::replace(text.begin(), text.end(), '\r', '\n');
+        std::cerr << check.title << ": " << text << '\n';
         return MandatoryMissing;
     }
     const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state, fileName);

@@ -99,6 +99,12 @@ void updateAllowanceTexts(DocumentState& state) {
     }
 }
 
+// An amount of the footer as a person reads it: "1.234,56". The editable
+// fields show theirs without grouping, so that reading them back is plain.
+std::string shown(const Decimal& amount, bool grouping = true) {
+    return formatGerman(amount, 2, 2, grouping);
+}
+
 VatBreakdownEntry makeEntry(const DocumentState& state, std::size_t slot, const Decimal& base,
                             const Decimal& tax, const Decimal& documentTax) {
     VatBreakdownEntry entry;
@@ -113,6 +119,20 @@ VatBreakdownEntry makeEntry(const DocumentState& state, std::size_t slot, const 
 }
 
 } // namespace
+
+std::string formatUnitPrice(const Decimal& price) {
+    std::string text = price.rounded(4).toPlainString();
+    std::size_t point = text.find('.');
+    if (point == std::string::npos) {
+        point = text.size();
+        text += '.';
+    }
+    while (text.size() - point - 1 > 2 && text.back() == '0')
+        text.pop_back();
+    while (text.size() - point - 1 < 2)
+        text += '0';
+    return text == "-0.00" ? "0.00" : text;
+}
 
 std::string computeLineNetAmount(const LineItem& line) {
     return formatDecimal2((parseNumber(line.quantity) * parseNumber(line.unitPrice)).rounded(2));
@@ -164,7 +184,6 @@ void recomputeLines(DocumentState& state) {
                 makeEntry(state, i, amounts.slots[i].netSum, amounts.slots[i].taxSum, documentTax));
         }
     }
-    state.currentLineIndex = static_cast<int>(state.lines.size()) - 1;
 }
 
 void recomputeTotals(DocumentState& state) {
@@ -227,19 +246,20 @@ void recomputeTotals(DocumentState& state) {
         }
         VatBreakdownEntry entry =
             makeEntry(state, i, amounts.rateBase[i], amounts.rateTax[i], amounts.taxTotal);
-        footer.rows[row] = FooterRow{entry.ratePercent, entry.taxableAmount, entry.taxAmount};
+        footer.rows[row] = FooterRow{shown(parseNumber(entry.ratePercent)), shown(amounts.rateBase[i]),
+                                     shown(amounts.rateTax[i])};
         ++row;
         state.vatBreakdown.push_back(std::move(entry));
     }
 
-    footer.linesTotal = doc.lineExtensionAmount;
+    footer.linesTotal = shown(amounts.linesTotal);
     footer.allowanceReason = doc.allowanceReason;
-    footer.allowanceValue = formatDecimal2(amounts.allowanceValue);
-    footer.allowancePercent = formatDecimal2(amounts.allowancePercentValue);
-    footer.netTotal = doc.taxExclusiveAmount;
-    footer.taxTotal = doc.taxTotalAmount;
-    footer.grossTotal = doc.taxInclusiveAmount;
-    footer.payableTotal = doc.payableAmount;
+    footer.allowanceValue = shown(amounts.allowanceValue, false);
+    footer.allowancePercent = shown(amounts.allowancePercentValue, false);
+    footer.netTotal = shown(amounts.netTotal);
+    footer.taxTotal = shown(amounts.taxTotal);
+    footer.grossTotal = shown(amounts.grossTotal);
+    footer.payableTotal = shown(payable);
     footer.currency = state.documentCurrency;
 }
 

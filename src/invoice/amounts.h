@@ -6,6 +6,10 @@
 
 namespace tallomir {
 
+// A unit price as it is kept: at most four decimals (more are rounded, exact
+// halves away from zero), at least two: "9.99", "0.1234", "10.00".
+std::string formatUnitPrice(const Decimal& price);
+
 // Net amount of a line: quantity × unit price, rounded to two decimals.
 std::string computeLineNetAmount(const LineItem& line);
 
@@ -13,7 +17,6 @@ std::string computeLineNetAmount(const LineItem& line);
 std::string lineGrossAmount(const LineItem& line);
 
 // Rebuilds the slot sums, the bases and the VAT breakdown list from the lines.
-// Sets currentLineIndex to the last line (-1 when there is none).
 void recomputeLines(DocumentState& state);
 
 // Computes the allowance/charge effect, the VAT per slot and the totals; fills

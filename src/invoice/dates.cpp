@@ -80,7 +80,7 @@ namespace {
 
 // The date's text in one of the two forms; no date gives the empty text.
 std::string formatDate(DateValue date, bool iso) {
-    if (date < 0)
+    if (date == noDate)
         return {};
     const CivilDate c = civilFromDays(floorDays(date));
     char buffer[32];
@@ -118,12 +118,28 @@ DateValue parseIsoDate(std::string_view text) {
         return noDate;
     if (pos != text.size())
         return noDate;
-    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+    if (year < 1000 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
         return noDate;
     const long long days = daysFromCivil(year, month, day);
-    if (days < 0 || days > lastDay)
+    if (days > lastDay)
         return noDate;
     return days * secondsPerDay;
+}
+
+bool isPlausibleDate(DateValue date) {
+    return date != noDate && date >= daysFromCivil(firstYear, 1, 1) * secondsPerDay &&
+           date <= daysFromCivil(lastYear, 12, 31) * secondsPerDay;
+}
+
+std::string withoutTimeZone(std::string_view text) {
+    constexpr std::size_t dateLength = 10;
+    if (text.size() <= dateLength || parseIsoDate(text.substr(0, dateLength)) == noDate)
+        return std::string(text);
+    const std::string_view zone = text.substr(dateLength);
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const bool offset = zone.size() == 6 && (zone[0] == '+' || zone[0] == '-') && digit(zone[1]) &&
+                        digit(zone[2]) && zone[3] == ':' && digit(zone[4]) && digit(zone[5]);
+    return zone == "Z" || offset ? std::string(text.substr(0, dateLength)) : std::string(text);
 }
 
 DateValue todayDate() {

@@ -17,8 +17,19 @@ std::string formatDisplayDate(DateValue date);
 // Matches the text against "%yyyy-%mm-%dd": one to four digits for the year,
 // one or two for month and day, hyphens exactly, the whole text used up. Gives
 // noDate for anything else, for a day that does not exist, and for dates
-// outside 1970-01-01 to 9999-12-31.
+// outside 1000-01-01 to 9999-12-31.
 DateValue parseIsoDate(std::string_view text);
+
+// The dates an invoice can sensibly carry, 1900-01-01 to 2099-12-31; the date
+// fields take nothing outside and the check names such a date.
+constexpr int firstYear = 1900;
+constexpr int lastYear = 2099;
+bool isPlausibleDate(DateValue date);
+
+// A date as a file may write it ("2016-01-01", "2016-01-01Z",
+// "2016-01-01+01:00") as the form keeps it, "%yyyy-%mm-%dd": a time zone is
+// dropped. Any other text is given back unchanged.
+std::string withoutTimeZone(std::string_view text);
 
 // Today's local date as a date value.
 DateValue todayDate();

@@ -425,7 +425,7 @@ std::string formatDecimal2(const Decimal& value) {
     return text;
 }
 
-std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals) {
+std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals, bool grouping) {
     const Decimal shown = value.rounded(maxDecimals);
     std::string plain = shown.abs().toPlainString();
     std::string digits = plain;
@@ -441,13 +441,60 @@ std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals)
 
     std::string text = shown.isNegative() ? "-" : "";
     for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
+        if (grouping && i > 0 && (digits.size() - i) % 3 == 0)
             text.push_back('.');
         text.push_back(digits[i]);
     }
     if (!decimals.empty())
         text += "," + decimals;
     return text;
+}
+
+namespace {
+
+std::string_view trimmedBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+std::optional<Decimal> readTypedNumber(std::string_view text) {
+    std::string_view body = trimmedBlanks(text);
+    if (!body.empty() && (body.front() == '-' || body.front() == '+'))
+        body.remove_prefix(1);
+    const std::size_t comma = body.find(',');
+    const std::string_view whole = body.substr(0, comma);
+    const std::string_view fraction =
+        comma == std::string_view::npos ? std::string_view() : body.substr(comma + 1);
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (char c : whole) {
+        if (isDigit(c))
+            ++digits;
+        else if (c == '.')
+            ++points;
+        else
+            return std::nullopt;
+    }
+    for (char c : fraction) {
+        if (!isDigit(c))
+            return std::nullopt;
+        ++digits;
+    }
+    // Without a comma the one point is the decimal point.
+    if (digits == 0 || (comma == std::string_view::npos && points > 1))
+        return std::nullopt;
+    return parseDecimal(trimmedBlanks(text));
+}
+
+bool pointMayGroupThousands(std::string_view text) {
+    const std::string_view body = trimmedBlanks(text);
+    const std::size_t point = body.find('.');
+    return body.find(',') == std::string_view::npos && point != std::string_view::npos &&
+           body.size() - point - 1 == 3 && readTypedNumber(body).has_value();
 }
 
 } // namespace tallomir

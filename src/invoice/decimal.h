@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -74,7 +75,18 @@ std::string formatDecimal2(const Decimal& value);
 // The German form a person reads: rounded (exact halves away from zero) to at
 // most maxDecimals, trailing zeros dropped down to minDecimals, a comma before
 // the decimals and a point between groups of three digits: "1.234,56",
-// "-0,5", "0,1234". A value that rounds to zero has no sign.
-std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals);
+// "-0,5", "0,1234". A value that rounds to zero has no sign. Without grouping
+// the points are left out ("1234,56"), as in a field the text is read back
+// from.
+std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals, bool grouping = true);
+
+// A number as a person types it: blanks around it, an optional sign, then
+// digits with a decimal comma and points between groups of thousands
+// ("1.234,56"), or digits with one decimal point ("12.5"). Nothing when the
+// text is empty or holds anything else ("abc", "12 Stück", "1,2,3").
+std::optional<Decimal> readTypedNumber(std::string_view text);
+// A point followed by exactly three digits and no comma ("1.234"): read as a
+// decimal point, though it may have been meant to group thousands.
+bool pointMayGroupThousands(std::string_view text);
 
 } // namespace tallomir

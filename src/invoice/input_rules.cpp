@@ -174,14 +174,60 @@ struct AllowanceSnapshot {
     }
 };
 
+const char* allowanceLabel(FieldId field) {
+    return field == FieldId::AllowanceValue ? "Wert" : "Prozent";
+}
+
 } // namespace
+
+std::string singleLineText(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue; // CR LF is one break
+        result.push_back(c == '\r' || c == '\n' || c == '\t' ? ' ' : c);
+    }
+    return result;
+}
+
+std::string multiLineText(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            result.push_back('\n');
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result.push_back(text[i]);
+        }
+    }
+    return result;
+}
+
+NumberReading readNumberField(std::string_view label, std::string_view text) {
+    NumberReading reading;
+    if (text.find_first_not_of(" \t") == std::string_view::npos)
+        return reading;
+    reading.value = readTypedNumber(text);
+    if (!reading.value) {
+        reading.problem = std::string(label) + ": \u201E" + std::string(text) + "\u201C ist keine Zahl";
+    } else if (pointMayGroupThousands(text)) {
+        reading.note = std::string(label) + ": \u201E" + std::string(text) + "\u201C gelesen als " +
+                       formatGerman(*reading.value, 0, 30, false) + " (Dezimalkomma: 1.234,00)";
+    }
+    return reading;
+}
 
 const std::string* documentText(const InvoiceDocument& doc, FieldId field) {
     return textTarget(const_cast<InvoiceDocument&>(doc), field);
 }
 
-RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::string& text) {
+RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::string& typed) {
     RuleOutcome outcome;
+    const std::string text = field == FieldId::Note ? multiLineText(typed) : singleLineText(typed);
 
     if (field == FieldId::BuyerReference) {
         assign(state, state.doc.buyerReference, withoutBlanks(text));
@@ -195,6 +241,17 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
             outcome.messageText = "Bitte nur 2 Zeichen z.B.: DE";
         }
         return outcome;
+    }
+    if (field == FieldId::AllowanceValue || field == FieldId::AllowancePercent) {
+        // A text that is no number changes nothing: it is named, not taken as 0.
+        const NumberReading reading = readNumberField(allowanceLabel(field), text);
+        if (!reading.problem.empty()) {
+            state.invalidInputs[field] = reading.problem;
+            outcome.statusText = reading.problem;
+            return outcome;
+        }
+        state.invalidInputs.erase(field);
+        outcome.statusText = reading.note;
     }
     if (field == FieldId::AllowanceReason || field == FieldId::AllowanceValue ||
         field == FieldId::AllowancePercent) {
@@ -252,12 +309,6 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
             break;
         const std::string& code = lists.paymentMeans[at].code;
         assign(state, state.doc.paymentMeansCode, code);
-        outcome.bankFieldsChanged = true;
-        if (code == "30" || code == "49") {
-            outcome.bankFieldsMandatory = true;
-            outcome.bankNameShown = "Bankname !";
-            outcome.bicShown = "BIC !";
-        }
         break;
     }
     case FieldId::PaymentTerms:
@@ -284,51 +335,12 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
 }
 
 RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date) {
+    RuleOutcome outcome;
     if (std::string* target = dateTarget(state, field))
         assign(state, *target, date == noDate ? std::string() : formatIsoDate(date));
-    return {};
-}
-
-MandatoryCheck checkMandatoryFields(const DocumentState& state) {
-    const InvoiceDocument& d = state.doc;
-    // In the order the form checks them: header, customer, supplier, IBAN.
-    const std::string* const mandatory[] = {
-        &d.buyerReference,
-        &d.documentNumber,
-        &d.customer.partyId,
-        &d.customer.registrationName,
-        &d.customer.city,
-        &d.customer.postalCode,
-        &d.customer.countryCode,
-        &d.supplier.partyId,
-        &d.supplier.registrationName,
-        &d.supplier.vatId,
-        &d.supplier.city,
-        &d.supplier.postalCode,
-        &d.supplier.countryCode,
-        &d.supplier.email,
-        &d.supplier.contactName,
-        &d.iban,
-    };
-
-    MandatoryCheck check;
-    for (const std::string* field : mandatory) {
-        if (field->empty()) {
-            check.ok = false;
-            check.title = "Pflichtfelder";
-            check.text = "nicht alle Pflichtfelder ausgefüllt";
-            return check;
-        }
-    }
-
-    // Totals that include an allowance or charge need the reason that explains it.
-    const AmountState& a = state.amounts;
-    if ((!a.allowanceValue.isZero() || !a.allowancePercentValue.isZero()) && d.allowanceReason.empty()) {
-        check.ok = false;
-        check.title = "Pflichtfelder";
-        check.text = "Bitte einen Grund für den Nachlass / Zuschlag angeben.";
-    }
-    return check;
+    if (date != noDate && !isPlausibleDate(date))
+        outcome.statusText = "Das Datum " + formatDisplayDate(date) + " liegt nicht zwischen 1900 und 2099.";
+    return outcome;
 }
 
 } // namespace tallomir

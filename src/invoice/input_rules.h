@@ -4,7 +4,9 @@
 #include "fields.h"
 #include "model.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace tallomir {
 
@@ -13,16 +15,31 @@ struct RuleOutcome {
     // A message box to show (both empty when none).
     std::string messageTitle;
     std::string messageText;
+    // A short note for the status bar: what was wrong with the text typed, or
+    // how an ambiguous number was read ("" when there is nothing to say).
+    std::string statusText;
     // "Fälligkeit" must show no date (a credit note was chosen).
     bool dueDateCleared = false;
-    // The bank fields "Bankname" and "BIC" take these texts and marking.
-    bool bankFieldsChanged = false;
-    bool bankFieldsMandatory = false;
-    std::string bankNameShown;
-    std::string bicShown;
     // The footer view was recomputed and must be shown again.
     bool totalsChanged = false;
 };
+
+// A text typed into a single-line field: line breaks and tabs (pasted with
+// it) become single blanks.
+std::string singleLineText(std::string_view text);
+// A text typed into a multi-line field: every line break (CR LF, CR, LF) is
+// kept as one LF.
+std::string multiLineText(std::string_view text);
+
+// What to say of a number typed into a field that takes one: the reason it
+// cannot be read (its text is then not taken), or how an ambiguous "1.234"
+// was read. Empty when there is nothing to say.
+struct NumberReading {
+    std::optional<Decimal> value; // nothing when the text is empty or no number
+    std::string problem;          // "… ist keine Zahl"
+    std::string note;             // "„1.234“ gelesen als 1,234"
+};
+NumberReading readNumberField(std::string_view label, std::string_view text);
 
 // The document text that a text field of the pages "Belegkopf", "Lieferant",
 // "Kunde" and "Lieferung" shows and edits ("Zahlungsbedingung" included);
@@ -40,15 +57,5 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index);
 
 // A date picker changed; noDate when its check box was cleared.
 RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date);
-
-struct MandatoryCheck {
-    bool ok = true;
-    std::string title;
-    std::string text;
-};
-
-// The check before "Speichern": the sixteen mandatory fields in order, then an
-// allowance or charge entered without its reason.
-MandatoryCheck checkMandatoryFields(const DocumentState& state);
 
 } // namespace tallomir

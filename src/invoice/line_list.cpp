@@ -1,6 +1,9 @@
 #include "line_list.h"
 
 #include "amounts.h"
+#include "input_rules.h"
+
+#include <algorithm>
 
 #include <string_view>
 #include <utility>
@@ -28,6 +31,13 @@ void recomputeAll(DocumentState& state) {
     recomputeTotals(state);
 }
 
+// A stored number in the German form a person reads; a text that is no
+// number is shown as it is.
+std::string shownNumber(const std::string& text, int minDecimals, int maxDecimals) {
+    const std::optional<Decimal> value = readTypedNumber(text);
+    return value ? formatGerman(*value, minDecimals, maxDecimals) : text;
+}
+
 std::string_view withoutLeadingBlanks(std::string_view line) {
     const std::size_t first = line.find_first_not_of(" \t");
     return first == std::string_view::npos ? std::string_view() : line.substr(first);
@@ -35,32 +45,91 @@ std::string_view withoutLeadingBlanks(std::string_view line) {
 
 } // namespace
 
-void leaveLineField(DocumentState& state, LineField field, const std::string& text) {
+const char* lineFieldLabel(LineField field) {
+    switch (field) {
+    case LineField::Position:
+        return "Pos.";
+    case LineField::Quantity:
+        return "Anz.";
+    case LineField::ItemNumber:
+        return "Artikel-Nr.";
+    case LineField::ItemName:
+        return "Artikel-Bezeichnung";
+    case LineField::UnitPrice:
+        return "Preis";
+    case LineField::VatPercent:
+        return "USt.";
+    case LineField::Description:
+        return "Artikelbeschreibung";
+    }
+    return "";
+}
+
+std::string lineFieldProblem(const LineItem& line, LineField field) {
+    const std::string* text = nullptr;
+    switch (field) {
+    case LineField::Quantity:
+        text = &line.quantity;
+        break;
+    case LineField::UnitPrice:
+        text = &line.unitPrice;
+        break;
+    case LineField::VatPercent:
+        text = &line.lineVatPercent;
+        break;
+    default:
+        return {};
+    }
+    const NumberReading reading = readNumberField(lineFieldLabel(field), *text);
+    if (!reading.problem.empty())
+        return reading.problem;
+    if (field == LineField::UnitPrice && reading.value && reading.value->isNegative())
+        return "Preis: Ein Preis darf nicht negativ sein";
+    return {};
+}
+
+bool positionTaken(const DocumentState& state, const std::string& position, int except) {
+    if (position.empty())
+        return false;
+    for (std::size_t i = 0; i < state.lines.size(); ++i)
+        if (static_cast<int>(i) != except && state.lines[i].position == position)
+            return true;
+    return false;
+}
+
+std::string leaveLineField(DocumentState& state, LineField field, const std::string& typed) {
     LineItem& buffer = state.lineEditBuffer;
+    const std::string text = field == LineField::Description ? multiLineText(typed) : singleLineText(typed);
+    // A number keeps its text as typed when it cannot be read.
+    const NumberReading reading = readNumberField(lineFieldLabel(field), text);
     switch (field) {
     case LineField::Position:
         buffer.position = text;
-        break;
+        if (positionTaken(state, text, state.currentLineIndex))
+            return "Pos. " + text + " ist schon vergeben";
+        return {};
     case LineField::Quantity:
-        // A decimal comma is accepted; the value keeps the decimals typed.
-        buffer.quantity = parseDecimal(text).toPlainString();
+        // The value keeps the decimals typed.
+        buffer.quantity = reading.value ? reading.value->toPlainString() : text;
         break;
     case LineField::ItemNumber:
         buffer.itemNumber = text;
-        break;
+        return {};
     case LineField::ItemName:
         buffer.itemName = text;
-        break;
+        return {};
     case LineField::UnitPrice:
-        buffer.unitPrice = formatDecimal2(parseDecimal(text));
+        buffer.unitPrice = reading.value ? formatUnitPrice(*reading.value) : text;
         break;
     case LineField::VatPercent:
-        buffer.lineVatPercent = formatDecimal2(parseDecimal(text));
+        buffer.lineVatPercent = reading.value ? formatDecimal2(*reading.value) : text;
         break;
     case LineField::Description:
         buffer.itemDescription = text;
-        break;
+        return {};
     }
+    const std::string problem = lineFieldProblem(buffer, field);
+    return problem.empty() ? reading.note : problem;
 }
 
 void changeLineDate(DocumentState& state, bool first, DateValue date) {
@@ -68,7 +137,7 @@ void changeLineDate(DocumentState& state, bool first, DateValue date) {
     target = date == noDate ? std::string() : formatIsoDate(date);
 }
 
-void addLine(DocumentState& state) {
+int addLine(DocumentState& state) {
     prepareBufferForStoring(state);
 
     // Directly after the current line; at the end when no line is current.
@@ -77,11 +146,12 @@ void addLine(DocumentState& state) {
         at = static_cast<std::size_t>(state.currentLineIndex) + 1;
     state.lines.insert(state.lines.begin() + static_cast<std::ptrdiff_t>(at),
                        std::move(state.lineEditBuffer));
-    state.currentLineIndex = static_cast<int>(at);
     state.modified = true;
 
+    // The editor is empty for the next new line; no stored line is shown.
     clearLineEditor(state);
     recomputeAll(state);
+    return static_cast<int>(at);
 }
 
 bool changeLine(DocumentState& state) {
@@ -111,9 +181,9 @@ bool deleteLine(DocumentState& state) {
 
     // Also when the list is now empty, so the totals drop to zero.
     recomputeAll(state);
-    // The last line is current now; the editor shows it.
-    if (hasLine(state, state.currentLineIndex))
-        state.lineEditBuffer = state.lines[static_cast<std::size_t>(state.currentLineIndex)];
+    // The line that took the deleted one's place, or the new last one.
+    const int next = std::min(state.currentLineIndex, static_cast<int>(state.lines.size()) - 1);
+    selectLine(state, next);
     return true;
 }
 
@@ -129,6 +199,7 @@ bool selectLine(DocumentState& state, int row) {
 
 void clearLineEditor(DocumentState& state) {
     state.lineEditBuffer = LineItem{};
+    state.currentLineIndex = -1;
 }
 
 std::string tidyDescriptionForDisplay(const std::string& description) {
@@ -176,19 +247,19 @@ std::string lineListCell(const DocumentState& state, int row, int column) {
     case 0:
         return line.position;
     case 1:
-        return line.quantity;
+        return shownNumber(line.quantity, 0, 30);
     case 2:
         return line.itemNumber;
     case 3:
         return line.itemName;
     case 4:
-        return line.unitPrice;
+        return shownNumber(line.unitPrice, 2, 4);
     case 5:
-        return line.lineNetAmount;
+        return shownNumber(line.lineNetAmount, 2, 2);
     case 6:
-        return line.lineVatPercent + "%";
+        return shownNumber(line.lineVatPercent, 2, 2) + " %";
     case 7:
-        return lineGrossAmount(line);
+        return shownNumber(lineGrossAmount(line), 2, 2);
     case 8:
         return state.documentCurrency;
     default:

@@ -19,20 +19,36 @@ enum class LineField {
 };
 
 // A line editor field was left: its text goes into lineEditBuffer (the price
-// and VAT percentage as two-decimal texts, the quantity as the plain decimal
-// text of the value read).
-void leaveLineField(DocumentState& state, LineField field, const std::string& text);
+// with two to four decimals, the VAT percentage with two, the quantity as the
+// plain decimal text of the value read). A number that cannot be read is kept
+// as typed, never taken as 0. Gives a short note for the status bar: what is
+// wrong with the text, or how an ambiguous number was read ("" when nothing).
+std::string leaveLineField(DocumentState& state, LineField field, const std::string& text);
+// The label of a line editor field ("Pos.", "Anz.", ...).
+const char* lineFieldLabel(LineField field);
+// What is wrong with a field of a line as it stands: a number that is no
+// number, a negative price; "" when nothing. An empty field is not a problem
+// here (whether it must be filled is the check's to say).
+std::string lineFieldProblem(const LineItem& line, LineField field);
+// Whether another stored line than `except` has this "Pos." number.
+bool positionTaken(const DocumentState& state, const std::string& position, int except);
 // A line period picker changed (first = start date); noDate when cleared.
 void changeLineDate(DocumentState& state, bool first, DateValue date);
 
-// "Anfügen": insert the buffer after the current line, clear the editor,
-// recompute.
-void addLine(DocumentState& state);
-// "Ändern": overwrite the current line (or create the first one), recompute.
-// With lines present and no current line it does nothing and returns false.
+// The current line is always the stored line the editor shows; while the
+// editor holds a new line there is none (currentLineIndex -1).
+//
+// "Anfügen": insert the buffer after the current line (at the end when there
+// is none), clear the editor for the next new line, recompute.
+// Gives the index of the new line.
+int addLine(DocumentState& state);
+// "Ändern": overwrite the current line, which stays current (into an empty
+// list the buffer goes as the first line), recompute. With lines present and
+// no current line it does nothing and returns false.
 bool changeLine(DocumentState& state);
-// "Löschen": remove the current line, recompute (to zero amounts when the list
-// is empty). Returns whether a line was removed.
+// "Löschen": remove the current line; the line that moves into its place (or
+// the one before it, at the end) becomes current and is put into the editor;
+// recompute. Returns whether a line was removed.
 bool deleteLine(DocumentState& state);
 // A click in the list: row -1 means no row was hit. Returns true when a line
 // became current (its texts are then in lineEditBuffer).

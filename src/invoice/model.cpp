@@ -41,6 +41,9 @@ void resetDocument(DocumentState& state) {
 
     state.lines.clear();
     state.vatBreakdown.clear();
+    state.lineEditBuffer = LineItem{};
+    state.currentLineIndex = -1;
+    state.invalidInputs.clear();
 
     state.doc = InvoiceDocument{};
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "decimal.h"
+#include "fields.h"
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -157,10 +159,10 @@ struct VatRateSlot {
 struct CodeLists {
     std::vector<CodeEntry> documentTypes;
     std::vector<CodeEntry> paymentMeans;
-    std::vector<CodeEntry> taxCategories;  // always 3 entries
+    std::vector<CodeEntry> taxCategories; // always 3 entries
     std::vector<CodeEntry> unitCodes;
-    std::vector<std::string> currencies;    // 4 entries
-    std::array<Decimal, 3> vatRates;        // slot rates in percent
+    std::vector<std::string> currencies;        // 4 entries
+    std::array<Decimal, 3> vatRates;            // slot rates in percent
     std::vector<std::string> paymentTermsTexts; // 5 entries; the form offers the first 3
 };
 CodeLists defaultCodeLists();
@@ -168,9 +170,9 @@ CodeLists defaultCodeLists();
 // Working amounts that live between recomputations.
 struct AmountState {
     Decimal linesTotal;
-    Decimal allowanceValue;        // signed: negative = allowance, positive = charge
-    Decimal allowancePercentValue; // signed percentage
-    Decimal allowanceRate;         // VAT rate of the allowance/charge
+    Decimal allowanceValue;           // signed: negative = allowance, positive = charge
+    Decimal allowancePercentValue;    // signed percentage
+    Decimal allowanceRate;            // VAT rate of the allowance/charge
     bool allowanceRateChosen = false; // the rate was picked (or loaded), not just shown
     Decimal netTotal;
     Decimal taxTotal;
@@ -187,19 +189,20 @@ struct FooterRow {
     std::string taxAmount;
 };
 
-// What the footer page "Belegfuss" shows; the window only copies these texts.
+// What the footer page "Belegfuss" shows, in the German form a person reads
+// ("1.234,56"); the window only copies these texts.
 struct FooterView {
-    std::string linesTotal;      // "Summe aller Positionen"
-    std::string allowanceReason; // "Nachlass / Zuschlag"
-    std::string allowanceValue;  // "Wert"
+    std::string linesTotal;       // "Summe aller Positionen"
+    std::string allowanceReason;  // "Nachlass / Zuschlag"
+    std::string allowanceValue;   // "Wert"
     std::string allowancePercent; // "Prozent"
-    int allowanceSlot = 0;       // selection of "USt. %"
-    std::string netTotal;        // "Netto Betrag"
+    int allowanceSlot = 0;        // selection of "USt. %"
+    std::string netTotal;         // "Netto Betrag"
     std::array<FooterRow, 3> rows;
-    std::string taxTotal;        // "USt. gesamt"
-    std::string grossTotal;      // "Brutto-Betrag"
-    std::string payableTotal;    // "Zahlbetrag"
-    std::string currency;        // the two currency labels
+    std::string taxTotal;     // "USt. gesamt"
+    std::string grossTotal;   // "Brutto-Betrag"
+    std::string payableTotal; // "Zahlbetrag"
+    std::string currency;     // the two currency labels
 };
 
 // Everything the program knows about the one open document. One instance is
@@ -218,9 +221,14 @@ struct DocumentState {
     AmountState amounts;
     FooterView footer;
 
-    // line editor
+    // line editor: the buffer it shows, and which stored line that is (-1
+    // while it holds a new line, not yet added)
     LineItem lineEditBuffer;
     int currentLineIndex = -1;
+
+    // Form fields whose last typed text could not be taken (a number field
+    // left with letters), with the reason; the check names them.
+    std::map<FieldId, std::string> invalidInputs;
 
     std::string currentFileName;
     // changed since the last save or load
@@ -228,8 +236,9 @@ struct DocumentState {
 };
 
 // Empties the document and sets the defaults of a new invoice (today's issue
-// date, first document type, first payment means, first currency, ...). Keeps
-// the code lists, the line editor and the allowance working values.
+// date, first document type, first payment means, first currency, ...); the
+// line editor then holds a new, empty line. Keeps the code lists and the
+// allowance working values.
 void resetDocument(DocumentState& state);
 
 // A fresh state with the given code lists, reset.

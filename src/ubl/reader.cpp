@@ -13,6 +13,8 @@
 #include "ubl/reader.h"
 
 #include "invoice/amounts.h"
+#include "invoice/dates.h"
+#include "invoice/input_rules.h"
 
 #include <array>
 #include <cstdint>
@@ -398,39 +400,6 @@ State step(State parent, std::string_view name) {
     return next;
 }
 
-// A text cut after its tenth character; a UTF-8 sequence is never split.
-std::string_view cutToTenCharacters(std::string_view text) {
-    int characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            continue; // continuation byte of the character before
-        if (characters == 10)
-            return text.substr(0, i);
-        ++characters;
-    }
-    return text;
-}
-
-// The note as it is kept: every pair of blanks removed (scanning from the
-// left, pairs do not overlap), then every tab removed.
-std::string noteText(std::string_view text) {
-    std::string kept;
-    kept.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ' ' && i + 1 < text.size() && text[i + 1] == ' ') {
-            ++i;
-            continue;
-        }
-        kept.push_back(text[i]);
-    }
-    std::string result;
-    result.reserve(kept.size());
-    for (char c : kept)
-        if (c != '\t')
-            result.push_back(c);
-    return result;
-}
-
 // What the walk writes to, besides the document: the entries appended last.
 struct Target {
     DocumentState& state;
@@ -466,13 +435,13 @@ void apply(Target& target, State where, std::string_view text) {
         doc.documentNumber.assign(text);
         break;
     case Node::IssueDate:
-        doc.issueDate.assign(cutToTenCharacters(text));
+        doc.issueDate.assign(withoutTimeZone(text));
         break;
     case Node::DueDate:
-        doc.dueDate.assign(cutToTenCharacters(text));
+        doc.dueDate.assign(withoutTimeZone(text));
         break;
     case Node::HeaderDeliveryDate:
-        doc.deliveryDate.assign(cutToTenCharacters(text));
+        doc.deliveryDate.assign(withoutTimeZone(text));
         break;
     case Node::TypeCode:
         doc.documentTypeCode.assign(text);
@@ -488,13 +457,13 @@ void apply(Target& target, State where, std::string_view text) {
         doc.buyerReference.assign(text);
         break;
     case Node::Note:
-        doc.note = noteText(text);
+        doc.note.assign(text);
         break;
     case Node::PeriodStart:
-        doc.periodStart.assign(cutToTenCharacters(text));
+        doc.periodStart.assign(withoutTimeZone(text));
         break;
     case Node::PeriodEnd:
-        doc.periodEnd.assign(cutToTenCharacters(text));
+        doc.periodEnd.assign(withoutTimeZone(text));
         break;
     case Node::OrderNumber:
         doc.orderNumber.assign(text);
@@ -560,8 +529,8 @@ void apply(Target& target, State where, std::string_view text) {
         break;
 
     case Node::DeliveryDate:
-        doc.deliveryDate.assign(text);
-        break; // kept whole
+        doc.deliveryDate = withoutTimeZone(text);
+        break;
     case Node::DeliveryStreet:
         doc.delivery.street.assign(text);
         break;
@@ -582,7 +551,7 @@ void apply(Target& target, State where, std::string_view text) {
         doc.paymentMeansCode.assign(text);
         break;
     case Node::PaymentDueDate:
-        doc.dueDate.assign(cutToTenCharacters(text));
+        doc.dueDate.assign(withoutTimeZone(text));
         break;
     case Node::Iban:
         doc.iban.assign(text);
@@ -682,10 +651,10 @@ void apply(Target& target, State where, std::string_view text) {
         setLine(target, &tallomir::LineItem::lineNetAmount, text);
         break;
     case Node::LineStartDate:
-        setLine(target, &tallomir::LineItem::lineStartDate, text);
+        setLine(target, &tallomir::LineItem::lineStartDate, withoutTimeZone(text));
         break;
     case Node::LineEndDate:
-        setLine(target, &tallomir::LineItem::lineEndDate, text);
+        setLine(target, &tallomir::LineItem::lineEndDate, withoutTimeZone(text));
         break;
     case Node::ItemDescription:
         setLine(target, &tallomir::LineItem::itemDescription, text);
@@ -797,8 +766,14 @@ void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
             continue;
         if (where.node == Node::AdditionalReference)
             target.referenceId.clear();
-        if (isRule(where.node))
-            apply(target, where, xml::nodeText(node));
+        if (isRule(where.node)) {
+            // Every line break as one LF, as a parser gives it.
+            const std::string_view text = xml::nodeText(node);
+            if (text.find('\r') == std::string_view::npos)
+                apply(target, where, text);
+            else
+                apply(target, where, multiLineText(text));
+        }
         if (level < deepestLevel) {
             const XmlNode* child = xml::firstChild(node);
             if (child != nullptr) {

@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include <cerrno>
 #include <string>
 
 namespace tallomir::ubl {
@@ -21,6 +22,29 @@ constexpr const char* creditNoteCode = "381";
 // Document type code of a project reference, where the credit note has no
 // element of its own for it.
 constexpr const char* projectDocumentTypeCode = "50";
+
+// The system's reason for a failed save, in German for the common cases.
+std::string systemErrorText(int error, const std::string& systemText) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return "Der Ordner existiert nicht.";
+    case EACCES:
+    case EPERM:
+        return "Keine Berechtigung, in diesen Ordner zu schreiben.";
+    case ENOSPC:
+    case EDQUOT:
+        return "Auf dem Datenträger ist kein Platz mehr frei.";
+    case EROFS:
+        return "Der Datenträger ist schreibgeschützt.";
+    case EISDIR:
+        return "Unter diesem Namen gibt es schon einen Ordner.";
+    case ENAMETOOLONG:
+        return "Der Dateiname ist zu lang.";
+    default:
+        return "Systemfehler " + std::to_string(error) + " (" + systemText + ").";
+    }
+}
 
 bool isCreditNote(const DocumentState& state) {
     return state.doc.documentTypeCode == creditNoteCode;
@@ -85,7 +109,24 @@ void addElement(xml::XmlNode* parent, std::string_view name, std::string_view at
     if (!attributeName.empty()) {
         xml::setAttribute(element, attributeName, attributeValue);
     }
-    xml::setNodeText(element, text);
+    if (text.find_first_of("\r\n") == std::string_view::npos) {
+        xml::setNodeText(element, text);
+        return;
+    }
+    // A text of several lines keeps its lines; the file breaks them as it
+    // breaks its own lines, with CR LF.
+    std::string lines;
+    lines.reserve(text.size() + 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines += "\r\n";
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            lines.push_back(text[i]);
+        }
+    }
+    xml::setNodeText(element, lines);
 }
 
 std::string completeXmlExtension(const std::string& fileName) {
@@ -135,7 +176,7 @@ void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
     addLeaf(documentElement, "cbc:TaxCurrencyCode", state.documentCurrency);
     addLeaf(documentElement, "cbc:BuyerReference", doc.buyerReference);
 
-    if (!doc.periodStart.empty() && !doc.periodEnd.empty()) {
+    if (!doc.periodStart.empty() || !doc.periodEnd.empty()) {
         xml::XmlNode* period = xml::appendElement(documentElement, "cac:InvoicePeriod");
         addLeaf(period, "cbc:StartDate", doc.periodStart);
         addLeaf(period, "cbc:EndDate", doc.periodEnd);
@@ -175,19 +216,22 @@ void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     xml::XmlNode* delivery = xml::appendElement(documentElement, "cac:Delivery");
     addLeaf(delivery, "cbc:ActualDeliveryDate", doc.deliveryDate);
-    // The address and the party are written only for a name that sorts after
-    // a single blank: an empty name or a lone blank names no delivery place.
-    if (doc.delivery.name > std::string(" ")) {
+    // The place is written when any part of its address is given, the party
+    // when it has a name (not only blanks); neither is lost for want of the
+    // other.
+    const DeliveryFields& place = doc.delivery;
+    if (!place.street.empty() || !place.city.empty() || !place.postalCode.empty() ||
+        !place.countryCode.empty()) {
         xml::XmlNode* location = xml::appendElement(delivery, "cac:DeliveryLocation");
         xml::XmlNode* address = xml::appendElement(location, "cac:Address");
-        addLeaf(address, "cbc:StreetName", doc.delivery.street);
-        addLeaf(address, "cbc:CityName", doc.delivery.city);
-        addLeaf(address, "cbc:PostalZone", doc.delivery.postalCode);
-        addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode",
-                doc.delivery.countryCode);
-
+        addLeaf(address, "cbc:StreetName", place.street);
+        addLeaf(address, "cbc:CityName", place.city);
+        addLeaf(address, "cbc:PostalZone", place.postalCode);
+        addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode", place.countryCode);
+    }
+    if (place.name.find_first_not_of(' ') != std::string::npos) {
         xml::XmlNode* party = xml::appendElement(delivery, "cac:DeliveryParty");
-        addLeaf(xml::appendElement(party, "cac:PartyName"), "cbc:Name", doc.delivery.name);
+        addLeaf(xml::appendElement(party, "cac:PartyName"), "cbc:Name", place.name);
     }
 }
 
@@ -198,13 +242,18 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
     if (isCreditNote(state)) {
         addLeaf(means, "cbc:PaymentDueDate", doc.dueDate);
     }
-    xml::XmlNode* account = xml::appendElement(means, "cac:PayeeFinancialAccount");
-    addLeaf(account, "cbc:ID", doc.iban);
-    addLeaf(account, "cbc:Name", doc.bankName);
-    if (!doc.bic.empty()) {
-        addLeaf(xml::appendElement(account, "cac:FinancialInstitutionBranch"), "cbc:ID", doc.bic);
+    // The account is known by its IBAN; without one there is none to name.
+    if (!doc.iban.empty()) {
+        xml::XmlNode* account = xml::appendElement(means, "cac:PayeeFinancialAccount");
+        addLeaf(account, "cbc:ID", doc.iban);
+        addLeaf(account, "cbc:Name", doc.bankName);
+        if (!doc.bic.empty()) {
+            addLeaf(xml::appendElement(account, "cac:FinancialInstitutionBranch"), "cbc:ID", doc.bic);
+        }
     }
-    addLeaf(xml::appendElement(documentElement, "cac:PaymentTerms"), "cbc:Note", doc.paymentTerms);
+    if (!doc.paymentTerms.empty()) {
+        addLeaf(xml::appendElement(documentElement, "cac:PaymentTerms"), "cbc:Note", doc.paymentTerms);
+    }
 }
 
 void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state) {
@@ -275,7 +324,7 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(lineNode, "cbc:Note", line.lineNote);
         addElement(lineNode, quantityName, "unitCode", state.unitCode, line.quantity);
         addAmount(lineNode, "cbc:LineExtensionAmount", state, line.lineNetAmount);
-        if (!line.lineStartDate.empty() && !line.lineEndDate.empty()) {
+        if (!line.lineStartDate.empty() || !line.lineEndDate.empty()) {
             xml::XmlNode* period = xml::appendElement(lineNode, "cac:InvoicePeriod");
             addLeaf(period, "cbc:StartDate", line.lineStartDate);
             addLeaf(period, "cbc:EndDate", line.lineEndDate);
@@ -314,7 +363,9 @@ xml::DocumentPtr buildInvoiceTree(DocumentState& state) {
     writeMonetaryTotal(main, state);
     writeLines(main, state);
 
-    xml::reformat(*document, 4);
+    // What was typed is written as it was typed: only the indentation between
+    // elements is added.
+    xml::reformat(*document, 4, xml::LeafTexts::Keep);
     return document;
 }
 
@@ -331,8 +382,8 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
     const xml::DocumentPtr document = buildInvoiceTree(state);
     const xml::SaveResult result = xml::saveDocument(*document, state.currentFileName);
     if (!result.ok) {
-        outcome.message =
-            "Die Datei " + state.currentFileName + " konnte nicht gespeichert werden: " + result.reason;
+        outcome.message = "Die Datei " + state.currentFileName +
+                          " konnte nicht gespeichert werden: " + systemErrorText(result.error, result.reason);
         return outcome;
     }
     outcome.ok = true;

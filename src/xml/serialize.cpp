@@ -272,7 +272,7 @@ bool writeToFile(void* context, const char* data, std::size_t size) {
 }
 
 SaveResult failure(int error) {
-    return {false, std::generic_category().message(error)};
+    return {false, std::generic_category().message(error), error};
 }
 
 // Opens a new file with a unique name beside the target; -1 and errno on failure.

@@ -62,9 +62,13 @@ Encoding documentEncoding(const XmlDocument& doc);
 NewlineStyle documentNewlineStyle(const XmlDocument& doc);
 int documentStandalone(const XmlDocument& doc); // -1 not stated, 0 no, 1 yes
 
-// Normalises white space and re-indents the whole tree by indentStep blanks
-// per level. Works without recursion, at any depth.
-void reformat(XmlDocument& doc, int indentStep);
+// Re-indents the whole tree by indentStep blanks per level. With Normalize,
+// the white space inside texts is normalised too and a leaf text that spans
+// lines is set on lines of its own; with Keep, the text of a leaf element is
+// left exactly as it is (only the white space between elements changes).
+// Works without recursion, at any depth.
+enum class LeafTexts { Normalize, Keep };
+void reformat(XmlDocument& doc, int indentStep, LeafTexts leafTexts = LeafTexts::Normalize);
 
 // The exact bytes saveDocument writes.
 std::string serializeDocument(const XmlDocument& doc);
@@ -72,6 +76,7 @@ std::string serializeDocument(const XmlDocument& doc);
 struct SaveResult {
     bool ok = false;
     std::string reason; // the system's reason when !ok
+    int error = 0;      // its errno value
 };
 // Writes the document to a temporary file in the target folder and renames it
 // over the target only when everything was written, so an existing file stays

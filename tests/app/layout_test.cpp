@@ -1,5 +1,6 @@
 // Every control of the six pages: identity, label and buddy, kind, place,
-// read-only state, mandatory marking and what it shows at start-up.
+// read-only state, mandatory marking and what it shows at start-up (the
+// marking of a new invoice: what the check requires of it).
 #include "window_harness.h"
 
 #include "app/marking.h"
@@ -23,8 +24,8 @@ const char* const controls = R"(
 0|text|*|91|12|Leit ID*|30 83 100 25|150 80 300 25
 0|text|*|92|13|Belegnummer*|30 113 100 25|150 110 300 25
 0|date|*|93|14|Belegdatum*|30 143 100 25|150 140 140 25
-0|date|*|94|15|Fälligkeit|30 173 100 25|150 170 140 25
-0|date|*|95|16|Lieferdatum*|30 203 100 25|150 200 140 25
+0|date||94|15|Fälligkeit|30 173 100 25|150 170 140 25
+0|date||95|16|Lieferdatum|30 203 100 25|150 200 140 25
 0|date||96|17|Leistungszeitraum|30 233 100 25|150 230 140 25
 0|date||97||||305 230 140 25
 0|text||98|18|Bestellnummer|30 263 100 25|150 260 300 25
@@ -32,7 +33,7 @@ const char* const controls = R"(
 0|text||100|20|Vertragsnummer|30 323 100 25|150 320 300 25
 0|text||101|21|Projektnummer|30 353 100 25|150 350 300 25
 0|multi||102|22|Notiz|30 383 100 25|150 380 600 200
-1|text|*|103|23|Lieferanten Nr.*|30 53 100 25|150 50 300 25
+1|text||103|23|Lieferanten Nr.|30 53 100 25|150 50 300 25
 1|text||104|24|Lieferant|30 83 100 25|150 80 300 25
 1|text||105|25|Straße|30 113 100 25|150 110 300 25
 1|text|*|107|27|PLZ*|30 143 100 25|150 140 300 25
@@ -49,7 +50,7 @@ const char* const controls = R"(
 1|text||136|56|Bankname|500 83 60 25|580 80 300 25
 1|text|*|137|57|IBAN*|500 113 60 25|580 110 160 25
 1|text||138|58|BIC|745 113 25 25|780 110 100 25
-2|text|*|117|37|Kunden Nr.*|30 53 100 25|150 50 300 25
+2|text||117|37|Kunden Nr.|30 53 100 25|150 50 300 25
 2|text||118|38|Kunde|30 83 100 25|150 80 300 25
 2|text||119|39|Straße|30 113 100 25|150 110 300 25
 2|text|*|121|41|PLZ*|30 143 100 25|150 140 300 25
@@ -66,12 +67,12 @@ const char* const controls = R"(
 3|text||133|53|PLZ|30 143 100 25|150 140 300 25
 3|text||132|52|Ort|30 173 100 25|150 170 300 25
 3|text||134|54|Land (kurz)|30 203 100 25|150 200 300 25
-4|text|*|linePosition|labelLinePosition|Pos.|25 50 45 25|25 70 45 25
-4|text|*|lineQuantity|labelLineQuantity|Anz.|80 50 45 25|75 70 45 25
-4|text|*|lineItemNumber|labelLineItemNumber|Artikel-Nr.|130 50 95 25|125 70 95 25
-4|text|*|lineItemName|labelLineItemName|Artikel-Bezeichnung|230 50 245 25|225 70 245 25
-4|text|*|lineUnitPrice|labelLineUnitPrice|Preis|480 50 95 25|475 70 95 25
-4|text|*|lineVatPercent|labelLineVatPercent|USt.|580 50 45 25|575 70 45 25
+4|text|*|linePosition|labelLinePosition|Pos.*|25 50 45 25|25 70 45 25
+4|text|*|lineQuantity|labelLineQuantity|Anz.*|80 50 45 25|75 70 45 25
+4|text||lineItemNumber|labelLineItemNumber|Artikel-Nr.|130 50 95 25|125 70 95 25
+4|text|*|lineItemName|labelLineItemName|Artikel-Bezeichnung*|230 50 245 25|225 70 245 25
+4|text|*|lineUnitPrice|labelLineUnitPrice|Preis*|480 50 95 25|475 70 95 25
+4|text|*|lineVatPercent|labelLineVatPercent|USt.*|580 50 45 25|575 70 45 25
 4|multi||lineDescription|labelLineDescription|Artikelbeschreibung|25 100 150 20|25 120 375 75
 4|date||lineStartDate|labelLinePeriod|Leistungszeitraum  von               bis|410 100 250 25|410 120 140 25
 4|date||lineEndDate||||570 120 140 25
@@ -213,7 +214,7 @@ private Q_SLOTS:
         QCOMPARE(comboTexts(h.field<QComboBox>(146))[1], QStringLiteral("umbenannt"));
         QCOMPARE(comboTexts(h.field<QComboBox>(135)),
                  QStringList({"SEPA-Überweisung", "SEPA-Lastschrift", "Überweisung", "Lastschrift"}));
-        QCOMPARE(comboTexts(h.field<QComboBox>(144)), QStringList({"19.00%", "7.00%", "0.00%"}));
+        QCOMPARE(comboTexts(h.field<QComboBox>(144)), QStringList({"19,00 %", "7,00 %", "0,00 %"}));
         QVERIFY(!h.state.modified);
 
         QTableView* list = h.lineList();

@@ -165,11 +165,13 @@ public:
         for (const QString& entry : entries.split('|'))
             type(control(entry.section('=', 0, 0)), entry.mid(entry.indexOf('=') + 1));
     }
-    // The sixteen fields the check before saving asks for; "Telefon*" is not one.
-    void fillMandatoryFields() {
-        typeAll("91=04011000-12345-03|92=RE-2024-001|117=K-100|125=Kundin GmbH|120=Köln|121=50667|122=DE|"
-                "103=L-7|111=Lieferant & Söhne KG|109=DE123456789|106=Bonn|107=53111|108=DE|"
+    // What the check before saving asks for of a plain invoice, one line included.
+    void fillMandatoryFields(bool withLine = true) {
+        typeAll("91=04011000-12345-03|92=RE-2024-001|125=Kundin GmbH|120=Köln|121=50667|122=DE|"
+                "111=Lieferant & Söhne KG|109=DE123456789|106=Bonn|107=53111|108=DE|115=0228 123|"
                 "116=rechnung@example.org|114=Erika Muster|137=DE02120300000000202051");
+        if (withLine)
+            addLine("1|2|Schrauben|50,00|19");
     }
     // Adds one line, "position|quantity|name|price|vat", through the editor and "Anfügen".
     void addLine(const QString& line) {

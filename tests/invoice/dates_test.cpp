@@ -33,13 +33,13 @@ TEST(ParseIsoDate, ReadsExistingDaysFrom1970To9999) {
     EXPECT_EQ(formatDisplayDate(noDate), "");
 }
 
-TEST(ParseIsoDate, RefusesOtherTextsDaysThatDoNotExistAndDatesBefore1970) {
+TEST(ParseIsoDate, RefusesOtherTextsDaysThatDoNotExistAndYearsBefore1000) {
     for (const char* text :
          {"",           "2022-01-05x", "2022-01-05 ", " 2022-01-05", "2022/01/05",  "20220105",
           "2022-01-",   "2022--05",    "-01-05",      "2022-001-05", "2022-01-005", "02022-01-05",
           "05.01.2022", "2022-01",     "2022-02-29",  "2100-02-29",  "2022-04-31",  "2022-06-31",
           "2022-09-31", "2022-11-31",  "2022-13-01",  "2022-00-10",  "2022-01-00",  "2022-01-32",
-          "1969-12-31", "0001-01-01"}) {
+          "0999-12-31", "0001-01-01"}) {
         EXPECT_EQ(parseIsoDate(text), noDate) << text;
     }
 }
@@ -55,6 +55,23 @@ TEST(DateFormats, EveryDayRoundTrips) {
         ASSERT_NE(text, previous);
         previous = text;
     }
+}
+
+TEST(DateForms, TimeZonesAreDroppedAndOnlyTheCenturiesAroundNowArePlausible) {
+    const std::pair<const char*, const char*> zones[] = {
+        {"2016-01-01+01:00", "2016-01-01"},      {"2016-01-01Z", "2016-01-01"},
+        {"2016-01-01-11:30", "2016-01-01"},      {"2016-01-01", "2016-01-01"},
+        {"2016-01-01+1:00", "2016-01-01+1:00"},  {"2016-02-30Z", "2016-02-30Z"},
+        {"2016-01-01T10:00", "2016-01-01T10:00"}};
+    for (const auto& [text, kept] : zones)
+        EXPECT_EQ(withoutTimeZone(text), kept) << text;
+    for (const auto& [text, plausible] : {std::pair{"1899-12-31", false},
+                                          {"1900-01-01", true},
+                                          {"1969-12-31", true},
+                                          {"2099-12-31", true},
+                                          {"2100-01-01", false}})
+        EXPECT_EQ(isPlausibleDate(parseIsoDate(text)), plausible) << text;
+    EXPECT_EQ(formatDisplayDate(parseIsoDate("1901-02-03")), "03.02.1901");
 }
 
 TEST(TodayDate, IsTheLocalCalendarDay) {

@@ -58,7 +58,8 @@ TEST(ResetDocument, EmptiesTheDocumentAndSetsTheDefaults) {
     EXPECT_TRUE(state.lines.empty());
     EXPECT_TRUE(state.vatBreakdown.empty());
     EXPECT_FALSE(state.modified);
-    EXPECT_EQ(state.lineEditBuffer.itemName, "halb fertig");
-    EXPECT_EQ(state.currentLineIndex, 3);
+    // The editor holds a new, empty line.
+    EXPECT_EQ(state.lineEditBuffer.itemName, "");
+    EXPECT_EQ(state.currentLineIndex, -1);
     EXPECT_EQ(state.amounts.allowanceValue, Decimal::fromInt(-5));
 }

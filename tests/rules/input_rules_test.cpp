@@ -19,29 +19,6 @@ DocumentState freshState() {
     return state;
 }
 
-// The sixteen fields that "Speichern" insists on, in the order of the check.
-const std::vector<FieldId> mandatory = {FieldId::BuyerReference,
-                                        FieldId::DocumentNumber,
-                                        FieldId::CustomerPartyId,
-                                        FieldId::CustomerRegistrationName,
-                                        FieldId::CustomerCity,
-                                        FieldId::CustomerPostalCode,
-                                        FieldId::CustomerCountryCode,
-                                        FieldId::SupplierPartyId,
-                                        FieldId::SupplierRegistrationName,
-                                        FieldId::SupplierVatId,
-                                        FieldId::SupplierCity,
-                                        FieldId::SupplierPostalCode,
-                                        FieldId::SupplierCountryCode,
-                                        FieldId::SupplierEmail,
-                                        FieldId::SupplierContactName,
-                                        FieldId::Iban};
-
-void fillMandatoryFields(DocumentState& state) {
-    for (FieldId id : mandatory)
-        leaveTextField(state, id, "DE");
-}
-
 void addLineOf(DocumentState& state, const std::string& quantity, const std::string& price,
                const std::string& rate) {
     leaveLineField(state, LineField::Quantity, quantity);
@@ -94,8 +71,11 @@ TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
     for (const auto& [id, target] : targets) {
         SCOPED_TRACE(static_cast<int>(id));
         const std::string before = *target;
-        const std::string text = " Zeile " + std::to_string(static_cast<int>(id)) + "\n  zwei ";
-        *target = text;
+        const std::string number = std::to_string(static_cast<int>(id));
+        const std::string text = " Zeile " + number + "\r\n  zwei\t";
+        // Only the note keeps its line break (as LF); a single-line field
+        // makes each break and tab one blank.
+        *target = id == FieldId::Note ? " Zeile " + number + "\n  zwei\t" : " Zeile " + number + "   zwei ";
         state = freshState();
         leaveTextField(state, id, text);
         EXPECT_EQ(state.doc, d);
@@ -123,10 +103,8 @@ TEST(TextFields, BuyerReferenceLosesItsBlanksAndOnlyBlanksAreEmpty) {
     DocumentState state = freshState();
     leaveTextField(state, FieldId::BuyerReference, " 04011000 12345 67 ");
     EXPECT_EQ(state.doc.buyerReference, "040110001234567");
-    fillMandatoryFields(state);
     leaveTextField(state, FieldId::BuyerReference, "   ");
     EXPECT_EQ(state.doc.buyerReference, "");
-    EXPECT_FALSE(checkMandatoryFields(state).ok);
 }
 
 TEST(TextFields, CountryCodeOfOtherThanTwoCharactersShowsTheBoxAndIsKept) {
@@ -184,21 +162,6 @@ TEST(Selections, CurrencyRecomputesAndTaxCategoryLeavesStoredLinesAlone) {
     EXPECT_EQ(state.documentTaxCategory, "G");
 }
 
-TEST(Selections, TransferAndDebitAskForBankAndBicOnScreenOnly) {
-    DocumentState state = freshState();
-    for (const auto& [index, code, mandatoryBank] :
-         {std::tuple{2, "30", true}, {3, "49", true}, {0, "58", false}}) {
-        const RuleOutcome outcome = selectEntry(state, FieldId::PaymentMeans, index);
-        EXPECT_EQ(state.doc.paymentMeansCode, code);
-        EXPECT_TRUE(outcome.bankFieldsChanged);
-        EXPECT_EQ(outcome.bankFieldsMandatory, mandatoryBank);
-        EXPECT_EQ(outcome.bankNameShown, mandatoryBank ? "Bankname !" : "");
-        EXPECT_EQ(outcome.bicShown, mandatoryBank ? "BIC !" : "");
-        // The document takes the bank texts only when their fields are left.
-        EXPECT_EQ(state.doc.bankName + state.doc.bic, "");
-    }
-}
-
 TEST(Selections, PaymentTermsTypedOrPickedFromThreeProposals) {
     DocumentState state = freshState();
     leaveTextField(state, FieldId::PaymentTerms, "30 Tage netto");
@@ -220,7 +183,7 @@ TEST(Selections, IndexOutsideTheListChangesNothing) {
     for (const auto& [id, size] : lists)
         for (int index : {-1, size, 99}) {
             const RuleOutcome outcome = selectEntry(state, id, index);
-            EXPECT_FALSE(outcome.totalsChanged || outcome.bankFieldsChanged || outcome.dueDateCleared);
+            EXPECT_FALSE(outcome.totalsChanged || outcome.dueDateCleared);
         }
     EXPECT_EQ(state.doc, before.doc);
     EXPECT_EQ(state.documentCurrency + state.documentTaxCategory, "EURS");
@@ -260,54 +223,6 @@ TEST(AllowanceRow, FieldsReachTheAmountsWithTheShownRate) {
     EXPECT_EQ(d.chargeIndicator + " " + d.allowanceTaxPercent + " " + d.payableAmount, "true 7.00 188.55");
     EXPECT_TRUE(leaveTextField(state, FieldId::AllowanceReason, "Treuerabatt").totalsChanged);
     EXPECT_EQ(d.allowanceReason, "Treuerabatt");
-}
-
-TEST(MandatoryCheck, AllSixteenButPhoneFilledPassesAndEachIsRequired) {
-    DocumentState state = freshState();
-    fillMandatoryFields(state);
-    EXPECT_EQ(state.doc.supplier.phone, "");
-    const MandatoryCheck check = checkMandatoryFields(state);
-    EXPECT_TRUE(check.ok);
-    EXPECT_EQ(check.title + check.text, "");
-
-    for (FieldId missing : mandatory) {
-        SCOPED_TRACE(static_cast<int>(missing));
-        DocumentState lacking = state;
-        leaveTextField(lacking, missing, "");
-        const MandatoryCheck failed = checkMandatoryFields(lacking);
-        EXPECT_FALSE(failed.ok);
-        EXPECT_EQ(failed.title, "Pflichtfelder");
-        EXPECT_EQ(failed.text, "nicht alle Pflichtfelder ausgefüllt");
-    }
-}
-
-TEST(MandatoryCheck, OnlyEmptinessIsTested) {
-    DocumentState state = freshState();
-    fillMandatoryFields(state);
-    leaveTextField(state, FieldId::DocumentNumber, "   ");
-    leaveTextField(state, FieldId::SupplierCountryCode, "DEU");
-    // Dates, type and currency carry a star but are not checked.
-    changeDate(state, FieldId::IssueDate, noDate);
-    EXPECT_TRUE(checkMandatoryFields(state).ok);
-}
-
-TEST(MandatoryCheck, AnEnteredAllowanceOrChargeNeedsItsReason) {
-    DocumentState state = freshState();
-    addLineOf(state, "1", "100", "19");
-    leaveTextField(state, FieldId::AllowanceValue, "-10");
-    // A missing field is reported before the missing reason.
-    EXPECT_EQ(checkMandatoryFields(state).text, "nicht alle Pflichtfelder ausgefüllt");
-    fillMandatoryFields(state);
-    const MandatoryCheck check = checkMandatoryFields(state);
-    EXPECT_FALSE(check.ok);
-    EXPECT_EQ(check.title, "Pflichtfelder");
-    EXPECT_EQ(check.text, "Bitte einen Grund für den Nachlass / Zuschlag angeben.");
-    leaveTextField(state, FieldId::AllowanceValue, "0");
-    EXPECT_TRUE(checkMandatoryFields(state).ok);
-    leaveTextField(state, FieldId::AllowancePercent, "5");
-    EXPECT_FALSE(checkMandatoryFields(state).ok);
-    leaveTextField(state, FieldId::AllowanceReason, "Rabatt");
-    EXPECT_TRUE(checkMandatoryFields(state).ok);
 }
 
 } // namespace

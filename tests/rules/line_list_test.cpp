@@ -50,27 +50,32 @@ std::string positions(const DocumentState& state) {
 }
 
 TEST(LineEditor, FieldsKeepTheirTextsAndNumbersBecomeDecimalTexts) {
-    const std::tuple<LineField, std::string LineItem::*, const char*, const char*> cases[] = {
-        {LineField::Quantity, &LineItem::quantity, "1,5", "1.5"},
-        {LineField::Quantity, &LineItem::quantity, "3", "3"},
-        {LineField::Quantity, &LineItem::quantity, "2.50", "2.50"},
-        {LineField::Quantity, &LineItem::quantity, "abc", "0"},
-        {LineField::Quantity, &LineItem::quantity, "0,125", "0.125"},
-        {LineField::Quantity, &LineItem::quantity, "-2", "-2"},
-        {LineField::UnitPrice, &LineItem::unitPrice, "9,99", "9.99"},
-        {LineField::UnitPrice, &LineItem::unitPrice, "0,125", "0.13"},
-        {LineField::UnitPrice, &LineItem::unitPrice, "", "0.00"},
-        {LineField::VatPercent, &LineItem::lineVatPercent, "19", "19.00"},
-        {LineField::VatPercent, &LineItem::lineVatPercent, "7,5", "7.50"},
-        {LineField::Position, &LineItem::position, " 10 ", " 10 "},
-        {LineField::ItemNumber, &LineItem::itemNumber, "A-7", "A-7"},
-        {LineField::ItemName, &LineItem::itemName, "Schraube M4", "Schraube M4"},
-        {LineField::Description, &LineItem::itemDescription, "\n  verzinkt\n  100 Stück",
-         "\n  verzinkt\n  100 Stück"},
+    // Field, typed text, stored text, what the status bar says.
+    const std::tuple<LineField, std::string LineItem::*, const char*, const char*, const char*> cases[] = {
+        {LineField::Quantity, &LineItem::quantity, "1,5", "1.5", ""},
+        {LineField::Quantity, &LineItem::quantity, "2.50", "2.50", ""},
+        {LineField::Quantity, &LineItem::quantity, "abc", "abc", "Anz.: \u201Eabc\u201C ist keine Zahl"},
+        {LineField::Quantity, &LineItem::quantity, "1.000", "1.000",
+         "Anz.: \u201E1.000\u201C gelesen als 1 (Dezimalkomma: 1.234,00)"},
+        {LineField::Quantity, &LineItem::quantity, "-2", "-2", ""},
+        {LineField::UnitPrice, &LineItem::unitPrice, "9,99", "9.99", ""},
+        {LineField::UnitPrice, &LineItem::unitPrice, "0,1234", "0.1234", ""},
+        {LineField::UnitPrice, &LineItem::unitPrice, "0,12345", "0.1235", ""},
+        {LineField::UnitPrice, &LineItem::unitPrice, "1.234,5", "1234.50", ""},
+        {LineField::UnitPrice, &LineItem::unitPrice, "", "", ""},
+        {LineField::UnitPrice, &LineItem::unitPrice, "-5", "-5.00",
+         "Preis: Ein Preis darf nicht negativ sein"},
+        {LineField::UnitPrice, &LineItem::unitPrice, "10 EUR", "10 EUR",
+         "Preis: \u201E10 EUR\u201C ist keine Zahl"},
+        {LineField::VatPercent, &LineItem::lineVatPercent, "7,5", "7.50", ""},
+        {LineField::Position, &LineItem::position, " 10 ", " 10 ", ""},
+        {LineField::ItemName, &LineItem::itemName, "Schraube\r\nM4\t", "Schraube M4 ", ""},
+        {LineField::Description, &LineItem::itemDescription, "\r\n  verzinkt\r  100 Stück",
+         "\n  verzinkt\n  100 Stück", ""},
     };
     DocumentState state = freshState();
-    for (const auto& [field, member, typed, stored] : cases) {
-        leaveLineField(state, field, typed);
+    for (const auto& [field, member, typed, stored, status] : cases) {
+        EXPECT_EQ(leaveLineField(state, field, typed), status) << typed;
         EXPECT_EQ(state.lineEditBuffer.*member, stored) << typed;
     }
     changeLineDate(state, true, parseIsoDate("2024-01-01"));
@@ -93,13 +98,12 @@ TEST(AddLine, StoresTheLineWithNetAndTaxFieldsAndEmptiesTheEditor) {
               "1.5 9.99 14.99 19.00 K VAT 2024-02-01"); // 14.985 rounds up
     EXPECT_EQ(state.doc.lineExtensionAmount, "14.99");
     EXPECT_TRUE(state.modified);
+    // The editor holds the next new line: no stored line is current.
     EXPECT_EQ(state.lineEditBuffer, LineItem{});
-    EXPECT_EQ(state.currentLineIndex, 0);
+    EXPECT_EQ(state.currentLineIndex, -1);
     // A line with nothing typed is stored as well.
-    addLine(state);
-    EXPECT_EQ(state.lines.size(), 2u);
+    EXPECT_EQ(addLine(state), 1);
     EXPECT_EQ(state.lines[1].lineNetAmount, "0.00");
-    EXPECT_EQ(state.currentLineIndex, 1);
 }
 
 TEST(AddLine, InsertsAfterTheClickedLineAndAppendsAfterAClickOnNoLine) {
@@ -107,8 +111,7 @@ TEST(AddLine, InsertsAfterTheClickedLineAndAppendsAfterAClickOnNoLine) {
     ASSERT_TRUE(selectLine(state, 0));
     addNamedLine(state, "4");
     EXPECT_EQ(positions(state), "1423");
-    // The list-wide pass afterwards leaves the last line current.
-    EXPECT_EQ(state.currentLineIndex, 3);
+    // The next new line goes to the end.
     addNamedLine(state, "5");
     EXPECT_EQ(positions(state), "14235");
     ASSERT_TRUE(selectLine(state, 1));
@@ -128,17 +131,21 @@ TEST(ChangeLine, OverwritesTheCurrentLineOrStoresTheFirst) {
     EXPECT_EQ(state.lineEditBuffer.position + state.lineEditBuffer.quantity,
               "12"); // the editor keeps its texts
 
-    state = withLines(2); // without a click the last line is current
+    // Change the second of three lines twice, then delete it: every step acts
+    // on the line the editor shows, never on the last one.
+    state = withLines(3);
+    ASSERT_TRUE(selectLine(state, 1));
     typeLine(state, "2", "4", "20");
     EXPECT_TRUE(changeLine(state));
-    EXPECT_EQ(state.lines[1].quantity + " " + state.lines[1].lineNetAmount, "4 80.00");
-    EXPECT_EQ(state.doc.lineExtensionAmount, "90.00");
-
-    ASSERT_TRUE(selectLine(state, 0));
     leaveLineField(state, LineField::ItemName, "geändert");
     EXPECT_TRUE(changeLine(state));
-    EXPECT_EQ(state.lines[0].itemName + "|" + state.lines[0].position + "|" + state.lines[1].itemName,
-              "geändert|1|");
+    EXPECT_EQ(state.currentLineIndex, 1);
+    EXPECT_EQ(state.lines[1].quantity + " " + state.lines[1].lineNetAmount + " " + state.lines[1].itemName,
+              "4 80.00 geändert");
+    EXPECT_EQ(state.lines[2].itemName + state.lines[2].lineNetAmount, "30.00");
+    EXPECT_EQ(state.doc.lineExtensionAmount, "120.00");
+    EXPECT_TRUE(deleteLine(state));
+    EXPECT_EQ(positions(state), "13");
 }
 
 TEST(ChangeLine, WithNoLineSelectedNeitherChangeNorDeleteDoAnything) {
@@ -161,8 +168,10 @@ TEST(DeleteLine, RemovesTheCurrentLineAndShowsTheNewLast) {
     ASSERT_TRUE(selectLine(state, 1));
     EXPECT_TRUE(deleteLine(state));
     EXPECT_EQ(positions(state), "13");
-    EXPECT_EQ(state.lineEditBuffer.position, "3"); // positions are not renumbered
-    EXPECT_TRUE(deleteLine(state));                // without a click: the last line
+    // The line that moved up is shown; positions are not renumbered.
+    EXPECT_EQ(state.currentLineIndex, 1);
+    EXPECT_EQ(state.lineEditBuffer.position, "3");
+    EXPECT_TRUE(deleteLine(state)); // the last line: the one before it is shown
     EXPECT_EQ(positions(state), "1");
     EXPECT_EQ(state.currentLineIndex, 0);
     EXPECT_EQ(state.lineEditBuffer, state.lines[0]);
@@ -174,6 +183,8 @@ TEST(DeleteLine, TheOnlyLineLeavesZeroTotalsAndThenNothingIsDeleted) {
     addNamedLine(state, "1", "2", "50", "19");
     ASSERT_EQ(state.doc.payableAmount, "119.00");
     state.modified = false;
+    EXPECT_FALSE(deleteLine(state)); // the editor shows a new line, not the stored one
+    ASSERT_TRUE(selectLine(state, 0));
     EXPECT_TRUE(deleteLine(state));
     EXPECT_TRUE(state.lines.empty());
     EXPECT_TRUE(state.vatBreakdown.empty());
@@ -182,7 +193,7 @@ TEST(DeleteLine, TheOnlyLineLeavesZeroTotalsAndThenNothingIsDeleted) {
     const InvoiceDocument& d = state.doc;
     EXPECT_EQ(d.lineExtensionAmount + d.taxExclusiveAmount + d.taxInclusiveAmount + d.payableAmount,
               "0.000.000.000.00");
-    EXPECT_EQ(state.footer.linesTotal + state.footer.payableTotal, "0.000.00");
+    EXPECT_EQ(state.footer.linesTotal + state.footer.payableTotal, "0,000,00");
     EXPECT_FALSE(deleteLine(state));
 }
 
@@ -238,9 +249,9 @@ TEST(LineListCell, TheTenColumnsInListOrder) {
     selectLine(state, 0); // the editor now holds the first line's texts
     addNamedLine(state, "3", "1", "1", "7");
     const std::vector<std::vector<std::string>> rows = {
-        {"1", "3", "4711", "Kölnisch Wasser", "9.99", "29.97", "19.00%", "35.66", "EUR", ""},
-        {"3", "1", "4711", "Kölnisch Wasser", "1.00", "1.00", "7.00%", "1.07", "EUR", ""},
-        {"2", "2", "", "", "0.50", "1.00", "0.00%", "1.00", "EUR", ""}};
+        {"1", "3", "4711", "Kölnisch Wasser", "9,99", "29,97", "19,00 %", "35,66", "EUR", ""},
+        {"3", "1", "4711", "Kölnisch Wasser", "1,00", "1,00", "7,00 %", "1,07", "EUR", ""},
+        {"2", "2", "", "", "0,50", "1,00", "0,00 %", "1,00", "EUR", ""}};
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 10; ++column)
             EXPECT_EQ(lineListCell(state, row, column), rows[row][column]) << row << "," << column;

@@ -1,0 +1,413 @@
+#include "document_check.h"
+
+#include "dates.h"
+#include "input_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <unordered_map>
+
+namespace tallomir {
+
+namespace {
+
+constexpr const char* pageTitles[] = {"Belegkopf", "Lieferant",  "Kunde",
+                                      "Lieferung", "Positionen", "Belegfuss"};
+
+struct FieldInfo {
+    FieldId field;
+    int page;
+    const char* label;
+};
+
+// Every form field with a label, page by page.
+constexpr FieldInfo fieldInfos[] = {
+    {FieldId::DocumentType, 0, "XBelegart"},
+    {FieldId::Currency, 0, "Währung"},
+    {FieldId::PaymentTerms, 0, "Zahlungsbedingung"},
+    {FieldId::TaxCategory, 0, "Steuerkennung"},
+    {FieldId::BuyerReference, 0, "Leit ID"},
+    {FieldId::DocumentNumber, 0, "Belegnummer"},
+    {FieldId::IssueDate, 0, "Belegdatum"},
+    {FieldId::DueDate, 0, "Fälligkeit"},
+    {FieldId::DeliveryDate, 0, "Lieferdatum"},
+    {FieldId::PeriodStart, 0, "Leistungszeitraum"},
+    {FieldId::PeriodEnd, 0, "Leistungszeitraum (bis)"},
+    {FieldId::OrderNumber, 0, "Bestellnummer"},
+    {FieldId::SalesOrderNumber, 0, "Kundenauftrag"},
+    {FieldId::ContractNumber, 0, "Vertragsnummer"},
+    {FieldId::ProjectNumber, 0, "Projektnummer"},
+    {FieldId::Note, 0, "Notiz"},
+    {FieldId::SupplierPartyId, 1, "Lieferanten Nr."},
+    {FieldId::SupplierName, 1, "Lieferant"},
+    {FieldId::SupplierStreet, 1, "Straße"},
+    {FieldId::SupplierPostalCode, 1, "PLZ"},
+    {FieldId::SupplierCity, 1, "Ort"},
+    {FieldId::SupplierCountryCode, 1, "Land (kurz)"},
+    {FieldId::SupplierVatId, 1, "UStID"},
+    {FieldId::SupplierRegistrationName, 1, "HR Name"},
+    {FieldId::SupplierRegistrationId, 1, "HR Nummer"},
+    {FieldId::SupplierLegalForm, 1, "Gesellschaftsform"},
+    {FieldId::SupplierContactName, 1, "Ansprechpartner"},
+    {FieldId::SupplierPhone, 1, "Telefon"},
+    {FieldId::SupplierEmail, 1, "Email"},
+    {FieldId::PaymentMeans, 1, "Bank-Transfer"},
+    {FieldId::BankName, 1, "Bankname"},
+    {FieldId::Iban, 1, "IBAN"},
+    {FieldId::Bic, 1, "BIC"},
+    {FieldId::CustomerPartyId, 2, "Kunden Nr."},
+    {FieldId::CustomerName, 2, "Kunde"},
+    {FieldId::CustomerStreet, 2, "Straße"},
+    {FieldId::CustomerPostalCode, 2, "PLZ"},
+    {FieldId::CustomerCity, 2, "Ort"},
+    {FieldId::CustomerCountryCode, 2, "Land (kurz)"},
+    {FieldId::CustomerVatId, 2, "UStID"},
+    {FieldId::CustomerRegistrationName, 2, "HR Name"},
+    {FieldId::CustomerRegistrationId, 2, "HR Nummer"},
+    {FieldId::CustomerContactName, 2, "Ansprechpartner"},
+    {FieldId::CustomerPhone, 2, "Telefon"},
+    {FieldId::CustomerEmail, 2, "Email"},
+    {FieldId::DeliveryName, 3, "Kunde"},
+    {FieldId::DeliveryStreet, 3, "Straße"},
+    {FieldId::DeliveryPostalCode, 3, "PLZ"},
+    {FieldId::DeliveryCity, 3, "Ort"},
+    {FieldId::DeliveryCountryCode, 3, "Land (kurz)"},
+    {FieldId::AllowanceReason, 5, "Nachlass / Zuschlag"},
+    {FieldId::AllowanceValue, 5, "Wert"},
+    {FieldId::AllowancePercent, 5, "Prozent"},
+    {FieldId::AllowanceSlot, 5, "USt. %"},
+};
+
+const FieldInfo* infoOf(FieldId field) {
+    for (const FieldInfo& info : fieldInfos)
+        if (info.field == field)
+            return &info;
+    return nullptr;
+}
+
+std::string plainLabel(FieldId field) {
+    const FieldInfo* info = infoOf(field);
+    return info ? info->label : "";
+}
+
+// What the rules depend on, worked out once per check.
+struct Context {
+    const DocumentState& state;
+    const InvoiceDocument& doc;
+    bool creditNote = false;
+    bool amountDue = false;
+    bool deliveryAddress = false;
+    bool creditTransfer = false;
+    bool allowanceEntered = false;
+
+    explicit Context(const DocumentState& s) : state(s), doc(s.doc) {
+        creditNote = doc.documentTypeCode == "381";
+        amountDue = parseNumber(doc.payableAmount) > Decimal();
+        const DeliveryFields& d = doc.delivery;
+        deliveryAddress =
+            !d.street.empty() || !d.city.empty() || !d.postalCode.empty() || !d.countryCode.empty();
+        creditTransfer = doc.paymentMeansCode == "30" || doc.paymentMeansCode == "58";
+        allowanceEntered = !s.amounts.allowanceValue.isZero() || !s.amounts.allowancePercentValue.isZero();
+    }
+
+    bool filled(FieldId field) const {
+        switch (field) {
+        case FieldId::IssueDate:
+            return !doc.issueDate.empty();
+        case FieldId::DueDate:
+            return !doc.dueDate.empty();
+        case FieldId::DeliveryDate:
+            return !doc.deliveryDate.empty();
+        default:
+            break;
+        }
+        const std::string* text = documentText(doc, field);
+        if (field == FieldId::AllowanceReason)
+            text = &doc.allowanceReason;
+        return text != nullptr && !text->empty();
+    }
+};
+
+// A rule that some fields be filled: all of them, or (a group) one of them.
+struct FillRule {
+    std::vector<FieldId> fields;
+    bool oneOf;
+    bool (*applies)(const Context&);
+};
+
+bool always(const Context&) {
+    return true;
+}
+
+const std::vector<FillRule> fillRules = {
+    {{FieldId::BuyerReference, FieldId::DocumentNumber, FieldId::IssueDate}, false, always},
+    // A positive amount due needs its due date or the payment terms; the
+    // credit note carries no due date that counts for this.
+    {{FieldId::DueDate, FieldId::PaymentTerms},
+     true,
+     [](const Context& c) { return c.amountDue && !c.creditNote; }},
+    {{FieldId::PaymentTerms}, false, [](const Context& c) { return c.amountDue && c.creditNote; }},
+    // The seller: identified by a number, with address, name, VAT identifier
+    // and a contact person who can be reached.
+    {{FieldId::SupplierPartyId, FieldId::SupplierRegistrationId, FieldId::SupplierVatId}, true, always},
+    {{FieldId::SupplierPostalCode, FieldId::SupplierCity, FieldId::SupplierCountryCode,
+      FieldId::SupplierVatId, FieldId::SupplierRegistrationName, FieldId::SupplierContactName,
+      FieldId::SupplierPhone, FieldId::SupplierEmail},
+     false,
+     always},
+    {{FieldId::Iban},
+     false,
+     [](const Context& c) { return c.creditTransfer || !c.doc.bankName.empty() || !c.doc.bic.empty(); }},
+    {{FieldId::CustomerPostalCode, FieldId::CustomerCity, FieldId::CustomerCountryCode,
+      FieldId::CustomerRegistrationName},
+     false,
+     always},
+    {{FieldId::DeliveryPostalCode, FieldId::DeliveryCity, FieldId::DeliveryCountryCode},
+     false,
+     [](const Context& c) { return c.deliveryAddress; }},
+    {{FieldId::AllowanceReason}, false, [](const Context& c) { return c.allowanceEntered; }},
+};
+
+// The line fields every line must have (a line outside the scope of VAT,
+// category O, has no rate).
+constexpr LineField requiredLineFields[] = {LineField::Position, LineField::Quantity, LineField::ItemName,
+                                            LineField::UnitPrice, LineField::VatPercent};
+
+const std::string& lineText(const LineItem& line, LineField field) {
+    switch (field) {
+    case LineField::Position:
+        return line.position;
+    case LineField::Quantity:
+        return line.quantity;
+    case LineField::ItemNumber:
+        return line.itemNumber;
+    case LineField::ItemName:
+        return line.itemName;
+    case LineField::UnitPrice:
+        return line.unitPrice;
+    case LineField::VatPercent:
+        return line.lineVatPercent;
+    case LineField::Description:
+        break;
+    }
+    return line.itemDescription;
+}
+
+std::string quoted(std::string_view text) {
+    return "\u201E" + std::string(text) + "\u201C";
+}
+
+class Findings {
+public:
+    explicit Findings(std::vector<Finding>& out) : out_(out) {}
+
+    void field(FieldId field, const std::string& text) {
+        out_.push_back({CheckTarget{field}, pageOf(field) + ": " + text});
+    }
+    void line(int index, LineField field, const std::string& text) {
+        out_.push_back({CheckTarget{std::nullopt, index, field}, std::string(pageTitles[4]) + ": " + text});
+    }
+
+private:
+    std::vector<Finding>& out_;
+};
+
+// The fields that must be filled each on its own.
+std::set<FieldId> individuallyRequired(const Context& c) {
+    std::set<FieldId> fields;
+    for (const FillRule& rule : fillRules)
+        if (!rule.oneOf && rule.applies(c))
+            fields.insert(rule.fields.begin(), rule.fields.end());
+    return fields;
+}
+
+// A group is satisfied by a filled field, and needs nothing of its own when
+// one of its fields is required anyway.
+bool groupCovered(const Context& c, const FillRule& rule, const std::set<FieldId>& individually) {
+    return std::any_of(rule.fields.begin(), rule.fields.end(),
+                       [&](FieldId f) { return c.filled(f) || individually.contains(f); });
+}
+
+void checkFills(const Context& c, Findings& findings) {
+    const std::set<FieldId> individually = individuallyRequired(c);
+    for (const FillRule& rule : fillRules) {
+        if (!rule.applies(c))
+            continue;
+        if (rule.oneOf) {
+            if (!groupCovered(c, rule, individually)) {
+                std::string names;
+                std::size_t i = 0;
+                for (FieldId f : rule.fields) {
+                    names += (i == 0 ? "" : i + 1 == rule.fields.size() ? " oder " : ", ") + plainLabel(f);
+                    ++i;
+                }
+                findings.field(*rule.fields.begin(), names + ": eines davon wird benötigt");
+            }
+            continue;
+        }
+        for (FieldId f : rule.fields)
+            if (!c.filled(f))
+                findings.field(f, plainLabel(f) + " fehlt");
+    }
+}
+
+void checkDate(Findings& findings, FieldId field, const std::string& text) {
+    if (text.empty())
+        return;
+    const DateValue date = parseIsoDate(text);
+    if (date == noDate)
+        findings.field(field, plainLabel(field) + " " + quoted(text) + " ist kein gültiges Datum");
+    else if (!isPlausibleDate(date))
+        findings.field(field, plainLabel(field) + " " + formatDisplayDate(date) + " liegt nicht zwischen " +
+                                  std::to_string(firstYear) + " und " + std::to_string(lastYear));
+}
+
+// The end of a period may not lie before its start.
+bool endsBeforeStart(const std::string& start, const std::string& end) {
+    const DateValue from = parseIsoDate(start);
+    const DateValue to = parseIsoDate(end);
+    return from != noDate && to != noDate && to < from;
+}
+
+void checkValues(const Context& c, Findings& findings) {
+    const InvoiceDocument& d = c.doc;
+    const std::pair<FieldId, const std::string*> dates[] = {
+        {FieldId::IssueDate, &d.issueDate},       {FieldId::DueDate, &d.dueDate},
+        {FieldId::DeliveryDate, &d.deliveryDate}, {FieldId::PeriodStart, &d.periodStart},
+        {FieldId::PeriodEnd, &d.periodEnd},
+    };
+    for (const auto& [field, text] : dates)
+        checkDate(findings, field, *text);
+    if (endsBeforeStart(d.periodStart, d.periodEnd))
+        findings.field(FieldId::PeriodEnd, "Der Leistungszeitraum endet vor seinem Beginn");
+
+    const std::pair<FieldId, const std::string*> countries[] = {
+        {FieldId::SupplierCountryCode, &d.supplier.countryCode},
+        {FieldId::CustomerCountryCode, &d.customer.countryCode},
+        {FieldId::DeliveryCountryCode, &d.delivery.countryCode},
+    };
+    for (const auto& [field, code] : countries)
+        if (!code->empty() && !isCountryCode(*code))
+            findings.field(field, plainLabel(field) + " " + quoted(*code) +
+                                      " ist kein Ländercode nach ISO 3166 (z.B. DE)");
+
+    for (const auto& [field, reason] : c.state.invalidInputs)
+        findings.field(field, reason);
+}
+
+void checkLines(const Context& c, Findings& findings) {
+    const std::vector<LineItem>& lines = c.state.lines;
+    if (lines.empty()) {
+        findings.line(-1, LineField::ItemName, "Die Rechnung hat keine Position");
+        return;
+    }
+    std::unordered_map<std::string_view, int> seen;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const LineItem& line = lines[i];
+        const int index = static_cast<int>(i);
+        const std::string name =
+            line.position.empty() ? "Zeile " + std::to_string(i + 1) : "Pos. " + line.position;
+        for (LineField field : requiredLineFields)
+            if (lineText(line, field).empty() &&
+                !(field == LineField::VatPercent && line.lineTaxCategory == "O"))
+                findings.line(index, field, name + ": " + lineFieldLabel(field) + " fehlt");
+        for (LineField field : {LineField::Quantity, LineField::UnitPrice, LineField::VatPercent})
+            if (const std::string problem = lineFieldProblem(line, field); !problem.empty())
+                findings.line(index, field, name + ": " + problem);
+        if (line.lineTaxCategory == "S" && !line.lineVatPercent.empty() &&
+            !(parseNumber(line.lineVatPercent) > Decimal()))
+            findings.line(index, LineField::VatPercent,
+                          name + ": USt. muss bei Standard USt. über 0 % liegen");
+        for (const std::string* date : {&line.lineStartDate, &line.lineEndDate})
+            if (!date->empty() && !isPlausibleDate(parseIsoDate(*date)))
+                findings.line(index, LineField::Description,
+                              name + ": Leistungszeitraum " + quoted(*date) + " ist kein gültiges Datum");
+        if (endsBeforeStart(line.lineStartDate, line.lineEndDate))
+            findings.line(index, LineField::Description,
+                          name + ": Der Leistungszeitraum endet vor seinem Beginn");
+        if (!line.position.empty() && !seen.emplace(line.position, index).second)
+            findings.line(index, LineField::Position, name + " kommt mehrfach vor");
+    }
+}
+
+} // namespace
+
+std::string fieldLabel(FieldId field, bool required) {
+    std::string label = plainLabel(field);
+    if (!required || label.empty())
+        return label;
+    // The star stands before a bracketed addition: "Land* (kurz)".
+    const std::size_t bracket = label.find(" (");
+    label.insert(bracket == std::string::npos ? label.size() : bracket, "*");
+    return label;
+}
+
+std::string pageOf(FieldId field) {
+    const FieldInfo* info = infoOf(field);
+    return info ? pageTitles[info->page] : "";
+}
+
+std::vector<Finding> checkDocument(const DocumentState& state) {
+    std::vector<Finding> result;
+    Findings findings(result);
+    const Context c(state);
+    checkFills(c, findings);
+    checkValues(c, findings);
+    checkLines(c, findings);
+    // In the order of the pages; the lines' findings come in list order.
+    std::stable_sort(result.begin(), result.end(), [](const Finding& a, const Finding& b) {
+        const auto page = [](const Finding& f) { return f.target.field ? infoOf(*f.target.field)->page : 4; };
+        return page(a) < page(b);
+    });
+    return result;
+}
+
+Requirements currentRequirements(const DocumentState& state) {
+    Requirements required;
+    const Context c(state);
+    required.fields = individuallyRequired(c);
+    for (const FillRule& rule : fillRules)
+        if (rule.oneOf && rule.applies(c) && !groupCovered(c, rule, required.fields))
+            required.fields.insert(rule.fields.begin(), rule.fields.end());
+    required.lineFields.insert(std::begin(requiredLineFields), std::end(requiredLineFields));
+    return required;
+}
+
+MandatoryCheck checkMandatoryFields(const DocumentState& state) {
+    const std::vector<Finding> findings = checkDocument(state);
+    MandatoryCheck check;
+    if (findings.empty())
+        return check;
+    check.ok = false;
+    check.title = "Pflichtfelder";
+    check.text = "Die Datei kann so nicht gespeichert werden. Bitte ergänzen oder korrigieren:";
+    constexpr std::size_t shownAtMost = 20;
+    for (std::size_t i = 0; i < findings.size() && i < shownAtMost; ++i)
+        check.text += "\r" + findings[i].text;
+    if (findings.size() > shownAtMost)
+        check.text += "\r… und " + std::to_string(findings.size() - shownAtMost) + " weitere";
+    check.first = findings.front().target;
+    return check;
+}
+
+bool isCountryCode(std::string_view code) {
+    static constexpr std::string_view codes = " 1A AD AE AF AG AI AL AM AO AQ AR AS AT AU AW AX AZ BA BB BD "
+                                              "BE BF BG BH BI BJ BL BM BN BO BQ BR BS BT"
+                                              " BV BW BY BZ CA CC CD CF CG CH CI CK CL CM CN CO CR CU CV CW "
+                                              "CX CY CZ DE DJ DK DM DO DZ EC EE EG EH ER"
+                                              " ES ET FI FJ FK FM FO FR GA GB GD GE GF GG GH GI GL GM GN GP "
+                                              "GQ GR GS GT GU GW GY HK HM HN HR HT HU ID"
+                                              " IE IL IM IN IO IQ IR IS IT JE JM JO JP KE KG KH KI KM KN KP "
+                                              "KR KW KY KZ LA LB LC LI LK LR LS LT LU LV"
+                                              " LY MA MC MD ME MF MG MH MK ML MM MN MO MP MQ MR MS MT MU MV "
+                                              "MW MX MY MZ NA NC NE NF NG NI NL NO NP NR"
+                                              " NU NZ OM PA PE PF PG PH PK PL PM PN PR PS PT PW PY QA RE RO "
+                                              "RS RU RW SA SB SC SD SE SG SH SI SJ SK SL"
+                                              " SM SN SO SR SS ST SV SX SY SZ TC TD TF TG TH TJ TK TL TM TN "
+                                              "TO TR TT TV TW TZ UA UG UM US UY UZ VA VC"
+                                              " VE VG VI VN VU WF WS XI YE YT ZA ZM ZW ";
+    return code.size() == 2 && codes.find(" " + std::string(code) + " ") != std::string_view::npos;
+}
+
+} // namespace tallomir
