@@ -19,12 +19,12 @@ DocumentState generateInvoice(int lines) {
     d.deliveryDate = "2026-11-30";
     d.paymentTerms = state.lists.paymentTermsTexts[0];
     d.iban = "DE02120300000000202051";
-    d.supplier = {"L-1",  "Lieferant GmbH", "Hauptstraße 1", "Berlin",           "10115",
-                  "DE",   "DE123456789",    "VAT",           "Lieferant GmbH",   "HRB 1",
-                  "GmbH", "Erika Muster",   "030 1234",      "erika@example.org"};
-    d.customer = {"K-1", "Kunde AG", "Marktplatz 2", "München", "80331", "DE",
-                  "",    "VAT",      "Kunde AG",     "",        "",      "",
-                  "",    ""};
+    d.supplier = {"L-1",   "Lieferant GmbH", "Hauptstraße 1", "Berlin",   "10115",
+                  "DE",    "DE123456789",    "VAT",           "",         "Lieferant GmbH",
+                  "HRB 1", "GmbH",           "Erika Muster",  "030 1234", "erika@example.org"};
+    d.customer = {"K-1", "Kunde AG", "Marktplatz 2", "München", "80331", "DE", "",
+                  "VAT", "",         "Kunde AG",     "",        "",      "",   "",
+                  ""};
 
     // Lines are stored as "Anfügen" stores them, but recomputed once at the
     // end: typing 100,000 lines one by one is not what is measured here.

@@ -11,8 +11,8 @@ struct Column {
     int width;
 };
 constexpr Column columns[LineTableModel::columnCountValue] = {
-    {"Pos.", 50},   {"Anz.", 50},   {"Art-Nr.", 100}, {"Bezeichnung", 250},
-    {"Preis", 100}, {"Netto", 100}, {"USt.", 50},     {"Brutto", 100},
+    {"Pos.", 50},   {"Anz.", 50},   {"Art-Nr.", 100}, {"Bezeichnung", 220},
+    {"Preis", 100}, {"Netto", 100}, {"USt.", 80},     {"Brutto", 100},
     {"", 50},       {"", 0},
 };
 } // namespace

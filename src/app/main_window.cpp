@@ -304,7 +304,7 @@ void MainWindow::buildHeaderPage(QWidget* page) {
 
     label = addLabel(page, 66, QStringLiteral("Steuerkennung"), QRect(500, 113, 100, 25));
     label->setBuddy(addListCombo(page, FieldId::TaxCategory, QRect(610, 110, 270, 25),
-                                 entryTexts(lists.taxCategories, 3)));
+                                 entryTexts(lists.taxCategories, lists.taxCategories.size())));
 
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
@@ -344,6 +344,9 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addGridRow(page, 26, QStringLiteral("Ort*"), FieldId::SupplierCity, 170, true);
     addGridRow(page, 28, QStringLiteral("Land* (kurz)"), FieldId::SupplierCountryCode, 200, true);
     addGridRow(page, 29, QStringLiteral("UStID*"), FieldId::SupplierVatId, 230, true);
+    addNamedLabel(page, QStringLiteral("labelForField170"), QStringLiteral("Steuernummer"),
+                  QRect(30, 263, 100, 25))
+        ->setBuddy(addTextField(page, FieldId::SupplierTaxNumber, QRect(150, 260, 300, 25), false));
     addGridRow(page, 31, QStringLiteral("HR Name*"), FieldId::SupplierRegistrationName, 290, true);
     addGridRow(page, 32, QStringLiteral("HR Nummer"), FieldId::SupplierRegistrationId, 320, false);
     addGridRow(page, 33, QStringLiteral("Gesellschaftsform"), FieldId::SupplierLegalForm, 350, false);
@@ -427,6 +430,19 @@ void MainWindow::buildLinesPage(QWidget* page) {
     lineFields_.insert(lineDescription_, LineField::Description);
     description->setBuddy(lineDescription_);
 
+    QLabel* category = addNamedLabel(page, QStringLiteral("labelLineTaxCategory"),
+                                     QStringLiteral("Steuerkennung"), QRect(410, 153, 100, 25));
+    lineCategory_ = new QComboBox(page);
+    lineCategory_->setObjectName(QStringLiteral("lineTaxCategory"));
+    lineCategory_->setGeometry(510, 150, 370, 25);
+    lineCategory_->addItems(entryTexts(state_.lists.taxCategories, state_.lists.taxCategories.size()));
+    connect(lineCategory_, &QComboBox::activated, this, [this](int index) {
+        chooseLineCategory(state_, index);
+        showLineEditor();
+        updateMarking();
+    });
+    category->setBuddy(lineCategory_);
+
     lineStart_ = new DatePicker(page);
     lineStart_->setObjectName(QStringLiteral("lineStartDate"));
     lineStart_->setGeometry(410, 120, 140, 25);
@@ -504,34 +520,76 @@ void MainWindow::buildFooterPage(QWidget* page) {
                   QRect(275, 140, 150, 25))
         ->setBuddy(addReadOnlyField(page, FieldId::NetTotal, QRect(370, 140, 80, 25)));
 
-    // One "davon USt.-Satz" row per rate in use, up to three.
-    struct RateRow {
+    // The first three "davon USt.-Satz" rows; more are made when needed.
+    footerPage_ = page;
+    for (int row = 0; row < 3; ++row)
+        addFooterRow(row);
+
+    // Below the rows.
+    QLabel* taxTotal = addLabel(page, 65, QStringLiteral("USt. gesamt"), QRect(275, 293, 100, 25));
+    taxTotal->setBuddy(addReadOnlyField(page, FieldId::TaxTotal, QRect(370, 290, 80, 25)));
+    QLabel* gross = addLabel(page, 79, QStringLiteral("Brutto-Betrag"), QRect(270, 323, 150, 25));
+    gross->setBuddy(addReadOnlyField(page, FieldId::GrossTotal, QRect(370, 320, 80, 25)));
+    currencyLabels_[0] = addLabel(page, 81, qs(state_.documentCurrency), QRect(455, 324, 35, 25));
+    QLabel* payable = addLabel(page, 80, QStringLiteral("Zahlbetrag"), QRect(285, 353, 150, 25));
+    payable->setBuddy(addReadOnlyField(page, FieldId::PayableTotal, QRect(370, 350, 80, 25)));
+    currencyLabels_[1] = addLabel(page, 82, qs(state_.documentCurrency), QRect(455, 354, 35, 25));
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             taxTotal, field(FieldId::TaxTotal), gross, field(FieldId::GrossTotal), currencyLabels_[0],
+             payable, field(FieldId::PayableTotal), currencyLabels_[1]})
+        belowFooterRows_.emplace_back(widget, widget->y());
+}
+
+// Row `index` of the VAT groups on "Belegfuss": rate, "% aus", taxable
+// amount, tax amount and the category where it is not "S". The first three
+// rows are the fields 150/147/148, 155/152/153 and 156/151/154.
+void MainWindow::addFooterRow(int index) {
+    struct FixedRow {
         int rateLabel, amountLabel;
         FieldId rate, taxable, tax;
-        int y;
     };
-    const RateRow rows[] = {
-        {68, 70, FieldId::Row1Rate, FieldId::Row1Taxable, FieldId::Row1Tax, 190},
-        {73, 75, FieldId::Row2Rate, FieldId::Row2Taxable, FieldId::Row2Tax, 220},
-        {77, 78, FieldId::Row3Rate, FieldId::Row3Taxable, FieldId::Row3Tax, 250},
+    const FixedRow fixed[] = {
+        {68, 70, FieldId::Row1Rate, FieldId::Row1Taxable, FieldId::Row1Tax},
+        {73, 75, FieldId::Row2Rate, FieldId::Row2Taxable, FieldId::Row2Tax},
+        {77, 78, FieldId::Row3Rate, FieldId::Row3Taxable, FieldId::Row3Tax},
     };
-    for (const RateRow& row : rows) {
-        addLabel(page, row.rateLabel, QStringLiteral("davon USt.-Satz"), QRect(30, row.y + 3, 100, 25))
-            ->setBuddy(addReadOnlyField(page, row.rate, QRect(120, row.y, 40, 25)));
-        addLabel(page, row.amountLabel, QStringLiteral("% aus"), QRect(170, row.y + 4, 40, 25))
-            ->setBuddy(addReadOnlyField(page, row.taxable, QRect(210, row.y, 60, 25)));
-        addReadOnlyField(page, row.tax, QRect(280, row.y, 60, 25));
-    }
-
-    // Below the third rate row.
-    addLabel(page, 65, QStringLiteral("USt. gesamt"), QRect(275, 293, 100, 25))
-        ->setBuddy(addReadOnlyField(page, FieldId::TaxTotal, QRect(370, 290, 80, 25)));
-    addLabel(page, 79, QStringLiteral("Brutto-Betrag"), QRect(270, 323, 150, 25))
-        ->setBuddy(addReadOnlyField(page, FieldId::GrossTotal, QRect(370, 320, 80, 25)));
-    currencyLabels_[0] = addLabel(page, 81, qs(state_.documentCurrency), QRect(455, 324, 35, 25));
-    addLabel(page, 80, QStringLiteral("Zahlbetrag"), QRect(285, 353, 150, 25))
-        ->setBuddy(addReadOnlyField(page, FieldId::PayableTotal, QRect(370, 350, 80, 25)));
-    currencyLabels_[1] = addLabel(page, 82, qs(state_.documentCurrency), QRect(455, 354, 35, 25));
+    QWidget* page = footerPage_;
+    const int y = 190 + 30 * index;
+    const QString number = QString::number(index + 1);
+    const auto readOnly = [&](std::optional<FieldId> id, const QString& name, const QRect& rect) {
+        QLineEdit* edit = id ? addReadOnlyField(page, *id, rect) : new QLineEdit(page);
+        if (!id) {
+            edit->setObjectName(name);
+            edit->setGeometry(rect);
+            edit->setReadOnly(true);
+            edit->setAlignment(Qt::AlignRight);
+        }
+        return edit;
+    };
+    const bool isFixed = index < 3;
+    const FixedRow* f = isFixed ? &fixed[index] : nullptr;
+    QLabel* rateLabel =
+        isFixed ? addLabel(page, f->rateLabel, QStringLiteral("davon USt.-Satz"), QRect(30, y + 3, 100, 25))
+                : addNamedLabel(page, "labelFooterRowRate" + number, QStringLiteral("davon USt.-Satz"),
+                                QRect(30, y + 3, 100, 25));
+    QLineEdit* rate = readOnly(isFixed ? std::optional(f->rate) : std::nullopt, "footerRowRate" + number,
+                               QRect(120, y, 40, 25));
+    rateLabel->setBuddy(rate);
+    QLabel* amountLabel =
+        isFixed ? addLabel(page, f->amountLabel, QStringLiteral("% aus"), QRect(170, y + 4, 40, 25))
+                : addNamedLabel(page, "labelFooterRowAmount" + number, QStringLiteral("% aus"),
+                                QRect(170, y + 4, 40, 25));
+    QLineEdit* taxable = readOnly(isFixed ? std::optional(f->taxable) : std::nullopt,
+                                  "footerRowTaxable" + number, QRect(210, y, 60, 25));
+    amountLabel->setBuddy(taxable);
+    QLineEdit* tax = readOnly(isFixed ? std::optional(f->tax) : std::nullopt, "footerRowTax" + number,
+                              QRect(280, y, 60, 25));
+    QLineEdit* category = readOnly(std::nullopt, "footerRowCategory" + number, QRect(345, y, 45, 25));
+    category->setAlignment(Qt::AlignLeft);
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{rateLabel, rate, amountLabel, taxable, tax, category})
+        widget->show();
+    footerRows_.push_back({{rateLabel, rate, amountLabel, taxable, tax}, {rate, taxable, tax}, category});
 }
 
 // What the controls show right after start-up is what the document holds.
@@ -685,6 +743,8 @@ void MainWindow::applyOutcome(const RuleOutcome& outcome) {
         showFooter();
         showLineList();
     }
+    if (outcome.linesChanged)
+        showLineEditor();
     showStatus(outcome.statusText);
     updateMarking();
     if (!outcome.messageTitle.empty() || !outcome.messageText.empty())
@@ -757,14 +817,25 @@ void MainWindow::showFooter() {
     if (footer.allowanceSlot >= 0 && footer.allowanceSlot < rate->count())
         rate->setCurrentIndex(footer.allowanceSlot);
     setFieldText(FieldId::NetTotal, footer.netTotal);
-    const FieldId rows[3][3] = {{FieldId::Row1Rate, FieldId::Row1Taxable, FieldId::Row1Tax},
-                                {FieldId::Row2Rate, FieldId::Row2Taxable, FieldId::Row2Tax},
-                                {FieldId::Row3Rate, FieldId::Row3Taxable, FieldId::Row3Tax}};
-    for (int i = 0; i < 3; ++i) {
-        setFieldText(rows[i][0], footer.rows[i].ratePercent);
-        setFieldText(rows[i][1], footer.rows[i].taxableAmount);
-        setFieldText(rows[i][2], footer.rows[i].taxAmount);
+    // Every group has its row; rows beyond the third push the totals down.
+    while (footerRows_.size() < footer.rows.size())
+        addFooterRow(static_cast<int>(footerRows_.size()));
+    for (std::size_t i = 0; i < footerRows_.size(); ++i) {
+        const bool used = i < footer.rows.size();
+        const FooterRow shown = used ? footer.rows[i] : FooterRow{};
+        const std::string* texts[] = {&shown.ratePercent, &shown.taxableAmount, &shown.taxAmount};
+        for (int column = 0; column < 3; ++column)
+            footerRows_[i].fields[column]->setText(qs(*texts[column]));
+        footerRows_[i].category->setText(qs(shown.category));
+        // The three rows of the page stay; further ones show only in use.
+        const bool visible = i < 3 || used;
+        for (QWidget* widget : footerRows_[i].widgets)
+            widget->setVisible(visible);
+        footerRows_[i].category->setVisible(visible);
     }
+    const int extraRows = std::max(0, static_cast<int>(footer.rows.size()) - 3);
+    for (const auto& [widget, y] : belowFooterRows_)
+        widget->move(widget->x(), y + 30 * extraRows);
     setFieldText(FieldId::TaxTotal, footer.taxTotal);
     setFieldText(FieldId::GrossTotal, footer.grossTotal);
     setFieldText(FieldId::PayableTotal, footer.payableTotal);
@@ -812,6 +883,8 @@ void MainWindow::showLineEditor() {
                 static_cast<QLineEdit*>(it.key())->setText(qs(text));
     }
     lineDescription_->setPlainText(qs(tidyDescriptionForDisplay(line.itemDescription)));
+    // A category the list does not have shows no entry.
+    lineCategory_->setCurrentIndex(categoryEntryOf(state_, line.lineTaxCategory));
     lineStart_->setValue(dateOf(line.lineStartDate));
     lineEnd_->setValue(dateOf(line.lineEndDate));
 }
@@ -829,8 +902,8 @@ void MainWindow::showDocument() {
             currencyIndex = static_cast<int>(i);
     if (currencyIndex >= 0)
         currency->setCurrentIndex(currencyIndex);
-    selectByCode(static_cast<QComboBox*>(field(FieldId::TaxCategory)), lists.taxCategories, 3,
-                 state_.documentTaxCategory);
+    if (const int entry = categoryEntryOf(state_, state_.documentTaxCategory); entry >= 0)
+        static_cast<QComboBox*>(field(FieldId::TaxCategory))->setCurrentIndex(entry);
 
     // Every text field of the first four pages, from the document.
     for (int id = static_cast<int>(FieldId::DocumentType); id <= static_cast<int>(FieldId::PayableTotal);

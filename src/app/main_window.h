@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 namespace tallomir {
 struct DocumentState;
@@ -118,8 +119,22 @@ private:
     QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
 
+    // "Belegfuss": one row per VAT group (the first three built with the
+    // page, more when they are needed), and what stands below them, which
+    // moves down as rows are added.
+    struct FooterRowWidgets {
+        QWidget* widgets[5];  // rate label, rate, "% aus" label, taxable, tax
+        QLineEdit* fields[3]; // rate, taxable, tax
+        QLineEdit* category;
+    };
+    std::vector<FooterRowWidgets> footerRows_;
+    std::vector<std::pair<QWidget*, int>> belowFooterRows_; // widget and its y with three rows
+    QWidget* footerPage_ = nullptr;
+    void addFooterRow(int index);
+
     // "Positionen"
     QPlainTextEdit* lineDescription_ = nullptr;
+    QComboBox* lineCategory_ = nullptr;
     DatePicker* lineStart_ = nullptr;
     DatePicker* lineEnd_ = nullptr;
     QPushButton* changeButton_ = nullptr;

@@ -52,6 +52,7 @@ constexpr std::array supplierTexts{
     TextKey{"city", FieldId::SupplierCity},
     TextKey{"countryCode", FieldId::SupplierCountryCode},
     TextKey{"vatId", FieldId::SupplierVatId},
+    TextKey{"taxNumber", FieldId::SupplierTaxNumber},
     TextKey{"registrationName", FieldId::SupplierRegistrationName},
     TextKey{"registrationId", FieldId::SupplierRegistrationId},
     TextKey{"legalForm", FieldId::SupplierLegalForm},
@@ -150,8 +151,13 @@ int codeIndex(const std::vector<CodeEntry>& list, const std::string& code, const
 
 void enterLine(DocumentState& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
-    allowed.insert({"lineStartDate", "lineEndDate"});
+    allowed.insert({"lineStartDate", "lineEndDate", "taxCategory"});
     checkKeys(line, allowed, "einer Position");
+    // The category first: it brings the rate that fits it, which a rate
+    // given with the line then replaces.
+    if (line.contains("taxCategory"))
+        chooseLineCategory(state, codeIndex(state.lists.taxCategories,
+                                            typedText(line.at("taxCategory"), "taxCategory"), "taxCategory"));
     for (const auto& k : lineTexts)
         if (line.contains(k.key))
             leaveLineField(state, k.field, typedText(line.at(k.key), k.key));
@@ -310,6 +316,7 @@ json dumpDocument(const DocumentState& state) {
                     {"countryCode", p.countryCode},
                     {"vatId", p.vatId},
                     {"taxSchemeId", p.taxSchemeId},
+                    {"taxNumber", p.taxNumber},
                     {"registrationName", p.registrationName},
                     {"registrationId", p.registrationId},
                     {"legalForm", p.legalForm},
@@ -350,7 +357,8 @@ json dumpDocument(const DocumentState& state) {
                                  {"exemptionReason", e.exemptionReason},
                                  {"categoryCode", e.categoryCode},
                                  {"ratePercent", e.ratePercent},
-                                 {"schemeId", e.schemeId}});
+                                 {"schemeId", e.schemeId},
+                                 {"exemptionReasonCode", e.exemptionReasonCode}});
     out["vatBreakdown"] = std::move(breakdown);
     return out;
 }

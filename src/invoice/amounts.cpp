@@ -1,5 +1,6 @@
 #include "amounts.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace tallomir {
@@ -7,7 +8,6 @@ namespace tallomir {
 namespace {
 
 constexpr std::size_t slotCount = 3;
-constexpr std::size_t exemptSlot = 2;
 
 // The slots take their rates from the code lists, which the settings file may
 // have changed after the state was made.
@@ -20,18 +20,6 @@ void syncSlotRates(DocumentState& state) {
 // VAT of a base at a rate, rounded to cents.
 Decimal vatOf(const Decimal& base, const Decimal& rate) {
     return base.percentOf(rate).rounded(2);
-}
-
-// The exemption text for the exempt slot: the display text of the tax
-// category the document uses, when it is one of the two tax-free ones.
-std::string exemptionReasonFor(const DocumentState& state) {
-    const auto& categories = state.lists.taxCategories;
-    for (std::size_t i = 1; i < 3 && i < categories.size(); ++i) {
-        if (state.documentTaxCategory == categories[i].code) {
-            return categories[i].text;
-        }
-    }
-    return {};
 }
 
 // A rate for the allowance/charge counts once it was picked, loaded or taken
@@ -49,7 +37,8 @@ void applyAllowanceSlot(DocumentState& state, int slot) {
     amounts.allowanceRate = state.lists.vatRates[static_cast<std::size_t>(slot)];
     amounts.allowanceRateChosen = true;
     state.doc.allowanceTaxPercent = formatDecimal2(amounts.allowanceRate);
-    state.doc.allowanceTaxCategory = state.documentTaxCategory;
+    // The category follows from the rate when the totals are computed.
+    state.doc.allowanceTaxCategory.clear();
     state.doc.allowanceTaxScheme = state.defaultTaxScheme;
     state.footer.allowanceSlot = slot;
 }
@@ -67,8 +56,23 @@ void applyShownSlotIfNoneChosen(DocumentState& state) {
     applyAllowanceSlot(state, slot);
 }
 
-bool slotReceivesAllowance(const DocumentState& state, std::size_t slot) {
-    return allowanceRateInEffect(state) && state.amounts.allowanceRate == state.amounts.slots[slot].rate;
+// The category of the allowance or charge: a rate above 0 % is the standard
+// rate's; at 0 % it is the document's "Steuerkennung", or, when that is the
+// standard rate, the category of the lines at 0 %. A category that came with
+// a loaded file stays while it fits the rate.
+std::string allowanceCategory(const DocumentState& state) {
+    const Decimal& rate = state.amounts.allowanceRate;
+    const std::string& kept = state.doc.allowanceTaxCategory;
+    if (!kept.empty() && (kept == "S") == (rate > Decimal()))
+        return kept;
+    if (rate > Decimal())
+        return "S";
+    if (state.documentTaxCategory != "S")
+        return state.documentTaxCategory;
+    for (const VatGroup& group : state.amounts.groups)
+        if (group.category != "S" && group.rate.isZero())
+            return group.category;
+    return state.documentTaxCategory;
 }
 
 // The document's allowance/charge texts from the working values.
@@ -105,20 +109,67 @@ std::string shown(const Decimal& amount, bool grouping = true) {
     return formatGerman(amount, 2, 2, grouping);
 }
 
-VatBreakdownEntry makeEntry(const DocumentState& state, std::size_t slot, const Decimal& base,
-                            const Decimal& tax, const Decimal& documentTax) {
+// Where a category stands in the order of the breakdown: in the order of the
+// code list, categories the list does not know after it.
+std::size_t categoryRank(const DocumentState& state, const std::string& category) {
+    const int index = findCode(state.lists.taxCategories, category);
+    return index < 0 ? state.lists.taxCategories.size() : static_cast<std::size_t>(index);
+}
+
+// The group of a category and rate, made when there is none yet.
+VatGroup& groupOf(std::vector<VatGroup>& groups, const std::string& category, const Decimal& rate) {
+    for (VatGroup& group : groups)
+        if (group.category == category && group.rate == rate)
+            return group;
+    VatGroup& group = groups.emplace_back();
+    group.category = category;
+    group.rate = rate;
+    return group;
+}
+
+// A line's rate; a line outside the scope of VAT has none and counts as 0 %.
+Decimal lineRate(const LineItem& line) {
+    return parseNumber(line.lineVatPercent);
+}
+
+// Standard-rated and zero-rated groups carry no exemption reason.
+bool hasExemptionReason(const std::string& category) {
+    return category != "S" && category != "Z";
+}
+
+VatBreakdownEntry makeEntry(const DocumentState& state, const VatGroup& group, const Decimal& documentTax) {
     VatBreakdownEntry entry;
     entry.documentTaxTotal = formatDecimal2(documentTax);
-    entry.taxableAmount = formatDecimal2(base);
-    entry.taxAmount = formatDecimal2(tax);
-    entry.exemptionReason = slot == exemptSlot ? exemptionReasonFor(state) : std::string();
-    entry.categoryCode = state.documentTaxCategory;
-    entry.ratePercent = formatDecimal2(state.amounts.slots[slot].rate);
+    entry.taxableAmount = formatDecimal2(group.base);
+    entry.taxAmount = formatDecimal2(group.tax);
+    if (hasExemptionReason(group.category)) {
+        entry.exemptionReason = exemptionReasonOf(state, group.category);
+        const auto code = state.exemptionReasonCodes.find(group.category);
+        if (code != state.exemptionReasonCodes.end())
+            entry.exemptionReasonCode = code->second;
+    }
+    entry.categoryCode = group.category;
+    entry.ratePercent = formatDecimal2(group.rate);
     entry.schemeId = state.defaultTaxScheme;
     return entry;
 }
 
 } // namespace
+
+std::string exemptionReasonOf(const DocumentState& state, const std::string& category) {
+    const auto chosen = state.exemptionReasons.find(category);
+    if (chosen != state.exemptionReasons.end())
+        return chosen->second;
+    const int index = findCode(state.lists.taxCategories, category);
+    return index < 0 ? std::string() : state.lists.taxCategories[static_cast<std::size_t>(index)].text;
+}
+
+void fitRateToCategory(LineItem& line) {
+    if (line.lineTaxCategory == "O")
+        line.lineVatPercent.clear();
+    else if (line.lineTaxCategory != "S")
+        line.lineVatPercent = "0.00";
+}
 
 std::string formatUnitPrice(const Decimal& price) {
     std::string text = price.rounded(4).toPlainString();
@@ -140,49 +191,23 @@ std::string computeLineNetAmount(const LineItem& line) {
 
 std::string lineGrossAmount(const LineItem& line) {
     const Decimal net = parseNumber(line.lineNetAmount);
-    return formatDecimal2(net + vatOf(net, parseNumber(line.lineVatPercent)));
+    return formatDecimal2(net + vatOf(net, lineRate(line)));
 }
 
 void recomputeLines(DocumentState& state) {
     syncSlotRates(state);
     AmountState& amounts = state.amounts;
-    for (auto& slot : amounts.slots) {
-        slot.taxSum = Decimal();
-        slot.netSum = Decimal();
-    }
-    amounts.rateBase = {};
+    amounts.groups.clear();
     amounts.linesTotal = Decimal();
-
+    // Few groups and many lines: the last group found is tried first.
+    VatGroup* last = nullptr;
     for (const LineItem& line : state.lines) {
         const Decimal net = parseNumber(line.lineNetAmount);
-        const Decimal rate = parseNumber(line.lineVatPercent);
-        const Decimal lineTax = vatOf(net, rate);
-        // Each slot is tested on its own; a rate matching no slot counts only
-        // in the lines total.
-        for (std::size_t i = 0; i < slotCount; ++i) {
-            if (amounts.slots[i].rate == rate) {
-                if (i != exemptSlot) {
-                    amounts.slots[i].taxSum += lineTax;
-                }
-                amounts.slots[i].netSum += net;
-                amounts.rateBase[i] = amounts.slots[i].netSum;
-            }
-        }
+        const Decimal rate = lineRate(line);
+        if (last == nullptr || last->category != line.lineTaxCategory || last->rate != rate)
+            last = &groupOf(amounts.groups, line.lineTaxCategory, rate);
+        last->netSum += net;
         amounts.linesTotal += net;
-    }
-
-    Decimal documentTax;
-    for (std::size_t i = 0; i < slotCount; ++i) {
-        if (!amounts.rateBase[i].isZero()) {
-            documentTax += amounts.slots[i].taxSum;
-        }
-    }
-    state.vatBreakdown.clear();
-    for (std::size_t i = 0; i < slotCount; ++i) {
-        if (!amounts.rateBase[i].isZero()) {
-            state.vatBreakdown.push_back(
-                makeEntry(state, i, amounts.slots[i].netSum, amounts.slots[i].taxSum, documentTax));
-        }
     }
 }
 
@@ -210,16 +235,30 @@ void recomputeTotals(DocumentState& state) {
     }
     amounts.netTotal = amounts.linesTotal + amounts.allowanceValue;
 
+    // The groups of the lines, with the allowance or charge in its own group;
+    // the VAT is rounded per group before it is summed.
+    std::vector<VatGroup>& groups = amounts.groups;
+    for (VatGroup& group : groups)
+        group.base = group.netSum;
+    // An allowance or charge that is written (it has its reason) belongs to a
+    // group, also while its amount is zero.
+    if (allowanceRateInEffect(state)) {
+        doc.allowanceTaxCategory = allowanceCategory(state);
+        if (!amounts.allowanceValue.isZero() || !doc.allowanceReason.empty())
+            groupOf(groups, doc.allowanceTaxCategory, amounts.allowanceRate).base += amounts.allowanceValue;
+    }
+    std::stable_sort(groups.begin(), groups.end(), [&](const VatGroup& a, const VatGroup& b) {
+        const std::size_t rankA = categoryRank(state, a.category), rankB = categoryRank(state, b.category);
+        if (rankA != rankB)
+            return rankA < rankB;
+        if (a.category != b.category)
+            return a.category < b.category;
+        return a.rate > b.rate;
+    });
     amounts.taxTotal = Decimal();
-    for (std::size_t i = 0; i < slotCount; ++i) {
-        Decimal base = amounts.slots[i].netSum;
-        if (slotReceivesAllowance(state, i)) {
-            base += amounts.allowanceValue;
-        }
-        amounts.rateBase[i] = base;
-        amounts.rateTax[i] =
-            (i == exemptSlot || base.isZero()) ? Decimal() : vatOf(base, amounts.slots[i].rate);
-        amounts.taxTotal += amounts.rateTax[i];
+    for (VatGroup& group : groups) {
+        group.tax = vatOf(group.base, group.rate);
+        amounts.taxTotal += group.tax;
     }
     amounts.grossTotal = amounts.netTotal + amounts.taxTotal;
 
@@ -236,20 +275,14 @@ void recomputeTotals(DocumentState& state) {
     doc.taxInclusiveAmount = formatDecimal2(amounts.grossTotal);
     doc.payableAmount = formatDecimal2(payable);
 
-    // One breakdown entry and one footer row per slot with a base, in slot order.
+    // One breakdown entry and one footer row per group, also when its
+    // amounts are zero.
     state.vatBreakdown.clear();
-    footer.rows = {};
-    std::size_t row = 0;
-    for (std::size_t i = 0; i < slotCount; ++i) {
-        if (amounts.rateBase[i].isZero()) {
-            continue;
-        }
-        VatBreakdownEntry entry =
-            makeEntry(state, i, amounts.rateBase[i], amounts.rateTax[i], amounts.taxTotal);
-        footer.rows[row] = FooterRow{shown(parseNumber(entry.ratePercent)), shown(amounts.rateBase[i]),
-                                     shown(amounts.rateTax[i])};
-        ++row;
-        state.vatBreakdown.push_back(std::move(entry));
+    footer.rows.clear();
+    for (const VatGroup& group : groups) {
+        state.vatBreakdown.push_back(makeEntry(state, group, amounts.taxTotal));
+        footer.rows.push_back(FooterRow{shown(group.rate), shown(group.base), shown(group.tax),
+                                        group.category == "S" ? std::string() : group.category});
     }
 
     footer.linesTotal = shown(amounts.linesTotal);

@@ -10,6 +10,16 @@ namespace tallomir {
 // halves away from zero), at least two: "9.99", "0.1234", "10.00".
 std::string formatUnitPrice(const Decimal& price);
 
+// The exemption reason written for a tax category's group: the one last
+// chosen from the list or loaded, else the text of the first list entry with
+// that code.
+std::string exemptionReasonOf(const DocumentState& state, const std::string& category);
+
+// The rate a line of a category takes when it is given that category: none
+// outside the scope of VAT (O), 0 % for the exempt and zero-rated categories;
+// the standard rate keeps the line's own.
+void fitRateToCategory(LineItem& line);
+
 // Net amount of a line: quantity × unit price, rounded to two decimals.
 std::string computeLineNetAmount(const LineItem& line);
 

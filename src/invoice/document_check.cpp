@@ -1,5 +1,6 @@
 #include "document_check.h"
 
+#include "amounts.h"
 #include "dates.h"
 #include "input_rules.h"
 
@@ -46,6 +47,7 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::SupplierCity, 1, "Ort"},
     {FieldId::SupplierCountryCode, 1, "Land (kurz)"},
     {FieldId::SupplierVatId, 1, "UStID"},
+    {FieldId::SupplierTaxNumber, 1, "Steuernummer"},
     {FieldId::SupplierRegistrationName, 1, "HR Name"},
     {FieldId::SupplierRegistrationId, 1, "HR Nummer"},
     {FieldId::SupplierLegalForm, 1, "Gesellschaftsform"},
@@ -100,8 +102,15 @@ struct Context {
     bool deliveryAddress = false;
     bool creditTransfer = false;
     bool allowanceEntered = false;
+    // The tax categories the document uses: of its lines and its allowance
+    // or charge; for the marking of a form still being filled, also the
+    // "Steuerkennung" that new lines take.
+    std::set<std::string> categories;
 
-    explicit Context(const DocumentState& s) : state(s), doc(s.doc) {
+    bool uses(std::string_view category) const { return categories.contains(std::string(category)); }
+    template <typename... Codes> bool usesAny(Codes... codes) const { return (uses(codes) || ...); }
+
+    Context(const DocumentState& s, bool withDocumentCategory) : state(s), doc(s.doc) {
         creditNote = doc.documentTypeCode == "381";
         amountDue = parseNumber(doc.payableAmount) > Decimal();
         const DeliveryFields& d = doc.delivery;
@@ -109,6 +118,10 @@ struct Context {
             !d.street.empty() || !d.city.empty() || !d.postalCode.empty() || !d.countryCode.empty();
         creditTransfer = doc.paymentMeansCode == "30" || doc.paymentMeansCode == "58";
         allowanceEntered = !s.amounts.allowanceValue.isZero() || !s.amounts.allowancePercentValue.isZero();
+        for (const VatGroup& group : s.amounts.groups)
+            categories.insert(group.category);
+        if (withDocumentCategory)
+            categories.insert(s.documentTaxCategory);
     }
 
     bool filled(FieldId field) const {
@@ -134,6 +147,7 @@ struct FillRule {
     std::vector<FieldId> fields;
     bool oneOf;
     bool (*applies)(const Context&);
+    const char* why = nullptr; // what the finding says instead of "… fehlt"
 };
 
 bool always(const Context&) {
@@ -152,10 +166,37 @@ const std::vector<FillRule> fillRules = {
     // and a contact person who can be reached.
     {{FieldId::SupplierPartyId, FieldId::SupplierRegistrationId, FieldId::SupplierVatId}, true, always},
     {{FieldId::SupplierPostalCode, FieldId::SupplierCity, FieldId::SupplierCountryCode,
-      FieldId::SupplierVatId, FieldId::SupplierRegistrationName, FieldId::SupplierContactName,
-      FieldId::SupplierPhone, FieldId::SupplierEmail},
+      FieldId::SupplierRegistrationName, FieldId::SupplierContactName, FieldId::SupplierPhone,
+      FieldId::SupplierEmail},
      false,
      always},
+    // What the tax categories in use ask of the parties.
+    {{FieldId::SupplierVatId, FieldId::SupplierTaxNumber},
+     true,
+     [](const Context& c) { return c.usesAny("S", "Z", "E", "AE"); },
+     "Für die gewählte Steuerkennung wird die UStID oder die Steuernummer des Lieferanten benötigt"},
+    {{FieldId::SupplierVatId},
+     false,
+     [](const Context& c) { return c.usesAny("K", "G"); },
+     "Für steuerfreie Lieferungen (innergemeinschaftlich oder Ausfuhr) wird die UStID des Lieferanten "
+     "benötigt"},
+    {{FieldId::CustomerVatId},
+     false,
+     [](const Context& c) { return c.uses("K"); },
+     "Für innergemeinschaftliche Lieferungen wird die UStID des Kunden benötigt"},
+    {{FieldId::DeliveryDate, FieldId::PeriodStart},
+     true,
+     [](const Context& c) { return c.uses("K"); },
+     "Für innergemeinschaftliche Lieferungen wird das Lieferdatum oder der Leistungszeitraum benötigt"},
+    {{FieldId::DeliveryCountryCode},
+     false,
+     [](const Context& c) { return c.uses("K"); },
+     "Für innergemeinschaftliche Lieferungen wird das Land der Lieferung benötigt"},
+    {{FieldId::CustomerVatId, FieldId::CustomerRegistrationId},
+     true,
+     [](const Context& c) { return c.uses("AE"); },
+     "Für Steuerschuldnerschaft des Leistungsempfängers wird die UStID oder die HR Nummer des Kunden "
+     "benötigt"},
     {{FieldId::Iban},
      false,
      [](const Context& c) { return c.creditTransfer || !c.doc.bankName.empty() || !c.doc.bic.empty(); }},
@@ -242,13 +283,14 @@ void checkFills(const Context& c, Findings& findings) {
                     names += (i == 0 ? "" : i + 1 == rule.fields.size() ? " oder " : ", ") + plainLabel(f);
                     ++i;
                 }
-                findings.field(*rule.fields.begin(), names + ": eines davon wird benötigt");
+                findings.field(*rule.fields.begin(),
+                               rule.why ? rule.why : names + ": eines davon wird benötigt");
             }
             continue;
         }
         for (FieldId f : rule.fields)
             if (!c.filled(f))
-                findings.field(f, plainLabel(f) + " fehlt");
+                findings.field(f, rule.why ? rule.why : plainLabel(f) + " fehlt");
     }
 }
 
@@ -268,6 +310,58 @@ bool endsBeforeStart(const std::string& start, const std::string& end) {
     const DateValue from = parseIsoDate(start);
     const DateValue to = parseIsoDate(end);
     return from != noDate && to != noDate && to < from;
+}
+
+// How the messages name a tax category.
+std::string categoryName(const std::string& category) {
+    static const std::map<std::string, std::string> names = {
+        {"S", "Standard USt."},
+        {"K", "innergemeinschaftlichen Lieferungen"},
+        {"G", "Ausfuhren"},
+        {"E", "steuerfreien Umsätzen"},
+        {"AE", "Steuerschuldnerschaft des Leistungsempfängers"},
+        {"Z", "Nullsteuersatz"},
+        {"O", "nicht steuerbaren Umsätzen"},
+    };
+    const auto found = names.find(category);
+    return found == names.end() ? "Steuerkennung " + category : found->second;
+}
+
+// What a rate must be in a category: above 0 % for the standard rate, none
+// outside the scope of VAT, 0 % for the others. "" when it fits.
+std::string rateProblem(const std::string& category, const std::string& rateText) {
+    if (category == "O")
+        return rateText.empty() ? "" : "Bei " + categoryName(category) + " entfällt die USt.";
+    if (rateText.empty() || !readTypedNumber(rateText))
+        return ""; // named as missing or as no number
+    const Decimal rate = parseNumber(rateText);
+    if (category == "S")
+        return rate > Decimal() ? "" : "USt. muss bei Standard USt. über 0 % liegen";
+    return rate.isZero() ? "" : "USt. muss bei " + categoryName(category) + " 0 % sein";
+}
+
+// What the tax categories in use forbid or ask beyond filled fields.
+void checkCategories(const Context& c, Findings& findings) {
+    const InvoiceDocument& d = c.doc;
+    if (c.uses("O")) {
+        if (c.categories.size() > 1)
+            findings.field(FieldId::TaxCategory, "Nicht steuerbare Umsätze dürfen nicht mit anderen "
+                                                 "Steuerkennungen in einer Rechnung stehen");
+        if (!d.supplier.vatId.empty())
+            findings.field(FieldId::SupplierVatId, "Bei nicht steuerbaren Umsätzen darf keine UStID stehen");
+        if (!d.customer.vatId.empty())
+            findings.field(FieldId::CustomerVatId, "Bei nicht steuerbaren Umsätzen darf keine UStID stehen");
+    }
+    for (const std::string& category : c.categories)
+        if (category != "S" && category != "Z" && exemptionReasonOf(c.state, category).empty() &&
+            !c.state.exemptionReasonCodes.contains(category))
+            findings.field(FieldId::TaxCategory, "Bei " + categoryName(category) +
+                                                     " wird ein Befreiungsgrund benötigt (der Text "
+                                                     "der Steuerkennung)");
+    if (c.allowanceEntered && !d.allowanceTaxCategory.empty())
+        if (const std::string problem = rateProblem(d.allowanceTaxCategory, d.allowanceTaxPercent);
+            !problem.empty())
+            findings.field(FieldId::AllowanceSlot, problem);
 }
 
 void checkValues(const Context& c, Findings& findings) {
@@ -294,6 +388,7 @@ void checkValues(const Context& c, Findings& findings) {
 
     for (const auto& [field, reason] : c.state.invalidInputs)
         findings.field(field, reason);
+    checkCategories(c, findings);
 }
 
 void checkLines(const Context& c, Findings& findings) {
@@ -315,10 +410,9 @@ void checkLines(const Context& c, Findings& findings) {
         for (LineField field : {LineField::Quantity, LineField::UnitPrice, LineField::VatPercent})
             if (const std::string problem = lineFieldProblem(line, field); !problem.empty())
                 findings.line(index, field, name + ": " + problem);
-        if (line.lineTaxCategory == "S" && !line.lineVatPercent.empty() &&
-            !(parseNumber(line.lineVatPercent) > Decimal()))
-            findings.line(index, LineField::VatPercent,
-                          name + ": USt. muss bei Standard USt. über 0 % liegen");
+        if (const std::string problem = rateProblem(line.lineTaxCategory, line.lineVatPercent);
+            !problem.empty())
+            findings.line(index, LineField::VatPercent, name + ": " + problem);
         for (const std::string* date : {&line.lineStartDate, &line.lineEndDate})
             if (!date->empty() && !isPlausibleDate(parseIsoDate(*date)))
                 findings.line(index, LineField::Description,
@@ -351,7 +445,7 @@ std::string pageOf(FieldId field) {
 std::vector<Finding> checkDocument(const DocumentState& state) {
     std::vector<Finding> result;
     Findings findings(result);
-    const Context c(state);
+    const Context c(state, false);
     checkFills(c, findings);
     checkValues(c, findings);
     checkLines(c, findings);
@@ -365,10 +459,11 @@ std::vector<Finding> checkDocument(const DocumentState& state) {
 
 Requirements currentRequirements(const DocumentState& state) {
     Requirements required;
-    const Context c(state);
-    required.fields = individuallyRequired(c);
+    const Context c(state, true);
+    const std::set<FieldId> individually = individuallyRequired(c);
+    required.fields = individually;
     for (const FillRule& rule : fillRules)
-        if (rule.oneOf && rule.applies(c) && !groupCovered(c, rule, required.fields))
+        if (rule.oneOf && rule.applies(c) && !groupCovered(c, rule, individually))
             required.fields.insert(rule.fields.begin(), rule.fields.end());
     required.lineFields.insert(std::begin(requiredLineFields), std::end(requiredLineFields));
     return required;

@@ -36,6 +36,7 @@ enum class FieldId : int {
     SupplierContactName = 114,
     SupplierPhone = 115,
     SupplierEmail = 116,
+    SupplierTaxNumber = 170,
     PaymentMeans = 135,
     BankName = 136,
     Iban = 137,

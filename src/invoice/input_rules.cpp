@@ -3,6 +3,7 @@
 #include "amounts.h"
 
 #include <string_view>
+#include <vector>
 
 namespace tallomir {
 
@@ -42,6 +43,8 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.supplier.countryCode;
     case FieldId::SupplierVatId:
         return &d.supplier.vatId;
+    case FieldId::SupplierTaxNumber:
+        return &d.supplier.taxNumber;
     case FieldId::SupplierRegistrationName:
         return &d.supplier.registrationName;
     case FieldId::SupplierRegistrationId:
@@ -174,6 +177,16 @@ struct AllowanceSnapshot {
     }
 };
 
+// Every stored line and the line in the editor.
+std::vector<LineItem*> lineAndBuffer(DocumentState& state) {
+    std::vector<LineItem*> lines;
+    lines.reserve(state.lines.size() + 1);
+    for (LineItem& line : state.lines)
+        lines.push_back(&line);
+    lines.push_back(&state.lineEditBuffer);
+    return lines;
+}
+
 const char* allowanceLabel(FieldId field) {
     return field == FieldId::AllowanceValue ? "Wert" : "Prozent";
 }
@@ -299,11 +312,30 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
         recomputeTotals(state);
         outcome.totalsChanged = true;
         break;
-    case FieldId::TaxCategory:
+    case FieldId::TaxCategory: {
         if (at >= lists.taxCategories.size())
             break;
-        assign(state, state.documentTaxCategory, lists.taxCategories[at].code);
+        // Lines (and the line being typed) of the previous category follow;
+        // lines given another category keep theirs.
+        const std::string previous = state.documentTaxCategory;
+        const CodeEntry& entry = lists.taxCategories[at];
+        assign(state, state.documentTaxCategory, entry.code);
+        assign(state, state.exemptionReasons[entry.code], entry.text);
+        if (previous != entry.code) {
+            for (LineItem* line : lineAndBuffer(state))
+                if (line->lineTaxCategory == previous) {
+                    line->lineTaxCategory = entry.code;
+                    fitRateToCategory(*line);
+                }
+            if (state.doc.allowanceTaxCategory == previous)
+                state.doc.allowanceTaxCategory.clear();
+        }
+        recomputeLines(state);
+        recomputeTotals(state);
+        outcome.totalsChanged = true;
+        outcome.linesChanged = true;
         break;
+    }
     case FieldId::PaymentMeans: {
         if (at >= lists.paymentMeans.size())
             break;

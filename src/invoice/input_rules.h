@@ -22,6 +22,8 @@ struct RuleOutcome {
     bool dueDateCleared = false;
     // The footer view was recomputed and must be shown again.
     bool totalsChanged = false;
+    // Stored lines or the line editor changed (their tax category).
+    bool linesChanged = false;
 };
 
 // A text typed into a single-line field: line breaks and tabs (pasted with

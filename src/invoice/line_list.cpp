@@ -21,7 +21,8 @@ bool hasLine(const DocumentState& state, int index) {
 // document's tax category and scheme, and the net amount of its quantity and price.
 void prepareBufferForStoring(DocumentState& state) {
     LineItem& buffer = state.lineEditBuffer;
-    buffer.lineTaxCategory = state.documentTaxCategory;
+    if (buffer.lineTaxCategory.empty())
+        buffer.lineTaxCategory = state.documentTaxCategory;
     buffer.lineTaxScheme = state.defaultTaxScheme;
     buffer.lineNetAmount = computeLineNetAmount(buffer);
 }
@@ -198,8 +199,38 @@ bool selectLine(DocumentState& state, int row) {
 }
 
 void clearLineEditor(DocumentState& state) {
+    // A new line takes the document's tax category, and the rate that fits it.
     state.lineEditBuffer = LineItem{};
+    state.lineEditBuffer.lineTaxCategory = state.documentTaxCategory;
+    fitRateToCategory(state.lineEditBuffer);
     state.currentLineIndex = -1;
+}
+
+void chooseLineCategory(DocumentState& state, int index) {
+    const std::vector<CodeEntry>& list = state.lists.taxCategories;
+    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
+        return;
+    const CodeEntry& entry = list[static_cast<std::size_t>(index)];
+    LineItem& buffer = state.lineEditBuffer;
+    const bool wasStandard = buffer.lineTaxCategory == "S";
+    buffer.lineTaxCategory = entry.code;
+    if (entry.code != "S")
+        fitRateToCategory(buffer);
+    else if (!wasStandard)
+        buffer.lineVatPercent.clear(); // the standard rate is for the user to give
+    if (state.exemptionReasons[entry.code] != entry.text) {
+        state.exemptionReasons[entry.code] = entry.text;
+        state.modified = true;
+    }
+}
+
+int categoryEntryOf(const DocumentState& state, const std::string& category) {
+    const std::vector<CodeEntry>& list = state.lists.taxCategories;
+    const auto reason = state.exemptionReasons.find(category);
+    for (std::size_t i = 0; reason != state.exemptionReasons.end() && i < list.size(); ++i)
+        if (list[i].code == category && list[i].text == reason->second)
+            return static_cast<int>(i);
+    return findCode(list, category);
 }
 
 std::string tidyDescriptionForDisplay(const std::string& description) {
@@ -256,8 +287,13 @@ std::string lineListCell(const DocumentState& state, int row, int column) {
         return shownNumber(line.unitPrice, 2, 4);
     case 5:
         return shownNumber(line.lineNetAmount, 2, 2);
-    case 6:
-        return shownNumber(line.lineVatPercent, 2, 2) + " %";
+    case 6: {
+        // The rate, and the category where it is not the standard one.
+        std::string cell = line.lineVatPercent.empty() ? "" : shownNumber(line.lineVatPercent, 2, 2) + " %";
+        if (line.lineTaxCategory != "S")
+            cell += (cell.empty() ? "" : " ") + line.lineTaxCategory;
+        return cell;
+    }
     case 7:
         return shownNumber(lineGrossAmount(line), 2, 2);
     case 8:

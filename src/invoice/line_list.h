@@ -32,6 +32,15 @@ const char* lineFieldLabel(LineField field);
 std::string lineFieldProblem(const LineItem& line, LineField field);
 // Whether another stored line than `except` has this "Pos." number.
 bool positionTaken(const DocumentState& state, const std::string& position, int except);
+// The tax category of the line being edited was chosen (an entry of the
+// tax category list): its code goes into the buffer with the rate that fits,
+// and its text becomes the exemption reason of that category's group.
+void chooseLineCategory(DocumentState& state, int index);
+// The entry of the tax category list a line's category stands for: the
+// entry whose text is the category's reason, else the first with its code;
+// -1 for a code the list does not have.
+int categoryEntryOf(const DocumentState& state, const std::string& category);
+
 // A line period picker changed (first = start date); noDate when cleared.
 void changeLineDate(DocumentState& state, bool first, DateValue date);
 

@@ -23,10 +23,16 @@ CodeLists defaultCodeLists() {
         {"Überweisung", "30"},
         {"Lastschrift", "49"},
     };
+    // Each text is what the file gives as the reason of the exemption.
     lists.taxCategories = {
         {"Standard USt.", "S"},
         {"steuerfreie innergem. Lieferung", "K"},
         {"steuerfreie nicht EU Lieferung", "G"},
+        {"Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG", "E"},
+        {"Steuerfreie Leistung gemäß § 4 UStG", "E"},
+        {"Steuerschuldnerschaft des Leistungsempfängers gemäß § 13b UStG", "AE"},
+        {"Nullsteuersatz gemäß § 12 Abs. 3 UStG", "Z"},
+        {"Nicht steuerbarer Umsatz", "O"},
     };
     lists.unitCodes = {{"C62", "C62"}};
     lists.currencies = {"EUR", "CHF", "GBP", "USD"};
@@ -41,6 +47,8 @@ void resetDocument(DocumentState& state) {
 
     state.lines.clear();
     state.vatBreakdown.clear();
+    state.exemptionReasons.clear();
+    state.exemptionReasonCodes.clear();
     state.lineEditBuffer = LineItem{};
     state.currentLineIndex = -1;
     state.invalidInputs.clear();
@@ -53,6 +61,7 @@ void resetDocument(DocumentState& state) {
     state.unitCode = lists.unitCodes.empty() ? std::string() : lists.unitCodes[0].code;
     state.defaultTaxScheme = "VAT";
     state.documentTaxCategory = "S";
+    state.lineEditBuffer.lineTaxCategory = state.documentTaxCategory;
 
     state.doc.documentTypeCode = lists.documentTypes.empty() ? std::string() : lists.documentTypes[0].code;
 

@@ -37,6 +37,7 @@ struct PartyFields {
     std::string countryCode;
     std::string vatId;
     std::string taxSchemeId;
+    std::string taxNumber; // the tax number of a scheme other than VAT ("Steuernummer")
     std::string registrationName;
     std::string registrationId;
     std::string legalForm;
@@ -85,6 +86,7 @@ struct VatBreakdownEntry {
     std::string categoryCode;
     std::string ratePercent;
     std::string schemeId;
+    std::string exemptionReasonCode;
 
     bool operator==(const VatBreakdownEntry&) const = default;
 };
@@ -146,12 +148,19 @@ struct InvoiceDocument {
     bool operator==(const InvoiceDocument&) const = default;
 };
 
-// One of the three VAT rate slots. Slot 2 is the exempt slot: its base is
-// summed, its VAT is always zero.
+// One of the three VAT rates the allowance or charge can be given ("USt. %").
 struct VatRateSlot {
     Decimal rate;
-    Decimal taxSum; // sum of the rounded line VAT amounts of this rate (display only)
-    Decimal netSum; // sum of the line net amounts of this rate
+};
+
+// One group of the VAT breakdown: the lines (and the allowance or charge) of
+// one tax category at one rate.
+struct VatGroup {
+    std::string category;
+    Decimal rate;
+    Decimal netSum; // the lines' net amounts
+    Decimal base;   // with the allowance or charge
+    Decimal tax;    // base × rate, rounded to cents
 };
 
 // The choices the form offers. Filled with built-in defaults by
@@ -159,7 +168,7 @@ struct VatRateSlot {
 struct CodeLists {
     std::vector<CodeEntry> documentTypes;
     std::vector<CodeEntry> paymentMeans;
-    std::vector<CodeEntry> taxCategories; // always 3 entries
+    std::vector<CodeEntry> taxCategories; // 8 entries: S, K, G, E, E, AE, Z, O by default
     std::vector<CodeEntry> unitCodes;
     std::vector<std::string> currencies;        // 4 entries
     std::array<Decimal, 3> vatRates;            // slot rates in percent
@@ -178,15 +187,16 @@ struct AmountState {
     Decimal taxTotal;
     Decimal grossTotal;
     std::array<VatRateSlot, 3> slots; // rate copied from CodeLists::vatRates
-    std::array<Decimal, 3> rateBase;
-    std::array<Decimal, 3> rateTax;
+    std::vector<VatGroup> groups;     // in the order of the breakdown
 };
 
-// One "davon USt.-Satz" row of the footer: rate, taxable amount, tax amount.
+// One "davon USt.-Satz" row of the footer: rate, taxable amount, tax amount,
+// and the tax category where it is not "S".
 struct FooterRow {
     std::string ratePercent;
     std::string taxableAmount;
     std::string taxAmount;
+    std::string category;
 };
 
 // What the footer page "Belegfuss" shows, in the German form a person reads
@@ -198,11 +208,11 @@ struct FooterView {
     std::string allowancePercent; // "Prozent"
     int allowanceSlot = 0;        // selection of "USt. %"
     std::string netTotal;         // "Netto Betrag"
-    std::array<FooterRow, 3> rows;
-    std::string taxTotal;     // "USt. gesamt"
-    std::string grossTotal;   // "Brutto-Betrag"
-    std::string payableTotal; // "Zahlbetrag"
-    std::string currency;     // the two currency labels
+    std::vector<FooterRow> rows;  // one per VAT group
+    std::string taxTotal;         // "USt. gesamt"
+    std::string grossTotal;       // "Brutto-Betrag"
+    std::string payableTotal;     // "Zahlbetrag"
+    std::string currency;         // the two currency labels
 };
 
 // Everything the program knows about the one open document. One instance is
@@ -217,6 +227,10 @@ struct DocumentState {
     std::string defaultTaxScheme;
     std::vector<LineItem> lines;
     std::vector<VatBreakdownEntry> vatBreakdown;
+    // The exemption reason (and its code) of each tax category's group, as
+    // last chosen from the list or loaded from a file; by category code.
+    std::map<std::string, std::string> exemptionReasons;
+    std::map<std::string, std::string> exemptionReasonCodes;
 
     AmountState amounts;
     FooterView footer;

@@ -226,12 +226,18 @@ void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes) {
     lists.vatRates[1] = readNumber(entries, "UStSatz1", Decimal::fromInt(7));
     lists.vatRates[2] = readNumber(entries, "UStSatz2", Decimal::fromInt(0));
 
-    std::string text0 = readText(entries, "Standard", "Standard USt.");
-    setEntry(lists.taxCategories, 0, std::move(text0), readText(entries, "Kennz0", "S"));
-    std::string text1 = readText(entries, "SteuerfreiEU", "steuerfreie innergem. Lieferung");
-    setEntry(lists.taxCategories, 1, std::move(text1), readText(entries, "Kennz1", "K"));
-    std::string text2 = readText(entries, "Steuerfrei", "steuerfreie nicht EU Lieferung");
-    setEntry(lists.taxCategories, 2, std::move(text2), readText(entries, "Kennz2", "G"));
+    // Each tax category's text and code, the built-in entry as default.
+    constexpr std::pair<const char*, const char*> categoryKeys[] = {
+        {"Standard", "Kennz0"},         {"SteuerfreiEU", "Kennz1"},   {"Steuerfrei", "Kennz2"},
+        {"Kleinunternehmer", "Kennz3"}, {"Steuerbefreit", "Kennz4"},  {"Steuerschuldner", "Kennz5"},
+        {"Nullsteuersatz", "Kennz6"},   {"NichtSteuerbar", "Kennz7"},
+    };
+    const std::vector<CodeEntry> builtIn = defaultCodeLists().taxCategories;
+    for (std::size_t i = 0; i < std::size(categoryKeys) && i < builtIn.size(); ++i) {
+        std::string text = readText(entries, categoryKeys[i].first, builtIn[i].text);
+        setEntry(lists.taxCategories, i, std::move(text),
+                 readText(entries, categoryKeys[i].second, builtIn[i].code));
+    }
 
     setEntry(lists.currencies, 0, readText(entries, "Waehrung0", "EUR"));
     setEntry(lists.currencies, 1, readText(entries, "Waehrung1", "CHF"));

@@ -16,9 +16,11 @@
 #include "invoice/dates.h"
 #include "invoice/input_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <utility>
 
 namespace tallomir::ubl {
@@ -43,8 +45,6 @@ enum class Node : std::uint8_t {
     PartyName,
     PostalAddress,
     PartyCountry,
-    PartyTaxScheme,
-    PartyTaxSchemeScheme,
     PartyLegalEntity,
     Contact,
     Delivery,
@@ -99,8 +99,7 @@ enum class Node : std::uint8_t {
     City,
     PostalCode,
     CountryCode,
-    VatId,
-    TaxSchemeId,
+    PartyTaxSchemeBlock, // read as a whole: the number's scheme follows the number
     RegistrationName,
     RegistrationId,
     LegalForm,
@@ -137,6 +136,7 @@ enum class Node : std::uint8_t {
     SubtotalCategoryId,
     SubtotalPercent,
     SubtotalExemptionReason,
+    SubtotalExemptionReasonCode,
     SubtotalSchemeId,
 
     LineExtensionAmount,
@@ -243,7 +243,7 @@ State step(State parent, std::string_view name) {
         next.node = pick(name, {{"cac:PartyIdentification", Node::PartyIdentification},
                                 {"cac:PartyName", Node::PartyName},
                                 {"cac:PostalAddress", Node::PostalAddress},
-                                {"cac:PartyTaxScheme", Node::PartyTaxScheme},
+                                {"cac:PartyTaxScheme", Node::PartyTaxSchemeBlock},
                                 {"cac:PartyLegalEntity", Node::PartyLegalEntity},
                                 {"cac:Contact", Node::Contact}});
         break;
@@ -261,13 +261,6 @@ State step(State parent, std::string_view name) {
         break;
     case Node::PartyCountry:
         next.node = pick(name, {{"cbc:IdentificationCode", Node::CountryCode}});
-        break;
-    case Node::PartyTaxScheme:
-        next.node =
-            pick(name, {{"cbc:CompanyID", Node::VatId}, {"cac:TaxScheme", Node::PartyTaxSchemeScheme}});
-        break;
-    case Node::PartyTaxSchemeScheme:
-        next.node = pick(name, {{"cbc:ID", Node::TaxSchemeId}});
         break;
     case Node::PartyLegalEntity:
         next.node = pick(name, {{"cbc:RegistrationName", Node::RegistrationName},
@@ -348,6 +341,7 @@ State step(State parent, std::string_view name) {
     case Node::SubtotalCategory:
         next.node = pick(name, {{"cbc:ID", Node::SubtotalCategoryId},
                                 {"cbc:Percent", Node::SubtotalPercent},
+                                {"cbc:TaxExemptionReasonCode", Node::SubtotalExemptionReasonCode},
                                 {"cbc:TaxExemptionReason", Node::SubtotalExemptionReason},
                                 {"cac:TaxScheme", Node::SubtotalScheme}});
         break;
@@ -503,12 +497,6 @@ void apply(Target& target, State where, std::string_view text) {
     case Node::CountryCode:
         party.countryCode.assign(text);
         break;
-    case Node::VatId:
-        party.vatId.assign(text);
-        break;
-    case Node::TaxSchemeId:
-        party.taxSchemeId.assign(text);
-        break;
     case Node::RegistrationName:
         party.registrationName.assign(text);
         break;
@@ -615,6 +603,9 @@ void apply(Target& target, State where, std::string_view text) {
     case Node::SubtotalExemptionReason:
         setEntry(target, &VatBreakdownEntry::exemptionReason, text);
         break;
+    case Node::SubtotalExemptionReasonCode:
+        setEntry(target, &VatBreakdownEntry::exemptionReasonCode, text);
+        break;
     case Node::SubtotalSchemeId:
         setEntry(target, &VatBreakdownEntry::schemeId, text);
         break;
@@ -682,6 +673,25 @@ void apply(Target& target, State where, std::string_view text) {
     }
 }
 
+// The first child element of that name, or nullptr.
+const XmlNode* childNamed(const XmlNode* parent, std::string_view name) {
+    for (const XmlNode* child = xml::firstChild(parent); child != nullptr; child = xml::nextSibling(child))
+        if (xml::nodeKind(child) == static_cast<int>(xml::NodeKind::Element) && xml::nodeName(child) == name)
+            return child;
+    return nullptr;
+}
+
+// A party's tax scheme: the number under "VAT" is the VAT identifier, under
+// any other scheme the tax number ("FC" for the German Steuernummer).
+void readPartyTaxScheme(PartyFields& party, const XmlNode* block) {
+    const std::string_view number = xml::nodeText(childNamed(block, "cbc:CompanyID"));
+    const std::string_view scheme = xml::nodeText(childNamed(childNamed(block, "cac:TaxScheme"), "cbc:ID"));
+    if (scheme.empty() || scheme == "VAT")
+        party.vatId.assign(number);
+    else
+        party.taxNumber.assign(number);
+}
+
 bool isDocumentElementName(std::string_view name) {
     return name == "ubl:Invoice" || name == "Invoice" || name == "ubl:CreditNote" || name == "CreditNote";
 }
@@ -708,7 +718,27 @@ void takeAllowanceFromDocument(DocumentState& state) {
     amounts.allowanceRateChosen = true;
 }
 
+// What the breakdown read from the file keeps when it is computed anew from
+// the lines: each category's exemption reason; and the "Steuerkennung" that
+// new lines take, the category most lines have.
+void takeCategoriesFromDocument(DocumentState& state) {
+    for (const VatBreakdownEntry& entry : state.vatBreakdown) {
+        if (!entry.exemptionReason.empty())
+            state.exemptionReasons[entry.categoryCode] = entry.exemptionReason;
+        if (!entry.exemptionReasonCode.empty())
+            state.exemptionReasonCodes[entry.categoryCode] = entry.exemptionReasonCode;
+    }
+    std::map<std::string, std::size_t> count;
+    for (const tallomir::LineItem& line : state.lines)
+        ++count[line.lineTaxCategory];
+    const auto most = std::max_element(count.begin(), count.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (most != count.end() && !most->first.empty())
+        state.documentTaxCategory = most->first;
+}
+
 void finishLoad(DocumentState& state) {
+    takeCategoriesFromDocument(state);
     takeAllowanceFromDocument(state);
     recomputeLines(state);
     recomputeTotals(state);
@@ -766,6 +796,10 @@ void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
             continue;
         if (where.node == Node::AdditionalReference)
             target.referenceId.clear();
+        if (where.node == Node::PartyTaxSchemeBlock) {
+            readPartyTaxScheme(where.customer ? state.doc.customer : state.doc.supplier, node);
+            continue;
+        }
         if (isRule(where.node)) {
             // Every line break as one LF, as a parser gives it.
             const std::string_view text = xml::nodeText(node);

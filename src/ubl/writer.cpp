@@ -19,6 +19,8 @@ constexpr const char* aggregateNamespace =
 constexpr const char* basicNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2";
 
 constexpr const char* creditNoteCode = "381";
+// The scheme under which a tax number other than the VAT identifier stands.
+constexpr std::string_view taxNumberScheme = "FC";
 // Document type code of a project reference, where the credit note has no
 // element of its own for it.
 constexpr const char* projectDocumentTypeCode = "50";
@@ -81,9 +83,19 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     addLeaf(address, "cbc:PostalZone", party.postalCode);
     addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode", party.countryCode);
 
-    xml::XmlNode* taxScheme = xml::appendElement(partyNode, "cac:PartyTaxScheme");
-    addLeaf(taxScheme, "cbc:CompanyID", party.vatId);
-    addLeaf(xml::appendElement(taxScheme, "cac:TaxScheme"), "cbc:ID", party.taxSchemeId);
+    // The VAT identifier, then the tax number under its own scheme; a scheme
+    // without its number is not written.
+    const std::pair<const std::string*, std::string_view> schemes[] = {
+        {&party.vatId, party.taxSchemeId.empty() ? std::string_view("VAT") : party.taxSchemeId},
+        {&party.taxNumber, taxNumberScheme},
+    };
+    for (const auto& [number, scheme] : schemes) {
+        if (number->empty())
+            continue;
+        xml::XmlNode* taxScheme = xml::appendElement(partyNode, "cac:PartyTaxScheme");
+        addLeaf(taxScheme, "cbc:CompanyID", *number);
+        addLeaf(xml::appendElement(taxScheme, "cac:TaxScheme"), "cbc:ID", scheme);
+    }
 
     xml::XmlNode* legal = xml::appendElement(partyNode, "cac:PartyLegalEntity");
     addLeaf(legal, "cbc:RegistrationName", party.registrationName);
@@ -269,7 +281,10 @@ void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& st
     addAmount(allowance, "cbc:BaseAmount", state, doc.allowanceBaseAmount);
     xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
     addLeaf(category, "cbc:ID", doc.allowanceTaxCategory);
-    addLeaf(category, "cbc:Percent", doc.allowanceTaxPercent);
+    // Outside the scope of VAT there is no rate.
+    if (doc.allowanceTaxCategory != "O") {
+        addLeaf(category, "cbc:Percent", doc.allowanceTaxPercent);
+    }
     addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", doc.allowanceTaxScheme);
 }
 
@@ -279,20 +294,17 @@ void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state) {
     }
     xml::XmlNode* taxTotal = xml::appendElement(documentElement, "cac:TaxTotal");
     addAmount(taxTotal, "cbc:TaxAmount", state, state.vatBreakdown.front().documentTaxTotal);
-    const bool exempt = state.documentTaxCategory != "S";
+    // Every group, also one whose amounts are zero; each with its rate (0.00
+    // outside the scope of VAT too) and the reason of an exemption.
     for (const VatBreakdownEntry& entry : state.vatBreakdown) {
-        if (parseNumber(entry.taxableAmount).isZero()) {
-            continue;
-        }
         xml::XmlNode* subtotal = xml::appendElement(taxTotal, "cac:TaxSubtotal");
         addAmount(subtotal, "cbc:TaxableAmount", state, entry.taxableAmount);
         addAmount(subtotal, "cbc:TaxAmount", state, entry.taxAmount);
         xml::XmlNode* category = xml::appendElement(subtotal, "cac:TaxCategory");
         addLeaf(category, "cbc:ID", entry.categoryCode);
         addLeaf(category, "cbc:Percent", entry.ratePercent);
-        if (exempt) {
-            addLeaf(category, "cbc:TaxExemptionReason", entry.exemptionReason);
-        }
+        addLeaf(category, "cbc:TaxExemptionReasonCode", entry.exemptionReasonCode);
+        addLeaf(category, "cbc:TaxExemptionReason", entry.exemptionReason);
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.schemeId);
     }
 }

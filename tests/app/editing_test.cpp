@@ -88,8 +88,12 @@ private Q_SLOTS:
         };
         // "Kunden Nr." and "Lieferdatum" are not required, "Telefon" is.
         QCOMPARE(QStringList({label(117), label(95), label(115), label(137), label(103)}),
-                 QStringList({"Kunden Nr.", "Lieferdatum", "Telefon*", "IBAN*", "Lieferanten Nr."}));
-        QVERIFY(!marked(117) && !marked(95) && marked(115) && marked(137) && !marked(103));
+                 QStringList({"Kunden Nr.", "Lieferdatum", "Telefon*", "IBAN*", "Lieferanten Nr.*"}));
+        QVERIFY(!marked(117) && !marked(95) && marked(115) && marked(137) && marked(103));
+        // A VAT identifier identifies the seller and is what the standard rate asks for.
+        h.typeAll("109=DE123456789");
+        QCOMPARE(QStringList({label(103), label(112), label(170)}),
+                 QStringList({"Lieferanten Nr.", "HR Nummer", "Steuernummer"}));
         // The IBAN only for a transfer; a delivery address needs its place;
         // terms or a due date once an amount is due.
         h.typeAll("131=Am Hafen 3|139=");
@@ -247,6 +251,50 @@ private Q_SLOTS:
         QCOMPARE(h.find<QPlainTextEdit>(QStringLiteral("lineDescription"))->toPlainText(),
                  QStringLiteral("erste Zeile\nzweite Zeile"));
         QCOMPARE(h.state.lines[0].itemDescription, line.itemDescription);
+    }
+
+    // Each line has its category; the footer has a row per group, more than
+    // three when needed; "Steuerkennung" takes the lines of its previous
+    // category along.
+    void taxCategoriesPerLineAndAFooterRowPerGroup() {
+        WindowHarness h;
+        auto* lineCategory = h.find<QComboBox>(QStringLiteral("lineTaxCategory"));
+        h.addLine("1|1|Beratung|100|19");
+        h.addLine("2|1|Buch|10|7");
+        for (const auto& [line, entry] : {std::pair{"3|1|Module|1000", 6}, {"4|1|Kurs|50", 4}}) {
+            const QStringList v = QString::fromLatin1(line).split('|');
+            h.typeAll("linePosition=" + v[0] + "|lineQuantity=" + v[1] + "|lineItemName=" + v[2] +
+                      "|lineUnitPrice=" + v[3]);
+            h.pick(lineCategory, entry);
+            QCOMPARE(h.find<QLineEdit>(QStringLiteral("lineVatPercent"))->text(), QStringLiteral("0,00"));
+            h.click("buttonAdd");
+        }
+        QCOMPARE(h.cell(2, 6) + "|" + h.cell(3, 6), QStringLiteral("0,00 % Z|0,00 % E"));
+        // Groups in the order of the category list; the third row is the page's
+        // own (fields 156, 151, 154), the fourth one made for it.
+        const auto category = [&](int n) {
+            return h.find<QLineEdit>(QStringLiteral("footerRowCategory%1").arg(n))->text();
+        };
+        QCOMPARE(h.texts({150, 147, 148, 156, 151, 154}) + QStringList({category(1), category(3)}),
+                 QStringList({"19,00", "100,00", "19,00", "0,00", "50,00", "0,00", "", "E"}));
+        QStringList fourth;
+        for (const char* part : {"Rate", "Taxable", "Tax", "Category"})
+            fourth
+                << h.find<QLineEdit>(QStringLiteral("footerRow%1%2").arg(QLatin1String(part)).arg(4))->text();
+        QCOMPARE(fourth, QStringList({"0,00", "1.000,00", "0,00", "Z"}));
+        QVERIFY(!h.find(QStringLiteral("footerRowRate4"))->isHidden());
+        QCOMPARE(h.field(145)->y(), 320); // "USt. gesamt" below the fourth row
+        QCOMPARE(h.text(160), QStringLiteral("1.179,70"));
+
+        h.pick(146, 3); // "Kleinunternehmer": the standard-rated lines become exempt
+        QCOMPARE(QStringList({h.cell(0, 6), h.cell(1, 6), h.cell(2, 6)}),
+                 QStringList({"0,00 % E", "0,00 % E", "0,00 % Z"}));
+        QVERIFY(h.find(QStringLiteral("footerRowRate4"))->isHidden());
+        QCOMPARE(h.text(160), QStringLiteral("1.160,00"));
+        QCOMPARE(h.field(145)->y(), 290);
+        // A stored line shows its category in the editor.
+        h.clickRow(2);
+        QCOMPARE(lineCategory->currentIndex(), 6);
     }
 
     void deletingTheOnlyLineLeavesZeroTotals() {

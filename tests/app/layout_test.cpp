@@ -33,15 +33,16 @@ const char* const controls = R"(
 0|text||100|20|Vertragsnummer|30 323 100 25|150 320 300 25
 0|text||101|21|Projektnummer|30 353 100 25|150 350 300 25
 0|multi||102|22|Notiz|30 383 100 25|150 380 600 200
-1|text||103|23|Lieferanten Nr.|30 53 100 25|150 50 300 25
+1|text|*|103|23|Lieferanten Nr.*|30 53 100 25|150 50 300 25
 1|text||104|24|Lieferant|30 83 100 25|150 80 300 25
 1|text||105|25|Straße|30 113 100 25|150 110 300 25
 1|text|*|107|27|PLZ*|30 143 100 25|150 140 300 25
 1|text|*|106|26|Ort*|30 173 100 25|150 170 300 25
 1|text|*|108|28|Land* (kurz)|30 203 100 25|150 200 300 25
 1|text|*|109|29|UStID*|30 233 100 25|150 230 300 25
+1|text|*|170|=|Steuernummer*|30 263 100 25|150 260 300 25
 1|text|*|111|31|HR Name*|30 293 100 25|150 290 300 25
-1|text||112|32|HR Nummer|30 323 100 25|150 320 300 25
+1|text|*|112|32|HR Nummer*|30 323 100 25|150 320 300 25
 1|text||113|33|Gesellschaftsform|30 353 100 25|150 350 300 25
 1|text|*|114|34|Ansprechpartner*|30 383 100 25|150 380 300 25
 1|text|*|115|35|Telefon*|30 413 100 25|150 410 300 25
@@ -210,7 +211,7 @@ private Q_SLOTS:
         // Only the first three payment terms are offered; the first is the document's.
         QCOMPARE(comboTexts(h.field<QComboBox>(139)), QStringList({"erste", "zweite", "dritte"}));
         QCOMPARE(h.state.doc.paymentTerms, std::string("erste"));
-        QCOMPARE(comboTexts(h.field<QComboBox>(146)).size(), 3);
+        QCOMPARE(comboTexts(h.field<QComboBox>(146)).size(), 8);
         QCOMPARE(comboTexts(h.field<QComboBox>(146))[1], QStringLiteral("umbenannt"));
         QCOMPARE(comboTexts(h.field<QComboBox>(135)),
                  QStringList({"SEPA-Überweisung", "SEPA-Lastschrift", "Überweisung", "Lastschrift"}));
@@ -226,8 +227,8 @@ private Q_SLOTS:
         for (int column = 0; column < list->model()->columnCount(); ++column)
             columns << list->model()->headerData(column, Qt::Horizontal).toString() + ':' +
                            QString::number(list->columnWidth(column));
-        QCOMPARE(columns, QStringList({"Pos.:50", "Anz.:50", "Art-Nr.:100", "Bezeichnung:250", "Preis:100",
-                                       "Netto:100", "USt.:50", "Brutto:100", ":50", ":0"}));
+        QCOMPARE(columns, QStringList({"Pos.:50", "Anz.:50", "Art-Nr.:100", "Bezeichnung:220", "Preis:100",
+                                       "Netto:100", "USt.:80", "Brutto:100", ":50", ":0"}));
     }
 };
 

@@ -124,8 +124,8 @@ public:
     }
     void type(int id, const QString& text, bool leave = true) { type(field(id), text, leave); }
     // Picks an entry with the arrow keys; the entry already shown is picked anew.
-    void pick(int id, int index) {
-        auto* combo = field<QComboBox>(id);
+    void pick(int id, int index) { pick(field<QComboBox>(id), index); }
+    void pick(QComboBox* combo, int index) {
         showPageOf(combo);
         combo->setFocus(Qt::MouseFocusReason);
         if (combo->currentIndex() == index)

@@ -140,6 +140,10 @@ TEST_F(CliTest, TheCheckNamesWhatIsMissingAndExitsThreeWithoutSaving) {
          "Belegfuss: Nachlass / Zuschlag fehlt"},
         {[](json& j) { j["lines"][0]["unitPrice"] = "zehn"; },
          "Positionen: Pos. 1: Preis: \u201Ezehn\u201C ist keine Zahl"},
+        {[](json& j) { j["documentTaxCategory"] = "AE"; },
+         "Kunde: Für Steuerschuldnerschaft des Leistungsempfängers wird die UStID oder die HR Nummer des "
+         "Kunden "
+         "benötigt"},
     };
     for (const auto& [change, message] : cases) {
         json input = minimalInvoice();
@@ -240,6 +244,67 @@ TEST_F(CliTest, BuiltFilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/lines/1/lineNetAmount", "1000000.00"},    // 999999.9999
           {"/lines/2/lineNetAmount", "15.00"}}},
         {"thousand-lines", [&](json& j) { j["lines"] = thousand; }, {{"/lines/999/position", "1000"}}},
+        // Every VAT situation: the lines take the document's category and its rate.
+        {"kleinunternehmer",
+         [](json& j) {
+             j["documentTaxCategory"] = "E";
+             j["supplier"].erase("vatId");
+             j["supplier"]["taxNumber"] = "201/113/40209";
+             j["supplier"]["partyId"] = "L-1";
+             j["lines"][0].erase("lineVatPercent");
+         },
+         {{"/payableAmount", "20.00"},
+          {"/lines/0/lineTaxCategory", "E"},
+          {"/supplier/taxNumber", "201/113/40209"},
+          {"/vatBreakdown/0/exemptionReason",
+           "Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG"}}},
+        {"reverse-charge",
+         [](json& j) {
+             j["documentTaxCategory"] = "AE";
+             j["customer"]["vatId"] = "DE987654321";
+             j["lines"][0].erase("lineVatPercent");
+         },
+         {{"/payableAmount", "20.00"}, {"/vatBreakdown/0/categoryCode", "AE"}}},
+        {"zero-rated-beside-standard",
+         [](json& j) {
+             j["lines"].push_back(line("2", "1", "100", "0"));
+             j["lines"][1]["taxCategory"] = "Z";
+         },
+         {{"/payableAmount", "123.80"},
+          {"/vatBreakdown/1/categoryCode", "Z"},
+          {"/vatBreakdown/1/taxableAmount", "100.00"}}},
+        {"exempt-beside-standard",
+         [](json& j) {
+             j["lines"].push_back(line("2", "1", "100", "0"));
+             j["lines"][1]["taxCategory"] = "E";
+         },
+         {{"/payableAmount", "123.80"}, {"/vatBreakdown/1/categoryCode", "E"}}},
+        {"outside-the-scope-of-vat",
+         [](json& j) {
+             j["documentTaxCategory"] = "O";
+             j["supplier"].erase("vatId");
+             j["supplier"]["partyId"] = "L-1";
+             j["lines"][0].erase("lineVatPercent");
+         },
+         {{"/payableAmount", "20.00"},
+          {"/lines/0/lineVatPercent", ""},
+          {"/vatBreakdown/0/ratePercent", "0.00"}}},
+        {"intra-community-supply",
+         [](json& j) {
+             j["documentTaxCategory"] = "K";
+             j["customer"]["vatId"] = "ATU12345678";
+             j["customer"]["countryCode"] = "AT";
+             j["delivery"] = {{"city", "Wien"}, {"postalCode", "1010"}, {"countryCode", "AT"}};
+             j["lines"][0].erase("lineVatPercent");
+         },
+         {{"/payableAmount", "20.00"}, {"/vatBreakdown/0/categoryCode", "K"}}},
+        {"export",
+         [](json& j) {
+             j["documentTaxCategory"] = "G";
+             j["customer"]["countryCode"] = "CH";
+             j["lines"][0].erase("lineVatPercent");
+         },
+         {{"/payableAmount", "20.00"}, {"/vatBreakdown/0/categoryCode", "G"}}},
     };
     std::vector<fs::path> files;
     for (const Case& c : cases) {

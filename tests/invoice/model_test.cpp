@@ -32,7 +32,7 @@ TEST(ResetDocument, EmptiesTheDocumentAndSetsTheDefaults) {
     state.documentTaxCategory = "K";
     state.lines.push_back(
         LineItem{"1", "", "2", "10.00", "", "", "Ware", "", "", "S", "19.00", "VAT", "5.00"});
-    state.vatBreakdown.push_back(VatBreakdownEntry{"1.90", "10.00", "1.90", "", "S", "19.00", "VAT"});
+    state.vatBreakdown.push_back(VatBreakdownEntry{"1.90", "10.00", "1.90", "", "S", "19.00", "VAT", ""});
     state.modified = true;
     // kept by a reset: the line editor and the allowance working values
     state.lineEditBuffer.itemName = "halb fertig";

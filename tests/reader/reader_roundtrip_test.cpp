@@ -68,7 +68,8 @@ tallomir::DocumentState randomDocument(Generator& g) {
         for (const auto& [name, member] : partyTexts)
             party->*member = g.optionalText();
         party->countryCode = g.chance(80) ? "DE" : "";
-        party->taxSchemeId = g.chance(80) ? "VAT" : "FC";
+        party->taxNumber = g.optionalText(30);
+        party->taxSchemeId = "VAT";
     }
     doc.customer.legalForm = "";
     for (const auto& [name, member] : deliveryTexts)
@@ -137,6 +138,8 @@ tallomir::DocumentState expectedAfterLoad(const tallomir::DocumentState& entered
         e.delivery.name.clear();
     if (e.iban.empty()) // there is no account without its IBAN
         e.bankName = e.bic = "";
+    if (e.allowanceTaxCategory == "O") // outside the scope of VAT there is no rate
+        e.allowanceTaxPercent = "";
     if (e.orderNumber.empty() && !e.salesOrderNumber.empty())
         e.orderNumber = "NA";
     e.loadedDocumentCurrency = e.loadedTaxCurrency = entered.documentCurrency;

@@ -109,7 +109,8 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, prepaidAmount), TEXT_OF(D, payableAmount), TEXT_OF(D, taxCategoryCode)};
 inline const FieldTable<P> partyTexts{
     TEXT_OF(P, partyId), TEXT_OF(P, name), TEXT_OF(P, street), TEXT_OF(P, city), TEXT_OF(P, postalCode),
-    TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, registrationName),
+    TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, taxNumber),
+    TEXT_OF(P, registrationName),
     TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName), TEXT_OF(P, phone),
     TEXT_OF(P, email)};
 inline const FieldTable<F> deliveryTexts{
@@ -121,7 +122,8 @@ inline const FieldTable<L> lineTexts{
     TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
-    TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId)};
+    TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),
+    TEXT_OF(V, exemptionReasonCode)};
 // clang-format on
 #undef TEXT_OF
 

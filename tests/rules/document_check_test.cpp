@@ -2,6 +2,7 @@
 // fields it marks as required. Whether a file it lets through is valid is
 // for the official rules to say (the writer's and the command line's tests).
 
+#include "invoice/amounts.h"
 #include "invoice/document_check.h"
 #include "invoice/input_rules.h"
 #include "invoice/line_list.h"
@@ -115,6 +116,89 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabel) {
         DocumentState state = completeInvoice();
         change(state);
         EXPECT_EQ(findingTexts(state), expected);
+    }
+}
+
+// What each tax category asks for: the form's "Steuerkennung" changes every
+// line of the plain invoice to that category.
+TEST(DocumentCheck, EachTaxCategoryAsksForWhatItNeeds) {
+    struct Case {
+        int entry; // of the tax category list
+        std::function<void(DocumentState&)> change;
+        std::vector<std::string> expected;
+    };
+    const auto text = [](FieldId field, const char* value) {
+        return [=](DocumentState& s) { leaveTextField(s, field, value); };
+    };
+    const std::string sellerNumber = "Lieferant: Für die gewählte Steuerkennung wird die UStID oder die "
+                                     "Steuernummer des Lieferanten benötigt";
+    const Case cases[] = {
+        // Kleinunternehmer: a tax number instead of the VAT identifier is enough,
+        // with a number that identifies the seller.
+        {3,
+         text(FieldId::SupplierVatId, ""),
+         {"Lieferant: Lieferanten Nr., HR Nummer oder UStID: eines davon wird benötigt", sellerNumber}},
+        {3,
+         [](DocumentState& s) {
+             leaveTextField(s, FieldId::SupplierVatId, "");
+             leaveTextField(s, FieldId::SupplierTaxNumber, "201/113/40209");
+             leaveTextField(s, FieldId::SupplierPartyId, "L-1");
+         },
+         {}},
+        {4,
+         [](DocumentState& s) {
+             s.exemptionReasons["E"] = "";
+             s.lists.taxCategories[4].text = "";
+         },
+         {"Belegkopf: Bei steuerfreien Umsätzen wird ein Befreiungsgrund benötigt (der Text der "
+          "Steuerkennung)"}},
+        {5,
+         [](DocumentState&) {},
+         {"Kunde: Für Steuerschuldnerschaft des Leistungsempfängers wird die UStID oder die HR Nummer des "
+          "Kunden "
+          "benötigt"}},
+        {5, text(FieldId::CustomerRegistrationId, "HRB 1"), {}},
+        {1,
+         [](DocumentState&) {},
+         {"Belegkopf: Für innergemeinschaftliche Lieferungen wird das Lieferdatum oder der Leistungszeitraum "
+          "benötigt",
+          "Kunde: Für innergemeinschaftliche Lieferungen wird die UStID des Kunden benötigt",
+          "Lieferung: Für innergemeinschaftliche Lieferungen wird das Land der Lieferung benötigt"}},
+        {2,
+         text(FieldId::SupplierVatId, ""),
+         {"Lieferant: Für steuerfreie Lieferungen (innergemeinschaftlich oder Ausfuhr) wird die UStID des "
+          "Lieferanten benötigt"}},
+        {6,
+         [](DocumentState& s) { s.lines[0].lineVatPercent = "7.00"; },
+         {"Positionen: Pos. 1: USt. muss bei Nullsteuersatz 0 % sein"}},
+        // Outside the scope of VAT: no VAT identifiers, no rate, no other category.
+        {7,
+         [](DocumentState& s) {
+             leaveTextField(s, FieldId::SupplierPartyId, "L-1");
+             s.lines[0].lineVatPercent = "0.00";
+         },
+         {"Lieferant: Bei nicht steuerbaren Umsätzen darf keine UStID stehen",
+          "Positionen: Pos. 1: Bei nicht steuerbaren Umsätzen entfällt die USt."}},
+        {7,
+         [](DocumentState& s) {
+             leaveTextField(s, FieldId::SupplierPartyId, "L-1");
+             leaveTextField(s, FieldId::SupplierVatId, "");
+             s.lines.push_back(s.lines[0]);
+             s.lines[1].position = "2";
+             s.lines[1].lineTaxCategory = "S";
+             s.lines[1].lineVatPercent = "19.00";
+             recomputeLines(s);
+             recomputeTotals(s);
+         },
+         {"Belegkopf: Nicht steuerbare Umsätze dürfen nicht mit anderen Steuerkennungen in einer Rechnung "
+          "stehen",
+          sellerNumber}},
+    };
+    for (const Case& c : cases) {
+        DocumentState state = completeInvoice();
+        selectEntry(state, FieldId::TaxCategory, c.entry);
+        c.change(state);
+        EXPECT_EQ(findingTexts(state), c.expected) << c.entry;
     }
 }
 

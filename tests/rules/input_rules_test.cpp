@@ -154,12 +154,33 @@ TEST(Selections, CurrencyRecomputesAndTaxCategoryLeavesStoredLinesAlone) {
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(state.footer.currency, "CHF");
     EXPECT_EQ(lineListCell(state, 0, 8), "CHF");
+}
 
-    EXPECT_FALSE(selectEntry(state, FieldId::TaxCategory, 1).totalsChanged);
-    EXPECT_EQ(state.documentTaxCategory, "K");
-    EXPECT_EQ(state.lines[0].lineTaxCategory, "S");
-    selectEntry(state, FieldId::TaxCategory, 2);
-    EXPECT_EQ(state.documentTaxCategory, "G");
+// A new "Steuerkennung" takes the lines of the previous one with it (with the
+// rate that fits) and the line being typed; lines set otherwise keep theirs.
+TEST(Selections, TaxCategoryTakesTheLinesOfThePreviousOneAlong) {
+    DocumentState state = freshState();
+    addLineOf(state, "1", "10", "19");
+    leaveLineField(state, LineField::UnitPrice, "5");
+    chooseLineCategory(state, 6); // "Nullsteuersatz" Z, at 0 %
+    addLine(state);
+    leaveLineField(state, LineField::VatPercent, "19");
+    const RuleOutcome outcome = selectEntry(state, FieldId::TaxCategory, 3); // Kleinunternehmer
+    EXPECT_TRUE(outcome.totalsChanged && outcome.linesChanged);
+    EXPECT_EQ(state.documentTaxCategory, "E");
+    const auto categoryAndRate = [](const LineItem& line) {
+        return line.lineTaxCategory + line.lineVatPercent;
+    };
+    EXPECT_EQ(categoryAndRate(state.lines[0]) + " " + categoryAndRate(state.lines[1]) + " " +
+                  categoryAndRate(state.lineEditBuffer),
+              "E0.00 Z0.00 E0.00");
+    EXPECT_EQ(state.vatBreakdown[0].exemptionReason,
+              "Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG");
+    // The other exempt entry keeps the category and gives its own reason; O has no rate.
+    selectEntry(state, FieldId::TaxCategory, 4);
+    EXPECT_EQ(state.vatBreakdown[0].exemptionReason, "Steuerfreie Leistung gemäß § 4 UStG");
+    selectEntry(state, FieldId::TaxCategory, 7);
+    EXPECT_EQ(categoryAndRate(state.lines[0]) + " " + categoryAndRate(state.lines[1]), "O Z0.00");
 }
 
 TEST(Selections, PaymentTermsTypedOrPickedFromThreeProposals) {
@@ -177,7 +198,7 @@ TEST(Selections, IndexOutsideTheListChangesNothing) {
     const DocumentState before = state;
     const std::pair<FieldId, int> lists[] = {{FieldId::DocumentType, 3},
                                              {FieldId::Currency, 4},
-                                             {FieldId::TaxCategory, 3},
+                                             {FieldId::TaxCategory, 8},
                                              {FieldId::PaymentMeans, 4},
                                              {FieldId::AllowanceSlot, 3}};
     for (const auto& [id, size] : lists)

@@ -42,6 +42,15 @@ DocumentState withLines(int count) {
     return state;
 }
 
+// What the editor holds for a new line: the document's category, and 0 %
+// unless that is the standard rate.
+LineItem newLine(const std::string& category = "S") {
+    LineItem line;
+    line.lineTaxCategory = category;
+    line.lineVatPercent = category == "S" ? "" : "0.00";
+    return line;
+}
+
 std::string positions(const DocumentState& state) {
     std::string result;
     for (const LineItem& line : state.lines)
@@ -99,7 +108,7 @@ TEST(AddLine, StoresTheLineWithNetAndTaxFieldsAndEmptiesTheEditor) {
     EXPECT_EQ(state.doc.lineExtensionAmount, "14.99");
     EXPECT_TRUE(state.modified);
     // The editor holds the next new line: no stored line is current.
-    EXPECT_EQ(state.lineEditBuffer, LineItem{});
+    EXPECT_EQ(state.lineEditBuffer, newLine("K"));
     EXPECT_EQ(state.currentLineIndex, -1);
     // A line with nothing typed is stored as well.
     EXPECT_EQ(addLine(state), 1);
@@ -209,14 +218,14 @@ TEST(SelectLine, CopiesTheLineIntoTheEditorAndNoRowClearsIt) {
     EXPECT_EQ(state.lineEditBuffer, state.lines[0]);
     EXPECT_EQ(state.lineEditBuffer.itemDescription, "\n   eingerückt"); // the stored text is not tidied
     clearLineEditor(state);
-    EXPECT_EQ(state.lineEditBuffer, LineItem{});
+    EXPECT_EQ(state.lineEditBuffer, newLine());
     EXPECT_EQ(state.lines.size(), 2u);
 
     leaveLineField(state, LineField::ItemName, "halb getippt");
     for (int row : {-1, 5}) {
         EXPECT_FALSE(selectLine(state, row));
         EXPECT_EQ(state.currentLineIndex, -1);
-        EXPECT_EQ(state.lineEditBuffer, LineItem{});
+        EXPECT_EQ(state.lineEditBuffer, newLine());
     }
 }
 

@@ -99,7 +99,8 @@ void enter(DocumentState& state, const std::string& script) {
 void thousandLines(DocumentState& state) {
     for (int i = 0; i < 1000; ++i) {
         addLine(state, std::to_string(i % 7 + 1) + ".5", std::to_string(i) + ".37",
-                i % 3 == 0 ? "19" : (i % 3 == 1 ? "7" : "0"));
+                i % 3 == 0 ? "19" : (i % 3 == 1 ? "7" : "0"))
+            .lineTaxCategory = i % 3 == 2 ? "Z" : "S";
     }
     recompute(state);
 }
@@ -111,7 +112,7 @@ std::string breakdownText(const DocumentState& state) {
     for (const VatBreakdownEntry& e : state.vatBreakdown) {
         text += (text.empty() ? "" : " ") + e.ratePercent + "/" + e.taxableAmount + "/" + e.taxAmount;
         if (e.categoryCode != "S" || !e.exemptionReason.empty()) {
-            text += " " + e.categoryCode + " " + e.exemptionReason;
+            text += " " + e.categoryCode + (e.exemptionReason.empty() ? "" : " " + e.exemptionReason);
         }
     }
     return text;
@@ -164,22 +165,26 @@ const Document documents[] = {
      "150.00 150.00 22.50 172.50 172.50", ""},
     {"OnlyExemptLinesWithK", "category K; 4x25@0; 1x12.34@0", false,
      "0.00/112.34/0.00 K steuerfreie innergem. Lieferung", "112.34 112.34 0.00 112.34 112.34", ""},
-    {"OnlyExemptLinesWithRenamedGAndAnAllowance", "category G; label Ausfuhr; 4x25@0; slot 2; value -5",
-     false, "0.00/95.00/0.00 G Ausfuhr", "100.00 95.00 0.00 95.00 95.00",
+    {"OnlyExemptLinesWithRenamedGAndAnAllowance", "category G; label Ausfuhr; 4x25@0; slot 2; value -5", true,
+     "0.00/95.00/0.00 G Ausfuhr", "100.00 95.00 0.00 95.00 95.00",
      "false 5.00 - - 0.00 G VAT; Wert -5.00 Prozent 0.00 slot 2"},
-    {"AllThreeSlots", "1x100@19; 2x25@7; 3x10@0", false, "19.00/100.00/19.00 7.00/50.00/3.50 0.00/30.00/0.00",
-     "180.00 180.00 22.50 202.50 202.50", ""},
-    {"ExemptSlotMixedWithOneTaxedSlot", "1x30@0; 1x50@7", false, "7.00/50.00/3.50 0.00/30.00/0.00",
+    // Zero-rated lines beside standard-rated ones; each category and rate its group.
+    {"ZeroRatedBesideTwoStandardRates", "1x100@19; 2x25@7; category Z; 3x10@0", true,
+     "19.00/100.00/19.00 7.00/50.00/3.50 0.00/30.00/0.00 Z", "180.00 180.00 22.50 202.50 202.50", ""},
+    {"ExemptBesideStandard", "category E; 1x30@0; category S; 1x50@7", true,
+     "7.00/50.00/3.50 0.00/30.00/0.00 E Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG",
      "80.00 80.00 3.50 83.50 83.50", ""},
-    // The 16 % line counts in the totals but has no subtotal; the sum rules
-    // compare each subtotal with the lines of its own rate, so they hold.
-    {"RateMatchingNoSlot", "1x100@19; 1x10@16", true, "19.00/100.00/19.00",
-     "110.00 110.00 19.00 129.00 129.00", ""},
-    {"NetsCancellingToZeroLeaveTheSlotOut", "1x100@19; -1x100@19; 1x20@7", true, "7.00/20.00/1.40",
-     "20.00 20.00 1.40 21.40 21.40", ""},
-    // Each line's VAT would be 0.095; the slot's VAT is computed once from its base.
-    {"TaxTotalIsTheSumOfRoundedSlotTaxes", "1x0.50@19; 1x0.50@19; 1x0.50@19", true, "19.00/1.50/0.29",
+    // Any rate has its group, not only the three of "USt. %".
+    {"RateOfNoSlotHasItsOwnGroup", "1x100@19; 1x10@16", true, "19.00/100.00/19.00 16.00/10.00/1.60",
+     "110.00 110.00 20.60 130.60 130.60", ""},
+    {"NetsCancellingToZeroKeepTheirGroup", "1x100@19; -1x100@19; 1x20@7", true,
+     "19.00/0.00/0.00 7.00/20.00/1.40", "20.00 20.00 1.40 21.40 21.40", ""},
+    // Each line's VAT would be 0.095; the group's VAT is computed once from its base.
+    {"TaxTotalIsTheSumOfRoundedGroupTaxes", "1x0.50@19; 1x0.50@19; 1x0.50@19", true, "19.00/1.50/0.29",
      "1.50 1.50 0.29 1.79 1.79", ""},
+    // 0.095 and 0.035 are rounded per rate before they are summed: 0.10 + 0.04.
+    {"VatIsRoundedPerRateBeforeSumming", "1x0.50@19; 1x0.50@7", true, "19.00/0.50/0.10 7.00/0.50/0.04",
+     "1.00 1.00 0.14 1.14 1.14", ""},
     {"SlotRatesFollowTheCodeLists", "rates 16 5 0; 1x100@16", true, "16.00/100.00/16.00",
      "100.00 100.00 16.00 116.00 116.00", ""},
     {"EmptyDocument", "", false, "", "0.00 0.00 0.00 0.00 0.00", ""},
@@ -223,7 +228,7 @@ const Document documents[] = {
      "false 0.00 - - - - -; Wert 0.00 Prozent 0.00 slot 0"},
     {"SelectionFollowsALoadedRate", "1x100@19; 1x50@7; loaded 7.00 -10", false,
      "19.00/100.00/19.00 7.00/40.00/2.80", "150.00 140.00 21.80 161.80 161.80",
-     "false 10.00 - - 7.00 - -; Wert -10.00 Prozent 0.00 slot 1"},
+     "false 10.00 - - 7.00 S -; Wert -10.00 Prozent 0.00 slot 1"},
     {"ChoosingTheExemptSlotThenNoSlot", "1x100@19; 1x50@7; slot 2; slot 7", false,
      "19.00/100.00/19.00 7.00/50.00/3.50", "150.00 150.00 22.50 172.50 172.50",
      "- - - - 0.00 S VAT; Wert 0.00 Prozent 0.00 slot 2"},
@@ -240,8 +245,8 @@ const Document documents[] = {
      "19.00/18005795.55/3421101.15 7.00/999999.00/69999.93",
      "19344320.15 19005794.55 3491101.08 22496895.63 22496895.63",
      "false 338525.60 1.75 19344320.15 19.00 S VAT; Wert -338525.60 Prozent -1.75 slot 0"},
-    {"ThousandLines", "slot 1; value -123,45", false,
-     "19.00/753313.65/143129.59 7.00/746189.68/52233.28 0.00/750796.11/0.00",
+    {"ThousandLines", "slot 1; value -123,45", true,
+     "19.00/753313.65/143129.59 7.00/746189.68/52233.28 0.00/750796.11/0.00 Z",
      "2250422.89 2250299.44 195362.87 2445662.31 2445662.31",
      "false 123.45 - - 7.00 S VAT; Wert -123.45 Prozent 0.00 slot 1", thousandLines},
 };
@@ -269,11 +274,14 @@ TEST_P(Documents, AmountsFooterAndSavedFile) {
     const FooterView& f = state.footer;
     EXPECT_EQ(f.linesTotal + " " + f.netTotal + " " + f.taxTotal + " " + f.grossTotal + " " + f.payableTotal,
               german(totals));
-    for (std::size_t i = 0; i < 3; ++i) {
-        const bool used = i < state.vatBreakdown.size();
-        EXPECT_EQ(f.rows[i].ratePercent, used ? german(state.vatBreakdown[i].ratePercent) : "") << i;
-        EXPECT_EQ(f.rows[i].taxableAmount, used ? german(state.vatBreakdown[i].taxableAmount) : "") << i;
-        EXPECT_EQ(f.rows[i].taxAmount, used ? german(state.vatBreakdown[i].taxAmount) : "") << i;
+    ASSERT_EQ(f.rows.size(), state.vatBreakdown.size());
+    for (std::size_t i = 0; i < f.rows.size(); ++i) {
+        const VatBreakdownEntry& e = state.vatBreakdown[i];
+        EXPECT_EQ(f.rows[i].ratePercent + " " + f.rows[i].taxableAmount + " " + f.rows[i].taxAmount + " " +
+                      f.rows[i].category,
+                  german(e.ratePercent + " " + e.taxableAmount + " " + e.taxAmount) + " " +
+                      (e.categoryCode == "S" ? "" : e.categoryCode))
+            << i;
     }
     for (const VatBreakdownEntry& e : state.vatBreakdown) {
         EXPECT_EQ(e.documentTaxTotal, d.taxTotalAmount);

@@ -92,14 +92,23 @@ TEST(Tree, EmptyFormWritesOnlyTheFixedContainers) {
         "<cbc:InvoiceTypeCode>380</cbc:InvoiceTypeCode><cbc:DocumentCurrencyCode>EUR</"
         "cbc:DocumentCurrencyCode>"
         "<cbc:TaxCurrencyCode>EUR</cbc:TaxCurrencyCode><cac:AccountingSupplierParty><cac:Party>"
-        "<cac:PostalAddress><cac:Country/></cac:PostalAddress><cac:PartyTaxScheme><cac:TaxScheme>"
-        "<cbc:ID>VAT</cbc:ID></cac:TaxScheme></cac:PartyTaxScheme><cac:PartyLegalEntity/><cac:Contact/>"
+        "<cac:PostalAddress><cac:Country/></cac:PostalAddress><cac:PartyLegalEntity/><cac:Contact/>"
         "</cac:Party></cac:AccountingSupplierParty><cac:AccountingCustomerParty><cac:Party>"
-        "<cac:PostalAddress><cac:Country/></cac:PostalAddress><cac:PartyTaxScheme><cac:TaxScheme>"
-        "<cbc:ID>VAT</cbc:ID></cac:TaxScheme></cac:PartyTaxScheme><cac:PartyLegalEntity/><cac:Contact/>"
+        "<cac:PostalAddress><cac:Country/></cac:PostalAddress><cac:PartyLegalEntity/><cac:Contact/>"
         "</cac:Party></cac:AccountingCustomerParty><cac:Delivery/><cac:PaymentMeans>"
         "<cbc:PaymentMeansCode>58</cbc:PaymentMeansCode></cac:PaymentMeans><cac:LegalMonetaryTotal/>"
         "</ubl:Invoice>");
+    // The VAT identifier and the tax number each under their scheme, in this order.
+    state.doc.supplier.taxNumber = "201/113/40209";
+    state.doc.supplier.vatId = "DE123456789";
+    EXPECT_NE(
+        fragment(savedText(state), "cac:AccountingSupplierParty")
+            .find("</cac:PostalAddress><cac:PartyTaxScheme><cbc:CompanyID>DE123456789</"
+                  "cbc:CompanyID><cac:TaxScheme><cbc:ID>VAT</cbc:ID>"
+                  "</cac:TaxScheme></cac:PartyTaxScheme><cac:PartyTaxScheme><cbc:CompanyID>201/113/40209"
+                  "</cbc:CompanyID><cac:TaxScheme><cbc:ID>FC</cbc:ID></cac:TaxScheme></cac:PartyTaxScheme>"
+                  "<cac:PartyLegalEntity/>"),
+        std::string::npos);
 }
 
 TEST(Tree, EveryTypeCodeButCreditNoteGivesAnInvoice) {
@@ -182,21 +191,29 @@ TEST(Tree, ChargeByPercentageWritesFactorBaseAndChargeTotal) {
     EXPECT_EQ(fragment(savedText(state), "cbc:MultiplierFactorNumeric"), "");
 }
 
-TEST(Tree, TaxTotalSkipsZeroBasesAndWritesExemptionOnlyOutsideS) {
+TEST(Tree, TaxTotalWritesEveryGroupWithItsRateAndTheReasonOfAnExemption) {
     DocumentState state = newState();
-    state.vatBreakdown = {VatBreakdownEntry{"19.00", "100.00", "19.00", "", "S", "19.00", "VAT"},
-                          VatBreakdownEntry{"19.00", "0.00", "0.00", "", "S", "7.00", "VAT"},
-                          VatBreakdownEntry{"19.00", "5.00", "0.00", "frei", "S", "0.00", "VAT"}};
-    const std::string subtotals = fragment(savedText(state), "cac:TaxTotal");
-    EXPECT_EQ(fragment(subtotals, "cbc:TaxAmount"),
-              "<cbc:TaxAmount currencyID=\"EUR\">19.00</cbc:TaxAmount>");
-    EXPECT_NE(subtotals.find(">100.00</cbc:TaxableAmount>"), std::string::npos);
-    EXPECT_NE(subtotals.find(">5.00</cbc:TaxableAmount>"), std::string::npos);
-    EXPECT_EQ(subtotals.find(">0.00</cbc:TaxableAmount>"), std::string::npos);
-    EXPECT_EQ(subtotals.find("TaxExemptionReason"), std::string::npos);
-    state.documentTaxCategory = "K";
-    EXPECT_EQ(fragment(savedText(state), "cbc:TaxExemptionReason"),
-              "<cbc:TaxExemptionReason>frei</cbc:TaxExemptionReason>");
+    state.vatBreakdown = {
+        VatBreakdownEntry{"19.00", "100.00", "19.00", "", "S", "19.00", "VAT", ""},
+        VatBreakdownEntry{"19.00", "0.00", "0.00", "", "Z", "0.00", "VAT", ""},
+        VatBreakdownEntry{"19.00", "5.00", "0.00", "nicht steuerbar", "O", "0.00", "VAT", "VATEX-EU-O"}};
+    const std::string total = fragment(savedText(state), "cac:TaxTotal");
+    EXPECT_EQ(
+        total,
+        "<cac:TaxTotal><cbc:TaxAmount currencyID=\"EUR\">19.00</cbc:TaxAmount>"
+        "<cac:TaxSubtotal><cbc:TaxableAmount currencyID=\"EUR\">100.00</cbc:TaxableAmount>"
+        "<cbc:TaxAmount currencyID=\"EUR\">19.00</cbc:TaxAmount><cac:TaxCategory><cbc:ID>S</cbc:ID>"
+        "<cbc:Percent>19.00</cbc:Percent><cac:TaxScheme><cbc:ID>VAT</cbc:ID></cac:TaxScheme>"
+        "</cac:TaxCategory></cac:TaxSubtotal>"
+        "<cac:TaxSubtotal><cbc:TaxableAmount currencyID=\"EUR\">0.00</cbc:TaxableAmount>"
+        "<cbc:TaxAmount currencyID=\"EUR\">0.00</cbc:TaxAmount><cac:TaxCategory><cbc:ID>Z</cbc:ID>"
+        "<cbc:Percent>0.00</cbc:Percent><cac:TaxScheme><cbc:ID>VAT</cbc:ID></cac:TaxScheme>"
+        "</cac:TaxCategory></cac:TaxSubtotal>"
+        "<cac:TaxSubtotal><cbc:TaxableAmount currencyID=\"EUR\">5.00</cbc:TaxableAmount>"
+        "<cbc:TaxAmount currencyID=\"EUR\">0.00</cbc:TaxAmount><cac:TaxCategory><cbc:ID>O</cbc:ID>"
+        "<cbc:Percent>0.00</cbc:Percent><cbc:TaxExemptionReasonCode>VATEX-EU-O</cbc:TaxExemptionReasonCode>"
+        "<cbc:TaxExemptionReason>nicht steuerbar</cbc:TaxExemptionReason><cac:TaxScheme><cbc:ID>VAT</cbc:ID>"
+        "</cac:TaxScheme></cac:TaxCategory></cac:TaxSubtotal></cac:TaxTotal>");
 }
 
 // --- Whole files, byte for byte -------------------------------------------------------
