@@ -27,6 +27,7 @@ namespace tallomir::app {
 
 class DatePicker;
 class Dialogs;
+class InvoiceView;
 class LineTableModel;
 
 // The one window of the program: menu, status bar and the six form pages.
@@ -44,12 +45,17 @@ public:
     void loadCommand();
     void saveCommand();
     void validateCommand();
+    void showViewCommand();
+    void printCommand();
+    void pdfCommand();
     void infoCommand();
 
     // Every control shows the document anew; the first page is selected.
     void showDocument();
 
     QTabWidget* tabs() const { return tabs_; }
+    // The window of "Rechnung anzeigen", once it was opened.
+    InvoiceView* invoiceView() const { return invoiceView_; }
     QLabel* statusField() const { return statusField_; }
 
 protected:
@@ -104,6 +110,7 @@ private:
     QHash<QObject*, FieldId> textFields_;   // controls whose text is handed over when left
     QHash<QObject*, LineField> lineFields_; // the line editor's text controls
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
+    InvoiceView* invoiceView_ = nullptr;
 
     // "Positionen"
     QPlainTextEdit* lineDescription_ = nullptr;
