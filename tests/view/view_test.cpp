@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
