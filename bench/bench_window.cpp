@@ -1,11 +1,13 @@
 // The window's share: adding a line to a long invoice with the list shown
-// again, and the time from process start to the shown main window against an
-// empty Qt main window started the same way.
+// again, the time from process start to the shown main window against an
+// empty Qt main window started the same way, and writing a long invoice as
+// PDF (layout, pages, file).
 
 #include "generate.h"
 
 #include "app/line_table_model.h"
 #include "invoice/line_list.h"
+#include "view/invoice_pages.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +15,7 @@
 #include <QTableView>
 
 #include <chrono>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
@@ -43,6 +46,22 @@ void BM_AddLineWithListRefresh(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AddLineWithListRefresh)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_WritePdf(benchmark::State& state) {
+    const DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    const std::string file = (std::filesystem::temp_directory_path() / "tallomir_bench.pdf").string();
+    int pages = 0;
+    for (auto _ : state) {
+        const view::InvoicePages layout(doc, {});
+        pages = layout.pageCount();
+        if (!view::writePdf(layout, file).empty())
+            state.SkipWithError("the PDF could not be written");
+    }
+    state.counters["pages"] = pages;
+    state.counters["file_kB"] = static_cast<double>(std::filesystem::file_size(file)) / 1024;
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_WritePdf)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // Wall time of one run of a program that ends as soon as its window is shown.
 double runSeconds(const char* program) {

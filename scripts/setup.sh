@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth libxml2-utils binutils
   clang libclang-rt-14-dev
+  poppler-utils fonts-dejavu-core
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QUrl>
 
@@ -52,6 +53,12 @@ QString SystemDialogs::openFileName(QWidget* parent, const QString& title, const
 
 void SystemDialogs::openDocument(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool SystemDialogs::choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, pageCount);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace tallomir::app

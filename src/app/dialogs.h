@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace tallomir::app {
@@ -24,6 +25,9 @@ public:
     // Opens a file with the program the system associates with it (the browser
     // for an HTML report).
     virtual void openDocument(const QString& path) = 0;
+    // The print dialog for a document of pageCount pages; it sets up the
+    // printer (device, pages, copies). True when the person chose to print.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) = 0;
 };
 
 // The real dialogs of the platform.
@@ -35,6 +39,7 @@ public:
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     void openDocument(const QString& path) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) override;
 };
 
 } // namespace tallomir::app

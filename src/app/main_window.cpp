@@ -2,6 +2,7 @@
 
 #include "date_picker.h"
 #include "dialogs.h"
+#include "invoice_view.h"
 #include "line_table_model.h"
 #include "marking.h"
 #include "program_texts.h"
@@ -16,11 +17,14 @@
 #include "invoice/model.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
+#include "view/invoice_layout.h"
+#include "view/invoice_pages.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -31,6 +35,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -176,6 +181,14 @@ void MainWindow::buildMenu() {
     save->setObjectName(QStringLiteral("actionSave"));
     QAction* validate = fileMenu->addAction(QStringLiteral("Validieren"));
     validate->setObjectName(QStringLiteral("actionValidate"));
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("Ansicht"));
+    viewMenu->setObjectName(QStringLiteral("menuView"));
+    QAction* showView = viewMenu->addAction(QStringLiteral("Rechnung anzeigen"));
+    showView->setObjectName(QStringLiteral("actionShowView"));
+    QAction* print = viewMenu->addAction(QStringLiteral("Drucken …"));
+    print->setObjectName(QStringLiteral("actionPrint"));
+    QAction* pdf = viewMenu->addAction(QStringLiteral("Als PDF speichern …"));
+    pdf->setObjectName(QStringLiteral("actionPdf"));
     QMenu* infoMenu = menuBar()->addMenu(QStringLiteral("Info"));
     infoMenu->setObjectName(QStringLiteral("menuInfo"));
     QAction* info = infoMenu->addAction(QStringLiteral("Lizenzhinweis"));
@@ -184,6 +197,9 @@ void MainWindow::buildMenu() {
     connect(load, &QAction::triggered, this, &MainWindow::loadCommand);
     connect(save, &QAction::triggered, this, &MainWindow::saveCommand);
     connect(validate, &QAction::triggered, this, &MainWindow::validateCommand);
+    connect(showView, &QAction::triggered, this, &MainWindow::showViewCommand);
+    connect(print, &QAction::triggered, this, &MainWindow::printCommand);
+    connect(pdf, &QAction::triggered, this, &MainWindow::pdfCommand);
     connect(info, &QAction::triggered, this, &MainWindow::infoCommand);
 }
 
@@ -1010,6 +1026,51 @@ void MainWindow::showCheckTarget(const CheckTarget& target) {
 
 void MainWindow::validateCommand() {
     validateFile(this, dialogs_, startDirectory_, state_);
+}
+
+// View, printing and PDF lay the document out anew each time. The list of
+// content a loaded file had and the document cannot hold stays empty until the
+// loader reports it.
+void MainWindow::showViewCommand() {
+    commitFocusedField();
+    if (!invoiceView_)
+        invoiceView_ = new InvoiceView(this);
+    invoiceView_->showDocument(state_, {});
+    invoiceView_->show();
+    invoiceView_->raise();
+    invoiceView_->activateWindow();
+}
+
+void MainWindow::printCommand() {
+    commitFocusedField();
+    const view::InvoicePages pages(state_, {});
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setFullPage(true);
+    printer.setDocName(qs(pages.title()));
+    if (!dialogs_.choosePrinter(this, printer, pages.pageCount()))
+        return;
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    if (!pages.paint(printer, range ? printer.fromPage() - 1 : 0, range ? printer.toPage() - 1 : -1))
+        dialogs_.message(this, QStringLiteral("Drucken"),
+                         QStringLiteral("Der Druck konnte nicht ausgeführt werden."));
+}
+
+void MainWindow::pdfCommand() {
+    commitFocusedField();
+    const QString title = QStringLiteral("Als PDF speichern");
+    QString proposal = qs(view::proposedPdfName(state_.doc));
+    if (!state_.currentFileName.empty())
+        proposal = QFileInfo(qs(state_.currentFileName)).dir().filePath(proposal);
+    QString fileName = dialogs_.saveFileName(this, title, proposal,
+                                             QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
+        fileName += QStringLiteral(".pdf");
+    const std::string message = view::writePdf(view::InvoicePages(state_, {}), ss(fileName));
+    if (!message.empty())
+        dialogs_.message(this, title, qs(message));
 }
 
 void MainWindow::infoCommand() {

@@ -29,6 +29,7 @@ namespace tallomir::app {
 
 class DatePicker;
 class Dialogs;
+class InvoiceView;
 class LineTableModel;
 
 // The one window of the program: menu, status bar and the six form pages.
@@ -46,12 +47,17 @@ public:
     void loadCommand();
     void saveCommand();
     void validateCommand();
+    void showViewCommand();
+    void printCommand();
+    void pdfCommand();
     void infoCommand();
 
     // Every control shows the document anew; the first page is selected.
     void showDocument();
 
     QTabWidget* tabs() const { return tabs_; }
+    // The window of "Rechnung anzeigen", once it was opened.
+    InvoiceView* invoiceView() const { return invoiceView_; }
     QLabel* statusField() const { return statusField_; }
 
 protected:
@@ -118,6 +124,7 @@ private:
     QHash<int, QLabel*> labels_;            // by FieldId: the labels whose star follows the check
     QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
+    InvoiceView* invoiceView_ = nullptr;
 
     // "Belegfuss": one row per VAT group (the first three built with the
     // page, more when they are needed), and what stands below them, which

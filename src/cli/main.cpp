@@ -4,6 +4,7 @@
 //   tallomir-cli dump FILE.xml              "Laden", then every field as one JSON object
 //   tallomir-cli load FILE.xml              "Laden", then one summary line
 //   tallomir-cli roundtrip IN.xml OUT.xml   "Laden", then "Speichern"
+//   tallomir-cli pdf IN.xml OUT.pdf         "Laden", then "Als PDF speichern"
 //
 // Exit codes: 0 done, 1 usage or unusable input, 2 file not readable or not
 // well-formed, 3 mandatory check failed, 4 save failed.
@@ -13,6 +14,9 @@
 #include "invoice/settings.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
+#include "view/invoice_pages.h"
+
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <filesystem>
@@ -31,7 +35,8 @@ int usage() {
                  "  tallomir-cli build EINGABE.json AUSGABE.xml\n"
                  "  tallomir-cli dump DATEI.xml\n"
                  "  tallomir-cli load DATEI.xml\n"
-                 "  tallomir-cli roundtrip EIN.xml AUS.xml\n";
+                 "  tallomir-cli roundtrip EIN.xml AUS.xml\n"
+                 "  tallomir-cli pdf EIN.xml AUS.pdf\n";
     return Usage;
 }
 
@@ -113,6 +118,24 @@ int build(DocumentState& state, const std::string& input, const std::string& out
     return save(state, output);
 }
 
+// "Als PDF speichern" of a loaded file. Fonts need a GUI application, but no
+// display: unless a platform is named in QT_QPA_PLATFORM, Qt's offscreen
+// platform is used, so the result never depends on a display being there.
+int writePdfFile(const DocumentState& state, const char* argv0, const std::string& fileName) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(argv0), nullptr};
+    const QGuiApplication application(argc, argv);
+    const view::InvoicePages pages(state, {});
+    const std::string message = view::writePdf(pages, fileName);
+    if (!message.empty()) {
+        std::cerr << "Als PDF speichern: " << message << '\n';
+        return SaveFailed;
+    }
+    return Done;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -146,6 +169,10 @@ int main(int argc, char** argv) {
             return SaveFailed;
         }
         return Done;
+    }
+    if (command == "pdf" && argc == 4) {
+        const int code = load(state, argv[2]);
+        return code == Done ? writePdfFile(state, argv[0], argv[3]) : code;
     }
     return usage();
 }

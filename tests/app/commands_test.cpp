@@ -1,5 +1,7 @@
-// The menu commands: "Laden", "Speichern", "Validieren", "Lizenzhinweis".
+// The menu commands: "Laden", "Speichern", "Validieren", "Ansicht", "Lizenzhinweis".
 #include "window_harness.h"
+
+#include "app/invoice_view.h"
 
 #include "invoice/dates.h"
 #include "support/reference.h"
@@ -240,6 +242,42 @@ private Q_SLOTS:
                  QStringList({"7,50", "USD", "USD"}));
         QVERIFY(!h.state.modified);
         QCOMPARE(h.saveAs(QStringLiteral("zweimal.xml")), saved);
+    }
+
+    // "Ansicht" with the number still being typed: the view paints the page,
+    // the PDF gets ".pdf" and a name with the number, printing writes.
+    void viewPdfAndPrintShowTheTypedInvoice() {
+        WindowHarness h;
+        h.fillMandatoryFields();
+        h.addLine(QStringLiteral("1|2|Hammer|12,50|19"));
+        h.type(92, QStringLiteral("RE-9"), false);
+        trigger(h, QStringLiteral("Rechnung anzeigen"));
+        app::InvoiceView* view = h.window->invoiceView();
+        QVERIFY(view && view->isVisible());
+        QCOMPARE(view->windowTitle(), QStringLiteral("Rechnung Nr. RE-9 - Tallomir"));
+        QCOMPARE(view->pageCount(), 1);
+        const QImage page = view->findChild<QWidget*>(QStringLiteral("invoicePages"))->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                dark += qGray(page.pixel(x, y)) < 60;
+        QVERIFY2(dark > 1000, "no text painted");
+
+        h.dialogs.saveAnswers = {h.path("beleg"), h.path("fehlt/beleg.pdf")};
+        trigger(h, QStringLiteral("Als PDF speichern …"));
+        trigger(h, QStringLiteral("Als PDF speichern …"));
+        QCOMPARE(
+            h.dialogs.saveRequests[0],
+            QStringLiteral("Als PDF speichern|Rechnung-RE-9.pdf|PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+        QVERIFY(readFile(h.path("beleg.pdf")).startsWith("%PDF"));
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        QVERIFY(h.dialogs.messages[0].startsWith("Als PDF speichern|Die PDF-Datei " +
+                                                 h.path("fehlt/beleg.pdf") +
+                                                 " konnte nicht geschrieben werden"));
+        h.dialogs.printAnswer = h.path("druck.pdf");
+        trigger(h, QStringLiteral("Drucken …"));
+        QVERIFY(readFile(h.path("druck.pdf")).startsWith("%PDF"));
+        QCOMPARE(h.dialogs.messages.size(), 1);
     }
 };
 

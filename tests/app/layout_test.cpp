@@ -139,7 +139,8 @@ private Q_SLOTS:
             for (QAction* action : top->menu()->actions())
                 menus << top->text() + '/' + action->text();
         QCOMPARE(menus, QStringList({"XML Datei/Laden", "XML Datei/Speichern", "XML Datei/Validieren",
-                                     "Info/Lizenzhinweis"}));
+                                     "Ansicht/Rechnung anzeigen", "Ansicht/Drucken …",
+                                     "Ansicht/Als PDF speichern …", "Info/Lizenzhinweis"}));
     }
 
     void everyControlOfThePages() {

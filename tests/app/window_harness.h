@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -45,6 +46,13 @@ public:
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
     void openDocument(const QString&) override {}
+    // Prints into this file as PDF; empty: the dialog is cancelled.
+    QString printAnswer;
+    bool choosePrinter(QWidget*, QPrinter& printer, int) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printAnswer);
+        return !printAnswer.isEmpty();
+    }
 };
 
 inline QByteArray readFile(const QString& path) {

@@ -25,4 +25,5 @@ public:
         return openAnswer;
     }
     void openDocument(const QString& path) override { opened << path; }
+    bool choosePrinter(QWidget*, QPrinter&, int) override { return false; }
 };

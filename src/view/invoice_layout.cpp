@@ -1,0 +1,499 @@
+#include "invoice_layout.h"
+
+#include "invoice/dates.h"
+#include "invoice/decimal.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tallomir::view {
+
+namespace {
+
+// ---------------------------------------------------------------- text forms
+
+// A decimal as the file writes it: an optional sign, digits, an optional
+// fraction; blanks around it are allowed. Longer numbers than a Decimal holds
+// exactly are not taken for numbers.
+bool isPlainNumber(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    int digits = 0;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point)
+            point = true;
+        else if (std::isdigit(static_cast<unsigned char>(c)))
+            ++digits;
+        else
+            return false;
+    }
+    return digits > 0 && digits <= 30;
+}
+
+// At least minDecimals, and every decimal the text has.
+std::string germanNumber(std::string_view text, int minDecimals) {
+    if (!isPlainNumber(text))
+        return std::string(text);
+    const Decimal value = parseNumber(text);
+    return formatGerman(value, minDecimals, std::max(minDecimals, value.scale()));
+}
+
+std::string germanPercent(std::string_view text) {
+    return text.empty() ? std::string() : germanNumber(text, 0) + " %";
+}
+
+std::string period(const std::string& start, const std::string& end) {
+    if (start.empty() && end.empty())
+        return {};
+    if (end.empty())
+        return "ab " + germanDate(start);
+    if (start.empty())
+        return "bis " + germanDate(end);
+    return germanDate(start) + " – " + germanDate(end);
+}
+
+// The usual German short name of a unit code; an unknown code as it is.
+std::string unitName(const std::string& code) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"C62", "Stk."}, {"H87", "Stk."},    {"EA", "Stk."},   {"XPP", "Stk."},  {"HUR", "Std."},
+        {"MIN", "Min."}, {"DAY", "Tag"},     {"WEE", "Woche"}, {"MON", "Monat"}, {"ANN", "Jahr"},
+        {"KGM", "kg"},   {"GRM", "g"},       {"TNE", "t"},     {"MTR", "m"},     {"KMT", "km"},
+        {"MTK", "m²"},   {"MTQ", "m³"},      {"LTR", "l"},     {"KWH", "kWh"},   {"SET", "Satz"},
+        {"PR", "Paar"},  {"LS", "pauschal"}, {"P1", "%"},
+    };
+    for (const auto& [unit, name] : names)
+        if (code == unit)
+            return name;
+    return code;
+}
+
+// A code list entry's text with its code, or the code alone.
+std::string codeText(const std::vector<CodeEntry>& list, const std::string& code) {
+    const int index = findCode(list, code);
+    if (index < 0 || list[static_cast<std::size_t>(index)].text.empty())
+        return code;
+    return list[static_cast<std::size_t>(index)].text + " (" + code + ")";
+}
+
+std::string joined(std::initializer_list<std::string> parts, const char* separator) {
+    std::string text;
+    for (const std::string& part : parts) {
+        if (part.empty())
+            continue;
+        if (!text.empty())
+            text += separator;
+        text += part;
+    }
+    return text;
+}
+
+// ---------------------------------------------------------------- HTML
+
+// Text taken from the document, safe inside an element; line breaks of the
+// text become line breaks of the page.
+std::string escaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "<br>";
+            break;
+        case '\n':
+            out += "<br>";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A short value is kept on one line (an amount, an IBAN, an e-mail address);
+// a long one may wrap, so that no text of a file can push a column off the
+// page.
+bool keptTogether(std::string_view value, bool evenWithBlanks) {
+    return value.size() <= 40 && (evenWithBlanks || value.find(' ') == std::string_view::npos);
+}
+
+// Table cells: text left, numbers right and kept on one line.
+std::string textCell(std::string_view text) {
+    return "<td>" + escaped(text) + "</td>";
+}
+std::string numberCell(std::string_view text) {
+    return std::string("<td align=\"right\"") +
+           (keptTogether(text, true) ? " style=\"white-space:nowrap\">" : ">") + escaped(text) + "</td>";
+}
+// A header row of our own texts, left or right aligned.
+std::string headerRow(std::initializer_list<std::pair<const char*, const char*>> columns) {
+    std::string row = "<tr>";
+    for (const auto& [text, alignment] : columns)
+        row += std::string("<th bgcolor=\"#e4e4e4\" align=\"") + alignment + "\">" + text + "</th>";
+    return row + "</tr>";
+}
+
+// One labelled value; an empty value is not shown.
+struct Fact {
+    std::string label;
+    std::string value;
+};
+
+// Facts as rows of a two-column table.
+void appendFacts(std::string& html, const std::vector<Fact>& facts) {
+    html += "<table cellspacing=\"0\" cellpadding=\"1\">";
+    for (const Fact& fact : facts)
+        if (!fact.value.empty())
+            html += "<tr><td style=\"color:#555555; padding-right:8px; white-space:nowrap\">" +
+                    escaped(fact.label) + "</td><td" +
+                    (keptTogether(fact.value, false) ? " style=\"white-space:nowrap\">" : ">") +
+                    escaped(fact.value) + "</td></tr>";
+    html += "</table>";
+}
+
+// Texts one below the other; empty ones are left out.
+void appendLines(std::string& html, const std::vector<std::string>& lines) {
+    bool first = true;
+    for (const std::string& line : lines) {
+        if (line.empty())
+            continue;
+        html += first ? "" : "<br>";
+        html += escaped(line);
+        first = false;
+    }
+}
+
+std::string postalLine(const std::string& postalCode, const std::string& city) {
+    return joined({postalCode, city}, " ");
+}
+
+std::string partyName(const PartyFields& party) {
+    return party.name.empty() ? party.registrationName : party.name;
+}
+
+// ---------------------------------------------------------------- blocks
+
+void appendLetterhead(std::string& html, const PartyFields& supplier) {
+    html += "<p style=\"font-size:15pt; font-weight:bold; margin-bottom:0px\">" +
+            escaped(partyName(supplier)) + "</p>";
+    html += "<p style=\"font-size:7.5pt; color:#555555; margin-top:2px\">" +
+            escaped(joined({partyName(supplier), supplier.street,
+                            postalLine(supplier.postalCode, supplier.city), supplier.countryCode},
+                           " · ")) +
+            "</p>";
+}
+
+// The header facts beside the address block, in this order.
+std::vector<Fact> headerFacts(const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    return {
+        {"Belegnummer", doc.documentNumber},
+        {"Belegdatum", germanDate(doc.issueDate)},
+        {"Fälligkeit", germanDate(doc.dueDate)},
+        {"Lieferdatum", germanDate(doc.deliveryDate)},
+        {"Leistungszeitraum", period(doc.periodStart, doc.periodEnd)},
+        {"Leitweg-ID", doc.buyerReference},
+        {"Kunden-Nr.", doc.customer.partyId},
+        {"Lieferanten-Nr.", doc.supplier.partyId},
+        {"Bestellnummer", doc.orderNumber},
+        {"Kundenauftrag", doc.salesOrderNumber},
+        {"Vertragsnummer", doc.contractNumber},
+        {"Projektnummer", doc.projectNumber},
+    };
+}
+
+void appendAddressBlock(std::string& html, const DocumentState& state) {
+    const PartyFields& customer = state.doc.customer;
+    const DeliveryFields& delivery = state.doc.delivery;
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr><td width=\"55%\" valign=\"top\">";
+    html += "<p>";
+    appendLines(html, {partyName(customer), customer.street, postalLine(customer.postalCode, customer.city),
+                       customer.countryCode});
+    html += "</p>";
+    appendFacts(html, {
+                          {"Ansprechpartner", customer.contactName},
+                          {"Telefon", customer.phone},
+                          {"E-Mail", customer.email},
+                      });
+    if (!joined({delivery.name, delivery.street, delivery.postalCode, delivery.city, delivery.countryCode},
+                "")
+             .empty()) {
+        html += "<p><span style=\"color:#555555\">Lieferanschrift</span><br>";
+        appendLines(html, {delivery.name, delivery.street, postalLine(delivery.postalCode, delivery.city),
+                           delivery.countryCode});
+        html += "</p>";
+    }
+    html += "</td><td width=\"45%\" valign=\"top\">";
+    appendFacts(html, headerFacts(state));
+    html += "</td></tr></table>";
+}
+
+// The unit of a line's quantity.
+const std::string& lineUnit(const DocumentState& state, const LineItem&) {
+    return state.unitCode;
+}
+
+// The rate of a line, with its tax category when that is not the standard one.
+std::string lineVat(const LineItem& line) {
+    std::string text = germanPercent(line.lineVatPercent);
+    if (!line.lineTaxCategory.empty() && line.lineTaxCategory != "S")
+        text = joined({text, line.lineTaxCategory}, " ");
+    return text;
+}
+
+void appendLineRow(std::string& html, const DocumentState& state, const LineItem& line) {
+    const std::string& currency = state.documentCurrency;
+    // Shown in small type below the item's name, in this order.
+    const std::vector<Fact> details = {
+        {"", line.itemDescription},
+        {"Leistungszeitraum: ", period(line.lineStartDate, line.lineEndDate)},
+        {"Hinweis: ", line.lineNote},
+    };
+    std::string name = "<td>" + escaped(line.itemName);
+    for (const Fact& detail : details)
+        if (!detail.value.empty())
+            name += "<div style=\"font-size:7.5pt; color:#444444\">" + escaped(detail.label + detail.value) +
+                    "</div>";
+    name += "</td>";
+    html += "<tr>" + textCell(line.position) +
+            numberCell(joined({germanNumber(line.quantity, 0), unitName(lineUnit(state, line))}, " ")) +
+            textCell(line.itemNumber) + name + numberCell(germanAmount(line.unitPrice, currency)) +
+            numberCell(lineVat(line)) + numberCell(germanAmount(line.lineNetAmount, currency)) + "</tr>";
+}
+
+// The line table's header row is a <thead>: it repeats on every page.
+void appendLineTable(std::string& html, const DocumentState& state) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\"><thead>" +
+            headerRow({{"Pos.", "left"},
+                       {"Menge", "right"},
+                       {"Art.-Nr.", "left"},
+                       {"Bezeichnung", "left"},
+                       {"Einzelpreis", "right"},
+                       {"USt.", "right"},
+                       {"Netto", "right"}}) +
+            "</thead><tbody>";
+    for (const LineItem& line : state.lines)
+        appendLineRow(html, state, line);
+    html += "</tbody></table>";
+}
+
+// The rows of the totals block: label, amount, bold.
+struct TotalRow {
+    std::string label;
+    std::string amount;
+    bool strong = false;
+};
+
+std::string allowanceLabel(const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    std::string label = doc.chargeIndicator == "true" ? "Zuschlag" : "Nachlass";
+    if (!doc.allowanceReason.empty())
+        label += ": " + doc.allowanceReason;
+    std::string basis;
+    if (!doc.allowancePercent.empty())
+        basis = joined({germanPercent(doc.allowancePercent),
+                        doc.allowanceBaseAmount.empty()
+                            ? std::string()
+                            : "von " + germanAmount(doc.allowanceBaseAmount, state.documentCurrency)},
+                       " ");
+    const std::string vat = joined(
+        {doc.allowanceTaxPercent.empty() ? std::string() : "USt. " + germanPercent(doc.allowanceTaxPercent),
+         doc.allowanceTaxCategory == "S" ? std::string() : doc.allowanceTaxCategory},
+        " ");
+    const std::string note = joined({basis, vat}, ", ");
+    return note.empty() ? label : label + " (" + note + ")";
+}
+
+std::vector<TotalRow> totalRows(const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    const std::string& currency = state.documentCurrency;
+    std::vector<TotalRow> rows = {{"Summe Positionen", germanAmount(doc.lineExtensionAmount, currency)}};
+    if (!doc.allowanceAmount.empty() || !doc.allowanceReason.empty()) {
+        const std::string amount = germanAmount(doc.allowanceAmount, currency);
+        const bool reduces = doc.chargeIndicator != "true" && !parseNumber(doc.allowanceAmount).isZero();
+        rows.push_back({allowanceLabel(state), reduces ? "-" + amount : amount});
+    }
+    rows.push_back({"Nettobetrag", germanAmount(doc.taxExclusiveAmount, currency)});
+    rows.push_back({"Umsatzsteuer", germanAmount(doc.taxTotalAmount, currency)});
+    rows.push_back({"Bruttobetrag", germanAmount(doc.taxInclusiveAmount, currency)});
+    rows.push_back({"Bereits gezahlt", germanAmount(doc.prepaidAmount, currency)});
+    rows.push_back({"Zahlbetrag", germanAmount(doc.payableAmount, currency), true});
+    return rows;
+}
+
+void appendTotals(std::string& html, const DocumentState& state) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" style=\"margin-top:8px\">";
+    for (const TotalRow& row : totalRows(state)) {
+        if (row.amount.empty())
+            continue;
+        const std::string style = row.strong ? " style=\"font-weight:bold; font-size:10pt\"" : "";
+        html += "<tr" + style + "><td width=\"35%\"></td>" + textCell(row.label) + numberCell(row.amount) +
+                "</tr>";
+    }
+    html += "</table>";
+}
+
+void appendVatBreakdown(std::string& html, const DocumentState& state) {
+    if (state.vatBreakdown.empty())
+        return;
+    html += "<p style=\"font-weight:bold; margin-top:12px\">Umsatzsteuer</p>"
+            "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">" +
+            headerRow({{"Kategorie", "left"},
+                       {"Satz", "right"},
+                       {"Nettobetrag", "right"},
+                       {"Steuerbetrag", "right"},
+                       {"Befreiungsgrund", "left"}});
+    for (const VatBreakdownEntry& entry : state.vatBreakdown)
+        html += "<tr>" + textCell(codeText(state.lists.taxCategories, entry.categoryCode)) +
+                numberCell(germanPercent(entry.ratePercent)) +
+                numberCell(germanAmount(entry.taxableAmount, state.documentCurrency)) +
+                numberCell(germanAmount(entry.taxAmount, state.documentCurrency)) +
+                textCell(entry.exemptionReason) + "</tr>";
+    html += "</table>";
+}
+
+void appendNotes(std::string& html, const InvoiceDocument& doc) {
+    if (doc.note.empty())
+        return;
+    html += "<p style=\"font-weight:bold; margin-top:12px\">Bemerkungen</p><p>" + escaped(doc.note) + "</p>";
+}
+
+// The footer's three columns: each a heading and its facts, in this order.
+struct FooterColumn {
+    std::string heading;
+    std::vector<Fact> facts;
+};
+
+std::vector<FooterColumn> footerColumns(const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    const PartyFields& supplier = doc.supplier;
+    const PartyFields& customer = doc.customer;
+    return {
+        {"Zahlung",
+         {
+             {"Zahlungsart",
+              doc.paymentMeansCode.empty() ? "" : codeText(state.lists.paymentMeans, doc.paymentMeansCode)},
+             {"Bedingungen", doc.paymentTerms},
+             {"IBAN", doc.iban},
+             {"BIC", doc.bic},
+             {"Bank", doc.bankName},
+         }},
+        {"Kontakt",
+         {
+             {"Ansprechpartner", supplier.contactName},
+             {"Telefon", supplier.phone},
+             {"E-Mail", supplier.email},
+         }},
+        {"Steuer und Register",
+         {
+             {"USt-IdNr.", supplier.vatId},
+             {"Firma", supplier.registrationName},
+             {"Register-Nr.", supplier.registrationId},
+             {"Rechtsform", supplier.legalForm},
+             {"USt-IdNr. Kunde", customer.vatId},
+             {"Firma Kunde", customer.registrationName},
+             {"Register-Nr. Kunde", customer.registrationId},
+         }},
+    };
+}
+
+void appendFooter(std::string& html, const DocumentState& state) {
+    html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" "
+            "style=\"font-size:7.5pt; margin-top:14px; border-collapse:collapse\"><tr>";
+    for (const FooterColumn& column : footerColumns(state)) {
+        html += "<td width=\"33%\" valign=\"top\" style=\"border-top:1px solid #888888\"><b>" +
+                escaped(column.heading) + "</b>";
+        appendFacts(html, column.facts);
+        html += "</td>";
+    }
+    html += "</tr></table>";
+}
+
+void appendNotCarried(std::string& html, const std::vector<std::string>& notCarried) {
+    if (notCarried.empty())
+        return;
+    html += "<p style=\"font-weight:bold; margin-top:12px\">Nicht übernommen:</p><ul>";
+    for (const std::string& text : notCarried)
+        html += "<li>" + escaped(text) + "</li>";
+    html += "</ul>";
+}
+
+} // namespace
+
+std::string documentTitle(std::string_view typeCode) {
+    if (typeCode == "380")
+        return "Rechnung";
+    if (typeCode == "381")
+        return "Gutschrift";
+    if (typeCode == "384")
+        return "Korrekturrechnung";
+    return "Beleg (Belegart " + std::string(typeCode) + ")";
+}
+
+std::string documentHeading(const InvoiceDocument& doc) {
+    return joined(
+        {documentTitle(doc.documentTypeCode), doc.documentNumber.empty() ? "" : "Nr. " + doc.documentNumber},
+        " ");
+}
+
+std::string germanAmount(std::string_view amountText, std::string_view currency) {
+    if (amountText.empty())
+        return {};
+    return germanNumber(amountText, 2) + " " + (currency == "EUR" ? std::string("€") : std::string(currency));
+}
+
+std::string germanDate(std::string_view isoText) {
+    const DateValue date = parseIsoDate(isoText);
+    return date == noDate ? std::string(isoText) : formatDisplayDate(date);
+}
+
+std::string proposedPdfName(const InvoiceDocument& doc) {
+    std::string name = documentTitle(doc.documentTypeCode);
+    if (name.starts_with("Beleg "))
+        name = "Beleg";
+    if (!doc.documentNumber.empty())
+        name += "-" + doc.documentNumber;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            c = '_';
+    return name + ".pdf";
+}
+
+std::string invoiceHtml(const DocumentState& state, const std::vector<std::string>& notCarried) {
+    std::string html;
+    html.reserve(4096 + state.lines.size() * 400);
+    html += "<html><body>";
+    appendLetterhead(html, state.doc.supplier);
+    appendAddressBlock(html, state);
+    html += "<h1 style=\"font-size:16pt; margin-top:18px\">" + escaped(documentHeading(state.doc)) + "</h1>";
+    appendLineTable(html, state);
+    appendTotals(html, state);
+    appendVatBreakdown(html, state);
+    appendNotes(html, state.doc);
+    appendFooter(html, state);
+    appendNotCarried(html, notCarried);
+    html += "</body></html>";
+    return html;
+}
+
+} // namespace tallomir::view
