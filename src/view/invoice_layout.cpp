@@ -406,6 +406,7 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
         {"Steuer und Register",
          {
              {"USt-IdNr.", supplier.vatId},
+             {"Steuernummer", supplier.taxNumber},
              {"Firma", supplier.registrationName},
              {"Register-Nr.", supplier.registrationId},
              {"Rechtsform", supplier.legalForm},
