@@ -42,6 +42,7 @@ public:
     ~MainWindow() override;
 
     // Menu commands.
+    void newCommand();
     void loadCommand();
     void saveCommand();
     void validateCommand();
@@ -66,6 +67,7 @@ private:
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);
     void showStartValues();
+    void takeProposedPaymentTerms();
 
     QLabel* addLabel(QWidget* page, int id, const QString& text, const QRect& rect);
     QLabel* addNamedLabel(QWidget* page, const QString& name, const QString& text, const QRect& rect);
@@ -117,9 +119,11 @@ private:
     QHash<int, QLabel*> labels_;            // by FieldId: the labels whose star follows the check
     QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
+    QLabel* allowanceKind_ = nullptr; // "Nachlass" or "Zuschlag" beside the allowance row
 
     // "Positionen"
     QPlainTextEdit* lineDescription_ = nullptr;
+    QComboBox* lineUnit_ = nullptr;
     DatePicker* lineStart_ = nullptr;
     DatePicker* lineEnd_ = nullptr;
     QPushButton* changeButton_ = nullptr;

@@ -124,8 +124,9 @@ public:
     }
     void type(int id, const QString& text, bool leave = true) { type(field(id), text, leave); }
     // Picks an entry with the arrow keys; the entry already shown is picked anew.
-    void pick(int id, int index) {
-        auto* combo = field<QComboBox>(id);
+    void pick(int id, int index) { pick(QString::number(id), index); }
+    void pick(const QString& name, int index) {
+        auto* combo = control<QComboBox>(name);
         showPageOf(combo);
         combo->setFocus(Qt::MouseFocusReason);
         if (combo->currentIndex() == index)

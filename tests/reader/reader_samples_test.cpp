@@ -51,6 +51,8 @@ const Paths documentPaths{
     {"orderNumber", "cac:OrderReference/cbc:ID"}, {"salesOrderNumber", "cac:OrderReference/cbc:SalesOrderID"},
     {"contractNumber", "cac:ContractDocumentReference/cbc:ID"},
     {"projectNumber", "cac:ProjectReference/cbc:ID"},
+    {"precedingInvoiceNumber", "cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID"},
+    {"precedingInvoiceDate", "cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate"},
     {"deliveryDate", "cac:Delivery/cbc:ActualDeliveryDate"},
     {"delivery.street", address + "cbc:StreetName"}, {"delivery.city", address + "cbc:CityName"},
     {"delivery.postalCode", address + "cbc:PostalZone"},
@@ -110,7 +112,7 @@ Fields expectedFrom(const xml::XmlNode* root) {
     take(root, "", "", documentPaths);
     take(root, "supplier.", "cac:AccountingSupplierParty/cac:Party/", partyPaths);
     take(root, "customer.", "cac:AccountingCustomerParty/cac:Party/", partyPaths);
-    for (const char* name : {"issueDate", "periodStart", "periodEnd", "deliveryDate"})
+    for (const char* name : {"issueDate", "periodStart", "periodEnd", "deliveryDate", "precedingInvoiceDate"})
         expected[name] = expected[name].substr(0, 10);
     // cac:PaymentMeans follows cbc:DueDate, so its date is the later one.
     expected["dueDate"] =
@@ -129,6 +131,11 @@ Fields expectedFrom(const xml::XmlNode* root) {
         take(lines[i], prefix, "", linePaths);
         for (const char* name : {"lineStartDate", "lineEndDate"})
             expected[prefix + name] = expected[prefix + name].substr(0, 10);
+        // The unit is the quantity's attribute.
+        for (const xml::XmlNode* quantity : children(lines[i], "cbc:InvoicedQuantity"))
+            for (std::size_t a = 0; a < xml::attributeCount(quantity); ++a)
+                if (xml::attributeName(quantity, a) == "unitCode")
+                    expected[prefix + "unitCode"] = xml::attributeValue(quantity, a);
     }
     std::size_t entries = 0;
     std::string taxTotal;
