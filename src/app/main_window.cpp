@@ -312,10 +312,10 @@ void MainWindow::buildHeaderPage(QWidget* page) {
 
     // The invoice a credit note or corrected invoice refers to, below "Steuerkennung".
     addNamedLabel(page, QStringLiteral("labelForField176"), QStringLiteral("Bezug auf Rechnung"),
-                  QRect(500, 143, 110, 25))
-        ->setBuddy(addTextField(page, FieldId::PrecedingInvoiceNumber, QRect(610, 140, 270, 25), false));
-    addNamedLabel(page, QStringLiteral("labelForField177"), QStringLiteral("vom"), QRect(500, 173, 100, 25))
-        ->setBuddy(addDatePicker(page, FieldId::PrecedingInvoiceDate, QRect(610, 170, 140, 25), false));
+                  QRect(500, 143, 130, 25))
+        ->setBuddy(addTextField(page, FieldId::PrecedingInvoiceNumber, QRect(630, 140, 250, 25), false));
+    addNamedLabel(page, QStringLiteral("labelForField177"), QStringLiteral("vom"), QRect(500, 173, 130, 25))
+        ->setBuddy(addDatePicker(page, FieldId::PrecedingInvoiceDate, QRect(630, 170, 140, 25), false));
 
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
