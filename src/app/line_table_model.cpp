@@ -10,10 +10,11 @@ struct Column {
     const char* title;
     int width;
 };
+// By LineColumn.
 constexpr Column columns[LineTableModel::columnCountValue] = {
-    {"Pos.", 50},   {"Anz.", 50},   {"Art-Nr.", 100}, {"Bezeichnung", 220},
-    {"Preis", 100}, {"Netto", 100}, {"USt.", 80},     {"Brutto", 100},
-    {"", 50},       {"", 0},
+    {"Pos.", 50},         {"Anz.", 50},   {"Einheit", 80}, {"Art-Nr.", 70},
+    {"Bezeichnung", 170}, {"Preis", 100}, {"Netto", 100},  {"USt.", 80},
+    {"Brutto", 100},      {"", 50},       {"", 0},
 };
 } // namespace
 
@@ -42,7 +43,8 @@ QVariant LineTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return QString::fromStdString(lineListCell(state_, index.row(), index.column()));
     if (role == Qt::TextAlignmentRole &&
-        (index.column() == 1 || (index.column() >= 4 && index.column() <= 7)))
+        (index.column() == QuantityColumn ||
+         (index.column() >= UnitPriceColumn && index.column() <= GrossAmountColumn)))
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }

@@ -1,20 +1,18 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "invoice/line_list.h"
 
-namespace tallomir {
-struct DocumentState;
-}
+#include <QAbstractTableModel>
 
 namespace tallomir::app {
 
-// The line list of "Positionen" as a table: one row per line, ten columns,
-// texts straight from the document. The view asks only for the rows it
-// shows, so long invoices stay quick.
+// The line list of "Positionen" as a table: one row per line, one column per
+// LineColumn, texts straight from the document. The view asks only for the
+// rows it shows, so long invoices stay quick.
 class LineTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int columnCountValue = 10;
+    static constexpr int columnCountValue = lineColumnCount;
     // Titles and widths of the columns; the last one stays invisible.
     static const char* columnTitle(int column);
     static int columnWidth(int column);

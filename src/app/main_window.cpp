@@ -175,6 +175,9 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenu() {
     QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("XML Datei"));
     fileMenu->setObjectName(QStringLiteral("menuFile"));
+    QAction* newDocument = fileMenu->addAction(QStringLiteral("Neu"));
+    newDocument->setObjectName(QStringLiteral("actionNew"));
+    newDocument->setShortcut(QKeySequence::New);
     QAction* load = fileMenu->addAction(QStringLiteral("Laden"));
     load->setObjectName(QStringLiteral("actionLoad"));
     QAction* save = fileMenu->addAction(QStringLiteral("Speichern"));
@@ -194,6 +197,7 @@ void MainWindow::buildMenu() {
     QAction* info = infoMenu->addAction(QStringLiteral("Lizenzhinweis"));
     info->setObjectName(QStringLiteral("actionInfo"));
 
+    connect(newDocument, &QAction::triggered, this, &MainWindow::newCommand);
     connect(load, &QAction::triggered, this, &MainWindow::loadCommand);
     connect(save, &QAction::triggered, this, &MainWindow::saveCommand);
     connect(validate, &QAction::triggered, this, &MainWindow::validateCommand);
@@ -321,6 +325,13 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     label = addLabel(page, 66, QStringLiteral("Steuerkennung"), QRect(500, 113, 100, 25));
     label->setBuddy(addListCombo(page, FieldId::TaxCategory, QRect(610, 110, 270, 25),
                                  entryTexts(lists.taxCategories, lists.taxCategories.size())));
+
+    // The invoice a credit note or corrected invoice refers to, below "Steuerkennung".
+    addNamedLabel(page, QStringLiteral("labelForField176"), QStringLiteral("Bezug auf Rechnung"),
+                  QRect(500, 143, 130, 25))
+        ->setBuddy(addTextField(page, FieldId::PrecedingInvoiceNumber, QRect(630, 140, 250, 25), false));
+    addNamedLabel(page, QStringLiteral("labelForField177"), QStringLiteral("vom"), QRect(500, 173, 130, 25))
+        ->setBuddy(addDatePicker(page, FieldId::PrecedingInvoiceDate, QRect(630, 170, 140, 25), false));
 
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
@@ -469,6 +480,15 @@ void MainWindow::buildLinesPage(QWidget* page) {
     lineEnd_->setGeometry(570, 120, 140, 25);
     connect(lineEnd_, &DatePicker::changed, this, [this](DateValue date) { lineDateChanged(false, date); });
 
+    QLabel* unit = addNamedLabel(page, QStringLiteral("labelLineUnit"), QStringLiteral("Einheit"),
+                                 QRect(720, 100, 160, 20));
+    lineUnit_ = new QComboBox(page);
+    lineUnit_->setObjectName(QStringLiteral("lineUnit"));
+    lineUnit_->setGeometry(720, 120, 160, 25);
+    connect(lineUnit_, &QComboBox::activated, this,
+            [this](int index) { changeLineUnit(state_, ss(lineUnit_->itemData(index).toString())); });
+    unit->setBuddy(lineUnit_);
+
     auto* add = new QPushButton(QStringLiteral("Anfügen"), page);
     add->setObjectName(QStringLiteral("buttonAdd"));
     add->setGeometry(630, 68, 80, 30);
@@ -531,6 +551,13 @@ void MainWindow::buildFooterPage(QWidget* page) {
     for (const Decimal& slotRate : state_.lists.vatRates)
         rates << qs(formatGerman(slotRate, 2, 2) + " %");
     rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 65, 25), rates));
+    // What the entry gives; the sign of "Wert" or "Prozent" decides.
+    allowanceKind_ = addNamedLabel(page, QStringLiteral("allowanceKind"), QString(), QRect(595, 103, 90, 25));
+    const QString signHint =
+        QStringLiteral("Negativ (z.B. -3) ist ein Nachlass, positiv (z.B. 3) ein Zuschlag.");
+    for (QWidget* explained : {static_cast<QWidget*>(allowanceKind_), field(FieldId::AllowanceValue),
+                               field(FieldId::AllowancePercent)})
+        explained->setToolTip(signHint);
 
     addNamedLabel(page, QStringLiteral("labelForField158"), QStringLiteral("Netto Betrag"),
                   QRect(275, 140, 150, 25))
@@ -611,15 +638,23 @@ void MainWindow::addFooterRow(int index) {
 // What the controls show right after start-up is what the document holds.
 void MainWindow::showStartValues() {
     static_cast<DatePicker*>(field(FieldId::IssueDate))->setValue(dateOf(state_.doc.issueDate));
-    auto* terms = static_cast<QComboBox*>(field(FieldId::PaymentTerms));
-    if (state_.doc.paymentTerms.empty() && !terms->currentText().isEmpty()) {
-        const bool modified = state_.modified;
-        leaveTextField(state_, FieldId::PaymentTerms, ss(terms->currentText()));
-        state_.modified = modified;
-    }
+    takeProposedPaymentTerms();
     showFooter();
     showLineList();
+    showLineEditor();
     updateMarking();
+}
+
+// A new document takes the first entry that "Zahlungsbedingung" proposes, as
+// if it had been typed, without counting as a change.
+void MainWindow::takeProposedPaymentTerms() {
+    auto* terms = static_cast<QComboBox*>(field(FieldId::PaymentTerms));
+    if (!state_.doc.paymentTerms.empty() || terms->count() == 0)
+        return;
+    terms->setEditText(terms->itemText(0));
+    const bool modified = state_.modified;
+    leaveTextField(state_, FieldId::PaymentTerms, ss(terms->currentText()));
+    state_.modified = modified;
 }
 
 // ---------------------------------------------------------------- events
@@ -780,6 +815,7 @@ void MainWindow::updateMarking() {
     }
     for (auto it = fields_.begin(); it != fields_.end(); ++it) {
         const auto id = static_cast<FieldId>(it.key());
+        it.value()->setEnabled(fieldEnabled(state_, id));
         const Marking marking = state_.invalidInputs.contains(id) ? Marking::Invalid
                                 : required.fields.contains(id)    ? Marking::Required
                                                                   : Marking::None;
@@ -829,6 +865,7 @@ void MainWindow::showFooter() {
     setFieldText(FieldId::LinesTotal, footer.linesTotal);
     setFieldText(FieldId::AllowanceValue, footer.allowanceValue);
     setFieldText(FieldId::AllowancePercent, footer.allowancePercent);
+    allowanceKind_->setText(qs(footer.allowanceKind));
     auto* rate = static_cast<QComboBox*>(field(FieldId::AllowanceSlot));
     if (footer.allowanceSlot >= 0 && footer.allowanceSlot < rate->count())
         rate->setCurrentIndex(footer.allowanceSlot);
@@ -898,6 +935,11 @@ void MainWindow::showLineEditor() {
             if (it.value() == lineField)
                 static_cast<QLineEdit*>(it.key())->setText(qs(text));
     }
+    const UnitChoice units = lineUnitChoice(state_);
+    lineUnit_->clear();
+    for (const CodeEntry& entry : units.entries)
+        lineUnit_->addItem(qs(entry.text), qs(entry.code));
+    lineUnit_->setCurrentIndex(units.current);
     lineDescription_->setPlainText(qs(tidyDescriptionForDisplay(line.itemDescription)));
     // A category the list does not have shows no entry.
     lineCategory_->setCurrentIndex(categoryEntryOf(state_, line.lineTaxCategory));
@@ -922,10 +964,9 @@ void MainWindow::showDocument() {
         static_cast<QComboBox*>(field(FieldId::TaxCategory))->setCurrentIndex(entry);
 
     // Every text field of the first four pages, from the document.
-    for (int id = static_cast<int>(FieldId::DocumentType); id <= static_cast<int>(FieldId::PayableTotal);
-         ++id)
-        if (const std::string* text = documentText(doc, static_cast<FieldId>(id)))
-            setFieldText(static_cast<FieldId>(id), *text);
+    for (auto it = fields_.begin(); it != fields_.end(); ++it)
+        if (const std::string* text = documentText(doc, static_cast<FieldId>(it.key())))
+            setFieldText(static_cast<FieldId>(it.key()), *text);
     setFieldText(FieldId::AllowanceReason, doc.allowanceReason);
 
     static_cast<DatePicker*>(field(FieldId::IssueDate))->setValue(dateOf(doc.issueDate));
@@ -933,6 +974,8 @@ void MainWindow::showDocument() {
     static_cast<DatePicker*>(field(FieldId::DeliveryDate))->setValue(dateOf(doc.deliveryDate));
     static_cast<DatePicker*>(field(FieldId::PeriodStart))->setValue(dateOf(doc.periodStart));
     static_cast<DatePicker*>(field(FieldId::PeriodEnd))->setValue(dateOf(doc.periodEnd));
+    static_cast<DatePicker*>(field(FieldId::PrecedingInvoiceDate))
+        ->setValue(dateOf(doc.precedingInvoiceDate));
 
     auto* means = static_cast<QComboBox*>(field(FieldId::PaymentMeans));
     if (means->count() > 0)
@@ -952,6 +995,17 @@ bool MainWindow::mayDiscardChanges() {
     commitFocusedField();
     return !state_.modified || dialogs_.question(this, qs(tallomir::windowTitle()),
                                                  QStringLiteral("Ungespeicherte Änderungen verwerfen?"));
+}
+
+void MainWindow::newCommand() {
+    if (!mayDiscardChanges())
+        return;
+    startNewDocument(state_);
+    showDocument();
+    takeProposedPaymentTerms();
+    updateMarking();
+    statusField_->setText(
+        QStringLiteral("Neuer Beleg: die Angaben der Seite „Lieferant“ wurden übernommen."));
 }
 
 void MainWindow::loadCommand() {

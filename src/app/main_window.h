@@ -44,6 +44,7 @@ public:
     ~MainWindow() override;
 
     // Menu commands.
+    void newCommand();
     void loadCommand();
     void saveCommand();
     void validateCommand();
@@ -73,6 +74,7 @@ private:
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);
     void showStartValues();
+    void takeProposedPaymentTerms();
 
     QLabel* addLabel(QWidget* page, int id, const QString& text, const QRect& rect);
     QLabel* addNamedLabel(QWidget* page, const QString& name, const QString& text, const QRect& rect);
@@ -125,6 +127,7 @@ private:
     QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
     InvoiceView* invoiceView_ = nullptr;
+    QLabel* allowanceKind_ = nullptr; // "Nachlass" or "Zuschlag" beside the allowance row
 
     // "Belegfuss": one row per VAT group (the first three built with the
     // page, more when they are needed), and what stands below them, which
@@ -142,6 +145,7 @@ private:
     // "Positionen"
     QPlainTextEdit* lineDescription_ = nullptr;
     QComboBox* lineCategory_ = nullptr;
+    QComboBox* lineUnit_ = nullptr;
     DatePicker* lineStart_ = nullptr;
     DatePicker* lineEnd_ = nullptr;
     QPushButton* changeButton_ = nullptr;

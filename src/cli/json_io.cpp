@@ -30,6 +30,7 @@ constexpr std::array headerTexts{
     TextKey{"contractNumber", FieldId::ContractNumber},
     TextKey{"projectNumber", FieldId::ProjectNumber},
     TextKey{"note", FieldId::Note},
+    TextKey{"precedingInvoiceNumber", FieldId::PrecedingInvoiceNumber},
 };
 
 struct DateKey {
@@ -38,9 +39,12 @@ struct DateKey {
 };
 
 constexpr std::array headerDates{
-    DateKey{"issueDate", FieldId::IssueDate},       DateKey{"dueDate", FieldId::DueDate},
-    DateKey{"deliveryDate", FieldId::DeliveryDate}, DateKey{"periodStart", FieldId::PeriodStart},
+    DateKey{"issueDate", FieldId::IssueDate},
+    DateKey{"dueDate", FieldId::DueDate},
+    DateKey{"deliveryDate", FieldId::DeliveryDate},
+    DateKey{"periodStart", FieldId::PeriodStart},
     DateKey{"periodEnd", FieldId::PeriodEnd},
+    DateKey{"precedingInvoiceDate", FieldId::PrecedingInvoiceDate},
 };
 
 // The party pages in the order of their rows.
@@ -136,6 +140,13 @@ DateValue typedDate(const json& value, const std::string& key) {
     return date;
 }
 
+// A field the form does not let the user fill now cannot be given either.
+void requireEnabled(const DocumentState& state, FieldId field, const std::string& key) {
+    if (!fieldEnabled(state, field))
+        throw InputError("\"" + key +
+                         "\" gibt es für diese Belegart nicht (nur Gutschrift und korrigierte Rechnung).");
+}
+
 void leaveTexts(DocumentState& state, const json& object, const auto& keys) {
     for (const auto& k : keys)
         if (object.contains(k.key))
@@ -151,7 +162,7 @@ int codeIndex(const std::vector<CodeEntry>& list, const std::string& code, const
 
 void enterLine(DocumentState& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
-    allowed.insert({"lineStartDate", "lineEndDate", "taxCategory"});
+    allowed.insert({"lineStartDate", "lineEndDate", "taxCategory", "unitCode"});
     checkKeys(line, allowed, "einer Position");
     // The category first: it brings the rate that fits it, which a rate
     // given with the line then replaces.
@@ -161,6 +172,12 @@ void enterLine(DocumentState& state, const json& line) {
     for (const auto& k : lineTexts)
         if (line.contains(k.key))
             leaveLineField(state, k.field, typedText(line.at(k.key), k.key));
+    if (line.contains("unitCode")) {
+        // Only a unit of the list, as "Einheit" offers them.
+        const std::string code = typedText(line.at("unitCode"), "unitCode");
+        codeIndex(state.lists.unitCodes, code, "unitCode");
+        changeLineUnit(state, code);
+    }
     if (line.contains("lineStartDate"))
         changeLineDate(state, true, typedDate(line.at("lineStartDate"), "lineStartDate"));
     if (line.contains("lineEndDate"))
@@ -220,12 +237,16 @@ void enterJson(DocumentState& state, const json& input) {
                               typedText(input.at("documentTaxCategory"), "documentTaxCategory"),
                               "documentTaxCategory"));
     for (const auto& k : headerTexts) {
-        if (input.contains(k.key))
+        if (input.contains(k.key)) {
+            requireEnabled(state, k.field, k.key);
             leaveTextField(state, k.field, typedText(input.at(k.key), k.key));
+        }
         if (k.field == FieldId::DocumentNumber)
             for (const auto& d : headerDates)
-                if (input.contains(d.key))
+                if (input.contains(d.key)) {
+                    requireEnabled(state, d.field, d.key);
                     changeDate(state, d.field, typedDate(input.at(d.key), d.key));
+                }
     }
 
     // "Lieferant" with the payment fields, "Kunde", "Lieferung".
@@ -276,6 +297,8 @@ json dumpDocument(const DocumentState& state) {
         {"contractNumber", &d.contractNumber},
         {"projectNumber", &d.projectNumber},
         {"note", &d.note},
+        {"precedingInvoiceNumber", &d.precedingInvoiceNumber},
+        {"precedingInvoiceDate", &d.precedingInvoiceDate},
         {"customizationId", &d.customizationId},
         {"profileId", &d.profileId},
         {"loadedDocumentCurrency", &d.loadedDocumentCurrency},
@@ -346,7 +369,8 @@ json dumpDocument(const DocumentState& state) {
                              {"lineTaxCategory", l.lineTaxCategory},
                              {"lineVatPercent", l.lineVatPercent},
                              {"lineTaxScheme", l.lineTaxScheme},
-                             {"unitPrice", l.unitPrice}});
+                             {"unitPrice", l.unitPrice},
+                             {"unitCode", l.unitCode}});
     out["lines"] = std::move(lines);
 
     json breakdown = json::array();

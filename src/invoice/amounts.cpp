@@ -103,6 +103,14 @@ void updateAllowanceTexts(DocumentState& state) {
     }
 }
 
+// What the entry of "Wert" or "Prozent" gives: a negative one lowers the
+// amount, a positive one raises it.
+const char* allowanceKind(const AmountState& amounts) {
+    const Decimal& entry =
+        amounts.allowancePercentValue.isZero() ? amounts.allowanceValue : amounts.allowancePercentValue;
+    return entry.isNegative() ? "Nachlass" : entry.isZero() ? "" : "Zuschlag";
+}
+
 // An amount of the footer as a person reads it: "1.234,56". The editable
 // fields show theirs without grouping, so that reading them back is plain.
 std::string shown(const Decimal& amount, bool grouping = true) {
@@ -289,6 +297,7 @@ void recomputeTotals(DocumentState& state) {
     footer.allowanceReason = doc.allowanceReason;
     footer.allowanceValue = shown(amounts.allowanceValue, false);
     footer.allowancePercent = shown(amounts.allowancePercentValue, false);
+    footer.allowanceKind = allowanceKind(amounts);
     footer.netTotal = shown(amounts.netTotal);
     footer.taxTotal = shown(amounts.taxTotal);
     footer.grossTotal = shown(amounts.grossTotal);

@@ -40,6 +40,8 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::ContractNumber, 0, "Vertragsnummer"},
     {FieldId::ProjectNumber, 0, "Projektnummer"},
     {FieldId::Note, 0, "Notiz"},
+    {FieldId::PrecedingInvoiceNumber, 0, "Bezug auf Rechnung"},
+    {FieldId::PrecedingInvoiceDate, 0, "vom"},
     {FieldId::SupplierPartyId, 1, "Lieferanten Nr."},
     {FieldId::SupplierName, 1, "Lieferant"},
     {FieldId::SupplierStreet, 1, "Straße"},
@@ -132,6 +134,8 @@ struct Context {
             return !doc.dueDate.empty();
         case FieldId::DeliveryDate:
             return !doc.deliveryDate.empty();
+        case FieldId::PrecedingInvoiceDate:
+            return !doc.precedingInvoiceDate.empty();
         default:
             break;
         }
@@ -208,6 +212,11 @@ const std::vector<FillRule> fillRules = {
      false,
      [](const Context& c) { return c.deliveryAddress; }},
     {{FieldId::AllowanceReason}, false, [](const Context& c) { return c.allowanceEntered; }},
+    // A reference to a preceding invoice names that invoice by its number;
+    // its date alone is no reference.
+    {{FieldId::PrecedingInvoiceNumber},
+     false,
+     [](const Context& c) { return !c.doc.precedingInvoiceDate.empty(); }},
 };
 
 // The line fields every line must have (a line outside the scope of VAT,
@@ -369,7 +378,7 @@ void checkValues(const Context& c, Findings& findings) {
     const std::pair<FieldId, const std::string*> dates[] = {
         {FieldId::IssueDate, &d.issueDate},       {FieldId::DueDate, &d.dueDate},
         {FieldId::DeliveryDate, &d.deliveryDate}, {FieldId::PeriodStart, &d.periodStart},
-        {FieldId::PeriodEnd, &d.periodEnd},
+        {FieldId::PeriodEnd, &d.periodEnd},       {FieldId::PrecedingInvoiceDate, &d.precedingInvoiceDate},
     };
     for (const auto& [field, text] : dates)
         checkDate(findings, field, *text);

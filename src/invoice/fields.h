@@ -22,6 +22,8 @@ enum class FieldId : int {
     Note = 102,
     PaymentTerms = 139,
     TaxCategory = 146,
+    PrecedingInvoiceNumber = 176,
+    PrecedingInvoiceDate = 177,
     // "Lieferant"
     SupplierPartyId = 103,
     SupplierName = 104,

@@ -28,6 +28,8 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.note;
     case FieldId::PaymentTerms:
         return &d.paymentTerms;
+    case FieldId::PrecedingInvoiceNumber:
+        return &d.precedingInvoiceNumber;
     // "Lieferant"
     case FieldId::SupplierPartyId:
         return &d.supplier.partyId;
@@ -121,6 +123,8 @@ std::string* dateTarget(DocumentState& state, FieldId field) {
         return &state.doc.periodStart;
     case FieldId::PeriodEnd:
         return &state.doc.periodEnd;
+    case FieldId::PrecedingInvoiceDate:
+        return &state.doc.precedingInvoiceDate;
     default:
         return nullptr;
     }
@@ -364,6 +368,12 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
         break;
     }
     return outcome;
+}
+
+bool fieldEnabled(const DocumentState& state, FieldId field) {
+    if (field == FieldId::PrecedingInvoiceNumber || field == FieldId::PrecedingInvoiceDate)
+        return state.doc.documentTypeCode == "381" || state.doc.documentTypeCode == "384";
+    return true;
 }
 
 RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date) {

@@ -57,6 +57,11 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
 // category, payment means, the allowance's "USt. %").
 RuleOutcome selectEntry(DocumentState& state, FieldId field, int index);
 
+// Whether a form field takes input now: the reference to the invoice
+// corrected ("Bezug auf Rechnung", "vom") only on a credit note (381) or a
+// corrected invoice (384). A field that takes none keeps its value.
+bool fieldEnabled(const DocumentState& state, FieldId field);
+
 // A date picker changed; noDate when its check box was cleared.
 RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date);
 

@@ -18,13 +18,16 @@ bool hasLine(const DocumentState& state, int index) {
 }
 
 // What "Anfügen" and "Ändern" do to the buffer before it is stored: the
-// document's tax category and scheme, and the net amount of its quantity and price.
+// document's tax category and scheme, and the net amount of its quantity and
+// price. Its unit is the one the next new line starts with.
 void prepareBufferForStoring(DocumentState& state) {
     LineItem& buffer = state.lineEditBuffer;
     if (buffer.lineTaxCategory.empty())
         buffer.lineTaxCategory = state.documentTaxCategory;
     buffer.lineTaxScheme = state.defaultTaxScheme;
     buffer.lineNetAmount = computeLineNetAmount(buffer);
+    if (!buffer.unitCode.empty())
+        state.lastUnitCode = buffer.unitCode;
 }
 
 void recomputeAll(DocumentState& state) {
@@ -138,6 +141,21 @@ void changeLineDate(DocumentState& state, bool first, DateValue date) {
     target = date == noDate ? std::string() : formatIsoDate(date);
 }
 
+void changeLineUnit(DocumentState& state, const std::string& code) {
+    state.lineEditBuffer.unitCode = code;
+}
+
+UnitChoice lineUnitChoice(const DocumentState& state) {
+    UnitChoice choice{state.lists.unitCodes, -1};
+    const std::string& code = lineUnitCode(state, state.lineEditBuffer);
+    choice.current = findCode(choice.entries, code);
+    if (choice.current < 0 && !code.empty()) {
+        choice.entries.push_back({code, code});
+        choice.current = static_cast<int>(choice.entries.size()) - 1;
+    }
+    return choice;
+}
+
 int addLine(DocumentState& state) {
     prepareBufferForStoring(state);
 
@@ -203,6 +221,7 @@ void clearLineEditor(DocumentState& state) {
     state.lineEditBuffer = LineItem{};
     state.lineEditBuffer.lineTaxCategory = state.documentTaxCategory;
     fitRateToCategory(state.lineEditBuffer);
+    state.lineEditBuffer.unitCode = state.lastUnitCode;
     state.currentLineIndex = -1;
 }
 
@@ -275,28 +294,30 @@ std::string lineListCell(const DocumentState& state, int row, int column) {
         return {};
     const LineItem& line = state.lines[static_cast<std::size_t>(row)];
     switch (column) {
-    case 0:
+    case PositionColumn:
         return line.position;
-    case 1:
+    case QuantityColumn:
         return shownNumber(line.quantity, 0, 30);
-    case 2:
+    case UnitColumn:
+        return unitText(state.lists, lineUnitCode(state, line));
+    case ItemNumberColumn:
         return line.itemNumber;
-    case 3:
+    case ItemNameColumn:
         return line.itemName;
-    case 4:
+    case UnitPriceColumn:
         return shownNumber(line.unitPrice, 2, 4);
-    case 5:
+    case NetAmountColumn:
         return shownNumber(line.lineNetAmount, 2, 2);
-    case 6: {
+    case VatPercentColumn: {
         // The rate, and the category where it is not the standard one.
         std::string cell = line.lineVatPercent.empty() ? "" : shownNumber(line.lineVatPercent, 2, 2) + " %";
         if (line.lineTaxCategory != "S")
             cell += (cell.empty() ? "" : " ") + line.lineTaxCategory;
         return cell;
     }
-    case 7:
+    case GrossAmountColumn:
         return shownNumber(lineGrossAmount(line), 2, 2);
-    case 8:
+    case CurrencyColumn:
         return state.documentCurrency;
     default:
         return {};

@@ -4,6 +4,7 @@
 #include "model.h"
 
 #include <string>
+#include <vector>
 
 namespace tallomir {
 
@@ -43,12 +44,23 @@ int categoryEntryOf(const DocumentState& state, const std::string& category);
 
 // A line period picker changed (first = start date); noDate when cleared.
 void changeLineDate(DocumentState& state, bool first, DateValue date);
+// "Einheit" was chosen: the unit code of the line in the editor.
+void changeLineUnit(DocumentState& state, const std::string& code);
+// The units "Einheit" offers for the line in the editor: the unit list, and
+// after it the line's own unit when the list does not have it (a loaded
+// line); with the index of the line's unit among them.
+struct UnitChoice {
+    std::vector<CodeEntry> entries;
+    int current = -1;
+};
+UnitChoice lineUnitChoice(const DocumentState& state);
 
 // The current line is always the stored line the editor shows; while the
 // editor holds a new line there is none (currentLineIndex -1).
 //
 // "Anfügen": insert the buffer after the current line (at the end when there
-// is none), clear the editor for the next new line, recompute.
+// is none), clear the editor for the next new line (which takes the unit of
+// the line stored), recompute.
 // Gives the index of the new line.
 int addLine(DocumentState& state);
 // "Ändern": overwrite the current line, which stays current (into an empty
@@ -62,13 +74,29 @@ bool deleteLine(DocumentState& state);
 // A click in the list: row -1 means no row was hit. Returns true when a line
 // became current (its texts are then in lineEditBuffer).
 bool selectLine(DocumentState& state, int row);
+// An empty editor for a new line, with the unit stored last.
 void clearLineEditor(DocumentState& state);
 
 // The description as the editor field shows it: leading blanks removed from
 // its lines, an empty first line dropped.
 std::string tidyDescriptionForDisplay(const std::string& description);
 
-// Texts of one row of the list view, columns 0 to 9.
+// The columns of the list view, in order; the last one stays invisible.
+enum LineColumn : int {
+    PositionColumn,
+    QuantityColumn,
+    UnitColumn,
+    ItemNumberColumn,
+    ItemNameColumn,
+    UnitPriceColumn,
+    NetAmountColumn,
+    VatPercentColumn,
+    GrossAmountColumn,
+    CurrencyColumn,
+    HiddenColumn,
+    lineColumnCount
+};
+// Texts of one row of the list view, by LineColumn.
 std::string lineListCell(const DocumentState& state, int row, int column);
 
 } // namespace tallomir

@@ -1,5 +1,6 @@
 #include "model.h"
 
+#include "amounts.h"
 #include "dates.h"
 
 #include <cstddef>
@@ -34,7 +35,11 @@ CodeLists defaultCodeLists() {
         {"Nullsteuersatz gemäß § 12 Abs. 3 UStG", "Z"},
         {"Nicht steuerbarer Umsatz", "O"},
     };
-    lists.unitCodes = {{"C62", "C62"}};
+    lists.unitCodes = {
+        {"Stück", "C62"},          {"Stunde", "HUR"},   {"Tag", "DAY"},          {"Monat", "MON"},
+        {"Kilogramm", "KGM"},      {"Meter", "MTR"},    {"Quadratmeter", "MTK"}, {"Liter", "LTR"},
+        {"Kilowattstunde", "KWH"}, {"Pauschale", "LS"},
+    };
     lists.currencies = {"EUR", "CHF", "GBP", "USD"};
     lists.vatRates = {Decimal::fromInt(19), Decimal::fromInt(7), Decimal::fromInt(0)};
     lists.paymentTermsTexts = {"14 Tage rein netto", "14 Tage 2% Skonto", "Nach Rechnungsstellung rein netto",
@@ -59,6 +64,9 @@ void resetDocument(DocumentState& state) {
         lists.paymentMeans.empty() ? std::string() : lists.paymentMeans[0].code;
     state.documentCurrency = lists.currencies.empty() ? std::string() : lists.currencies[0];
     state.unitCode = lists.unitCodes.empty() ? std::string() : lists.unitCodes[0].code;
+    // A new line starts with the default unit.
+    state.lastUnitCode = state.unitCode;
+    state.lineEditBuffer.unitCode = state.unitCode;
     state.defaultTaxScheme = "VAT";
     state.documentTaxCategory = "S";
     state.lineEditBuffer.lineTaxCategory = state.documentTaxCategory;
@@ -89,6 +97,41 @@ DocumentState makeDocumentState(const CodeLists& lists) {
     state.lists = lists;
     resetDocument(state);
     return state;
+}
+
+namespace {
+
+// Everything the page "Lieferant" shows, which "Neu" carries over into the
+// next document. A field added to that page is added here.
+void keepSupplierPage(InvoiceDocument& next, const InvoiceDocument& previous) {
+    next.supplier = previous.supplier;
+    for (std::string InvoiceDocument::*field :
+         {&InvoiceDocument::paymentMeansCode, &InvoiceDocument::bankName, &InvoiceDocument::iban,
+          &InvoiceDocument::bic})
+        next.*field = previous.*field;
+}
+
+} // namespace
+
+void startNewDocument(DocumentState& state) {
+    const InvoiceDocument previous = std::move(state.doc);
+    resetDocument(state);
+    keepSupplierPage(state.doc, previous);
+    // Nothing of the previous allowance or totals may linger.
+    state.amounts = AmountState{};
+    state.footer = FooterView{};
+    recomputeLines(state);
+    recomputeTotals(state);
+    state.currentFileName.clear();
+}
+
+const std::string& lineUnitCode(const DocumentState& state, const LineItem& line) {
+    return line.unitCode.empty() ? state.unitCode : line.unitCode;
+}
+
+std::string unitText(const CodeLists& lists, const std::string& code) {
+    const int index = findCode(lists.unitCodes, code);
+    return index < 0 ? code : lists.unitCodes[static_cast<std::size_t>(index)].text;
 }
 
 int findCode(const std::vector<CodeEntry>& list, std::string_view code) {

@@ -73,6 +73,9 @@ struct LineItem {
     std::string lineVatPercent;
     std::string lineTaxScheme;
     std::string unitPrice;
+    // The unit of the quantity (the quantity's unitCode); empty: the
+    // document's default unit.
+    std::string unitCode;
 
     bool operator==(const LineItem&) const = default;
 };
@@ -109,6 +112,9 @@ struct InvoiceDocument {
     std::string contractNumber;
     std::string projectNumber;
     std::string note;
+    // the invoice a credit note or corrected invoice refers to
+    std::string precedingInvoiceNumber;
+    std::string precedingInvoiceDate;
     std::string customizationId;
     std::string profileId;
     std::string loadedDocumentCurrency;
@@ -169,7 +175,7 @@ struct CodeLists {
     std::vector<CodeEntry> documentTypes;
     std::vector<CodeEntry> paymentMeans;
     std::vector<CodeEntry> taxCategories; // 8 entries: S, K, G, E, E, AE, Z, O by default
-    std::vector<CodeEntry> unitCodes;
+    std::vector<CodeEntry> unitCodes;     // the units a line can have; never empty
     std::vector<std::string> currencies;        // 4 entries
     std::array<Decimal, 3> vatRates;            // slot rates in percent
     std::vector<std::string> paymentTermsTexts; // 5 entries; the form offers the first 3
@@ -206,6 +212,7 @@ struct FooterView {
     std::string allowanceReason;  // "Nachlass / Zuschlag"
     std::string allowanceValue;   // "Wert"
     std::string allowancePercent; // "Prozent"
+    std::string allowanceKind;    // what the entry gives: "Nachlass", "Zuschlag" or "" for none
     int allowanceSlot = 0;        // selection of "USt. %"
     std::string netTotal;         // "Netto Betrag"
     std::vector<FooterRow> rows;  // one per VAT group
@@ -239,6 +246,8 @@ struct DocumentState {
     // while it holds a new line, not yet added)
     LineItem lineEditBuffer;
     int currentLineIndex = -1;
+    // the unit a new line in the editor starts with: the one stored last
+    std::string lastUnitCode;
 
     // Form fields whose last typed text could not be taken (a number field
     // left with letters), with the reason; the check names them.
@@ -257,6 +266,17 @@ void resetDocument(DocumentState& state);
 
 // A fresh state with the given code lists, reset.
 DocumentState makeDocumentState(const CodeLists& lists);
+
+// "Neu": the next document. What the page "Lieferant" holds (the own company,
+// its contact, bank and payment means) stays, see keepSupplierPage in
+// model.cpp; everything else is reset as before a load, the amounts are
+// recomputed, and the document has no file name yet and is unchanged.
+void startNewDocument(DocumentState& state);
+
+// The unit a line is written with: its own, or the document's default.
+const std::string& lineUnitCode(const DocumentState& state, const LineItem& line);
+// How a unit is shown: the text of its entry in the unit list, else its code.
+std::string unitText(const CodeLists& lists, const std::string& code);
 
 // Position of the entry whose code equals `code`, or -1.
 int findCode(const std::vector<CodeEntry>& list, std::string_view code);

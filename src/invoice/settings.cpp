@@ -198,6 +198,27 @@ void setEntry(std::vector<CodeEntry>& list, std::size_t index, std::string text,
     list[index] = CodeEntry{std::move(text), std::move(code)};
 }
 
+// The unit list: "Einheit<n>" (text) and "EinheitCode<n>" (code) for n from 0
+// up. The first ten keys default to the built-in entries and may change them;
+// further keys add entries. An entry without code is left out, one without
+// text shows its code. A file that leaves no unit at all keeps the built-in list.
+void readUnits(std::vector<CodeEntry>& units, const std::vector<Entry>& entries) {
+    constexpr std::size_t unitKeys = 50;
+    const std::vector<CodeEntry> builtIn = units;
+    std::vector<CodeEntry> read;
+    for (std::size_t n = 0; n < unitKeys; ++n) {
+        const CodeEntry fallback = n < builtIn.size() ? builtIn[n] : CodeEntry{};
+        const std::string number = std::to_string(n);
+        std::string code = readText(entries, "EinheitCode" + number, fallback.code);
+        std::string text = readText(entries, "Einheit" + number, fallback.text);
+        if (code.empty())
+            continue;
+        read.push_back({text.empty() ? code : std::move(text), std::move(code)});
+    }
+    if (!read.empty())
+        units = std::move(read);
+}
+
 } // namespace
 
 std::string settingsFilePath(const std::string& startDirectory, const std::string& programDirectory) {
@@ -243,6 +264,8 @@ void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes) {
     setEntry(lists.currencies, 1, readText(entries, "Waehrung1", "CHF"));
     setEntry(lists.currencies, 2, readText(entries, "Waehrung2", "GBP"));
     setEntry(lists.currencies, 3, readText(entries, "Waehrung3", "USD"));
+
+    readUnits(lists.unitCodes, entries);
 
     setEntry(lists.paymentTermsTexts, 0, readText(entries, "Zahlungsbed0", "14 Tage rein netto"));
     setEntry(lists.paymentTermsTexts, 1, readText(entries, "Zahlungsbed1", "14 Tage 2% Skonto"));

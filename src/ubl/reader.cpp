@@ -35,6 +35,8 @@ enum class Node : std::uint8_t {
     Document,
     InvoicePeriod,
     OrderReference,
+    BillingReference,
+    PrecedingInvoice,
     ContractReference,
     ProjectReference,
     AdditionalReference,
@@ -88,6 +90,8 @@ enum class Node : std::uint8_t {
     PeriodEnd,
     OrderNumber,
     SalesOrderNumber,
+    PrecedingInvoiceNumber,
+    PrecedingInvoiceDate,
     ContractNumber,
     ProjectNumber,
     AdditionalReferenceId,
@@ -204,6 +208,7 @@ State step(State parent, std::string_view name) {
                                 {"cbc:ActualDeliveryDate", Node::HeaderDeliveryDate},
                                 {"cac:InvoicePeriod", Node::InvoicePeriod},
                                 {"cac:OrderReference", Node::OrderReference},
+                                {"cac:BillingReference", Node::BillingReference},
                                 {"cac:ContractDocumentReference", Node::ContractReference},
                                 {"cac:ProjectReference", Node::ProjectReference},
                                 {"cac:AdditionalDocumentReference", Node::AdditionalReference},
@@ -224,6 +229,13 @@ State step(State parent, std::string_view name) {
         break;
     case Node::OrderReference:
         next.node = pick(name, {{"cbc:ID", Node::OrderNumber}, {"cbc:SalesOrderID", Node::SalesOrderNumber}});
+        break;
+    case Node::BillingReference:
+        next.node = pick(name, {{"cac:InvoiceDocumentReference", Node::PrecedingInvoice}});
+        break;
+    case Node::PrecedingInvoice:
+        next.node = pick(
+            name, {{"cbc:ID", Node::PrecedingInvoiceNumber}, {"cbc:IssueDate", Node::PrecedingInvoiceDate}});
         break;
     case Node::ContractReference:
         next.node = pick(name, {{"cbc:ID", Node::ContractNumber}});
@@ -420,6 +432,13 @@ void setEntry(Target& target, std::string VatBreakdownEntry::*field, std::string
         (entry->*field).assign(text);
 }
 
+// A line's unit is the unitCode attribute of its quantity, kept whatever it is.
+void takeUnitCode(Target& target, const XmlNode* quantity) {
+    for (std::size_t i = 0; i < xml::attributeCount(quantity); ++i)
+        if (xml::attributeName(quantity, i) == "unitCode")
+            setLine(target, &tallomir::LineItem::unitCode, xml::attributeValue(quantity, i));
+}
+
 void apply(Target& target, State where, std::string_view text) {
     DocumentState& state = target.state;
     InvoiceDocument& doc = state.doc;
@@ -464,6 +483,12 @@ void apply(Target& target, State where, std::string_view text) {
         break;
     case Node::SalesOrderNumber:
         doc.salesOrderNumber.assign(text);
+        break;
+    case Node::PrecedingInvoiceNumber:
+        doc.precedingInvoiceNumber.assign(text);
+        break;
+    case Node::PrecedingInvoiceDate:
+        doc.precedingInvoiceDate.assign(withoutTimeZone(text));
         break;
     case Node::ContractNumber:
         doc.contractNumber.assign(text);
@@ -800,6 +825,14 @@ void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
             readPartyTaxScheme(where.customer ? state.doc.customer : state.doc.supplier, node);
             continue;
         }
+        // Of several references to preceding invoices the last one is kept
+        // whole, never a number of one with the date of another.
+        if (where.node == Node::PrecedingInvoice) {
+            state.doc.precedingInvoiceNumber.clear();
+            state.doc.precedingInvoiceDate.clear();
+        }
+        if (where.node == Node::LineQuantity)
+            takeUnitCode(target, node);
         if (isRule(where.node)) {
             // Every line break as one LF, as a parser gives it.
             const std::string_view text = xml::nodeText(node);

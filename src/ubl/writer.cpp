@@ -199,6 +199,13 @@ void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
         addLeaf(order, "cbc:ID", doc.orderNumber.empty() ? std::string("NA") : doc.orderNumber);
         addLeaf(order, "cbc:SalesOrderID", doc.salesOrderNumber);
     }
+    // The invoice a credit note or corrected invoice refers to.
+    if (!doc.precedingInvoiceNumber.empty() || !doc.precedingInvoiceDate.empty()) {
+        xml::XmlNode* reference = xml::appendElement(
+            xml::appendElement(documentElement, "cac:BillingReference"), "cac:InvoiceDocumentReference");
+        addLeaf(reference, "cbc:ID", doc.precedingInvoiceNumber);
+        addLeaf(reference, "cbc:IssueDate", doc.precedingInvoiceDate);
+    }
     if (!doc.contractNumber.empty()) {
         addLeaf(xml::appendElement(documentElement, "cac:ContractDocumentReference"), "cbc:ID",
                 doc.contractNumber);
@@ -334,7 +341,7 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         xml::XmlNode* lineNode = xml::appendElement(documentElement, lineName);
         addLeaf(lineNode, "cbc:ID", line.position);
         addLeaf(lineNode, "cbc:Note", line.lineNote);
-        addElement(lineNode, quantityName, "unitCode", state.unitCode, line.quantity);
+        addElement(lineNode, quantityName, "unitCode", lineUnitCode(state, line), line.quantity);
         addAmount(lineNode, "cbc:LineExtensionAmount", state, line.lineNetAmount);
         if (!line.lineStartDate.empty() || !line.lineEndDate.empty()) {
             xml::XmlNode* period = xml::appendElement(lineNode, "cac:InvoicePeriod");

@@ -53,7 +53,7 @@ XmlNode* nextSibling(const XmlNode* node);
 int nodeKind(const XmlNode* node); // NodeKind value, -1 for nullptr
 std::string_view nodeName(const XmlNode* node);
 std::string_view nodeText(const XmlNode* node);
-// Attribute access for tests and tools (the invoice reader never reads attributes).
+// Attribute access, in the order of the start tag.
 std::size_t attributeCount(const XmlNode* node);
 std::string_view attributeName(const XmlNode* node, std::size_t index);
 std::string_view attributeValue(const XmlNode* node, std::size_t index);

@@ -34,7 +34,7 @@ const char* invoiceJson = R"({
     {"position": "2", "quantity": "1,5", "itemNumber": "B-2", "itemName": "Fachbuch", "unitPrice": "39.90",
      "lineVatPercent": "7"},
     {"position": "3", "quantity": "10", "itemName": "Montage", "unitPrice": "45",
-     "lineVatPercent": "19"}
+     "lineVatPercent": "19", "unitCode": "HUR"}
   ],
   "allowance": {"reason": "Treuerabatt", "value": "-10"}
 })";
@@ -57,6 +57,7 @@ private Q_SLOTS:
         h.typeAll("lineItemNumber=B-2|lineDescription=");
         h.addLine("2|1,5|Fachbuch|39.90|7");
         h.typeAll("lineItemNumber=|lineDescription=");
+        h.pick(QStringLiteral("lineUnit"), 1); // "Stunde"
         h.addLine("3|10|Montage|45|19");
         h.typeAll("140=Treuerabatt|142=-10");
         const QByteArray fromWindow = h.saveAs(QStringLiteral("fenster.xml"));
@@ -73,6 +74,7 @@ private Q_SLOTS:
         QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
         QCOMPARE(QString::fromUtf8(fromWindow), QString::fromUtf8(readFile(h.path("cli.xml"))));
         QVERIFY(fromWindow.contains("<cbc:TaxInclusiveAmount currencyID=\"EUR\">"));
+        QVERIFY(fromWindow.contains("<cbc:InvoicedQuantity unitCode=\"HUR\">10</cbc:InvoicedQuantity>"));
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QMenuBar>
+#include <QRegularExpression>
 
 using namespace tallomir;
 
@@ -28,6 +29,15 @@ QByteArray element(const QByteArray& file, const QByteArray& name) {
     const int start = file.indexOf("<" + name + ">");
     const int end = file.indexOf("</" + name + ">", start);
     return start < 0 || end < 0 ? QByteArray() : file.mid(start, end + name.size() + 3 - start);
+}
+
+// The unitCode attributes of a file, in file order.
+QStringList unitCodes(const QByteArray& file) {
+    QStringList codes;
+    const QRegularExpression attribute(QStringLiteral("unitCode=\"([^\"]*)\""));
+    for (auto match = attribute.globalMatch(QString::fromUtf8(file)); match.hasNext();)
+        codes << match.next().captured(1);
+    return codes;
 }
 
 } // namespace
@@ -51,6 +61,34 @@ private Q_SLOTS:
               "(LGPL-3.0)", "https://download.qt.io/"})
             QVERIFY2(text.contains(QString::fromUtf8(part)), part);
         QVERIFY(!text.contains('\r'));
+    }
+
+    // "Neu" asks about unsaved changes, keeps the page "Lieferant" and starts
+    // the rest anew, on "Belegkopf", without the previous file name.
+    void newKeepsTheSupplierAndClearsTheRest() {
+        WindowHarness h;
+        h.fillMandatoryFields();
+        h.pick(135, 2); // "Überweisung"
+        h.typeAll("136=Sparkasse|98=B-1|140=Rabatt|142=-5");
+        QVERIFY(!h.saveAs(QStringLiteral("erste.xml")).isEmpty());
+        h.type(92, QStringLiteral("RE-2"));
+        h.dialogs.questionAnswers = {false, true};
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.text(92), QStringLiteral("RE-2"));
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.dialogs.questions,
+                 QStringList(2, QStringLiteral("Tallomir Ver. 1.8|Ungespeicherte Änderungen verwerfen?")));
+        QCOMPARE(h.texts({111, 115, 114, 136, 137, 135, 91, 92, 98, 125, 140, 160, 139}),
+                 QStringList({"Lieferant & Söhne KG", "0228 123", "Erika Muster", "Sparkasse",
+                              "DE02120300000000202051", "Überweisung", "", "", "", "", "", "0,00",
+                              "14 Tage rein netto"}));
+        QCOMPARE(h.positions(), QStringList());
+        QCOMPARE(h.window->tabs()->currentIndex(), 0);
+        QVERIFY(h.window->statusField()->text().contains(QStringLiteral("„Lieferant“ wurden übernommen")));
+        QVERIFY(!h.state.modified);
+        QCOMPARE(h.state.currentFileName, std::string());
+        QCOMPARE(h.window->findChild<QAction*>(QStringLiteral("actionNew"))->shortcut(),
+                 QKeySequence(QKeySequence::New));
     }
 
     void validateAsksForTheFile() {
@@ -189,7 +227,10 @@ private Q_SLOTS:
                 h.dialogs.openAnswers = {QString::fromStdString(sample.string())};
                 h.window->loadCommand();
                 const QString name = QString::fromStdString(sample.filename().string());
-                QVERIFY2(!h.saveAs(name).isEmpty(), qPrintable(name + ": " + h.dialogs.messages.join('\n')));
+                const QByteArray saved = h.saveAs(name);
+                QVERIFY2(!saved.isEmpty(), qPrintable(name + ": " + h.dialogs.messages.join('\n')));
+                // Every line keeps its unit, also one the unit list does not have.
+                QCOMPARE(unitCodes(saved), unitCodes(readFile(QString::fromStdString(sample.string()))));
                 ++count;
             }
         }
@@ -238,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(h.field<QComboBox>(135)->currentIndex(), 2);
         QCOMPARE(h.field<app::DatePicker>(95)->value(), app::DatePicker::fromQDate(QDate(2024, 3, 15)));
         QCOMPARE(h.positions(), QStringList({"1", "10"}));
-        QCOMPARE(QStringList({h.cell(1, 5), h.cell(1, 8), h.find<QLabel>(QStringLiteral("label82"))->text()}),
+        QCOMPARE(QStringList({h.cell(1, 6), h.cell(1, 9), h.find<QLabel>(QStringLiteral("label82"))->text()}),
                  QStringList({"7,50", "USD", "USD"}));
         QVERIFY(!h.state.modified);
         QCOMPARE(h.saveAs(QStringLiteral("zweimal.xml")), saved);

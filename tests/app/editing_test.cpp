@@ -114,16 +114,74 @@ private Q_SLOTS:
         QCOMPARE(h.find<QLineEdit>(QStringLiteral("lineUnitPrice"))->text(), QString()); // emptied
         h.addLine("2|1,5|Toner|3|7");
         h.pick(90, 1); // CHF
-        QCOMPARE(QStringList({h.cell(0, 4), h.cell(0, 5), h.cell(0, 6), h.cell(0, 7), h.cell(0, 8),
-                              h.cell(1, 1), h.cell(1, 5)}),
+        QCOMPARE(QStringList({h.cell(0, 5), h.cell(0, 6), h.cell(0, 7), h.cell(0, 8), h.cell(0, 9),
+                              h.cell(1, 1), h.cell(1, 6)}),
                  QStringList({"10,00", "20,00", "19,00 %", "23,80", "CHF", "1,5", "4,50"}));
         QCOMPARE(h.texts({157, 150, 147, 148, 155, 152, 153, 145, 159, 160}),
                  QStringList(
                      {"24,50", "19,00", "20,00", "3,80", "7,00", "4,50", "0,32", "4,12", "28,62", "28,62"}));
         // A price keeps four decimals: 1000 kWh at 0,1234 cost 123,40.
         h.addLine("3|1000|Strom|0,1234|19");
-        QCOMPARE(h.cell(2, 4) + " " + h.cell(2, 5), QStringLiteral("0,1234 123,40"));
+        QCOMPARE(h.cell(2, 5) + " " + h.cell(2, 6), QStringLiteral("0,1234 123,40"));
         QCOMPARE(h.find<QLabel>(QStringLiteral("label81"))->text(), QStringLiteral("CHF"));
+    }
+
+    // "Einheit": a new line takes the unit used last; the list and the editor
+    // show a line's unit, one the list does not have by its code.
+    void unitOfEachLine() {
+        WindowHarness h;
+        auto* unit = h.find<QComboBox>(QStringLiteral("lineUnit"));
+        QCOMPARE(unit->currentText(), QStringLiteral("Stück"));
+        h.pick(QStringLiteral("lineUnit"), 1);
+        h.addLine("1|8|Montage|45|19");
+        QCOMPARE(unit->currentText(), QStringLiteral("Stunde"));
+        h.addLine("2|1|Anfahrt|30|19");
+        QCOMPARE(QStringList({h.cell(0, 2), h.cell(1, 2)}), QStringList({"Stunde", "Stunde"}));
+        h.clickRow(0);
+        h.pick(QStringLiteral("lineUnit"), 2);
+        h.click("buttonChange");
+        QCOMPARE(h.cell(0, 2), QStringLiteral("Tag"));
+        QCOMPARE(h.state.lines[0].unitCode + h.state.lines[1].unitCode, std::string("DAYHUR"));
+        h.state.lines[1].unitCode = "XPP"; // as loaded
+        h.window->showDocument();
+        h.clickRow(1);
+        QCOMPARE(unit->currentText() + ' ' + h.cell(1, 2), QStringLiteral("XPP XPP"));
+        QCOMPARE(unit->count(), 11);
+        h.click("buttonChange");
+        QCOMPARE(h.state.lines[1].unitCode, std::string("XPP"));
+    }
+
+    // "Bezug auf Rechnung" and "vom" take input only on a credit note or a
+    // corrected invoice, and keep their values on the other types.
+    void referenceFieldsFollowTheType() {
+        WindowHarness h;
+        const auto enabled = [&] { return h.field(176)->isEnabled() && h.field(177)->isEnabled(); };
+        QVERIFY(!h.field(176)->isEnabled() && !h.field(177)->isEnabled());
+        h.pick(89, 2); // "Gutschrift"
+        QVERIFY(enabled());
+        h.type(176, QStringLiteral("RE-2024-001"));
+        h.setDate("177", QDate(2024, 1, 31));
+        h.pick(89, 0);
+        QVERIFY(!h.field(176)->isEnabled() && !h.field(177)->isEnabled());
+        QCOMPARE(h.text(176), QStringLiteral("RE-2024-001"));
+        h.pick(89, 1); // "korrigierte Rechnung"
+        QVERIFY(enabled());
+        QCOMPARE(h.state.doc.precedingInvoiceNumber + ' ' + h.state.doc.precedingInvoiceDate,
+                 std::string("RE-2024-001 2024-01-31"));
+    }
+
+    // Beside "Wert" and "Prozent": what the entry gives, by its sign.
+    void allowanceSaysWhatItIs() {
+        WindowHarness h;
+        h.addLine("1|1|eins|100|19");
+        auto* kind = h.find<QLabel>(QStringLiteral("allowanceKind"));
+        QVERIFY(kind->toolTip().contains(QStringLiteral("Nachlass")));
+        const std::pair<const char*, const char*> cases[] = {
+            {"142=-3", "Nachlass"}, {"142=3", "Zuschlag"}, {"141=-2", "Nachlass"}, {"141=0|142=0", ""}};
+        for (const auto& [entries, shown] : cases) {
+            h.typeAll(QString::fromLatin1(entries));
+            QCOMPARE(kind->text(), QString::fromLatin1(shown));
+        }
     }
 
     void addInsertsAfterTheClickedLine() {
@@ -232,13 +290,13 @@ private Q_SLOTS:
         h.click("buttonChange");
         QCOMPARE(h.positions(), QStringList({"7"}));
         QCOMPARE(h.state.lines[0].unitPrice, std::string("9.99"));
-        QCOMPARE(h.cell(0, 5), QStringLiteral("19,98"));
+        QCOMPARE(h.cell(0, 6), QStringLiteral("19,98"));
         // The editor keeps what was typed; changing again overwrites that line.
         QCOMPARE(h.find<QLineEdit>(QStringLiteral("lineUnitPrice"))->text(), QStringLiteral("9,99"));
         h.typeAll("lineQuantity=3");
         h.click("buttonChange");
         QCOMPARE(h.positions(), QStringList({"7"}));
-        QCOMPARE(h.cell(0, 5), QStringLiteral("29,97"));
+        QCOMPARE(h.cell(0, 6), QStringLiteral("29,97"));
     }
 
     void clickedLineShowsItsTidiedDescription() {
@@ -265,11 +323,11 @@ private Q_SLOTS:
             const QStringList v = QString::fromLatin1(line).split('|');
             h.typeAll("linePosition=" + v[0] + "|lineQuantity=" + v[1] + "|lineItemName=" + v[2] +
                       "|lineUnitPrice=" + v[3]);
-            h.pick(lineCategory, entry);
+            h.pick(QStringLiteral("lineTaxCategory"), entry);
             QCOMPARE(h.find<QLineEdit>(QStringLiteral("lineVatPercent"))->text(), QStringLiteral("0,00"));
             h.click("buttonAdd");
         }
-        QCOMPARE(h.cell(2, 6) + "|" + h.cell(3, 6), QStringLiteral("0,00 % Z|0,00 % E"));
+        QCOMPARE(h.cell(2, 7) + "|" + h.cell(3, 7), QStringLiteral("0,00 % Z|0,00 % E"));
         // Groups in the order of the category list; the third row is the page's
         // own (fields 156, 151, 154), the fourth one made for it.
         const auto category = [&](int n) {
@@ -287,7 +345,7 @@ private Q_SLOTS:
         QCOMPARE(h.text(160), QStringLiteral("1.179,70"));
 
         h.pick(146, 3); // "Kleinunternehmer": the standard-rated lines become exempt
-        QCOMPARE(QStringList({h.cell(0, 6), h.cell(1, 6), h.cell(2, 6)}),
+        QCOMPARE(QStringList({h.cell(0, 7), h.cell(1, 7), h.cell(2, 7)}),
                  QStringList({"0,00 % E", "0,00 % E", "0,00 % Z"}));
         QVERIFY(h.find(QStringLiteral("footerRowRate4"))->isHidden());
         QCOMPARE(h.text(160), QStringLiteral("1.160,00"));

@@ -21,6 +21,8 @@ const char* const controls = R"(
 0|combo||90|11|Währung*|330 53 55 25|400 50 50 25
 0|editcombo||139|59|Zahlungsbedingung|500 53 120 25|500 80 380 25
 0|combo||146|66|Steuerkennung|500 113 100 25|610 110 270 25
+0|text||176|=|Bezug auf Rechnung|500 143 130 25|630 140 250 25
+0|date||177|=|vom|500 173 130 25|630 170 140 25
 0|text|*|91|12|Leit ID*|30 83 100 25|150 80 300 25
 0|text|*|92|13|Belegnummer*|30 113 100 25|150 110 300 25
 0|date|*|93|14|Belegdatum*|30 143 100 25|150 140 140 25
@@ -77,6 +79,7 @@ const char* const controls = R"(
 4|multi||lineDescription|labelLineDescription|Artikelbeschreibung|25 100 150 20|25 120 375 75
 4|date||lineStartDate|labelLinePeriod|Leistungszeitraum  von               bis|410 100 250 25|410 120 140 25
 4|date||lineEndDate||||570 120 140 25
+4|combo||lineUnit|labelLineUnit|Einheit|720 100 160 20|720 120 160 25
 4|button||buttonAdd||Anfügen||630 68 80 30
 4|button||buttonChange||Ändern||720 68 80 30
 4|button||buttonDelete||Löschen||810 68 80 30
@@ -85,6 +88,7 @@ const char* const controls = R"(
 5|text||142|62|Wert|370 80 80 25|370 100 80 25
 5|text||141|61|Prozent|460 80 50 25|460 100 50 25
 5|combo||144|64|USt. %|520 80 65 25|520 100 65 25
+5|label||allowanceKind||||595 103 90 25
 5|readonly||158|=|Netto Betrag|275 140 150 25|370 140 80 25
 5|readonly||150|68|davon USt.-Satz|30 193 100 25|120 190 40 25
 5|readonly||147|70|% aus|170 194 40 25|210 190 60 25
@@ -138,8 +142,8 @@ private Q_SLOTS:
         for (QAction* top : h.window->menuBar()->actions())
             for (QAction* action : top->menu()->actions())
                 menus << top->text() + '/' + action->text();
-        QCOMPARE(menus, QStringList({"XML Datei/Laden", "XML Datei/Speichern", "XML Datei/Validieren",
-                                     "Ansicht/Rechnung anzeigen", "Ansicht/Drucken …",
+        QCOMPARE(menus, QStringList({"XML Datei/Neu", "XML Datei/Laden", "XML Datei/Speichern",
+                                     "XML Datei/Validieren", "Ansicht/Rechnung anzeigen", "Ansicht/Drucken …",
                                      "Ansicht/Als PDF speichern …", "Info/Lizenzhinweis"}));
     }
 
@@ -228,8 +232,8 @@ private Q_SLOTS:
         for (int column = 0; column < list->model()->columnCount(); ++column)
             columns << list->model()->headerData(column, Qt::Horizontal).toString() + ':' +
                            QString::number(list->columnWidth(column));
-        QCOMPARE(columns, QStringList({"Pos.:50", "Anz.:50", "Art-Nr.:100", "Bezeichnung:220", "Preis:100",
-                                       "Netto:100", "USt.:80", "Brutto:100", ":50", ":0"}));
+        QCOMPARE(columns, QStringList({"Pos.:50", "Anz.:50", "Einheit:80", "Art-Nr.:70", "Bezeichnung:170",
+                                       "Preis:100", "Netto:100", "USt.:80", "Brutto:100", ":50", ":0"}));
     }
 };
 

@@ -132,8 +132,9 @@ public:
     }
     void type(int id, const QString& text, bool leave = true) { type(field(id), text, leave); }
     // Picks an entry with the arrow keys; the entry already shown is picked anew.
-    void pick(int id, int index) { pick(field<QComboBox>(id), index); }
-    void pick(QComboBox* combo, int index) {
+    void pick(int id, int index) { pick(QString::number(id), index); }
+    void pick(const QString& name, int index) {
+        auto* combo = control<QComboBox>(name);
         showPageOf(combo);
         combo->setFocus(Qt::MouseFocusReason);
         if (combo->currentIndex() == index)

@@ -158,10 +158,16 @@ TEST_F(CliTest, TheCheckNamesWhatIsMissingAndExitsThreeWithoutSaving) {
 TEST_F(CliTest, UsageAndUnusableInputExitOneUnreadableTwoUnwritableFour) {
     EXPECT_EQ(run("").exitCode, 1);
     EXPECT_EQ(run("frobnicate x").exitCode, 1);
-    for (const auto& [key, value] :
-         {std::pair{"colour", "blau"}, {"documentTypeCode", "999"}, {"issueDate", "2022-02-30"}}) {
+    // An unknown key or code, an impossible date, a unit not in the list, a
+    // reference to a preceding invoice on an invoice (only credit notes and
+    // corrected invoices have one).
+    for (const auto& [key, value] : {std::pair{"/colour", "blau"},
+                                     {"/documentTypeCode", "999"},
+                                     {"/issueDate", "2022-02-30"},
+                                     {"/lines/0/unitCode", "XYZ"},
+                                     {"/precedingInvoiceNumber", "R-0"}}) {
         json input = minimalInvoice();
-        input[key] = value;
+        input[json::json_pointer(key)] = value;
         EXPECT_EQ(build(input).exitCode, 1) << key;
     }
     EXPECT_EQ(run("build missing.json out.xml").exitCode, 2);
@@ -204,9 +210,14 @@ TEST_F(CliTest, BuiltFilesHoldTheirAmountsAndPassTheOfficialRules) {
         {"one-rate",
          [](json& j) {
              j["lines"] = json::array({line("1", "3", "9,99", "19"), line("2", "1", "0,125", "19")});
+             j["lines"][0]["unitCode"] = "KWH";
          },
-         // 30.10 + 5.72 (19 % of 30.10 = 5.719); the price keeps its decimals
-         {{"/lines/0/lineNetAmount", "29.97"}, {"/lines/1/unitPrice", "0.125"}, {"/payableAmount", "35.82"}}},
+         // 30.10 + 5.72 (19 % of 30.10 = 5.719); the price keeps its decimals; a line
+         // without unit takes the one used last
+         {{"/lines/0/lineNetAmount", "29.97"},
+          {"/lines/1/unitPrice", "0.125"},
+          {"/payableAmount", "35.82"},
+          {"/lines/1/unitCode", "KWH"}}},
         {"allowance-by-value",
          [](json& j) {
              j["lines"] = json::array({line("1", "1", "100", "19"), line("2", "1", "50", "7")});
@@ -231,9 +242,22 @@ TEST_F(CliTest, BuiltFilesHoldTheirAmountsAndPassTheOfficialRules) {
          [](json& j) {
              j["documentTypeCode"] = "381";
              j["dueDate"] = "2022-04-01";
+             j["precedingInvoiceNumber"] = "R-0";
+             j["precedingInvoiceDate"] = "2022-02-01";
+             j["lines"][0]["unitCode"] = "HUR";
          },
-         {{"/dueDate", "2022-04-01"}, {"/documentTypeCode", "381"}}},
-        {"corrected-invoice", [](json& j) { j["documentTypeCode"] = "384"; }, {{"/documentTypeCode", "384"}}},
+         {{"/dueDate", "2022-04-01"},
+          {"/documentTypeCode", "381"},
+          {"/precedingInvoiceNumber", "R-0"},
+          {"/precedingInvoiceDate", "2022-02-01"},
+          {"/lines/0/unitCode", "HUR"}}},
+        {"corrected-invoice",
+         [](json& j) {
+             j["documentTypeCode"] = "384";
+             j["precedingInvoiceNumber"] = "R-0";
+             j["lines"][0]["unitCode"] = "LS";
+         },
+         {{"/documentTypeCode", "384"}, {"/precedingInvoiceNumber", "R-0"}, {"/lines/0/unitCode", "LS"}}},
         {"large-amounts",
          [](json& j) {
              j["lines"] =

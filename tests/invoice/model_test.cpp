@@ -31,7 +31,7 @@ TEST(ResetDocument, EmptiesTheDocumentAndSetsTheDefaults) {
     state.documentCurrency = "USD";
     state.documentTaxCategory = "K";
     state.lines.push_back(
-        LineItem{"1", "", "2", "10.00", "", "", "Ware", "", "", "S", "19.00", "VAT", "5.00"});
+        LineItem{"1", "", "2", "10.00", "", "", "Ware", "", "", "S", "19.00", "VAT", "5.00", "HUR"});
     state.vatBreakdown.push_back(VatBreakdownEntry{"1.90", "10.00", "1.90", "", "S", "19.00", "VAT", ""});
     state.modified = true;
     // kept by a reset: the line editor and the allowance working values
@@ -62,4 +62,33 @@ TEST(ResetDocument, EmptiesTheDocumentAndSetsTheDefaults) {
     EXPECT_EQ(state.lineEditBuffer.itemName, "");
     EXPECT_EQ(state.currentLineIndex, -1);
     EXPECT_EQ(state.amounts.allowanceValue, Decimal::fromInt(-5));
+}
+
+// "Neu" keeps exactly the page "Lieferant" and otherwise starts like a load.
+TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
+    DocumentState state = makeDocumentState(defaultCodeLists());
+    DocumentState expected = state;
+    for (InvoiceDocument* doc : {&state.doc, &expected.doc}) {
+        doc->supplier.name = doc->supplier.email = doc->bankName = doc->iban = doc->bic = "x";
+        doc->paymentMeansCode = "49";
+    }
+    state.doc.documentNumber = state.doc.customer.name = state.doc.delivery.city = "x";
+    state.doc.note = state.doc.precedingInvoiceNumber = state.doc.allowanceReason = "x";
+    state.doc.issueDate = "2020-01-01";
+    state.lines.emplace_back().lineNetAmount = "10.00";
+    state.amounts.allowanceValue = Decimal::fromInt(-5);
+    state.lastUnitCode = "HUR";
+    state.currentFileName = "alt.xml";
+    state.modified = true;
+
+    startNewDocument(state);
+
+    expected.doc.lineExtensionAmount = expected.doc.taxExclusiveAmount = expected.doc.taxTotalAmount =
+        expected.doc.taxInclusiveAmount = expected.doc.payableAmount = "0.00";
+    EXPECT_TRUE(state.doc == expected.doc);
+    EXPECT_TRUE(state.lines.empty());
+    EXPECT_EQ(state.lineEditBuffer, expected.lineEditBuffer); // in the default unit
+    EXPECT_EQ(state.footer.payableTotal + "|" + state.footer.allowanceKind, "0,00|");
+    EXPECT_EQ(state.currentFileName, "");
+    EXPECT_FALSE(state.modified);
 }

@@ -43,6 +43,14 @@ void expectDefaults(const CodeLists& lists) {
     EXPECT_EQ(lists.currencies, defaults.currencies);
     EXPECT_EQ(lists.paymentTermsTexts, defaults.paymentTermsTexts);
     EXPECT_EQ(lists.taxCategories, defaults.taxCategories);
+    EXPECT_EQ(lists.unitCodes, defaults.unitCodes);
+}
+
+std::string units(const CodeLists& lists) {
+    std::string shown;
+    for (const CodeEntry& unit : lists.unitCodes)
+        shown += unit.text + "=" + unit.code + " ";
+    return shown;
 }
 
 } // namespace
@@ -100,6 +108,16 @@ TEST(Settings, LinesGroupsKeysEncodingsAndValues) {
         }
     }
     expectDefaults(read(""));
+
+    // Units: the ten built in may be renamed or left out, more are added; without any the built-in stay.
+    EXPECT_EQ(units(read("[Global]\nEinheit1=Std.\nEinheitCode2=\nEinheitCode4=\nEinheitCode5=\n"
+                         "EinheitCode6=\nEinheitCode7=\nEinheitCode8=\nEinheitCode9=\nEinheitCode12=XPP\n"
+                         "Einheit12=Seite\nEinheitCode49=MTQ\nEinheitCode50=KTM\n")),
+              "Stück=C62 Std.=HUR Monat=MON Seite=XPP MTQ=MTQ ");
+    std::string none = "[Global]\n";
+    for (int n = 0; n < 10; ++n)
+        none += "EinheitCode" + std::to_string(n) + "=\n";
+    EXPECT_EQ(read(none).unitCodes, defaultCodeLists().unitCodes);
 }
 
 TEST(SettingsFile, StartDirectoryWinsOverProgramDirectory) {
@@ -142,5 +160,7 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
           "Zahlungsbed2", "Zahlungsbed3", "Zahlungsbed4"}) {
         bytes += std::string("\r\n") + key + "=1";
     }
+    for (int n = 0; n < 10; ++n)
+        bytes += "\r\nEinheit" + std::to_string(n) + "=1\r\nEinheitCode" + std::to_string(n) + "=1";
     expectDefaults(read(bytes));
 }

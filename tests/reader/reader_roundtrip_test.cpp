@@ -80,6 +80,8 @@ tallomir::DocumentState randomDocument(Generator& g) {
         doc.*member = g.chance(60) ? g.date() : "";
     doc.periodEnd = doc.periodStart.empty() ? "" : g.date();
     doc.note = g.chance(80) ? g.text(true) : "";
+    doc.precedingInvoiceNumber = g.optionalText(40);
+    doc.precedingInvoiceDate = g.chance(40) ? g.date() : "";
     doc.paymentMeansCode = g.pick(state.lists.paymentMeans).code;
     state.documentCurrency = g.pick(state.lists.currencies);
     state.documentTaxCategory = g.pick(state.lists.taxCategories).code;
@@ -97,6 +99,7 @@ tallomir::DocumentState randomDocument(Generator& g) {
         line.lineTaxCategory = state.documentTaxCategory;
         line.lineVatPercent = tallomir::formatDecimal2(state.lists.vatRates[g.below(3)]);
         line.lineTaxScheme = "VAT";
+        line.unitCode = g.chance(80) ? g.pick(state.lists.unitCodes).code : "XPP";
     }
     tallomir::recomputeLines(state);
     tallomir::recomputeTotals(state);

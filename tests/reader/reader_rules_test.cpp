@@ -88,6 +88,15 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          el(line + "cbc:InvoicedQuantity", "5"), inv,
          {{"lines", "2"}, {"lines[0].lineNote", "zur ersten"}, {"lines[1].lineNote", ""},
           {"lines[1].quantity", "5"}}},
+        // A line's unit, any code, from its quantity; without one the line has none of its own.
+        {el(line + "cbc:ID", "1") + "<cac:InvoiceLine><cbc:ID>2</cbc:ID><cbc:InvoicedQuantity unitCode=\"XPP\">"
+         "3</cbc:InvoicedQuantity></cac:InvoiceLine>", inv,
+         {{"lines[0].unitCode", ""}, {"lines[1].unitCode", "XPP"}, {"lines[1].quantity", "3"}}},
+        // The invoice referred to: the last reference whole, its date without time zone.
+        {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05")) +
+         el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")) +
+         el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate", "2022-02-01+01:00"), cn,
+         {{"precedingInvoiceNumber", ""}, {"precedingInvoiceDate", "2022-02-01"}}},
         // A line's net amount is kept as loaded, and the lines total sums it.
         {el("cac:InvoiceLine", el("cbc:ID", "1") + el("cbc:InvoicedQuantity", "3") +
          el("cbc:LineExtensionAmount", "25.00") + el("cac:Price/cbc:PriceAmount", "10.00")), inv,

@@ -53,6 +53,8 @@ const Paths documentPaths{
     {"orderNumber", "cac:OrderReference/cbc:ID"}, {"salesOrderNumber", "cac:OrderReference/cbc:SalesOrderID"},
     {"contractNumber", "cac:ContractDocumentReference/cbc:ID"},
     {"projectNumber", "cac:ProjectReference/cbc:ID"},
+    {"precedingInvoiceNumber", "cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID"},
+    {"precedingInvoiceDate", "cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate"},
     {"deliveryDate", "cac:Delivery/cbc:ActualDeliveryDate"},
     {"delivery.street", address + "cbc:StreetName"}, {"delivery.city", address + "cbc:CityName"},
     {"delivery.postalCode", address + "cbc:PostalZone"},
@@ -125,7 +127,7 @@ Fields expectedFrom(const xml::XmlNode* root) {
             expected[std::string(party) + (scheme.empty() || scheme == "VAT" ? ".vatId" : ".taxNumber")] =
                 lastOr(block, "cbc:CompanyID", "");
         }
-    for (const char* name : {"issueDate", "periodStart", "periodEnd", "deliveryDate"})
+    for (const char* name : {"issueDate", "periodStart", "periodEnd", "deliveryDate", "precedingInvoiceDate"})
         expected[name] = expected[name].substr(0, 10);
     // cac:PaymentMeans follows cbc:DueDate, so its date is the later one.
     expected["dueDate"] =
@@ -144,6 +146,11 @@ Fields expectedFrom(const xml::XmlNode* root) {
         take(lines[i], prefix, "", linePaths);
         for (const char* name : {"lineStartDate", "lineEndDate"})
             expected[prefix + name] = expected[prefix + name].substr(0, 10);
+        // The unit is the quantity's attribute.
+        for (const xml::XmlNode* quantity : children(lines[i], "cbc:InvoicedQuantity"))
+            for (std::size_t a = 0; a < xml::attributeCount(quantity); ++a)
+                if (xml::attributeName(quantity, a) == "unitCode")
+                    expected[prefix + "unitCode"] = xml::attributeValue(quantity, a);
     }
     std::size_t entries = 0;
     std::string taxTotal;

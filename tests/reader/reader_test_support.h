@@ -99,7 +99,8 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, documentTypeCode), TEXT_OF(D, buyerReference), TEXT_OF(D, issueDate),
     TEXT_OF(D, documentNumber), TEXT_OF(D, dueDate), TEXT_OF(D, deliveryDate), TEXT_OF(D, periodStart),
     TEXT_OF(D, periodEnd), TEXT_OF(D, orderNumber), TEXT_OF(D, salesOrderNumber), TEXT_OF(D, contractNumber),
-    TEXT_OF(D, projectNumber), TEXT_OF(D, note), TEXT_OF(D, customizationId), TEXT_OF(D, profileId),
+    TEXT_OF(D, projectNumber), TEXT_OF(D, note), TEXT_OF(D, precedingInvoiceNumber),
+    TEXT_OF(D, precedingInvoiceDate), TEXT_OF(D, customizationId), TEXT_OF(D, profileId),
     TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
     TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReason), TEXT_OF(D, allowancePercent),
@@ -119,7 +120,7 @@ inline const FieldTable<L> lineTexts{
     TEXT_OF(L, position), TEXT_OF(L, lineNote), TEXT_OF(L, quantity), TEXT_OF(L, lineNetAmount),
     TEXT_OF(L, lineStartDate), TEXT_OF(L, lineEndDate), TEXT_OF(L, itemName), TEXT_OF(L, itemDescription),
     TEXT_OF(L, itemNumber), TEXT_OF(L, lineTaxCategory), TEXT_OF(L, lineVatPercent),
-    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice)};
+    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice), TEXT_OF(L, unitCode)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
     TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),

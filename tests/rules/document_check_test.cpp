@@ -109,6 +109,10 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabel) {
           "Positionen: Zeile 2: Preis: Ein Preis darf nicht negativ sein",
           "Positionen: Zeile 2: USt. muss bei Standard USt. über 0 % liegen"}},
         {[](DocumentState& s) { s.lines.push_back(s.lines[0]); }, {"Positionen: Pos. 1 kommt mehrfach vor"}},
+        // The invoice referred to is named by its number; its date alone is no reference.
+        {[](DocumentState& s) { changeDate(s, FieldId::PrecedingInvoiceDate, parseIsoDate("2024-01-31")); },
+         {"Belegkopf: Bezug auf Rechnung fehlt"}},
+        {[](DocumentState& s) { leaveTextField(s, FieldId::PrecedingInvoiceNumber, "R-0"); }, {}},
         // Neither the supplier's nor the customer's number is required.
         {[](DocumentState& s) { leaveTextField(s, FieldId::CustomerPartyId, ""); }, {}},
     };

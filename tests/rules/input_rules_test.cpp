@@ -153,7 +153,7 @@ TEST(Selections, CurrencyRecomputesAndTaxCategoryLeavesStoredLinesAlone) {
     EXPECT_TRUE(currency.totalsChanged);
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(state.footer.currency, "CHF");
-    EXPECT_EQ(lineListCell(state, 0, 8), "CHF");
+    EXPECT_EQ(lineListCell(state, 0, CurrencyColumn), "CHF");
 }
 
 // A new "Steuerkennung" takes the lines of the previous one with it (with the

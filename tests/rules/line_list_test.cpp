@@ -42,10 +42,11 @@ DocumentState withLines(int count) {
     return state;
 }
 
-// What the editor holds for a new line: the document's category, and 0 %
-// unless that is the standard rate.
-LineItem newLine(const std::string& category = "S") {
+// What the editor holds for a new line: the document's category (with 0 %
+// unless that is the standard rate) and the unit used last.
+LineItem newLine(const char* unit, const std::string& category = "S") {
     LineItem line;
+    line.unitCode = unit;
     line.lineTaxCategory = category;
     line.lineVatPercent = category == "S" ? "" : "0.00";
     return line;
@@ -99,16 +100,19 @@ TEST(AddLine, StoresTheLineWithNetAndTaxFieldsAndEmptiesTheEditor) {
     DocumentState state = freshState();
     selectEntry(state, FieldId::TaxCategory, 1);
     changeLineDate(state, true, parseIsoDate("2024-02-01"));
+    EXPECT_EQ(state.lineEditBuffer.unitCode, "C62");
+    changeLineUnit(state, "HUR");
     addNamedLine(state, "1", "1,5", "9,99", "19");
     ASSERT_EQ(state.lines.size(), 1u);
     const LineItem& line = state.lines[0];
     EXPECT_EQ(line.quantity + " " + line.unitPrice + " " + line.lineNetAmount + " " + line.lineVatPercent +
-                  " " + line.lineTaxCategory + " " + line.lineTaxScheme + " " + line.lineStartDate,
-              "1.5 9.99 14.99 19.00 K VAT 2024-02-01"); // 14.985 rounds up
+                  " " + line.lineTaxCategory + " " + line.lineTaxScheme + " " + line.lineStartDate + " " +
+                  line.unitCode,
+              "1.5 9.99 14.99 19.00 K VAT 2024-02-01 HUR"); // 14.985 rounds up
     EXPECT_EQ(state.doc.lineExtensionAmount, "14.99");
     EXPECT_TRUE(state.modified);
-    // The editor holds the next new line: no stored line is current.
-    EXPECT_EQ(state.lineEditBuffer, newLine("K"));
+    // The editor holds the next new line, in the unit used last: no stored line is current.
+    EXPECT_EQ(state.lineEditBuffer, newLine("HUR", "K"));
     EXPECT_EQ(state.currentLineIndex, -1);
     // A line with nothing typed is stored as well.
     EXPECT_EQ(addLine(state), 1);
@@ -218,14 +222,14 @@ TEST(SelectLine, CopiesTheLineIntoTheEditorAndNoRowClearsIt) {
     EXPECT_EQ(state.lineEditBuffer, state.lines[0]);
     EXPECT_EQ(state.lineEditBuffer.itemDescription, "\n   eingerückt"); // the stored text is not tidied
     clearLineEditor(state);
-    EXPECT_EQ(state.lineEditBuffer, newLine());
+    EXPECT_EQ(state.lineEditBuffer, newLine("C62"));
     EXPECT_EQ(state.lines.size(), 2u);
 
     leaveLineField(state, LineField::ItemName, "halb getippt");
     for (int row : {-1, 5}) {
         EXPECT_FALSE(selectLine(state, row));
         EXPECT_EQ(state.currentLineIndex, -1);
-        EXPECT_EQ(state.lineEditBuffer, newLine());
+        EXPECT_EQ(state.lineEditBuffer, newLine("C62"));
     }
 }
 
@@ -249,22 +253,25 @@ TEST(TidyDescription, IndentationAndAnEmptyFirstLineGo) {
         EXPECT_EQ(tidyDescriptionForDisplay(stored), shown) << stored;
 }
 
-TEST(LineListCell, TheTenColumnsInListOrder) {
+TEST(LineListCell, TheElevenColumnsInListOrder) {
     DocumentState state = freshState();
     leaveLineField(state, LineField::ItemNumber, "4711");
     leaveLineField(state, LineField::ItemName, "Kölnisch Wasser");
+    changeLineUnit(state, "LTR");
     addNamedLine(state, "1", "3", "9,99", "19");
+    changeLineUnit(state, "XPP"); // a unit the list does not have shows its code
     addNamedLine(state, "2", "2", "0,5", "0");
     selectLine(state, 0); // the editor now holds the first line's texts
     addNamedLine(state, "3", "1", "1", "7");
+    state.lines[1].unitCode.clear(); // the document's default unit
     const std::vector<std::vector<std::string>> rows = {
-        {"1", "3", "4711", "Kölnisch Wasser", "9,99", "29,97", "19,00 %", "35,66", "EUR", ""},
-        {"3", "1", "4711", "Kölnisch Wasser", "1,00", "1,00", "7,00 %", "1,07", "EUR", ""},
-        {"2", "2", "", "", "0,50", "1,00", "0,00 %", "1,00", "EUR", ""}};
+        {"1", "3", "Liter", "4711", "Kölnisch Wasser", "9,99", "29,97", "19,00 %", "35,66", "EUR", ""},
+        {"3", "1", "Stück", "4711", "Kölnisch Wasser", "1,00", "1,00", "7,00 %", "1,07", "EUR", ""},
+        {"2", "2", "XPP", "", "", "0,50", "1,00", "0,00 %", "1,00", "EUR", ""}};
     for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 10; ++column)
+        for (int column = 0; column < lineColumnCount; ++column)
             EXPECT_EQ(lineListCell(state, row, column), rows[row][column]) << row << "," << column;
-    for (const auto& [row, column] : {std::pair{3, 0}, {-1, 0}, {0, 10}, {0, -1}})
+    for (const auto& [row, column] : {std::pair{3, 0}, {-1, 0}, {0, 11}, {0, -1}})
         EXPECT_EQ(lineListCell(state, row, column), "") << row << "," << column;
     EXPECT_EQ(lineListCell(freshState(), 0, 0), "");
 }

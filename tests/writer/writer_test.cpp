@@ -296,7 +296,11 @@ TEST_F(SavedFile, CreditNoteMatchesTheGoldenFile) {
     doc.paymentMeansCode = "58";
     doc.iban = "DE02120300000000202051";
     doc.paymentTerms = "";
-    addLine(state, "2", "50", "0").itemName = "Ware";
+    doc.precedingInvoiceNumber = "RE-2022-0815";
+    doc.precedingInvoiceDate = "2022-04-20";
+    LineItem& line = addLine(state, "2", "50", "0");
+    line.itemName = "Ware";
+    line.unitCode = "XPP";
     recompute(state);
 
     const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state, (dir / "gutschrift.xml").string());
