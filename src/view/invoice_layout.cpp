@@ -57,19 +57,10 @@ std::string period(const std::string& start, const std::string& end) {
     return germanDate(start) + " – " + germanDate(end);
 }
 
-// The usual German short name of a unit code; an unknown code as it is.
-std::string unitName(const std::string& code) {
-    static const std::pair<const char*, const char*> names[] = {
-        {"C62", "Stk."}, {"H87", "Stk."},    {"EA", "Stk."},   {"XPP", "Stk."},  {"HUR", "Std."},
-        {"MIN", "Min."}, {"DAY", "Tag"},     {"WEE", "Woche"}, {"MON", "Monat"}, {"ANN", "Jahr"},
-        {"KGM", "kg"},   {"GRM", "g"},       {"TNE", "t"},     {"MTR", "m"},     {"KMT", "km"},
-        {"MTK", "m²"},   {"MTQ", "m³"},      {"LTR", "l"},     {"KWH", "kWh"},   {"SET", "Satz"},
-        {"PR", "Paar"},  {"LS", "pauschal"}, {"P1", "%"},
-    };
-    for (const auto& [unit, name] : names)
-        if (code == unit)
-            return name;
-    return code;
+// The name of a unit from the unit list; a code the list does not have as it is.
+std::string unitName(const DocumentState& state, const std::string& code) {
+    const int index = findCode(state.lists.unitCodes, code);
+    return index < 0 ? code : state.lists.unitCodes[static_cast<std::size_t>(index)].text;
 }
 
 // A code list entry's text with its code, or the code alone.
@@ -247,11 +238,6 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
     html += "</td></tr></table>";
 }
 
-// The unit of a line's quantity.
-const std::string& lineUnit(const DocumentState& state, const LineItem&) {
-    return state.unitCode;
-}
-
 // The rate of a line, with its tax category when that is not the standard one.
 std::string lineVat(const LineItem& line) {
     std::string text = germanPercent(line.lineVatPercent);
@@ -275,7 +261,7 @@ void appendLineRow(std::string& html, const DocumentState& state, const LineItem
                     "</div>";
     name += "</td>";
     html += "<tr>" + textCell(line.position) +
-            numberCell(joined({germanNumber(line.quantity, 0), unitName(lineUnit(state, line))}, " ")) +
+            numberCell(joined({germanNumber(line.quantity, 0), unitName(state, lineUnitCode(state, line))}, " ")) +
             textCell(line.itemNumber) + name + numberCell(germanAmount(line.unitPrice, currency)) +
             numberCell(lineVat(line)) + numberCell(germanAmount(line.lineNetAmount, currency)) + "</tr>";
 }
