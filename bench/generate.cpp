@@ -19,12 +19,24 @@ DocumentState generateInvoice(int lines) {
     d.deliveryDate = "2026-11-30";
     d.paymentTerms = state.lists.paymentTermsTexts[0];
     d.iban = "DE02120300000000202051";
-    d.supplier = {"L-1",   "Lieferant GmbH", "Hauptstraße 1", "Berlin",   "10115",
-                  "DE",    "DE123456789",    "VAT",           "",         "Lieferant GmbH",
-                  "HRB 1", "GmbH",           "Erika Muster",  "030 1234", "erika@example.org"};
-    d.customer = {"K-1", "Kunde AG", "Marktplatz 2", "München", "80331", "DE", "",
-                  "VAT", "",         "Kunde AG",     "",        "",      "",   "",
-                  ""};
+    const auto party = [](PartyFields& p, const char* id, const char* name, const char* street,
+                          const char* city, const char* postalCode, const char* vatId) {
+        p.partyId = id;
+        p.name = p.registrationName = name;
+        p.street = street;
+        p.city = city;
+        p.postalCode = postalCode;
+        p.countryCode = "DE";
+        p.vatId = vatId;
+        p.taxSchemeId = "VAT";
+    };
+    party(d.supplier, "L-1", "Lieferant GmbH", "Hauptstraße 1", "Berlin", "10115", "DE123456789");
+    d.supplier.registrationId = "HRB 1";
+    d.supplier.legalForm = "GmbH";
+    d.supplier.contactName = "Erika Muster";
+    d.supplier.phone = "030 1234";
+    d.supplier.email = "erika@example.org";
+    party(d.customer, "K-1", "Kunde AG", "Marktplatz 2", "München", "80331", "");
 
     // Lines are stored as "Anfügen" stores them, but recomputed once at the
     // end: typing 100,000 lines one by one is not what is measured here.

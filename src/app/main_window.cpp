@@ -42,6 +42,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <tuple>
 
 namespace tallomir::app {
 
@@ -292,6 +293,30 @@ QWidget* MainWindow::field(FieldId id) const {
 
 // ---------------------------------------------------------------- pages
 
+// A party's electronic address below its e-mail: the address and, beside
+// it, its scheme.
+void MainWindow::addElectronicAddressRow(QWidget* page, FieldId address, FieldId scheme, int y) {
+    addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(address)),
+                  QStringLiteral("Elektron. Adresse"), QRect(30, y + 3, 100, 25))
+        ->setBuddy(addTextField(page, address, QRect(150, y, 190, 25), false));
+    addListCombo(page, scheme, QRect(345, y, 105, 25),
+                 entryTexts(state_.lists.endpointSchemes, state_.lists.endpointSchemes.size()));
+}
+
+// Selects the entry of a code; a code the list does not have is shown by
+// itself as an extra entry.
+void MainWindow::showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code) {
+    auto* combo = static_cast<QComboBox*>(field(id));
+    while (combo->count() > static_cast<int>(list.size()))
+        combo->removeItem(combo->count() - 1);
+    int index = findCode(list, code);
+    if (index < 0 && !code.empty()) {
+        combo->addItem(qs(code));
+        index = combo->count() - 1;
+    }
+    combo->setCurrentIndex(index < 0 && combo->count() > 0 ? 0 : index);
+}
+
 void MainWindow::buildHeaderPage(QWidget* page) {
     const CodeLists& lists = state_.lists;
 
@@ -332,6 +357,13 @@ void MainWindow::buildHeaderPage(QWidget* page) {
         ->setBuddy(addTextField(page, FieldId::PrecedingInvoiceNumber, QRect(630, 140, 250, 25), false));
     addNamedLabel(page, QStringLiteral("labelForField177"), QStringLiteral("vom"), QRect(500, 173, 130, 25))
         ->setBuddy(addDatePicker(page, FieldId::PrecedingInvoiceDate, QRect(630, 170, 140, 25), false));
+
+    // The version of XRechnung the file is written in.
+    addNamedLabel(page, QStringLiteral("labelForField171"), QStringLiteral("Format"),
+                  QRect(500, 233, 100, 25))
+        ->setBuddy(addListCombo(
+            page, FieldId::DocumentFormat, QRect(630, 230, 250, 25),
+            {qs(versionName(XRechnungVersion::V2_1_1)), qs(versionName(XRechnungVersion::V3_0))}));
 
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
@@ -380,6 +412,7 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addGridRow(page, 34, QStringLiteral("Ansprechpartner*"), FieldId::SupplierContactName, 380, true);
     addGridRow(page, 35, QStringLiteral("Telefon*"), FieldId::SupplierPhone, 410, true);
     addGridRow(page, 36, QStringLiteral("Email*"), FieldId::SupplierEmail, 440, true);
+    addElectronicAddressRow(page, FieldId::SupplierEndpoint, FieldId::SupplierEndpointScheme, 470);
 
     QLabel* label = addLabel(page, 55, QStringLiteral("Bank-Transfer"), QRect(500, 53, 60, 25));
     label->setBuddy(addListCombo(page, FieldId::PaymentMeans, QRect(580, 50, 300, 25),
@@ -390,6 +423,21 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     label->setBuddy(addTextField(page, FieldId::Iban, QRect(580, 110, 160, 25), true));
     label = addLabel(page, 58, QStringLiteral("BIC"), QRect(745, 113, 25, 25));
     label->setBuddy(addTextField(page, FieldId::Bic, QRect(780, 110, 100, 25), false));
+
+    // Direct debit and payment card; they take input when the payment means asks for them.
+    const std::tuple<FieldId, const char*, int> payment[] = {
+        {FieldId::MandateReference, "Mandatsreferenz", 140}, {FieldId::CreditorId, "Gläubiger-ID", 170},
+        {FieldId::DebitedIban, "IBAN des Zahlers", 200},     {FieldId::CardNumber, "Kartennummer", 240},
+        {FieldId::CardHolder, "Karteninhaber", 270},
+    };
+    for (const auto& [id, text, y] : payment)
+        addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(id)),
+                      QString::fromUtf8(text), QRect(500, y + 3, 110, 25))
+            ->setBuddy(addTextField(page, id, QRect(610, y, 270, 25), false));
+    field(FieldId::CardNumber)
+        ->setToolTip(
+            QStringLiteral("Nur die letzten 4 bis 6 Ziffern der Karte: mehr darf eine Rechnung nicht "
+                           "enthalten."));
 }
 
 void MainWindow::buildCustomerPage(QWidget* page) {
@@ -405,6 +453,7 @@ void MainWindow::buildCustomerPage(QWidget* page) {
     addGridRow(page, 47, QStringLiteral("Ansprechpartner"), FieldId::CustomerContactName, 350, false);
     addGridRow(page, 48, QStringLiteral("Telefon"), FieldId::CustomerPhone, 380, false);
     addGridRow(page, 49, QStringLiteral("Email"), FieldId::CustomerEmail, 410, false);
+    addElectronicAddressRow(page, FieldId::CustomerEndpoint, FieldId::CustomerEndpointScheme, 440);
 }
 
 void MainWindow::buildDeliveryPage(QWidget* page) {
@@ -796,6 +845,15 @@ void MainWindow::applyOutcome(const RuleOutcome& outcome) {
     }
     if (outcome.linesChanged)
         showLineEditor();
+    // Fields the rule filled in show what they now hold.
+    for (FieldId filled : outcome.fieldsFilled) {
+        if (const std::string* text = documentText(state_.doc, filled))
+            setFieldText(filled, *text);
+        else if (filled == FieldId::SupplierEndpointScheme || filled == FieldId::CustomerEndpointScheme)
+            showCode(filled, state_.lists.endpointSchemes,
+                     filled == FieldId::SupplierEndpointScheme ? state_.doc.supplier.endpointScheme
+                                                               : state_.doc.customer.endpointScheme);
+    }
     showStatus(outcome.statusText);
     updateMarking();
     if (!outcome.messageTitle.empty() || !outcome.messageText.empty())
@@ -962,6 +1020,10 @@ void MainWindow::showDocument() {
         currency->setCurrentIndex(currencyIndex);
     if (const int entry = categoryEntryOf(state_, state_.documentTaxCategory); entry >= 0)
         static_cast<QComboBox*>(field(FieldId::TaxCategory))->setCurrentIndex(entry);
+    static_cast<QComboBox*>(field(FieldId::DocumentFormat))
+        ->setCurrentIndex(state_.xrechnungVersion == XRechnungVersion::V3_0 ? 1 : 0);
+    showCode(FieldId::SupplierEndpointScheme, lists.endpointSchemes, doc.supplier.endpointScheme);
+    showCode(FieldId::CustomerEndpointScheme, lists.endpointSchemes, doc.customer.endpointScheme);
 
     // Every text field of the first four pages, from the document.
     for (auto it = fields_.begin(); it != fields_.end(); ++it)

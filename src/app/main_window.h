@@ -8,6 +8,7 @@
 #include <vector>
 
 namespace tallomir {
+struct CodeEntry;
 struct DocumentState;
 struct RuleOutcome;
 struct CheckTarget;
@@ -85,6 +86,8 @@ private:
     QLineEdit* addLineField(QWidget* page, const QString& name, LineField field, const QRect& rect);
     // One row of the left column: label at x 30, y + 3; text field at x 150, y.
     void addGridRow(QWidget* page, int labelId, const QString& label, FieldId id, int y, bool marked);
+    void addElectronicAddressRow(QWidget* page, FieldId address, FieldId scheme, int y);
+    void showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code);
 
     // Event handlers.
     void textFieldLeft(QObject* control);

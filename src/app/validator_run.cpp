@@ -5,6 +5,7 @@
 #include "app/validator_run.h"
 
 #include "app/dialogs.h"
+#include "ubl/reader.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -52,12 +53,12 @@ struct RunResult {
 
 // Runs the validator while a modal progress dialog keeps the window drawn;
 // "Abbrechen" ends the validator. There is no time-out.
-RunResult runValidator(QWidget* parent, const QString& workingDirectory, const QString& chosenFile,
+RunResult runValidator(QWidget* parent, const QString& workingDirectory, const QStringList& arguments,
                        const ValidatorRunHooks& hooks) {
     RunResult result;
     QProcess process;
     process.setProgram(QStringLiteral("java"));
-    process.setArguments(validatorArguments(chosenFile));
+    process.setArguments(arguments);
     process.setWorkingDirectory(workingDirectory);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
@@ -141,10 +142,13 @@ QString reportPath(const QString& workingDirectory, const QString& chosenFile) {
     return workingDirectory + base + QStringLiteral("-report.html");
 }
 
-QStringList validatorArguments(const QString& chosenFile) {
-    return {QStringLiteral("-jar"), QString::fromUtf8(validatorJar),
-            QStringLiteral("-s"),   QStringLiteral("scenarios.xml"),
-            QStringLiteral("-h"),   chosenFile};
+QStringList validatorArguments(const QString& chosenFile, const std::string& jar,
+                               const std::string& scenarios, const std::string& repository) {
+    QStringList arguments{QStringLiteral("-jar"), QString::fromStdString(jar), QStringLiteral("-s"),
+                          QString::fromStdString(scenarios)};
+    if (!repository.empty())
+        arguments << QStringLiteral("-r") << QString::fromStdString(repository);
+    return arguments << QStringLiteral("-h") << chosenFile;
 }
 
 QString confirmationText() {
@@ -172,10 +176,14 @@ void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirecto
                         text("Im Dateinamen dürfen keine Leerzeichen enthalten sein!"));
         return;
     }
+    // The validator of the version the file names; for a file that names
+    // none, the one of the version shown.
+    const XRechnungVersion version = ubl::fileVersion(chosen.toStdString()).value_or(state.xrechnungVersion);
+    const CodeLists::ValidatorSetup& setup = state.lists.validators[static_cast<std::size_t>(version)];
     const QString workingDirectory = validatorDirectory(startDirectory);
-    if (!QFileInfo::exists(workingDirectory + QString::fromUtf8(validatorJar))) {
+    if (!QFileInfo::exists(workingDirectory + QString::fromStdString(setup.jar))) {
         dialogs.message(parent, text("Validator Fehler"),
-                        QString::fromUtf8(validatorJar) + text(" wurde nicht gefunden!"));
+                        QString::fromStdString(setup.jar) + text(" wurde nicht gefunden!"));
         return;
     }
     // The run starts when this box is closed, however it is closed.
@@ -183,7 +191,9 @@ void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirecto
 
     const QString report = reportPath(workingDirectory, chosen);
     const FileStamp before = FileStamp::of(report);
-    const RunResult run = runValidator(parent, workingDirectory, chosen, hooks);
+    const RunResult run =
+        runValidator(parent, workingDirectory,
+                     validatorArguments(chosen, setup.jar, setup.scenarios, setup.repository), hooks);
     if (!run.started) {
         dialogs.message(parent, text("Validator Fehler"),
                         text("Java wurde nicht gefunden oder konnte nicht gestartet werden!") + crlf +

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 
 class QProgressDialog;
 class QWidget;
@@ -19,8 +20,6 @@ struct DocumentState;
 namespace tallomir::app {
 
 class Dialogs;
-
-inline constexpr const char* validatorJar = "validationtool-1.4.2-standalone.jar";
 
 // The folder the validator runs in: startDirectory + "/validator/".
 QString validatorDirectory(const QString& startDirectory);
@@ -37,8 +36,11 @@ bool nameHasBlank(const QString& path);
 // keeps it.
 QString reportPath(const QString& workingDirectory, const QString& chosenFile);
 
-// The arguments of "java", one list entry each, the chosen path unchanged.
-QStringList validatorArguments(const QString& chosenFile);
+// The arguments of "java" for a validator, one list entry each, the chosen
+// path unchanged: "-jar", the jar, "-s", the scenarios, ("-r", the folder of
+// the rules,) "-h" and the file.
+QStringList validatorArguments(const QString& chosenFile, const std::string& jar,
+                               const std::string& scenarios, const std::string& repository);
 
 // The text of the box "XRechnung validieren" shown before the run.
 QString confirmationText();

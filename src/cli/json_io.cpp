@@ -63,6 +63,7 @@ constexpr std::array supplierTexts{
     TextKey{"contactName", FieldId::SupplierContactName},
     TextKey{"phone", FieldId::SupplierPhone},
     TextKey{"email", FieldId::SupplierEmail},
+    TextKey{"electronicAddress", FieldId::SupplierEndpoint},
 };
 
 constexpr std::array customerTexts{
@@ -78,6 +79,7 @@ constexpr std::array customerTexts{
     TextKey{"contactName", FieldId::CustomerContactName},
     TextKey{"phone", FieldId::CustomerPhone},
     TextKey{"email", FieldId::CustomerEmail},
+    TextKey{"electronicAddress", FieldId::CustomerEndpoint},
 };
 
 constexpr std::array deliveryTexts{
@@ -92,6 +94,11 @@ constexpr std::array paymentTexts{
     TextKey{"bankName", FieldId::BankName},
     TextKey{"iban", FieldId::Iban},
     TextKey{"bic", FieldId::Bic},
+    TextKey{"mandateReference", FieldId::MandateReference},
+    TextKey{"creditorId", FieldId::CreditorId},
+    TextKey{"debitedIban", FieldId::DebitedIban},
+    TextKey{"cardNumber", FieldId::CardNumber},
+    TextKey{"cardHolder", FieldId::CardHolder},
 };
 
 struct LineKey {
@@ -160,6 +167,21 @@ int codeIndex(const std::vector<CodeEntry>& list, const std::string& code, const
     return index;
 }
 
+// A party's page: its fields in the order of their rows, the scheme of the
+// electronic address after the address.
+void enterParty(DocumentState& state, const json& party, const auto& texts, FieldId scheme,
+                const std::string& where) {
+    std::set<std::string> allowed = keyNames(texts);
+    allowed.insert("electronicAddressScheme");
+    checkKeys(party, allowed, where);
+    leaveTexts(state, party, texts);
+    if (party.contains("electronicAddressScheme"))
+        selectEntry(state, scheme,
+                    codeIndex(state.lists.endpointSchemes,
+                              typedText(party.at("electronicAddressScheme"), "electronicAddressScheme"),
+                              "electronicAddressScheme"));
+}
+
 void enterLine(DocumentState& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
     allowed.insert({"lineStartDate", "lineEndDate", "taxCategory", "unitCode"});
@@ -208,10 +230,17 @@ void enterJson(DocumentState& state, const json& input) {
     allowed.merge(keyNames(headerDates));
     allowed.merge(keyNames(paymentTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
-                    "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance"});
+                    "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
+                    "xrechnungVersion"});
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
+    if (input.contains("xrechnungVersion")) {
+        const std::string version = typedText(input.at("xrechnungVersion"), "xrechnungVersion");
+        if (version != "2.1.1" && version != "3.0")
+            throw InputError("\"xrechnungVersion\" muss \"2.1.1\" oder \"3.0\" sein.");
+        selectEntry(state, FieldId::DocumentFormat, version == "3.0" ? 1 : 0);
+    }
     if (input.contains("documentTypeCode"))
         selectEntry(state, FieldId::DocumentType,
                     codeIndex(state.lists.documentTypes,
@@ -250,20 +279,18 @@ void enterJson(DocumentState& state, const json& input) {
     }
 
     // "Lieferant" with the payment fields, "Kunde", "Lieferung".
-    if (input.contains("supplier")) {
-        checkKeys(input.at("supplier"), keyNames(supplierTexts), "\"supplier\"");
-        leaveTexts(state, input.at("supplier"), supplierTexts);
-    }
+    if (input.contains("supplier"))
+        enterParty(state, input.at("supplier"), supplierTexts, FieldId::SupplierEndpointScheme,
+                   "\"supplier\"");
     if (input.contains("paymentMeansCode"))
         selectEntry(state, FieldId::PaymentMeans,
                     codeIndex(state.lists.paymentMeans,
                               typedText(input.at("paymentMeansCode"), "paymentMeansCode"),
                               "paymentMeansCode"));
     leaveTexts(state, input, paymentTexts);
-    if (input.contains("customer")) {
-        checkKeys(input.at("customer"), keyNames(customerTexts), "\"customer\"");
-        leaveTexts(state, input.at("customer"), customerTexts);
-    }
+    if (input.contains("customer"))
+        enterParty(state, input.at("customer"), customerTexts, FieldId::CustomerEndpointScheme,
+                   "\"customer\"");
     if (input.contains("delivery")) {
         checkKeys(input.at("delivery"), keyNames(deliveryTexts), "\"delivery\"");
         leaveTexts(state, input.at("delivery"), deliveryTexts);
@@ -308,6 +335,12 @@ json dumpDocument(const DocumentState& state) {
         {"iban", &d.iban},
         {"bic", &d.bic},
         {"paymentTerms", &d.paymentTerms},
+        {"mandateReference", &d.mandateReference},
+        {"creditorId", &d.creditorId},
+        {"debitedIban", &d.debitedIban},
+        {"cardNumber", &d.cardNumber},
+        {"cardHolder", &d.cardHolder},
+        {"cardNetwork", &d.cardNetwork},
         {"chargeIndicator", &d.chargeIndicator},
         {"allowanceReason", &d.allowanceReason},
         {"allowancePercent", &d.allowancePercent},
@@ -329,6 +362,7 @@ json dumpDocument(const DocumentState& state) {
     };
     for (const auto& [name, value] : flat)
         out[name] = *value;
+    out["xrechnungVersion"] = state.xrechnungVersion == XRechnungVersion::V3_0 ? "3.0" : "2.1.1";
 
     const auto party = [](const PartyFields& p) {
         return json{{"partyId", p.partyId},
@@ -340,6 +374,8 @@ json dumpDocument(const DocumentState& state) {
                     {"vatId", p.vatId},
                     {"taxSchemeId", p.taxSchemeId},
                     {"taxNumber", p.taxNumber},
+                    {"electronicAddress", p.endpointId},
+                    {"electronicAddressScheme", p.endpointScheme},
                     {"registrationName", p.registrationName},
                     {"registrationId", p.registrationId},
                     {"legalForm", p.legalForm},

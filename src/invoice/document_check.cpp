@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <regex>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 
 namespace tallomir {
@@ -25,6 +28,7 @@ struct FieldInfo {
 // Every form field with a label, page by page.
 constexpr FieldInfo fieldInfos[] = {
     {FieldId::DocumentType, 0, "XBelegart"},
+    {FieldId::DocumentFormat, 0, "Format"},
     {FieldId::Currency, 0, "Währung"},
     {FieldId::PaymentTerms, 0, "Zahlungsbedingung"},
     {FieldId::TaxCategory, 0, "Steuerkennung"},
@@ -56,10 +60,17 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::SupplierContactName, 1, "Ansprechpartner"},
     {FieldId::SupplierPhone, 1, "Telefon"},
     {FieldId::SupplierEmail, 1, "Email"},
+    {FieldId::SupplierEndpoint, 1, "Elektron. Adresse"},
+    {FieldId::SupplierEndpointScheme, 1, "Art der Elektron. Adresse"},
     {FieldId::PaymentMeans, 1, "Bank-Transfer"},
     {FieldId::BankName, 1, "Bankname"},
     {FieldId::Iban, 1, "IBAN"},
     {FieldId::Bic, 1, "BIC"},
+    {FieldId::MandateReference, 1, "Mandatsreferenz"},
+    {FieldId::CreditorId, 1, "Gläubiger-ID"},
+    {FieldId::DebitedIban, 1, "IBAN des Zahlers"},
+    {FieldId::CardNumber, 1, "Kartennummer"},
+    {FieldId::CardHolder, 1, "Karteninhaber"},
     {FieldId::CustomerPartyId, 2, "Kunden Nr."},
     {FieldId::CustomerName, 2, "Kunde"},
     {FieldId::CustomerStreet, 2, "Straße"},
@@ -72,6 +83,8 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::CustomerContactName, 2, "Ansprechpartner"},
     {FieldId::CustomerPhone, 2, "Telefon"},
     {FieldId::CustomerEmail, 2, "Email"},
+    {FieldId::CustomerEndpoint, 2, "Elektron. Adresse"},
+    {FieldId::CustomerEndpointScheme, 2, "Art der Elektron. Adresse"},
     {FieldId::DeliveryName, 3, "Kunde"},
     {FieldId::DeliveryStreet, 3, "Straße"},
     {FieldId::DeliveryPostalCode, 3, "PLZ"},
@@ -103,7 +116,9 @@ struct Context {
     bool amountDue = false;
     bool deliveryAddress = false;
     bool creditTransfer = false;
+    PaymentKind payment = PaymentKind::Other;
     bool allowanceEntered = false;
+    bool version3 = false;
     // The tax categories the document uses: of its lines and its allowance
     // or charge; for the marking of a form still being filled, also the
     // "Steuerkennung" that new lines take.
@@ -114,11 +129,13 @@ struct Context {
 
     Context(const DocumentState& s, bool withDocumentCategory) : state(s), doc(s.doc) {
         creditNote = doc.documentTypeCode == "381";
+        version3 = s.xrechnungVersion == XRechnungVersion::V3_0;
         amountDue = parseNumber(doc.payableAmount) > Decimal();
         const DeliveryFields& d = doc.delivery;
         deliveryAddress =
             !d.street.empty() || !d.city.empty() || !d.postalCode.empty() || !d.countryCode.empty();
-        creditTransfer = doc.paymentMeansCode == "30" || doc.paymentMeansCode == "58";
+        payment = paymentKind(doc.paymentMeansCode);
+        creditTransfer = payment == PaymentKind::CreditTransfer;
         allowanceEntered = !s.amounts.allowanceValue.isZero() || !s.amounts.allowancePercentValue.isZero();
         for (const VatGroup& group : s.amounts.groups)
             categories.insert(group.category);
@@ -203,7 +220,20 @@ const std::vector<FillRule> fillRules = {
      "benötigt"},
     {{FieldId::Iban},
      false,
-     [](const Context& c) { return c.creditTransfer || !c.doc.bankName.empty() || !c.doc.bic.empty(); }},
+     [](const Context& c) {
+         return c.creditTransfer ||
+                (c.payment == PaymentKind::Other && (!c.doc.bankName.empty() || !c.doc.bic.empty()));
+     }},
+    // A direct debit names its mandate or the account debited; XRechnung 3.0
+    // asks for the mandate, the seller's creditor identifier and the account.
+    {{FieldId::MandateReference, FieldId::DebitedIban},
+     true,
+     [](const Context& c) { return c.payment == PaymentKind::DirectDebit && !c.version3; }},
+    {{FieldId::MandateReference, FieldId::CreditorId, FieldId::DebitedIban},
+     false,
+     [](const Context& c) { return c.payment == PaymentKind::DirectDebit && c.version3; }},
+    // A card payment names the card.
+    {{FieldId::CardNumber}, false, [](const Context& c) { return c.payment == PaymentKind::Card; }},
     {{FieldId::CustomerPostalCode, FieldId::CustomerCity, FieldId::CustomerCountryCode,
       FieldId::CustomerRegistrationName},
      false,
@@ -212,6 +242,9 @@ const std::vector<FillRule> fillRules = {
      false,
      [](const Context& c) { return c.deliveryAddress; }},
     {{FieldId::AllowanceReason}, false, [](const Context& c) { return c.allowanceEntered; }},
+    // XRechnung 3.0 reaches both parties by their electronic addresses.
+    {{FieldId::SupplierEndpoint}, false, [](const Context& c) { return c.version3; }},
+    {{FieldId::CustomerEndpoint}, false, [](const Context& c) { return c.version3; }},
     // A reference to a preceding invoice names that invoice by its number;
     // its date alone is no reference.
     {{FieldId::PrecedingInvoiceNumber},
@@ -398,6 +431,30 @@ void checkValues(const Context& c, Findings& findings) {
     for (const auto& [field, reason] : c.state.invalidInputs)
         findings.field(field, reason);
     checkCategories(c, findings);
+
+    // An electronic address needs its scheme, one of the EAS code list.
+    const std::tuple<const PartyFields*, FieldId> parties[] = {
+        {&d.supplier, FieldId::SupplierEndpointScheme}, {&d.customer, FieldId::CustomerEndpointScheme}};
+    for (const auto& [party, field] : parties) {
+        if (party->endpointId.empty())
+            continue;
+        if (party->endpointScheme.empty())
+            findings.field(field, plainLabel(field) + " fehlt");
+        else if (!isEndpointScheme(party->endpointScheme))
+            findings.field(field, plainLabel(field) + " " + quoted(party->endpointScheme) +
+                                      " ist kein Schema der EAS-Liste");
+    }
+
+    // Of a payment card only the last 4 to 6 digits may stand in a file.
+    if (!d.cardNumber.empty() && (d.cardNumber.size() < 4 || d.cardNumber.size() > 6 ||
+                                  d.cardNumber.find_first_not_of("0123456789") != std::string::npos))
+        findings.field(FieldId::CardNumber, "Kartennummer: nur die letzten 4 bis 6 Ziffern der Karte");
+
+    // Entries of cash discount: each "#SKONTO#" entry in its form.
+    for (const std::string& entry : discountEntries(d.paymentTerms))
+        if (!isDiscountEntry(entry))
+            findings.field(FieldId::PaymentTerms,
+                           "Skonto " + quoted(entry) + " hat nicht die Form #SKONTO#TAGE=14#PROZENT=2.00#");
 }
 
 void checkLines(const Context& c, Findings& findings) {
@@ -426,6 +483,11 @@ void checkLines(const Context& c, Findings& findings) {
             if (!date->empty() && !isPlausibleDate(parseIsoDate(*date)))
                 findings.line(index, LineField::Description,
                               name + ": Leistungszeitraum " + quoted(*date) + " ist kein gültiges Datum");
+        // XRechnung 3.0: a line's period lies within the document's.
+        if (c.version3 && (endsBeforeStart(c.doc.periodStart, line.lineStartDate) ||
+                           endsBeforeStart(line.lineEndDate, c.doc.periodEnd)))
+            findings.line(index, LineField::Description,
+                          name + ": Der Leistungszeitraum liegt nicht im Leistungszeitraum der Rechnung");
         if (endsBeforeStart(line.lineStartDate, line.lineEndDate))
             findings.line(index, LineField::Description,
                           name + ": Der Leistungszeitraum endet vor seinem Beginn");
@@ -493,6 +555,40 @@ MandatoryCheck checkMandatoryFields(const DocumentState& state) {
         check.text += "\r… und " + std::to_string(findings.size() - shownAtMost) + " weitere";
     check.first = findings.front().target;
     return check;
+}
+
+bool isEndpointScheme(std::string_view code) {
+    static constexpr std::string_view codes =
+        " 0002 0007 0009 0037 0060 0088 0096 0097 0106 0130 0135 0142 0147 0151 0154 0158 0170 0177 0183 0184"
+        " 0188 0190 0191 0192 0193 0194 0195 0196 0198 0199 0200 0201 0202 0203 0204 0205 0208 0209 0210 0211"
+        " 0212 0213 0215 0216 0217 0218 0219 0220 0221 0225 0230 0235 0240 0244 9910 9913 9914 9915 9918 9919"
+        " 9920 9922 9923 9924 9925 9926 9927 9928 9929 9930 9931 9932 9933 9934 9935 9936 9937 9938 9939 9940"
+        " 9941 9942 9943 9944 9945 9946 9947 9948 9949 9950 9951 9952 9953 9957 9959 AN AQ AS AU EM ";
+    return !code.empty() && code.find(' ') == std::string_view::npos &&
+           codes.find(" " + std::string(code) + " ") != std::string_view::npos;
+}
+
+std::vector<std::string> discountEntries(std::string_view terms) {
+    std::vector<std::string> entries;
+    constexpr std::string_view mark = "#SKONTO#";
+    std::size_t at = terms.find(mark);
+    while (at != std::string_view::npos) {
+        const std::size_t next = terms.find(mark, at + mark.size());
+        std::string_view entry =
+            terms.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at);
+        while (!entry.empty() &&
+               (entry.back() == ' ' || entry.back() == '\n' || entry.back() == '\r' || entry.back() == '\t'))
+            entry.remove_suffix(1);
+        entries.emplace_back(entry);
+        at = next;
+    }
+    return entries;
+}
+
+bool isDiscountEntry(std::string_view entry) {
+    static const std::regex form(
+        "#SKONTO#TAGE=[0-9]+#PROZENT=[0-9]+\\.[0-9]{2}(#BASISBETRAG=-?[0-9]+\\.[0-9]{2})?#");
+    return std::regex_match(entry.begin(), entry.end(), form);
 }
 
 bool isCountryCode(std::string_view code) {

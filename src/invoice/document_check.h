@@ -59,5 +59,14 @@ MandatoryCheck checkMandatoryFields(const DocumentState& state);
 
 // The two-letter country codes of ISO 3166-1 that invoices may carry.
 bool isCountryCode(std::string_view code);
+// The schemes of electronic addresses (the EAS code list).
+bool isEndpointScheme(std::string_view code);
+
+// The entries of cash discount in payment terms, each from its "#SKONTO#" to
+// the next (blanks and line breaks at their ends left out); and whether an
+// entry has the form a receiver reads: "#SKONTO#TAGE=14#PROZENT=2.00#", with
+// "#BASISBETRAG=100.00" before the last "#" where the discount has its own base.
+std::vector<std::string> discountEntries(std::string_view terms);
+bool isDiscountEntry(std::string_view entry);
 
 } // namespace tallomir

@@ -47,6 +47,10 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.supplier.vatId;
     case FieldId::SupplierTaxNumber:
         return &d.supplier.taxNumber;
+    case FieldId::SupplierEndpoint:
+        return &d.supplier.endpointId;
+    case FieldId::CustomerEndpoint:
+        return &d.customer.endpointId;
     case FieldId::SupplierRegistrationName:
         return &d.supplier.registrationName;
     case FieldId::SupplierRegistrationId:
@@ -65,6 +69,16 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.iban;
     case FieldId::Bic:
         return &d.bic;
+    case FieldId::MandateReference:
+        return &d.mandateReference;
+    case FieldId::CreditorId:
+        return &d.creditorId;
+    case FieldId::DebitedIban:
+        return &d.debitedIban;
+    case FieldId::CardNumber:
+        return &d.cardNumber;
+    case FieldId::CardHolder:
+        return &d.cardHolder;
     // "Kunde"
     case FieldId::CustomerPartyId:
         return &d.customer.partyId;
@@ -191,6 +205,28 @@ std::vector<LineItem*> lineAndBuffer(DocumentState& state) {
     return lines;
 }
 
+// A party's electronic address gets a scheme when it has none: the first of
+// the list; and a party without an address takes its e-mail, with the scheme
+// "EM", visibly in the fields.
+void fillElectronicAddress(DocumentState& state, FieldId field, RuleOutcome& outcome) {
+    const bool supplier = field == FieldId::SupplierEmail || field == FieldId::SupplierEndpoint;
+    const bool customer = field == FieldId::CustomerEmail || field == FieldId::CustomerEndpoint;
+    if (!supplier && !customer)
+        return;
+    PartyFields& party = supplier ? state.doc.supplier : state.doc.customer;
+    const FieldId endpoint = supplier ? FieldId::SupplierEndpoint : FieldId::CustomerEndpoint;
+    const FieldId scheme = supplier ? FieldId::SupplierEndpointScheme : FieldId::CustomerEndpointScheme;
+    if (field != endpoint && party.endpointId.empty() && !party.email.empty()) {
+        assign(state, party.endpointId, party.email);
+        assign(state, party.endpointScheme, "EM");
+        outcome.fieldsFilled = {endpoint, scheme};
+    } else if (field == endpoint && !party.endpointId.empty() && party.endpointScheme.empty() &&
+               !state.lists.endpointSchemes.empty()) {
+        assign(state, party.endpointScheme, state.lists.endpointSchemes.front().code);
+        outcome.fieldsFilled = {scheme};
+    }
+}
+
 const char* allowanceLabel(FieldId field) {
     return field == FieldId::AllowanceValue ? "Wert" : "Prozent";
 }
@@ -288,6 +324,7 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
     }
     if (std::string* target = textTarget(state.doc, field))
         assign(state, *target, text);
+    fillElectronicAddress(state, field, outcome);
     // Read-only footer fields and controls without text have no rule.
     return outcome;
 }
@@ -347,6 +384,25 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
         assign(state, state.doc.paymentMeansCode, code);
         break;
     }
+    case FieldId::DocumentFormat: {
+        if (at > 1)
+            break;
+        const XRechnungVersion version = at == 0 ? XRechnungVersion::V2_1_1 : XRechnungVersion::V3_0;
+        if (state.xrechnungVersion != version) {
+            state.xrechnungVersion = version;
+            state.modified = true;
+        }
+        break;
+    }
+    case FieldId::SupplierEndpointScheme:
+    case FieldId::CustomerEndpointScheme:
+        if (at >= lists.endpointSchemes.size())
+            break;
+        assign(state,
+               field == FieldId::SupplierEndpointScheme ? state.doc.supplier.endpointScheme
+                                                        : state.doc.customer.endpointScheme,
+               lists.endpointSchemes[at].code);
+        break;
     case FieldId::PaymentTerms:
         // Picking one of the three proposals puts its text into the editable
         // combo; the text arrives again when the combo loses the focus.
@@ -371,9 +427,26 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
 }
 
 bool fieldEnabled(const DocumentState& state, FieldId field) {
-    if (field == FieldId::PrecedingInvoiceNumber || field == FieldId::PrecedingInvoiceDate)
+    const PaymentKind payment = paymentKind(state.doc.paymentMeansCode);
+    switch (field) {
+    case FieldId::PrecedingInvoiceNumber:
+    case FieldId::PrecedingInvoiceDate:
         return state.doc.documentTypeCode == "381" || state.doc.documentTypeCode == "384";
-    return true;
+    // The account paid into has no place in a direct debit or a card payment.
+    case FieldId::BankName:
+    case FieldId::Iban:
+    case FieldId::Bic:
+        return payment != PaymentKind::DirectDebit && payment != PaymentKind::Card;
+    case FieldId::MandateReference:
+    case FieldId::CreditorId:
+    case FieldId::DebitedIban:
+        return payment == PaymentKind::DirectDebit;
+    case FieldId::CardNumber:
+    case FieldId::CardHolder:
+        return payment == PaymentKind::Card;
+    default:
+        return true;
+    }
 }
 
 RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallomir {
 
@@ -24,6 +25,8 @@ struct RuleOutcome {
     bool totalsChanged = false;
     // Stored lines or the line editor changed (their tax category).
     bool linesChanged = false;
+    // Fields the rule filled in besides the one left; they must show it.
+    std::vector<FieldId> fieldsFilled;
 };
 
 // A text typed into a single-line field: line breaks and tabs (pasted with

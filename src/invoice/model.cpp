@@ -7,6 +7,20 @@
 
 namespace tallomir {
 
+PaymentKind paymentKind(const std::string& code) {
+    if (code == "30" || code == "58")
+        return PaymentKind::CreditTransfer;
+    if (code == "59")
+        return PaymentKind::DirectDebit;
+    if (code == "48" || code == "54" || code == "55")
+        return PaymentKind::Card;
+    return PaymentKind::Other;
+}
+
+std::string versionName(XRechnungVersion version) {
+    return version == XRechnungVersion::V3_0 ? "XRechnung 3.0" : "XRechnung 2.1.1";
+}
+
 std::string windowTitle() {
     return std::string(programName) + " Ver. " + programVersion;
 }
@@ -19,10 +33,8 @@ CodeLists defaultCodeLists() {
         {"Gutschrift", "381"},
     };
     lists.paymentMeans = {
-        {"SEPA-Überweisung", "58"},
-        {"SEPA-Lastschrift", "59"},
-        {"Überweisung", "30"},
-        {"Lastschrift", "49"},
+        {"SEPA-Überweisung", "58"}, {"SEPA-Lastschrift", "59"}, {"Überweisung", "30"}, {"Lastschrift", "49"},
+        {"Bankkarte", "48"},        {"Kreditkarte", "54"},      {"Debitkarte", "55"},
     };
     // Each text is what the file gives as the reason of the exemption.
     lists.taxCategories = {
@@ -44,6 +56,11 @@ CodeLists defaultCodeLists() {
     lists.vatRates = {Decimal::fromInt(19), Decimal::fromInt(7), Decimal::fromInt(0)};
     lists.paymentTermsTexts = {"14 Tage rein netto", "14 Tage 2% Skonto", "Nach Rechnungsstellung rein netto",
                                "", ""};
+    lists.endpointSchemes = {
+        {"E-Mail", "EM"}, {"Leitweg-ID", "0204"}, {"USt-IdNr.", "9930"}, {"GLN", "0088"}};
+    lists.validators = {CodeLists::ValidatorSetup{"validationtool-1.4.2-standalone.jar", "scenarios.xml", ""},
+                        CodeLists::ValidatorSetup{"validator-1.6.0-standalone.jar",
+                                                  "xrechnung-3.0/scenarios.xml", "xrechnung-3.0"}};
     return lists;
 }
 
@@ -95,6 +112,9 @@ void resetDocument(DocumentState& state) {
 DocumentState makeDocumentState(const CodeLists& lists) {
     DocumentState state;
     state.lists = lists;
+    // The version stays through a reset: a new document and a file that
+    // names no version keep the one shown.
+    state.xrechnungVersion = lists.defaultVersion;
     resetDocument(state);
     return state;
 }
@@ -107,7 +127,7 @@ void keepSupplierPage(InvoiceDocument& next, const InvoiceDocument& previous) {
     next.supplier = previous.supplier;
     for (std::string InvoiceDocument::*field :
          {&InvoiceDocument::paymentMeansCode, &InvoiceDocument::bankName, &InvoiceDocument::iban,
-          &InvoiceDocument::bic})
+          &InvoiceDocument::bic, &InvoiceDocument::creditorId})
         next.*field = previous.*field;
 }
 

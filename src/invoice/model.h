@@ -37,7 +37,9 @@ struct PartyFields {
     std::string countryCode;
     std::string vatId;
     std::string taxSchemeId;
-    std::string taxNumber; // the tax number of a scheme other than VAT ("Steuernummer")
+    std::string taxNumber;      // the tax number of a scheme other than VAT ("Steuernummer")
+    std::string endpointId;     // the electronic address ("Elektron. Adresse")
+    std::string endpointScheme; // its scheme, a code of the EAS list ("EM" for e-mail)
     std::string registrationName;
     std::string registrationId;
     std::string legalForm;
@@ -130,6 +132,14 @@ struct InvoiceDocument {
     std::string iban;
     std::string bic;
     std::string paymentTerms;
+    // direct debit: the mandate, the seller's creditor identifier, the debited account
+    std::string mandateReference;
+    std::string creditorId;
+    std::string debitedIban;
+    // payment card: the last digits of its number, its holder, its network
+    std::string cardNumber;
+    std::string cardHolder;
+    std::string cardNetwork;
 
     // the one document-level allowance or charge
     std::string chargeIndicator;
@@ -171,14 +181,37 @@ struct VatGroup {
 
 // The choices the form offers. Filled with built-in defaults by
 // defaultCodeLists(); the settings file replaces some of them.
+// What a payment means code asks for: an account to transfer to (30, 58), a
+// direct debit (59) or a payment card (48, 54, 55).
+enum class PaymentKind { Other, CreditTransfer, DirectDebit, Card };
+PaymentKind paymentKind(const std::string& paymentMeansCode);
+
+// The versions of XRechnung the program writes.
+enum class XRechnungVersion { V2_1_1, V3_0 };
+// "XRechnung 2.1.1", "XRechnung 3.0": the entries of the "Format" combo.
+std::string versionName(XRechnungVersion version);
+
 struct CodeLists {
     std::vector<CodeEntry> documentTypes;
     std::vector<CodeEntry> paymentMeans;
-    std::vector<CodeEntry> taxCategories; // 8 entries: S, K, G, E, E, AE, Z, O by default
-    std::vector<CodeEntry> unitCodes;     // the units a line can have; never empty
+    std::vector<CodeEntry> taxCategories;       // 8 entries: S, K, G, E, E, AE, Z, O by default
+    std::vector<CodeEntry> unitCodes;           // the units a line can have; never empty
     std::vector<std::string> currencies;        // 4 entries
     std::array<Decimal, 3> vatRates;            // slot rates in percent
     std::vector<std::string> paymentTermsTexts; // 5 entries; the form offers the first 3
+    std::vector<CodeEntry> endpointSchemes;     // schemes of electronic addresses (EAS codes)
+    XRechnungVersion defaultVersion = XRechnungVersion::V2_1_1; // of a new document
+    // The external validator of each version: its jar, its scenarios file
+    // and the folder of its rules ("" for none), relative to the folder
+    // "validator" below the start directory; by XRechnungVersion.
+    struct ValidatorSetup {
+        std::string jar;
+        std::string scenarios;
+        std::string repository;
+
+        bool operator==(const ValidatorSetup&) const = default;
+    };
+    std::array<ValidatorSetup, 2> validators;
 };
 CodeLists defaultCodeLists();
 
@@ -252,6 +285,10 @@ struct DocumentState {
     // Form fields whose last typed text could not be taken (a number field
     // left with letters), with the reason; the check names them.
     std::map<FieldId, std::string> invalidInputs;
+
+    // The version the file is written in: of the settings at start-up, of the
+    // file for a loaded one (a reset keeps it).
+    XRechnungVersion xrechnungVersion = XRechnungVersion::V2_1_1;
 
     std::string currentFileName;
     // changed since the last save or load

@@ -253,11 +253,37 @@ void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes) {
         {"Kleinunternehmer", "Kennz3"}, {"Steuerbefreit", "Kennz4"},  {"Steuerschuldner", "Kennz5"},
         {"Nullsteuersatz", "Kennz6"},   {"NichtSteuerbar", "Kennz7"},
     };
-    const std::vector<CodeEntry> builtIn = defaultCodeLists().taxCategories;
-    for (std::size_t i = 0; i < std::size(categoryKeys) && i < builtIn.size(); ++i) {
-        std::string text = readText(entries, categoryKeys[i].first, builtIn[i].text);
+    const CodeLists builtIn = defaultCodeLists();
+    for (std::size_t i = 0; i < std::size(categoryKeys) && i < builtIn.taxCategories.size(); ++i) {
+        std::string text = readText(entries, categoryKeys[i].first, builtIn.taxCategories[i].text);
         setEntry(lists.taxCategories, i, std::move(text),
-                 readText(entries, categoryKeys[i].second, builtIn[i].code));
+                 readText(entries, categoryKeys[i].second, builtIn.taxCategories[i].code));
+    }
+
+    // More schemes of electronic addresses: "EAdresse4" with "EAdressKennz4",
+    // and so on up to 9; an entry without its code is not offered.
+    std::vector<CodeEntry> schemes;
+    for (std::size_t i = 0; i < 10; ++i) {
+        const std::string index = std::to_string(i);
+        const CodeEntry fallback =
+            i < builtIn.endpointSchemes.size() ? builtIn.endpointSchemes[i] : CodeEntry{};
+        CodeEntry entry{readText(entries, "EAdresse" + index, fallback.text),
+                        readText(entries, "EAdressKennz" + index, fallback.code)};
+        if (!entry.code.empty())
+            schemes.push_back(std::move(entry));
+    }
+    lists.endpointSchemes = std::move(schemes);
+
+    // The version a new document is written in, and each version's validator.
+    const std::string format = readText(entries, "Format", "2.1.1");
+    lists.defaultVersion = format.rfind("3.0", 0) == 0 ? XRechnungVersion::V3_0 : XRechnungVersion::V2_1_1;
+    constexpr const char* versionKeys[] = {"Validator211", "Validator30"};
+    for (std::size_t i = 0; i < lists.validators.size(); ++i) {
+        const std::string key = versionKeys[i];
+        lists.validators[i] =
+            CodeLists::ValidatorSetup{readText(entries, key + "Jar", builtIn.validators[i].jar),
+                                      readText(entries, key + "Szenarien", builtIn.validators[i].scenarios),
+                                      readText(entries, key + "Regeln", builtIn.validators[i].repository)};
     }
 
     setEntry(lists.currencies, 0, readText(entries, "Waehrung0", "EUR"));

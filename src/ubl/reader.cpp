@@ -11,6 +11,7 @@
 // nowhere is skipped as a whole; elements below level 10 match nothing.
 
 #include "ubl/reader.h"
+#include "ubl/writer.h"
 
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
@@ -57,6 +58,9 @@ enum class Node : std::uint8_t {
     DeliveryPartyName,
     PaymentMeans,
     PayeeAccount,
+    CardAccount,
+    PaymentMandate,
+    PayerAccount,
     PayeeBranch,
     PaymentTerms,
     AllowanceCharge,
@@ -78,6 +82,7 @@ enum class Node : std::uint8_t {
     // rules
     FirstRule,
     DocumentNumber = FirstRule,
+    CustomizationId,
     IssueDate,
     DueDate,
     HeaderDeliveryDate,
@@ -104,6 +109,7 @@ enum class Node : std::uint8_t {
     PostalCode,
     CountryCode,
     PartyTaxSchemeBlock, // read as a whole: the number's scheme follows the number
+    EndpointId,
     RegistrationName,
     RegistrationId,
     LegalForm,
@@ -119,6 +125,11 @@ enum class Node : std::uint8_t {
     DeliveryName,
 
     PaymentMeansCode,
+    CardNumber,
+    CardNetwork,
+    CardHolder,
+    MandateReference,
+    DebitedIban,
     PaymentDueDate,
     Iban,
     BankName,
@@ -196,7 +207,8 @@ State step(State parent, std::string_view name) {
     State next{Node::Dead, parent.customer};
     switch (parent.node) {
     case Node::Document:
-        next.node = pick(name, {{"cbc:ID", Node::DocumentNumber},
+        next.node = pick(name, {{"cbc:CustomizationID", Node::CustomizationId},
+                                {"cbc:ID", Node::DocumentNumber},
                                 {"cbc:IssueDate", Node::IssueDate},
                                 {"cbc:DueDate", Node::DueDate},
                                 {"cbc:InvoiceTypeCode", Node::TypeCode},
@@ -252,7 +264,8 @@ State step(State parent, std::string_view name) {
         next.node = pick(name, {{"cac:Party", Node::Party}});
         break;
     case Node::Party:
-        next.node = pick(name, {{"cac:PartyIdentification", Node::PartyIdentification},
+        next.node = pick(name, {{"cbc:EndpointID", Node::EndpointId},
+                                {"cac:PartyIdentification", Node::PartyIdentification},
                                 {"cac:PartyName", Node::PartyName},
                                 {"cac:PostalAddress", Node::PostalAddress},
                                 {"cac:PartyTaxScheme", Node::PartyTaxSchemeBlock},
@@ -309,8 +322,22 @@ State step(State parent, std::string_view name) {
     case Node::DeliveryPartyName:
         next.node = pick(name, {{"cbc:Name", Node::DeliveryName}});
         break;
+    case Node::CardAccount:
+        next.node = pick(name, {{"cbc:PrimaryAccountNumberID", Node::CardNumber},
+                                {"cbc:NetworkID", Node::CardNetwork},
+                                {"cbc:HolderName", Node::CardHolder}});
+        break;
+    case Node::PaymentMandate:
+        next.node = pick(
+            name, {{"cbc:ID", Node::MandateReference}, {"cac:PayerFinancialAccount", Node::PayerAccount}});
+        break;
+    case Node::PayerAccount:
+        next.node = pick(name, {{"cbc:ID", Node::DebitedIban}});
+        break;
     case Node::PaymentMeans:
-        next.node = pick(name, {{"cbc:PaymentMeansCode", Node::PaymentMeansCode},
+        next.node = pick(name, {{"cac:CardAccount", Node::CardAccount},
+                                {"cac:PaymentMandate", Node::PaymentMandate},
+                                {"cbc:PaymentMeansCode", Node::PaymentMeansCode},
                                 {"cbc:PaymentDueDate", Node::PaymentDueDate},
                                 {"cac:PayeeFinancialAccount", Node::PayeeAccount}});
         break;
@@ -432,6 +459,14 @@ void setEntry(Target& target, std::string VatBreakdownEntry::*field, std::string
         (entry->*field).assign(text);
 }
 
+// The value of an element's attribute; "" when it has none of that name.
+std::string_view attributeOf(const XmlNode* element, std::string_view name) {
+    for (std::size_t i = 0; i < xml::attributeCount(element); ++i)
+        if (xml::attributeName(element, i) == name)
+            return xml::attributeValue(element, i);
+    return {};
+}
+
 // A line's unit is the unitCode attribute of its quantity, kept whatever it is.
 void takeUnitCode(Target& target, const XmlNode* quantity) {
     for (std::size_t i = 0; i < xml::attributeCount(quantity); ++i)
@@ -446,6 +481,12 @@ void apply(Target& target, State where, std::string_view text) {
     switch (where.node) {
     case Node::DocumentNumber:
         doc.documentNumber.assign(text);
+        break;
+    case Node::CustomizationId:
+        // The version the file names; a file that names neither keeps the one shown.
+        for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
+            if (text == customizationIdOf(version))
+                state.xrechnungVersion = version;
         break;
     case Node::IssueDate:
         doc.issueDate.assign(withoutTimeZone(text));
@@ -562,6 +603,21 @@ void apply(Target& target, State where, std::string_view text) {
 
     case Node::PaymentMeansCode:
         doc.paymentMeansCode.assign(text);
+        break;
+    case Node::CardNumber:
+        doc.cardNumber.assign(text);
+        break;
+    case Node::CardNetwork:
+        doc.cardNetwork.assign(text);
+        break;
+    case Node::CardHolder:
+        doc.cardHolder.assign(text);
+        break;
+    case Node::MandateReference:
+        doc.mandateReference.assign(text);
+        break;
+    case Node::DebitedIban:
+        doc.debitedIban.assign(text);
         break;
     case Node::PaymentDueDate:
         doc.dueDate.assign(withoutTimeZone(text));
@@ -821,6 +877,17 @@ void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
             continue;
         if (where.node == Node::AdditionalReference)
             target.referenceId.clear();
+        // The seller's identifier in the SEPA scheme is the creditor identifier of a direct debit.
+        if (where.node == Node::PartyId && !where.customer && attributeOf(node, "schemeID") == "SEPA") {
+            state.doc.creditorId.assign(xml::nodeText(node));
+            continue;
+        }
+        if (where.node == Node::EndpointId) {
+            PartyFields& party = where.customer ? state.doc.customer : state.doc.supplier;
+            party.endpointId.assign(xml::nodeText(node));
+            party.endpointScheme.assign(attributeOf(node, "schemeID"));
+            continue;
+        }
         if (where.node == Node::PartyTaxSchemeBlock) {
             readPartyTaxScheme(where.customer ? state.doc.customer : state.doc.supplier, node);
             continue;
@@ -863,6 +930,17 @@ LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
     resetDocument(state);
     const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes);
     return loadParsed(state, tree.get());
+}
+
+std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {
+    const xml::DocumentPtr tree = xml::loadDocument(fileName);
+    if (!tree || xml::loadStatus(*tree) != 0)
+        return std::nullopt;
+    const std::string_view named = xml::nodeText(childNamed(xml::mainElement(*tree), "cbc:CustomizationID"));
+    for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
+        if (named == customizationIdOf(version))
+            return version;
+    return std::nullopt;
 }
 
 } // namespace tallomir::ubl

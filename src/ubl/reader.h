@@ -3,6 +3,7 @@
 #include "invoice/model.h"
 #include "xml/xml.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,10 @@ struct LoadOutcome {
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName);
 // The same for bytes in memory (fuzzing, tests).
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
+
+// The version of XRechnung a file names in its cbc:CustomizationID; nothing
+// for a file that cannot be read or names neither.
+std::optional<XRechnungVersion> fileVersion(const std::string& fileName);
 
 // Maps every element of a parsed tree onto the document.
 void walkDocument(DocumentState& state, const xml::XmlDocument& tree);

@@ -1,5 +1,7 @@
 #include "writer.h"
 
+#include "invoice/document_check.h"
+
 #include <cerrno>
 #include <string>
 
@@ -7,9 +9,6 @@ namespace tallomir::ubl {
 
 namespace {
 
-constexpr const char* customizationIdentifier =
-    "urn:cen.eu:en16931:2017#compliant#urn:xoev-de:kosit:standard:xrechnung_2.1";
-constexpr const char* standardName = "XRechnung 2.1.1.";
 constexpr const char* joiningText = ", erstellt mit ";
 
 constexpr const char* invoiceNamespace = "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
@@ -61,18 +60,49 @@ void addAmount(xml::XmlNode* parent, std::string_view name, const DocumentState&
     addElement(parent, name, "currencyID", state.documentCurrency, text);
 }
 
-std::string profileText() {
+// Payment terms with entries of cash discount ("#SKONTO#TAGE=14#PROZENT=2.00#")
+// have each entry on a line of its own, ending in a line break, as receivers
+// read them; a text before the first entry stays as the first line. Other
+// terms are written as typed.
+std::string paymentTermsText(const std::string& terms) {
+    const std::size_t first = terms.find("#SKONTO#");
+    if (first == std::string::npos) {
+        return terms;
+    }
+    std::string text;
+    const std::size_t end = terms.find_last_not_of(" \t\r\n", first == 0 ? std::string::npos : first - 1);
+    if (first > 0 && end != std::string::npos) {
+        text = terms.substr(0, end + 1) + "\n";
+    }
+    for (const std::string& entry : discountEntries(terms)) {
+        text += entry + "\n";
+    }
+    return text;
+}
+
+bool isVersion3(const DocumentState& state) {
+    return state.xrechnungVersion == XRechnungVersion::V3_0;
+}
+
+std::string profileText(const DocumentState& state) {
+    const char* standardName = isVersion3(state) ? "XRechnung 3.0.2." : "XRechnung 2.1.1.";
     return std::string(standardName) + joiningText + programName + " " + programVersion + " (" +
            makerWebAddress + ")";
 }
 
-// Supplier and customer share one tree; only the supplier has a legal form.
+// Supplier and customer share one tree; only the supplier has a legal form
+// and, for a direct debit, the creditor identifier of the SEPA scheme.
 void writeParty(xml::XmlNode* documentElement, std::string_view containerName, const PartyFields& party,
-                bool withLegalForm) {
+                bool withLegalForm, std::string_view creditorId = {}) {
     xml::XmlNode* container = xml::appendElement(documentElement, containerName);
     xml::XmlNode* partyNode = xml::appendElement(container, "cac:Party");
+    addElement(partyNode, "cbc:EndpointID", "schemeID", party.endpointScheme, party.endpointId);
     if (!party.partyId.empty()) {
         addLeaf(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", party.partyId);
+    }
+    if (!creditorId.empty()) {
+        addElement(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", "schemeID", "SEPA",
+                   creditorId);
     }
     if (!party.name.empty()) {
         addLeaf(xml::appendElement(partyNode, "cac:PartyName"), "cbc:Name", party.name);
@@ -111,6 +141,12 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
 }
 
 } // namespace
+
+std::string customizationIdOf(XRechnungVersion version) {
+    return version == XRechnungVersion::V3_0
+               ? "urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0"
+               : "urn:cen.eu:en16931:2017#compliant#urn:xoev-de:kosit:standard:xrechnung_2.1";
+}
 
 void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
                 std::string_view attributeValue, std::string_view text) {
@@ -170,8 +206,8 @@ std::string completeXmlExtension(const std::string& fileName) {
 void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
     InvoiceDocument& doc = state.doc;
     const bool creditNote = isCreditNote(state);
-    doc.customizationId = customizationIdentifier;
-    doc.profileId = profileText();
+    doc.customizationId = customizationIdOf(state.xrechnungVersion);
+    doc.profileId = profileText(state);
 
     addLeaf(documentElement, "cbc:CustomizationID", doc.customizationId);
     addLeaf(documentElement, "cbc:ProfileID", doc.profileId);
@@ -185,7 +221,10 @@ void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
             doc.documentTypeCode);
     addLeaf(documentElement, "cbc:Note", doc.note);
     addLeaf(documentElement, "cbc:DocumentCurrencyCode", state.documentCurrency);
-    addLeaf(documentElement, "cbc:TaxCurrencyCode", state.documentCurrency);
+    // XRechnung 3.0 names a VAT accounting currency only where it differs.
+    if (!isVersion3(state)) {
+        addLeaf(documentElement, "cbc:TaxCurrencyCode", state.documentCurrency);
+    }
     addLeaf(documentElement, "cbc:BuyerReference", doc.buyerReference);
 
     if (!doc.periodStart.empty() || !doc.periodEnd.empty()) {
@@ -224,7 +263,9 @@ void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
 }
 
 void writeSupplierParty(xml::XmlNode* documentElement, const DocumentState& state) {
-    writeParty(documentElement, "cac:AccountingSupplierParty", state.doc.supplier, true);
+    const bool directDebit = paymentKind(state.doc.paymentMeansCode) == PaymentKind::DirectDebit;
+    writeParty(documentElement, "cac:AccountingSupplierParty", state.doc.supplier, true,
+               directDebit ? std::string_view(state.doc.creditorId) : std::string_view());
 }
 
 void writeCustomerParty(xml::XmlNode* documentElement, const DocumentState& state) {
@@ -261,8 +302,17 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
     if (isCreditNote(state)) {
         addLeaf(means, "cbc:PaymentDueDate", doc.dueDate);
     }
+    // Each way of paying has its own group; the others are left out.
+    const PaymentKind kind = paymentKind(doc.paymentMeansCode);
+    if (kind == PaymentKind::Card && !doc.cardNumber.empty()) {
+        xml::XmlNode* card = xml::appendElement(means, "cac:CardAccount");
+        addLeaf(card, "cbc:PrimaryAccountNumberID", doc.cardNumber);
+        // The card's network is not asked for; the file must name one.
+        addLeaf(card, "cbc:NetworkID", doc.cardNetwork.empty() ? std::string("NA") : doc.cardNetwork);
+        addLeaf(card, "cbc:HolderName", doc.cardHolder);
+    }
     // The account is known by its IBAN; without one there is none to name.
-    if (!doc.iban.empty()) {
+    if (!doc.iban.empty() && kind != PaymentKind::Card && kind != PaymentKind::DirectDebit) {
         xml::XmlNode* account = xml::appendElement(means, "cac:PayeeFinancialAccount");
         addLeaf(account, "cbc:ID", doc.iban);
         addLeaf(account, "cbc:Name", doc.bankName);
@@ -270,8 +320,16 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
             addLeaf(xml::appendElement(account, "cac:FinancialInstitutionBranch"), "cbc:ID", doc.bic);
         }
     }
+    if (kind == PaymentKind::DirectDebit && (!doc.mandateReference.empty() || !doc.debitedIban.empty())) {
+        xml::XmlNode* mandate = xml::appendElement(means, "cac:PaymentMandate");
+        addLeaf(mandate, "cbc:ID", doc.mandateReference);
+        if (!doc.debitedIban.empty()) {
+            addLeaf(xml::appendElement(mandate, "cac:PayerFinancialAccount"), "cbc:ID", doc.debitedIban);
+        }
+    }
     if (!doc.paymentTerms.empty()) {
-        addLeaf(xml::appendElement(documentElement, "cac:PaymentTerms"), "cbc:Note", doc.paymentTerms);
+        addLeaf(xml::appendElement(documentElement, "cac:PaymentTerms"), "cbc:Note",
+                paymentTermsText(doc.paymentTerms));
     }
 }
 
@@ -285,7 +343,10 @@ void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& st
     addLeaf(allowance, "cbc:AllowanceChargeReason", doc.allowanceReason);
     addLeaf(allowance, "cbc:MultiplierFactorNumeric", doc.allowancePercent);
     addAmount(allowance, "cbc:Amount", state, doc.allowanceAmount);
-    addAmount(allowance, "cbc:BaseAmount", state, doc.allowanceBaseAmount);
+    // XRechnung 3.0 has a base amount only beside its percentage.
+    if (!isVersion3(state) || !doc.allowancePercent.empty()) {
+        addAmount(allowance, "cbc:BaseAmount", state, doc.allowanceBaseAmount);
+    }
     xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
     addLeaf(category, "cbc:ID", doc.allowanceTaxCategory);
     // Outside the scope of VAT there is no rate.
@@ -382,6 +443,11 @@ xml::DocumentPtr buildInvoiceTree(DocumentState& state) {
     writeMonetaryTotal(main, state);
     writeLines(main, state);
 
+    // XRechnung 3.0 has no empty elements; an element whose every part was
+    // left out goes too.
+    if (isVersion3(state)) {
+        xml::removeEmptyElements(main);
+    }
     // What was typed is written as it was typed: only the indentation between
     // elements is added.
     xml::reformat(*document, 4, xml::LeafTexts::Keep);

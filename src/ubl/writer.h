@@ -13,6 +13,9 @@ namespace tallomir::ubl {
 void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
                 std::string_view attributeValue, std::string_view text);
 
+// The identifier of the version a file follows (its cbc:CustomizationID).
+std::string customizationIdOf(XRechnungVersion version);
+
 // ".xml" appended unless the name already ends in the extension "xml".
 std::string completeXmlExtension(const std::string& fileName);
 

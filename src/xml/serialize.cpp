@@ -90,7 +90,8 @@ constexpr ByteClasses makeByteClasses() {
         else if (b == 0xEF)
             c = LeadEF;
         classes.content[b] = c;
-        classes.attribute[b] = (b == '\'' || b == '"' || b == '\n' || b == '\r') ? Entity : c;
+        // A parser turns a literal tab or line break of an attribute into a blank.
+        classes.attribute[b] = (b == '\'' || b == '"' || b == '\n' || b == '\r' || b == '\t') ? Entity : c;
     }
     return classes;
 }
@@ -111,6 +112,8 @@ std::string_view entityFor(char c) {
         return "&quot;";
     case '\n':
         return "&#10;";
+    case '\t':
+        return "&#9;";
     default:
         return "&#13;";
     }

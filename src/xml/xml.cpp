@@ -89,6 +89,59 @@ void linkLastChild(XmlNode& parent, XmlNode& child) {
     }
 }
 
+namespace {
+
+// Takes a node out of its parent's list of children; the text that stood
+// before it now stands before its next sibling.
+void unlink(XmlNode& node) {
+    XmlNode& parent = *node.parent;
+    XmlNode* const last = parent.first->prev;
+    if (node.next != nullptr)
+        node.next->textPosition += node.textPosition;
+    if (&node == parent.first) {
+        parent.first = node.next;
+        if (parent.first != nullptr)
+            parent.first->prev = last;
+    } else {
+        node.prev->next = node.next;
+        if (node.next != nullptr)
+            node.next->prev = node.prev;
+        else
+            parent.first->prev = node.prev;
+    }
+    node.parent = node.next = node.prev = nullptr;
+}
+
+bool isEmptyElement(const XmlNode& node) {
+    return node.kind == NodeKind::Element && node.first == nullptr && node.textLength == 0 &&
+           (node.attributes == nullptr || node.attributes->empty());
+}
+
+} // namespace
+
+void removeEmptyElements(XmlNode* element) {
+    if (element == nullptr)
+        return;
+    // After the children, in document order without recursion: a node whose
+    // last child went may itself be empty now.
+    XmlNode* node = element;
+    while (node->first != nullptr)
+        node = node->first;
+    while (node != element) {
+        XmlNode* following = node->next;
+        XmlNode* parent = node->parent;
+        if (isEmptyElement(*node))
+            unlink(*node);
+        if (following != nullptr) {
+            node = following;
+            while (node->first != nullptr)
+                node = node->first;
+        } else {
+            node = parent;
+        }
+    }
+}
+
 std::string_view newlineBytes(NewlineStyle style) {
     switch (style) {
     case NewlineStyle::CrLf:

@@ -45,6 +45,9 @@ XmlNode* appendElement(XmlNode* parent, std::string_view name);
 void setAttribute(XmlNode* element, std::string_view name, std::string_view value);
 // Replaces the node's text; children keep their text positions.
 void setNodeText(XmlNode* node, std::string_view text);
+// Takes every element below `element` out of the tree that has neither text
+// nor attributes nor children, also those that become so when theirs go.
+void removeEmptyElements(XmlNode* element);
 
 // Navigation; every function accepts nullptr and then gives nullptr / "" / -1.
 XmlNode* parentNode(const XmlNode* node);

@@ -108,6 +108,32 @@ private Q_SLOTS:
         QVERIFY(app::markColor != h.window->tabs()->palette().color(QPalette::Window));
     }
 
+    // The version and the payment means decide which fields there are to fill.
+    void formatAndPaymentMeansDecideTheirFields() {
+        WindowHarness h;
+        QCOMPARE(h.labelOf(172) + "|" + h.labelOf(174),
+                 QStringLiteral("Elektron. Adresse|Elektron. Adresse"));
+        QVERIFY(!h.marked(172) && !h.marked(174));
+        h.pick(171, 1); // XRechnung 3.0 reaches both parties by their electronic addresses
+        QCOMPARE(h.state.xrechnungVersion, XRechnungVersion::V3_0);
+        QCOMPARE(h.labelOf(172) + "|" + h.labelOf(174),
+                 QStringLiteral("Elektron. Adresse*|Elektron. Adresse*"));
+        QVERIFY(h.marked(172) && h.marked(174));
+        // An e-mail fills an empty address, as an e-mail address, where the user sees it.
+        h.type(116, QStringLiteral("rechnung@lieferant.example"));
+        QCOMPARE(h.text(172) + "|" + h.text(173), QStringLiteral("rechnung@lieferant.example|E-Mail"));
+        QCOMPARE(h.state.doc.supplier.endpointScheme, std::string("EM"));
+
+        // A direct debit asks for its mandate, creditor and account instead of the IBAN paid into.
+        h.pick(135, 1);
+        QVERIFY(h.field(190)->isEnabled() && !h.field(137)->isEnabled() && !h.field(193)->isEnabled());
+        QVERIFY(h.marked(190) && h.marked(191) && h.marked(192) && !h.marked(137));
+        h.pick(135, 5); // Kreditkarte
+        QVERIFY(h.field(193)->isEnabled() && h.field(194)->isEnabled() && !h.field(190)->isEnabled());
+        QVERIFY(h.marked(193) && !h.marked(194));
+        QVERIFY(h.field(193)->toolTip().contains(QStringLiteral("4 bis 6 Ziffern")));
+    }
+
     void addedLinesShowInTheListAndTheFooter() {
         WindowHarness h;
         h.addLine("1|2|Papier|10,00|19");

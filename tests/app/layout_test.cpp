@@ -219,7 +219,8 @@ private Q_SLOTS:
         QCOMPARE(comboTexts(h.field<QComboBox>(146)).size(), 8);
         QCOMPARE(comboTexts(h.field<QComboBox>(146))[1], QStringLiteral("umbenannt"));
         QCOMPARE(comboTexts(h.field<QComboBox>(135)),
-                 QStringList({"SEPA-Überweisung", "SEPA-Lastschrift", "Überweisung", "Lastschrift"}));
+                 QStringList({"SEPA-Überweisung", "SEPA-Lastschrift", "Überweisung", "Lastschrift",
+                              "Bankkarte", "Kreditkarte", "Debitkarte"}));
         QCOMPARE(comboTexts(h.field<QComboBox>(144)), QStringList({"19,00 %", "7,00 %", "0,00 %"}));
         QVERIFY(!h.state.modified);
 

@@ -4,6 +4,7 @@
 #include "app/date_picker.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "app/marking.h"
 #include "invoice/model.h"
 
 #include <QCalendarWidget>
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -83,6 +85,18 @@ public:
         return find<T>(name[0].isDigit() ? "field" + name : name);
     }
     QTableView* lineList() const { return find<QTableView>(QStringLiteral("lineList")); }
+    // The text of the label whose buddy is the field.
+    QString labelOf(int id) const {
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (label->buddy() == field(id))
+                return label->text();
+        return {};
+    }
+    // Whether the field carries the yellow of a required field.
+    bool marked(int id) const {
+        auto* picker = field<tallomir::app::DatePicker>(id);
+        return tallomir::app::isMarkedControl(picker ? picker->dateEdit() : field(id));
+    }
     QString cell(int row, int column) const {
         return lineList()->model()->index(row, column).data().toString();
     }

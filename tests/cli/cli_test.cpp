@@ -140,6 +140,21 @@ TEST_F(CliTest, TheCheckNamesWhatIsMissingAndExitsThreeWithoutSaving) {
          "Belegfuss: Nachlass / Zuschlag fehlt"},
         {[](json& j) { j["lines"][0]["unitPrice"] = "zehn"; },
          "Positionen: Pos. 1: Preis: \u201Ezehn\u201C ist keine Zahl"},
+        {[](json& j) { j["xrechnungVersion"] = "3.0"; }, "Kunde: Elektron. Adresse fehlt"},
+        {[](json& j) {
+             j["xrechnungVersion"] = "3.0";
+             j["paymentMeansCode"] = "59";
+             j["mandateReference"] = "M-1";
+         },
+         "Lieferant: Gläubiger-ID fehlt"},
+        {[](json& j) {
+             j["paymentMeansCode"] = "48";
+             j["cardNumber"] = "4111111111111111";
+         },
+         "Lieferant: Kartennummer: nur die letzten 4 bis 6 Ziffern der Karte"},
+        {[](json& j) { j["paymentTerms"] = "#SKONTO#TAGE=14#PROZENT=2#"; },
+         "Belegkopf: Skonto \u201E#SKONTO#TAGE=14#PROZENT=2#\u201C hat nicht die Form "
+         "#SKONTO#TAGE=14#PROZENT=2.00#"},
         {[](json& j) { j["documentTaxCategory"] = "AE"; },
          "Kunde: Für Steuerschuldnerschaft des Leistungsempfängers wird die UStID oder die HR Nummer des "
          "Kunden "
@@ -251,6 +266,32 @@ TEST_F(CliTest, BuiltFilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/precedingInvoiceNumber", "R-0"},
           {"/precedingInvoiceDate", "2022-02-01"},
           {"/lines/0/unitCode", "HUR"}}},
+        // Paid by SEPA direct debit or by card: no account to pay into is written.
+        {"direct-debit",
+         [](json& j) {
+             j["paymentMeansCode"] = "59";
+             j["mandateReference"] = "MANDAT-7";
+             j["creditorId"] = "DE98ZZZ09999999999";
+             j["debitedIban"] = "DE75512108001245126199";
+         },
+         {{"/mandateReference", "MANDAT-7"}, {"/creditorId", "DE98ZZZ09999999999"}, {"/iban", ""}}},
+        {"card",
+         [](json& j) {
+             j["paymentMeansCode"] = "54";
+             j["cardNumber"] = "4711";
+             j["cardHolder"] = "Erika Muster";
+         },
+         {{"/cardNumber", "4711"}, {"/cardHolder", "Erika Muster"}, {"/iban", ""}}},
+        {"credit-note-without-due-date",
+         [](json& j) { j["documentTypeCode"] = "381"; },
+         {{"/dueDate", ""}, {"/paymentTerms", "14 Tage rein netto"}}},
+        {"cash-discount",
+         [](json& j) {
+             j["paymentTerms"] =
+                 "Zahlbar in 30 Tagen #SKONTO#TAGE=14#PROZENT=2.00# #SKONTO#TAGE=7#PROZENT=3.00#";
+         },
+         {{"/paymentTerms",
+           "Zahlbar in 30 Tagen\n#SKONTO#TAGE=14#PROZENT=2.00#\n#SKONTO#TAGE=7#PROZENT=3.00#\n"}}},
         {"corrected-invoice",
          [](json& j) {
              j["documentTypeCode"] = "384";
@@ -330,18 +371,28 @@ TEST_F(CliTest, BuiltFilesHoldTheirAmountsAndPassTheOfficialRules) {
          },
          {{"/payableAmount", "20.00"}, {"/vatBreakdown/0/categoryCode", "G"}}},
     };
+    // Each invoice in both versions; XRechnung 3.0 with both electronic addresses.
     std::vector<fs::path> files;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        json input = minimalInvoice();
-        c.change(input);
-        const std::string name = std::string(c.name) + ".xml";
-        const CliResult result = build(input, name);
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        files.push_back(dir / name);
-        const json dumped = json::parse(run("dump '" + name + "'").out);
-        for (const auto& [pointer, value] : c.dumped)
-            EXPECT_EQ(dumped.at(json::json_pointer(pointer)), value) << pointer;
+    for (const char* version : {"2.1.1", "3.0"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " " + version);
+            json input = minimalInvoice();
+            input["xrechnungVersion"] = version;
+            if (version == std::string("3.0")) {
+                input["supplier"]["electronicAddress"] = "rechnung@lieferant.example";
+                input["customer"]["electronicAddress"] = "991-12345-67";
+                input["customer"]["electronicAddressScheme"] = "0204";
+            }
+            c.change(input);
+            const std::string name = std::string(c.name) + "-" + version + ".xml";
+            const CliResult result = build(input, name);
+            ASSERT_EQ(result.exitCode, 0) << result.err;
+            files.push_back(dir / name);
+            const json dumped = json::parse(run("dump '" + name + "'").out);
+            EXPECT_EQ(dumped["xrechnungVersion"], version);
+            for (const auto& [pointer, value] : c.dumped)
+                EXPECT_EQ(dumped.at(json::json_pointer(pointer)), value) << pointer;
+        }
     }
     tallomir::testing::expectAllValid(files);
 }

@@ -44,6 +44,9 @@ void expectDefaults(const CodeLists& lists) {
     EXPECT_EQ(lists.paymentTermsTexts, defaults.paymentTermsTexts);
     EXPECT_EQ(lists.taxCategories, defaults.taxCategories);
     EXPECT_EQ(lists.unitCodes, defaults.unitCodes);
+    EXPECT_EQ(lists.endpointSchemes, defaults.endpointSchemes);
+    EXPECT_EQ(lists.defaultVersion, defaults.defaultVersion);
+    EXPECT_EQ(lists.validators, defaults.validators);
 }
 
 std::string units(const CodeLists& lists) {
@@ -118,6 +121,18 @@ TEST(Settings, LinesGroupsKeysEncodingsAndValues) {
     for (int n = 0; n < 10; ++n)
         none += "EinheitCode" + std::to_string(n) + "=\n";
     EXPECT_EQ(read(none).unitCodes, defaultCodeLists().unitCodes);
+
+    // The version of new documents, more schemes of electronic addresses, each version's validator.
+    const CodeLists more = read("[Global]\nFormat=3.0\nEAdresse4=Peppol\nEAdressKennz4=9930\nEAdressKennz1=\n"
+                                "Validator30Regeln=regeln\n");
+    EXPECT_EQ(more.defaultVersion, XRechnungVersion::V3_0);
+    std::string schemes;
+    for (const CodeEntry& e : more.endpointSchemes)
+        schemes += e.text + "=" + e.code + " ";
+    EXPECT_EQ(schemes, "E-Mail=EM USt-IdNr.=9930 GLN=0088 Peppol=9930 ");
+    EXPECT_EQ(more.validators[1].repository + "|" + more.validators[1].jar,
+              "regeln|validator-1.6.0-standalone.jar");
+    EXPECT_EQ(read("[Global]\nFormat=2.1\n").defaultVersion, XRechnungVersion::V2_1_1);
 }
 
 TEST(SettingsFile, StartDirectoryWinsOverProgramDirectory) {
@@ -154,13 +169,46 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     // Entries appended at the end would only win where the example lacks the key.
-    for (const char* key :
-         {"UStSatz0", "UStSatz1", "UStSatz2", "Standard", "Kennz0", "SteuerfreiEU", "Kennz1", "Steuerfrei",
-          "Kennz2", "Waehrung0", "Waehrung1", "Waehrung2", "Waehrung3", "Zahlungsbed0", "Zahlungsbed1",
-          "Zahlungsbed2", "Zahlungsbed3", "Zahlungsbed4"}) {
+    for (const char* key : {"UStSatz0",
+                            "UStSatz1",
+                            "UStSatz2",
+                            "Standard",
+                            "Kennz0",
+                            "SteuerfreiEU",
+                            "Kennz1",
+                            "Steuerfrei",
+                            "Kennz2",
+                            "Kleinunternehmer",
+                            "Kennz3",
+                            "Steuerbefreit",
+                            "Kennz4",
+                            "Steuerschuldner",
+                            "Kennz5",
+                            "Nullsteuersatz",
+                            "Kennz6",
+                            "NichtSteuerbar",
+                            "Kennz7",
+                            "Waehrung0",
+                            "Waehrung1",
+                            "Waehrung2",
+                            "Waehrung3",
+                            "Zahlungsbed0",
+                            "Zahlungsbed1",
+                            "Zahlungsbed2",
+                            "Zahlungsbed3",
+                            "Zahlungsbed4",
+                            "Format",
+                            "Validator211Jar",
+                            "Validator211Szenarien",
+                            "Validator211Regeln",
+                            "Validator30Jar",
+                            "Validator30Szenarien",
+                            "Validator30Regeln"}) {
         bytes += std::string("\r\n") + key + "=1";
     }
     for (int n = 0; n < 10; ++n)
         bytes += "\r\nEinheit" + std::to_string(n) + "=1\r\nEinheitCode" + std::to_string(n) + "=1";
+    for (int n = 0; n < 4; ++n)
+        bytes += "\r\nEAdresse" + std::to_string(n) + "=1\r\nEAdressKennz" + std::to_string(n) + "=1";
     expectDefaults(read(bytes));
 }

@@ -139,8 +139,14 @@ tallomir::DocumentState expectedAfterLoad(const tallomir::DocumentState& entered
         e.delivery.*member = loadedText(entered.doc.delivery.*member);
     if (e.delivery.name.find_first_not_of(' ') == std::string::npos)
         e.delivery.name.clear();
-    if (e.iban.empty()) // there is no account without its IBAN
-        e.bankName = e.bic = "";
+    for (tallomir::PartyFields* party : {&e.supplier, &e.customer})
+        if (party->endpointId.empty()) // a scheme without its address is not written
+            party->endpointScheme = "";
+    // There is no account without its IBAN, and none to pay into for a debit or a card.
+    const tallomir::PaymentKind payment = tallomir::paymentKind(e.paymentMeansCode);
+    if (e.iban.empty() || payment == tallomir::PaymentKind::DirectDebit ||
+        payment == tallomir::PaymentKind::Card)
+        e.iban = e.bankName = e.bic = "";
     if (e.allowanceTaxCategory == "O") // outside the scope of VAT there is no rate
         e.allowanceTaxPercent = "";
     if (e.orderNumber.empty() && !e.salesOrderNumber.empty())

@@ -6,12 +6,14 @@
 
 #include "reader_test_support.h"
 
+#include "invoice/document_check.h"
 #include "invoice/input_rules.h"
 #include "support/reference.h"
 #include "ubl/writer.h"
 #include "xml/xml.h"
 
 using namespace readertest;
+using tallomir::XRechnungVersion;
 namespace xml = tallomir::xml;
 
 namespace {
@@ -82,6 +84,7 @@ const Paths documentPaths{
                            "cbc:CompanyLegalForm"}};
 const Paths partyPaths{
     {"partyId", "cac:PartyIdentification/cbc:ID"}, {"name", "cac:PartyName/cbc:Name"},
+    {"endpointId", "cbc:EndpointID"},
     {"street", "cac:PostalAddress/cbc:StreetName"}, {"city", "cac:PostalAddress/cbc:CityName"},
     {"postalCode", "cac:PostalAddress/cbc:PostalZone"},
     {"countryCode", "cac:PostalAddress/cac:Country/cbc:IdentificationCode"},
@@ -114,6 +117,18 @@ Fields expectedFrom(const xml::XmlNode* root) {
     take(root, "", "", documentPaths);
     take(root, "supplier.", "cac:AccountingSupplierParty/cac:Party/", partyPaths);
     take(root, "customer.", "cac:AccountingCustomerParty/cac:Party/", partyPaths);
+    // The scheme of an electronic address is its attribute.
+    for (const char* party : {"supplier", "customer"})
+        for (const xml::XmlNode* endpoint :
+             children(children(children(root, std::string("cac:Accounting") +
+                                                  (party[0] == 's' ? "Supplier" : "Customer") + "Party")
+                                   .front(),
+                               "cac:Party")
+                          .front(),
+                      "cbc:EndpointID"))
+            for (std::size_t i = 0; i < xml::attributeCount(endpoint); ++i)
+                if (xml::attributeName(endpoint, i) == "schemeID")
+                    expected[std::string(party) + ".endpointScheme"] = xml::attributeValue(endpoint, i);
     // The number under the scheme "VAT" is the VAT identifier, under any other the tax number.
     for (const char* party : {"supplier", "customer"})
         for (const xml::XmlNode* block :
@@ -229,19 +244,49 @@ TEST(Samples, ByHand) {
     }
 }
 
-// Every official sample, loaded and saved again, still passes the official
-// rules: no category, exemption reason or tax number is lost on the way.
-TEST(Samples, SavedAgainTheyPassTheOfficialRules) {
+// Every official sample of both versions, loaded and saved again, keeps its
+// version and still passes the official rules: no category, exemption
+// reason, tax number or electronic address is lost on the way. A 2.1.1
+// sample saved as 3.0 passes too, once its electronic addresses are typed.
+TEST(Samples, SavedAgainTheyKeepTheirVersionAndPassTheOfficialRules) {
     TALLOMIR_REQUIRE_TESTDATA();
     const TempDir dir;
     std::vector<std::filesystem::path> saved;
-    for (const auto& sample : tallomir::testing::sampleFiles("xrechnung-2.1.1-samples")) {
-        auto state = freshState();
-        ASSERT_EQ(tallomir::ubl::loadInvoiceFile(state, sample.string()).result, Result::Loaded) << sample;
-        const auto outcome = tallomir::ubl::saveInvoiceFile(state, (dir.path / sample.filename()).string());
-        ASSERT_TRUE(outcome.ok) << outcome.message;
-        saved.push_back(outcome.fileName);
+    for (const auto& [folder, version] : {std::pair{"xrechnung-2.1.1-samples", XRechnungVersion::V2_1_1},
+                                          {"xrechnung-3.0.2-samples", XRechnungVersion::V3_0}}) {
+        for (const auto& sample : tallomir::testing::sampleFiles(folder)) {
+            auto state = freshState();
+            // The version shown before does not matter: the file names its own.
+            state.xrechnungVersion =
+                version == XRechnungVersion::V3_0 ? XRechnungVersion::V2_1_1 : XRechnungVersion::V3_0;
+            ASSERT_EQ(tallomir::ubl::loadInvoiceFile(state, sample.string()).result, Result::Loaded)
+                << sample;
+            EXPECT_EQ(state.xrechnungVersion, version) << sample;
+            if (version == XRechnungVersion::V3_0) {
+                EXPECT_FALSE(state.doc.supplier.endpointId.empty() ||
+                             state.doc.customer.endpointScheme.empty())
+                    << sample;
+            }
+            const std::string name = std::string(folder).substr(10, 5) + "-" + sample.filename().string();
+            const auto outcome = tallomir::ubl::saveInvoiceFile(state, (dir.path / name).string());
+            ASSERT_TRUE(outcome.ok) << outcome.message;
+            saved.push_back(outcome.fileName);
+        }
     }
-    EXPECT_GE(saved.size(), 19u);
+    EXPECT_GE(saved.size(), 40u);
+
+    auto state = freshState();
+    ASSERT_EQ(tallomir::ubl::loadInvoiceFile(state, (tallomir::testing::testDataDir() /
+                                                     "xrechnung-2.1.1-samples" / "01.01a-INVOICE_ubl.xml")
+                                                        .string())
+                  .result,
+              Result::Loaded);
+    tallomir::selectEntry(state, tallomir::FieldId::DocumentFormat, 1);
+    tallomir::leaveTextField(state, tallomir::FieldId::SupplierEndpoint, "rechnung@lieferant.example");
+    tallomir::leaveTextField(state, tallomir::FieldId::CustomerEndpoint, "04011000-1234512345-06");
+    tallomir::selectEntry(state, tallomir::FieldId::CustomerEndpointScheme, 1);
+    EXPECT_TRUE(tallomir::checkMandatoryFields(state).ok) << tallomir::checkMandatoryFields(state).text;
+    saved.push_back(tallomir::ubl::saveInvoiceFile(state, (dir.path / "2.1.1-as-3.0.xml").string()).fileName);
+
     tallomir::testing::expectAllValid(saved);
 }

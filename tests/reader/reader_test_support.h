@@ -111,6 +111,7 @@ inline const FieldTable<D> documentTexts{
 inline const FieldTable<P> partyTexts{
     TEXT_OF(P, partyId), TEXT_OF(P, name), TEXT_OF(P, street), TEXT_OF(P, city), TEXT_OF(P, postalCode),
     TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, taxNumber),
+    TEXT_OF(P, endpointId), TEXT_OF(P, endpointScheme),
     TEXT_OF(P, registrationName),
     TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName), TEXT_OF(P, phone),
     TEXT_OF(P, email)};

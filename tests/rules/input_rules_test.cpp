@@ -76,6 +76,14 @@ TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
         // Only the note keeps its line break (as LF); a single-line field
         // makes each break and tab one blank.
         *target = id == FieldId::Note ? " Zeile " + number + "\n  zwei\t" : " Zeile " + number + "   zwei ";
+        // A party without an electronic address takes its e-mail, as an e-mail address.
+        PartyFields* emailOf = id == FieldId::SupplierEmail   ? &d.supplier
+                               : id == FieldId::CustomerEmail ? &d.customer
+                                                              : nullptr;
+        if (emailOf != nullptr) {
+            emailOf->endpointId = *target;
+            emailOf->endpointScheme = "EM";
+        }
         state = freshState();
         leaveTextField(state, id, text);
         EXPECT_EQ(state.doc, d);
@@ -83,6 +91,8 @@ TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
         state.modified = false;
         leaveTextField(state, id, text); // the same text again is no change
         EXPECT_FALSE(state.modified);
+        if (emailOf != nullptr)
+            emailOf->endpointId = emailOf->endpointScheme = "";
         *target = before;
     }
 }
@@ -199,7 +209,7 @@ TEST(Selections, IndexOutsideTheListChangesNothing) {
     const std::pair<FieldId, int> lists[] = {{FieldId::DocumentType, 3},
                                              {FieldId::Currency, 4},
                                              {FieldId::TaxCategory, 8},
-                                             {FieldId::PaymentMeans, 4},
+                                             {FieldId::PaymentMeans, 7},
                                              {FieldId::AllowanceSlot, 3}};
     for (const auto& [id, size] : lists)
         for (int index : {-1, size, 99}) {

@@ -65,9 +65,10 @@ protected:
     }
 
     // Chooses a new file below the temporary folder, and runs.
-    void run(const QString& chosen, const ValidatorRunHooks& hooks = {}) {
+    void run(const QString& chosen, const ValidatorRunHooks& hooks = {},
+             const QByteArray& content = "<Invoice/>") {
         if (!chosen.isEmpty())
-            writeFile(root + "/" + chosen, "<Invoice/>");
+            writeFile(root + "/" + chosen, content);
         dialogs.openAnswer = chosen.isEmpty() ? QString() : root + "/" + chosen;
         validateFile(nullptr, dialogs, start, state, hooks);
     }
@@ -77,7 +78,7 @@ protected:
     QString root, start, validator, record;
     QByteArray savedPath;
     RecordingDialogs dialogs;
-    DocumentState state;
+    DocumentState state = makeDocumentState(defaultCodeLists());
 };
 
 TEST_F(ValidatorRun, RunsJavaWithTheArgumentListInTheValidatorFolder) {
@@ -91,6 +92,16 @@ TEST_F(ValidatorRun, RunsJavaWithTheArgumentListInTheValidatorFolder) {
                                                         "scenarios.xml", "-h", chosen}));
     EXPECT_EQ(readLines(record + ".cwd"), QStringList{start + "/validator"});
     EXPECT_EQ(dialogs.opened, QStringList{validator + "R17.final-report.html"});
+
+    // A file of XRechnung 3.0 goes to its own validator, with the folder of its rules.
+    writeFile(validator + "validator-1.6.0-standalone.jar");
+    run("R18.xml", {},
+        "<Invoice xmlns:cbc=\"urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2\">"
+        "<cbc:CustomizationID>urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0"
+        "</cbc:CustomizationID></Invoice>");
+    EXPECT_EQ(readLines(record + ".args"),
+              QStringList({"-jar", "validator-1.6.0-standalone.jar", "-s", "xrechnung-3.0/scenarios.xml",
+                           "-r", "xrechnung-3.0", "-h", root + "/R18.xml"}));
 }
 
 TEST_F(ValidatorRun, RefusalsComeBeforeJava) {

@@ -128,7 +128,7 @@ TEST_F(ViewTest, TypedInvoiceShowsItsFieldsInGermanForm) {
                              "7 % 1.074,50 € 75,22 €",
                              "0 % 100,00 € 0,00 €",
                              "Nachlass: Treuerabatt (USt. 7 %) -25,50 €",
-                             "1.000 Stk.",
+                             "1.000 Stück",
                              "1,10 €",
                              "1.100,00 €",
                              "Belegdatum 06.12.2024",
