@@ -2,6 +2,7 @@
 
 #include "date_picker.h"
 #include "dialogs.h"
+#include "form_layout.h"
 #include "line_table_model.h"
 #include "marking.h"
 #include "program_texts.h"
@@ -40,6 +41,10 @@ namespace tallomir::app {
 namespace {
 
 const QString fileFilter = QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)");
+
+// Labels of the left column reach up to their input at x 150, so that the
+// longest captions ("Leistungszeitraum", "Gesellschaftsform") fit whole.
+constexpr int gridLabelWidth = 120;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -146,6 +151,12 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
             break;
         }
     }
+    // Laid out for the fonts of the platform: texts whole, Tab in reading order.
+    QWidget* previous = tabs_->tabBar();
+    for (int index = 0; index < tabs_->count(); ++index) {
+        fitTextsToRoom(tabs_->widget(index));
+        previous = chainTabsByPlace(previous, tabs_->widget(index));
+    }
     tabs_->setCurrentIndex(0);
     showStartValues();
 }
@@ -153,18 +164,28 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenu() {
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("XML Datei"));
+    // "&" marks the letter that opens a menu or picks an item with Alt.
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&XML Datei"));
     fileMenu->setObjectName(QStringLiteral("menuFile"));
-    QAction* load = fileMenu->addAction(QStringLiteral("Laden"));
+    QAction* load = fileMenu->addAction(QStringLiteral("&Laden"));
     load->setObjectName(QStringLiteral("actionLoad"));
-    QAction* save = fileMenu->addAction(QStringLiteral("Speichern"));
+    load->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* save = fileMenu->addAction(QStringLiteral("&Speichern"));
     save->setObjectName(QStringLiteral("actionSave"));
-    QAction* validate = fileMenu->addAction(QStringLiteral("Validieren"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* validate = fileMenu->addAction(QStringLiteral("&Validieren"));
     validate->setObjectName(QStringLiteral("actionValidate"));
-    QMenu* infoMenu = menuBar()->addMenu(QStringLiteral("Info"));
+    QMenu* infoMenu = menuBar()->addMenu(QStringLiteral("&Info"));
     infoMenu->setObjectName(QStringLiteral("menuInfo"));
-    QAction* info = infoMenu->addAction(QStringLiteral("Lizenzhinweis"));
+    QAction* info = infoMenu->addAction(QStringLiteral("&Lizenzhinweis"));
     info->setObjectName(QStringLiteral("actionInfo"));
+    // Ends the program the way closing the window does, asking first about
+    // unsaved changes.
+    QAction* quit = new QAction(QStringLiteral("Beenden"), this);
+    quit->setObjectName(QStringLiteral("actionQuit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 
     connect(load, &QAction::triggered, this, &MainWindow::loadCommand);
     connect(save, &QAction::triggered, this, &MainWindow::saveCommand);
@@ -247,7 +268,7 @@ QLineEdit* MainWindow::addLineField(QWidget* page, const QString& name, LineFiel
 
 void MainWindow::addGridRow(QWidget* page, int labelId, const QString& label, FieldId id, int y,
                             bool marked) {
-    QLabel* caption = addLabel(page, labelId, label, QRect(30, y + 3, 100, 25));
+    QLabel* caption = addLabel(page, labelId, label, QRect(30, y + 3, gridLabelWidth, 25));
     caption->setBuddy(addTextField(page, id, QRect(150, y, 300, 25), marked));
 }
 
@@ -260,15 +281,17 @@ QWidget* MainWindow::field(FieldId id) const {
 void MainWindow::buildHeaderPage(QWidget* page) {
     const CodeLists& lists = state_.lists;
 
-    QLabel* label = addLabel(page, 10, QStringLiteral("XBelegart*"), QRect(30, 53, 100, 25));
-    label->setBuddy(addListCombo(page, FieldId::DocumentType, QRect(150, 50, 150, 25),
+    // The combo is widened into the free space up to "Währung*".
+    QLabel* label = addLabel(page, 10, QStringLiteral("XBelegart*"), QRect(30, 53, gridLabelWidth, 25));
+    label->setBuddy(addListCombo(page, FieldId::DocumentType, QRect(150, 50, 170, 25),
                                  entryTexts(lists.documentTypes, lists.documentTypes.size())));
 
     QStringList currencies;
     for (const std::string& currency : lists.currencies)
         currencies << qs(currency);
-    label = addLabel(page, 11, QStringLiteral("Währung*"), QRect(330, 53, 55, 25));
-    label->setBuddy(addListCombo(page, FieldId::Currency, QRect(400, 50, 50, 25), currencies));
+    // Label and combo widened into the free space on their right.
+    label = addLabel(page, 11, QStringLiteral("Währung*"), QRect(330, 53, 70, 25));
+    label->setBuddy(addListCombo(page, FieldId::Currency, QRect(400, 50, 70, 25), currencies));
 
     label = addLabel(page, 59, QStringLiteral("Zahlungsbedingung"), QRect(500, 53, 120, 25));
     auto* terms = new QComboBox(page);
@@ -294,13 +317,13 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
 
-    label = addLabel(page, 14, QStringLiteral("Belegdatum*"), QRect(30, 143, 100, 25));
+    label = addLabel(page, 14, QStringLiteral("Belegdatum*"), QRect(30, 143, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::IssueDate, QRect(150, 140, 140, 25), true));
-    label = addLabel(page, 15, QStringLiteral("Fälligkeit"), QRect(30, 173, 100, 25));
+    label = addLabel(page, 15, QStringLiteral("Fälligkeit"), QRect(30, 173, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::DueDate, QRect(150, 170, 140, 25), true));
-    label = addLabel(page, 16, QStringLiteral("Lieferdatum*"), QRect(30, 203, 100, 25));
+    label = addLabel(page, 16, QStringLiteral("Lieferdatum*"), QRect(30, 203, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::DeliveryDate, QRect(150, 200, 140, 25), true));
-    label = addLabel(page, 17, QStringLiteral("Leistungszeitraum"), QRect(30, 233, 100, 25));
+    label = addLabel(page, 17, QStringLiteral("Leistungszeitraum"), QRect(30, 233, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::PeriodStart, QRect(150, 230, 140, 25), false));
     addDatePicker(page, FieldId::PeriodEnd, QRect(305, 230, 140, 25), false);
 
@@ -309,7 +332,7 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     addGridRow(page, 20, QStringLiteral("Vertragsnummer"), FieldId::ContractNumber, 320, false);
     addGridRow(page, 21, QStringLiteral("Projektnummer"), FieldId::ProjectNumber, 350, false);
 
-    label = addLabel(page, 22, QStringLiteral("Notiz"), QRect(30, 383, 100, 25));
+    label = addLabel(page, 22, QStringLiteral("Notiz"), QRect(30, 383, gridLabelWidth, 25));
     auto* note = new QPlainTextEdit(page);
     note->setObjectName(fieldName(FieldId::Note));
     note->setGeometry(150, 380, 600, 200);
@@ -336,12 +359,13 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addGridRow(page, 35, QStringLiteral("Telefon*"), FieldId::SupplierPhone, 410, true);
     addGridRow(page, 36, QStringLiteral("Email*"), FieldId::SupplierEmail, 440, true);
 
-    QLabel* label = addLabel(page, 55, QStringLiteral("Bank-Transfer"), QRect(500, 53, 60, 25));
+    // The labels reach up to their fields at x 580.
+    QLabel* label = addLabel(page, 55, QStringLiteral("Bank-Transfer"), QRect(500, 53, 80, 25));
     label->setBuddy(addListCombo(page, FieldId::PaymentMeans, QRect(580, 50, 300, 25),
                                  entryTexts(state_.lists.paymentMeans, state_.lists.paymentMeans.size())));
-    label = addLabel(page, 56, QStringLiteral("Bankname"), QRect(500, 83, 60, 25));
+    label = addLabel(page, 56, QStringLiteral("Bankname"), QRect(500, 83, 80, 25));
     label->setBuddy(addTextField(page, FieldId::BankName, QRect(580, 80, 300, 25), false));
-    label = addLabel(page, 57, QStringLiteral("IBAN*"), QRect(500, 113, 60, 25));
+    label = addLabel(page, 57, QStringLiteral("IBAN*"), QRect(500, 113, 80, 25));
     label->setBuddy(addTextField(page, FieldId::Iban, QRect(580, 110, 160, 25), true));
     label = addLabel(page, 58, QStringLiteral("BIC"), QRect(745, 113, 25, 25));
     label->setBuddy(addTextField(page, FieldId::Bic, QRect(780, 110, 100, 25), false));
@@ -443,6 +467,8 @@ void MainWindow::buildLinesPage(QWidget* page) {
     lineList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     lineList_->setSelectionMode(QAbstractItemView::SingleSelection);
     lineList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list instead of walking its cells.
+    lineList_->setTabKeyNavigation(false);
     lineList_->setWordWrap(false);
     lineList_->setShowGrid(false);
     lineList_->verticalHeader()->hide();
@@ -480,10 +506,11 @@ void MainWindow::buildFooterPage(QWidget* page) {
     reason->setBuddy(addTextField(page, FieldId::AllowanceReason, QRect(30, 100, 330, 25), false));
     value->setBuddy(addTextField(page, FieldId::AllowanceValue, QRect(370, 100, 80, 25), false));
     percent->setBuddy(addTextField(page, FieldId::AllowancePercent, QRect(460, 100, 50, 25), false));
+    // The rate combo is wider than its label, to show "19.00%" whole.
     QStringList rates;
     for (const Decimal& slotRate : state_.lists.vatRates)
         rates << qs(formatDecimal2(slotRate) + "%");
-    rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 65, 25), rates));
+    rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 80, 25), rates));
 
     addNamedLabel(page, QStringLiteral("labelForField158"), QStringLiteral("Netto Betrag"),
                   QRect(275, 140, 150, 25))
