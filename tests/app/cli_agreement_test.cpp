@@ -1,6 +1,7 @@
 // The window and `tallomir-cli build` write the same file for the same input.
 #include "window_harness.h"
 
+#include "support/reference.h"
 #include "support/ubl_checks.h"
 
 #include <QFile>
@@ -65,8 +66,7 @@ private Q_SLOTS:
         QVERIFY2(!fromWindow.isEmpty(), qPrintable(h.dialogs.messages.join('\n')));
         QCOMPARE(h.positions(), QStringList({"1", "2", "3"}));
         const std::string windowFile = h.path("fenster.xml").toStdString();
-        QCOMPARE(testing::validateWithXmllint(windowFile, false), std::string());
-        QVERIFY(testing::checkSumRules(windowFile).empty());
+        QVERIFY(tallomir::testing::checkSumRules(windowFile).empty());
 
         QFile json(h.path("eingabe.json"));
         QVERIFY(json.open(QIODevice::WriteOnly) && json.write(invoiceJson) > 0);
@@ -78,6 +78,9 @@ private Q_SLOTS:
         QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
         QCOMPARE(QString::fromUtf8(fromWindow), QString::fromUtf8(readFile(h.path("cli.xml"))));
         QVERIFY(fromWindow.contains("<cbc:TaxInclusiveAmount currencyID=\"EUR\">"));
+        if (tallomir::testing::testDataDir().empty())
+            QSKIP(tallomir::testing::missingTestDataMessage().c_str());
+        QCOMPARE(tallomir::testing::validateWithXmllint(windowFile, false), std::string());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "invoice/dates.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStyleOption>
@@ -211,9 +212,15 @@ private Q_SLOTS:
         QStringList menus;
         for (QAction* top : h.window->menuBar()->actions())
             for (QAction* action : top->menu()->actions())
-                menus << top->text() + '/' + action->text() + ' ' + action->shortcut().toString();
-        QCOMPARE(menus, QStringList({"&XML Datei/&Laden Ctrl+O", "&XML Datei/&Speichern Ctrl+S",
+                menus << top->text() + '/' + action->text() + ' ' +
+                             action->shortcut().toString(QKeySequence::NativeText);
+        QCOMPARE(menus, QStringList({"&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S",
                                      "&XML Datei/&Validieren ", "&Info/&Lizenzhinweis "}));
+        // Qt's own texts are German too.
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Open)->text() + '|' +
+                     buttons.button(QDialogButtonBox::Cancel)->text(),
+                 QStringLiteral("Öffnen|Abbrechen"));
     }
 
     // On the platform's fonts, and on fonts a little larger as other

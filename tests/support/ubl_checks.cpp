@@ -1,5 +1,6 @@
 #include "ubl_checks.h"
 
+#include "reference.h"
 #include "xml/xml.h"
 
 #include <array>
@@ -326,8 +327,11 @@ std::vector<std::string> checkSumRules(const std::string& path) {
 }
 
 std::string validateWithXmllint(const std::string& path, bool isCreditNote) {
-    const std::string schema = std::string(TALLOMIR_SHARED_DIR) + "/testdata/ubl-2.1-xsd/maindoc/" +
-                               (isCreditNote ? "UBL-CreditNote-2.1.xsd" : "UBL-Invoice-2.1.xsd");
+    if (testDataDir().empty())
+        return missingTestDataMessage();
+    const std::string schema = (testDataDir() / "ubl-2.1-xsd" / "maindoc" /
+                                (isCreditNote ? "UBL-CreditNote-2.1.xsd" : "UBL-Invoice-2.1.xsd"))
+                                   .string();
     auto quoted = [](const std::string& text) {
         std::string result = "'";
         for (char c : text) {

@@ -11,8 +11,10 @@ namespace tallomir::testing {
 // its identifier; an empty list means the file keeps every rule.
 std::vector<std::string> checkSumRules(const std::string& path);
 
-// Validates the file against the UBL 2.1 invoice or credit note schema with
-// xmllint. Gives xmllint's error output, "" when the file is valid.
+// Validates the file against the UBL 2.1 invoice or credit note schema of the
+// reference folder with xmllint. Gives xmllint's error output, "" when the
+// file is valid; without the folder, the message that it is missing (tests
+// call TALLOMIR_REQUIRE_TESTDATA() first).
 std::string validateWithXmllint(const std::string& path, bool isCreditNote);
 
 } // namespace tallomir::testing

@@ -3,6 +3,7 @@
 // checks catch a broken file.
 
 #include "documents.h"
+#include "support/reference.h"
 #include "support/ubl_checks.h"
 #include "ubl/writer.h"
 
@@ -317,6 +318,7 @@ TEST_F(SavedFile, FailureNamesTheFileAndAnEmptyNameSavesNothing) {
 // --- The file checks catch a broken file ------------------------------------------------
 
 TEST_F(SavedFile, ChecksFailAnAlteredFile) {
+    TALLOMIR_REQUIRE_TESTDATA();
     struct Case {
         const char *typeCode, *from, *to, *brokenRules;
         bool schemaValid;
