@@ -39,13 +39,14 @@ run_tests() {
   echo "== Tests of the $name"
   env "$@" ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$jobs" \
     --output-junit "$(pwd)/$results" 2>&1 |
-    awk '/^Test project /                                   { next }
+    awk '/^Test project / || /^Internal ctest changing/     { next }
          /^ *Start +[0-9]+: /                               { next }
          /Test +#[0-9]+: .*(Passed|\*\*\*Skipped) +[0-9.]+ sec$/ { next }
          /^[0-9]+% tests passed/ || /^Total Test time/      { next }
          /^The following tests did not run:/                { notrun = 1; next }
          notrun && /^\t/                                    { next }
-                                                            { notrun = 0; print }' || true
+         NF == 0                                            { blank = 1; next }
+         { if (blank && shown) print ""; blank = 0; notrun = 0; shown = 1; print }' || true
   if [[ ! -f $results ]]; then
     echo "ctest gave no results for the $name" >&2
     failed=$((failed + 1))

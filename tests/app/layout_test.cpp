@@ -119,7 +119,7 @@ QStringList comboTexts(QComboBox* combo) {
 // The texts of a page that are not shown whole, each with the control's name:
 // a label's text must lie inside the label and under no control drawn over
 // it; a button's and every combo entry's text inside the part the style
-// leaves for it.
+// leaves for it (other buttons: their size hint within their width).
 QStringList cutTexts(QWidget* page) {
     QStringList cut;
     for (QLabel* label : page->findChildren<QLabel*>()) {
@@ -134,12 +134,17 @@ QStringList cutTexts(QWidget* page) {
                 over && over->isVisibleTo(page) && over->geometry().intersects(text.translated(label->pos())))
                 cut << label->objectName() + " under " + over->objectName();
     }
-    for (QPushButton* button : page->findChildren<QPushButton*>()) {
+    for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
         QStyleOptionButton option;
         option.initFrom(button);
         option.text = button->text();
-        const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        if (QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text()).width() > room.width())
+        const int text = QFontMetrics(button->font()).size(Qt::TextShowMnemonic, button->text()).width();
+        const bool fits =
+            qobject_cast<QPushButton*>(button)
+                ? text <=
+                      button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width()
+                : button->sizeHint().width() <= button->width();
+        if (!button->text().isEmpty() && !fits)
             cut << button->objectName();
     }
     for (QComboBox* combo : page->findChildren<QComboBox*>()) {
