@@ -59,10 +59,11 @@ run_tests() {
   passed=$((passed + count - fails - skips))
   failed=$((failed + fails))
   skipped=$((skipped + skips))
-  # The reason a skipped test gives: Google Test prints it on the line after
-  # "file:line: Skipped", Qt Test after the name of the test function.
-  awk '/: Skipped$/  { if ((getline line) > 0) print line; next }
-       /^SKIP   : /  { sub(/^SKIP   : [^ ]*\(\) */, ""); print }' "$results" |
+  # The reason a skipped test gives (once per test): Google Test prints it on
+  # the line after "file:line: Skipped", Qt Test after the test function.
+  awk '/<testcase /  { delete seen; next }
+       /: Skipped$/  { if ((getline line) > 0 && !seen[line]++) print line; next }
+       /^SKIP   : /  { sub(/^SKIP   : [^ ]*\(\) */, ""); if (!seen[$0]++) print }' "$results" |
     sed -e 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&apos;/'"'"'/g; s/&amp;/\&/g' >>"$reasons"
 }
 
