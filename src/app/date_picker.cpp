@@ -31,7 +31,9 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     edit_->setMaximumDate(lastDate);
     edit_->setSpecialValueText(QStringLiteral(" "));
     edit_->installEventFilter(this);
+    // Tab reaches the box first, then the date; the two move as one control.
     setFocusProxy(check_);
+    setFocusPolicy(Qt::StrongFocus);
     connect(check_, &QCheckBox::toggled, this, &DatePicker::boxToggled);
     connect(edit_, &QDateEdit::dateChanged, this, &DatePicker::dateEdited);
     showNoDate();
@@ -60,6 +62,15 @@ bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
         edit_->date() <= blankDate) {
         const QDate start = lastDate_.isValid() ? lastDate_ : QDate::currentDate();
         edit_->calendarWidget()->setCurrentPage(start.year(), start.month());
+    }
+    // Without a date the edit would keep Tab to itself; it moves on instead.
+    if (watched == edit_ && event->type() == QEvent::KeyPress && edit_->date() <= blankDate) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #include "dialogs.h"
 #include "fault_report.h"
 #include "main_window.h"
+#include "qt_german.h"
 
 #include "invoice/model.h"
 #include "invoice/settings.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     app::installFaultHandler(argv[0]);
 
     QApplication application(argc, argv);
+    app::useGermanQtTexts(application);
 
     QString startDirectory = QDir::currentPath();
     if (!startDirectory.endsWith(QLatin1Char('/')))

@@ -2,6 +2,7 @@
 
 #include "date_picker.h"
 #include "dialogs.h"
+#include "form_layout.h"
 #include "invoice_view.h"
 #include "line_table_model.h"
 #include "marking.h"
@@ -49,6 +50,10 @@ namespace tallomir::app {
 namespace {
 
 const QString fileFilter = QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)");
+
+// Labels of the left column reach up to their input at x 150, so that the
+// longest captions ("Leistungszeitraum", "Gesellschaftsform") fit whole.
+constexpr int gridLabelWidth = 120;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -155,6 +160,12 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
             break;
         }
     }
+    // Laid out for the fonts of the platform: texts whole, Tab in reading order.
+    QWidget* previous = tabs_->tabBar();
+    for (int index = 0; index < tabs_->count(); ++index) {
+        fitTextsToRoom(tabs_->widget(index));
+        previous = chainTabsByPlace(previous, tabs_->widget(index));
+    }
     tabs_->setCurrentIndex(0);
 
     // The labels of fields the check may require carry its star; list combos
@@ -174,29 +185,40 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenu() {
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("XML Datei"));
+    // "&" marks the letter that opens a menu or picks an item with Alt.
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&XML Datei"));
     fileMenu->setObjectName(QStringLiteral("menuFile"));
-    QAction* newDocument = fileMenu->addAction(QStringLiteral("Neu"));
+    QAction* newDocument = fileMenu->addAction(QStringLiteral("&Neu"));
     newDocument->setObjectName(QStringLiteral("actionNew"));
-    newDocument->setShortcut(QKeySequence::New);
-    QAction* load = fileMenu->addAction(QStringLiteral("Laden"));
+    newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    QAction* load = fileMenu->addAction(QStringLiteral("&Laden"));
     load->setObjectName(QStringLiteral("actionLoad"));
-    QAction* save = fileMenu->addAction(QStringLiteral("Speichern"));
+    load->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* save = fileMenu->addAction(QStringLiteral("&Speichern"));
     save->setObjectName(QStringLiteral("actionSave"));
-    QAction* validate = fileMenu->addAction(QStringLiteral("Validieren"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* validate = fileMenu->addAction(QStringLiteral("&Validieren"));
     validate->setObjectName(QStringLiteral("actionValidate"));
-    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("Ansicht"));
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     viewMenu->setObjectName(QStringLiteral("menuView"));
-    QAction* showView = viewMenu->addAction(QStringLiteral("Rechnung anzeigen"));
+    QAction* showView = viewMenu->addAction(QStringLiteral("&Rechnung anzeigen"));
     showView->setObjectName(QStringLiteral("actionShowView"));
-    QAction* print = viewMenu->addAction(QStringLiteral("Drucken …"));
+    QAction* print = viewMenu->addAction(QStringLiteral("&Drucken …"));
     print->setObjectName(QStringLiteral("actionPrint"));
-    QAction* pdf = viewMenu->addAction(QStringLiteral("Als PDF speichern …"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction* pdf = viewMenu->addAction(QStringLiteral("Als &PDF speichern …"));
     pdf->setObjectName(QStringLiteral("actionPdf"));
-    QMenu* infoMenu = menuBar()->addMenu(QStringLiteral("Info"));
+    QMenu* infoMenu = menuBar()->addMenu(QStringLiteral("&Info"));
     infoMenu->setObjectName(QStringLiteral("menuInfo"));
-    QAction* info = infoMenu->addAction(QStringLiteral("Lizenzhinweis"));
+    QAction* info = infoMenu->addAction(QStringLiteral("&Lizenzhinweis"));
     info->setObjectName(QStringLiteral("actionInfo"));
+    // Ends the program the way closing the window does, asking first about
+    // unsaved changes.
+    QAction* quit = new QAction(QStringLiteral("Beenden"), this);
+    quit->setObjectName(QStringLiteral("actionQuit"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 
     connect(newDocument, &QAction::triggered, this, &MainWindow::newCommand);
     connect(load, &QAction::triggered, this, &MainWindow::loadCommand);
@@ -283,7 +305,7 @@ QLineEdit* MainWindow::addLineField(QWidget* page, const QString& name, LineFiel
 
 void MainWindow::addGridRow(QWidget* page, int labelId, const QString& label, FieldId id, int y,
                             bool marked) {
-    QLabel* caption = addLabel(page, labelId, label, QRect(30, y + 3, 100, 25));
+    QLabel* caption = addLabel(page, labelId, label, QRect(30, y + 3, gridLabelWidth, 25));
     caption->setBuddy(addTextField(page, id, QRect(150, y, 300, 25), marked));
 }
 
@@ -297,7 +319,7 @@ QWidget* MainWindow::field(FieldId id) const {
 // it, its scheme.
 void MainWindow::addElectronicAddressRow(QWidget* page, FieldId address, FieldId scheme, int y) {
     addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(address)),
-                  QStringLiteral("Elektron. Adresse"), QRect(30, y + 3, 100, 25))
+                  QStringLiteral("Elektron. Adresse"), QRect(30, y + 3, gridLabelWidth, 25))
         ->setBuddy(addTextField(page, address, QRect(150, y, 190, 25), false));
     addListCombo(page, scheme, QRect(345, y, 105, 25),
                  entryTexts(state_.lists.endpointSchemes, state_.lists.endpointSchemes.size()));
@@ -320,15 +342,17 @@ void MainWindow::showCode(FieldId id, const std::vector<CodeEntry>& list, const 
 void MainWindow::buildHeaderPage(QWidget* page) {
     const CodeLists& lists = state_.lists;
 
-    QLabel* label = addLabel(page, 10, QStringLiteral("XBelegart*"), QRect(30, 53, 100, 25));
-    label->setBuddy(addListCombo(page, FieldId::DocumentType, QRect(150, 50, 150, 25),
+    // The combo is widened into the free space up to "Währung*".
+    QLabel* label = addLabel(page, 10, QStringLiteral("XBelegart*"), QRect(30, 53, gridLabelWidth, 25));
+    label->setBuddy(addListCombo(page, FieldId::DocumentType, QRect(150, 50, 170, 25),
                                  entryTexts(lists.documentTypes, lists.documentTypes.size())));
 
     QStringList currencies;
     for (const std::string& currency : lists.currencies)
         currencies << qs(currency);
-    label = addLabel(page, 11, QStringLiteral("Währung*"), QRect(330, 53, 55, 25));
-    label->setBuddy(addListCombo(page, FieldId::Currency, QRect(400, 50, 50, 25), currencies));
+    // Label and combo widened into the free space on their right.
+    label = addLabel(page, 11, QStringLiteral("Währung*"), QRect(330, 53, 70, 25));
+    label->setBuddy(addListCombo(page, FieldId::Currency, QRect(400, 50, 70, 25), currencies));
 
     label = addLabel(page, 59, QStringLiteral("Zahlungsbedingung"), QRect(500, 53, 120, 25));
     auto* terms = new QComboBox(page);
@@ -347,16 +371,18 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     connect(terms, &QComboBox::activated, this, [this, terms](int) { textFieldLeft(terms); });
     label->setBuddy(terms);
 
-    label = addLabel(page, 66, QStringLiteral("Steuerkennung"), QRect(500, 113, 100, 25));
-    label->setBuddy(addListCombo(page, FieldId::TaxCategory, QRect(610, 110, 270, 25),
+    // The category names are long: the list takes the column's full width
+    // below its label.
+    label = addLabel(page, 66, QStringLiteral("Steuerkennung"), QRect(500, 113, 120, 25));
+    label->setBuddy(addListCombo(page, FieldId::TaxCategory, QRect(500, 140, 380, 25),
                                  entryTexts(lists.taxCategories, lists.taxCategories.size())));
 
     // The invoice a credit note or corrected invoice refers to, below "Steuerkennung".
     addNamedLabel(page, QStringLiteral("labelForField176"), QStringLiteral("Bezug auf Rechnung"),
-                  QRect(500, 143, 130, 25))
-        ->setBuddy(addTextField(page, FieldId::PrecedingInvoiceNumber, QRect(630, 140, 250, 25), false));
-    addNamedLabel(page, QStringLiteral("labelForField177"), QStringLiteral("vom"), QRect(500, 173, 130, 25))
-        ->setBuddy(addDatePicker(page, FieldId::PrecedingInvoiceDate, QRect(630, 170, 140, 25), false));
+                  QRect(500, 173, 130, 25))
+        ->setBuddy(addTextField(page, FieldId::PrecedingInvoiceNumber, QRect(630, 170, 250, 25), false));
+    addNamedLabel(page, QStringLiteral("labelForField177"), QStringLiteral("vom"), QRect(500, 203, 130, 25))
+        ->setBuddy(addDatePicker(page, FieldId::PrecedingInvoiceDate, QRect(630, 200, 140, 25), false));
 
     // The version of XRechnung the file is written in.
     addNamedLabel(page, QStringLiteral("labelForField171"), QStringLiteral("Format"),
@@ -368,13 +394,13 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
 
-    label = addLabel(page, 14, QStringLiteral("Belegdatum*"), QRect(30, 143, 100, 25));
+    label = addLabel(page, 14, QStringLiteral("Belegdatum*"), QRect(30, 143, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::IssueDate, QRect(150, 140, 140, 25), true));
-    label = addLabel(page, 15, QStringLiteral("Fälligkeit"), QRect(30, 173, 100, 25));
+    label = addLabel(page, 15, QStringLiteral("Fälligkeit"), QRect(30, 173, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::DueDate, QRect(150, 170, 140, 25), true));
-    label = addLabel(page, 16, QStringLiteral("Lieferdatum*"), QRect(30, 203, 100, 25));
+    label = addLabel(page, 16, QStringLiteral("Lieferdatum*"), QRect(30, 203, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::DeliveryDate, QRect(150, 200, 140, 25), true));
-    label = addLabel(page, 17, QStringLiteral("Leistungszeitraum"), QRect(30, 233, 100, 25));
+    label = addLabel(page, 17, QStringLiteral("Leistungszeitraum"), QRect(30, 233, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::PeriodStart, QRect(150, 230, 140, 25), false));
     addDatePicker(page, FieldId::PeriodEnd, QRect(305, 230, 140, 25), false);
 
@@ -383,7 +409,7 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     addGridRow(page, 20, QStringLiteral("Vertragsnummer"), FieldId::ContractNumber, 320, false);
     addGridRow(page, 21, QStringLiteral("Projektnummer"), FieldId::ProjectNumber, 350, false);
 
-    label = addLabel(page, 22, QStringLiteral("Notiz"), QRect(30, 383, 100, 25));
+    label = addLabel(page, 22, QStringLiteral("Notiz"), QRect(30, 383, gridLabelWidth, 25));
     auto* note = new QPlainTextEdit(page);
     note->setObjectName(fieldName(FieldId::Note));
     note->setGeometry(150, 380, 600, 200);
@@ -404,7 +430,7 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addGridRow(page, 28, QStringLiteral("Land* (kurz)"), FieldId::SupplierCountryCode, 200, true);
     addGridRow(page, 29, QStringLiteral("UStID*"), FieldId::SupplierVatId, 230, true);
     addNamedLabel(page, QStringLiteral("labelForField170"), QStringLiteral("Steuernummer"),
-                  QRect(30, 263, 100, 25))
+                  QRect(30, 263, gridLabelWidth, 25))
         ->setBuddy(addTextField(page, FieldId::SupplierTaxNumber, QRect(150, 260, 300, 25), false));
     addGridRow(page, 31, QStringLiteral("HR Name*"), FieldId::SupplierRegistrationName, 290, true);
     addGridRow(page, 32, QStringLiteral("HR Nummer"), FieldId::SupplierRegistrationId, 320, false);
@@ -414,12 +440,13 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addGridRow(page, 36, QStringLiteral("Email*"), FieldId::SupplierEmail, 440, true);
     addElectronicAddressRow(page, FieldId::SupplierEndpoint, FieldId::SupplierEndpointScheme, 470);
 
-    QLabel* label = addLabel(page, 55, QStringLiteral("Bank-Transfer"), QRect(500, 53, 60, 25));
+    // The labels reach up to their fields at x 580.
+    QLabel* label = addLabel(page, 55, QStringLiteral("Bank-Transfer"), QRect(500, 53, 80, 25));
     label->setBuddy(addListCombo(page, FieldId::PaymentMeans, QRect(580, 50, 300, 25),
                                  entryTexts(state_.lists.paymentMeans, state_.lists.paymentMeans.size())));
-    label = addLabel(page, 56, QStringLiteral("Bankname"), QRect(500, 83, 60, 25));
+    label = addLabel(page, 56, QStringLiteral("Bankname"), QRect(500, 83, 80, 25));
     label->setBuddy(addTextField(page, FieldId::BankName, QRect(580, 80, 300, 25), false));
-    label = addLabel(page, 57, QStringLiteral("IBAN*"), QRect(500, 113, 60, 25));
+    label = addLabel(page, 57, QStringLiteral("IBAN*"), QRect(500, 113, 80, 25));
     label->setBuddy(addTextField(page, FieldId::Iban, QRect(580, 110, 160, 25), true));
     label = addLabel(page, 58, QStringLiteral("BIC"), QRect(745, 113, 25, 25));
     label->setBuddy(addTextField(page, FieldId::Bic, QRect(780, 110, 100, 25), false));
@@ -559,6 +586,8 @@ void MainWindow::buildLinesPage(QWidget* page) {
     lineList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     lineList_->setSelectionMode(QAbstractItemView::SingleSelection);
     lineList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list instead of walking its cells.
+    lineList_->setTabKeyNavigation(false);
     lineList_->setWordWrap(false);
     lineList_->setShowGrid(false);
     lineList_->verticalHeader()->hide();
@@ -596,12 +625,13 @@ void MainWindow::buildFooterPage(QWidget* page) {
     reason->setBuddy(addTextField(page, FieldId::AllowanceReason, QRect(30, 100, 330, 25), false));
     value->setBuddy(addTextField(page, FieldId::AllowanceValue, QRect(370, 100, 80, 25), false));
     percent->setBuddy(addTextField(page, FieldId::AllowancePercent, QRect(460, 100, 50, 25), false));
+    // The rate combo is wider than its label, to show "19.00%" whole.
     QStringList rates;
     for (const Decimal& slotRate : state_.lists.vatRates)
         rates << qs(formatGerman(slotRate, 2, 2) + " %");
-    rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 65, 25), rates));
+    rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 80, 25), rates));
     // What the entry gives; the sign of "Wert" or "Prozent" decides.
-    allowanceKind_ = addNamedLabel(page, QStringLiteral("allowanceKind"), QString(), QRect(595, 103, 90, 25));
+    allowanceKind_ = addNamedLabel(page, QStringLiteral("allowanceKind"), QString(), QRect(610, 103, 90, 25));
     const QString signHint =
         QStringLiteral("Negativ (z.B. -3) ist ein Nachlass, positiv (z.B. 3) ein Zuschlag.");
     for (QWidget* explained : {static_cast<QWidget*>(allowanceKind_), field(FieldId::AllowanceValue),

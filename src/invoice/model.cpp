@@ -41,7 +41,7 @@ CodeLists defaultCodeLists() {
         {"Standard USt.", "S"},
         {"steuerfreie innergem. Lieferung", "K"},
         {"steuerfreie nicht EU Lieferung", "G"},
-        {"Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG", "E"},
+        {"Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG", "E"},
         {"Steuerfreie Leistung gemäß § 4 UStG", "E"},
         {"Steuerschuldnerschaft des Leistungsempfängers gemäß § 13b UStG", "AE"},
         {"Nullsteuersatz gemäß § 12 Abs. 3 UStG", "Z"},

@@ -1,4 +1,6 @@
 // Runs one group of window tests: layout, commands, editing or cli.
+#include "app/qt_german.h"
+
 #include <QApplication>
 #include <QTest>
 
@@ -11,6 +13,9 @@ std::unique_ptr<QObject> makeCliAgreementTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Set up as the program sets itself up.
+    if (!tallomir::app::useGermanQtTexts(application))
+        return 3;
     const QString group = argc > 1 ? argv[1] : "";
     const std::unique_ptr<QObject> test = group == "layout"     ? makeLayoutTest()
                                           : group == "commands" ? makeCommandsTest()

@@ -401,7 +401,8 @@ private Q_SLOTS:
         h.dialogs.questionAnswers = {false, true};
         QVERIFY(!h.window->close());
         QVERIFY(h.window->isVisible());
-        QVERIFY(h.window->close());
+        QTest::keyClick(h.field(104), Qt::Key_Q, Qt::ControlModifier); // ends the program like closing
+        QVERIFY(!h.window->isVisible());
         QCOMPARE(h.dialogs.questions,
                  QStringList(2, QStringLiteral("Tallomir Ver. 1.8|Ungespeicherte Änderungen verwerfen?")));
     }

@@ -322,7 +322,7 @@ TEST_F(CliTest, BuiltFilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/lines/0/lineTaxCategory", "E"},
           {"/supplier/taxNumber", "201/113/40209"},
           {"/vatBreakdown/0/exemptionReason",
-           "Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG"}}},
+           "Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG"}}},
         {"reverse-charge",
          [](json& j) {
              j["documentTaxCategory"] = "AE";

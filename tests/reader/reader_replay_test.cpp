@@ -7,21 +7,28 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-TEST(FuzzReplay, CorpusSamplesAndEmptyInput) {
-    std::vector<std::filesystem::path> files = readertest::sampleFiles();
-    EXPECT_FALSE(files.empty());
-    std::size_t corpus = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(TALLOMIR_FUZZ_CORPUS))
-        if (entry.is_regular_file()) {
-            files.push_back(entry.path());
-            ++corpus;
-        }
-    EXPECT_GE(corpus, 10u);
+namespace {
+
+void replay(const std::vector<std::filesystem::path>& files) {
     for (const auto& file : files) {
         SCOPED_TRACE(file.string());
         const std::string bytes = readertest::readFile(file);
         EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
                   0);
     }
+}
+
+} // namespace
+
+TEST(FuzzReplay, CorpusSamplesAndEmptyInput) {
+    std::vector<std::filesystem::path> corpus;
+    for (const auto& entry : std::filesystem::directory_iterator(TALLOMIR_FUZZ_CORPUS))
+        if (entry.is_regular_file())
+            corpus.push_back(entry.path());
+    EXPECT_GE(corpus.size(), 10u);
+    replay(corpus);
     EXPECT_EQ(LLVMFuzzerTestOneInput(nullptr, 0), 0);
+    TALLOMIR_REQUIRE_TESTDATA();
+    EXPECT_FALSE(readertest::sampleFiles().empty());
+    replay(readertest::sampleFiles());
 }

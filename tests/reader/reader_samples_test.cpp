@@ -186,6 +186,7 @@ class SampleFile : public testing::TestWithParam<std::filesystem::path> {};
 } // namespace
 
 TEST(Samples, AreThere) {
+    TALLOMIR_REQUIRE_TESTDATA();
     EXPECT_GE(sampleFiles().size(), 19u) << samplesDir();
 }
 
@@ -215,6 +216,7 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SampleFile);
 
 // Values copied by hand from the files; the totals recomputed by hand from the lines.
 TEST(Samples, ByHand) {
+    TALLOMIR_REQUIRE_TESTDATA();
     // clang-format off
     const std::pair<const char*, Fields> cases[] = {
         {"01.01a-INVOICE_ubl.xml",

@@ -4,6 +4,7 @@
 // are compared field by field and each difference names its field.
 
 #include "invoice/model.h"
+#include "support/reference.h"
 #include "ubl/reader.h"
 
 #include <gtest/gtest.h>
@@ -61,18 +62,13 @@ inline void writeFile(const std::filesystem::path& path, std::string_view bytes)
 }
 
 inline std::filesystem::path samplesDir() {
-    return std::filesystem::path(TALLOMIR_SHARED_DIR) / "testdata" / "xrechnung-2.1.1-samples";
+    return tallomir::testing::testDataDir() / "xrechnung-2.1.1-samples";
 }
 
-// The official sample files, sorted by name.
+// The official XRechnung 2.1.1 sample files, sorted by name; none without the
+// reference folder.
 inline std::vector<std::filesystem::path> sampleFiles() {
-    std::vector<std::filesystem::path> files;
-    if (std::filesystem::is_directory(samplesDir()))
-        for (const auto& entry : std::filesystem::directory_iterator(samplesDir()))
-            if (entry.path().extension() == ".xml")
-                files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
+    return tallomir::testing::sampleFiles("xrechnung-2.1.1-samples");
 }
 
 // A folder of its own below the system's temporary folder, removed with the object.

@@ -185,7 +185,7 @@ TEST(Selections, TaxCategoryTakesTheLinesOfThePreviousOneAlong) {
                   categoryAndRate(state.lineEditBuffer),
               "E0.00 Z0.00 E0.00");
     EXPECT_EQ(state.vatBreakdown[0].exemptionReason,
-              "Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG");
+              "Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG");
     // The other exempt entry keeps the category and gives its own reason; O has no rate.
     selectEntry(state, FieldId::TaxCategory, 4);
     EXPECT_EQ(state.vatBreakdown[0].exemptionReason, "Steuerfreie Leistung gemäß § 4 UStG");

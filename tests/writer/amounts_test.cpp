@@ -172,7 +172,7 @@ const Document documents[] = {
     {"ZeroRatedBesideTwoStandardRates", "1x100@19; 2x25@7; category Z; 3x10@0", true,
      "19.00/100.00/19.00 7.00/50.00/3.50 0.00/30.00/0.00 Z", "180.00 180.00 22.50 202.50 202.50", ""},
     {"ExemptBesideStandard", "category E; 1x30@0; category S; 1x50@7", true,
-     "7.00/50.00/3.50 0.00/30.00/0.00 E Kein Ausweis von Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG",
+     "7.00/50.00/3.50 0.00/30.00/0.00 E Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG",
      "80.00 80.00 3.50 83.50 83.50", ""},
     // Any rate has its group, not only the three of "USt. %".
     {"RateOfNoSlotHasItsOwnGroup", "1x100@19; 1x10@16", true, "19.00/100.00/19.00 16.00/10.00/1.60",
