@@ -181,6 +181,25 @@ std::string partyName(const PartyFields& party) {
     return party.name.empty() ? party.registrationName : party.name;
 }
 
+// An electronic address with its scheme, unless the scheme is e-mail.
+std::string electronicAddress(const PartyFields& party) {
+    if (party.endpointId.empty() || party.endpointScheme == "EM")
+        return party.endpointId;
+    return party.endpointId + " (" + party.endpointScheme + ")";
+}
+
+// The invoice a credit note or corrected invoice refers to.
+std::string precedingInvoice(const InvoiceDocument& doc) {
+    if (doc.precedingInvoiceDate.empty())
+        return doc.precedingInvoiceNumber;
+    return joined({doc.precedingInvoiceNumber, "vom " + germanDate(doc.precedingInvoiceDate)}, " ");
+}
+
+// A payment card by the digits the invoice carries.
+std::string cardText(const InvoiceDocument& doc) {
+    return doc.cardNumber.empty() ? "" : "…" + doc.cardNumber;
+}
+
 // ---------------------------------------------------------------- blocks
 
 void appendLetterhead(std::string& html, const PartyFields& supplier) {
@@ -209,6 +228,7 @@ std::vector<Fact> headerFacts(const DocumentState& state) {
         {"Kundenauftrag", doc.salesOrderNumber},
         {"Vertragsnummer", doc.contractNumber},
         {"Projektnummer", doc.projectNumber},
+        {"Bezug auf Rechnung", precedingInvoice(doc)},
     };
 }
 
@@ -224,6 +244,7 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
                           {"Ansprechpartner", customer.contactName},
                           {"Telefon", customer.phone},
                           {"E-Mail", customer.email},
+                          {"Elektron. Adresse", electronicAddress(customer)},
                       });
     if (!joined({delivery.name, delivery.street, delivery.postalCode, delivery.city, delivery.countryCode},
                 "")
@@ -261,7 +282,8 @@ void appendLineRow(std::string& html, const DocumentState& state, const LineItem
                     "</div>";
     name += "</td>";
     html += "<tr>" + textCell(line.position) +
-            numberCell(joined({germanNumber(line.quantity, 0), unitName(state, lineUnitCode(state, line))}, " ")) +
+            numberCell(
+                joined({germanNumber(line.quantity, 0), unitName(state, lineUnitCode(state, line))}, " ")) +
             textCell(line.itemNumber) + name + numberCell(germanAmount(line.unitPrice, currency)) +
             numberCell(lineVat(line)) + numberCell(germanAmount(line.lineNetAmount, currency)) + "</tr>";
 }
@@ -382,12 +404,18 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
              {"IBAN", doc.iban},
              {"BIC", doc.bic},
              {"Bank", doc.bankName},
+             {"Mandatsreferenz", doc.mandateReference},
+             {"Gläubiger-ID", doc.creditorId},
+             {"Belastetes Konto", doc.debitedIban},
+             {"Karte", cardText(doc)},
+             {"Karteninhaber", doc.cardHolder},
          }},
         {"Kontakt",
          {
              {"Ansprechpartner", supplier.contactName},
              {"Telefon", supplier.phone},
              {"E-Mail", supplier.email},
+             {"Elektron. Adresse", electronicAddress(supplier)},
          }},
         {"Steuer und Register",
          {

@@ -100,7 +100,8 @@ const char* typedInvoice = R"({
   "contractNumber": "V-7", "note": "Zeile eins\nZeile zwei <br>",
   "supplier": {"partyId": "L-7", "name": "Lieferant & Söhne KG", "postalCode": "53111", "city": "Bonn",
                "countryCode": "DE", "vatId": "DE123456789", "registrationName": "Lieferant & Söhne KG",
-               "registrationId": "HRA 4711", "contactName": "Erika Muster", "email": "rechnung@example.org"},
+               "registrationId": "HRA 4711", "contactName": "Erika Muster", "email": "rechnung@example.org",
+               "electronicAddress": "DE123456789", "electronicAddressScheme": "9930"},
   "iban": "DE02120300000000202051", "bic": "BYLADEM1001",
   "customer": {"partyId": "K-100", "name": "<b>Kundin</b> GmbH", "postalCode": "50667", "city": "Köln",
                "countryCode": "DE", "registrationName": "Kundin GmbH"},
@@ -134,6 +135,7 @@ TEST_F(ViewTest, TypedInvoiceShowsItsFieldsInGermanForm) {
                              "Belegdatum 06.12.2024",
                              "Fälligkeit 05.01.2025",
                              "Leitweg-ID 04011000-12345-03",
+                             "Elektron. Adresse DE123456789 (9930)",
                              "<b>Kundin</b> GmbH",
                              "Schrauben </td></tr></table>",
                              "M4 × 20",
@@ -151,11 +153,24 @@ TEST_F(ViewTest, TypedInvoiceShowsItsFieldsInGermanForm) {
 TEST_F(ViewTest, CreditNoteAndLongInvoice) {
     nlohmann::json credit = nlohmann::json::parse(typedInvoice);
     credit["documentTypeCode"] = "381";
+    credit["precedingInvoiceNumber"] = "RE-2024-000";
+    credit["precedingInvoiceDate"] = "2024-11-02";
     credit.erase("allowance");
+    // Paid by direct debit: the mandate and the account debited instead of the IBAN.
+    credit.erase("iban");
+    credit.erase("bic");
+    credit["paymentMeansCode"] = "59";
+    credit["mandateReference"] = "M-17";
+    credit["creditorId"] = "DE98ZZZ09999999999";
+    credit["debitedIban"] = "DE75512108001245126199";
     int pages = 0;
     DocumentState state = typed(credit);
     expectEssentials(state, render(state, pages));
-    EXPECT_NE(pdfText(dir / "out.pdf").find("Gutschrift Nr. RE-2024-001"), std::string::npos);
+    const std::string creditText = squeezed(pdfText(dir / "out.pdf"));
+    for (const char* part : {"Gutschrift Nr. RE-2024-001", "Bezug auf Rechnung RE-2024-000 vom 02.11.2024",
+                             "Zahlungsart SEPA-Lastschrift", "Mandatsreferenz M-17",
+                             "Gläubiger-ID DE98ZZZ09999999999", "Belastetes Konto DE75512108001245126199"})
+        EXPECT_NE(creditText.find(squeezed(part)), std::string::npos) << "missing: " << part;
 
     // 300 lines, every tenth with a two-line description: every page holds
     // lines under the table's header, none is left half empty but the last.
