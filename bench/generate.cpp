@@ -21,10 +21,11 @@ DocumentState generateInvoice(int lines) {
     d.iban = "DE02120300000000202051";
     d.supplier = {"L-1",   "Lieferant GmbH", "Hauptstraße 1", "Berlin",   "10115",
                   "DE",    "DE123456789",    "VAT",           "",         "Lieferant GmbH",
-                  "HRB 1", "GmbH",           "Erika Muster",  "030 1234", "erika@example.org"};
+                  "HRB 1", "GmbH",           "Erika Muster",  "030 1234", "erika@example.org",
+                  ""};
     d.customer = {"K-1", "Kunde AG", "Marktplatz 2", "München", "80331", "DE", "",
                   "VAT", "",         "Kunde AG",     "",        "",      "",   "",
-                  ""};
+                  "",    ""};
 
     // Lines are stored as "Anfügen" stores them, but recomputed once at the
     // end: typing 100,000 lines one by one is not what is measured here.

@@ -286,6 +286,7 @@ json dumpDocument(const DocumentState& state) {
         {"bic", &d.bic},
         {"paymentTerms", &d.paymentTerms},
         {"chargeIndicator", &d.chargeIndicator},
+        {"allowanceReasonCode", &d.allowanceReasonCode},
         {"allowanceReason", &d.allowanceReason},
         {"allowancePercent", &d.allowancePercent},
         {"allowanceAmount", &d.allowanceAmount},
@@ -297,8 +298,12 @@ json dumpDocument(const DocumentState& state) {
         {"taxExclusiveAmount", &d.taxExclusiveAmount},
         {"taxTotalAmount", &d.taxTotalAmount},
         {"taxInclusiveAmount", &d.taxInclusiveAmount},
+        {"allowanceTotalAmount", &d.allowanceTotalAmount},
+        {"chargeTotalAmount", &d.chargeTotalAmount},
         {"prepaidAmount", &d.prepaidAmount},
+        {"roundingAmount", &d.roundingAmount},
         {"payableAmount", &d.payableAmount},
+        {"taxCurrencyTaxAmount", &d.taxCurrencyTaxAmount},
         {"taxCategoryCode", &d.taxCategoryCode},
         {"documentCurrency", &state.documentCurrency},
         {"documentTaxCategory", &state.documentTaxCategory},
@@ -317,6 +322,7 @@ json dumpDocument(const DocumentState& state) {
                     {"vatId", p.vatId},
                     {"taxSchemeId", p.taxSchemeId},
                     {"taxNumber", p.taxNumber},
+                    {"taxNumberScheme", p.taxNumberScheme},
                     {"registrationName", p.registrationName},
                     {"registrationId", p.registrationId},
                     {"legalForm", p.legalForm},
@@ -346,8 +352,23 @@ json dumpDocument(const DocumentState& state) {
                              {"lineTaxCategory", l.lineTaxCategory},
                              {"lineVatPercent", l.lineVatPercent},
                              {"lineTaxScheme", l.lineTaxScheme},
-                             {"unitPrice", l.unitPrice}});
+                             {"unitPrice", l.unitPrice},
+                             {"unitCode", l.unitCode},
+                             {"baseQuantity", l.baseQuantity}});
     out["lines"] = std::move(lines);
+
+    json allowances = json::array();
+    for (const AllowanceCharge& a : d.furtherAllowances)
+        allowances.push_back(json{{"chargeIndicator", a.chargeIndicator},
+                                  {"reasonCode", a.reasonCode},
+                                  {"reason", a.reason},
+                                  {"percent", a.percent},
+                                  {"amount", a.amount},
+                                  {"baseAmount", a.baseAmount},
+                                  {"taxCategory", a.taxCategory},
+                                  {"taxPercent", a.taxPercent},
+                                  {"taxScheme", a.taxScheme}});
+    out["furtherAllowances"] = std::move(allowances);
 
     json breakdown = json::array();
     for (const VatBreakdownEntry& e : state.vatBreakdown)
@@ -360,6 +381,7 @@ json dumpDocument(const DocumentState& state) {
                                  {"schemeId", e.schemeId},
                                  {"exemptionReasonCode", e.exemptionReasonCode}});
     out["vatBreakdown"] = std::move(breakdown);
+    out["notCarried"] = notCarriedTexts(state);
     return out;
 }
 

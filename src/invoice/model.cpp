@@ -52,6 +52,7 @@ void resetDocument(DocumentState& state) {
     state.lineEditBuffer = LineItem{};
     state.currentLineIndex = -1;
     state.invalidInputs.clear();
+    state.notCarried.clear();
 
     state.doc = InvoiceDocument{};
 
@@ -89,6 +90,13 @@ DocumentState makeDocumentState(const CodeLists& lists) {
     state.lists = lists;
     resetDocument(state);
     return state;
+}
+
+std::vector<std::string> notCarriedTexts(const DocumentState& state) {
+    std::vector<std::string> texts;
+    for (const NotCarriedItem& item : state.notCarried)
+        texts.push_back(item.text);
+    return texts;
 }
 
 int findCode(const std::vector<CodeEntry>& list, std::string_view code) {

@@ -1,5 +1,7 @@
 #include "writer.h"
 
+#include "invoice/amounts.h"
+
 #include <cerrno>
 #include <string>
 
@@ -12,15 +14,7 @@ constexpr const char* customizationIdentifier =
 constexpr const char* standardName = "XRechnung 2.1.1.";
 constexpr const char* joiningText = ", erstellt mit ";
 
-constexpr const char* invoiceNamespace = "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
-constexpr const char* creditNoteNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2";
-constexpr const char* aggregateNamespace =
-    "urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2";
-constexpr const char* basicNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2";
-
 constexpr const char* creditNoteCode = "381";
-// The scheme under which a tax number other than the VAT identifier stands.
-constexpr std::string_view taxNumberScheme = "FC";
 // Document type code of a project reference, where the credit note has no
 // element of its own for it.
 constexpr const char* projectDocumentTypeCode = "50";
@@ -61,6 +55,12 @@ void addAmount(xml::XmlNode* parent, std::string_view name, const DocumentState&
     addElement(parent, name, "currencyID", state.documentCurrency, text);
 }
 
+// The VAT accounting currency: a loaded file's own, with its VAT total in
+// that currency; otherwise the document currency.
+const std::string& taxCurrency(const DocumentState& state) {
+    return hasOwnTaxCurrency(state) ? state.doc.loadedTaxCurrency : state.documentCurrency;
+}
+
 std::string profileText() {
     return std::string(standardName) + joiningText + programName + " " + programVersion + " (" +
            makerWebAddress + ")";
@@ -87,7 +87,7 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     // without its number is not written.
     const std::pair<const std::string*, std::string_view> schemes[] = {
         {&party.vatId, party.taxSchemeId.empty() ? std::string_view("VAT") : party.taxSchemeId},
-        {&party.taxNumber, taxNumberScheme},
+        {&party.taxNumber, party.taxNumberScheme.empty() ? taxNumberScheme : party.taxNumberScheme},
     };
     for (const auto& [number, scheme] : schemes) {
         if (number->empty())
@@ -141,6 +141,14 @@ void addElement(xml::XmlNode* parent, std::string_view name, std::string_view at
     xml::setNodeText(element, lines);
 }
 
+bool isWrittenCustomizationId(std::string_view text) {
+    return text == customizationIdentifier;
+}
+
+bool isWrittenProfileId(std::string_view text) {
+    return text.starts_with(std::string(standardName) + joiningText + programName + " ");
+}
+
 std::string completeXmlExtension(const std::string& fileName) {
     // The extension is what follows the last point of the last name part; a
     // blank, a slash or a backslash ends the search, and a point that starts
@@ -185,7 +193,7 @@ void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
             doc.documentTypeCode);
     addLeaf(documentElement, "cbc:Note", doc.note);
     addLeaf(documentElement, "cbc:DocumentCurrencyCode", state.documentCurrency);
-    addLeaf(documentElement, "cbc:TaxCurrencyCode", state.documentCurrency);
+    addLeaf(documentElement, "cbc:TaxCurrencyCode", taxCurrency(state));
     addLeaf(documentElement, "cbc:BuyerReference", doc.buyerReference);
 
     if (!doc.periodStart.empty() || !doc.periodEnd.empty()) {
@@ -270,22 +278,31 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
 
 void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
-    if (doc.allowanceReason.empty()) {
-        return;
+    const auto write = [&](const AllowanceCharge& entry) {
+        xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
+        addLeaf(allowance, "cbc:ChargeIndicator", entry.chargeIndicator);
+        addLeaf(allowance, "cbc:AllowanceChargeReasonCode", entry.reasonCode);
+        addLeaf(allowance, "cbc:AllowanceChargeReason", entry.reason);
+        addLeaf(allowance, "cbc:MultiplierFactorNumeric", entry.percent);
+        addAmount(allowance, "cbc:Amount", state, entry.amount);
+        addAmount(allowance, "cbc:BaseAmount", state, entry.baseAmount);
+        xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
+        addLeaf(category, "cbc:ID", entry.taxCategory);
+        // Outside the scope of VAT there is no rate.
+        if (entry.taxCategory != "O") {
+            addLeaf(category, "cbc:Percent", entry.taxPercent);
+        }
+        addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.taxScheme);
+    };
+    // The one the form edits exists by its reason; the further ones of a
+    // loaded file follow as they were read.
+    if (!doc.allowanceReason.empty()) {
+        write({doc.chargeIndicator, doc.allowanceReasonCode, doc.allowanceReason, doc.allowancePercent,
+               doc.allowanceAmount, doc.allowanceBaseAmount, doc.allowanceTaxCategory,
+               doc.allowanceTaxPercent, doc.allowanceTaxScheme});
     }
-    xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
-    addLeaf(allowance, "cbc:ChargeIndicator", doc.chargeIndicator);
-    addLeaf(allowance, "cbc:AllowanceChargeReason", doc.allowanceReason);
-    addLeaf(allowance, "cbc:MultiplierFactorNumeric", doc.allowancePercent);
-    addAmount(allowance, "cbc:Amount", state, doc.allowanceAmount);
-    addAmount(allowance, "cbc:BaseAmount", state, doc.allowanceBaseAmount);
-    xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
-    addLeaf(category, "cbc:ID", doc.allowanceTaxCategory);
-    // Outside the scope of VAT there is no rate.
-    if (doc.allowanceTaxCategory != "O") {
-        addLeaf(category, "cbc:Percent", doc.allowanceTaxPercent);
-    }
-    addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", doc.allowanceTaxScheme);
+    for (const AllowanceCharge& entry : doc.furtherAllowances)
+        write(entry);
 }
 
 void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state) {
@@ -307,6 +324,11 @@ void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(category, "cbc:TaxExemptionReason", entry.exemptionReason);
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.schemeId);
     }
+    // The VAT total once more in the accounting currency, without breakdown.
+    if (hasOwnTaxCurrency(state)) {
+        addElement(xml::appendElement(documentElement, "cac:TaxTotal"), "cbc:TaxAmount", "currencyID",
+                   state.doc.loadedTaxCurrency, state.doc.taxCurrencyTaxAmount);
+    }
 }
 
 void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& state) {
@@ -315,14 +337,12 @@ void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& stat
     addAmount(total, "cbc:LineExtensionAmount", state, doc.lineExtensionAmount);
     addAmount(total, "cbc:TaxExclusiveAmount", state, doc.taxExclusiveAmount);
     addAmount(total, "cbc:TaxInclusiveAmount", state, doc.taxInclusiveAmount);
-    // The totals of allowances and charges sum the allowance/charge elements
-    // of the file, so they are written only beside one.
-    if (!doc.allowanceReason.empty()) {
-        const bool charge = doc.chargeIndicator == "true";
-        addAmount(total, charge ? "cbc:ChargeTotalAmount" : "cbc:AllowanceTotalAmount", state,
-                  doc.allowanceAmount);
-    }
+    // The totals of allowances and of charges sum the allowance/charge
+    // elements of the file, so each is written only beside one of its kind.
+    addAmount(total, "cbc:AllowanceTotalAmount", state, doc.allowanceTotalAmount);
+    addAmount(total, "cbc:ChargeTotalAmount", state, doc.chargeTotalAmount);
     addAmount(total, "cbc:PrepaidAmount", state, doc.prepaidAmount);
+    addAmount(total, "cbc:PayableRoundingAmount", state, doc.roundingAmount);
     addAmount(total, "cbc:PayableAmount", state, doc.payableAmount);
 }
 
@@ -334,7 +354,8 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         xml::XmlNode* lineNode = xml::appendElement(documentElement, lineName);
         addLeaf(lineNode, "cbc:ID", line.position);
         addLeaf(lineNode, "cbc:Note", line.lineNote);
-        addElement(lineNode, quantityName, "unitCode", state.unitCode, line.quantity);
+        const std::string& unit = line.unitCode.empty() ? state.unitCode : line.unitCode;
+        addElement(lineNode, quantityName, "unitCode", unit, line.quantity);
         addAmount(lineNode, "cbc:LineExtensionAmount", state, line.lineNetAmount);
         if (!line.lineStartDate.empty() || !line.lineEndDate.empty()) {
             xml::XmlNode* period = xml::appendElement(lineNode, "cac:InvoicePeriod");
@@ -351,7 +372,9 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(category, "cbc:ID", line.lineTaxCategory);
         addLeaf(category, "cbc:Percent", line.lineVatPercent);
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", line.lineTaxScheme);
-        addAmount(xml::appendElement(lineNode, "cac:Price"), "cbc:PriceAmount", state, line.unitPrice);
+        xml::XmlNode* price = xml::appendElement(lineNode, "cac:Price");
+        addAmount(price, "cbc:PriceAmount", state, line.unitPrice);
+        addElement(price, "cbc:BaseQuantity", "unitCode", unit, line.baseQuantity);
     }
 }
 
