@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -37,7 +38,8 @@ protected:
     void SetUp() override {
         dir =
             fs::temp_directory_path() /
-            ("tallomir-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("tallomir-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
