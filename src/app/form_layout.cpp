@@ -198,7 +198,7 @@ void fitTextsToRoom(QWidget* page) {
 QWidget* chainTabsByPlace(QWidget* previous, QWidget* page) {
     std::vector<Placed> items;
     for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (child->isVisibleTo(page) && !child->isWindow())
+        if (!child->isWindow()) // hidden ones too: they take their place when shown
             items.push_back({child, child->geometry(), !tabStops(child).empty()});
     auto link = [&previous](QWidget* widget) {
         if (previous != nullptr)

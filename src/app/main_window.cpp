@@ -120,6 +120,9 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
     statusField_->setObjectName(QStringLiteral("statusField"));
     statusField_->setMinimumWidth(100);
     statusBar()->addWidget(statusField_, 1);
+    notCarriedField_ = new QLabel(this);
+    notCarriedField_->setObjectName(QStringLiteral("notCarriedField"));
+    statusBar()->addPermanentWidget(notCarriedField_);
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
@@ -660,6 +663,31 @@ void MainWindow::buildFooterPage(QWidget* page) {
              taxTotal, field(FieldId::TaxTotal), gross, field(FieldId::GrossTotal), currencyLabels_[0],
              payable, field(FieldId::PayableTotal), currencyLabels_[1]})
         belowFooterRows_.emplace_back(widget, widget->y());
+
+    // What only a loaded file has: the further allowances and charges beneath
+    // the editable one, the other amounts beside the totals.
+    auto* further = new QPlainTextEdit(page);
+    further->setObjectName(fieldName(FieldId::FurtherAllowances));
+    further->setGeometry(460, 160, 420, 110);
+    further->setReadOnly(true);
+    further->setTabChangesFocus(true);
+    markControl(further, false);
+    fields_.insert(static_cast<int>(FieldId::FurtherAllowances), further);
+    addNamedLabel(page, QStringLiteral("labelForField181"), qs(fieldLabel(FieldId::FurtherAllowances, false)),
+                  QRect(460, 140, 420, 20))
+        ->setBuddy(further);
+    const std::pair<FieldId, int> loadedTotals[] = {
+        {FieldId::TaxCurrencyTotal, 290}, {FieldId::PrepaidTotal, 320}, {FieldId::RoundingAmount, 350}};
+    for (const auto& [id, y] : loadedTotals) {
+        QLabel* label = addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(id)),
+                                      qs(fieldLabel(id, false)), QRect(500, y + 3, 150, 25));
+        label->setBuddy(addReadOnlyField(page, id, QRect(650, y, 80, 25)));
+        belowFooterRows_.emplace_back(label, label->y());
+        belowFooterRows_.emplace_back(field(id), y);
+    }
+    taxCurrencyLabel_ =
+        addNamedLabel(page, QStringLiteral("labelTaxCurrency"), QString(), QRect(735, 294, 35, 25));
+    belowFooterRows_.emplace_back(taxCurrencyLabel_, taxCurrencyLabel_->y());
 }
 
 // Row `index` of the VAT groups on "Belegfuss": rate, "% aus", taxable
@@ -983,6 +1011,21 @@ void MainWindow::showFooter() {
     const QString currency = qs(footer.currency.empty() ? state_.documentCurrency : footer.currency);
     currencyLabels_[0]->setText(currency);
     currencyLabels_[1]->setText(currency);
+
+    // What only a loaded file has shows when it is there.
+    const std::pair<FieldId, const std::string*> loadedOnly[] = {
+        {FieldId::FurtherAllowances, &footer.furtherAllowances},
+        {FieldId::TaxCurrencyTotal, &footer.taxCurrencyTotal},
+        {FieldId::PrepaidTotal, &footer.prepaidTotal},
+        {FieldId::RoundingAmount, &footer.roundingAmount}};
+    for (const auto& [id, text] : loadedOnly) {
+        setFieldText(id, *text);
+        field(id)->setVisible(!text->empty());
+        if (QLabel* label = labels_.value(static_cast<int>(id)))
+            label->setVisible(!text->empty());
+    }
+    taxCurrencyLabel_->setText(qs(footer.taxCurrency));
+    taxCurrencyLabel_->setVisible(!footer.taxCurrency.empty());
 }
 
 void MainWindow::showLineList() {
@@ -1113,11 +1156,45 @@ void MainWindow::loadCommand() {
         showDocument();
         return;
     }
+    // A file that is not loaded leaves the form as it is.
     const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state_, ss(fileName));
-    if (outcome.result == ubl::LoadOutcome::Result::ParseError)
+    const QString title = QStringLiteral("XML Datei laden");
+    switch (outcome.result) {
+    case ubl::LoadOutcome::Result::Loaded:
+        break;
+    case ubl::LoadOutcome::Result::ParseError:
         dialogs_.message(this, QStringLiteral("Fehler beim Lesen der XML Datei"), qs(outcome.message));
+        return;
+    case ubl::LoadOutcome::Result::Refused:
+        dialogs_.message(this, title, qs(outcome.message));
+        return;
+    case ubl::LoadOutcome::Result::NoDocument:
+        dialogs_.message(
+            this, title,
+            QStringLiteral("Die Datei %1 konnte nicht gelesen werden oder ist leer.").arg(fileName));
+        return;
+    }
     statusField_->setText(QStringLiteral("Geladene Datei:  ") + fileName);
     showDocument();
+    showNotCarried();
+}
+
+// What the file holds and the document cannot: once in a box, and as a note
+// in the status bar until the next load.
+void MainWindow::showNotCarried() {
+    const std::vector<std::string> items = notCarriedTexts(state_);
+    notCarriedField_->setText(
+        items.empty()       ? QString()
+        : items.size() == 1 ? QStringLiteral("1 Angabe der Datei nicht übernommen")
+                            : QStringLiteral("%1 Angaben der Datei nicht übernommen").arg(items.size()));
+    if (items.empty())
+        return;
+    QString text =
+        QStringLiteral("Diese Angaben der Datei kann Tallomir nicht übernehmen; beim Speichern fehlen "
+                       "sie:");
+    for (const std::string& item : items)
+        text += QStringLiteral("\r– ") + qs(item);
+    dialogs_.message(this, QStringLiteral("Nicht übernommen"), text);
 }
 
 void MainWindow::saveCommand() {
@@ -1129,6 +1206,17 @@ void MainWindow::saveCommand() {
         return;
     }
     const QString title = QStringLiteral("XML Datei speichern");
+    // A loaded file's content the document cannot hold is lost only when the
+    // user says so.
+    if (!state_.notCarried.empty()) {
+        QStringList items;
+        for (const std::string& item : notCarriedTexts(state_))
+            items << qs(item);
+        if (!dialogs_.question(
+                this, title,
+                QStringLiteral("Beim Speichern fehlen: %1.\rTrotzdem speichern?").arg(items.join(", "))))
+            return;
+    }
     const QString fileName = dialogs_.saveFileName(this, title, qs(state_.currentFileName), fileFilter);
     if (fileName.isEmpty()) {
         dialogs_.message(this, title, QStringLiteral("Es wurde kein Dateiname angegeben."));
@@ -1174,14 +1262,13 @@ void MainWindow::validateCommand() {
     validateFile(this, dialogs_, startDirectory_, state_);
 }
 
-// View, printing and PDF lay the document out anew each time. The list of
-// content a loaded file had and the document cannot hold stays empty until the
-// loader reports it.
+// View, printing and PDF lay the document out anew each time, with the list
+// of what the loaded file holds and the document cannot.
 void MainWindow::showViewCommand() {
     commitFocusedField();
     if (!invoiceView_)
         invoiceView_ = new InvoiceView(this);
-    invoiceView_->showDocument(state_, {});
+    invoiceView_->showDocument(state_, notCarriedTexts(state_));
     invoiceView_->show();
     invoiceView_->raise();
     invoiceView_->activateWindow();
@@ -1189,7 +1276,7 @@ void MainWindow::showViewCommand() {
 
 void MainWindow::printCommand() {
     commitFocusedField();
-    const view::InvoicePages pages(state_, {});
+    const view::InvoicePages pages(state_, notCarriedTexts(state_));
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setFullPage(true);
@@ -1214,7 +1301,8 @@ void MainWindow::pdfCommand() {
         return;
     if (QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
         fileName += QStringLiteral(".pdf");
-    const std::string message = view::writePdf(view::InvoicePages(state_, {}), ss(fileName));
+    const std::string message =
+        view::writePdf(view::InvoicePages(state_, notCarriedTexts(state_)), ss(fileName));
     if (!message.empty())
         dialogs_.message(this, title, qs(message));
 }

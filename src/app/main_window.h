@@ -61,6 +61,8 @@ public:
     // The window of "Rechnung anzeigen", once it was opened.
     InvoiceView* invoiceView() const { return invoiceView_; }
     QLabel* statusField() const { return statusField_; }
+    // The note on what the file loaded last holds and the document cannot.
+    QLabel* notCarriedField() const { return notCarriedField_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,6 +125,7 @@ private:
 
     QTabWidget* tabs_ = nullptr;
     QLabel* statusField_ = nullptr;
+    QLabel* notCarriedField_ = nullptr;
     QHash<int, QWidget*> fields_;           // by FieldId
     QHash<QObject*, FieldId> textFields_;   // controls whose text is handed over when left
     QHash<QObject*, LineField> lineFields_; // the line editor's text controls
@@ -144,6 +147,9 @@ private:
     std::vector<std::pair<QWidget*, int>> belowFooterRows_; // widget and its y with three rows
     QWidget* footerPage_ = nullptr;
     void addFooterRow(int index);
+    // The currency of the VAT total in a loaded file's accounting currency.
+    QLabel* taxCurrencyLabel_ = nullptr;
+    void showNotCarried();
 
     // "Positionen"
     QPlainTextEdit* lineDescription_ = nullptr;

@@ -342,6 +342,7 @@ json dumpDocument(const DocumentState& state) {
         {"cardHolder", &d.cardHolder},
         {"cardNetwork", &d.cardNetwork},
         {"chargeIndicator", &d.chargeIndicator},
+        {"allowanceReasonCode", &d.allowanceReasonCode},
         {"allowanceReason", &d.allowanceReason},
         {"allowancePercent", &d.allowancePercent},
         {"allowanceAmount", &d.allowanceAmount},
@@ -353,8 +354,12 @@ json dumpDocument(const DocumentState& state) {
         {"taxExclusiveAmount", &d.taxExclusiveAmount},
         {"taxTotalAmount", &d.taxTotalAmount},
         {"taxInclusiveAmount", &d.taxInclusiveAmount},
+        {"allowanceTotalAmount", &d.allowanceTotalAmount},
+        {"chargeTotalAmount", &d.chargeTotalAmount},
         {"prepaidAmount", &d.prepaidAmount},
+        {"roundingAmount", &d.roundingAmount},
         {"payableAmount", &d.payableAmount},
+        {"taxCurrencyTaxAmount", &d.taxCurrencyTaxAmount},
         {"taxCategoryCode", &d.taxCategoryCode},
         {"documentCurrency", &state.documentCurrency},
         {"documentTaxCategory", &state.documentTaxCategory},
@@ -376,6 +381,7 @@ json dumpDocument(const DocumentState& state) {
                     {"taxNumber", p.taxNumber},
                     {"electronicAddress", p.endpointId},
                     {"electronicAddressScheme", p.endpointScheme},
+                    {"taxNumberScheme", p.taxNumberScheme},
                     {"registrationName", p.registrationName},
                     {"registrationId", p.registrationId},
                     {"legalForm", p.legalForm},
@@ -406,8 +412,22 @@ json dumpDocument(const DocumentState& state) {
                              {"lineVatPercent", l.lineVatPercent},
                              {"lineTaxScheme", l.lineTaxScheme},
                              {"unitPrice", l.unitPrice},
-                             {"unitCode", l.unitCode}});
+                             {"unitCode", l.unitCode},
+                             {"baseQuantity", l.baseQuantity}});
     out["lines"] = std::move(lines);
+
+    json allowances = json::array();
+    for (const AllowanceCharge& a : d.furtherAllowances)
+        allowances.push_back(json{{"chargeIndicator", a.chargeIndicator},
+                                  {"reasonCode", a.reasonCode},
+                                  {"reason", a.reason},
+                                  {"percent", a.percent},
+                                  {"amount", a.amount},
+                                  {"baseAmount", a.baseAmount},
+                                  {"taxCategory", a.taxCategory},
+                                  {"taxPercent", a.taxPercent},
+                                  {"taxScheme", a.taxScheme}});
+    out["furtherAllowances"] = std::move(allowances);
 
     json breakdown = json::array();
     for (const VatBreakdownEntry& e : state.vatBreakdown)
@@ -420,6 +440,7 @@ json dumpDocument(const DocumentState& state) {
                                  {"schemeId", e.schemeId},
                                  {"exemptionReasonCode", e.exemptionReasonCode}});
     out["vatBreakdown"] = std::move(breakdown);
+    out["notCarried"] = notCarriedTexts(state);
     return out;
 }
 

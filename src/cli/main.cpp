@@ -6,8 +6,10 @@
 //   tallomir-cli roundtrip IN.xml OUT.xml   "Laden", then "Speichern"
 //   tallomir-cli pdf IN.xml OUT.pdf         "Laden", then "Als PDF speichern"
 //
-// Exit codes: 0 done, 1 usage or unusable input, 2 file not readable or not
-// well-formed, 3 mandatory check failed, 4 save failed.
+// Exit codes: 0 done, 1 usage or unusable input, 2 file not readable, not
+// well-formed or no UBL invoice, 3 mandatory check failed, 4 save failed.
+// "load" and "roundtrip" name on stderr what the file holds and a save does
+// not write again; "dump" prints it as "notCarried".
 
 #include "cli/json_io.h"
 #include "invoice/document_check.h"
@@ -76,11 +78,16 @@ int save(DocumentState& state, const std::string& fileName) {
     return Done;
 }
 
-// "Laden" without dialogs; a file that cannot be read or parsed ends here.
-int load(DocumentState& state, const std::string& fileName) {
+// "Laden" without dialogs; a file that cannot be read, parsed or taken ends
+// here. With `listNotCarried`, each item of what the file holds and the
+// document cannot goes to stderr.
+int load(DocumentState& state, const std::string& fileName, bool listNotCarried) {
     const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state, fileName);
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
+        if (listNotCarried)
+            for (const NotCarriedItem& item : state.notCarried)
+                std::cerr << "Nicht übernommen: " << item.text << '\n';
         return Done;
     case ubl::LoadOutcome::Result::ParseError: {
         // The box separates its lines with CR; a terminal wants LF.
@@ -89,6 +96,9 @@ int load(DocumentState& state, const std::string& fileName) {
         std::cerr << "Fehler beim Lesen der XML Datei\n" << message << '\n';
         return Unreadable;
     }
+    case ubl::LoadOutcome::Result::Refused:
+        std::cerr << "XML Datei laden: " << outcome.message << '\n';
+        return Unreadable;
     case ubl::LoadOutcome::Result::NoDocument:
         break;
     }
@@ -127,7 +137,7 @@ int writePdfFile(const DocumentState& state, const char* argv0, const std::strin
     int argc = 1;
     char* argv[] = {const_cast<char*>(argv0), nullptr};
     const QGuiApplication application(argc, argv);
-    const view::InvoicePages pages(state, {});
+    const view::InvoicePages pages(state, notCarriedTexts(state));
     const std::string message = view::writePdf(pages, fileName);
     if (!message.empty()) {
         std::cerr << "Als PDF speichern: " << message << '\n';
@@ -147,20 +157,20 @@ int main(int argc, char** argv) {
     if (command == "build" && argc == 4)
         return build(state, argv[2], argv[3]);
     if (command == "dump" && argc == 3) {
-        const int code = load(state, argv[2]);
+        const int code = load(state, argv[2], false);
         if (code == Done)
             std::cout << cli::dumpDocument(state).dump(2) << '\n';
         return code;
     }
     if (command == "load" && argc == 3) {
-        const int code = load(state, argv[2]);
+        const int code = load(state, argv[2], true);
         if (code == Done)
             std::cout << state.lines.size() << " Positionen, Zahlbetrag " << state.doc.payableAmount << ' '
                       << state.documentCurrency << '\n';
         return code;
     }
     if (command == "roundtrip" && argc == 4) {
-        const int code = load(state, argv[2]);
+        const int code = load(state, argv[2], true);
         if (code != Done)
             return code;
         const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state, argv[3]);
@@ -171,7 +181,7 @@ int main(int argc, char** argv) {
         return Done;
     }
     if (command == "pdf" && argc == 4) {
-        const int code = load(state, argv[2]);
+        const int code = load(state, argv[2], false);
         return code == Done ? writePdfFile(state, argv[0], argv[3]) : code;
     }
     return usage();

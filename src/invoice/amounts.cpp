@@ -32,6 +32,14 @@ const char* chargeIndicatorFor(const Decimal& signedValue) {
     return signedValue.isNegative() ? "false" : "true";
 }
 
+// The reason code of a loaded allowance names an allowance, of a charge a
+// charge: it goes when the one becomes the other.
+void setChargeIndicator(InvoiceDocument& doc, const char* indicator) {
+    if (doc.chargeIndicator != indicator)
+        doc.allowanceReasonCode.clear();
+    doc.chargeIndicator = indicator;
+}
+
 void applyAllowanceSlot(DocumentState& state, int slot) {
     AmountState& amounts = state.amounts;
     amounts.allowanceRate = state.lists.vatRates[static_cast<std::size_t>(slot)];
@@ -80,14 +88,14 @@ void updateAllowanceTexts(DocumentState& state) {
     InvoiceDocument& doc = state.doc;
     const AmountState& amounts = state.amounts;
     if (!amounts.allowancePercentValue.isZero()) {
-        doc.chargeIndicator = chargeIndicatorFor(amounts.allowancePercentValue);
+        setChargeIndicator(doc, chargeIndicatorFor(amounts.allowancePercentValue));
         doc.allowanceAmount = formatDecimal2(amounts.allowanceValue.abs());
         doc.allowanceBaseAmount = formatDecimal2(amounts.linesTotal);
         doc.allowancePercent = formatDecimal2(amounts.allowancePercentValue.abs());
         return;
     }
     if (!amounts.allowanceValue.isZero()) {
-        doc.chargeIndicator = chargeIndicatorFor(amounts.allowanceValue);
+        setChargeIndicator(doc, chargeIndicatorFor(amounts.allowanceValue));
         doc.allowanceAmount = formatDecimal2(amounts.allowanceValue.abs());
         doc.allowancePercent.clear();
         return;
@@ -138,6 +146,37 @@ VatGroup& groupOf(std::vector<VatGroup>& groups, const std::string& category, co
 // A line's rate; a line outside the scope of VAT has none and counts as 0 %.
 Decimal lineRate(const LineItem& line) {
     return parseNumber(line.lineVatPercent);
+}
+
+// An allowance lowers the amounts, a charge raises them; "false" marks the
+// allowance.
+bool isCharge(const std::string& indicator) {
+    return indicator != "false";
+}
+
+Decimal signedAmount(const AllowanceCharge& entry) {
+    const Decimal amount = parseNumber(entry.amount);
+    return isCharge(entry.chargeIndicator) ? amount : -amount;
+}
+
+// One further allowance or charge as the footer lists it:
+// "Nachlass Treuerabatt: -10,00 (19,00 %)".
+std::string furtherAllowanceText(const AllowanceCharge& entry) {
+    std::string text = isCharge(entry.chargeIndicator) ? "Zuschlag" : "Nachlass";
+    const std::string& reason = entry.reason.empty() ? entry.reasonCode : entry.reason;
+    if (!reason.empty())
+        text += " " + reason;
+    text += ": " + formatGerman(signedAmount(entry), 2, 2);
+    std::string vat =
+        entry.taxPercent.empty() ? "" : formatGerman(parseNumber(entry.taxPercent), 2, 2) + " %";
+    if (entry.taxCategory != "S" && !entry.taxCategory.empty())
+        vat += (vat.empty() ? "" : " ") + entry.taxCategory;
+    return vat.empty() ? text : text + " (" + vat + ")";
+}
+
+// A text of the document as the footer shows it; "" stays "".
+std::string shownIfGiven(const std::string& text) {
+    return text.empty() ? std::string() : formatGerman(parseNumber(text), 2, 2);
 }
 
 // Standard-rated and zero-rated groups carry no exemption reason.
@@ -193,8 +232,16 @@ std::string formatUnitPrice(const Decimal& price) {
     return text == "-0.00" ? "0.00" : text;
 }
 
+bool hasOwnTaxCurrency(const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    return !doc.loadedTaxCurrency.empty() && doc.loadedTaxCurrency != state.documentCurrency &&
+           !doc.taxCurrencyTaxAmount.empty();
+}
+
 std::string computeLineNetAmount(const LineItem& line) {
-    return formatDecimal2((parseNumber(line.quantity) * parseNumber(line.unitPrice)).rounded(2));
+    const Decimal price = parseNumber(line.quantity) * parseNumber(line.unitPrice);
+    const Decimal base = parseNumber(line.baseQuantity);
+    return formatDecimal2(base > Decimal() ? price.dividedBy(base, 2) : price.rounded(2));
 }
 
 std::string lineGrossAmount(const LineItem& line) {
@@ -255,6 +302,13 @@ void recomputeTotals(DocumentState& state) {
         if (!amounts.allowanceValue.isZero() || !doc.allowanceReason.empty())
             groupOf(groups, doc.allowanceTaxCategory, amounts.allowanceRate).base += amounts.allowanceValue;
     }
+    // The further allowances and charges of a loaded file count as they stand,
+    // each in the group of its category and rate.
+    for (const AllowanceCharge& entry : doc.furtherAllowances) {
+        const Decimal value = signedAmount(entry);
+        amounts.netTotal += value;
+        groupOf(groups, entry.taxCategory, parseNumber(entry.taxPercent)).base += value;
+    }
     std::stable_sort(groups.begin(), groups.end(), [&](const VatGroup& a, const VatGroup& b) {
         const std::size_t rankA = categoryRank(state, a.category), rankB = categoryRank(state, b.category);
         if (rankA != rankB)
@@ -270,12 +324,26 @@ void recomputeTotals(DocumentState& state) {
     }
     amounts.grossTotal = amounts.netTotal + amounts.taxTotal;
 
-    Decimal payable = amounts.grossTotal;
-    if (!doc.prepaidAmount.empty()) {
-        payable -= parseNumber(doc.prepaidAmount);
-    }
+    // The amount due: the gross total less what was paid before, plus the
+    // rounding a loaded file gives.
+    const Decimal payable =
+        amounts.grossTotal - parseNumber(doc.prepaidAmount) + parseNumber(doc.roundingAmount);
 
     updateAllowanceTexts(state);
+
+    // The sums of the allowances and of the charges that are written.
+    Decimal allowanceSum, chargeSum;
+    bool anyAllowance = false, anyCharge = false;
+    const auto count = [&](const std::string& indicator, const std::string& amount) {
+        (isCharge(indicator) ? chargeSum : allowanceSum) += parseNumber(amount);
+        (isCharge(indicator) ? anyCharge : anyAllowance) = true;
+    };
+    if (!doc.allowanceReason.empty())
+        count(doc.chargeIndicator, doc.allowanceAmount);
+    for (const AllowanceCharge& entry : doc.furtherAllowances)
+        count(entry.chargeIndicator, entry.amount);
+    doc.allowanceTotalAmount = anyAllowance ? formatDecimal2(allowanceSum) : "";
+    doc.chargeTotalAmount = anyCharge ? formatDecimal2(chargeSum) : "";
 
     doc.lineExtensionAmount = formatDecimal2(amounts.linesTotal);
     doc.taxExclusiveAmount = formatDecimal2(amounts.netTotal);
@@ -303,6 +371,14 @@ void recomputeTotals(DocumentState& state) {
     footer.grossTotal = shown(amounts.grossTotal);
     footer.payableTotal = shown(payable);
     footer.currency = state.documentCurrency;
+    footer.furtherAllowances.clear();
+    for (const AllowanceCharge& entry : doc.furtherAllowances)
+        footer.furtherAllowances +=
+            (footer.furtherAllowances.empty() ? "" : "\n") + furtherAllowanceText(entry);
+    footer.prepaidTotal = shownIfGiven(doc.prepaidAmount);
+    footer.roundingAmount = shownIfGiven(doc.roundingAmount);
+    footer.taxCurrencyTotal = hasOwnTaxCurrency(state) ? shownIfGiven(doc.taxCurrencyTaxAmount) : "";
+    footer.taxCurrency = hasOwnTaxCurrency(state) ? doc.loadedTaxCurrency : "";
 }
 
 void enterAllowanceReason(DocumentState& state, const std::string& text) {
@@ -326,7 +402,7 @@ void enterAllowanceValue(DocumentState& state, const std::string& text) {
         if (!amounts.allowancePercentValue.isZero()) {
             doc.allowanceBaseAmount.clear();
         }
-        doc.chargeIndicator = chargeIndicatorFor(value);
+        setChargeIndicator(doc, chargeIndicatorFor(value));
         doc.allowanceAmount = formatDecimal2(value.abs());
         amounts.allowancePercentValue = Decimal();
         doc.allowancePercent.clear();
@@ -346,7 +422,7 @@ void enterAllowancePercent(DocumentState& state, const std::string& text) {
     }
     if (!percent.isZero()) {
         amounts.allowancePercentValue = percent;
-        doc.chargeIndicator = chargeIndicatorFor(percent);
+        setChargeIndicator(doc, chargeIndicatorFor(percent));
         doc.allowancePercent = formatDecimal2(percent.abs());
         amounts.allowanceValue = Decimal();
         doc.allowanceAmount = "0.00";

@@ -20,7 +20,12 @@ std::string exemptionReasonOf(const DocumentState& state, const std::string& cat
 // the standard rate keeps the line's own.
 void fitRateToCategory(LineItem& line);
 
-// Net amount of a line: quantity × unit price, rounded to two decimals.
+// A loaded file's VAT accounting currency (`loadedTaxCurrency`) is not the
+// document's, and its VAT total in that currency is known: both are kept.
+bool hasOwnTaxCurrency(const DocumentState& state);
+
+// Net amount of a line: quantity × unit price (for its base quantity when it
+// has one), rounded to two decimals.
 std::string computeLineNetAmount(const LineItem& line);
 
 // Gross amount of a line for the list view: net + net × rate / 100 rounded.

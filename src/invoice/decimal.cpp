@@ -282,6 +282,40 @@ Decimal Decimal::percentOf(const Decimal& percent) const {
     return fromParts(divRound(product.mantissa_, product.scale_ - keep), maxProductScale);
 }
 
+Decimal Decimal::dividedBy(const Decimal& divisor, int decimals) const {
+    decimals = std::max(decimals, 0);
+    i128 numerator = mantissa_;
+    i128 denominator = divisor.mantissa_;
+    // (n / 10^ns) / (d / 10^ds) with `decimals` decimals is
+    // n × 10^(ds + decimals - ns) / d; the power goes to whichever side it fits.
+    int shift = divisor.scale_ + decimals - scale_;
+    // A numerator too large to carry the shift loses decimals of the divisor first.
+    i128 scaled = 0;
+    int divisorDecimals = divisor.scale_;
+    while (shift > 0 && !scaleUp(numerator, shift, scaled)) {
+        if (divisorDecimals-- == 0 || denominator == 0)
+            return fromParts(0, decimals);
+        denominator = divRound(denominator, 1);
+        --shift;
+    }
+    if (shift > 0)
+        numerator = scaled;
+    if (shift < 0) {
+        if (!scaleUp(denominator, -shift, scaled))
+            return fromParts(0, decimals); // a divisor that large leaves nothing
+        denominator = scaled;
+    }
+    if (denominator == 0)
+        return fromParts(0, decimals);
+    i128 quotient = numerator / denominator;
+    i128 remainder = numerator % denominator;
+    const i128 absRemainder = remainder < 0 ? -remainder : remainder;
+    const i128 absDenominator = denominator < 0 ? -denominator : denominator;
+    if (absRemainder >= absDenominator - absRemainder)
+        quotient += ((numerator < 0) != (denominator < 0)) ? -1 : 1;
+    return fromParts(quotient, decimals);
+}
+
 std::string Decimal::toPlainString() const {
     const bool negative = mantissa_ < 0;
     const u128 magnitude = negative ? static_cast<u128>(-mantissa_) : static_cast<u128>(mantissa_);

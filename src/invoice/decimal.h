@@ -45,6 +45,9 @@ public:
     Decimal rounded(int decimals) const;
     // this × percent / 100, exact (before any rounding).
     Decimal percentOf(const Decimal& percent) const;
+    // this / divisor rounded to the given number of decimals, exact halves
+    // away from zero; a zero divisor gives zero.
+    Decimal dividedBy(const Decimal& divisor, int decimals) const;
 
     // Plain decimal text with exactly scale() decimals: "2.50", "1.5", "3",
     // "-0.125", "1000". No exponent, no thousands separator.

@@ -94,6 +94,10 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::AllowanceValue, 5, "Wert"},
     {FieldId::AllowancePercent, 5, "Prozent"},
     {FieldId::AllowanceSlot, 5, "USt. %"},
+    {FieldId::FurtherAllowances, 5, "Weitere Nachlässe / Zuschläge"},
+    {FieldId::TaxCurrencyTotal, 5, "USt. in Buchungswährung"},
+    {FieldId::PrepaidTotal, 5, "Bereits gezahlt"},
+    {FieldId::RoundingAmount, 5, "Rundung"},
 };
 
 const FieldInfo* infoOf(FieldId field) {

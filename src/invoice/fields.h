@@ -91,6 +91,11 @@ enum class FieldId : int {
     NetTotal = 158,
     GrossTotal = 159,
     PayableTotal = 160,
+    // "Belegfuss", read-only: what only a loaded file has
+    RoundingAmount = 180,
+    FurtherAllowances = 181,
+    TaxCurrencyTotal = 182,
+    PrepaidTotal = 183,
 };
 
 } // namespace tallomir

@@ -74,6 +74,7 @@ void resetDocument(DocumentState& state) {
     state.lineEditBuffer = LineItem{};
     state.currentLineIndex = -1;
     state.invalidInputs.clear();
+    state.notCarried.clear();
 
     state.doc = InvoiceDocument{};
 
@@ -152,6 +153,13 @@ const std::string& lineUnitCode(const DocumentState& state, const LineItem& line
 std::string unitText(const CodeLists& lists, const std::string& code) {
     const int index = findCode(lists.unitCodes, code);
     return index < 0 ? code : lists.unitCodes[static_cast<std::size_t>(index)].text;
+}
+
+std::vector<std::string> notCarriedTexts(const DocumentState& state) {
+    std::vector<std::string> texts;
+    for (const NotCarriedItem& item : state.notCarried)
+        texts.push_back(item.text);
+    return texts;
 }
 
 int findCode(const std::vector<CodeEntry>& list, std::string_view code) {

@@ -46,6 +46,7 @@ struct PartyFields {
     std::string contactName;
     std::string phone;
     std::string email;
+    std::string taxNumberScheme; // the tax number's scheme as a loaded file names it; empty: "FC"
 
     bool operator==(const PartyFields&) const = default;
 };
@@ -75,9 +76,8 @@ struct LineItem {
     std::string lineVatPercent;
     std::string lineTaxScheme;
     std::string unitPrice;
-    // The unit of the quantity (the quantity's unitCode); empty: the
-    // document's default unit.
-    std::string unitCode;
+    std::string unitCode;     // of the quantity; empty: the document's unitCode
+    std::string baseQuantity; // the quantity the price is for; empty: 1
 
     bool operator==(const LineItem&) const = default;
 };
@@ -94,6 +94,21 @@ struct VatBreakdownEntry {
     std::string exemptionReasonCode;
 
     bool operator==(const VatBreakdownEntry&) const = default;
+};
+
+// A document-level allowance or charge as a file gives it.
+struct AllowanceCharge {
+    std::string chargeIndicator; // "true" for a charge, "false" for an allowance
+    std::string reasonCode;
+    std::string reason;
+    std::string percent;
+    std::string amount;
+    std::string baseAmount;
+    std::string taxCategory;
+    std::string taxPercent;
+    std::string taxScheme;
+
+    bool operator==(const AllowanceCharge&) const = default;
 };
 
 // The invoice record. Every field is a text; an empty text means "not given"
@@ -141,8 +156,9 @@ struct InvoiceDocument {
     std::string cardHolder;
     std::string cardNetwork;
 
-    // the one document-level allowance or charge
+    // the document-level allowance or charge the form edits
     std::string chargeIndicator;
+    std::string allowanceReasonCode;
     std::string allowanceReason;
     std::string allowancePercent;
     std::string allowanceAmount;
@@ -150,14 +166,22 @@ struct InvoiceDocument {
     std::string allowanceTaxCategory;
     std::string allowanceTaxPercent;
     std::string allowanceTaxScheme;
+    // further allowances and charges of a loaded file, shown, not edited
+    std::vector<AllowanceCharge> furtherAllowances;
 
     // totals
     std::string lineExtensionAmount;
     std::string taxExclusiveAmount;
     std::string taxTotalAmount;
     std::string taxInclusiveAmount;
+    std::string allowanceTotalAmount; // sum of the allowances written, "" when there is none
+    std::string chargeTotalAmount;    // sum of the charges written, "" when there is none
     std::string prepaidAmount;
+    std::string roundingAmount; // added to the amount due (a loaded file's)
     std::string payableAmount;
+    // The VAT total in the VAT accounting currency (`loadedTaxCurrency`) of a
+    // loaded file whose accounting currency is not the document's.
+    std::string taxCurrencyTaxAmount;
 
     std::string taxCategoryCode;
 
@@ -253,6 +277,28 @@ struct FooterView {
     std::string grossTotal;       // "Brutto-Betrag"
     std::string payableTotal;     // "Zahlbetrag"
     std::string currency;         // the two currency labels
+    // What only a loaded file has ("" when there is nothing): the further
+    // allowances and charges, one per line; the amount paid before; the
+    // rounding of the amount due; the VAT in the accounting currency and
+    // that currency.
+    std::string furtherAllowances;
+    std::string prepaidTotal;
+    std::string roundingAmount;
+    std::string taxCurrencyTotal;
+    std::string taxCurrency;
+};
+
+// Content of a loaded file that the document cannot hold, so that a save
+// would not write it again: one item as a user knows it ("2 Anhänge",
+// "Nachlass in Position 4"), with the elements and attributes of the file it
+// stands for ("AdditionalDocumentReference[2]/Attachment/...", "...@schemeID":
+// local names below the document element, the first with its place among the
+// elements of that name).
+struct NotCarriedItem {
+    std::string text;
+    std::vector<std::string> elements;
+
+    bool operator==(const NotCarriedItem&) const = default;
 };
 
 // Everything the program knows about the one open document. One instance is
@@ -290,6 +336,9 @@ struct DocumentState {
     // file for a loaded one (a reset keeps it).
     XRechnungVersion xrechnungVersion = XRechnungVersion::V2_1_1;
 
+    // What the file loaded last holds and a save would not write again.
+    std::vector<NotCarriedItem> notCarried;
+
     std::string currentFileName;
     // changed since the last save or load
     bool modified = false;
@@ -300,6 +349,9 @@ struct DocumentState {
 // line editor then holds a new, empty line. Keeps the code lists and the
 // allowance working values.
 void resetDocument(DocumentState& state);
+
+// The texts of the not-carried items, in their order.
+std::vector<std::string> notCarriedTexts(const DocumentState& state);
 
 // A fresh state with the given code lists, reset.
 DocumentState makeDocumentState(const CodeLists& lists);

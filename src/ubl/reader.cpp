@@ -1,21 +1,31 @@
 // Loading a UBL invoice or credit note into the document.
 //
-// The tree is walked once, depth first, in the order of the start tags. Each
-// element is recognised by the exact qualified names of itself and of its
-// ancestors below the document element. Instead of comparing a table of paths
-// for every element, the walk carries one small state per level: the state of
-// an element follows from its parent's state and its own name. A state that
-// ends a mapping rule is passed on unchanged to everything nested inside the
-// element, so a rule fires for its element and for all elements within it,
-// each time with the text of the element visited. A subtree whose names lead
-// nowhere is skipped as a whole; elements below level 10 match nothing.
+// A file is judged before anything changes: one with a document type
+// declaration, one that is not well-formed and one whose document element is
+// not a UBL invoice or credit note leave the document as it is.
+//
+// The tree is then walked once, depth first, in the order of the start tags.
+// Each element is recognised by its namespace and local name and those of its
+// ancestors below the document element, whatever prefixes the file uses.
+// Instead of comparing a table of paths for every element, the walk carries
+// one small state per level: the state of an element follows from its
+// parent's state and its own name. A state from FirstRule on is a rule: it
+// takes the element's text into the document. A rule takes the first text of
+// its field within its record (the document, a party, a line, a tax subtotal,
+// an allowance or charge); a later one is not taken.
+//
+// Whatever no rule takes is recorded: an element whose name leads nowhere,
+// with all it holds, a repeated or foreign value, an attribute that carries a
+// value no rule reads. After the walk these records become the not-carried
+// list (not_carried.cpp).
 
 #include "ubl/reader.h"
-#include "ubl/writer.h"
 
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
 #include "invoice/input_rules.h"
+#include "ubl/not_carried.h"
+#include "ubl/writer.h"
 
 #include <algorithm>
 #include <array>
@@ -30,7 +40,7 @@ namespace {
 using xml::XmlNode;
 
 // Where an element stands. Inner states lead further down; every state from
-// FirstRule on is the end of a mapping rule and names what it sets.
+// FirstRule on is a rule and names what it sets.
 enum class Node : std::uint8_t {
     Dead, // matches nothing, neither itself nor anything inside
     Document,
@@ -40,7 +50,7 @@ enum class Node : std::uint8_t {
     PrecedingInvoice,
     ContractReference,
     ProjectReference,
-    AdditionalReference,
+    AdditionalReference, // a project reference of the credit note, else nothing
     SupplierParty,
     CustomerParty,
     Party,
@@ -48,6 +58,8 @@ enum class Node : std::uint8_t {
     PartyName,
     PostalAddress,
     PartyCountry,
+    PartyTaxScheme, // read as a whole: the number's scheme follows the number
+    PartyTaxSchemeScheme,
     PartyLegalEntity,
     Contact,
     Delivery,
@@ -58,15 +70,16 @@ enum class Node : std::uint8_t {
     DeliveryPartyName,
     PaymentMeans,
     PayeeAccount,
+    PayeeBranch,
     CardAccount,
     PaymentMandate,
     PayerAccount,
-    PayeeBranch,
     PaymentTerms,
     AllowanceCharge,
     AllowanceTaxCategory,
     AllowanceTaxScheme,
     TaxTotal,
+    TaxCurrencyTotal, // the VAT total in the accounting currency
     TaxSubtotal,
     SubtotalCategory,
     SubtotalScheme,
@@ -81,8 +94,10 @@ enum class Node : std::uint8_t {
 
     // rules
     FirstRule,
-    DocumentNumber = FirstRule,
+    Taken = FirstRule, // read with its block
     CustomizationId,
+    ProfileId,
+    DocumentNumber,
     IssueDate,
     DueDate,
     HeaderDeliveryDate,
@@ -99,16 +114,14 @@ enum class Node : std::uint8_t {
     PrecedingInvoiceDate,
     ContractNumber,
     ProjectNumber,
-    AdditionalReferenceId,
-    AdditionalReferenceType,
 
-    PartyId,
+    FirstPartyRule,
+    PartyId = FirstPartyRule,
     PartyNameText,
     Street,
     City,
     PostalCode,
     CountryCode,
-    PartyTaxSchemeBlock, // read as a whole: the number's scheme follows the number
     EndpointId,
     RegistrationName,
     RegistrationId,
@@ -116,6 +129,7 @@ enum class Node : std::uint8_t {
     ContactName,
     Phone,
     Email,
+    LastPartyRule = Email,
 
     DeliveryDate,
     DeliveryStreet,
@@ -125,18 +139,21 @@ enum class Node : std::uint8_t {
     DeliveryName,
 
     PaymentMeansCode,
+    PaymentDueDate,
+    Iban,
+    BankName,
+    Bic,
+    CreditorId, // the seller's identifier in the SEPA scheme
     CardNumber,
     CardNetwork,
     CardHolder,
     MandateReference,
     DebitedIban,
-    PaymentDueDate,
-    Iban,
-    BankName,
-    Bic,
     PaymentTermsText,
 
-    ChargeIndicator,
+    FirstAllowanceRule,
+    ChargeIndicator = FirstAllowanceRule,
+    AllowanceReasonCode,
     AllowanceReason,
     AllowancePercent,
     AllowanceAmount,
@@ -144,23 +161,31 @@ enum class Node : std::uint8_t {
     AllowanceTaxCategoryId,
     AllowanceTaxPercent,
     AllowanceTaxSchemeId,
+    LastAllowanceRule = AllowanceTaxSchemeId,
 
     TaxTotalAmount,
-    SubtotalStart,
+    TaxCurrencyAmount,
+    FirstSubtotalRule,
+    SubtotalTaxableAmount = FirstSubtotalRule,
     SubtotalTaxAmount,
     SubtotalCategoryId,
     SubtotalPercent,
     SubtotalExemptionReason,
     SubtotalExemptionReasonCode,
     SubtotalSchemeId,
+    LastSubtotalRule = SubtotalSchemeId,
 
     LineExtensionAmount,
     TaxExclusiveAmount,
     TaxInclusiveAmount,
+    AllowanceTotalAmount,
+    ChargeTotalAmount,
     PrepaidAmount,
+    RoundingAmount,
     PayableAmount,
 
-    LineStart,
+    FirstLineRule,
+    LinePosition = FirstLineRule,
     LineNote,
     LineQuantity,
     LineNetAmount,
@@ -173,7 +198,13 @@ enum class Node : std::uint8_t {
     LineVatPercent,
     LineTaxSchemeId,
     UnitPrice,
+    BaseQuantity,
+    LastLineRule = BaseQuantity,
+
+    Count
 };
+
+constexpr std::size_t nodeCount = static_cast<std::size_t>(Node::Count);
 
 // The credit note has no element of its own for the project reference: it
 // stands in an additional document reference with this type code.
@@ -183,6 +214,10 @@ bool isRule(Node node) {
     return node >= Node::FirstRule;
 }
 
+bool between(Node node, Node first, Node last) {
+    return node >= first && node <= last;
+}
+
 // The state of an element together with the party its party rules write to.
 struct State {
     Node node = Node::Dead;
@@ -190,6 +225,8 @@ struct State {
 };
 
 // The deepest level that takes part in matching (the document element is 0).
+// No rule lies below level 6; what stands deeper is held by an element no
+// rule takes, and is recorded with it.
 constexpr int deepestLevel = 10;
 
 using Edge = std::pair<std::string_view, Node>;
@@ -202,12 +239,11 @@ Node pick(std::string_view name, std::initializer_list<Edge> edges) {
 }
 
 State step(State parent, std::string_view name) {
-    if (isRule(parent.node))
-        return parent;
     State next{Node::Dead, parent.customer};
     switch (parent.node) {
     case Node::Document:
         next.node = pick(name, {{"cbc:CustomizationID", Node::CustomizationId},
+                                {"cbc:ProfileID", Node::ProfileId},
                                 {"cbc:ID", Node::DocumentNumber},
                                 {"cbc:IssueDate", Node::IssueDate},
                                 {"cbc:DueDate", Node::DueDate},
@@ -256,8 +292,7 @@ State step(State parent, std::string_view name) {
         next.node = pick(name, {{"cbc:ID", Node::ProjectNumber}});
         break;
     case Node::AdditionalReference:
-        next.node = pick(name, {{"cbc:ID", Node::AdditionalReferenceId},
-                                {"cbc:DocumentTypeCode", Node::AdditionalReferenceType}});
+        next.node = pick(name, {{"cbc:ID", Node::ProjectNumber}, {"cbc:DocumentTypeCode", Node::Taken}});
         break;
     case Node::SupplierParty:
     case Node::CustomerParty:
@@ -268,7 +303,7 @@ State step(State parent, std::string_view name) {
                                 {"cac:PartyIdentification", Node::PartyIdentification},
                                 {"cac:PartyName", Node::PartyName},
                                 {"cac:PostalAddress", Node::PostalAddress},
-                                {"cac:PartyTaxScheme", Node::PartyTaxSchemeBlock},
+                                {"cac:PartyTaxScheme", Node::PartyTaxScheme},
                                 {"cac:PartyLegalEntity", Node::PartyLegalEntity},
                                 {"cac:Contact", Node::Contact}});
         break;
@@ -286,6 +321,13 @@ State step(State parent, std::string_view name) {
         break;
     case Node::PartyCountry:
         next.node = pick(name, {{"cbc:IdentificationCode", Node::CountryCode}});
+        break;
+    case Node::PartyTaxScheme:
+        next.node =
+            pick(name, {{"cbc:CompanyID", Node::Taken}, {"cac:TaxScheme", Node::PartyTaxSchemeScheme}});
+        break;
+    case Node::PartyTaxSchemeScheme:
+        next.node = pick(name, {{"cbc:ID", Node::Taken}});
         break;
     case Node::PartyLegalEntity:
         next.node = pick(name, {{"cbc:RegistrationName", Node::RegistrationName},
@@ -322,18 +364,6 @@ State step(State parent, std::string_view name) {
     case Node::DeliveryPartyName:
         next.node = pick(name, {{"cbc:Name", Node::DeliveryName}});
         break;
-    case Node::CardAccount:
-        next.node = pick(name, {{"cbc:PrimaryAccountNumberID", Node::CardNumber},
-                                {"cbc:NetworkID", Node::CardNetwork},
-                                {"cbc:HolderName", Node::CardHolder}});
-        break;
-    case Node::PaymentMandate:
-        next.node = pick(
-            name, {{"cbc:ID", Node::MandateReference}, {"cac:PayerFinancialAccount", Node::PayerAccount}});
-        break;
-    case Node::PayerAccount:
-        next.node = pick(name, {{"cbc:ID", Node::DebitedIban}});
-        break;
     case Node::PaymentMeans:
         next.node = pick(name, {{"cac:CardAccount", Node::CardAccount},
                                 {"cac:PaymentMandate", Node::PaymentMandate},
@@ -349,11 +379,24 @@ State step(State parent, std::string_view name) {
     case Node::PayeeBranch:
         next.node = pick(name, {{"cbc:ID", Node::Bic}});
         break;
+    case Node::CardAccount:
+        next.node = pick(name, {{"cbc:PrimaryAccountNumberID", Node::CardNumber},
+                                {"cbc:NetworkID", Node::CardNetwork},
+                                {"cbc:HolderName", Node::CardHolder}});
+        break;
+    case Node::PaymentMandate:
+        next.node = pick(
+            name, {{"cbc:ID", Node::MandateReference}, {"cac:PayerFinancialAccount", Node::PayerAccount}});
+        break;
+    case Node::PayerAccount:
+        next.node = pick(name, {{"cbc:ID", Node::DebitedIban}});
+        break;
     case Node::PaymentTerms:
         next.node = pick(name, {{"cbc:Note", Node::PaymentTermsText}});
         break;
     case Node::AllowanceCharge:
         next.node = pick(name, {{"cbc:ChargeIndicator", Node::ChargeIndicator},
+                                {"cbc:AllowanceChargeReasonCode", Node::AllowanceReasonCode},
                                 {"cbc:AllowanceChargeReason", Node::AllowanceReason},
                                 {"cbc:MultiplierFactorNumeric", Node::AllowancePercent},
                                 {"cbc:Amount", Node::AllowanceAmount},
@@ -372,8 +415,11 @@ State step(State parent, std::string_view name) {
         next.node =
             pick(name, {{"cbc:TaxAmount", Node::TaxTotalAmount}, {"cac:TaxSubtotal", Node::TaxSubtotal}});
         break;
+    case Node::TaxCurrencyTotal:
+        next.node = pick(name, {{"cbc:TaxAmount", Node::TaxCurrencyAmount}});
+        break;
     case Node::TaxSubtotal:
-        next.node = pick(name, {{"cbc:TaxableAmount", Node::SubtotalStart},
+        next.node = pick(name, {{"cbc:TaxableAmount", Node::SubtotalTaxableAmount},
                                 {"cbc:TaxAmount", Node::SubtotalTaxAmount},
                                 {"cac:TaxCategory", Node::SubtotalCategory}});
         break;
@@ -391,11 +437,14 @@ State step(State parent, std::string_view name) {
         next.node = pick(name, {{"cbc:LineExtensionAmount", Node::LineExtensionAmount},
                                 {"cbc:TaxExclusiveAmount", Node::TaxExclusiveAmount},
                                 {"cbc:TaxInclusiveAmount", Node::TaxInclusiveAmount},
+                                {"cbc:AllowanceTotalAmount", Node::AllowanceTotalAmount},
+                                {"cbc:ChargeTotalAmount", Node::ChargeTotalAmount},
                                 {"cbc:PrepaidAmount", Node::PrepaidAmount},
+                                {"cbc:PayableRoundingAmount", Node::RoundingAmount},
                                 {"cbc:PayableAmount", Node::PayableAmount}});
         break;
     case Node::Line:
-        next.node = pick(name, {{"cbc:ID", Node::LineStart},
+        next.node = pick(name, {{"cbc:ID", Node::LinePosition},
                                 {"cbc:Note", Node::LineNote},
                                 {"cbc:InvoicedQuantity", Node::LineQuantity},
                                 {"cbc:CreditedQuantity", Node::LineQuantity},
@@ -425,27 +474,182 @@ State step(State parent, std::string_view name) {
         next.node = pick(name, {{"cbc:ID", Node::LineTaxSchemeId}});
         break;
     case Node::LinePrice:
-        next.node = pick(name, {{"cbc:PriceAmount", Node::UnitPrice}});
+        next.node =
+            pick(name, {{"cbc:PriceAmount", Node::UnitPrice}, {"cbc:BaseQuantity", Node::BaseQuantity}});
         break;
     default:
-        break;
+        break; // a rule's element holds nothing further to read
     }
     return next;
 }
 
-// What the walk writes to, besides the document: the entries appended last.
+bool hasData(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
+}
+
+std::string_view localName(std::string_view qualifiedName) {
+    const std::size_t colon = qualifiedName.find(':');
+    return colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
+}
+
+// The value of the element's attribute of that name, "" when it has none.
+std::string_view attribute(const XmlNode* element, std::string_view name) {
+    for (std::size_t i = 0; i < xml::attributeCount(element); ++i)
+        if (xml::attributeName(element, i) == name)
+            return xml::attributeValue(element, i);
+    return {};
+}
+
+// The first child element of that local name, or nullptr.
+const XmlNode* childNamed(const XmlNode* parent, std::string_view name) {
+    for (const XmlNode* child = xml::firstChild(parent); child != nullptr; child = xml::nextSibling(child))
+        if (xml::nodeKind(child) == static_cast<int>(xml::NodeKind::Element) &&
+            localName(xml::nodeName(child)) == name)
+            return child;
+    return nullptr;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// The namespace declarations in scope at the level being walked, each with
+// the prefix the rules know its names by ("cbc", "cac", "" for any other).
+class Namespaces {
+public:
+    struct Binding {
+        std::string_view prefix;
+        std::string_view uri;
+        std::string_view rulePrefix;
+    };
+
+    // The element's own declarations (xmlns, xmlns:p) join those of its
+    // ancestors; those of its earlier siblings are gone.
+    void enter(int level, const XmlNode* element) {
+        bindings_.resize(level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)]);
+        for (std::size_t i = 0; i < xml::attributeCount(element); ++i) {
+            const std::string_view name = xml::attributeName(element, i);
+            if (name == "xmlns" || name.starts_with("xmlns:")) {
+                const std::string_view uri = xml::attributeValue(element, i);
+                bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri,
+                                     uri == basicNamespace       ? "cbc"
+                                     : uri == aggregateNamespace ? "cac"
+                                                                 : ""});
+            }
+        }
+        sizeAt_[static_cast<std::size_t>(level)] = bindings_.size();
+    }
+    // The declaration a qualified name's prefix stands for; an empty one
+    // when the prefix is not declared.
+    Binding of(std::string_view qualifiedName) const {
+        const std::size_t colon = qualifiedName.find(':');
+        const std::string_view prefix =
+            colon == std::string_view::npos ? std::string_view() : qualifiedName.substr(0, colon);
+        for (auto it = bindings_.rbegin(); it != bindings_.rend(); ++it)
+            if (it->prefix == prefix)
+                return *it;
+        return {};
+    }
+
+private:
+    std::vector<Binding> bindings_;
+    std::array<std::size_t, deepestLevel + 1> sizeAt_{};
+};
+
+// The name the rules know an element by: "cbc:" or "cac:" and its local name
+// when it stands in the namespace of the basic or the aggregate components,
+// whatever prefix the file gives it; "" in any other namespace.
+std::string_view ruleName(std::string_view qualifiedName, const Namespaces& namespaces, std::string& buffer) {
+    const Namespaces::Binding binding = namespaces.of(qualifiedName);
+    if (binding.rulePrefix.empty())
+        return {};
+    if (binding.prefix == binding.rulePrefix)
+        return qualifiedName;
+    buffer.assign(binding.rulePrefix).append(":").append(localName(qualifiedName));
+    return buffer;
+}
+
+// Why a file is not read: its document element is not a UBL 2.1 invoice or
+// credit note. "" when it is one.
+std::string refusalOf(const XmlNode* root) {
+    Namespaces namespaces;
+    namespaces.enter(0, root);
+    const std::string_view name = xml::nodeName(root);
+    const std::string_view uri = namespaces.of(name).uri;
+    const std::string_view local = localName(name);
+    if ((local == "Invoice" && uri == invoiceNamespace) ||
+        (local == "CreditNote" && uri == creditNoteNamespace))
+        return {};
+    const std::string onlyUbl = " Tallomir liest nur Rechnungen und Gutschriften in der Syntax UBL 2.1.";
+    if (local == "CrossIndustryInvoice")
+        return "Die Datei ist eine Rechnung in der Syntax UN/CEFACT CII (CrossIndustryInvoice)." + onlyUbl;
+    return "Die Datei ist keine UBL-Rechnung: ihr Wurzelelement ist \u201E" + std::string(name) + "\u201C" +
+           (uri.empty() ? std::string(" ohne Namensraum") : " im Namensraum " + std::string(uri)) + "." +
+           onlyUbl;
+}
+
+constexpr const char* doctypeRefusal =
+    "Die Datei enthält eine Dokumenttyp-Deklaration (DOCTYPE). Rechnungen "
+    "brauchen keine; eine solche Datei wird zum Schutz vor eingeschleusten "
+    "Inhalten nicht gelesen.";
+
+// What the walk writes to, besides the document.
 struct Target {
+    explicit Target(DocumentState& documentState) : state(documentState) {}
+
     DocumentState& state;
-    // The ID of the additional document reference being read.
-    std::string referenceId;
-    std::ptrdiff_t currentLineItem = -1;
-    std::ptrdiff_t currentVatEntry = -1;
+    // every allowance or charge of the file; which one the form edits is
+    // decided after the walk
+    std::vector<AllowanceCharge> allowances;
+    std::ptrdiff_t currentLine = -1;
+    std::ptrdiff_t currentEntry = -1;
+    // Each record (line, subtotal, allowance) has its own number; a rule
+    // takes a text only once per record (the document and each party are one
+    // record each).
+    std::uint32_t lineRecord = 0;
+    std::uint32_t entryRecord = 0;
+    std::uint32_t allowanceRecord = 0;
+    std::array<std::uint32_t, 2 * nodeCount> takenIn{};
+    // the block being walked, for the totals the file states
+    std::string_view block;
+    int blockPlace = 0;
+    std::vector<StatedTotal> totals;
 
     tallomir::LineItem* line() {
-        return currentLineItem < 0 ? nullptr : &state.lines[static_cast<std::size_t>(currentLineItem)];
+        return currentLine < 0 ? nullptr : &state.lines[static_cast<std::size_t>(currentLine)];
     }
     VatBreakdownEntry* entry() {
-        return currentVatEntry < 0 ? nullptr : &state.vatBreakdown[static_cast<std::size_t>(currentVatEntry)];
+        return currentEntry < 0 ? nullptr : &state.vatBreakdown[static_cast<std::size_t>(currentEntry)];
+    }
+    AllowanceCharge* allowance() { return allowances.empty() ? nullptr : &allowances.back(); }
+
+    // False when the rule already took a text in the current record.
+    bool firstInRecord(State where) {
+        const Node node = where.node;
+        std::uint32_t record = 1;
+        if (between(node, Node::FirstLineRule, Node::LastLineRule))
+            record = lineRecord;
+        else if (between(node, Node::FirstSubtotalRule, Node::LastSubtotalRule))
+            record = entryRecord;
+        else if (between(node, Node::FirstAllowanceRule, Node::LastAllowanceRule))
+            record = allowanceRecord;
+        std::uint32_t& taken =
+            takenIn[static_cast<std::size_t>(node) + (where.customer ? nodeCount : std::size_t{0})];
+        if (taken == record)
+            return false;
+        taken = record;
+        return true;
+    }
+
+    void stateTotal(const char* label, std::string_view text, std::string_view element) {
+        totals.push_back(
+            {label,
+             std::string(text),
+             {},
+             std::string(block) + "[" + std::to_string(blockPlace) + "]/" + std::string(element)});
     }
 };
 
@@ -459,34 +663,33 @@ void setEntry(Target& target, std::string VatBreakdownEntry::*field, std::string
         (entry->*field).assign(text);
 }
 
-// The value of an element's attribute; "" when it has none of that name.
-std::string_view attributeOf(const XmlNode* element, std::string_view name) {
-    for (std::size_t i = 0; i < xml::attributeCount(element); ++i)
-        if (xml::attributeName(element, i) == name)
-            return xml::attributeValue(element, i);
-    return {};
+void setAllowance(Target& target, std::string AllowanceCharge::*field, std::string_view text) {
+    if (AllowanceCharge* allowance = target.allowance())
+        (allowance->*field).assign(text);
 }
 
-// A line's unit is the unitCode attribute of its quantity, kept whatever it is.
-void takeUnitCode(Target& target, const XmlNode* quantity) {
-    for (std::size_t i = 0; i < xml::attributeCount(quantity); ++i)
-        if (xml::attributeName(quantity, i) == "unitCode")
-            setLine(target, &tallomir::LineItem::unitCode, xml::attributeValue(quantity, i));
-}
-
-void apply(Target& target, State where, std::string_view text) {
+// Takes the element's text into the document; false when the rule does not
+// take it (a repeated value, a foreign identifier), so that it is recorded.
+bool apply(Target& target, State where, std::string_view text, const XmlNode* element) {
+    if (where.node == Node::Taken || text.empty())
+        return true; // nothing of its own to take
+    if (!target.firstInRecord(where))
+        return false;
     DocumentState& state = target.state;
     InvoiceDocument& doc = state.doc;
     PartyFields& party = where.customer ? doc.customer : doc.supplier;
     switch (where.node) {
+    case Node::CustomizationId:
+        // The version the file names; a file that names neither keeps the one
+        // shown, and loses its identifier, since the program writes its own.
+        for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
+            if (trimmed(text) == customizationIdOf(version))
+                state.xrechnungVersion = version;
+        return isWrittenCustomizationId(trimmed(text));
+    case Node::ProfileId:
+        return isWrittenProfileId(trimmed(text));
     case Node::DocumentNumber:
         doc.documentNumber.assign(text);
-        break;
-    case Node::CustomizationId:
-        // The version the file names; a file that names neither keeps the one shown.
-        for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
-            if (text == customizationIdOf(version))
-                state.xrechnungVersion = version;
         break;
     case Node::IssueDate:
         doc.issueDate.assign(withoutTimeZone(text));
@@ -537,13 +740,6 @@ void apply(Target& target, State where, std::string_view text) {
     case Node::ProjectNumber:
         doc.projectNumber.assign(text);
         break;
-    case Node::AdditionalReferenceId:
-        target.referenceId.assign(text);
-        break;
-    case Node::AdditionalReferenceType:
-        if (text == projectReferenceType)
-            doc.projectNumber = target.referenceId;
-        break;
 
     case Node::PartyId:
         party.partyId.assign(text);
@@ -562,6 +758,10 @@ void apply(Target& target, State where, std::string_view text) {
         break;
     case Node::CountryCode:
         party.countryCode.assign(text);
+        break;
+    case Node::EndpointId:
+        party.endpointId.assign(text);
+        party.endpointScheme.assign(attribute(element, "schemeID"));
         break;
     case Node::RegistrationName:
         party.registrationName.assign(text);
@@ -604,6 +804,21 @@ void apply(Target& target, State where, std::string_view text) {
     case Node::PaymentMeansCode:
         doc.paymentMeansCode.assign(text);
         break;
+    case Node::PaymentDueDate:
+        doc.dueDate.assign(withoutTimeZone(text));
+        break;
+    case Node::Iban:
+        doc.iban.assign(text);
+        break;
+    case Node::BankName:
+        doc.bankName.assign(text);
+        break;
+    case Node::Bic:
+        doc.bic.assign(text);
+        break;
+    case Node::CreditorId:
+        doc.creditorId.assign(text);
+        break;
     case Node::CardNumber:
         doc.cardNumber.assign(text);
         break;
@@ -619,57 +834,48 @@ void apply(Target& target, State where, std::string_view text) {
     case Node::DebitedIban:
         doc.debitedIban.assign(text);
         break;
-    case Node::PaymentDueDate:
-        doc.dueDate.assign(withoutTimeZone(text));
-        break;
-    case Node::Iban:
-        doc.iban.assign(text);
-        break;
-    case Node::BankName:
-        doc.bankName.assign(text);
-        break;
-    case Node::Bic:
-        doc.bic.assign(text);
-        break;
     case Node::PaymentTermsText:
         doc.paymentTerms.assign(text);
         break;
 
     case Node::ChargeIndicator:
-        doc.chargeIndicator.assign(text);
+        setAllowance(target, &AllowanceCharge::chargeIndicator, text);
+        break;
+    case Node::AllowanceReasonCode:
+        setAllowance(target, &AllowanceCharge::reasonCode, text);
         break;
     case Node::AllowanceReason:
-        doc.allowanceReason.assign(text);
+        setAllowance(target, &AllowanceCharge::reason, text);
         break;
     case Node::AllowancePercent:
-        doc.allowancePercent.assign(text);
+        setAllowance(target, &AllowanceCharge::percent, text);
         break;
     case Node::AllowanceAmount:
-        doc.allowanceAmount.assign(text);
+        setAllowance(target, &AllowanceCharge::amount, text);
         break;
     case Node::AllowanceBaseAmount:
-        doc.allowanceBaseAmount.assign(text);
+        setAllowance(target, &AllowanceCharge::baseAmount, text);
         break;
     case Node::AllowanceTaxCategoryId:
-        doc.allowanceTaxCategory.assign(text);
+        setAllowance(target, &AllowanceCharge::taxCategory, text);
         break;
     case Node::AllowanceTaxPercent:
-        doc.allowanceTaxPercent.assign(text);
+        setAllowance(target, &AllowanceCharge::taxPercent, text);
         break;
     case Node::AllowanceTaxSchemeId:
-        doc.allowanceTaxScheme.assign(text);
+        setAllowance(target, &AllowanceCharge::taxScheme, text);
         break;
 
     case Node::TaxTotalAmount:
         doc.taxTotalAmount.assign(text);
+        target.stateTotal("USt. gesamt", text, "TaxAmount");
         break;
-    case Node::SubtotalStart: {
-        VatBreakdownEntry& entry = state.vatBreakdown.emplace_back();
-        entry.documentTaxTotal = doc.taxTotalAmount;
-        entry.taxableAmount.assign(text);
-        target.currentVatEntry = static_cast<std::ptrdiff_t>(state.vatBreakdown.size()) - 1;
+    case Node::TaxCurrencyAmount:
+        doc.taxCurrencyTaxAmount.assign(text);
         break;
-    }
+    case Node::SubtotalTaxableAmount:
+        setEntry(target, &VatBreakdownEntry::taxableAmount, text);
+        break;
     case Node::SubtotalTaxAmount:
         setEntry(target, &VatBreakdownEntry::taxAmount, text);
         break;
@@ -692,32 +898,39 @@ void apply(Target& target, State where, std::string_view text) {
         break;
 
     case Node::LineExtensionAmount:
-        doc.lineExtensionAmount.assign(text);
+        target.stateTotal("Summe der Positionen", text, "LineExtensionAmount");
         break;
     case Node::TaxExclusiveAmount:
-        doc.taxExclusiveAmount.assign(text);
+        target.stateTotal("Nettobetrag", text, "TaxExclusiveAmount");
         break;
     case Node::TaxInclusiveAmount:
-        doc.taxInclusiveAmount.assign(text);
+        target.stateTotal("Bruttobetrag", text, "TaxInclusiveAmount");
+        break;
+    case Node::AllowanceTotalAmount:
+        target.stateTotal("Summe der Nachlässe", text, "AllowanceTotalAmount");
+        break;
+    case Node::ChargeTotalAmount:
+        target.stateTotal("Summe der Zuschläge", text, "ChargeTotalAmount");
         break;
     case Node::PrepaidAmount:
         doc.prepaidAmount.assign(text);
         break;
+    case Node::RoundingAmount:
+        doc.roundingAmount.assign(text);
+        break;
     case Node::PayableAmount:
-        doc.payableAmount.assign(text);
+        target.stateTotal("Zahlbetrag", text, "PayableAmount");
         break;
 
-    case Node::LineStart: {
-        tallomir::LineItem& line = state.lines.emplace_back();
-        line.position.assign(text);
-        target.currentLineItem = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
+    case Node::LinePosition:
+        setLine(target, &tallomir::LineItem::position, text);
         break;
-    }
     case Node::LineNote:
         setLine(target, &tallomir::LineItem::lineNote, text);
         break;
     case Node::LineQuantity:
         setLine(target, &tallomir::LineItem::quantity, text);
+        setLine(target, &tallomir::LineItem::unitCode, attribute(element, "unitCode"));
         break;
     case Node::LineNetAmount:
         setLine(target, &tallomir::LineItem::lineNetAmount, text);
@@ -749,32 +962,220 @@ void apply(Target& target, State where, std::string_view text) {
     case Node::UnitPrice:
         setLine(target, &tallomir::LineItem::unitPrice, text);
         break;
+    case Node::BaseQuantity:
+        setLine(target, &tallomir::LineItem::baseQuantity, text);
+        break;
     default:
         break;
     }
-}
-
-// The first child element of that name, or nullptr.
-const XmlNode* childNamed(const XmlNode* parent, std::string_view name) {
-    for (const XmlNode* child = xml::firstChild(parent); child != nullptr; child = xml::nextSibling(child))
-        if (xml::nodeKind(child) == static_cast<int>(xml::NodeKind::Element) && xml::nodeName(child) == name)
-            return child;
-    return nullptr;
+    return true;
 }
 
 // A party's tax scheme: the number under "VAT" is the VAT identifier, under
-// any other scheme the tax number ("FC" for the German Steuernummer).
-void readPartyTaxScheme(PartyFields& party, const XmlNode* block) {
-    const std::string_view number = xml::nodeText(childNamed(block, "cbc:CompanyID"));
-    const std::string_view scheme = xml::nodeText(childNamed(childNamed(block, "cac:TaxScheme"), "cbc:ID"));
-    if (scheme.empty() || scheme == "VAT")
-        party.vatId.assign(number);
-    else
-        party.taxNumber.assign(number);
+// any other scheme the tax number ("FC" for the German Steuernummer). False
+// when the party already has that number.
+bool readPartyTaxScheme(PartyFields& party, const XmlNode* block) {
+    const std::string_view number = xml::nodeText(childNamed(block, "CompanyID"));
+    const std::string_view scheme = trimmed(xml::nodeText(childNamed(childNamed(block, "TaxScheme"), "ID")));
+    std::string& field = scheme.empty() || scheme == "VAT" ? party.vatId : party.taxNumber;
+    if (number.empty())
+        return true;
+    if (!field.empty())
+        return false;
+    field.assign(number);
+    if (&field == &party.taxNumber && scheme != taxNumberScheme)
+        party.taxNumberScheme.assign(scheme);
+    return true;
 }
 
-bool isDocumentElementName(std::string_view name) {
-    return name == "ubl:Invoice" || name == "Invoice" || name == "ubl:CreditNote" || name == "CreditNote";
+// Entering an element: a record begins with its line, subtotal or allowance
+// element; some blocks are judged as a whole before they are walked. Gives
+// the state the element keeps, Dead when nothing in it is taken.
+Node enter(Target& target, State where, const XmlNode* element) {
+    DocumentState& state = target.state;
+    switch (where.node) {
+    case Node::Line:
+        state.lines.emplace_back();
+        target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
+        ++target.lineRecord;
+        break;
+    case Node::TaxSubtotal: {
+        VatBreakdownEntry& entry = state.vatBreakdown.emplace_back();
+        entry.documentTaxTotal = state.doc.taxTotalAmount;
+        target.currentEntry = static_cast<std::ptrdiff_t>(state.vatBreakdown.size()) - 1;
+        ++target.entryRecord;
+        break;
+    }
+    case Node::AllowanceCharge:
+        target.allowances.emplace_back();
+        ++target.allowanceRecord;
+        break;
+    case Node::AdditionalReference:
+        // Only the project reference is read; attachments and other
+        // references are not.
+        if (trimmed(xml::nodeText(childNamed(element, "DocumentTypeCode"))) != projectReferenceType)
+            return Node::Dead;
+        break;
+    case Node::PartyTaxScheme:
+        if (!readPartyTaxScheme(where.customer ? state.doc.customer : state.doc.supplier, element))
+            return Node::Dead;
+        break;
+    case Node::PartyId:
+        // The seller's identifier in the SEPA scheme is the creditor
+        // identifier of a direct debit.
+        if (!where.customer && trimmed(attribute(element, "schemeID")) == "SEPA")
+            return Node::CreditorId;
+        break;
+    case Node::BillingReference:
+        // The first preceding invoice is read whole; a further one is not
+        // mixed into it.
+        if (!state.doc.precedingInvoiceNumber.empty() || !state.doc.precedingInvoiceDate.empty())
+            return Node::Dead;
+        break;
+    case Node::TaxTotal: {
+        // The total in the VAT accounting currency, when that is not the
+        // document's.
+        const std::string_view currency = attribute(childNamed(element, "TaxAmount"), "currencyID");
+        const std::string& taxCurrency = state.doc.loadedTaxCurrency;
+        if (!currency.empty() && currency == taxCurrency && taxCurrency != state.documentCurrency)
+            return Node::TaxCurrencyTotal;
+        break;
+    }
+    default:
+        break;
+    }
+    return where.node;
+}
+
+// The attribute is a value a rule takes together with its element: the
+// currency of an amount, the unit of a quantity, the scheme of an electronic
+// address or of the creditor identifier.
+bool takenWith(Node node, std::string_view attributeName) {
+    if (attributeName == "currencyID")
+        return isRule(node);
+    if (attributeName == "unitCode")
+        return node == Node::LineQuantity || node == Node::BaseQuantity;
+    if (attributeName == "schemeID")
+        return node == Node::EndpointId || node == Node::CreditorId;
+    return false;
+}
+
+// The walk over the file, and what it found no rule for.
+struct Walk {
+    explicit Walk(DocumentState& state) : target(state) {}
+
+    Target target;
+    std::vector<Unconsumed> unconsumed;
+    BlockCounts counts;
+    // The block below the document element being walked: its element, the
+    // records made in it, whether a rule took anything, which line it is (or -1).
+    const XmlNode* blockNode = nullptr;
+    std::size_t blockRecords = 0;
+    bool blockTook = false;
+    std::ptrdiff_t blockLine = -1;
+
+    void record(const XmlNode* node, std::string_view attributeName = {}) {
+        unconsumed.push_back({node, attributeName, target.block, target.blockPlace, blockLine});
+    }
+
+    void recordAttributes(Node node, const XmlNode* element) {
+        for (std::size_t i = 0; i < xml::attributeCount(element); ++i) {
+            const std::string_view name = xml::attributeName(element, i);
+            if (isDataAttribute(name) && !takenWith(node, name) && hasData(xml::attributeValue(element, i)))
+                record(element, name);
+        }
+    }
+
+    // A block of which no rule took anything is not carried as a whole: its
+    // records become one.
+    void endBlock() {
+        if (blockNode != nullptr && !blockTook && unconsumed.size() > blockRecords) {
+            unconsumed.resize(blockRecords);
+            record(blockNode);
+        }
+    }
+
+    void run(const XmlNode* root) {
+        Namespaces namespaces;
+        namespaces.enter(0, root);
+        std::string buffer;
+        // stateAt[level] is the state of the element open at that level;
+        // cursor[level] the element visited next at that level.
+        std::array<State, deepestLevel + 1> stateAt{};
+        std::array<const XmlNode*, deepestLevel + 1> cursor{};
+        stateAt[0].node = Node::Document;
+        int level = 1;
+        cursor[1] = xml::firstChild(root);
+        while (level > 0) {
+            const XmlNode* node = cursor[level];
+            if (node == nullptr) {
+                --level; // that level's cursor already stands on the next sibling
+                continue;
+            }
+            cursor[level] = xml::nextSibling(node);
+            if (xml::nodeKind(node) != static_cast<int>(xml::NodeKind::Element))
+                continue; // comments, CDATA sections and the like, with all they hold
+            namespaces.enter(level, node);
+            if (level == 1) {
+                endBlock();
+                const auto found = counts.try_emplace(std::string(localName(xml::nodeName(node))), 0).first;
+                target.block = found->first;
+                target.blockPlace = ++found->second;
+                blockNode = node;
+                blockRecords = unconsumed.size();
+                blockTook = false;
+                blockLine = -1;
+            }
+            const std::string_view name = ruleName(xml::nodeName(node), namespaces, buffer);
+            State where = name.empty() ? State{} : step(stateAt[static_cast<std::size_t>(level - 1)], name);
+            where.node = enter(target, where, node);
+            if (where.node == Node::Line)
+                blockLine = target.currentLine;
+            if (where.node == Node::Dead) {
+                record(node);
+                continue;
+            }
+            if (isRule(where.node)) {
+                // Every line break as one LF, as a parser gives it.
+                const std::string_view text = xml::nodeText(node);
+                const bool taken = text.find('\r') == std::string_view::npos
+                                       ? apply(target, where, text, node)
+                                       : apply(target, where, multiLineText(text), node);
+                if (!taken) {
+                    record(node);
+                    continue;
+                }
+                blockTook = blockTook || hasData(text);
+            }
+            recordAttributes(where.node, node);
+            if (level < deepestLevel && xml::firstChild(node) != nullptr) {
+                stateAt[static_cast<std::size_t>(level)] = where;
+                ++level;
+                cursor[static_cast<std::size_t>(level)] = xml::firstChild(node);
+            }
+        }
+        endBlock();
+    }
+};
+
+// The allowance or charge the form edits: the first one with a reason; every
+// other one is carried as it was read.
+void takeAllowances(InvoiceDocument& doc, std::vector<AllowanceCharge>& allowances) {
+    const auto editable = std::find_if(allowances.begin(), allowances.end(),
+                                       [](const AllowanceCharge& entry) { return !entry.reason.empty(); });
+    if (editable != allowances.end()) {
+        doc.chargeIndicator = editable->chargeIndicator;
+        doc.allowanceReasonCode = editable->reasonCode;
+        doc.allowanceReason = editable->reason;
+        doc.allowancePercent = editable->percent;
+        doc.allowanceAmount = editable->amount;
+        doc.allowanceBaseAmount = editable->baseAmount;
+        doc.allowanceTaxCategory = editable->taxCategory;
+        doc.allowanceTaxPercent = editable->taxPercent;
+        doc.allowanceTaxScheme = editable->taxScheme;
+        allowances.erase(editable);
+    }
+    doc.furtherAllowances = std::move(allowances);
 }
 
 // The signed allowance/charge working values from the loaded texts. Without a
@@ -818,11 +1219,34 @@ void takeCategoriesFromDocument(DocumentState& state) {
         state.documentTaxCategory = most->first;
 }
 
-void finishLoad(DocumentState& state) {
+// The totals the file states beside the ones computed from what was read.
+void compareTotals(const DocumentState& state, std::vector<StatedTotal>& totals) {
+    const InvoiceDocument& doc = state.doc;
+    const std::pair<std::string_view, const std::string*> computed[] = {
+        {"Summe der Positionen", &doc.lineExtensionAmount},
+        {"Nettobetrag", &doc.taxExclusiveAmount},
+        {"Bruttobetrag", &doc.taxInclusiveAmount},
+        {"Summe der Nachlässe", &doc.allowanceTotalAmount},
+        {"Summe der Zuschläge", &doc.chargeTotalAmount},
+        {"Zahlbetrag", &doc.payableAmount},
+        {"USt. gesamt", &doc.taxTotalAmount},
+    };
+    for (StatedTotal& total : totals)
+        for (const auto& [label, text] : computed)
+            if (label == total.label)
+                total.computed = *text;
+}
+
+void read(DocumentState& state, const XmlNode* root) {
+    Walk walk(state);
+    walk.run(root);
+    takeAllowances(state.doc, walk.target.allowances);
     takeCategoriesFromDocument(state);
     takeAllowanceFromDocument(state);
     recomputeLines(state);
     recomputeTotals(state);
+    compareTotals(state, walk.target.totals);
+    state.notCarried = describeNotCarried(walk.unconsumed, walk.counts, state, walk.target.totals);
     state.modified = false;
 }
 
@@ -833,110 +1257,54 @@ std::string parseErrorMessage(const xml::XmlDocument& tree) {
            "   Zeichen: " + std::to_string(xml::loadErrorColumn(tree));
 }
 
-LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree) {
+// The file is judged first; only a file that will be loaded replaces the
+// document.
+LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName) {
     LoadOutcome outcome;
-    if (tree == nullptr) {
-        outcome.result = LoadOutcome::Result::NoDocument;
-    } else if (xml::loadStatus(*tree) != 0) {
+    if (tree == nullptr)
+        return outcome;
+    if (xml::hasDoctype(*tree)) {
+        outcome.result = LoadOutcome::Result::Refused;
+        outcome.message = doctypeRefusal;
+        return outcome;
+    }
+    if (xml::loadStatus(*tree) != 0) {
         outcome.result = LoadOutcome::Result::ParseError;
         outcome.message = parseErrorMessage(*tree);
-    } else {
-        outcome.result = LoadOutcome::Result::Loaded;
-        walkDocument(state, *tree);
+        return outcome;
     }
-    finishLoad(state);
+    const XmlNode* root = xml::mainElement(*tree);
+    outcome.message = refusalOf(root);
+    if (!outcome.message.empty()) {
+        outcome.result = LoadOutcome::Result::Refused;
+        return outcome;
+    }
+    resetDocument(state);
+    if (fileName != nullptr)
+        state.currentFileName = *fileName;
+    read(state, root);
+    outcome.result = LoadOutcome::Result::Loaded;
     return outcome;
 }
 
 } // namespace
 
-void walkDocument(DocumentState& state, const xml::XmlDocument& tree) {
-    const XmlNode* documentElement = xml::mainElement(tree);
-    if (documentElement == nullptr || !isDocumentElementName(xml::nodeName(documentElement)))
-        return;
-
-    Target target{state, std::string(), -1, -1};
-    // stateAt[level] is the state of the element open at that level;
-    // cursor[level] the element visited next at that level.
-    std::array<State, deepestLevel + 1> stateAt{};
-    std::array<const XmlNode*, deepestLevel + 1> cursor{};
-    stateAt[0].node = Node::Document;
-    int level = 1;
-    cursor[1] = xml::firstChild(documentElement);
-    while (level > 0) {
-        const XmlNode* node = cursor[level];
-        if (node == nullptr) {
-            --level; // that level's cursor already stands on the next sibling
-            continue;
-        }
-        cursor[level] = xml::nextSibling(node);
-        if (xml::nodeKind(node) != static_cast<int>(xml::NodeKind::Element))
-            continue; // comments, CDATA sections and the like, with all they hold
-        const State where = step(stateAt[level - 1], xml::nodeName(node));
-        if (where.node == Node::Dead)
-            continue;
-        if (where.node == Node::AdditionalReference)
-            target.referenceId.clear();
-        // The seller's identifier in the SEPA scheme is the creditor identifier of a direct debit.
-        if (where.node == Node::PartyId && !where.customer && attributeOf(node, "schemeID") == "SEPA") {
-            state.doc.creditorId.assign(xml::nodeText(node));
-            continue;
-        }
-        if (where.node == Node::EndpointId) {
-            PartyFields& party = where.customer ? state.doc.customer : state.doc.supplier;
-            party.endpointId.assign(xml::nodeText(node));
-            party.endpointScheme.assign(attributeOf(node, "schemeID"));
-            continue;
-        }
-        if (where.node == Node::PartyTaxSchemeBlock) {
-            readPartyTaxScheme(where.customer ? state.doc.customer : state.doc.supplier, node);
-            continue;
-        }
-        // Of several references to preceding invoices the last one is kept
-        // whole, never a number of one with the date of another.
-        if (where.node == Node::PrecedingInvoice) {
-            state.doc.precedingInvoiceNumber.clear();
-            state.doc.precedingInvoiceDate.clear();
-        }
-        if (where.node == Node::LineQuantity)
-            takeUnitCode(target, node);
-        if (isRule(where.node)) {
-            // Every line break as one LF, as a parser gives it.
-            const std::string_view text = xml::nodeText(node);
-            if (text.find('\r') == std::string_view::npos)
-                apply(target, where, text);
-            else
-                apply(target, where, multiLineText(text));
-        }
-        if (level < deepestLevel) {
-            const XmlNode* child = xml::firstChild(node);
-            if (child != nullptr) {
-                stateAt[level] = where;
-                ++level;
-                cursor[level] = child;
-            }
-        }
-    }
-}
-
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
-    state.currentFileName = fileName;
-    resetDocument(state);
-    const xml::DocumentPtr tree = xml::loadDocument(fileName);
-    return loadParsed(state, tree.get());
+    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
+    return loadParsed(state, tree.get(), &fileName);
 }
 
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
-    resetDocument(state);
-    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes);
-    return loadParsed(state, tree.get());
+    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
+    return loadParsed(state, tree.get(), nullptr);
 }
 
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {
-    const xml::DocumentPtr tree = xml::loadDocument(fileName);
-    if (!tree || xml::loadStatus(*tree) != 0)
+    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
+    if (!tree || xml::loadStatus(*tree) != 0 || xml::hasDoctype(*tree))
         return std::nullopt;
-    const std::string_view named = xml::nodeText(childNamed(xml::mainElement(*tree), "cbc:CustomizationID"));
+    const std::string_view named =
+        trimmed(xml::nodeText(childNamed(xml::mainElement(*tree), "CustomizationID")));
     for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
         if (named == customizationIdOf(version))
             return version;

@@ -11,26 +11,26 @@ namespace tallomir::ubl {
 
 struct LoadOutcome {
     enum class Result {
-        NoDocument, // the file could not be opened or was empty: no message
+        NoDocument, // the file could not be opened or was empty
         ParseError, // not well-formed: show `message` in "Fehler beim Lesen der XML Datei"
+        Refused,    // no UBL invoice or credit note, or a document type declaration: `message` says why
         Loaded,
     };
     Result result = Result::NoDocument;
     std::string message;
 };
 
-// "Laden" after the dialog: currentFileName = fileName, resetDocument, parse,
-// walk, allowance working values, recomputeLines, recomputeTotals. After any
-// failure the document is a freshly reset one.
+// "Laden" after the dialog: parses and judges the file; only a file that is
+// loaded replaces the document: resetDocument, currentFileName = fileName,
+// walk, allowance working values, recomputeLines, recomputeTotals, and the
+// list of what the file holds and the document cannot (`notCarried`). After
+// any failure the document is as it was.
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName);
-// The same for bytes in memory (fuzzing, tests).
+// The same for bytes in memory (fuzzing, tests); currentFileName stays.
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
 
 // The version of XRechnung a file names in its cbc:CustomizationID; nothing
 // for a file that cannot be read or names neither.
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName);
-
-// Maps every element of a parsed tree onto the document.
-void walkDocument(DocumentState& state, const xml::XmlDocument& tree);
 
 } // namespace tallomir::ubl

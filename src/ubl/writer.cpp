@@ -1,5 +1,6 @@
 #include "writer.h"
 
+#include "invoice/amounts.h"
 #include "invoice/document_check.h"
 
 #include <cerrno>
@@ -11,15 +12,7 @@ namespace {
 
 constexpr const char* joiningText = ", erstellt mit ";
 
-constexpr const char* invoiceNamespace = "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
-constexpr const char* creditNoteNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2";
-constexpr const char* aggregateNamespace =
-    "urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2";
-constexpr const char* basicNamespace = "urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2";
-
 constexpr const char* creditNoteCode = "381";
-// The scheme under which a tax number other than the VAT identifier stands.
-constexpr std::string_view taxNumberScheme = "FC";
 // Document type code of a project reference, where the credit note has no
 // element of its own for it.
 constexpr const char* projectDocumentTypeCode = "50";
@@ -84,10 +77,19 @@ bool isVersion3(const DocumentState& state) {
     return state.xrechnungVersion == XRechnungVersion::V3_0;
 }
 
+// The VAT accounting currency: a loaded file's own, with its VAT total in
+// that currency; otherwise the document currency.
+const std::string& taxCurrency(const DocumentState& state) {
+    return hasOwnTaxCurrency(state) ? state.doc.loadedTaxCurrency : state.documentCurrency;
+}
+
+const char* standardName(XRechnungVersion version) {
+    return version == XRechnungVersion::V3_0 ? "XRechnung 3.0.2." : "XRechnung 2.1.1.";
+}
+
 std::string profileText(const DocumentState& state) {
-    const char* standardName = isVersion3(state) ? "XRechnung 3.0.2." : "XRechnung 2.1.1.";
-    return std::string(standardName) + joiningText + programName + " " + programVersion + " (" +
-           makerWebAddress + ")";
+    return std::string(standardName(state.xrechnungVersion)) + joiningText + programName + " " +
+           programVersion + " (" + makerWebAddress + ")";
 }
 
 // Supplier and customer share one tree; only the supplier has a legal form
@@ -117,7 +119,7 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     // without its number is not written.
     const std::pair<const std::string*, std::string_view> schemes[] = {
         {&party.vatId, party.taxSchemeId.empty() ? std::string_view("VAT") : party.taxSchemeId},
-        {&party.taxNumber, taxNumberScheme},
+        {&party.taxNumber, party.taxNumberScheme.empty() ? taxNumberScheme : party.taxNumberScheme},
     };
     for (const auto& [number, scheme] : schemes) {
         if (number->empty())
@@ -177,6 +179,18 @@ void addElement(xml::XmlNode* parent, std::string_view name, std::string_view at
     xml::setNodeText(element, lines);
 }
 
+bool isWrittenCustomizationId(std::string_view text) {
+    return text == customizationIdOf(XRechnungVersion::V2_1_1) ||
+           text == customizationIdOf(XRechnungVersion::V3_0);
+}
+
+bool isWrittenProfileId(std::string_view text) {
+    for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
+        if (text.starts_with(std::string(standardName(version)) + joiningText + programName + " "))
+            return true;
+    return false;
+}
+
 std::string completeXmlExtension(const std::string& fileName) {
     // The extension is what follows the last point of the last name part; a
     // blank, a slash or a backslash ends the search, and a point that starts
@@ -222,8 +236,8 @@ void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
     addLeaf(documentElement, "cbc:Note", doc.note);
     addLeaf(documentElement, "cbc:DocumentCurrencyCode", state.documentCurrency);
     // XRechnung 3.0 names a VAT accounting currency only where it differs.
-    if (!isVersion3(state)) {
-        addLeaf(documentElement, "cbc:TaxCurrencyCode", state.documentCurrency);
+    if (!isVersion3(state) || hasOwnTaxCurrency(state)) {
+        addLeaf(documentElement, "cbc:TaxCurrencyCode", taxCurrency(state));
     }
     addLeaf(documentElement, "cbc:BuyerReference", doc.buyerReference);
 
@@ -335,25 +349,34 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
 
 void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
-    if (doc.allowanceReason.empty()) {
-        return;
+    const auto write = [&](const AllowanceCharge& entry) {
+        xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
+        addLeaf(allowance, "cbc:ChargeIndicator", entry.chargeIndicator);
+        addLeaf(allowance, "cbc:AllowanceChargeReasonCode", entry.reasonCode);
+        addLeaf(allowance, "cbc:AllowanceChargeReason", entry.reason);
+        addLeaf(allowance, "cbc:MultiplierFactorNumeric", entry.percent);
+        addAmount(allowance, "cbc:Amount", state, entry.amount);
+        // XRechnung 3.0 has a base amount only beside its percentage.
+        if (!isVersion3(state) || !entry.percent.empty()) {
+            addAmount(allowance, "cbc:BaseAmount", state, entry.baseAmount);
+        }
+        xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
+        addLeaf(category, "cbc:ID", entry.taxCategory);
+        // Outside the scope of VAT there is no rate.
+        if (entry.taxCategory != "O") {
+            addLeaf(category, "cbc:Percent", entry.taxPercent);
+        }
+        addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.taxScheme);
+    };
+    // The one the form edits exists by its reason; the further ones of a
+    // loaded file follow as they were read.
+    if (!doc.allowanceReason.empty()) {
+        write({doc.chargeIndicator, doc.allowanceReasonCode, doc.allowanceReason, doc.allowancePercent,
+               doc.allowanceAmount, doc.allowanceBaseAmount, doc.allowanceTaxCategory,
+               doc.allowanceTaxPercent, doc.allowanceTaxScheme});
     }
-    xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
-    addLeaf(allowance, "cbc:ChargeIndicator", doc.chargeIndicator);
-    addLeaf(allowance, "cbc:AllowanceChargeReason", doc.allowanceReason);
-    addLeaf(allowance, "cbc:MultiplierFactorNumeric", doc.allowancePercent);
-    addAmount(allowance, "cbc:Amount", state, doc.allowanceAmount);
-    // XRechnung 3.0 has a base amount only beside its percentage.
-    if (!isVersion3(state) || !doc.allowancePercent.empty()) {
-        addAmount(allowance, "cbc:BaseAmount", state, doc.allowanceBaseAmount);
-    }
-    xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
-    addLeaf(category, "cbc:ID", doc.allowanceTaxCategory);
-    // Outside the scope of VAT there is no rate.
-    if (doc.allowanceTaxCategory != "O") {
-        addLeaf(category, "cbc:Percent", doc.allowanceTaxPercent);
-    }
-    addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", doc.allowanceTaxScheme);
+    for (const AllowanceCharge& entry : doc.furtherAllowances)
+        write(entry);
 }
 
 void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state) {
@@ -375,6 +398,11 @@ void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(category, "cbc:TaxExemptionReason", entry.exemptionReason);
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.schemeId);
     }
+    // The VAT total once more in the accounting currency, without breakdown.
+    if (hasOwnTaxCurrency(state)) {
+        addElement(xml::appendElement(documentElement, "cac:TaxTotal"), "cbc:TaxAmount", "currencyID",
+                   state.doc.loadedTaxCurrency, state.doc.taxCurrencyTaxAmount);
+    }
 }
 
 void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& state) {
@@ -383,14 +411,12 @@ void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& stat
     addAmount(total, "cbc:LineExtensionAmount", state, doc.lineExtensionAmount);
     addAmount(total, "cbc:TaxExclusiveAmount", state, doc.taxExclusiveAmount);
     addAmount(total, "cbc:TaxInclusiveAmount", state, doc.taxInclusiveAmount);
-    // The totals of allowances and charges sum the allowance/charge elements
-    // of the file, so they are written only beside one.
-    if (!doc.allowanceReason.empty()) {
-        const bool charge = doc.chargeIndicator == "true";
-        addAmount(total, charge ? "cbc:ChargeTotalAmount" : "cbc:AllowanceTotalAmount", state,
-                  doc.allowanceAmount);
-    }
+    // The totals of allowances and of charges sum the allowance/charge
+    // elements of the file, so each is written only beside one of its kind.
+    addAmount(total, "cbc:AllowanceTotalAmount", state, doc.allowanceTotalAmount);
+    addAmount(total, "cbc:ChargeTotalAmount", state, doc.chargeTotalAmount);
     addAmount(total, "cbc:PrepaidAmount", state, doc.prepaidAmount);
+    addAmount(total, "cbc:PayableRoundingAmount", state, doc.roundingAmount);
     addAmount(total, "cbc:PayableAmount", state, doc.payableAmount);
 }
 
@@ -419,7 +445,9 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(category, "cbc:ID", line.lineTaxCategory);
         addLeaf(category, "cbc:Percent", line.lineVatPercent);
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", line.lineTaxScheme);
-        addAmount(xml::appendElement(lineNode, "cac:Price"), "cbc:PriceAmount", state, line.unitPrice);
+        xml::XmlNode* price = xml::appendElement(lineNode, "cac:Price");
+        addAmount(price, "cbc:PriceAmount", state, line.unitPrice);
+        addElement(price, "cbc:BaseQuantity", "unitCode", lineUnitCode(state, line), line.baseQuantity);
     }
 }
 

@@ -8,6 +8,18 @@
 
 namespace tallomir::ubl {
 
+// The namespaces of a UBL 2.1 invoice, credit note and their components.
+inline constexpr std::string_view invoiceNamespace = "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
+inline constexpr std::string_view creditNoteNamespace =
+    "urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2";
+inline constexpr std::string_view aggregateNamespace =
+    "urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2";
+inline constexpr std::string_view basicNamespace =
+    "urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2";
+// The scheme a tax number other than the VAT identifier is written under
+// unless a loaded file named another.
+inline constexpr std::string_view taxNumberScheme = "FC";
+
 // The one routine through which every writer adds a leaf element: an empty
 // text writes nothing at all; an attribute is set whenever its name is given.
 void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
@@ -15,6 +27,11 @@ void addElement(xml::XmlNode* parent, std::string_view name, std::string_view at
 
 // The identifier of the version a file follows (its cbc:CustomizationID).
 std::string customizationIdOf(XRechnungVersion version);
+
+// A cbc:CustomizationID or cbc:ProfileID this writer puts into its files
+// (the profile of any version of the program).
+bool isWrittenCustomizationId(std::string_view text);
+bool isWrittenProfileId(std::string_view text);
 
 // ".xml" appended unless the name already ends in the extension "xml".
 std::string completeXmlExtension(const std::string& fileName);

@@ -1,5 +1,6 @@
 #include "invoice_layout.h"
 
+#include "invoice/amounts.h"
 #include "invoice/dates.h"
 #include "invoice/decimal.h"
 
@@ -259,6 +260,16 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
     html += "</td></tr></table>";
 }
 
+// The unit price, and the quantity it is for where that is not one unit:
+// "12,00 € je 10 Stück".
+std::string linePrice(const DocumentState& state, const LineItem& line) {
+    const std::string price = germanAmount(line.unitPrice, state.documentCurrency);
+    if (line.baseQuantity.empty() || parseNumber(line.baseQuantity) == Decimal::fromInt(1))
+        return price;
+    return price + " je " +
+           joined({germanNumber(line.baseQuantity, 0), unitName(state, lineUnitCode(state, line))}, " ");
+}
+
 // The rate of a line, with its tax category when that is not the standard one.
 std::string lineVat(const LineItem& line) {
     std::string text = germanPercent(line.lineVatPercent);
@@ -284,7 +295,7 @@ void appendLineRow(std::string& html, const DocumentState& state, const LineItem
     html += "<tr>" + textCell(line.position) +
             numberCell(
                 joined({germanNumber(line.quantity, 0), unitName(state, lineUnitCode(state, line))}, " ")) +
-            textCell(line.itemNumber) + name + numberCell(germanAmount(line.unitPrice, currency)) +
+            textCell(line.itemNumber) + name + numberCell(linePrice(state, line)) +
             numberCell(lineVat(line)) + numberCell(germanAmount(line.lineNetAmount, currency)) + "</tr>";
 }
 
@@ -311,39 +322,57 @@ struct TotalRow {
     bool strong = false;
 };
 
-std::string allowanceLabel(const DocumentState& state) {
-    const InvoiceDocument& doc = state.doc;
-    std::string label = doc.chargeIndicator == "true" ? "Zuschlag" : "Nachlass";
-    if (!doc.allowanceReason.empty())
-        label += ": " + doc.allowanceReason;
+// An allowance or charge: "Nachlass: Treuerabatt (10 % von 150,00 €, USt. 19 %)".
+std::string allowanceLabel(const DocumentState& state, const AllowanceCharge& entry) {
+    std::string label = entry.chargeIndicator == "true" ? "Zuschlag" : "Nachlass";
+    const std::string& reason = entry.reason.empty() ? entry.reasonCode : entry.reason;
+    if (!reason.empty())
+        label += ": " + reason;
     std::string basis;
-    if (!doc.allowancePercent.empty())
-        basis = joined({germanPercent(doc.allowancePercent),
-                        doc.allowanceBaseAmount.empty()
+    if (!entry.percent.empty())
+        basis = joined({germanPercent(entry.percent),
+                        entry.baseAmount.empty()
                             ? std::string()
-                            : "von " + germanAmount(doc.allowanceBaseAmount, state.documentCurrency)},
+                            : "von " + germanAmount(entry.baseAmount, state.documentCurrency)},
                        " ");
-    const std::string vat = joined(
-        {doc.allowanceTaxPercent.empty() ? std::string() : "USt. " + germanPercent(doc.allowanceTaxPercent),
-         doc.allowanceTaxCategory == "S" ? std::string() : doc.allowanceTaxCategory},
-        " ");
+    const std::string vat =
+        joined({entry.taxPercent.empty() ? std::string() : "USt. " + germanPercent(entry.taxPercent),
+                entry.taxCategory == "S" ? std::string() : entry.taxCategory},
+               " ");
     const std::string note = joined({basis, vat}, ", ");
     return note.empty() ? label : label + " (" + note + ")";
+}
+
+TotalRow allowanceRow(const DocumentState& state, const AllowanceCharge& entry) {
+    const std::string amount = germanAmount(entry.amount, state.documentCurrency);
+    const bool reduces = entry.chargeIndicator != "true" && !parseNumber(entry.amount).isZero();
+    return {allowanceLabel(state, entry), reduces ? "-" + amount : amount};
 }
 
 std::vector<TotalRow> totalRows(const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     const std::string& currency = state.documentCurrency;
     std::vector<TotalRow> rows = {{"Summe Positionen", germanAmount(doc.lineExtensionAmount, currency)}};
-    if (!doc.allowanceAmount.empty() || !doc.allowanceReason.empty()) {
-        const std::string amount = germanAmount(doc.allowanceAmount, currency);
-        const bool reduces = doc.chargeIndicator != "true" && !parseNumber(doc.allowanceAmount).isZero();
-        rows.push_back({allowanceLabel(state), reduces ? "-" + amount : amount});
-    }
+    if (!doc.allowanceAmount.empty() || !doc.allowanceReason.empty())
+        rows.push_back(allowanceRow(state, {doc.chargeIndicator,
+                                            doc.allowanceReasonCode,
+                                            doc.allowanceReason,
+                                            doc.allowancePercent,
+                                            doc.allowanceAmount,
+                                            doc.allowanceBaseAmount,
+                                            doc.allowanceTaxCategory,
+                                            doc.allowanceTaxPercent,
+                                            {}}));
+    for (const AllowanceCharge& entry : doc.furtherAllowances)
+        rows.push_back(allowanceRow(state, entry));
     rows.push_back({"Nettobetrag", germanAmount(doc.taxExclusiveAmount, currency)});
     rows.push_back({"Umsatzsteuer", germanAmount(doc.taxTotalAmount, currency)});
+    if (hasOwnTaxCurrency(state))
+        rows.push_back({"Umsatzsteuer in " + doc.loadedTaxCurrency,
+                        germanAmount(doc.taxCurrencyTaxAmount, doc.loadedTaxCurrency)});
     rows.push_back({"Bruttobetrag", germanAmount(doc.taxInclusiveAmount, currency)});
     rows.push_back({"Bereits gezahlt", germanAmount(doc.prepaidAmount, currency)});
+    rows.push_back({"Rundung", germanAmount(doc.roundingAmount, currency)});
     rows.push_back({"Zahlbetrag", germanAmount(doc.payableAmount, currency), true});
     return rows;
 }

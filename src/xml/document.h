@@ -112,6 +112,7 @@ public:
     int standalone = -1;
     NewlineStyle newlineStyle = NewlineStyle::CrLf;
     int status = 0;
+    bool doctype = false;
     int errorLine = 0;
     int errorColumn = 0;
     std::string errorMessage;

@@ -97,7 +97,8 @@ private:
 // of its own, which is copied into the document when the node closes.
 class TreeBuilder {
 public:
-    TreeBuilder(XmlDocument& doc, XML_Parser parser) : doc_(doc), parser_(parser) {
+    TreeBuilder(XmlDocument& doc, XML_Parser parser, Doctypes doctypes)
+        : doc_(doc), parser_(parser), doctypes_(doctypes) {
         open_.emplace_back();
         open_[0].node = &doc.root;
     }
@@ -291,6 +292,11 @@ private:
     static void onDoctypeStart(void* data, const XML_Char* name, const XML_Char* systemId,
                                const XML_Char* publicId, int hasInternalSubset) {
         TreeBuilder& b = self(data);
+        b.doc_.doctype = true;
+        if (b.doctypes_ == Doctypes::Refuse) {
+            XML_StopParser(b.parser_, XML_FALSE);
+            return;
+        }
         std::string text = "<!DOCTYPE ";
         text += name;
         if (systemId != nullptr) {
@@ -341,6 +347,7 @@ private:
 
     XmlDocument& doc_;
     XML_Parser parser_;
+    Doctypes doctypes_;
     std::vector<OpenNode> open_;
     std::size_t depth_ = 0;
     bool textTooLong_ = false;
@@ -361,7 +368,7 @@ int clampToInt(XML_Size value) {
 
 // Parses what readChunk delivers. readChunk(buffer, capacity) gives the number
 // of bytes read, 0 at the end and -1 on a read error; total is the expected size.
-template <class ReadChunk> DocumentPtr parse(std::uint64_t total, ReadChunk readChunk) {
+template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes doctypes, ReadChunk readChunk) {
     ParserHolder holder{XML_ParserCreate(nullptr)};
     if (holder.parser == nullptr) {
         return nullptr;
@@ -372,7 +379,7 @@ template <class ReadChunk> DocumentPtr parse(std::uint64_t total, ReadChunk read
     // External DTDs and parameter entities are never read; no handler for
     // external entities exists, so nothing outside the file is ever fetched.
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
-    TreeBuilder builder(*doc, parser);
+    TreeBuilder builder(*doc, parser, doctypes);
     builder.register_handlers();
 
     NewlineDetector detector;
@@ -426,7 +433,7 @@ template <class ReadChunk> DocumentPtr parse(std::uint64_t total, ReadChunk read
 
 } // namespace
 
-DocumentPtr loadDocument(const std::string& fileName) {
+DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes) {
     if (fileName.empty()) {
         return nullptr;
     }
@@ -442,31 +449,32 @@ DocumentPtr loadDocument(const std::string& fileName) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
         return nullptr;
     }
-    return parse(static_cast<std::uint64_t>(info.st_size), [fd](char* buffer, int capacity) -> long {
-        std::size_t filled = 0;
-        while (filled < static_cast<std::size_t>(capacity)) {
-            const ssize_t got = ::read(fd, buffer + filled, static_cast<std::size_t>(capacity) - filled);
-            if (got < 0) {
-                if (errno == EINTR) {
-                    continue;
+    return parse(
+        static_cast<std::uint64_t>(info.st_size), doctypes, [fd](char* buffer, int capacity) -> long {
+            std::size_t filled = 0;
+            while (filled < static_cast<std::size_t>(capacity)) {
+                const ssize_t got = ::read(fd, buffer + filled, static_cast<std::size_t>(capacity) - filled);
+                if (got < 0) {
+                    if (errno == EINTR) {
+                        continue;
+                    }
+                    return -1;
                 }
-                return -1;
+                if (got == 0) {
+                    break;
+                }
+                filled += static_cast<std::size_t>(got);
             }
-            if (got == 0) {
-                break;
-            }
-            filled += static_cast<std::size_t>(got);
-        }
-        return static_cast<long>(filled);
-    });
+            return static_cast<long>(filled);
+        });
 }
 
-DocumentPtr loadDocumentFromBytes(std::string_view bytes) {
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes) {
     if (bytes.empty()) {
         return nullptr;
     }
     std::size_t offset = 0;
-    return parse(bytes.size(), [&](char* buffer, int capacity) -> long {
+    return parse(bytes.size(), doctypes, [&](char* buffer, int capacity) -> long {
         const std::size_t take = std::min(bytes.size() - offset, static_cast<std::size_t>(capacity));
         std::memcpy(buffer, bytes.data() + offset, take);
         offset += take;

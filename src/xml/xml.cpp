@@ -271,6 +271,10 @@ int documentStandalone(const XmlDocument& doc) {
     return doc.standalone;
 }
 
+bool hasDoctype(const XmlDocument& doc) {
+    return doc.doctype;
+}
+
 int loadStatus(const XmlDocument& doc) {
     return doc.status;
 }

@@ -86,15 +86,22 @@ struct SaveResult {
 // intact on any failure.
 SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName);
 
+// What loading does with a document type declaration: keep it as a node of
+// the tree, or stop reading right there (the document then has a doctype and
+// a load status that is not 0), so that nothing declared in it is even parsed.
+enum class Doctypes { Keep, Refuse };
+
 // Parses a file into a new document. nullptr for an empty file name, a file
 // that cannot be opened and an empty file. A document is returned also when
 // the file is not well-formed; the caller then reads loadStatus.
 // The file is read in chunks; DTDs and external entities are never fetched,
 // and entity expansion attacks end with the parser's error.
-DocumentPtr loadDocument(const std::string& fileName);
+DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes = Doctypes::Keep);
 // The same for bytes in memory (an empty view gives nullptr).
-DocumentPtr loadDocumentFromBytes(std::string_view bytes);
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes = Doctypes::Keep);
 
+// The file has a document type declaration (kept or refused).
+bool hasDoctype(const XmlDocument& doc);
 int loadStatus(const XmlDocument& doc);               // Expat's error code, 0 = success
 std::string loadErrorMessage(const XmlDocument& doc); // Expat's English text
 int loadErrorLine(const XmlDocument& doc);

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -37,7 +38,8 @@ protected:
     void SetUp() override {
         dir =
             fs::temp_directory_path() /
-            ("tallomir-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("tallomir-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -195,14 +197,47 @@ TEST_F(CliTest, UsageAndUnusableInputExitOneUnreadableTwoUnwritableFour) {
         << unwritable.err;
 }
 
-TEST_F(CliTest, AMalformedFileExitsTwoWithTheParserMessage) {
-    std::ofstream(dir / "bad.xml") << "<ubl:Invoice>\n<cbc:ID>1</cbc:Note>\n</ubl:Invoice>\n";
-    const CliResult result = run("dump bad.xml");
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_NE(result.err.find("Fehler in der XML Datei:"), std::string::npos);
-    EXPECT_NE(result.err.find("Meldung: mismatched tag"), std::string::npos);
-    EXPECT_NE(result.err.find("Zeile:   2   Zeichen: "), std::string::npos);
-    EXPECT_EQ(run("dump nothing-here.xml").exitCode, 2);
+// Every command that loads ends with 2 and the reason for a file it cannot take.
+TEST_F(CliTest, FilesThatCannotBeLoadedExitTwoWithTheirReason) {
+    const std::pair<const char*, const char*> files[] = {
+        {"<ubl:Invoice>\n<cbc:ID>1</cbc:Note>\n</ubl:Invoice>\n",
+         "Fehler in der XML Datei:\nMeldung: mismatched tag\nZeile:   2   Zeichen: "},
+        {"<!DOCTYPE a [<!ENTITY co \"Firma GmbH\">]><a>&co;</a>", "Dokumenttyp-Deklaration (DOCTYPE)"},
+        {"<rsm:CrossIndustryInvoice xmlns:rsm=\"urn:cii\"/>", "Syntax UN/CEFACT CII"},
+        {"<Order xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:Order-2\"/>",
+         "ist \u201EOrder\u201C im"},
+        {nullptr, "nothing-here.xml konnte nicht gelesen werden"}};
+    for (const auto& [bytes, reason] : files) {
+        if (bytes)
+            std::ofstream(dir / "in.xml") << bytes;
+        for (const auto& [command, output] :
+             {std::pair{"load", ""}, {"dump", ""}, {"roundtrip", " out.xml"}, {"pdf", " out.pdf"}}) {
+            const CliResult result =
+                run(std::string(command) + (bytes ? " in.xml" : " nothing-here.xml") + output);
+            EXPECT_EQ(result.exitCode, 2) << command << ' ' << reason;
+            EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+            EXPECT_EQ(result.out, "");
+        }
+        fs::remove(dir / "in.xml");
+    }
+}
+
+// What a file holds and the form cannot is named: in the dump, and on stderr
+// by "load" and "roundtrip", which still saves.
+TEST_F(CliTest, WhatIsNotCarriedIsNamed) {
+    ASSERT_EQ(build(minimalInvoice()).exitCode, 0);
+    std::string file = readFile(dir / "out.xml");
+    file.insert(
+        file.find("<cac:AccountingSupplierParty>"),
+        "<cac:PayeeParty><cac:PartyName><cbc:Name>Factoring AG</cbc:Name></cac:PartyName></cac:PayeeParty>");
+    std::ofstream(dir / "payee.xml") << file;
+    EXPECT_EQ(json::parse(run("dump payee.xml").out)["notCarried"], json::array({"Zahlungsempfänger"}));
+    for (const char* command : {"load payee.xml", "roundtrip payee.xml again.xml"}) {
+        const CliResult result = run(command);
+        EXPECT_EQ(result.exitCode, 0) << command;
+        EXPECT_EQ(result.err, "Nicht übernommen: Zahlungsempfänger\n") << command;
+    }
+    EXPECT_EQ(readFile(dir / "again.xml"), readFile(dir / "out.xml"));
 }
 
 // --- Files the recipient's validator accepts ---------------------------------

@@ -125,6 +125,9 @@ TEST(DecimalArithmetic, ResultsKeepTheirScaleAndRoundOnlyBeyondThirtyEightDigits
         {big + dec("0.6"), "100000000000000000000000000000000000.6"},
         {dec("2.675").rounded(2), "2.68"}, {dec("-2.665").rounded(2), "-2.67"}, {dec("2.5").rounded(0), "3"},
         {dec("2.5").rounded(3), "2.500"}, {dec("-7.25").abs(), "7.25"},
+        {dec("10").dividedBy(dec("3"), 2), "3.33"}, {dec("-2").dividedBy(dec("3"), 2), "-0.67"},
+        {dec("0.125").dividedBy(dec("1.000"), 2), "0.13"}, {dec("246.9").dividedBy(dec("0.5"), 2), "493.80"},
+        {dec("5").dividedBy(dec("0"), 2), "0.00"}, {a.dividedBy(dec("-0.0001"), 4), "-123456789012345.6789"},
         // clang-format on
     };
     for (const auto& c : cases) {

@@ -31,8 +31,9 @@ TEST(ResetDocument, EmptiesTheDocumentAndSetsTheDefaults) {
     state.documentCurrency = "USD";
     state.documentTaxCategory = "K";
     state.lines.push_back(
-        LineItem{"1", "", "2", "10.00", "", "", "Ware", "", "", "S", "19.00", "VAT", "5.00", "HUR"});
+        LineItem{"1", "", "2", "10.00", "", "", "Ware", "", "", "S", "19.00", "VAT", "5.00", "HUR", "10"});
     state.vatBreakdown.push_back(VatBreakdownEntry{"1.90", "10.00", "1.90", "", "S", "19.00", "VAT", ""});
+    state.notCarried.push_back({"1 Anhang", {"AdditionalDocumentReference[1]"}});
     state.modified = true;
     // kept by a reset: the line editor and the allowance working values
     state.lineEditBuffer.itemName = "halb fertig";
@@ -57,6 +58,7 @@ TEST(ResetDocument, EmptiesTheDocumentAndSetsTheDefaults) {
     EXPECT_EQ(state.amounts.slots[1].rate, Decimal::fromInt(7));
     EXPECT_TRUE(state.lines.empty());
     EXPECT_TRUE(state.vatBreakdown.empty());
+    EXPECT_TRUE(state.notCarried.empty());
     EXPECT_FALSE(state.modified);
     // The editor holds a new, empty line.
     EXPECT_EQ(state.lineEditBuffer.itemName, "");

@@ -3,6 +3,8 @@
 
 #include "reader_test_support.h"
 
+#include "support/reference.h"
+
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -29,6 +31,9 @@ TEST(FuzzReplay, CorpusSamplesAndEmptyInput) {
     replay(corpus);
     EXPECT_EQ(LLVMFuzzerTestOneInput(nullptr, 0), 0);
     TALLOMIR_REQUIRE_TESTDATA();
-    EXPECT_FALSE(readertest::sampleFiles().empty());
-    replay(readertest::sampleFiles());
+    for (const char* folder : {"xrechnung-2.1.1-samples", "xrechnung-3.0.2-samples"}) {
+        const auto samples = tallomir::testing::sampleFiles(folder);
+        EXPECT_FALSE(samples.empty()) << folder;
+        replay(samples);
+    }
 }

@@ -33,9 +33,14 @@ inline std::string el(std::string_view path, std::string_view text) {
     return "<" + name + ">" + inner + "</" + name + ">";
 }
 
-// A UBL file around the given children of the document element.
+// A UBL file around the given children of the document element, whose
+// namespace follows its name ("ubl:Invoice", "CreditNote", ...).
 inline std::string ublFile(std::string_view body, std::string_view root = "ubl:Invoice") {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<" + std::string(root) +
+    const std::size_t colon = root.find(':');
+    const std::string prefix = colon == root.npos ? "" : ":" + std::string(root.substr(0, colon));
+    const std::string kind = root.ends_with("CreditNote") ? "CreditNote" : "Invoice";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<" + std::string(root) + " xmlns" + prefix +
+           "=\"urn:oasis:names:specification:ubl:schema:xsd:" + kind + "-2\"" +
            " xmlns:cac=\"urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2\""
            " xmlns:cbc=\"urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2\">" +
            std::string(body) + "</" + std::string(root) + ">\r\n";
@@ -59,16 +64,6 @@ inline std::string readFile(const std::filesystem::path& path) {
 
 inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::filesystem::path samplesDir() {
-    return tallomir::testing::testDataDir() / "xrechnung-2.1.1-samples";
-}
-
-// The official XRechnung 2.1.1 sample files, sorted by name; none without the
-// reference folder.
-inline std::vector<std::filesystem::path> sampleFiles() {
-    return tallomir::testing::sampleFiles("xrechnung-2.1.1-samples");
 }
 
 // A folder of its own below the system's temporary folder, removed with the object.
@@ -99,15 +94,18 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, precedingInvoiceDate), TEXT_OF(D, customizationId), TEXT_OF(D, profileId),
     TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
-    TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReason), TEXT_OF(D, allowancePercent),
+    TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReasonCode), TEXT_OF(D, allowanceReason),
+    TEXT_OF(D, allowancePercent),
     TEXT_OF(D, allowanceAmount), TEXT_OF(D, allowanceBaseAmount), TEXT_OF(D, allowanceTaxCategory),
     TEXT_OF(D, allowanceTaxPercent), TEXT_OF(D, allowanceTaxScheme), TEXT_OF(D, lineExtensionAmount),
     TEXT_OF(D, taxExclusiveAmount), TEXT_OF(D, taxTotalAmount), TEXT_OF(D, taxInclusiveAmount),
-    TEXT_OF(D, prepaidAmount), TEXT_OF(D, payableAmount), TEXT_OF(D, taxCategoryCode)};
+    TEXT_OF(D, prepaidAmount), TEXT_OF(D, payableAmount), TEXT_OF(D, taxCategoryCode),
+    TEXT_OF(D, allowanceTotalAmount), TEXT_OF(D, chargeTotalAmount), TEXT_OF(D, roundingAmount),
+    TEXT_OF(D, taxCurrencyTaxAmount)};
 inline const FieldTable<P> partyTexts{
     TEXT_OF(P, partyId), TEXT_OF(P, name), TEXT_OF(P, street), TEXT_OF(P, city), TEXT_OF(P, postalCode),
     TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, taxNumber),
-    TEXT_OF(P, endpointId), TEXT_OF(P, endpointScheme),
+    TEXT_OF(P, taxNumberScheme), TEXT_OF(P, endpointId), TEXT_OF(P, endpointScheme),
     TEXT_OF(P, registrationName),
     TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName), TEXT_OF(P, phone),
     TEXT_OF(P, email)};
@@ -117,7 +115,7 @@ inline const FieldTable<L> lineTexts{
     TEXT_OF(L, position), TEXT_OF(L, lineNote), TEXT_OF(L, quantity), TEXT_OF(L, lineNetAmount),
     TEXT_OF(L, lineStartDate), TEXT_OF(L, lineEndDate), TEXT_OF(L, itemName), TEXT_OF(L, itemDescription),
     TEXT_OF(L, itemNumber), TEXT_OF(L, lineTaxCategory), TEXT_OF(L, lineVatPercent),
-    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice), TEXT_OF(L, unitCode)};
+    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice), TEXT_OF(L, unitCode), TEXT_OF(L, baseQuantity)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
     TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),
@@ -139,7 +137,11 @@ inline Fields fieldsOf(const tallomir::DocumentState& state) {
     Fields out{{"documentCurrency", state.documentCurrency},
                {"documentTaxCategory", state.documentTaxCategory},
                {"lines", std::to_string(state.lines.size())},
-               {"vatBreakdown", std::to_string(state.vatBreakdown.size())}};
+               {"vatBreakdown", std::to_string(state.vatBreakdown.size())},
+               {"furtherAllowances", std::to_string(state.doc.furtherAllowances.size())},
+               {"notCarried", ""}};
+    for (const auto& item : state.notCarried)
+        out["notCarried"] += (out["notCarried"].empty() ? "" : "|") + item.text;
     addFields(out, "", state.doc, documentTexts);
     addFields(out, "supplier.", state.doc.supplier, partyTexts);
     addFields(out, "customer.", state.doc.customer, partyTexts);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace tallomir;
@@ -70,7 +71,8 @@ protected:
     void SetUp() override {
         dir =
             fs::temp_directory_path() /
-            ("tallomir-view-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("tallomir-view-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }

@@ -43,6 +43,15 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
         line.lineNetAmount = computeLineNetAmount(line);
         EXPECT_EQ(lineGrossAmount(line), c.gross) << c.quantity << " x " << c.price;
     }
+    // A price for a base quantity: 3 × 10.00 per 2 units, 1 × 0.05 per 8 units.
+    for (const auto& [quantity, price, base, net] :
+         {std::tuple{"3", "10.00", "2", "15.00"}, {"1", "0.05", "8", "0.01"}}) {
+        LineItem line;
+        line.quantity = quantity;
+        line.unitPrice = price;
+        line.baseQuantity = base;
+        EXPECT_EQ(computeLineNetAmount(line), net);
+    }
 }
 
 // --- Whole documents ------------------------------------------------------------

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include <unistd.h>
+
 namespace tallomir::writertest {
 
 inline DocumentState newState() {
@@ -88,7 +90,9 @@ protected:
     void SetUp() override {
         std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::replace(name.begin(), name.end(), '/', '_');
-        dir = std::filesystem::temp_directory_path() / ("tallomir_writer_" + name);
+        // with the process, so that test runs beside each other do not meet
+        dir = std::filesystem::temp_directory_path() /
+              ("tallomir_writer_" + name + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
