@@ -19,22 +19,23 @@ example_json() {
 {
   "documentNumber": "RE-2026-0142", "issueDate": "2026-12-06", "dueDate": "2026-12-20",
   "deliveryDate": "2026-12-04", "buyerReference": "04011000-12345-03", "orderNumber": "B-4711",
-  "paymentTerms": "14 Tage rein netto",
+  "paymentTerms": "14 Tage rein netto", "xrechnungVersion": "3.0",
   "supplier": {"partyId": "L-7", "name": "Tischlerei Muster GmbH", "street": "Hauptstraße 12",
                "postalCode": "53111", "city": "Bonn", "countryCode": "DE", "vatId": "DE123456789",
                "registrationName": "Tischlerei Muster GmbH", "registrationId": "HRB 4711", "legalForm": "GmbH",
                "contactName": "Erika Muster", "phone": "0228 123456", "email": "rechnung@tischlerei.example"},
   "iban": "DE02120300000000202051", "bic": "BYLADEM1001", "bankName": "Beispielbank",
   "customer": {"partyId": "K-100", "name": "Stadtverwaltung Köln", "street": "Rathausplatz 1",
-               "postalCode": "50667", "city": "Köln", "countryCode": "DE", "registrationName": "Stadt Köln"},
+               "postalCode": "50667", "city": "Köln", "countryCode": "DE", "registrationName": "Stadt Köln",
+               "electronicAddress": "04011000-12345-03", "electronicAddressScheme": "0204"},
   "lines": [
     {"position": "1", "quantity": "4", "itemNumber": "T-120", "itemName": "Schreibtisch Eiche",
      "itemDescription": "geölt, 160 × 80 cm", "unitPrice": "489,00", "lineVatPercent": "19"},
     {"position": "2", "quantity": "4", "itemNumber": "S-31", "itemName": "Bürostuhl", "unitPrice": "215,50",
      "lineVatPercent": "19"},
     {"position": "3", "quantity": "12", "itemNumber": "M-9", "itemName": "Montage je Stunde",
-     "unitPrice": "58,00", "lineVatPercent": "19", "lineStartDate": "2026-12-01", "lineEndDate": "2026-12-04"},
-    {"position": "4", "quantity": "3", "itemNumber": "B-2", "itemName": "Fachbuch Holzbau", "unitPrice": "39,90",
+     "unitPrice": "58,00", "lineVatPercent": "19", "unitCode": "HUR", "lineStartDate": "2026-12-01", "lineEndDate": "2026-12-04"},
+    {"position": "4", "quantity": "3", "itemNumber": "B-2", "itemName": "Fachbuch Holzbau", "unitPrice": "39,90", "unitCode": "C62",
      "lineVatPercent": "7"}
   ],
   "allowance": {"reason": "Treuerabatt", "percent": "-3", "vatSlot": 0}
@@ -61,11 +62,10 @@ if [[ ${1:-} == --inside ]]; then
         # Ctrl+Tab brings the next page to the front.
         xdotool key --clearmodifiers ctrl+Tab
     done
-    # "XML Datei" (the first menu, opened with a click) → "Laden", then the
-    # file's name into the dialog; the Right key moves on to "Ansicht".
-    xdotool mousemove --window "$window" 25 12 click 1
-    sleep 0.5
-    xdotool key Down Return
+    # "Laden" by its shortcut, then the file's name into the dialog; from
+    # "XML Datei" (the first menu, opened with a click) the Right key moves
+    # on to "Ansicht".
+    xdotool key --clearmodifiers ctrl+o
     timeout 30 xdotool search --sync --onlyvisible --name '^XML Datei laden' >/dev/null
     sleep 0.5
     xdotool type --delay 20 "$example"
