@@ -13,15 +13,13 @@ std::unique_ptr<QObject> makeCliAgreementTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    // Set up as the program sets itself up.
-    if (!tallomir::app::useGermanQtTexts(application))
+    if (!tallomir::app::useGermanQtTexts(application)) // as the program sets itself up
         return 3;
-    const QString group = argc > 1 ? argv[1] : "";
+    const QString group = argc > 1 ? argv[1] : ""; // the rest goes to QTest
     const std::unique_ptr<QObject> test = group == "layout"     ? makeLayoutTest()
                                           : group == "commands" ? makeCommandsTest()
                                           : group == "editing"  ? makeEditingTest()
                                           : group == "cli"      ? makeCliAgreementTest()
                                                                 : nullptr;
-    // The group's name stands in for the program's; the rest goes to QTest.
     return test ? QTest::qExec(test.get(), argc - 1, argv + 1) : 2;
 }

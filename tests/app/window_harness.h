@@ -1,26 +1,13 @@
 #pragma once
-// A real main window over a fresh document with scripted dialogs, moved the
-// way a user moves it: typing, leaving fields, picking entries, clicking.
+// A real main window over a fresh document with scripted dialogs, moved as a user moves it.
 #include "app/date_picker.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/marking.h"
 #include "invoice/model.h"
 
-#include <QCalendarWidget>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPrinter>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -30,6 +17,7 @@ public:
     QStringList messages, questions, saveRequests, openRequests;
     QStringList saveAnswers, openAnswers; // taken from the front; none left: cancelled
     QList<bool> questionAnswers;
+    QString printAnswer; // the PDF printed into; empty: cancelled
 
     void message(QWidget*, const QString& title, const QString& text) override {
         messages << title + '|' + text;
@@ -48,8 +36,6 @@ public:
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
     void openDocument(const QString&) override {}
-    // Prints into this file as PDF; empty: the dialog is cancelled.
-    QString printAnswer;
     bool choosePrinter(QWidget*, QPrinter& printer, int) override {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printAnswer);
@@ -62,41 +48,29 @@ inline QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 class WindowHarness {
 public:
     explicit WindowHarness(const tallomir::CodeLists& lists = tallomir::defaultCodeLists())
         : state(makeDocumentState(lists)),
           window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/')) {
-        // Focus changes need an active window.
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
             QTest::qFail("the window did not become active", __FILE__, __LINE__);
     }
-    ~WindowHarness() {
-        state.modified = false; // nothing may ask at the end of a test
-        window.reset();
-    }
+    ~WindowHarness() { state.modified = false; } // nothing may ask when the window goes
 
-    template <class T = QWidget> T* find(const QString& name) const { return window->findChild<T*>(name); }
-    template <class T = QWidget> T* field(int id) const { return find<T>(QStringLiteral("field%1").arg(id)); }
     // A control by its name; a number names "field<n>".
-    template <class T = QWidget> T* control(const QString& name) const {
-        return find<T>(name[0].isDigit() ? "field" + name : name);
+    template <class T = QWidget> T* find(const QString& name) const {
+        return window->findChild<T*>(name[0].isDigit() ? "field" + name : name);
     }
+    template <class T = QWidget> T* field(int id) const { return find<T>(QString::number(id)); }
     QTableView* lineList() const { return find<QTableView>(QStringLiteral("lineList")); }
-    // The text of the label whose buddy is the field.
-    QString labelOf(int id) const {
-        for (QLabel* label : window->findChildren<QLabel*>())
-            if (label->buddy() == field(id))
-                return label->text();
-        return {};
-    }
-    // Whether the field carries the yellow of a required field.
-    bool marked(int id) const {
-        auto* picker = field<tallomir::app::DatePicker>(id);
-        return tallomir::app::isMarkedControl(picker ? picker->dateEdit() : field(id));
-    }
     QString cell(int row, int column) const {
         return lineList()->model()->index(row, column).data().toString();
     }
@@ -106,13 +80,15 @@ public:
             list << cell(row, 0);
         return list;
     }
-    QString text(int id) const {
-        if (auto* edit = field<QLineEdit>(id))
+    // The text a field or a line editor's control shows.
+    QString text(const QString& name) const {
+        if (auto* edit = find<QLineEdit>(name))
             return edit->text();
-        if (auto* plain = field<QPlainTextEdit>(id))
+        if (auto* plain = find<QPlainTextEdit>(name))
             return plain->toPlainText();
-        return field<QComboBox>(id)->currentText();
+        return find<QComboBox>(name)->currentText();
     }
+    QString text(int id) const { return text(QString::number(id)); }
     QStringList texts(std::initializer_list<int> ids) const {
         QStringList list;
         for (int id : ids)
@@ -125,9 +101,8 @@ public:
             if (window->tabs()->widget(index)->isAncestorOf(control))
                 window->tabs()->setCurrentIndex(index);
     }
-    // Focuses the control, replaces its text key by key, then leaves it with
-    // Tab unless leave is false.
-    void type(QWidget* control, const QString& text, bool leave = true) {
+    // Replaces the control's text key by key, then presses `leave` (0: none).
+    void type(QWidget* control, const QString& text, int leave = Qt::Key_Tab) {
         showPageOf(control);
         control->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
@@ -142,13 +117,13 @@ public:
                                     QString(c), Qt::NoModifier);
         }
         if (leave)
-            QTest::keyClick(control, Qt::Key_Tab);
+            QTest::keyClick(control, Qt::Key(leave));
     }
-    void type(int id, const QString& text, bool leave = true) { type(field(id), text, leave); }
+    void type(int id, const QString& text, int leave = Qt::Key_Tab) { type(field(id), text, leave); }
     // Picks an entry with the arrow keys; the entry already shown is picked anew.
     void pick(int id, int index) { pick(QString::number(id), index); }
     void pick(const QString& name, int index) {
-        auto* combo = control<QComboBox>(name);
+        auto* combo = find<QComboBox>(name);
         showPageOf(combo);
         combo->setFocus(Qt::MouseFocusReason);
         if (combo->currentIndex() == index)
@@ -156,9 +131,9 @@ public:
         while (combo->currentIndex() != index)
             QTest::keyClick(combo, combo->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
     }
-    // Opens the picker's calendar with a click on its arrow and picks the date there.
+    // Picks the date in the calendar opened by a click on the picker's arrow.
     void setDate(const QString& name, const QDate& date) {
-        auto* picker = control<tallomir::app::DatePicker>(name);
+        auto* picker = find<tallomir::app::DatePicker>(name);
         showPageOf(picker);
         QDateEdit* edit = picker->dateEdit();
         QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
@@ -181,14 +156,12 @@ public:
                                   : list->visualRect(list->model()->index(row, 3)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
-
-    // Types each "name=text" of the list in turn and leaves the field; a
-    // number names "field<n>".
+    // Types each "name=text" of the list in turn and leaves the field.
     void typeAll(const QString& entries) {
         for (const QString& entry : entries.split('|'))
-            type(control(entry.section('=', 0, 0)), entry.mid(entry.indexOf('=') + 1));
+            type(find(entry.section('=', 0, 0)), entry.mid(entry.indexOf('=') + 1));
     }
-    // What the check before saving asks for of a plain invoice, one line included.
+    // What saving asks for of a plain invoice.
     void fillMandatoryFields(bool withLine = true) {
         typeAll("91=04011000-12345-03|92=RE-2024-001|125=Kundin GmbH|120=Köln|121=50667|122=DE|"
                 "111=Lieferant & Söhne KG|109=DE123456789|106=Bonn|107=53111|108=DE|115=0228 123|"
@@ -205,8 +178,7 @@ public:
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }
-    // Saves through "Speichern" into the named file; its bytes, or empty when
-    // nothing was written.
+    // Saves through "Speichern"; the file's bytes, or empty when nothing was written.
     QByteArray saveAs(const QString& name) {
         QFile::remove(path(name));
         dialogs.saveAnswers = {path(name)};

@@ -30,23 +30,15 @@ template <std::size_t N, typename Convert> void expectEach(const TextCase (&case
 TEST(ParseNumber, ReadsWhatFitsAndKeepsTheTypedDecimals) {
     // clang-format off
     const TextCase cases[] = {
-        {"2.50", "2.50"}, {"12", "12"}, {"0.000", "0.000"}, {"007.10", "7.10"}, {"-5", "-5"}, {"+5", "5"},
-        {" \t\r\n3.5", "3.5"}, {"-0.00", "0.00"}, {"- 5", "0"}, {"12.5 EUR", "12.5"}, {"1.234,56", "1.234"},
-        {"1.2.3", "1.2"}, {"1,5", "1"}, {".5", "0.5"}, {"-.25", "-0.25"}, {"12.", "12"}, {".", "0"},
-        {"-.", "0"}, {"", "0"}, {"abc", "0"}, {"EUR 12", "0"},
+        {"2.50", "2.50"}, {"007.10", "7.10"}, {"+5", "5"}, {" \t\r\n3.5", "3.5"}, {"-0.00", "0.00"}, {"- 5", "0"},
+        {"12.5 EUR", "12.5"}, {"1.234,56", "1.234"}, {"1.2.3", "1.2"}, {"-.25", "-0.25"}, {"EUR 12", "0"},
         // the exponent folds into the scale; an incomplete one is not read
-        {"1e3", "1000"}, {"1.5e-1", "0.15"}, {"1.5E+2", "150"}, {"2.50e1", "25.0"}, {"0.05e-2", "0.0005"},
-        {"2e", "2"}, {"2e+", "2"}, {"2E-x", "2"}, {"2.5eur", "2.5"},
-        // Infinity, NaN and values of 10^39 and more read as 0; leading zeros do not count
-        {"Infinity", "0"}, {"+Infinity", "0"}, {"-INF", "0"}, {"NaN", "0"}, {"-nan", "0"},
+        {"1.5e-1", "0.15"}, {"1.5E+2", "150"}, {"2.50e1", "25.0"}, {"2e+", "2"}, {"+Infinity", "0"}, {"-nan", "0"},
+        // values of 10^39 and more read as 0; leading zeros do not count
         {"100000000000000000000000000000000000000", "100000000000000000000000000000000000000"},
-        {"1000000000000000000000000000000000000000", "0"}, {"1e39", "0"}, {"1e999999999999999999", "0"},
-        {"-1000000000000000000000000000000000000000.5", "0"},
+        {"1000000000000000000000000000000000000000", "0"}, {"1e999999999999999999", "0"},
         {"0000000000000000000000000000000000000000000042.5", "42.5"},
-        {"0.000000000000000000000000000000000000000000000000000e60", "0"},
         // at most 30 decimals, and fewer after a large integer part; the rest rounds half away from zero
-        {"0.1234567890123456789012345678901234", "0.123456789012345678901234567890"},
-        {"0.0000000000000000000000000000005", "0.000000000000000000000000000001"},
         {"-0.0000000000000000000000000000005", "-0.000000000000000000000000000001"},
         {"0.0000000000000000000000000000004", "0.000000000000000000000000000000"},
         {"923456789012345678901234567890123456.6789", "923456789012345678901234567890123456.68"},
@@ -58,8 +50,8 @@ TEST(ParseNumber, ReadsWhatFitsAndKeepsTheTypedDecimals) {
 TEST(ParseDecimal, WithACommaPointsBeforeItGroupThousands) {
     // clang-format off
     const TextCase cases[] = {
-        {"1.234,56", "1234.56"}, {"1.234.567,8", "1234567.8"}, {"12,5", "12.5"}, {"-0,99", "-0.99"},
-        {",5", "0.5"}, {"1,2,3", "1.2"}, {"1,5.3", "1.5"}, {"1.234", "1.234"}, {"12.5", "12.5"}, {"abc", "0"},
+        {"1.234,56", "1234.56"}, {"1.234.567,8", "1234567.8"}, {"-0,99", "-0.99"}, {",5", "0.5"},
+        {"1,2,3", "1.2"}, {"1,5.3", "1.5"}, {"1.234", "1.234"}, {"abc", "0"},
     };
     // clang-format on
     expectEach(cases, [](std::string_view in) { return parseDecimal(in).toPlainString(); });
@@ -68,9 +60,8 @@ TEST(ParseDecimal, WithACommaPointsBeforeItGroupThousands) {
 TEST(FormatDecimal2, RoundsHalvesAwayFromZeroAndNeverPrintsNegativeZero) {
     // clang-format off
     const TextCase cases[] = {
-        {"2.675", "2.68"}, {"0.125", "0.13"}, {"-0.125", "-0.13"}, {"0.124999", "0.12"}, {"-2.675", "-2.68"},
-        {"1.995", "2.00"}, {"0.5", "0.50"}, {"19", "19.00"}, {"0", "0.00"}, {"1234567.891", "1234567.89"},
-        {"-0.0", "0.00"}, {"-0.001", "0.00"}, {"-0.004999", "0.00"}, {"-0.005", "-0.01"},
+        {"2.675", "2.68"}, {"-0.125", "-0.13"}, {"0.124999", "0.12"}, {"1.995", "2.00"}, {"19", "19.00"},
+        {"-0.004999", "0.00"}, {"-0.005", "-0.01"},
         {"100000000000000000000000000000000000000", "100000000000000000000000000000000000000.00"},
     };
     // clang-format on
@@ -80,26 +71,14 @@ TEST(FormatDecimal2, RoundsHalvesAwayFromZeroAndNeverPrintsNegativeZero) {
 TEST(FormatGerman, GroupsThousandsAndKeepsBetweenTheLeastAndTheMostDecimals) {
     // clang-format off
     const TextCase cases[] = {
-        {"1234.5", "1.234,50"}, {"-1234567.891", "-1.234.567,89"}, {"999.995", "1.000,00"}, {"0.1234", "0,12"},
-        {"-0.004", "0,00"}, {"100", "100,00"}, {"123456", "123.456,00"},
+        {"1234.5", "1.234,50"}, {"-1234567.891", "-1.234.567,89"}, {"999.995", "1.000,00"}, {"-0.004", "0,00"},
+        {"100", "100,00"}, {"123456", "123.456,00"},
     };
     // clang-format on
     expectEach(cases, [](std::string_view in) { return formatGerman(dec(in), 2, 2); });
-    EXPECT_EQ(formatGerman(dec("0.12345"), 2, 4), "0,1235");
-    EXPECT_EQ(formatGerman(dec("9.9000"), 2, 4), "9,90");
-    EXPECT_EQ(formatGerman(dec("1500.000"), 0, 4), "1.500");
-}
-
-TEST(DecimalArithmetic, SumsAreExact) {
-    Decimal sum;
-    for (int i = 0; i < 10000; ++i) {
-        sum += dec("0.1");
-    }
-    EXPECT_EQ(sum.toPlainString(), "1000.0");
-    for (int i = 0; i < 10000; ++i) {
-        sum -= dec("0.1");
-    }
-    EXPECT_TRUE(sum.isZero());
+    EXPECT_EQ(formatGerman(dec("0.12345"), 2, 4) + " " + formatGerman(dec("9.9000"), 2, 4) + " " +
+                  formatGerman(dec("1500.000"), 0, 4),
+              "0,1235 9,90 1.500");
 }
 
 TEST(DecimalArithmetic, ResultsKeepTheirScaleAndRoundOnlyBeyondThirtyEightDigits) {
@@ -109,50 +88,26 @@ TEST(DecimalArithmetic, ResultsKeepTheirScaleAndRoundOnlyBeyondThirtyEightDigits
     const Decimal b = dec("98765432109.876543210987654321");
     const Decimal nines = dec("0.99999999999999999999999999999");    // 29 nines
     const Decimal big = dec("100000000000000000000000000000000000"); // 10^35
-    const struct {
-        Decimal result;
-        std::string_view text;
-    } cases[] = {
+    const std::pair<Decimal, std::string_view> cases[] = {
         // clang-format off
-        {dec("1.5") + dec("2.25"), "3.75"}, {dec("10") - dec("0.001"), "9.999"},
-        {dec("1.10") - dec("1.1"), "0.00"}, {dec("3") * dec("19.99"), "59.97"},
-        {dec("1.5") * dec("-0.25"), "-0.375"}, {dec("0.1") * dec("0.1"), "0.01"},
-        {dec("18.50").percentOf(dec("19")), "3.5150"}, {Decimal::fromParts(12, -3), "12000"},
-        {a * b, "1219326311370217952261.85032733622923332"},
-        {-a * b, "-1219326311370217952261.85032733622923332"},
+        {dec("1.5") + dec("2.25"), "3.75"}, {dec("1.10") - dec("1.1"), "0.00"}, {dec("3") * dec("19.99"), "59.97"},
+        {dec("1.5") * dec("-0.25"), "-0.375"}, {dec("18.50").percentOf(dec("19")), "3.5150"},
+        {Decimal::fromParts(12, -3), "12000"}, {-a * b, "-1219326311370217952261.85032733622923332"},
         {nines * nines, "0.999999999999999999999999999980000000"},
         {dec("-5.5") * Decimal::fromParts(1, 37), "-0.000000000000000000000000000000000001"},
         {big + dec("0.6"), "100000000000000000000000000000000000.6"},
-        {dec("2.675").rounded(2), "2.68"}, {dec("-2.665").rounded(2), "-2.67"}, {dec("2.5").rounded(0), "3"},
-        {dec("2.5").rounded(3), "2.500"}, {dec("-7.25").abs(), "7.25"},
-        {dec("10").dividedBy(dec("3"), 2), "3.33"}, {dec("-2").dividedBy(dec("3"), 2), "-0.67"},
-        {dec("0.125").dividedBy(dec("1.000"), 2), "0.13"}, {dec("246.9").dividedBy(dec("0.5"), 2), "493.80"},
+        {big + dec("0.000000000000000000000000000001"), "100000000000000000000000000000000000.000"},
+        {dec("10000000000000000000000000") * dec("10000000000000000000000000"), "0"}, // 10^50
+        {dec("-2.665").rounded(2), "-2.67"}, {dec("2.5").rounded(0), "3"}, {dec("-7.25").abs(), "7.25"},
+        {dec("-2").dividedBy(dec("3"), 2), "-0.67"}, {dec("246.9").dividedBy(dec("0.5"), 2), "493.80"},
         {dec("5").dividedBy(dec("0"), 2), "0.00"}, {a.dividedBy(dec("-0.0001"), 4), "-123456789012345.6789"},
+        // in 32-bit binary floating point 19 % of these lands just below the half cent
+        {dec("0.50").percentOf(dec("19")).rounded(2), "0.10"},
+        {dec("16777217.00").percentOf(dec("19")).rounded(2), "3187671.23"},
         // clang-format on
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.result.toPlainString(), c.text);
-    }
-    EXPECT_EQ(formatDecimal2(a * b), "1219326311370217952261.85");
-    EXPECT_EQ(big + dec("0.000000000000000000000000000001"), big); // the finer value rounds away
-    EXPECT_TRUE((dec("10000000000000000000000000") * dec("10000000000000000000000000")).isZero()); // 10^50
-}
-
-TEST(DecimalArithmetic, NineteenPercentOfValuesThatBinaryFloatingPointGetsWrong) {
-    // in 32-bit binary floating point 19 % of these lands just below the half
-    // cent and rounds down a cent
-    // clang-format off
-    const TextCase cases[] = {{"18.50", "3.52"}, {"0.50", "0.10"}, {"1.50", "0.29"}, {"9.50", "1.81"},
-                              {"16777217.00", "3187671.23"}, {"-18.50", "-3.52"}};
-    // clang-format on
-    expectEach(cases, [](std::string_view in) { return formatDecimal2(dec(in).percentOf(dec("19"))); });
-}
-
-TEST(DecimalArithmetic, ComparisonIsNumeric) {
-    EXPECT_EQ(dec("2.50"), dec("2.5"));
-    EXPECT_LT(dec("2.49"), dec("2.5"));
-    EXPECT_GT(dec("-1"), dec("-1.01"));
-    EXPECT_LT(dec("-100000000000000000000000000000000000000"), dec("0.0000001"));
-    EXPECT_GT(dec("100000000000000000000000000000000000000"), dec("99.999999999999999999999999999999"));
-    EXPECT_LT(dec("-100000000000000000000000000000000000000"), dec("-99.999999999999999999999999999999"));
+    for (const auto& [result, text] : cases)
+        EXPECT_EQ(result.toPlainString(), text);
+    EXPECT_TRUE(dec("2.50") == dec("2.5") && dec("-1") > dec("-1.01") &&
+                dec("-1e38") < dec("-99.9999999999"));
 }

@@ -1,22 +1,20 @@
-// The loader's rules on small files: what the samples do not show (credit
-// notes, cut dates, the note, matching, repeated elements), the allowance
-// working values, what the recomputation replaces, and the outcomes.
+// The loader's rules on small files the samples do not show, its working values and its outcomes.
 
 #include "reader_test_support.h"
 
 #include "invoice/decimal.h"
 
 using namespace readertest;
+using tallomir::formatDecimal2;
 using tallomir::parseNumber;
 
 namespace {
 
 const std::string oneLine =
-    "<cac:InvoiceLine><cbc:ID>1</cbc:ID><cbc:InvoicedQuantity>1</cbc:InvoicedQuantity>"
-    "<cbc:LineExtensionAmount>100.00</cbc:LineExtensionAmount><cac:Item>"
-    "<cac:ClassifiedTaxCategory><cbc:ID>S</cbc:ID><cbc:Percent>19.00</cbc:Percent>"
-    "</cac:ClassifiedTaxCategory></cac:Item>" +
-    el("cac:Price/cbc:PriceAmount", "100.00") + "</cac:InvoiceLine>";
+    el("cac:InvoiceLine",
+       el("cbc:ID", "1") + el("cbc:InvoicedQuantity", "1") + el("cbc:LineExtensionAmount", "100.00") +
+           el("cac:Item/cac:ClassifiedTaxCategory", el("cbc:ID", "S") + el("cbc:Percent", "19.00")) +
+           el("cac:Price/cbc:PriceAmount", "100.00"));
 
 std::string allowance(std::string_view indicator, std::string_view reason, std::string_view more = "") {
     return "<cac:AllowanceCharge>" + el("cbc:ChargeIndicator", indicator) +
@@ -30,20 +28,24 @@ std::string allowance(std::string_view indicator, std::string_view reason, std::
 TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
     const std::string inv = "ubl:Invoice", cn = "ubl:CreditNote", line = "cac:InvoiceLine/";
     const std::string reference = "cac:AdditionalDocumentReference", type = "cbc:DocumentTypeCode";
-    const std::string taxScheme = "cac:PartyTaxScheme/cbc:CompanyID";
+    const std::string taxScheme = "cac:PartyTaxScheme/cbc:CompanyID", totals = "cac:LegalMonetaryTotal/";
+    std::string deep, deepEnd;
+    for (int i = 0; i < 1'000'000; ++i) {
+        deep += "<a>";
+        deepEnd += "</a>";
+    }
     // clang-format off
     const std::tuple<std::string, std::string, Fields> cases[] = {
         // Every date loses its time zone, lines' dates too; a text that is no date stays as it is.
         {el("cbc:IssueDate", "2022-03-01+01:00") + el("cbc:DueDate", "2022-04-01Z") +
          el("cac:InvoicePeriod", el("cbc:StartDate", "2022-01-01+01:00") + el("cbc:EndDate", "2022-01-31Z")) +
-         el("cbc:ActualDeliveryDate", "2022-03-01-05:00") +
+         el("cac:Delivery/cbc:ActualDeliveryDate", "2022-03-01-05:00") +
          el("cac:InvoiceLine", el("cbc:ID", "1") + el("cac:InvoicePeriod", el("cbc:StartDate", "2016-01-01+01:00") +
                                                          el("cbc:EndDate", "2016-01-31Z"))), inv,
          {{"issueDate", "2022-03-01"}, {"dueDate", "2022-04-01"}, {"periodStart", "2022-01-01"},
           {"periodEnd", "2022-01-31"}, {"deliveryDate", "2022-03-01"}, {"lines[0].lineStartDate", "2016-01-01"},
           {"lines[0].lineEndDate", "2016-01-31"}}},
         {el("cbc:IssueDate", "äöabcdefgh+01:00"), inv, {{"issueDate", "äöabcdefgh+01:00"}}},
-        {el("cac:Delivery/cbc:ActualDeliveryDate", "2022-03-01+01:00"), inv, {{"deliveryDate", "2022-03-01"}}},
         // Codes the lists do not know are kept.
         {el("cbc:InvoiceTypeCode", "326") + el("cbc:DocumentCurrencyCode", "JPY"), inv,
          {{"documentTypeCode", "326"}, {"documentCurrency", "JPY"}, {"loadedDocumentCurrency", "JPY"}}},
@@ -62,11 +64,9 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
           {"lines[0].quantity", "4"}, {"lineExtensionAmount", "8.00"},
           {"notCarried", "1 Objektkennung|1 Unterlagenverweis"}}},
         {el(reference + "/cbc:ID", "A") + el(reference + "/" + type, "50"), cn, {{"projectNumber", ""}}},
-        {el("cbc:ID", "C-2"), "CreditNote", {{"documentNumber", "C-2"}}},
         // The first note is taken, a further one named; blanks, tabs and line breaks stay (a break as LF).
         {el("cbc:Note", "erste") + el("cbc:Note", "zweite"), inv, {{"note", "erste"}, {"notCarried", "Notiz 2 von 2"}}},
-        {el("cbc:Note", " a  b\t c "), inv, {{"note", " a  b\t c "}}},
-        {el("cbc:Note", "\r\n    eins\r\n    zwei\r\n  "), inv, {{"note", "\n    eins\n    zwei\n  "}}},
+        {el("cbc:Note", " a  b\t c\r\n    eins\r\n  "), inv, {{"note", " a  b\t c\n    eins\n  "}}},
         {el("cbc:Note", "<![CDATA[versteckt]]>"), inv, {{"note", ""}}},
         // Names count by their namespace, whatever the prefix; what matches nothing is named.
         {el("cbc:ID", "U-1"), "Invoice", {{"documentNumber", "U-1"}}},
@@ -89,8 +89,7 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          {{"chargeIndicator", "true"}, {"allowanceReason", "Fracht"}, {"allowanceAmount", "12.50"},
           {"furtherAllowances", "2"}, {"taxExclusiveAmount", "-12.50"}, {"allowanceTotalAmount", "25.00"},
           {"chargeTotalAmount", "12.50"}}},
-        // Each line element is one line, whatever its ID; a line's net amount, unit and base quantity are
-        // kept as loaded.
+        // Each line element is one line, whatever its ID; its net amount, unit and base quantity are kept.
         {el(line + "cbc:ID", "9") + el(line + "cbc:ID", "2") +
          el("cac:InvoiceLine", el("cbc:Note", "eins") + el("cbc:ID", "1") + el("cbc:Note", "zwei") +
                                "<cbc:InvoicedQuantity unitCode=\"HUR\">3</cbc:InvoicedQuantity>" +
@@ -112,6 +111,19 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05+01:00")) +
          el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")), cn,
          {{"precedingInvoiceNumber", "R-1"}, {"precedingInvoiceDate", "2022-01-05"}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
+        // Totals follow from the lines, keep prepaid and rounding, and name a differing stated total.
+        {el("cac:TaxTotal", el("cbc:TaxAmount", "19.00") + el("cac:TaxSubtotal/cbc:TaxableAmount", "1.00") +
+                            el("cac:TaxSubtotal/cbc:TaxableAmount", "2.00")) +
+         el(totals + "cbc:LineExtensionAmount", "100.00") + el(totals + "cbc:TaxExclusiveAmount", "100") +
+         el(totals + "cbc:TaxInclusiveAmount", "119.00") + el(totals + "cbc:PrepaidAmount", "50.00") +
+         el(totals + "cbc:PayableRoundingAmount", "0.01") + el(totals + "cbc:PayableAmount", "69.00") + oneLine, inv,
+         {{"vatBreakdown", "1"}, {"vatBreakdown[0].taxableAmount", "100.00"}, {"vatBreakdown[0].taxAmount", "19.00"},
+          {"prepaidAmount", "50.00"}, {"roundingAmount", "0.01"}, {"lineExtensionAmount", "100.00"},
+          {"taxExclusiveAmount", "100.00"}, {"taxInclusiveAmount", "119.00"}, {"payableAmount", "69.01"},
+          {"notCarried", "Abweichende Beträge laut Datei: Zahlbetrag 69,00 (berechnet 69,01)"}}},
+        // A million levels of nesting are no harm.
+        {el("cbc:ID", "T") + el("cbc:Note", deep + "tief" + deepEnd), inv,
+         {{"documentNumber", "T"}, {"note", ""}, {"notCarried", "Notiz"}}},
     };
     // clang-format on
     for (const auto& [body, root, fields] : cases) {
@@ -120,87 +132,90 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
     }
 }
 
-// "false" is an allowance, any other indicator a charge; without a reason there
-// is none, and nothing of the previous document's working values stays.
+// "false" is an allowance, any other indicator a charge; without a reason there is none. Nothing stays.
 TEST(ReaderAllowance, WorkingValuesComeFromTheFileAlone) {
     const std::string percent = el("cbc:MultiplierFactorNumeric", "10");
-    // clang-format off
-    const std::tuple<std::string, const char*, const char*, const char*, bool, const char*> cases[] = {
-        // block                                  value    percent rate  chosen net
-        {allowance("false", "Rabatt"),            "-12.5", "0",    "19", true,  "87.50"},
-        {allowance("true", "Fracht"),             "12.5",  "0",    "19", true,  "112.50"},
-        {allowance("", "Fracht"),                 "12.5",  "0",    "19", true,  "112.50"},
-        {allowance("FALSE", "Fracht"),            "12.5",  "0",    "19", true,  "112.50"},
-        {allowance("false", "Skonto", percent),   "-10",   "-10",  "19", true,  "90.00"},
-        {allowance("false", ""),                  "0",     "0",    "0",  false, "87.50"}, // a further one
+    // Value, percentage, rate, whether the rate is chosen, net total.
+    const std::pair<std::string, std::string> cases[] = {
+        {allowance("false", "Rabatt"), "-12.50 0.00 19.00 chosen 87.50"},
+        {allowance("FALSE", "Fracht"), "12.50 0.00 19.00 chosen 112.50"},
+        {allowance("false", "Skonto", percent), "-10.00 -10.00 19.00 chosen 90.00"},
+        {allowance("false", ""), "0.00 0.00 0.00 shown 87.50"}, // a further one
     };
-    // clang-format on
-    for (const auto& [block, value, percentValue, rate, chosen, net] : cases) {
+    for (const auto& [block, expected] : cases) {
         SCOPED_TRACE(block);
         auto state = freshState();
-        state.amounts.allowanceValue = parseNumber("-30");
-        state.amounts.allowancePercentValue = parseNumber("5");
-        state.amounts.allowanceRate = parseNumber("7");
-        state.amounts.allowanceRateChosen = !chosen;
+        auto& a = state.amounts;
+        a.allowanceValue = parseNumber("-30");
+        a.allowancePercentValue = parseNumber("5");
+        a.allowanceRate = parseNumber("7");
+        a.allowanceRateChosen = expected.find("chosen") == expected.npos;
         ASSERT_EQ(tallomir::ubl::loadInvoiceBytes(state, ublFile(block + oneLine)).result, Result::Loaded);
-        EXPECT_EQ(state.amounts.allowanceValue, parseNumber(value));
-        EXPECT_EQ(state.amounts.allowancePercentValue, parseNumber(percentValue));
-        EXPECT_EQ(state.amounts.allowanceRate, parseNumber(rate));
-        EXPECT_EQ(state.amounts.allowanceRateChosen, chosen);
-        EXPECT_EQ(state.doc.taxExclusiveAmount, net);
+        EXPECT_EQ(formatDecimal2(a.allowanceValue) + " " + formatDecimal2(a.allowancePercentValue) + " " +
+                      formatDecimal2(a.allowanceRate) + (a.allowanceRateChosen ? " chosen " : " shown ") +
+                      state.doc.taxExclusiveAmount,
+                  expected);
     }
 }
 
-// The totals follow from the lines; what was paid before and the rounding
-// are kept, and a total the file states otherwise is named.
-TEST(ReaderRecomputation, SubtotalsAndTotalsComeFromTheLinesPrepaidAndRoundingAreKept) {
-    const std::string totals = "cac:LegalMonetaryTotal/";
-    const auto state = loaded(
-        el("cac:TaxTotal", el("cbc:TaxAmount", "19.00") + el("cac:TaxSubtotal/cbc:TaxableAmount", "1.00") +
-                               el("cac:TaxSubtotal/cbc:TaxableAmount", "2.00")) +
-        el(totals + "cbc:LineExtensionAmount", "100.00") + el(totals + "cbc:TaxExclusiveAmount", "100") +
-        el(totals + "cbc:TaxInclusiveAmount", "119.00") + el(totals + "cbc:PrepaidAmount", "50.00") +
-        el(totals + "cbc:PayableRoundingAmount", "0.01") + el(totals + "cbc:PayableAmount", "69.00") +
-        oneLine);
-    // clang-format off
-    expectFields(state, {{"vatBreakdown", "1"}, {"vatBreakdown[0].taxableAmount", "100.00"},
-                         {"vatBreakdown[0].taxAmount", "19.00"}, {"prepaidAmount", "50.00"},
-                         {"roundingAmount", "0.01"}, {"lineExtensionAmount", "100.00"},
-                         {"taxExclusiveAmount", "100.00"}, {"taxInclusiveAmount", "119.00"},
-                         {"payableAmount", "69.01"},
-                         {"notCarried", "Abweichende Beträge laut Datei: Zahlbetrag 69,00 (berechnet 69,01)"}});
-    // clang-format on
-}
-
-// A file that is not loaded leaves the document and its name as they were; a
-// file that is loaded leaves exactly what a load into a fresh state leaves.
-TEST(ReaderOutcome, OnlyALoadedFileReplacesTheDocument) {
+// A missing or broken file, one with a document type declaration or no UBL invoice or credit note leaves
+// the document and its name, expanding or fetching nothing; a loaded file leaves what a fresh load leaves.
+TEST(ReaderHostile, RefusedFilesLeaveTheDocument) {
+    const std::string invoice = ublFile(el("cbc:ID", "&l9;") + el("cbc:Note", "&co; &e;"));
+    const std::string body = invoice.substr(invoice.find("<ubl:Invoice"));
+    std::string laughs = "<!DOCTYPE ubl:Invoice [<!ENTITY l0 \"ha\">";
+    for (char level = '1'; level <= '9'; ++level) {
+        laughs += std::string("<!ENTITY l") + level + " \"";
+        for (int i = 0; i < 10; ++i)
+            laughs += std::string("&l") + static_cast<char>(level - 1) + ";";
+        laughs += "\">";
+    }
+    const std::string doctype =
+        "Die Datei enthält eine Dokumenttyp-Deklaration (DOCTYPE). Rechnungen brauchen "
+        "keine; eine solche Datei wird zum Schutz vor eingeschleusten Inhalten nicht gelesen.";
+    const std::string notUbl = "Die Datei ist keine UBL-Rechnung: ihr Wurzelelement ist ";
+    const std::string onlyUbl = " Tallomir liest nur Rechnungen und Gutschriften in der Syntax UBL 2.1.";
+    using enum Result;
+    const std::tuple<std::string, Result, std::string> cases[] = {
+        {"", NoDocument, ""}, // no file yet
+        {"<?xml version=\"1.0\"?>\n<ubl:Invoice>\n  <cbc:ID>A1</cbc:ID>\n  "
+         "<cbc:Note>x</cbc:ID>\n</ubl:Invoice>\n",
+         ParseError, "Fehler in der XML Datei:\rMeldung: mismatched tag\rZeile:   4   Zeichen: 16"},
+        {"<!DOCTYPE ubl:Invoice [<!ENTITY co \"Firma GmbH\">]>\n" + body, Refused, doctype},
+        {laughs + "]>\n" + body, Refused, doctype},
+        {"<!DOCTYPE ubl:Invoice [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n" + body, Refused, doctype},
+        {"<rsm:CrossIndustryInvoice "
+         "xmlns:rsm=\"urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100\"/>",
+         Refused,
+         "Die Datei ist eine Rechnung in der Syntax UN/CEFACT CII (CrossIndustryInvoice)." + onlyUbl},
+        {"<Order xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:Order-2\"><ID>1</ID></Order>", Refused,
+         notUbl + "„Order“ im Namensraum urn:oasis:names:specification:ubl:schema:xsd:Order-2." + onlyUbl},
+        {"<ubl:Invoice><cbc:ID>1</cbc:ID></ubl:Invoice>", Refused,
+         notUbl + "„ubl:Invoice“ ohne Namensraum." + onlyUbl},
+        {"<html><body>Rechnung</body></html>", Refused, notUbl + "„html“ ohne Namensraum." + onlyUbl},
+        {ublFile("", "Invoice").replace(ublFile("", "Invoice").find("Invoice-2"), 9, "CreditNote-2"), Refused,
+         notUbl + "„Invoice“ im Namensraum urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2." +
+             onlyUbl},
+        {ublFile(el("cbc:ID", "F-1")), Loaded, ""},
+    };
     const TempDir dir;
-    writeFile(dir.path / "leer.xml", "");
-    writeFile(dir.path / "rechnung.xml", ublFile(el("cbc:ID", "F-1")));
-    writeFile(dir.path / "kaputt.xml", "<?xml version=\"1.0\"?>\n<ubl:Invoice>\n  <cbc:ID>A1</cbc:ID>\n"
-                                       "  <cbc:Note>x</cbc:ID>\n</ubl:Invoice>\n");
-    const std::tuple<const char*, Result, std::string> cases[] = {
-        {"fehlt.xml", Result::NoDocument, ""},
-        {"leer.xml", Result::NoDocument, ""},
-        {"kaputt.xml", Result::ParseError,
-         "Fehler in der XML Datei:\rMeldung: mismatched tag\rZeile:   4   Zeichen: 16"},
-        {"rechnung.xml", Result::Loaded, ""}};
-    for (const auto& [name, result, message] : cases) {
-        SCOPED_TRACE(name);
+    const std::string path = (dir.path / "rechnung.xml").string();
+    for (const auto& [bytes, result, message] : cases) {
+        SCOPED_TRACE(bytes.substr(0, 80));
+        if (!bytes.empty())
+            writeBytes(path, bytes);
         auto state =
             loaded(el("cac:AccountingSupplierParty/cac:Party/cac:PartyName/cbc:Name", "Alt") +
                    el("cbc:Note", "alt") + el("cbc:Note", "zwei") + el("cbc:ID", "vorher") + oneLine);
         state.currentFileName = "vorher.xml";
         state.modified = true;
         const auto before = state;
-        const std::string path = (dir.path / name).string();
         const auto outcome = tallomir::ubl::loadInvoiceFile(state, path);
         EXPECT_EQ(outcome.result, result);
         EXPECT_EQ(outcome.message, message);
-        const bool loadedNow = result == Result::Loaded;
+        const bool loadedNow = result == Loaded;
         EXPECT_EQ(state.currentFileName, loadedNow ? path : "vorher.xml");
-        expectSameFields(state, loadedNow ? loaded(el("cbc:ID", "F-1")) : before);
+        expectFields(state, fieldsOf(loadedNow ? loaded(el("cbc:ID", "F-1")) : before));
         EXPECT_EQ(state.modified, !loadedNow);
     }
 }

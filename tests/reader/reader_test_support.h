@@ -1,20 +1,14 @@
 #pragma once
 
-// Helpers of the loader's tests. Every loaded text has a name, so that states
-// are compared field by field and each difference names its field.
+// Helpers of the loader's tests: states are compared field by field, by name.
 
+#include "../xml/test_support.h"
 #include "invoice/model.h"
-#include "support/reference.h"
 #include "ubl/reader.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
-#include <sstream>
 
 namespace readertest {
 
@@ -28,13 +22,11 @@ inline tallomir::DocumentState freshState() {
 inline std::string el(std::string_view path, std::string_view text) {
     const auto slash = path.find('/');
     const std::string name(path.substr(0, slash));
-    const std::string inner =
-        slash == std::string_view::npos ? std::string(text) : el(path.substr(slash + 1), text);
-    return "<" + name + ">" + inner + "</" + name + ">";
+    return "<" + name + ">" + (slash == path.npos ? std::string(text) : el(path.substr(slash + 1), text)) +
+           "</" + name + ">";
 }
 
-// A UBL file around the given children of the document element, whose
-// namespace follows its name ("ubl:Invoice", "CreditNote", ...).
+// A UBL file around the children of the root, whose namespace follows its name ("ubl:Invoice", "CreditNote").
 inline std::string ublFile(std::string_view body, std::string_view root = "ubl:Invoice") {
     const std::size_t colon = root.find(':');
     const std::string prefix = colon == root.npos ? "" : ":" + std::string(root.substr(0, colon));
@@ -54,28 +46,9 @@ inline tallomir::DocumentState loaded(std::string_view body, std::string_view ro
     return state;
 }
 
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << "cannot read " << path;
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A folder of its own below the system's temporary folder, removed with the object.
-struct TempDir {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("tallomir-reader-" + std::to_string(std::random_device()()));
-    TempDir() { std::filesystem::create_directories(path); }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
+using TempDir = tallomir::xml::test::TempFolder;
+using tallomir::xml::test::readBytes;
+using tallomir::xml::test::writeBytes;
 
 // The text fields of each record, by name.
 template <class T> using FieldTable = std::vector<std::pair<const char*, std::string T::*>>;
@@ -95,20 +68,18 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
     TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReasonCode), TEXT_OF(D, allowanceReason),
-    TEXT_OF(D, allowancePercent),
-    TEXT_OF(D, allowanceAmount), TEXT_OF(D, allowanceBaseAmount), TEXT_OF(D, allowanceTaxCategory),
-    TEXT_OF(D, allowanceTaxPercent), TEXT_OF(D, allowanceTaxScheme), TEXT_OF(D, lineExtensionAmount),
-    TEXT_OF(D, taxExclusiveAmount), TEXT_OF(D, taxTotalAmount), TEXT_OF(D, taxInclusiveAmount),
-    TEXT_OF(D, prepaidAmount), TEXT_OF(D, payableAmount), TEXT_OF(D, taxCategoryCode),
-    TEXT_OF(D, allowanceTotalAmount), TEXT_OF(D, chargeTotalAmount), TEXT_OF(D, roundingAmount),
-    TEXT_OF(D, taxCurrencyTaxAmount)};
+    TEXT_OF(D, allowancePercent), TEXT_OF(D, allowanceAmount), TEXT_OF(D, allowanceBaseAmount),
+    TEXT_OF(D, allowanceTaxCategory), TEXT_OF(D, allowanceTaxPercent), TEXT_OF(D, allowanceTaxScheme),
+    TEXT_OF(D, lineExtensionAmount), TEXT_OF(D, taxExclusiveAmount), TEXT_OF(D, taxTotalAmount),
+    TEXT_OF(D, taxInclusiveAmount), TEXT_OF(D, prepaidAmount), TEXT_OF(D, payableAmount),
+    TEXT_OF(D, taxCategoryCode), TEXT_OF(D, allowanceTotalAmount), TEXT_OF(D, chargeTotalAmount),
+    TEXT_OF(D, roundingAmount), TEXT_OF(D, taxCurrencyTaxAmount)};
 inline const FieldTable<P> partyTexts{
     TEXT_OF(P, partyId), TEXT_OF(P, name), TEXT_OF(P, street), TEXT_OF(P, city), TEXT_OF(P, postalCode),
     TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, taxNumber),
     TEXT_OF(P, taxNumberScheme), TEXT_OF(P, endpointId), TEXT_OF(P, endpointScheme),
-    TEXT_OF(P, registrationName),
-    TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName), TEXT_OF(P, phone),
-    TEXT_OF(P, email)};
+    TEXT_OF(P, registrationName), TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName),
+    TEXT_OF(P, phone), TEXT_OF(P, email)};
 inline const FieldTable<F> deliveryTexts{
     TEXT_OF(F, name), TEXT_OF(F, street), TEXT_OF(F, city), TEXT_OF(F, postalCode), TEXT_OF(F, countryCode)};
 inline const FieldTable<L> lineTexts{
@@ -125,14 +96,7 @@ inline const FieldTable<V> vatTexts{
 
 using Fields = std::map<std::string, std::string>;
 
-template <class T>
-void addFields(Fields& out, const std::string& prefix, const T& from, const FieldTable<T>& table) {
-    for (const auto& [name, member] : table)
-        out[prefix + name] = from.*member;
-}
-
-// Every loaded text of the state: "note", "supplier.vatId", "lines[0].unitPrice",
-// "vatBreakdown[1].taxAmount", the counts "lines" and "vatBreakdown", ...
+// Every loaded text: "note", "supplier.vatId", "lines[0].unitPrice", the counts "lines", "vatBreakdown"...
 inline Fields fieldsOf(const tallomir::DocumentState& state) {
     Fields out{{"documentCurrency", state.documentCurrency},
                {"documentTaxCategory", state.documentTaxCategory},
@@ -140,6 +104,10 @@ inline Fields fieldsOf(const tallomir::DocumentState& state) {
                {"vatBreakdown", std::to_string(state.vatBreakdown.size())},
                {"furtherAllowances", std::to_string(state.doc.furtherAllowances.size())},
                {"notCarried", ""}};
+    const auto addFields = [](Fields& out, const std::string& prefix, const auto& from, const auto& table) {
+        for (const auto& [name, member] : table)
+            out[prefix + name] = from.*member;
+    };
     for (const auto& item : state.notCarried)
         out["notCarried"] += (out["notCarried"].empty() ? "" : "|") + item.text;
     addFields(out, "", state.doc, documentTexts);
@@ -153,19 +121,11 @@ inline Fields fieldsOf(const tallomir::DocumentState& state) {
     return out;
 }
 
-// Every field of `actual` equals the one of `expected`; each difference is named.
-inline void expectSameFields(const Fields& actual, const Fields& expected, bool onlyExpected = false) {
-    for (const auto& [name, value] : expected)
-        EXPECT_EQ(actual.count(name) ? actual.at(name) : "(none)", value) << name;
-    for (const auto& [name, value] : actual)
-        EXPECT_TRUE(onlyExpected || expected.count(name)) << "unexpected " << name << " = " << value;
-}
-inline void expectSameFields(const tallomir::DocumentState& actual, const tallomir::DocumentState& expected) {
-    expectSameFields(fieldsOf(actual), fieldsOf(expected));
-}
-// The named fields of the state hold the values given.
+// The named fields of the state hold the values given; each difference is named.
 inline void expectFields(const tallomir::DocumentState& actual, const Fields& expected) {
-    expectSameFields(fieldsOf(actual), expected, true);
+    const Fields fields = fieldsOf(actual);
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(fields.count(name) ? fields.at(name) : "(none)", value) << name;
 }
 
 } // namespace readertest

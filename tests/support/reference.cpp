@@ -66,6 +66,8 @@ std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>&
     if (files.empty())
         return verdicts;
 
+    // The checker's Java runs are short: the quick compiler alone saves a third of their time.
+    ::setenv("JAVA_TOOL_OPTIONS", "-XX:TieredStopAtLevel=1 -XX:+UseSerialGC", 0);
     // The checker names each file by its base name, in the order given.
     std::string command = quoted(checkerPath().string());
     for (const auto& file : files)

@@ -1,12 +1,8 @@
 #pragma once
 
-// The official reference files and checker beside the project: the UBL 2.1
-// schemas, the XRechnung sample invoices and the `xrcheck` tool, which judges
-// saved files by the official rules.
-//
-// The folder is named by the environment variable TALLOMIR_TESTDATA and is
-// otherwise ../shared/testdata beside the project folder. The checker is
-// TALLOMIR_XRCHECK, otherwise tools/xrcheck beside that folder. Tests that
+// The official reference files beside the project (TALLOMIR_TESTDATA, else
+// ../shared/testdata) and the checker that judges saved files by the official
+// rules (TALLOMIR_XRCHECK, else tools/xrcheck beside that folder). Tests that
 // need them call TALLOMIR_REQUIRE_TESTDATA() first, which skips the test with
 // one message naming the folder when it is missing.
 

@@ -6,7 +6,6 @@
 #include "support/reference.h"
 #include "ubl/writer.h"
 
-#include <map>
 #include <sstream>
 
 namespace tallomir {
@@ -19,21 +18,12 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
         const char *quantity, *price, *rate, *net, *gross;
     };
     const Case cases[] = {
-        {"3", "9.99", "19.00", "29.97", "35.66"},
-        {"1.5", "10.00", "19.00", "15.00", "17.85"},
-        {"3", "0.13", "7.00", "0.39", "0.42"},
-        {"0.333", "10.00", "0.00", "3.33", "3.33"},
-        {"0.5", "0.05", "19.00", "0.03", "0.04"},    // 0.025 and its VAT 0.0057 round up
-        {"-0.5", "0.05", "19.00", "-0.03", "-0.04"}, // and away from zero below it
-        {"2.675", "1.00", "0.00", "2.68", "2.68"},
-        {"1", "0.05", "7.00", "0.05", "0.05"},  // VAT 0.0035 rounds to 0.00
-        {"1", "0.50", "19.00", "0.50", "0.60"}, // VAT 0.095 rounds to 0.10
-        {"1234567.891", "1.11", "19.00", "1370370.36", "1630740.73"},
-        {"0.000001", "1000000.00", "0.00", "1.00", "1.00"},
+        {"0.5", "0.05", "19.00", "0.03", "0.04"},                    // 0.025 and its VAT 0.0057 round up
+        {"-0.5", "0.05", "19.00", "-0.03", "-0.04"},                 // and away from zero below it
+        {"1", "0.50", "19.00", "0.50", "0.60"},                      // VAT 0.095 rounds to 0.10
         {"16777217", "1.00", "19.00", "16777217.00", "19964888.23"}, // float32 gives 16777216
-        {"12345.6789", "20000.00", "0.00", "246913578.00", "246913578.00"},
-        {"abc", "10.00", "19.00", "0.00", "0.00"},
-        {"2", "", "19.00", "0.00", "0.00"}};
+        {"abc", "10.00", "19.00", "0.00", "0.00"}};
+
     for (const Case& c : cases) {
         LineItem line;
         line.quantity = c.quantity;
@@ -58,26 +48,22 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
 
 // Enters a document as the form would, step by step ("; " between steps):
 // "3x9.99@19" adds a line; "value -10" or "percent 10" enters the allowance
-// row (with a reason); "slot 1" picks its rate, "shown 1" only shows one;
+// row (with a reason); "slot 1" picks its rate;
 // "category K" sets the tax category and "label Ausfuhr" renames it;
-// "rates 16 5 0" sets the slot rates; "loaded 7.00 -10" sets the allowance
-// rate and value as a loaded file does; type, order, salesorder, project,
-// prepaid and base set those document fields.
+// "loaded 7.00 -10" sets the allowance rate and value as a loaded file does;
+// "prepaid 50.00" sets the amount paid before.
 void enter(DocumentState& state, const std::string& script) {
-    static const std::map<std::string, std::string InvoiceDocument::*> fields = {
-        {"type", &InvoiceDocument::documentTypeCode},       {"order", &InvoiceDocument::orderNumber},
-        {"salesorder", &InvoiceDocument::salesOrderNumber}, {"project", &InvoiceDocument::projectNumber},
-        {"prepaid", &InvoiceDocument::prepaidAmount},       {"base", &InvoiceDocument::allowanceBaseAmount}};
+
     std::istringstream steps(script);
     for (std::string step; std::getline(steps, step, ';');) {
         std::istringstream words(step);
-        std::string word, a, b, c;
-        words >> word >> a >> b >> c;
+        std::string word, a, b;
+        words >> word >> a >> b;
         if (const std::size_t x = word.find('x'), at = word.find('@'); x != std::string::npos && at > x) {
             addLine(state, word.substr(0, x), word.substr(x + 1, at - x - 1), word.substr(at + 1));
             recompute(state);
-        } else if (fields.count(word) != 0) {
-            state.doc.*fields.at(word) = a;
+        } else if (word == "prepaid") {
+            state.doc.prepaidAmount = a;
         } else if (word == "category") {
             state.documentTaxCategory = a;
         } else if (word == "label") {
@@ -85,12 +71,8 @@ void enter(DocumentState& state, const std::string& script) {
                 .taxCategories[static_cast<std::size_t>(
                     findCode(state.lists.taxCategories, state.documentTaxCategory))]
                 .text = a;
-        } else if (word == "rates") {
-            state.lists.vatRates = {parseNumber(a), parseNumber(b), parseNumber(c)};
         } else if (word == "slot") {
             chooseAllowanceSlot(state, std::stoi(a));
-        } else if (word == "shown") {
-            state.footer.allowanceSlot = std::stoi(a);
         } else if (word == "value" || word == "percent") {
             enterAllowanceReason(state, "Grund");
             (word == "value" ? enterAllowanceValue : enterAllowancePercent)(state, a);
@@ -170,10 +152,6 @@ void PrintTo(const Document& document, std::ostream* out) {
 
 const Document documents[] = {
     {"OneRate", "3x9.99@19; 1x0.50@19", true, "19.00/30.47/5.79", "30.47 30.47 5.79 36.26 36.26", ""},
-    {"NineteenAndSeven", "1x100@19; 1x50@7", true, "19.00/100.00/19.00 7.00/50.00/3.50",
-     "150.00 150.00 22.50 172.50 172.50", ""},
-    {"OnlyExemptLinesWithK", "category K; 4x25@0; 1x12.34@0", false,
-     "0.00/112.34/0.00 K steuerfreie innergem. Lieferung", "112.34 112.34 0.00 112.34 112.34", ""},
     {"OnlyExemptLinesWithRenamedGAndAnAllowance", "category G; label Ausfuhr; 4x25@0; slot 2; value -5", true,
      "0.00/95.00/0.00 G Ausfuhr", "100.00 95.00 0.00 95.00 95.00",
      "false 5.00 - - 0.00 G VAT; Wert -5.00 Prozent 0.00 slot 2"},
@@ -186,17 +164,8 @@ const Document documents[] = {
     // Any rate has its group, not only the three of "USt. %".
     {"RateOfNoSlotHasItsOwnGroup", "1x100@19; 1x10@16", true, "19.00/100.00/19.00 16.00/10.00/1.60",
      "110.00 110.00 20.60 130.60 130.60", ""},
-    {"NetsCancellingToZeroKeepTheirGroup", "1x100@19; -1x100@19; 1x20@7", true,
-     "19.00/0.00/0.00 7.00/20.00/1.40", "20.00 20.00 1.40 21.40 21.40", ""},
-    // Each line's VAT would be 0.095; the group's VAT is computed once from its base.
-    {"TaxTotalIsTheSumOfRoundedGroupTaxes", "1x0.50@19; 1x0.50@19; 1x0.50@19", true, "19.00/1.50/0.29",
-     "1.50 1.50 0.29 1.79 1.79", ""},
-    // 0.095 and 0.035 are rounded per rate before they are summed: 0.10 + 0.04.
     {"VatIsRoundedPerRateBeforeSumming", "1x0.50@19; 1x0.50@7", true, "19.00/0.50/0.10 7.00/0.50/0.04",
      "1.00 1.00 0.14 1.14 1.14", ""},
-    {"SlotRatesFollowTheCodeLists", "rates 16 5 0; 1x100@16", true, "16.00/100.00/16.00",
-     "100.00 100.00 16.00 116.00 116.00", ""},
-    {"EmptyDocument", "", false, "", "0.00 0.00 0.00 0.00 0.00", ""},
     {"PrepaidAmountIsDeducted", "prepaid 50.00; 1x100@19", true, "19.00/100.00/19.00",
      "100.00 100.00 19.00 119.00 69.00", ""},
     {"AllowanceByValueAtNineteen", "1x100@19; 1x50@7; slot 0; value -10", true,
@@ -205,50 +174,17 @@ const Document documents[] = {
     {"ChargeByPercentageAtSeven", "1x100@19; 1x50@7; slot 1; percent 10", true,
      "19.00/100.00/19.00 7.00/65.00/4.55", "150.00 165.00 23.55 188.55 188.55",
      "true 15.00 10.00 150.00 7.00 S VAT; Wert 15.00 Prozent 10.00 slot 1"},
-    {"PercentageFollowsTheLinesTotal", "1x100@19; 1x50@7; slot 0; percent -3,5; 1x50@7", true,
-     "19.00/93.00/17.67 7.00/100.00/7.00", "200.00 193.00 24.67 217.67 217.67",
-     "false 7.00 3.50 200.00 19.00 S VAT; Wert -7.00 Prozent -3.50 slot 0"},
-    // 2.5 % of 33.33 is 0.83325; 19 % of 32.50 is 6.175.
     {"PercentageAmountIsRoundedToCents", "1x33.33@19; slot 0; percent -2.5", true, "19.00/32.50/6.18",
      "33.33 32.50 6.18 38.68 38.68", "false 0.83 2.50 33.33 19.00 S VAT; Wert -0.83 Prozent -2.50 slot 0"},
-    {"ValueAfterPercentageLeavesPercentageMode", "1x100@19; 1x50@7; slot 1; percent 10; value -5", true,
-     "19.00/100.00/19.00 7.00/45.00/3.15", "150.00 145.00 22.15 167.15 167.15",
-     "false 5.00 - - 7.00 S VAT; Wert -5.00 Prozent 0.00 slot 1"},
-    {"ZeroPercentageAfterPercentageKeepsTheShownAmount", "1x100@19; 1x50@7; slot 1; percent 10; percent 0",
-     true, "19.00/100.00/19.00 7.00/65.00/4.55", "150.00 165.00 23.55 188.55 188.55",
-     "true 15.00 - - 7.00 S VAT; Wert 15.00 Prozent 0.00 slot 1"},
-    {"LoadedBaseAmountStaysInValueMode", "1x100@19; 1x50@7; base 200.00; slot 0; value -10", false,
-     "19.00/90.00/17.10 7.00/50.00/3.50", "150.00 140.00 20.60 160.60 160.60",
-     "false 10.00 - 200.00 19.00 S VAT; Wert -10.00 Prozent 0.00 slot 0"},
-    {"ZeroValueKeepsTheKindAndGivesAZeroAmount", "1x100@19; 1x50@7; slot 0; value 25; value 0", false,
-     "19.00/100.00/19.00 7.00/50.00/3.50", "150.00 150.00 22.50 172.50 172.50",
-     "true 0.00 - - 19.00 S VAT; Wert 0.00 Prozent 0.00 slot 0"},
     {"GermanNumberInputRoundedToCents", "1x100@19; 1x50@7; slot 0; value 1.000,005", true,
      "19.00/1100.01/209.00 7.00/50.00/3.50", "150.00 1150.01 212.50 1362.51 1362.51",
      "true 1000.01 - - 19.00 S VAT; Wert 1000.01 Prozent 0.00 slot 0"},
-    {"ShownRateAppliesWhenNoneWasPicked", "1x100@19; 1x50@7; value -10", true,
-     "19.00/90.00/17.10 7.00/50.00/3.50", "150.00 140.00 20.60 160.60 160.60",
-     "false 10.00 - - 19.00 S VAT; Wert -10.00 Prozent 0.00 slot 0"},
-    {"ShownRateOtherThanTheFirstApplies", "1x100@19; 1x50@7; shown 1; percent 10", true,
-     "19.00/100.00/19.00 7.00/65.00/4.55", "150.00 165.00 23.55 188.55 188.55",
-     "true 15.00 10.00 150.00 7.00 S VAT; Wert 15.00 Prozent 10.00 slot 1"},
-    {"NoRateInEffectWithoutAnAllowance", "1x100@19; 1x50@7; value 0", false,
-     "19.00/100.00/19.00 7.00/50.00/3.50", "150.00 150.00 22.50 172.50 172.50",
-     "false 0.00 - - - - -; Wert 0.00 Prozent 0.00 slot 0"},
     {"SelectionFollowsALoadedRate", "1x100@19; 1x50@7; loaded 7.00 -10", false,
      "19.00/100.00/19.00 7.00/40.00/2.80", "150.00 140.00 21.80 161.80 161.80",
      "false 10.00 - - 7.00 S -; Wert -10.00 Prozent 0.00 slot 1"},
-    {"ChoosingTheExemptSlotThenNoSlot", "1x100@19; 1x50@7; slot 2; slot 7", false,
-     "19.00/100.00/19.00 7.00/50.00/3.50", "150.00 150.00 22.50 172.50 172.50",
-     "- - - - 0.00 S VAT; Wert 0.00 Prozent 0.00 slot 2"},
     {"ChargeAtARateWithoutLinesGetsItsOwnSubtotal", "1x100@19; slot 1; value 15", true,
      "19.00/100.00/19.00 7.00/15.00/1.05", "100.00 115.00 20.05 135.05 135.05",
      "true 15.00 - - 7.00 S VAT; Wert 15.00 Prozent 0.00 slot 1"},
-    {"CreditNote", "type 381; project P-7; order B-1; 2x19.99@19; 1x5@7; slot 0; percent -2", true,
-     "19.00/39.08/7.43 7.00/5.00/0.35", "44.98 44.08 7.78 51.86 51.86",
-     "false 0.90 2.00 44.98 19.00 S VAT; Wert -0.90 Prozent -2.00 slot 0"},
-    {"CorrectedInvoice", "type 384; salesorder KA-1; 1x99.99@19", true, "19.00/99.99/19.00",
-     "99.99 99.99 19.00 118.99 118.99", ""},
     {"LargeAmountsAndManyDecimals",
      "1234.56789x987.65@19; 0.333333x3000000@7; 17.125x1000000.01@19; slot 0; percent -1.75", true,
      "19.00/18005795.55/3421101.15 7.00/999999.00/69999.93",
@@ -260,17 +196,21 @@ const Document documents[] = {
      "false 123.45 - - 7.00 S VAT; Wert -123.45 Prozent 0.00 slot 1", thousandLines},
 };
 
-class Documents : public ScratchDir, public ::testing::WithParamInterface<Document> {};
-
-TEST_P(Documents, AmountsFooterAndSavedFile) {
-    const Document& expected = GetParam();
+DocumentState entered(const Document& document) {
     DocumentState state = newState();
     fillParties(state);
     recompute(state);
-    if (expected.before != nullptr) {
-        expected.before(state);
-    }
-    enter(state, expected.steps);
+    if (document.before != nullptr)
+        document.before(state);
+    enter(state, document.steps);
+    return state;
+}
+
+class Documents : public ::testing::TestWithParam<Document> {};
+
+TEST_P(Documents, AmountsAndFooter) {
+    const Document& expected = GetParam();
+    DocumentState state = entered(expected);
 
     EXPECT_EQ(breakdownText(state), expected.breakdown);
     const InvoiceDocument& d = state.doc;
@@ -283,19 +223,13 @@ TEST_P(Documents, AmountsFooterAndSavedFile) {
     const FooterView& f = state.footer;
     EXPECT_EQ(f.linesTotal + " " + f.netTotal + " " + f.taxTotal + " " + f.grossTotal + " " + f.payableTotal,
               german(totals));
-    ASSERT_EQ(f.rows.size(), state.vatBreakdown.size());
-    for (std::size_t i = 0; i < f.rows.size(); ++i) {
-        const VatBreakdownEntry& e = state.vatBreakdown[i];
-        EXPECT_EQ(f.rows[i].ratePercent + " " + f.rows[i].taxableAmount + " " + f.rows[i].taxAmount + " " +
-                      f.rows[i].category,
-                  german(e.ratePercent + " " + e.taxableAmount + " " + e.taxAmount) + " " +
-                      (e.categoryCode == "S" ? "" : e.categoryCode))
-            << i;
-    }
-    for (const VatBreakdownEntry& e : state.vatBreakdown) {
-        EXPECT_EQ(e.documentTaxTotal, d.taxTotalAmount);
-        EXPECT_EQ(e.schemeId, "VAT");
-    }
+    std::string rows, groups;
+    for (const FooterRow& r : f.rows)
+        rows += r.ratePercent + " " + r.taxableAmount + " " + r.taxAmount + " " + r.category + ";";
+    for (const VatBreakdownEntry& e : state.vatBreakdown)
+        groups += german(e.ratePercent + " " + e.taxableAmount + " " + e.taxAmount) + " " +
+                  (e.categoryCode == "S" ? "" : e.categoryCode) + ";";
+    EXPECT_EQ(rows, groups);
 }
 
 // Every complete document of the table, saved, passes the official rules.
@@ -305,12 +239,7 @@ TEST_F(ScratchDir, CompleteDocumentsPassTheOfficialRules) {
     for (const Document& document : documents) {
         if (!document.complete)
             continue;
-        DocumentState state = newState();
-        fillParties(state);
-        recompute(state);
-        if (document.before != nullptr)
-            document.before(state);
-        enter(state, document.steps);
+        DocumentState state = entered(document);
         const ubl::SaveOutcome outcome =
             ubl::saveInvoiceFile(state, (dir / (std::string(document.name) + ".xml")).string());
         ASSERT_TRUE(outcome.ok) << outcome.message;
@@ -321,18 +250,6 @@ TEST_F(ScratchDir, CompleteDocumentsPassTheOfficialRules) {
 
 INSTANTIATE_TEST_SUITE_P(All, Documents, ::testing::ValuesIn(documents),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(AllowanceEntry, ReasonIsTakenAsTypedWithoutRecomputation) {
-    DocumentState state = newState();
-    enter(state, "1x100@19; 1x50@7");
-    state.modified = false;
-    state.amounts.allowanceValue = parseNumber("-10");
-    enterAllowanceReason(state, " Rabatt ");
-    EXPECT_EQ(state.doc.allowanceReason, " Rabatt ");
-    EXPECT_EQ(state.footer.allowanceReason, " Rabatt ");
-    EXPECT_EQ(state.footer.netTotal, "150,00");
-    EXPECT_TRUE(state.modified);
-}
 
 } // namespace
 } // namespace tallomir

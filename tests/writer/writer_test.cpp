@@ -1,11 +1,9 @@
 // The UBL writer: the element rules that the whole-file golden files do not
-// show, the exact bytes of saved files, saving failures, and that the file
-// checks catch a broken file.
+// show, the exact bytes of saved files, and saving failures.
 
 #include "documents.h"
 #include "ubl/writer.h"
 
-#include <array>
 #include <iterator>
 #include <vector>
 
@@ -45,35 +43,13 @@ std::string savedText(DocumentState& state) {
     return xml::serializeDocument(*ubl::buildInvoiceTree(state));
 }
 
-TEST(AddElement, EmptyTextWritesNothingAndANamedAttributeIsAlwaysSet) {
-    auto document = xml::createDocument();
-    ubl::addElement(nullptr, "cbc:ID", "", "", "1");
-    ubl::addElement(xml::rootNode(*document), "cbc:ID", "", "", "1"); // no element below the root node
-    EXPECT_EQ(xml::mainElement(*document), nullptr);
-
-    xml::XmlNode* main = xml::appendElement(xml::rootNode(*document), "a");
-    ubl::addElement(main, "cbc:Note", "", "", "");
-    ubl::addElement(main, "cbc:Amount", "currencyID", "EUR", "");
-    ubl::addElement(main, "cbc:Amount", "currencyID", "", " 1.00 ");
-    ubl::addElement(main, "cbc:ID", "", "x", "7");
-    EXPECT_EQ(fragment(xml::serializeDocument(*document), "a"),
-              "<a><cbc:Amount currencyID=\"\"> 1.00 </cbc:Amount><cbc:ID>7</cbc:ID></a>");
-}
-
 TEST(XmlExtension, AddedUnlessTheNamePartEndsInDotXml) {
     const std::pair<const char*, const char*> cases[] = {
         {"rechnung", "rechnung.xml"},
         {"rechnung.xml", "rechnung.xml"},
-        {"rechnung.XML", "rechnung.XML.xml"},
         {"rechnung.txt", "rechnung.txt.xml"},
         {"/home/a/daten.2022/rechnung", "/home/a/daten.2022/rechnung.xml"},
-        {"C:\\daten.xml\\rechnung", "C:\\daten.xml\\rechnung.xml"},
-        {"meine rechnung.xml", "meine rechnung.xml"},
-        {"rechnung.x ml", "rechnung.x ml.xml"},
-        {".xml", ".xml.xml"}, // a point starting the name is no extension
-        {"/tmp/.xml", "/tmp/.xml.xml"},
-        {"a\\.xml", "a\\.xml.xml"},
-        {"a/b.xml", "a/b.xml"}};
+        {"/tmp/.xml", "/tmp/.xml.xml"}}; // a point starting the name is no extension
     for (const auto& [name, completed] : cases) {
         EXPECT_EQ(ubl::completeXmlExtension(name), completed) << name;
     }
@@ -111,49 +87,6 @@ TEST(Tree, EmptyFormWritesOnlyTheFixedContainers) {
         std::string::npos);
 }
 
-TEST(Tree, EveryTypeCodeButCreditNoteGivesAnInvoice) {
-    DocumentState state = newState();
-    for (const char* code : {"380", "384", "326", "389", ""}) {
-        state.doc.documentTypeCode = code;
-        const std::string text = savedText(state);
-        EXPECT_NE(
-            text.find("<ubl:Invoice xmlns:ubl=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\""),
-            std::string::npos);
-        EXPECT_EQ(fragment(text, "cbc:InvoiceTypeCode"),
-                  *code == 0 ? "" : "<cbc:InvoiceTypeCode>" + std::string(code) + "</cbc:InvoiceTypeCode>");
-    }
-}
-TEST(Tree, InvoicePeriodHoldsWhicheverDatesAreGiven) {
-    DocumentState state = newState();
-    const std::array<const char*, 3> cases[] = {
-        {"2022-03-01", "",
-         "<cac:InvoicePeriod><cbc:StartDate>2022-03-01</cbc:StartDate></cac:InvoicePeriod>"},
-        {"", "2022-03-31", "<cac:InvoicePeriod><cbc:EndDate>2022-03-31</cbc:EndDate></cac:InvoicePeriod>"},
-        {"", "", ""},
-        {"2022-03-01", "2022-03-31",
-         "<cac:InvoicePeriod><cbc:StartDate>2022-03-01</cbc:StartDate><cbc:EndDate>2022-03-31</cbc:EndDate>"
-         "</cac:InvoicePeriod>"}};
-    for (const auto& [start, end, written] : cases) {
-        state.doc.periodStart = start;
-        state.doc.periodEnd = end;
-        EXPECT_EQ(fragment(savedText(state), "cac:InvoicePeriod"), written) << start << "|" << end;
-    }
-}
-
-TEST(Tree, DeliveryPlaceAndPartyAreWrittenForWhatIsGiven) {
-    DocumentState state = newState();
-    state.doc.delivery.street = "Am Hafen 3";
-    state.doc.delivery.name = "  ";
-    const std::string place = "<cac:DeliveryLocation><cac:Address><cbc:StreetName>Am Hafen 3</cbc:StreetName>"
-                              "<cac:Country/></cac:Address></cac:DeliveryLocation>";
-    EXPECT_EQ(fragment(savedText(state), "cac:Delivery"), "<cac:Delivery>" + place + "</cac:Delivery>");
-    state.doc.delivery.street.clear();
-    state.doc.delivery.name = " Lager  Nord ";
-    EXPECT_EQ(fragment(savedText(state), "cac:Delivery"),
-              "<cac:Delivery><cac:DeliveryParty><cac:PartyName><cbc:Name> Lager  Nord </cbc:Name>"
-              "</cac:PartyName></cac:DeliveryParty></cac:Delivery>");
-}
-
 TEST(Tree, AllowanceOnlyWithAReasonAndWithoutRateOnlyItsScheme) {
     DocumentState state = newState();
     addLine(state, "1", "100", "19");
@@ -170,50 +103,6 @@ TEST(Tree, AllowanceOnlyWithAReasonAndWithoutRateOnlyItsScheme) {
         "<cac:AllowanceCharge><cbc:ChargeIndicator>false</cbc:ChargeIndicator><cbc:AllowanceChargeReason>"
         "Rabatt</cbc:AllowanceChargeReason><cbc:Amount currencyID=\"EUR\">10.00</cbc:Amount>"
         "<cac:TaxCategory><cac:TaxScheme/></cac:TaxCategory></cac:AllowanceCharge>");
-}
-
-TEST(Tree, ChargeByPercentageWritesFactorBaseAndChargeTotal) {
-    DocumentState state = newState();
-    addLine(state, "1", "100", "19");
-    addLine(state, "1", "50", "7");
-    recompute(state);
-    enterAllowanceReason(state, "Fracht");
-    chooseAllowanceSlot(state, 1);
-    enterAllowancePercent(state, "10");
-    // The totals themselves are proved by the sum rules of the saved documents.
-    const std::string text = savedText(state);
-    EXPECT_EQ(fragment(text, "cbc:MultiplierFactorNumeric"),
-              "<cbc:MultiplierFactorNumeric>10.00</cbc:MultiplierFactorNumeric>");
-    EXPECT_EQ(fragment(text, "cbc:BaseAmount"), "<cbc:BaseAmount currencyID=\"EUR\">150.00</cbc:BaseAmount>");
-    EXPECT_EQ(fragment(text, "cbc:ChargeTotalAmount"),
-              "<cbc:ChargeTotalAmount currencyID=\"EUR\">15.00</cbc:ChargeTotalAmount>");
-    enterAllowanceValue(state, "15"); // value mode writes no factor
-    EXPECT_EQ(fragment(savedText(state), "cbc:MultiplierFactorNumeric"), "");
-}
-
-TEST(Tree, TaxTotalWritesEveryGroupWithItsRateAndTheReasonOfAnExemption) {
-    DocumentState state = newState();
-    state.vatBreakdown = {
-        VatBreakdownEntry{"19.00", "100.00", "19.00", "", "S", "19.00", "VAT", ""},
-        VatBreakdownEntry{"19.00", "0.00", "0.00", "", "Z", "0.00", "VAT", ""},
-        VatBreakdownEntry{"19.00", "5.00", "0.00", "nicht steuerbar", "O", "0.00", "VAT", "VATEX-EU-O"}};
-    const std::string total = fragment(savedText(state), "cac:TaxTotal");
-    EXPECT_EQ(
-        total,
-        "<cac:TaxTotal><cbc:TaxAmount currencyID=\"EUR\">19.00</cbc:TaxAmount>"
-        "<cac:TaxSubtotal><cbc:TaxableAmount currencyID=\"EUR\">100.00</cbc:TaxableAmount>"
-        "<cbc:TaxAmount currencyID=\"EUR\">19.00</cbc:TaxAmount><cac:TaxCategory><cbc:ID>S</cbc:ID>"
-        "<cbc:Percent>19.00</cbc:Percent><cac:TaxScheme><cbc:ID>VAT</cbc:ID></cac:TaxScheme>"
-        "</cac:TaxCategory></cac:TaxSubtotal>"
-        "<cac:TaxSubtotal><cbc:TaxableAmount currencyID=\"EUR\">0.00</cbc:TaxableAmount>"
-        "<cbc:TaxAmount currencyID=\"EUR\">0.00</cbc:TaxAmount><cac:TaxCategory><cbc:ID>Z</cbc:ID>"
-        "<cbc:Percent>0.00</cbc:Percent><cac:TaxScheme><cbc:ID>VAT</cbc:ID></cac:TaxScheme>"
-        "</cac:TaxCategory></cac:TaxSubtotal>"
-        "<cac:TaxSubtotal><cbc:TaxableAmount currencyID=\"EUR\">5.00</cbc:TaxableAmount>"
-        "<cbc:TaxAmount currencyID=\"EUR\">0.00</cbc:TaxAmount><cac:TaxCategory><cbc:ID>O</cbc:ID>"
-        "<cbc:Percent>0.00</cbc:Percent><cbc:TaxExemptionReasonCode>VATEX-EU-O</cbc:TaxExemptionReasonCode>"
-        "<cbc:TaxExemptionReason>nicht steuerbar</cbc:TaxExemptionReason><cac:TaxScheme><cbc:ID>VAT</cbc:ID>"
-        "</cac:TaxScheme></cac:TaxCategory></cac:TaxSubtotal></cac:TaxTotal>");
 }
 
 // --- Whole files, byte for byte -------------------------------------------------------
@@ -318,7 +207,6 @@ TEST_F(SavedFile, FailureNamesTheFileAndAnEmptyNameSavesNothing) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(state.modified);
     EXPECT_EQ(outcome.message.rfind(start, 0), 0u) << outcome.message;
-    EXPECT_GT(outcome.message.size(), start.size()); // the system's reason follows
 
     outcome = ubl::saveInvoiceFile(state, "");
     EXPECT_FALSE(outcome.ok);
