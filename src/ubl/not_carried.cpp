@@ -1,9 +1,11 @@
 #include "ubl/not_carried.h"
 
 #include "invoice/decimal.h"
+#include "ubl/reader.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace tallomir::ubl {
@@ -182,10 +184,14 @@ std::string quoted(std::string_view text) {
     return "\u201E" + std::string(text) + "\u201C";
 }
 
-// "Nachlass" or "Zuschlag", by the indicator of an allowance/charge element.
+// "Nachlass" or "Zuschlag", by the indicator of an allowance/charge element
+// as the reader reads it; "Nachlass oder Zuschlag" when it is unreadable.
 const char* allowanceKind(const XmlNode* allowanceCharge) {
-    const std::string_view indicator = xml::nodeText(childNamed(allowanceCharge, "ChargeIndicator"));
-    return indicator.find("true") != std::string_view::npos ? "Zuschlag" : "Nachlass";
+    const std::optional<bool> charge =
+        readChargeIndicator(xml::nodeText(childNamed(allowanceCharge, "ChargeIndicator")));
+    if (!charge)
+        return "Nachlass oder Zuschlag";
+    return *charge ? "Zuschlag" : "Nachlass";
 }
 
 // Where a piece of a path stands in it, whole names only; npos when not.
@@ -201,6 +207,8 @@ std::size_t findPiece(std::string_view path, std::string_view piece) {
 
 // What a recorded element or attribute within a block is, as a user knows it.
 std::string contentName(const Unconsumed& record, std::string_view path) {
+    if (path == "ChargeIndicator" && !readChargeIndicator(xml::nodeText(record.node)))
+        return "unlesbare Art " + quoted(xml::nodeText(record.node));
     for (const auto& [piece, name] : contentNames) {
         const std::size_t at = findPiece(path, piece);
         if (at == std::string_view::npos)

@@ -681,10 +681,10 @@ bool apply(Target& target, State where, std::string_view text, const XmlNode* el
     switch (where.node) {
     case Node::CustomizationId:
         // The version the file names; a file that names neither keeps the one
-        // shown, and loses its identifier, since the program writes its own.
-        for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
-            if (trimmed(text) == customizationIdOf(version))
-                state.xrechnungVersion = version;
+        // shown. An identifier the program does not write (an extension's) is
+        // lost, since the program writes its own.
+        if (const std::optional<XRechnungVersion> version = versionNamedBy(text))
+            state.xrechnungVersion = *version;
         return isWrittenCustomizationId(trimmed(text));
     case Node::ProfileId:
         return isWrittenProfileId(trimmed(text));
@@ -838,9 +838,14 @@ bool apply(Target& target, State where, std::string_view text, const XmlNode* el
         doc.paymentTerms.assign(text);
         break;
 
-    case Node::ChargeIndicator:
-        setAllowance(target, &AllowanceCharge::chargeIndicator, text);
+    case Node::ChargeIndicator: {
+        // Kept in one form, "true" or "false"; an unreadable indicator is named.
+        const std::optional<bool> charge = readChargeIndicator(text);
+        if (!charge)
+            return false;
+        setAllowance(target, &AllowanceCharge::chargeIndicator, *charge ? "true" : "false");
         break;
+    }
     case Node::AllowanceReasonCode:
         setAllowance(target, &AllowanceCharge::reasonCode, text);
         break;
@@ -1191,7 +1196,7 @@ void takeAllowanceFromDocument(DocumentState& state) {
         amounts.allowanceRateChosen = false;
         return;
     }
-    const bool allowance = doc.chargeIndicator == "false";
+    const bool allowance = readChargeIndicator(doc.chargeIndicator) == false;
     const Decimal value = parseDecimal(doc.allowanceAmount);
     const Decimal percent = parseDecimal(doc.allowancePercent);
     amounts.allowanceValue = allowance ? -value : value;
@@ -1303,11 +1308,31 @@ std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {
     const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
     if (!tree || xml::loadStatus(*tree) != 0 || xml::hasDoctype(*tree))
         return std::nullopt;
-    const std::string_view named =
-        trimmed(xml::nodeText(childNamed(xml::mainElement(*tree), "CustomizationID")));
-    for (const XRechnungVersion version : {XRechnungVersion::V2_1_1, XRechnungVersion::V3_0})
-        if (named == customizationIdOf(version))
+    return versionNamedBy(xml::nodeText(childNamed(xml::mainElement(*tree), "CustomizationID")));
+}
+
+std::optional<XRechnungVersion> versionNamedBy(std::string_view customizationId) {
+    static constexpr std::pair<std::string_view, XRechnungVersion> ids[] = {
+        {"urn:cen.eu:en16931:2017#compliant#urn:xoev-de:kosit:standard:xrechnung_2.1",
+         XRechnungVersion::V2_1_1},
+        {"urn:cen.eu:en16931:2017#conformant#urn:xoev-de:kosit:extension:xrechnung_2.1",
+         XRechnungVersion::V2_1_1},
+        {"urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0", XRechnungVersion::V3_0},
+        {"urn:cen.eu:en16931:2017#conformant#urn:xeinkauf.de:kosit:extension:xrechnung_3.0",
+         XRechnungVersion::V3_0},
+    };
+    for (const auto& [id, version] : ids)
+        if (trimmed(customizationId) == id)
             return version;
+    return std::nullopt;
+}
+
+std::optional<bool> readChargeIndicator(std::string_view text) {
+    const std::string_view value = trimmed(text);
+    if (value == "true" || value == "1")
+        return true;
+    if (value == "false" || value == "0")
+        return false;
     return std::nullopt;
 }
 

@@ -33,4 +33,13 @@ LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
 // for a file that cannot be read or names neither.
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName);
 
+// The version a specification identifier names, the standard itself or its
+// extension, blanks around allowed; nothing for any other identifier.
+std::optional<XRechnungVersion> versionNamedBy(std::string_view customizationId);
+
+// A cbc:ChargeIndicator as its schema type, the boolean, reads it: "true" or
+// "1" for a charge, "false" or "0" for an allowance, blanks around allowed;
+// nothing for any other text.
+std::optional<bool> readChargeIndicator(std::string_view text);
+
 } // namespace tallomir::ubl

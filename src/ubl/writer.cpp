@@ -3,6 +3,7 @@
 #include "invoice/amounts.h"
 #include "invoice/document_check.h"
 
+#include <cctype>
 #include <cerrno>
 #include <string>
 
@@ -211,6 +212,9 @@ std::string completeXmlExtension(const std::string& fileName) {
             break;
         }
     }
+    // "XML" and "Xml" name the same type of file as "xml".
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (found && extension == "xml") {
         return fileName;
     }

@@ -33,7 +33,8 @@ std::string customizationIdOf(XRechnungVersion version);
 bool isWrittenCustomizationId(std::string_view text);
 bool isWrittenProfileId(std::string_view text);
 
-// ".xml" appended unless the name already ends in the extension "xml".
+// ".xml" appended unless the name already ends in the extension "xml", in
+// any case ("rechnung.XML" stays as it is).
 std::string completeXmlExtension(const std::string& fileName);
 
 // Writers, each appending to the document element, in file order.

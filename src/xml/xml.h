@@ -86,9 +86,10 @@ struct SaveResult {
 // intact on any failure.
 SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName);
 
-// What loading does with a document type declaration: keep it as a node of
-// the tree, or stop reading right there (the document then has a doctype and
-// a load status that is not 0), so that nothing declared in it is even parsed.
+// What loading does with a document type declaration: stop reading right
+// there (the document then has a doctype and a load status that is not 0), so
+// that nothing declared in it is even parsed; or, when the caller asks for it,
+// keep it as a node of the tree.
 enum class Doctypes { Keep, Refuse };
 
 // Parses a file into a new document. nullptr for an empty file name, a file
@@ -96,9 +97,9 @@ enum class Doctypes { Keep, Refuse };
 // the file is not well-formed; the caller then reads loadStatus.
 // The file is read in chunks; DTDs and external entities are never fetched,
 // and entity expansion attacks end with the parser's error.
-DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes = Doctypes::Keep);
+DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes = Doctypes::Refuse);
 // The same for bytes in memory (an empty view gives nullptr).
-DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes = Doctypes::Keep);
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes = Doctypes::Refuse);
 
 // The file has a document type declaration (kept or refused).
 bool hasDoctype(const XmlDocument& doc);

@@ -83,12 +83,15 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cac:AccountingCustomerParty/cac:Party/cac:PartyLegalEntity/cbc:CompanyLegalForm", "AG") +
          el("cac:PayeeParty/cac:PartyName/cbc:Name", "P"), inv,
          {{"customer.legalForm", ""}, {"notCarried", "Kunde|Zahlungsempfänger"}}},
-        // The first allowance or charge with a reason is edited, the others are carried as they are.
-        {allowance("false", "", el("cbc:AllowanceChargeReasonCode", "95")) + allowance("true", "Fracht") +
+        // The first allowance or charge with a reason is edited, the others are carried as they are;
+        // an indicator is the schema's boolean, kept as "true" or "false", anything else is named.
+        {allowance("0", "", el("cbc:AllowanceChargeReasonCode", "95")) + allowance(" 1\n", "Fracht") +
          allowance("false", "Rabatt"), inv,
          {{"chargeIndicator", "true"}, {"allowanceReason", "Fracht"}, {"allowanceAmount", "12.50"},
           {"furtherAllowances", "2"}, {"taxExclusiveAmount", "-12.50"}, {"allowanceTotalAmount", "25.00"},
-          {"chargeTotalAmount", "12.50"}}},
+          {"chargeTotalAmount", "12.50"}, {"notCarried", ""}}},
+        {allowance("ja", "Fracht") + allowance(" false ", "Rabatt"), inv,
+         {{"chargeIndicator", "true"}, {"notCarried", "Nachlass oder Zuschlag 1 von 2: unlesbare Art „ja“"}}},
         // Each line element is one line, whatever its ID; its net amount, unit and base quantity are kept.
         {el(line + "cbc:ID", "9") + el(line + "cbc:ID", "2") +
          el("cac:InvoiceLine", el("cbc:Note", "eins") + el("cbc:ID", "1") + el("cbc:Note", "zwei") +
@@ -103,10 +106,13 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          el(reference, "<cbc:ID>b.pdf</cbc:ID><cac:Attachment><cbc:EmbeddedDocumentBinaryObject mimeCode="
                        "\"application/pdf\" filename=\"b.pdf\"/></cac:Attachment>") +
          el("cac:InvoiceLine", el("cbc:ID", "4") + allowance("false", "Mengenrabatt")) +
+         el("cac:InvoiceLine", el("cbc:ID", "5") + allowance(" 1", "Eilzuschlag") + allowance("0", "Bonus")) +
+         el("cac:InvoiceLine", el("cbc:ID", "6") + allowance("true", "Verpackung")) +
          el("cac:AccountingSupplierParty/cac:Party",
             "<cac:PartyIdentification><cbc:ID schemeID=\"0088\">4000001</cbc:ID></cac:PartyIdentification>"), inv,
          {{"supplier.partyId", "4000001"},
-          {"notCarried", "2 Anhänge|Nachlass in Position 4|Lieferant: Schema der Kennung"}}},
+          {"notCarried", "2 Anhänge|Nachlass in Positionen 4, 5|Zuschlag in Positionen 5, 6|"
+                         "Lieferant: Schema der Kennung"}}},
         // The invoice referred to: the first reference whole, its date without time zone.
         {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05+01:00")) +
          el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")), cn,
@@ -132,13 +138,41 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
     }
 }
 
-// "false" is an allowance, any other indicator a charge; without a reason there is none. Nothing stays.
+// The version a file names, standard or extension, whatever was shown before; an identifier the program
+// does not write again is named.
+TEST(ReaderVersion, TheFileNamesItsVersion) {
+    using enum tallomir::XRechnungVersion;
+    const std::string en = "urn:cen.eu:en16931:2017#";
+    const std::tuple<std::string, tallomir::XRechnungVersion, tallomir::XRechnungVersion, std::string>
+        cases[] = {
+            {en + "compliant#urn:xeinkauf.de:kosit:xrechnung_3.0", V2_1_1, V3_0, ""},
+            {" " + en + "conformant#urn:xeinkauf.de:kosit:extension:xrechnung_3.0\n", V2_1_1, V3_0,
+             "Spezifikationskennung"},
+            {en + "compliant#urn:xoev-de:kosit:standard:xrechnung_2.1", V3_0, V2_1_1, ""},
+            {en + "conformant#urn:xoev-de:kosit:extension:xrechnung_2.1", V3_0, V2_1_1,
+             "Spezifikationskennung"},
+        };
+    for (const auto& [id, shown, version, notCarried] : cases) {
+        SCOPED_TRACE(id);
+        auto state = freshState();
+        state.xrechnungVersion = shown;
+        ASSERT_EQ(tallomir::ubl::loadInvoiceBytes(state, ublFile(el("cbc:CustomizationID", id))).result,
+                  Result::Loaded);
+        EXPECT_EQ(state.xrechnungVersion, version);
+        expectFields(state, {{"notCarried", notCarried}});
+    }
+}
+
+// "false" or "0" is an allowance, "true" or "1" a charge, an unreadable indicator a charge; without a
+// reason there is none. Nothing stays.
 TEST(ReaderAllowance, WorkingValuesComeFromTheFileAlone) {
     const std::string percent = el("cbc:MultiplierFactorNumeric", "10");
     // Value, percentage, rate, whether the rate is chosen, net total.
     const std::pair<std::string, std::string> cases[] = {
         {allowance("false", "Rabatt"), "-12.50 0.00 19.00 chosen 87.50"},
         {allowance("FALSE", "Fracht"), "12.50 0.00 19.00 chosen 112.50"},
+        {allowance(" 0 ", "Rabatt"), "-12.50 0.00 19.00 chosen 87.50"},
+        {allowance("1", "Fracht"), "12.50 0.00 19.00 chosen 112.50"},
         {allowance("false", "Skonto", percent), "-10.00 -10.00 19.00 chosen 90.00"},
         {allowance("false", ""), "0.00 0.00 0.00 shown 87.50"}, // a further one
     };

@@ -47,6 +47,9 @@ TEST(XmlExtension, AddedUnlessTheNamePartEndsInDotXml) {
     const std::pair<const char*, const char*> cases[] = {
         {"rechnung", "rechnung.xml"},
         {"rechnung.xml", "rechnung.xml"},
+        {"rechnung.XML", "rechnung.XML"},
+        {"rechnung.Xml", "rechnung.Xml"},
+        {"rechnung.xmlx", "rechnung.xmlx.xml"},
         {"rechnung.txt", "rechnung.txt.xml"},
         {"/home/a/daten.2022/rechnung", "/home/a/daten.2022/rechnung.xml"},
         {"/tmp/.xml", "/tmp/.xml.xml"}}; // a point starting the name is no extension
