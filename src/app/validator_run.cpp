@@ -13,6 +13,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QTimer>
+
+#include <chrono>
 
 namespace tallomir::app {
 
@@ -47,14 +50,15 @@ struct FileStamp {
 struct RunResult {
     bool started = false;
     bool cancelled = false;
+    bool timedOut = false; // stopped at the time limit
     QProcess::ExitStatus exitStatus = QProcess::NormalExit;
     int exitCode = 0;
 };
 
 // Runs the validator while a modal progress dialog keeps the window drawn;
-// "Abbrechen" ends the validator. There is no time-out.
+// "Abbrechen" ends the validator, and so does the time limit.
 RunResult runValidator(QWidget* parent, const QString& workingDirectory, const QStringList& arguments,
-                       const ValidatorRunHooks& hooks) {
+                       int timeLimitSeconds, const ValidatorRunHooks& hooks) {
     RunResult result;
     QProcess process;
     process.setProgram(QStringLiteral("java"));
@@ -101,6 +105,15 @@ RunResult runValidator(QWidget* parent, const QString& workingDirectory, const Q
     };
     QObject::connect(&progress, &QProgressDialog::canceled, &loop, cancel);
     QObject::connect(&progress, &QDialog::rejected, &loop, cancel);
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+        if (ended)
+            return;
+        result.timedOut = true;
+        process.kill();
+    });
+    limit.start(std::chrono::seconds(timeLimitSeconds));
     progress.show();
     if (hooks.progressShown)
         hooks.progressShown(progress);
@@ -181,7 +194,8 @@ void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirecto
     const XRechnungVersion version = ubl::fileVersion(chosen.toStdString()).value_or(state.xrechnungVersion);
     const CodeLists::ValidatorSetup& setup = state.lists.validators[static_cast<std::size_t>(version)];
     const QString workingDirectory = validatorDirectory(startDirectory);
-    if (!QFileInfo::exists(workingDirectory + QString::fromStdString(setup.jar))) {
+    // A relative jar lies in the validator folder, where java runs.
+    if (!QFileInfo::exists(QDir(workingDirectory).filePath(QString::fromStdString(setup.jar)))) {
         dialogs.message(parent, text("Validator Fehler"),
                         QString::fromStdString(setup.jar) + text(" wurde nicht gefunden!"));
         return;
@@ -191,9 +205,9 @@ void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirecto
 
     const QString report = reportPath(workingDirectory, chosen);
     const FileStamp before = FileStamp::of(report);
-    const RunResult run =
-        runValidator(parent, workingDirectory,
-                     validatorArguments(chosen, setup.jar, setup.scenarios, setup.repository), hooks);
+    const RunResult run = runValidator(
+        parent, workingDirectory, validatorArguments(chosen, setup.jar, setup.scenarios, setup.repository),
+        state.lists.validatorTimeLimitSeconds, hooks);
     if (!run.started) {
         dialogs.message(parent, text("Validator Fehler"),
                         text("Java wurde nicht gefunden oder konnte nicht gestartet werden!") + crlf +
@@ -203,6 +217,14 @@ void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirecto
     }
     if (run.cancelled)
         return;
+    if (run.timedOut) {
+        dialogs.message(
+            parent, text("Validator Fehler"),
+            text("Der Validator wurde nach %1 Sekunden angehalten, weil er nicht fertig wurde.")
+                    .arg(state.lists.validatorTimeLimitSeconds) +
+                crlf + text("Die Zeitgrenze steht in %1.ini unter ValidatorZeitlimit.").arg(programName));
+        return;
+    }
 
     const FileStamp after = FileStamp::of(report);
     // A report left by an earlier run is not this file's result.

@@ -53,7 +53,8 @@ struct ValidatorRunHooks {
 
 // The whole command: choose the file (stored in state.currentFileName), check
 // it, confirm, run the validator with a progress dialog that keeps the window
-// alive and can end the run, then open the report through the dialogs.
+// alive and can end the run (the run also ends at the time limit of the
+// settings, with a message), then open the report through the dialogs.
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state);
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
                   const ValidatorRunHooks& hooks);

@@ -227,7 +227,8 @@ struct CodeLists {
     XRechnungVersion defaultVersion = XRechnungVersion::V2_1_1; // of a new document
     // The external validator of each version: its jar, its scenarios file
     // and the folder of its rules ("" for none), relative to the folder
-    // "validator" below the start directory; by XRechnungVersion.
+    // "validator" below the start directory (a jar named in the settings file
+    // is relative to that file's folder); by XRechnungVersion.
     struct ValidatorSetup {
         std::string jar;
         std::string scenarios;
@@ -236,6 +237,8 @@ struct CodeLists {
         bool operator==(const ValidatorSetup&) const = default;
     };
     std::array<ValidatorSetup, 2> validators;
+    // How long a validator may run before it is stopped.
+    int validatorTimeLimitSeconds = 300;
 };
 CodeLists defaultCodeLists();
 

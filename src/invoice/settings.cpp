@@ -236,7 +236,7 @@ std::string settingsFilePath(const std::string& startDirectory, const std::strin
     return inStart.string();
 }
 
-void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes) {
+void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes, const std::string& folder) {
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     const std::string text = bytes.substr(0, byteOrderMark.size()) == byteOrderMark
                                  ? cleanUtf8(bytes.substr(byteOrderMark.size()))
@@ -284,7 +284,19 @@ void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes) {
             CodeLists::ValidatorSetup{readText(entries, key + "Jar", builtIn.validators[i].jar),
                                       readText(entries, key + "Szenarien", builtIn.validators[i].scenarios),
                                       readText(entries, key + "Regeln", builtIn.validators[i].repository)};
+        // A jar the file names lies where the file says, seen from the
+        // file's folder, wherever the program was started.
+        const std::filesystem::path jar(lists.validators[i].jar);
+        if (findValue(entries, key + "Jar") && !folder.empty() && !jar.empty() && jar.is_relative())
+            lists.validators[i].jar = (std::filesystem::path(folder) / jar).lexically_normal().string();
     }
+    // The seconds a validator may run; a value that is no positive whole
+    // number keeps the default.
+    lists.validatorTimeLimitSeconds = builtIn.validatorTimeLimitSeconds;
+    const std::string limit = readText(entries, "ValidatorZeitlimit", "");
+    if (!limit.empty() && limit.size() <= 6 && limit.find_first_not_of("0123456789") == std::string::npos &&
+        std::stoi(limit) > 0)
+        lists.validatorTimeLimitSeconds = std::stoi(limit);
 
     setEntry(lists.currencies, 0, readText(entries, "Waehrung0", "EUR"));
     setEntry(lists.currencies, 1, readText(entries, "Waehrung1", "CHF"));
@@ -307,7 +319,9 @@ void loadSettings(CodeLists& lists, const std::string& fileName) {
     std::string bytes;
     if (in)
         bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    loadSettingsFromBytes(lists, bytes);
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::absolute(fileName, error);
+    loadSettingsFromBytes(lists, bytes, error ? std::string() : file.parent_path().string());
 }
 
 } // namespace tallomir

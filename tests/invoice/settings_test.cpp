@@ -44,7 +44,8 @@ void expectDefaults(const CodeLists& lists) {
                 lists.paymentTermsTexts == defaults.paymentTermsTexts &&
                 lists.taxCategories == defaults.taxCategories && lists.unitCodes == defaults.unitCodes &&
                 lists.endpointSchemes == defaults.endpointSchemes &&
-                lists.defaultVersion == defaults.defaultVersion && lists.validators == defaults.validators);
+                lists.defaultVersion == defaults.defaultVersion && lists.validators == defaults.validators &&
+                lists.validatorTimeLimitSeconds == defaults.validatorTimeLimitSeconds);
 }
 
 std::string entries(const std::vector<CodeEntry>& list) {
@@ -113,6 +114,14 @@ TEST(Settings, LinesGroupsKeysEncodingsAndValues) {
     EXPECT_EQ(entries(more.endpointSchemes), "E-Mail=EM USt-IdNr.=9930 GLN=0088 Peppol=9930 ");
     EXPECT_EQ(more.validators[1].repository + "|" + more.validators[1].jar,
               "regeln|validator-1.6.0-standalone.jar");
+    // The seconds a validator may run: a positive whole number, else the default.
+    for (const auto& [limit, seconds] : {std::pair{"ValidatorZeitlimit= 20 ", 20},
+                                         {"ValidatorZeitlimit=0", 300},
+                                         {"ValidatorZeitlimit=-5", 300},
+                                         {"ValidatorZeitlimit=1.5", 300},
+                                         {"ValidatorZeitlimit=99999999999", 300},
+                                         {"", 300}})
+        EXPECT_EQ(read(std::string("[Global]\n") + limit).validatorTimeLimitSeconds, seconds) << limit;
 }
 
 TEST(SettingsFile, StartDirectoryWinsOverProgramDirectory) {
@@ -126,6 +135,16 @@ TEST(SettingsFile, StartDirectoryWinsOverProgramDirectory) {
     EXPECT_EQ(settingsFilePath(start, bin + "/"), bin + "/Tallomir.ini");
     std::ofstream(start + "/Tallomir.ini") << "[Global]\r\nWaehrung0=CHF\r\n";
     EXPECT_EQ(settingsFilePath(start + "/", bin), start + "/Tallomir.ini");
+    // a relative jar counts from the file's folder, wherever the program started; other paths stay
+    std::ofstream(bin + "/Tallomir.ini")
+        << "[Global]\nValidator211Jar=kosit/v.jar\nValidator30Jar=/opt/v.jar\n"
+           "Validator30Szenarien=s.xml\n";
+    CodeLists found = defaultCodeLists();
+    loadSettings(found, bin + "/Tallomir.ini");
+    EXPECT_EQ(found.validators[0].jar + "|" + found.validators[1].jar + "|" + found.validators[1].scenarios,
+              bin + "/kosit/v.jar|/opt/v.jar|s.xml");
+    loadSettings(found, start + "/Tallomir.ini");
+    EXPECT_EQ(found.validators[0].jar, defaultCodeLists().validators[0].jar); // without the key
     // a missing file gives the defaults and is not created
     CodeLists lists = read("[Global]\nUStSatz0=99\n");
     loadSettings(lists, start + "/fehlt.ini");
@@ -146,7 +165,7 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
         "Kennz6 NichtSteuerbar Kennz7 Waehrung0 Waehrung1 Waehrung2 Waehrung3 Zahlungsbed0 "
         "Zahlungsbed1 Zahlungsbed2 Zahlungsbed3 Zahlungsbed4 Format Validator211Jar "
         "Validator211Szenarien Validator211Regeln Validator30Jar Validator30Szenarien "
-        "Validator30Regeln");
+        "Validator30Regeln ValidatorZeitlimit");
     for (std::string key; keys >> key;) {
         bytes += std::string("\r\n") + key + "=1";
     }
@@ -154,5 +173,11 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
         bytes += "\r\nEinheit" + std::to_string(n) + "=1\r\nEinheitCode" + std::to_string(n) + "=1";
     for (int n = 0; n < 4; ++n)
         bytes += "\r\nEAdresse" + std::to_string(n) + "=1\r\nEAdressKennz" + std::to_string(n) + "=1";
-    expectDefaults(read(bytes));
+    // The jars stand in the folder "validator" beside the example.
+    CodeLists example = read(bytes);
+    for (std::size_t i = 0; i < example.validators.size(); ++i) {
+        EXPECT_EQ(example.validators[i].jar, "validator/" + defaultCodeLists().validators[i].jar);
+        example.validators[i].jar = defaultCodeLists().validators[i].jar;
+    }
+    expectDefaults(example);
 }

@@ -89,6 +89,14 @@ TEST_F(ValidatorRun, RunsJavaWithTheArgumentListInTheValidatorFolder) {
     EXPECT_EQ(readLines(record + ".args"),
               QStringList({"-jar", "validator-1.6.0-standalone.jar", "-s", "xrechnung-3.0/scenarios.xml",
                            "-r", "xrechnung-3.0", "-h", root + "/R18.xml"}));
+
+    // A jar outside the validator folder, as the settings give it, whole.
+    const QString elsewhere = root + "/kosit/validator.jar";
+    writeFile(elsewhere);
+    state.lists.validators[0].jar = elsewhere.toStdString();
+    run("R19.xml");
+    EXPECT_EQ(readLines(record + ".args").mid(0, 2), QStringList({"-jar", elsewhere}));
+    EXPECT_EQ(dialogs.opened.last(), validator + "R19-report.html");
 }
 
 // Refusals come before java; a cancelled file dialog forgets the file chosen before.
@@ -150,6 +158,20 @@ TEST_F(ValidatorRun, AbbrechenEndsTheValidator) {
     EXPECT_NE(::kill(readLines(record + ".pid").value(0).toInt(), 0), 0) << "the validator still runs";
     EXPECT_EQ(dialogs.messages.join('\n') + dialogs.opened.join('\n'), confirmation)
         << "nothing but the confirmation";
+}
+
+// A validator that does not end is stopped at the time limit of the settings, with a message.
+TEST_F(ValidatorRun, TheTimeLimitEndsTheValidator) {
+    qputenv("FAKE_JAVA_MODE", "hang");
+    state.lists.validatorTimeLimitSeconds = 1;
+    run("R17.xml");
+    EXPECT_NE(::kill(readLines(record + ".pid").value(0).toInt(), 0), 0) << "the validator still runs";
+    EXPECT_EQ(
+        dialogs.messages,
+        QStringList({confirmation, "Validator Fehler|Der Validator wurde nach 1 Sekunden angehalten, weil er "
+                                   "nicht fertig wurde.\r\nDie Zeitgrenze steht in Tallomir.ini unter "
+                                   "ValidatorZeitlimit."}));
+    EXPECT_TRUE(dialogs.opened.isEmpty());
 }
 
 TEST(ValidatorReport, PathRemovesOnlyTheLastExtension) {
