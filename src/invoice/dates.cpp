@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 namespace tallomir {
 
@@ -156,6 +157,17 @@ DateValue parseTypedDate(std::string_view text) {
     if (year < 1000 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
         return noDate;
     return daysFromCivil(year, month, day) * secondsPerDay;
+}
+
+std::string typedDateProblem(std::string_view text) {
+    const DateValue date = parseTypedDate(text);
+    const std::string quoted = "\u201E" + std::string(text) + "\u201C";
+    if (date == noDate)
+        return quoted + " ist kein Datum (Tag.Monat.Jahr, z.B. 01.11.2026, 1.11.26 oder 01112026)";
+    if (!isPlausibleDate(date))
+        return quoted + " liegt nicht zwischen " + std::to_string(firstYear) + " und " +
+               std::to_string(lastYear);
+    return {};
 }
 
 bool isPlausibleDate(DateValue date) {

@@ -27,6 +27,10 @@ DateValue parseIsoDate(std::string_view text);
 // not exist.
 DateValue parseTypedDate(std::string_view text);
 
+// Why a date field refuses a typed text: "„32.11.2026“ ist kein Datum …" or a
+// date outside 1900 to 2099; "" when it gives such a date.
+std::string typedDateProblem(std::string_view text);
+
 // The dates an invoice can sensibly carry, 1900-01-01 to 2099-12-31; the date
 // fields take nothing outside and the check names such a date.
 constexpr int firstYear = 1900;
