@@ -9,6 +9,8 @@
 #include <QDateEdit>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace tallomir::app {
 
@@ -31,6 +33,11 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     edit_->setMaximumDate(lastDate);
     edit_->setSpecialValueText(QStringLiteral(" "));
     edit_->installEventFilter(this);
+    // Typing goes straight into the text and is read as a whole when it is
+    // done, never section by section.
+    edit_->setKeyboardTracking(false);
+    text_ = edit_->findChild<QLineEdit*>();
+    text_->setValidator(nullptr);
     // Tab reaches the box first, then the date; the two move as one control.
     setFocusProxy(check_);
     setFocusPolicy(Qt::StrongFocus);
@@ -40,6 +47,10 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
 }
 
 bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_ && event->type() == QEvent::KeyPress && typeKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (watched == edit_ && event->type() == QEvent::FocusOut && typing_)
+        takeTyped(true);
     // Tab leaves the field with what was typed, instead of walking from day
     // to month to year.
     if (watched == edit_ && event->type() == QEvent::KeyPress) {
@@ -73,6 +84,67 @@ bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Digits, points and blanks go into the text as typed; Tab and Return read
+// it. Returns whether the key was taken.
+bool DatePicker::typeKey(QKeyEvent* key) {
+    const QString text = key->text();
+    const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool character = plain && text.size() == 1 && text[0].isPrint();
+    const bool editing = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                         (character && (text[0].isDigit() || text[0] == '.' || text[0] == ' '));
+    const bool moving = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right ||
+                        key->key() == Qt::Key_Home || key->key() == Qt::Key_End;
+    if (editing || key->matches(QKeySequence::SelectAll) || (typing_ && moving)) {
+        const QSignalBlocker quiet(text_); // the edit reads the text only when told to
+        text_->event(key);
+        typing_ = typing_ || editing;
+        return true;
+    }
+    if (character || (typing_ && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)))
+        return true; // no letters in a date; no stepping of a half-typed one
+    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (typing_ && (tab || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (takeTyped(false) && tab)
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+        return true;
+    }
+    return false;
+}
+
+// Reads what was typed: a date is shown and reported; anything else is
+// refused, and stays to be corrected unless the field is being left.
+bool DatePicker::takeTyped(bool leaving) {
+    const std::string typed = text_->text().trimmed().toStdString();
+    const std::string problem = typedDateProblem(typed);
+    if (typed.empty() || (!problem.empty() && leaving)) {
+        typing_ = false;
+        showShownDate();
+    }
+    if (!problem.empty() && !typed.empty()) {
+        if (!leaving) {
+            markControl(edit_, Marking::Invalid);
+            text_->selectAll();
+        }
+        Q_EMIT refused(QString::fromStdString(problem));
+        return false;
+    }
+    if (typed.empty())
+        return true;
+    typing_ = false;
+    showDate(toQDate(parseTypedDate(typed)));
+    showShownDate();
+    Q_EMIT changed(fromQDate(edit_->date()));
+    return true;
+}
+
+// The text of the date the edit holds, also when it was the same before.
+void DatePicker::showShownDate() {
+    const QSignalBlocker quiet(text_);
+    text_->setText(edit_->date() <= blankDate ? QStringLiteral(" ")
+                                              : edit_->date().toString(QStringLiteral("dd.MM.yyyy")));
+    markControl(edit_, marking_);
 }
 
 void DatePicker::resizeEvent(QResizeEvent* event) {

@@ -7,6 +7,8 @@
 
 class QCheckBox;
 class QDateEdit;
+class QKeyEvent;
+class QLineEdit;
 
 namespace tallomir {
 // Seconds since 1970-01-01, a multiple of 86400; -1 for no date.
@@ -22,7 +24,11 @@ namespace tallomir::app {
 //
 // With the keyboard: Tab stops at the check box (Space ticks it) and, when a
 // date is shown, in the date, where the arrow keys move between day, month and
-// year; Tab always moves on to the next field.
+// year; Tab always moves on to the next field. A date typed is read day first,
+// with points, as digits alone or with a two-digit year ("01.11.2026",
+// "01112026", "1.11.26"), when Tab or Return is pressed or the field is left;
+// a text that gives no date is refused: Tab and Return keep it in the marked
+// field, leaving it brings back the date shown before.
 class DatePicker : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +52,8 @@ public:
 Q_SIGNALS:
     // The user chose a date or cleared the box (noDate).
     void changed(tallomir::DateValue date);
+    // A typed text was refused; why, in German.
+    void refused(const QString& why);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -56,9 +64,14 @@ private:
     void showDate(const QDate& date);
     void boxToggled(bool on);
     void dateEdited(const QDate& date);
+    bool typeKey(QKeyEvent* key);
+    bool takeTyped(bool leaving);
+    void showShownDate();
 
     QCheckBox* check_;
     QDateEdit* edit_;
+    QLineEdit* text_;     // the edit's text, typed into freely
+    bool typing_ = false; // text_ holds what was typed, not yet read
     QDate lastDate_;
     bool updating_ = false;
     Marking marking_ = Marking::None;

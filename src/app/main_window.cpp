@@ -292,6 +292,8 @@ DatePicker* MainWindow::addDatePicker(QWidget* page, FieldId id, const QRect& re
     picker->setMarking(marked ? Marking::Required : Marking::None);
     fields_.insert(static_cast<int>(id), picker);
     connect(picker, &DatePicker::changed, this, [this, id](DateValue date) { dateChanged(id, date); });
+    connect(picker, &DatePicker::refused, this,
+            [this, id](const QString& why) { showStatus(fieldLabel(id, false) + ": " + ss(why)); });
     return picker;
 }
 
@@ -558,6 +560,9 @@ void MainWindow::buildLinesPage(QWidget* page) {
     lineEnd_->setObjectName(QStringLiteral("lineEndDate"));
     lineEnd_->setGeometry(570, 120, 140, 25);
     connect(lineEnd_, &DatePicker::changed, this, [this](DateValue date) { lineDateChanged(false, date); });
+    for (DatePicker* picker : {lineStart_, lineEnd_})
+        connect(picker, &DatePicker::refused, this,
+                [this](const QString& why) { showStatus("Leistungszeitraum: " + ss(why)); });
 
     QLabel* unit = addNamedLabel(page, QStringLiteral("labelLineUnit"), QStringLiteral("Einheit"),
                                  QRect(720, 100, 160, 20));
@@ -837,20 +842,46 @@ void MainWindow::lineDateChanged(bool first, DateValue date) {
 }
 
 void MainWindow::addClicked() {
+    if (lineRefused(true))
+        return;
     const int added = addLine(state_);
     showLineList();
     lineList_->scrollTo(lineModel_->index(added, 0));
     showFooter();
     showLineEditor();
     updateMarking();
+    // The next line is typed without the mouse.
+    focusLineField(LineField::Position);
 }
 
 void MainWindow::changeClicked() {
+    if (lineRefused(false))
+        return;
     // The editor keeps what was typed.
     changeLine(state_);
     showLineList();
     showFooter();
     updateMarking();
+}
+
+// A line the editor cannot store stays where it is typed: its field is
+// marked and has the focus, the status bar says why.
+bool MainWindow::lineRefused(bool adding) {
+    const std::optional<LineRefusal> refusal = lineRefusal(state_, adding);
+    if (!refusal)
+        return false;
+    updateMarking();
+    statusBar()->showMessage(qs(refusal->text), 15000);
+    markControl(focusLineField(refusal->field), Marking::Invalid);
+    return true;
+}
+
+QWidget* MainWindow::focusLineField(LineField lineField) {
+    auto* control = static_cast<QWidget*>(lineFields_.key(lineField));
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+    return control;
 }
 
 void MainWindow::deleteClicked() {
@@ -1045,12 +1076,13 @@ void MainWindow::showLineList() {
 }
 
 void MainWindow::showLineEditor() {
+    proposeLinePosition(state_); // a new line is offered the next free number
     const LineItem& line = state_.lineEditBuffer;
     // Numbers in the German form, without points between thousands, so that
     // leaving the field reads them back unchanged; a text that is no number
     // is shown as it stands.
     const auto number = [](const std::string& text, int minDecimals, int maxDecimals) {
-        const std::optional<Decimal> value = readTypedNumber(text);
+        const std::optional<Decimal> value = readStoredNumber(text);
         return value ? formatGerman(*value, minDecimals, maxDecimals, false) : text;
     };
     const std::pair<LineField, std::string> texts[] = {

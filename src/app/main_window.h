@@ -98,6 +98,8 @@ private:
     void lineDateChanged(bool first, DateValue date);
     void addClicked();
     void changeClicked();
+    bool lineRefused(bool adding);
+    QWidget* focusLineField(LineField lineField);
     void deleteClicked();
     void listRowChosen(int row);
     void commitFocusedField();

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 namespace tallomir {
 
@@ -124,6 +125,49 @@ DateValue parseIsoDate(std::string_view text) {
     if (days > lastDay)
         return noDate;
     return days * secondsPerDay;
+}
+
+DateValue parseTypedDate(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return noDate;
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    std::size_t pos = 0;
+    unsigned day = 0, month = 0, year = 0;
+    std::size_t yearDigits = 0;
+    if (text.find('.') != std::string_view::npos) {
+        if (!readNumber(text, pos, 2, day) || pos >= text.size() || text[pos++] != '.' ||
+            !readNumber(text, pos, 2, month) || pos >= text.size() || text[pos++] != '.')
+            return noDate;
+        const std::size_t yearStart = pos;
+        if (!readNumber(text, pos, 4, year))
+            return noDate;
+        yearDigits = pos - yearStart;
+    } else {
+        // Day and month of two digits each, then the year.
+        yearDigits = text.size() - 4;
+        if ((text.size() != 6 && text.size() != 8) || !readNumber(text, pos, 2, day) ||
+            !readNumber(text, pos, 2, month) || !readNumber(text, pos, 4, year) || pos != text.size())
+            return noDate;
+    }
+    if (pos != text.size() || (yearDigits != 2 && yearDigits != 4))
+        return noDate;
+    if (yearDigits == 2)
+        year += year < 69 ? 2000 : 1900;
+    if (year < 1000 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return noDate;
+    return daysFromCivil(year, month, day) * secondsPerDay;
+}
+
+std::string typedDateProblem(std::string_view text) {
+    const DateValue date = parseTypedDate(text);
+    const std::string quoted = "\u201E" + std::string(text) + "\u201C";
+    if (date == noDate)
+        return quoted + " ist kein Datum (Tag.Monat.Jahr, z.B. 01.11.2026, 1.11.26 oder 01112026)";
+    if (!isPlausibleDate(date))
+        return quoted + " liegt nicht zwischen " + std::to_string(firstYear) + " und " +
+               std::to_string(lastYear);
+    return {};
 }
 
 bool isPlausibleDate(DateValue date) {

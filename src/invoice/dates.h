@@ -20,6 +20,17 @@ std::string formatDisplayDate(DateValue date);
 // outside 1000-01-01 to 9999-12-31.
 DateValue parseIsoDate(std::string_view text);
 
+// A date as a person types it into a date field, day first: with points
+// ("1.11.2026", "01.11.26") or as digits alone ("01112026", "011126"), blanks
+// around it allowed. A two-digit year is one of 2000 to 2068, or of 1969 to
+// 1999 from 69 on. Gives noDate for anything else and for a day that does
+// not exist.
+DateValue parseTypedDate(std::string_view text);
+
+// Why a date field refuses a typed text: "„32.11.2026“ ist kein Datum …" or a
+// date outside 1900 to 2099; "" when it gives such a date.
+std::string typedDateProblem(std::string_view text);
+
 // The dates an invoice can sensibly carry, 1900-01-01 to 2099-12-31; the date
 // fields take nothing outside and the check names such a date.
 constexpr int firstYear = 1900;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tallomir {
 
@@ -495,40 +496,80 @@ std::string_view trimmedBlanks(std::string_view text) {
 
 } // namespace
 
-std::optional<Decimal> readTypedNumber(std::string_view text) {
-    std::string_view body = trimmedBlanks(text);
-    if (!body.empty() && (body.front() == '-' || body.front() == '+'))
-        body.remove_prefix(1);
-    const std::size_t comma = body.find(',');
-    const std::string_view whole = body.substr(0, comma);
-    const std::string_view fraction =
-        comma == std::string_view::npos ? std::string_view() : body.substr(comma + 1);
-    std::size_t digits = 0;
-    std::size_t points = 0;
-    for (char c : whole) {
-        if (isDigit(c))
-            ++digits;
-        else if (c == '.')
-            ++points;
-        else
-            return std::nullopt;
-    }
-    for (char c : fraction) {
-        if (!isDigit(c))
-            return std::nullopt;
-        ++digits;
-    }
-    // Without a comma the one point is the decimal point.
-    if (digits == 0 || (comma == std::string_view::npos && points > 1))
-        return std::nullopt;
-    return parseDecimal(trimmedBlanks(text));
+namespace {
+
+bool allDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), isDigit);
 }
 
-bool pointMayGroupThousands(std::string_view text) {
-    const std::string_view body = trimmedBlanks(text);
+// Points between thousands: a first group of 1 to 3 digits other than "0",
+// then groups of exactly three.
+bool groupsThousands(const std::vector<std::string_view>& groups) {
+    if (groups.size() < 2 || groups[0].empty() || groups[0].size() > 3 || groups[0] == "0")
+        return false;
+    return std::all_of(groups.begin() + 1, groups.end(), [](std::string_view g) { return g.size() == 3; });
+}
+
+} // namespace
+
+std::optional<TypedNumber> readTypedText(std::string_view text, bool percentSign) {
+    std::string_view body = trimmedBlanks(text);
+    if (percentSign && !body.empty() && body.back() == '%')
+        body = trimmedBlanks(body.substr(0, body.size() - 1));
+    std::string number;
+    if (!body.empty() && (body.front() == '-' || body.front() == '+')) {
+        number.push_back(body.front());
+        body.remove_prefix(1);
+    }
+    const std::size_t comma = body.find(',');
+    const std::string_view fraction =
+        comma == std::string_view::npos ? std::string_view() : body.substr(comma + 1);
+    std::vector<std::string_view> groups;
+    for (std::string_view rest = body.substr(0, comma);;) {
+        const std::size_t point = rest.find('.');
+        groups.push_back(rest.substr(0, point));
+        if (point == std::string_view::npos)
+            break;
+        rest.remove_prefix(point + 1);
+    }
+    if (!allDigits(fraction) || !std::all_of(groups.begin(), groups.end(), allDigits))
+        return std::nullopt;
+    TypedNumber read;
+    if (groups.size() > 1)
+        read.point = comma != std::string_view::npos || groupsThousands(groups) ? PointRole::Thousands
+                                                                                : PointRole::Decimal;
+    if (read.point == PointRole::Decimal && groups.size() > 2)
+        return std::nullopt; // "1.2.3"
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (i > 0 && read.point == PointRole::Decimal)
+            number.push_back('.');
+        number += groups[i];
+    }
+    if (comma != std::string_view::npos)
+        number += "." + std::string(fraction);
+    if (number.find_first_of("0123456789") == std::string::npos)
+        return std::nullopt;
+    read.value = parseNumber(number);
+    return read;
+}
+
+std::optional<Decimal> readTypedNumber(std::string_view text) {
+    const std::optional<TypedNumber> read = readTypedText(text);
+    return read ? std::optional<Decimal>(read->value) : std::nullopt;
+}
+
+std::optional<Decimal> readStoredNumber(std::string_view text) {
+    std::string_view body = trimmedBlanks(text);
+    const std::string_view number = body;
+    if (!body.empty() && (body.front() == '-' || body.front() == '+'))
+        body.remove_prefix(1);
     const std::size_t point = body.find('.');
-    return body.find(',') == std::string_view::npos && point != std::string_view::npos &&
-           body.size() - point - 1 == 3 && readTypedNumber(body).has_value();
+    const std::string_view whole = body.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : body.substr(point + 1);
+    if (whole.size() + fraction.size() == 0 || !allDigits(whole) || !allDigits(fraction))
+        return std::nullopt;
+    return parseNumber(number);
 }
 
 } // namespace tallomir

@@ -83,13 +83,30 @@ std::string formatDecimal2(const Decimal& value);
 // from.
 std::string formatGerman(const Decimal& value, int minDecimals, int maxDecimals, bool grouping = true);
 
-// A number as a person types it: blanks around it, an optional sign, then
-// digits with a decimal comma and points between groups of thousands
-// ("1.234,56"), or digits with one decimal point ("12.5"). Nothing when the
-// text is empty or holds anything else ("abc", "12 Stück", "1,2,3").
+// How a point in a typed number was read.
+enum class PointRole { None, Thousands, Decimal };
+struct TypedNumber {
+    Decimal value;
+    PointRole point = PointRole::None;
+};
+
+// A number as a person types it, read the German way: blanks around it, an
+// optional sign, then digits with
+// - a decimal comma, points before it between groups of thousands
+//   ("1.234,56", "1,5");
+// - no comma: points after a first group of 1 to 3 digits other than "0",
+//   each followed by exactly three digits, group thousands ("1.000" is 1000,
+//   "12.500.000"); any other single point is the decimal point ("0.125",
+//   "12.5", "1.2345").
+// With percentSign a "%" may follow, with or without a blank ("19%", "19 %").
+// Nothing when the text is empty or holds anything else ("abc", "12 Stück",
+// "1,2,3", "1.2.3").
+std::optional<TypedNumber> readTypedText(std::string_view text, bool percentSign = false);
 std::optional<Decimal> readTypedNumber(std::string_view text);
-// A point followed by exactly three digits and no comma ("1.234"): read as a
-// decimal point, though it may have been meant to group thousands.
-bool pointMayGroupThousands(std::string_view text);
+
+// A number as the document keeps it: blanks around it, an optional sign,
+// digits with at most one decimal point ("1.000" is one, "2.50"). Nothing for
+// any other text (a typed text that could not be read is kept as it was).
+std::optional<Decimal> readStoredNumber(std::string_view text);
 
 } // namespace tallomir

@@ -2,6 +2,7 @@
 
 #include "amounts.h"
 #include "dates.h"
+#include "identifiers.h"
 #include "input_rules.h"
 
 #include <algorithm>
@@ -378,9 +379,10 @@ std::string categoryName(const std::string& category) {
 std::string rateProblem(const std::string& category, const std::string& rateText) {
     if (category == "O")
         return rateText.empty() ? "" : "Bei " + categoryName(category) + " entfällt die USt.";
-    if (rateText.empty() || !readTypedNumber(rateText))
+    const std::optional<Decimal> read = readStoredNumber(rateText);
+    if (!read)
         return ""; // named as missing or as no number
-    const Decimal rate = parseNumber(rateText);
+    const Decimal rate = *read;
     if (category == "S")
         return rate > Decimal() ? "" : "USt. muss bei Standard USt. über 0 % liegen";
     return rate.isZero() ? "" : "USt. muss bei " + categoryName(category) + " 0 % sein";
@@ -432,8 +434,16 @@ void checkValues(const Context& c, Findings& findings) {
             findings.field(field, plainLabel(field) + " " + quoted(*code) +
                                       " ist kein Ländercode nach ISO 3166 (z.B. DE)");
 
+    // What was typed wrongly; a field that takes no input now is not written.
     for (const auto& [field, reason] : c.state.invalidInputs)
-        findings.field(field, reason);
+        if (fieldEnabled(c.state, field))
+            findings.field(field, reason);
+    // An IBAN written has its check digits right, also one read from a file.
+    for (const auto& [field, iban] :
+         {std::pair{FieldId::Iban, &d.iban}, {FieldId::DebitedIban, &d.debitedIban}})
+        if (!iban->empty() && fieldEnabled(c.state, field) && !c.state.invalidInputs.contains(field))
+            if (const std::string problem = ibanProblem(*iban); !problem.empty())
+                findings.field(field, plainLabel(field) + " " + problem);
     checkCategories(c, findings);
 
     // An electronic address needs its scheme, one of the EAS code list.
@@ -480,9 +490,10 @@ void checkLines(const Context& c, Findings& findings) {
         for (LineField field : {LineField::Quantity, LineField::UnitPrice, LineField::VatPercent})
             if (const std::string problem = lineFieldProblem(line, field); !problem.empty())
                 findings.line(index, field, name + ": " + problem);
-        if (const std::string problem = rateProblem(line.lineTaxCategory, line.lineVatPercent);
-            !problem.empty())
-            findings.line(index, LineField::VatPercent, name + ": " + problem);
+            else if (field == LineField::VatPercent)
+                if (const std::string rate = rateProblem(line.lineTaxCategory, line.lineVatPercent);
+                    !rate.empty())
+                    findings.line(index, field, name + ": " + rate);
         for (const std::string* date : {&line.lineStartDate, &line.lineEndDate})
             if (!date->empty() && !isPlausibleDate(parseIsoDate(*date)))
                 findings.line(index, LineField::Description,

@@ -1,6 +1,8 @@
 #include "input_rules.h"
 
 #include "amounts.h"
+#include "document_check.h"
+#include "identifiers.h"
 
 #include <string_view>
 #include <vector>
@@ -123,6 +125,21 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
 bool isCountryCode(FieldId field) {
     return field == FieldId::SupplierCountryCode || field == FieldId::CustomerCountryCode ||
            field == FieldId::DeliveryCountryCode;
+}
+
+// The rule a field holding an IBAN or a VAT identifier must follow.
+using IdentifierCheck = std::string (*)(std::string_view);
+IdentifierCheck identifierCheck(FieldId field) {
+    switch (field) {
+    case FieldId::Iban:
+    case FieldId::DebitedIban:
+        return ibanProblem;
+    case FieldId::SupplierVatId:
+    case FieldId::CustomerVatId:
+        return vatIdProblem;
+    default:
+        return nullptr;
+    }
 }
 
 std::string* dateTarget(DocumentState& state, FieldId field) {
@@ -260,17 +277,21 @@ std::string multiLineText(std::string_view text) {
     return result;
 }
 
-NumberReading readNumberField(std::string_view label, std::string_view text) {
+NumberReading readNumberField(std::string_view label, std::string_view text, bool rate) {
     NumberReading reading;
     if (text.find_first_not_of(" \t") == std::string_view::npos)
         return reading;
-    reading.value = readTypedNumber(text);
-    if (!reading.value) {
-        reading.problem = std::string(label) + ": \u201E" + std::string(text) + "\u201C ist keine Zahl";
-    } else if (pointMayGroupThousands(text)) {
-        reading.note = std::string(label) + ": \u201E" + std::string(text) + "\u201C gelesen als " +
-                       formatGerman(*reading.value, 0, 30, false) + " (Dezimalkomma: 1.234,00)";
+    const std::optional<TypedNumber> read = readTypedText(text, rate);
+    const std::string quotedText = std::string(label) + ": \u201E" + std::string(text) + "\u201C";
+    if (!read) {
+        reading.problem = quotedText + " ist keine Zahl";
+        return reading;
     }
+    reading.value = read->value;
+    if (read->point != PointRole::None)
+        reading.note = quotedText + " gelesen als " + formatGerman(read->value, 0, 30, false) +
+                       (read->point == PointRole::Thousands ? " (Punkt als Tausendertrennzeichen)"
+                                                            : " (Punkt als Dezimalzeichen)");
     return reading;
 }
 
@@ -286,6 +307,18 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
         assign(state, state.doc.buyerReference, withoutBlanks(text));
         return outcome;
     }
+    if (const auto check = identifierCheck(field)) {
+        // Kept without blanks; a malformed one is named at once and by the check.
+        const std::string compact = compactIdentifier(text);
+        assign(state, *textTarget(state.doc, field), compact);
+        if (const std::string problem = compact.empty() ? "" : check(compact); !problem.empty()) {
+            state.invalidInputs[field] = fieldLabel(field, false) + " " + problem;
+            outcome.statusText = state.invalidInputs[field];
+        } else {
+            state.invalidInputs.erase(field);
+        }
+        return outcome;
+    }
     if (isCountryCode(field)) {
         assign(state, *textTarget(state.doc, field), text);
         const std::size_t length = utf8Length(text);
@@ -295,6 +328,8 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
         }
         return outcome;
     }
+    // The amount rules take the number as it was read ("1.000" is 1000).
+    std::string entered = text;
     if (field == FieldId::AllowanceValue || field == FieldId::AllowancePercent) {
         // A text that is no number changes nothing: it is named, not taken as 0.
         const NumberReading reading = readNumberField(allowanceLabel(field), text);
@@ -305,6 +340,8 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
         }
         state.invalidInputs.erase(field);
         outcome.statusText = reading.note;
+        if (reading.value)
+            entered = reading.value->toPlainString();
     }
     if (field == FieldId::AllowanceReason || field == FieldId::AllowanceValue ||
         field == FieldId::AllowancePercent) {
@@ -314,9 +351,9 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
         if (field == FieldId::AllowanceReason)
             enterAllowanceReason(state, text);
         else if (field == FieldId::AllowanceValue)
-            enterAllowanceValue(state, text);
+            enterAllowanceValue(state, entered);
         else
-            enterAllowancePercent(state, text);
+            enterAllowancePercent(state, entered);
         if (!AllowanceSnapshot(state).sameAs(before))
             state.modified = true;
         outcome.totalsChanged = true;

@@ -37,14 +37,15 @@ std::string singleLineText(std::string_view text);
 std::string multiLineText(std::string_view text);
 
 // What to say of a number typed into a field that takes one: the reason it
-// cannot be read (its text is then not taken), or how an ambiguous "1.234"
-// was read. Empty when there is nothing to say.
+// cannot be read (its text is then not taken), or, whenever a point was
+// involved, how it was read. Empty when there is nothing to say. A rate may
+// carry a "%" ("19 %").
 struct NumberReading {
     std::optional<Decimal> value; // nothing when the text is empty or no number
     std::string problem;          // "… ist keine Zahl"
-    std::string note;             // "„1.234“ gelesen als 1,234"
+    std::string note;             // "„1.000“ gelesen als 1000 (Punkt als Tausendertrennzeichen)"
 };
-NumberReading readNumberField(std::string_view label, std::string_view text);
+NumberReading readNumberField(std::string_view label, std::string_view text, bool rate = false);
 
 // The document text that a text field of the pages "Belegkopf", "Lieferant",
 // "Kunde" and "Lieferung" shows and edits ("Zahlungsbedingung" included);

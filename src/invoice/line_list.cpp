@@ -17,6 +17,13 @@ bool hasLine(const DocumentState& state, int index) {
     return index >= 0 && static_cast<std::size_t>(index) < state.lines.size();
 }
 
+// Outside the scope of VAT (O) a line has no rate; 0 % means none there.
+void withoutZeroRateOutsideVat(LineItem& line) {
+    const std::optional<Decimal> rate = readStoredNumber(line.lineVatPercent);
+    if (line.lineTaxCategory == "O" && rate && rate->isZero())
+        line.lineVatPercent.clear();
+}
+
 // What "Anfügen" and "Ändern" do to the buffer before it is stored: the
 // document's tax category and scheme, and the net amount of its quantity and
 // price. Its unit is the one the next new line starts with.
@@ -24,6 +31,7 @@ void prepareBufferForStoring(DocumentState& state) {
     LineItem& buffer = state.lineEditBuffer;
     if (buffer.lineTaxCategory.empty())
         buffer.lineTaxCategory = state.documentTaxCategory;
+    withoutZeroRateOutsideVat(buffer);
     buffer.lineTaxScheme = state.defaultTaxScheme;
     buffer.lineNetAmount = computeLineNetAmount(buffer);
     if (!buffer.unitCode.empty())
@@ -38,7 +46,7 @@ void recomputeAll(DocumentState& state) {
 // A stored number in the German form a person reads; a text that is no
 // number is shown as it is.
 std::string shownNumber(const std::string& text, int minDecimals, int maxDecimals) {
-    const std::optional<Decimal> value = readTypedNumber(text);
+    const std::optional<Decimal> value = readStoredNumber(text);
     return value ? formatGerman(*value, minDecimals, maxDecimals) : text;
 }
 
@@ -84,11 +92,17 @@ std::string lineFieldProblem(const LineItem& line, LineField field) {
     default:
         return {};
     }
-    const NumberReading reading = readNumberField(lineFieldLabel(field), *text);
-    if (!reading.problem.empty())
-        return reading.problem;
-    if (field == LineField::UnitPrice && reading.value && reading.value->isNegative())
+    if (text->empty())
+        return {};
+    // The editor keeps a number as the plain decimal text of the value read,
+    // and a text it could not read as typed.
+    const std::optional<Decimal> value = readStoredNumber(*text);
+    if (!value)
+        return std::string(lineFieldLabel(field)) + ": \u201E" + *text + "\u201C ist keine Zahl";
+    if (field == LineField::UnitPrice && value->isNegative())
         return "Preis: Ein Preis darf nicht negativ sein";
+    if (field == LineField::VatPercent && line.lineTaxCategory == "O" && !value->isZero())
+        return "Bei nicht steuerbaren Umsätzen entfällt die USt.";
     return {};
 }
 
@@ -105,7 +119,8 @@ std::string leaveLineField(DocumentState& state, LineField field, const std::str
     LineItem& buffer = state.lineEditBuffer;
     const std::string text = field == LineField::Description ? multiLineText(typed) : singleLineText(typed);
     // A number keeps its text as typed when it cannot be read.
-    const NumberReading reading = readNumberField(lineFieldLabel(field), text);
+    const NumberReading reading =
+        readNumberField(lineFieldLabel(field), text, field == LineField::VatPercent);
     switch (field) {
     case LineField::Position:
         buffer.position = text;
@@ -127,6 +142,7 @@ std::string leaveLineField(DocumentState& state, LineField field, const std::str
         break;
     case LineField::VatPercent:
         buffer.lineVatPercent = reading.value ? formatDecimal2(*reading.value) : text;
+        withoutZeroRateOutsideVat(buffer);
         break;
     case LineField::Description:
         buffer.itemDescription = text;
@@ -134,6 +150,36 @@ std::string leaveLineField(DocumentState& state, LineField field, const std::str
     }
     const std::string problem = lineFieldProblem(buffer, field);
     return problem.empty() ? reading.note : problem;
+}
+
+std::optional<LineRefusal> lineRefusal(const DocumentState& state, bool adding) {
+    const LineItem& line = state.lineEditBuffer;
+    const std::string action = adding ? "angefügt" : "geändert";
+    const auto refused = [&](LineField field, const std::string& why) {
+        return LineRefusal{field, "Die Position wurde nicht " + action + ": " + why};
+    };
+    // "Anfügen" stores a further line, so the number of the line shown counts too.
+    if (positionTaken(state, line.position, adding ? -1 : state.currentLineIndex))
+        return refused(LineField::Position, "Pos. " + line.position + " ist schon vergeben");
+    for (LineField field : {LineField::Quantity, LineField::UnitPrice, LineField::VatPercent})
+        if (const std::string problem = lineFieldProblem(line, field); !problem.empty())
+            return refused(field, problem);
+    return std::nullopt;
+}
+
+std::string nextFreePosition(const DocumentState& state) {
+    Decimal highest;
+    for (const LineItem& line : state.lines) {
+        const std::string_view position = line.position;
+        if (!position.empty() && position.find_first_not_of("0123456789") == std::string_view::npos)
+            highest = std::max(highest, parseNumber(position));
+    }
+    return (highest + Decimal::fromInt(1)).toPlainString();
+}
+
+void proposeLinePosition(DocumentState& state) {
+    if (state.currentLineIndex < 0 && state.lineEditBuffer.position.empty())
+        state.lineEditBuffer.position = nextFreePosition(state);
 }
 
 void changeLineDate(DocumentState& state, bool first, DateValue date) {

@@ -3,6 +3,7 @@
 #include "dates.h"
 #include "model.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,24 @@ std::string leaveLineField(DocumentState& state, LineField field, const std::str
 // The label of a line editor field ("Pos.", "Anz.", ...).
 const char* lineFieldLabel(LineField field);
 // What is wrong with a field of a line as it stands: a number that is no
-// number, a negative price; "" when nothing. An empty field is not a problem
+// number, a negative price, a rate other than 0 % outside the scope of VAT
+// ("O", where 0 % and none both mean no rate); "" when nothing. An empty field is not a problem
 // here (whether it must be filled is the check's to say).
 std::string lineFieldProblem(const LineItem& line, LineField field);
+// Why "Anfügen" (adding) or "Ändern" cannot store the line in the editor: a
+// "Pos." another line has, a number that is no number, a negative price, a
+// rate outside the scope of VAT. Names the field to mark; nothing when the
+// line can be stored.
+struct LineRefusal {
+    LineField field;
+    std::string text; // "Die Position wurde nicht angefügt: Anz.: „zwei“ ist keine Zahl"
+};
+std::optional<LineRefusal> lineRefusal(const DocumentState& state, bool adding);
+// The "Pos." a new line is offered: one more than the highest number among
+// the lines ("1" for the first).
+std::string nextFreePosition(const DocumentState& state);
+// While the editor holds a new line without a number, it takes that one.
+void proposeLinePosition(DocumentState& state);
 // Whether another stored line than `except` has this "Pos." number.
 bool positionTaken(const DocumentState& state, const std::string& position, int except);
 // The tax category of the line being edited was chosen (an entry of the

@@ -79,6 +79,73 @@ private Q_SLOTS:
                  QString::fromStdString(formatIsoDate(todayDate()) + " 2030-01-02|"));
     }
 
+    // A date typed is exactly the date typed; anything else is refused in the field.
+    void datesTypedDayFirst() {
+        WindowHarness h;
+        auto* picker = h.field<DatePicker>(93);
+        QDateEdit* edit = picker->dateEdit();
+        for (const auto& [typed, iso] : {std::pair{"01.11.2026", "2026-11-01"},
+                                         {"15032025", "2025-03-15"},
+                                         {"1.2.26", "2026-02-01"},
+                                         {"29.02.2024", "2024-02-29"}}) {
+            h.type(edit, QString::fromLatin1(typed));
+            QCOMPARE(QString::fromStdString(h.state.doc.issueDate) + ' ' + edit->text(),
+                     QString::fromLatin1(iso) + ' ' +
+                         DatePicker::toQDate(parseIsoDate(iso)).toString("dd.MM.yyyy"));
+        }
+        for (const char* typed : {"29.02.2025", "1.2.3", "01.11.2150"}) {
+            h.type(edit, QString::fromLatin1(typed));
+            QCOMPARE(QString::fromStdString(h.state.doc.issueDate) + ' ' + edit->text() +
+                         (QApplication::focusWidget() == edit ? " bleibt" : "") +
+                         (app::markingOf(edit) == app::Marking::Invalid ? " rot" : ""),
+                     QString::fromLatin1("2024-02-29 ") + typed + " bleibt rot");
+        }
+        QCOMPARE(h.window->statusBar()->currentMessage(),
+                 QStringLiteral("Belegdatum: „01.11.2150“ liegt nicht zwischen 1900 und 2099"));
+        // Leaving by another way brings back the date held; a date field without a date takes one typed.
+        h.type(h.field(92), QStringLiteral("RE-1"));
+        h.type(h.field<DatePicker>(94)->dateEdit(), QStringLiteral("311226"));
+        QCOMPARE(edit->text() + ' ' + QString::fromStdString(h.state.doc.dueDate),
+                 QStringLiteral("29.02.2024 2026-12-31"));
+    }
+
+    // "Anfügen" refuses a line it cannot store, offers the next number and goes back to "Pos.".
+    void lineEditorRefusesAndProposes() {
+        WindowHarness h;
+        QCOMPARE(h.text("linePosition"), QStringLiteral("1"));
+        QWidget* quantity = h.find(QStringLiteral("lineQuantity"));
+        h.addLine("1|zwei|Papier|10|19");
+        QCOMPARE(h.positions().join(',') + '|' + h.window->statusBar()->currentMessage(),
+                 QStringLiteral("|Die Position wurde nicht angefügt: Anz.: „zwei“ ist keine Zahl"));
+        QVERIFY(QApplication::focusWidget() == quantity && app::markingOf(quantity) == app::Marking::Invalid);
+        h.typeAll("lineQuantity=1.000");
+        QCOMPARE(h.window->statusBar()->currentMessage(),
+                 QStringLiteral("Anz.: „1.000“ gelesen als 1000 (Punkt als Tausendertrennzeichen)"));
+        h.click("buttonAdd");
+        QCOMPARE(h.text("linePosition") + '|' + h.cell(0, 1) + '|' + h.cell(0, 6),
+                 QStringLiteral("2|1.000|10.000,00"));
+        QVERIFY(QApplication::focusWidget() == h.find(QStringLiteral("linePosition")));
+        // The next line is typed without the mouse; a repeated "Pos." is refused, also by "Ändern".
+        for (const char* key : {"2", "\t", "3", "\t", "\t", "Tinte", "\t", "-2", "\n"})
+            *key == '\t' || *key == '\n'
+                ? QTest::keyClick(QApplication::focusWidget(), *key == '\t' ? Qt::Key_Tab : Qt::Key_Return)
+                : QTest::keyClicks(QApplication::focusWidget(), QString::fromUtf8(key));
+        QCOMPARE(
+            h.positions().join(',') + '|' + h.window->statusBar()->currentMessage(),
+            QStringLiteral("1|Die Position wurde nicht angefügt: Preis: Ein Preis darf nicht negativ sein"));
+        h.typeAll("lineUnitPrice=2|lineVatPercent=19 %|linePosition=1");
+        h.click("buttonAdd");
+        QCOMPARE(h.window->statusBar()->currentMessage(),
+                 QStringLiteral("Die Position wurde nicht angefügt: Pos. 1 ist schon vergeben"));
+        h.typeAll("linePosition=2");
+        h.click("buttonAdd");
+        h.clickRow(1);
+        h.typeAll("linePosition=1");
+        h.click("buttonChange");
+        QCOMPARE(h.positions().join(',') + '|' + h.cell(1, 7) + '|' + h.window->statusBar()->currentMessage(),
+                 QStringLiteral("1,2|19,00 %|Die Position wurde nicht geändert: Pos. 1 ist schon vergeben"));
+    }
+
     // Marked: what the check requires now; the version and payment means enable fields.
     void requiredAndEnabledFieldsFollowTheInput() {
         WindowHarness h;

@@ -35,3 +35,27 @@ TEST(DateForms, TimeZonesAreDroppedAndOnlyTheCenturiesAroundNowArePlausible) {
         EXPECT_EQ(isPlausibleDate(parseIsoDate(text)), plausible) << text;
     EXPECT_EQ(formatDisplayDate(parseIsoDate("1901-02-03")), "03.02.1901");
 }
+
+// Typed into a date field: day first, with points, as digits alone, with a two-digit year.
+TEST(ParseTypedDate, GivesExactlyTheDateTypedOrNone) {
+    const std::pair<const char*, const char*> cases[] = {{"01.11.2026", "2026-11-01"},
+                                                         {"1.11.2026", "2026-11-01"},
+                                                         {"01.11.26", "2026-11-01"},
+                                                         {"01112026", "2026-11-01"},
+                                                         {"011126", "2026-11-01"},
+                                                         {" 31.12.99 ", "1999-12-31"},
+                                                         {"29.02.2024", "2024-02-29"},
+                                                         {"5.1.68", "2068-01-05"},
+                                                         {"5.1.69", "1969-01-05"},
+                                                         {"29.02.2025", ""},
+                                                         {"32.11.2026", ""},
+                                                         {"01.13.2026", ""},
+                                                         {"1.11.202", ""},
+                                                         {"0111202", ""},
+                                                         {"01.11.2026.", ""},
+                                                         {"2026-11-01", ""},
+                                                         {"1/11/2026", ""},
+                                                         {"", ""}};
+    for (const auto& [text, iso] : cases)
+        EXPECT_EQ(formatIsoDate(parseTypedDate(text)), iso) << text;
+}

@@ -57,6 +57,34 @@ TEST(ParseDecimal, WithACommaPointsBeforeItGroupThousands) {
     expectEach(cases, [](std::string_view in) { return parseDecimal(in).toPlainString(); });
 }
 
+// Typed the German way: with a comma points group thousands; without one only in groups of three.
+TEST(ReadTypedText, PointsGroupThousandsOnlyInGroupsOfThreeWithoutAComma) {
+    // clang-format off
+    const TextCase cases[] = {
+        {"1.000", "1000 T"}, {"1.500", "1500 T"}, {"12.500.000", "12500000 T"}, {"-1.000", "-1000 T"},
+        {"1,5", "1.5 -"}, {"1.234,56", "1234.56 T"}, {"0.125", "0.125 D"}, {"12.5", "12.5 D"},
+        {"1.2345", "1.2345 D"}, {"1234.567", "1234.567 D"}, {"0.000", "0.000 D"}, {" 7 ", "7 -"},
+        {"1.2.3", "keine Zahl"}, {"1.000.5", "keine Zahl"}, {"1,2,3", "keine Zahl"}, {"abc", "keine Zahl"},
+        {"19 %", "keine Zahl"}, {".", "keine Zahl"}, {"", "keine Zahl"},
+    };
+    // clang-format on
+    expectEach(cases, [](std::string_view in) -> std::string {
+        const std::optional<TypedNumber> read = readTypedText(in);
+        if (!read)
+            return "keine Zahl";
+        const char* roles[] = {"-", "T", "D"};
+        return read->value.toPlainString() + " " + roles[static_cast<int>(read->point)];
+    });
+    // A rate may carry its percent sign; what the document keeps is read with a decimal point.
+    EXPECT_EQ(readTypedText("19%", true)->value.toPlainString() +
+                  readTypedText(" 7,5 % ", true)->value.toPlainString(),
+              "197.5");
+    EXPECT_EQ(readStoredNumber("1.000")->toPlainString() + readStoredNumber("-2.50")->toPlainString(),
+              "1.000-2.50");
+    EXPECT_FALSE(readStoredNumber("1.234,5") || readStoredNumber("abc") || readStoredNumber("") ||
+                 readStoredNumber("1.2.3"));
+}
+
 TEST(FormatDecimal2, RoundsHalvesAwayFromZeroAndNeverPrintsNegativeZero) {
     // clang-format off
     const TextCase cases[] = {

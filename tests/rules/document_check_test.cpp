@@ -16,10 +16,12 @@ namespace {
 DocumentState completeInvoice() {
     DocumentState state = makeDocumentState(defaultCodeLists());
     using enum FieldId;
-    for (FieldId field : {BuyerReference, DocumentNumber, SupplierPostalCode, SupplierCity, SupplierVatId,
-                          SupplierRegistrationName, SupplierContactName, SupplierPhone, SupplierEmail, Iban,
+    for (FieldId field : {BuyerReference, DocumentNumber, SupplierPostalCode, SupplierCity,
+                          SupplierRegistrationName, SupplierContactName, SupplierPhone, SupplierEmail,
                           CustomerPostalCode, CustomerCity, CustomerRegistrationName, PaymentTerms})
         leaveTextField(state, field, "1");
+    leaveTextField(state, SupplierVatId, "DE123456789");
+    leaveTextField(state, Iban, "DE02120300000000202051");
     leaveTextField(state, SupplierCountryCode, "DE");
     leaveTextField(state, CustomerCountryCode, "AT");
     for (LineField field :
@@ -76,6 +78,22 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
          {"Belegkopf: Der Leistungszeitraum endet vor seinem Beginn"}},
         {text(AllowanceValue, "-5"), {"Belegfuss: Nachlass / Zuschlag fehlt"}},
         {text(AllowancePercent, "3 %"), {"Belegfuss: Prozent: \u201E3 %\u201C ist keine Zahl"}},
+        // Identifiers: typed ones by form, the IBAN also as loaded; one not written is not checked.
+        {text(SupplierVatId, "DE12345678"),
+         {"Lieferant: UStID \u201EDE12345678\u201C hat nach DE 8 statt 9 Zeichen"}},
+        {[](DocumentState& s) { s.doc.iban = "DE02 1203 0000 0000 2020 15"; },
+         {"Lieferant: IBAN \u201EDE02 1203 0000 0000 2020 15\u201C hat falsche Prüfziffern (Tippfehler?)"}},
+        {[](DocumentState& s) { s.doc.iban = "DE02 1203 0000 0000 2020 51"; }, {}},
+        {text(Iban, "DE03120300000000202051") + entry(PaymentMeans, 5) + text(CardNumber, "4711"), {}},
+        // Card, cash discount and electronic address in the forms a receiver reads.
+        {entry(PaymentMeans, 5) + text(CardNumber, "1234567"),
+         {"Lieferant: Kartennummer: nur die letzten 4 bis 6 Ziffern der Karte"}},
+        {text(PaymentTerms, "#SKONTO#TAGE=14#PROZENT=2.00#\n#SKONTO#TAGE=7#PROZENT=3#"),
+         {"Belegkopf: Skonto \u201E#SKONTO#TAGE=7#PROZENT=3#\u201C hat nicht die Form "
+          "#SKONTO#TAGE=14#PROZENT=2.00#"}},
+        {text(SupplierEndpoint, "rechnung@example.org") +
+             [](DocumentState& s) { s.doc.supplier.endpointScheme = "EX"; },
+         {"Lieferant: Art der Elektron. Adresse \u201EEX\u201C ist kein Schema der EAS-Liste"}},
         // Lines: each missing or wrong field, a rate at 0 % under S, a repeated number.
         {[](DocumentState& s) {
              s.lines.push_back(s.lines[0]);
@@ -86,6 +104,7 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
           "Positionen: Pos. 1: USt. muss bei Standard USt. über 0 % liegen",
           "Positionen: Zeile 2: Pos. fehlt"}},
         {[](DocumentState& s) { s.lines.push_back(s.lines[0]); }, {"Positionen: Pos. 1 kommt mehrfach vor"}},
+        {[](DocumentState& s) { s.lines[0].lineVatPercent = ""; }, {"Positionen: Pos. 1: USt. fehlt"}},
         // The invoice referred to is named by its number; its date alone is no reference.
         {date(PrecedingInvoiceDate, "2024-01-31"), {"Belegkopf: Bezug auf Rechnung fehlt"}},
         // Kleinunternehmer: a tax number instead of the VAT identifier is enough,
@@ -117,6 +136,7 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
              [](DocumentState& s) { s.lines[0].lineVatPercent = "0.00"; },
          {"Lieferant: Bei nicht steuerbaren Umsätzen darf keine UStID stehen",
           "Positionen: Pos. 1: Bei nicht steuerbaren Umsätzen entfällt die USt."}},
+        {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, ""), {}}, // and no rate
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, "") +
              [](DocumentState& s) {
                  s.lines.push_back(s.lines[0]);

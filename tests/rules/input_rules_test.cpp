@@ -1,6 +1,7 @@
 // The rules applied when a form field is left, a selection or a date changes.
 
 #include "invoice/amounts.h"
+#include "invoice/identifiers.h"
 #include "invoice/input_rules.h"
 #include "invoice/line_list.h"
 
@@ -49,9 +50,10 @@ TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
         SCOPED_TRACE(static_cast<int>(id));
         const std::string number = std::to_string(static_cast<int>(id));
         // Only the note keeps its line break (as LF); elsewhere each break and tab becomes one blank,
-        // and the buyer reference loses every blank.
-        *target = id == BuyerReference ? "Zeile" + number + "zwei"
-                                       : " Zeile " + number + (id == Note ? "\n  zwei\t" : "   zwei ");
+        // and the buyer reference, the IBAN and the VAT identifiers lose every blank.
+        const bool compact = id == BuyerReference || id == Iban || id == SupplierVatId || id == CustomerVatId;
+        *target = compact ? "Zeile" + number + "zwei"
+                          : " Zeile " + number + (id == Note ? "\n  zwei\t" : "   zwei ");
         if (id == SupplierEmail || id == CustomerEmail) { // the e-mail is the missing electronic address
             PartyFields& party = id == SupplierEmail ? d.supplier : d.customer;
             party.endpointId = *target;
@@ -84,6 +86,48 @@ TEST(TextFields, CountryCodeOfOtherThanTwoCharactersShowsTheBoxAndIsKept) {
             const InvoiceDocument& d = state.doc;
             EXPECT_EQ(d.supplier.countryCode + d.customer.countryCode + d.delivery.countryCode, text);
         }
+    }
+}
+
+// IBANs and VAT identifiers are kept without blanks; a malformed one is named at once and by the check.
+TEST(TextFields, IbanAndVatIdAreCheckedAndKeptWithoutBlanks) {
+    using enum FieldId;
+    const std::tuple<FieldId, const char*, const char*> cases[] = {
+        {Iban, "DE02 1203 0000 0000 2020 51", ""},
+        {DebitedIban, "DE02\u00A01203\u00A00000 0000 2020 51", ""},
+        {Iban, "DE03 1203 0000 0000 2020 51",
+         "IBAN „DE03120300000000202051“ hat falsche Prüfziffern (Tippfehler?)"},
+        {Iban, "DE02120300000000202015",
+         "IBAN „DE02120300000000202015“ hat falsche Prüfziffern (Tippfehler?)"},
+        {Iban, "de02120300000000202051",
+         "IBAN „de02120300000000202051“ hat nicht die Form einer IBAN (z.B. DE02 1203 0000 0000 2020 51)"},
+        {Iban, "DE0212030000",
+         "IBAN „DE0212030000“ hat nicht die Form einer IBAN (z.B. DE02 1203 0000 0000 2020 51)"},
+        {SupplierVatId, "DE 123 456 789", ""},
+        {CustomerVatId, "ATU12345678", ""},
+        {CustomerVatId, "EL123456789", ""},
+        {CustomerVatId, "XIGD123", ""},
+        {CustomerVatId, "RO12", ""},
+        {CustomerVatId, "CHE-123.456.789MWST", ""}, // outside the EU only the country code counts
+        {SupplierVatId, "DE12345678", "UStID „DE12345678“ hat nach DE 8 statt 9 Zeichen"},
+        {CustomerVatId, "LT1234567890", "UStID „LT1234567890“ hat nach LT 10 statt 9 oder 12 Zeichen"},
+        {CustomerVatId, "CZ1234567", "UStID „CZ1234567“ hat nach CZ 7 statt 8 bis 10 Zeichen"},
+        {CustomerVatId, "XI1234", "UStID „XI1234“ hat nach XI 4 statt 5, 9 oder 12 Zeichen"},
+        {CustomerVatId, "FR12-45678901",
+         "UStID „FR12-45678901“ enthält nach FR andere Zeichen als Ziffern und Großbuchstaben"},
+        {CustomerVatId, "GR123456789", "UStID „GR123456789“ beginnt für Griechenland mit EL"},
+        {SupplierVatId, "123456789",
+         "UStID „123456789“ beginnt nicht mit einem Ländercode (z.B. DE123456789)"},
+        {SupplierVatId, "DE", "UStID „DE“ beginnt nicht mit einem Ländercode (z.B. DE123456789)"},
+    };
+    for (const auto& [field, typed, problem] : cases) {
+        DocumentState state = makeDocumentState(defaultCodeLists());
+        selectEntry(state, PaymentMeans, field == DebitedIban ? 1 : 0);
+        EXPECT_EQ(leaveTextField(state, field, typed).statusText, problem) << typed;
+        EXPECT_EQ(*documentText(state.doc, field), compactIdentifier(typed));
+        EXPECT_EQ(state.invalidInputs.contains(field), *problem != 0) << typed;
+        leaveTextField(state, field, "");
+        EXPECT_TRUE(state.invalidInputs.empty());
     }
 }
 
@@ -141,6 +185,10 @@ TEST(AllowanceRow, FieldsReachTheAmountsWithTheShownRate) {
     EXPECT_EQ(d.chargeIndicator + " " + d.allowanceTaxPercent + " " + d.payableAmount + " " +
                   d.allowanceReason,
               "true 7.00 188.55 Treuerabatt");
+    // Read the German way: "1.500" is fifteen hundred, and the status bar says so.
+    EXPECT_EQ(leaveTextField(state, FieldId::AllowanceValue, "-1.500").statusText,
+              "Wert: „-1.500“ gelesen als -1500 (Punkt als Tausendertrennzeichen)");
+    EXPECT_EQ(state.amounts.allowanceValue, Decimal::fromInt(-1500));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace tallomir {
 namespace {
 
@@ -34,10 +36,15 @@ TEST(LineEditor, FieldsKeepTheirTextsAndNumbersBecomeDecimalTexts) {
     const std::tuple<LineField, std::string L::*, const char*, const char*, const char*> cases[] = {
         {Quantity, &L::quantity, "1,5", "1.5", ""},
         {Quantity, &L::quantity, "abc", "abc", "Anz.: \u201Eabc\u201C ist keine Zahl"},
-        {Quantity, &L::quantity, "1.000", "1.000",
-         "Anz.: \u201E1.000\u201C gelesen als 1 (Dezimalkomma: 1.234,00)"},
+        {Quantity, &L::quantity, "1.000", "1000",
+         "Anz.: \u201E1.000\u201C gelesen als 1000 (Punkt als Tausendertrennzeichen)"},
+        {Quantity, &L::quantity, "0.125", "0.125",
+         "Anz.: \u201E0.125\u201C gelesen als 0,125 (Punkt als Dezimalzeichen)"},
+        {Quantity, &L::quantity, "1.2.3", "1.2.3", "Anz.: \u201E1.2.3\u201C ist keine Zahl"},
         {UnitPrice, &L::unitPrice, "0,12345", "0.1235", ""},
-        {UnitPrice, &L::unitPrice, "1.234,5", "1234.50", ""},
+        {UnitPrice, &L::unitPrice, "1.234,5", "1234.50",
+         "Preis: \u201E1.234,5\u201C gelesen als 1234,5 (Punkt als Tausendertrennzeichen)"},
+        {VatPercent, &L::lineVatPercent, "19 %", "19.00", ""},
         {UnitPrice, &L::unitPrice, "-5", "-5.00", "Preis: Ein Preis darf nicht negativ sein"},
         {VatPercent, &L::lineVatPercent, "7,5", "7.50", ""},
         {ItemName, &L::itemName, "Schraube\r\nM4\t", "Schraube M4 ", ""},
@@ -49,6 +56,74 @@ TEST(LineEditor, FieldsKeepTheirTextsAndNumbersBecomeDecimalTexts) {
         EXPECT_EQ(state.lineEditBuffer.*member, stored) << typed;
     }
     EXPECT_FALSE(state.modified); // the editor is not yet the document
+}
+
+// Outside the scope of VAT 0 % and none both mean no rate; any other rate is wrong.
+TEST(LineEditor, NotSubjectLinesTakeNoRate) {
+    DocumentState state = makeDocumentState(defaultCodeLists());
+    chooseLineCategory(state, 7); // "Nicht steuerbarer Umsatz" O
+    for (const auto& [typed, status] : {std::pair{"0", ""},
+                                        {"0,00 %", ""},
+                                        {"", ""},
+                                        {"19", "Bei nicht steuerbaren Umsätzen entfällt die USt."}})
+        EXPECT_EQ(leaveLineField(state, LineField::VatPercent, typed), status) << typed;
+    enterLine(state, "1", "1", "10", "", false);
+    state.lineEditBuffer.lineVatPercent = "0.00"; // as a line read from a file may hold it
+    addLine(state);
+    EXPECT_EQ(state.lines.at(0).lineTaxCategory + "|" + state.lines[0].lineVatPercent, "O|");
+}
+
+// "Anfügen" and "Ändern" refuse a line they cannot store and name the field to mark.
+TEST(LineEditor, RefusesALineItCannotStore) {
+    DocumentState state = makeDocumentState(defaultCodeLists());
+    enterLine(state, "1");
+    enterLine(state, "2");
+    using enum LineField;
+    const std::tuple<std::function<void(DocumentState&)>, bool, LineField, const char*> cases[] = {
+        {[](DocumentState& s) { enterLine(s, "3", "zwei", "10", "19", false); }, true, Quantity,
+         "Die Position wurde nicht angefügt: Anz.: \u201Ezwei\u201C ist keine Zahl"},
+        {[](DocumentState& s) { enterLine(s, "3", "1", "abc", "19", false); }, true, UnitPrice,
+         "Die Position wurde nicht angefügt: Preis: \u201Eabc\u201C ist keine Zahl"},
+        {[](DocumentState& s) { enterLine(s, "3", "1", "-5", "19", false); }, true, UnitPrice,
+         "Die Position wurde nicht angefügt: Preis: Ein Preis darf nicht negativ sein"},
+        {[](DocumentState& s) { enterLine(s, "3", "1", "5", "neunzehn", false); }, true, VatPercent,
+         "Die Position wurde nicht angefügt: USt.: \u201Eneunzehn\u201C ist keine Zahl"},
+        {[](DocumentState& s) { enterLine(s, "2", "1", "5", "19", false); }, true, Position,
+         "Die Position wurde nicht angefügt: Pos. 2 ist schon vergeben"},
+        // The line shown keeps its own number when changed, but adding it again repeats it.
+        {[](DocumentState& s) { selectLine(s, 1); }, false, Position, ""},
+        {[](DocumentState& s) { selectLine(s, 1); }, true, Position,
+         "Die Position wurde nicht angefügt: Pos. 2 ist schon vergeben"},
+        {[](DocumentState& s) { selectLine(s, 1), leaveLineField(s, Position, "1"); }, false, Position,
+         "Die Position wurde nicht geändert: Pos. 1 ist schon vergeben"},
+        {[](DocumentState& s) { enterLine(s, "3", "1,5", "0", "19", false); }, true, Position, ""},
+    };
+    for (const auto& [typing, adding, field, text] : cases) {
+        DocumentState typed = state;
+        typing(typed);
+        const std::optional<LineRefusal> refusal = lineRefusal(typed, adding);
+        EXPECT_EQ(refusal ? refusal->text : "", text);
+        EXPECT_EQ(refusal ? refusal->field : Position, field) << text;
+    }
+}
+
+// A new line is offered the number after the highest; a number typed or a line shown stays.
+TEST(LineEditor, ProposesTheNextFreePosition) {
+    DocumentState state = makeDocumentState(defaultCodeLists());
+    proposeLinePosition(state);
+    std::string seen = state.lineEditBuffer.position;
+    for (const char* position : {"1", "9", "A-3", "4"})
+        enterLine(state, position);
+    proposeLinePosition(state);
+    seen += " " + state.lineEditBuffer.position;
+    leaveLineField(state, LineField::Position, "");
+    leaveLineField(state, LineField::Position, "12");
+    proposeLinePosition(state);
+    seen += " " + state.lineEditBuffer.position;
+    selectLine(state, 2);
+    state.lineEditBuffer.position.clear();
+    proposeLinePosition(state);
+    EXPECT_EQ(seen + " " + state.lineEditBuffer.position + "|", "1 10 12 |");
 }
 
 TEST(AddLine, StoresTheLineWithNetAndTaxFieldsAndEmptiesTheEditor) {

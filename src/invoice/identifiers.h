@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tallomir {
+
+// IBANs and VAT identifiers: the form the document keeps them in and what
+// makes one well-formed.
+
+// The text without blanks, tabs and no-break spaces ("DE02 1203 …" gives
+// "DE02120300000000202051").
+std::string compactIdentifier(std::string_view text);
+
+// What is wrong with an IBAN, said after its label ("„DE02…“ hat falsche
+// Prüfziffern") (ISO 13616): two capital letters of a country,
+// two check digits, 11 to 30 digits or capital letters, blanks left out, and
+// the check digits right (mod 97). "" when nothing.
+std::string ibanProblem(std::string_view iban);
+
+// What is wrong with a VAT identifier, blanks left out, said after its label: it begins with a
+// country code (Greece: "EL"); in the countries of the EU and Northern Ireland
+// ("XI") its length after the code is the one of that country and it holds
+// only digits and capital letters. "" when nothing.
+std::string vatIdProblem(std::string_view vatId);
+
+} // namespace tallomir
