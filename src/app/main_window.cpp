@@ -259,6 +259,7 @@ QLineEdit* MainWindow::addReadOnlyField(QWidget* page, FieldId id, const QRect& 
     edit->setObjectName(fieldName(id));
     edit->setGeometry(rect);
     edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus); // no stop for Tab; a click still selects to copy
     edit->setAlignment(Qt::AlignRight);
     markControl(edit, false);
     fields_.insert(static_cast<int>(id), edit);
@@ -657,6 +658,7 @@ void MainWindow::buildFooterPage(QWidget* page) {
     further->setObjectName(fieldName(FieldId::FurtherAllowances));
     further->setGeometry(600, 160, 280, 110);
     further->setReadOnly(true);
+    further->setFocusPolicy(Qt::ClickFocus);
     further->setTabChangesFocus(true);
     markControl(further, false);
     fields_.insert(static_cast<int>(FieldId::FurtherAllowances), further);
@@ -699,7 +701,9 @@ void MainWindow::addFooterRow(int index) {
             edit->setObjectName(name);
             edit->setGeometry(rect);
             edit->setReadOnly(true);
+            edit->setFocusPolicy(Qt::ClickFocus);
             edit->setAlignment(Qt::AlignRight);
+            markControl(edit, false);
         }
         return edit;
     };

@@ -1,6 +1,8 @@
 #include "marking.h"
 
+#include <QLineEdit>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace tallomir::app {
@@ -8,7 +10,11 @@ namespace tallomir::app {
 void markControl(QWidget* control, Marking marking) {
     QPalette palette = control->palette();
     const QPalette inherited = control->parentWidget() ? control->parentWidget()->palette() : QPalette();
-    QColor base = inherited.color(QPalette::Active, QPalette::Base);
+    // A field that only shows a value has the colour of its page.
+    const auto* edit = qobject_cast<const QLineEdit*>(control);
+    const auto* plain = qobject_cast<const QPlainTextEdit*>(control);
+    const bool readOnly = (edit && edit->isReadOnly()) || (plain && plain->isReadOnly());
+    QColor base = inherited.color(QPalette::Active, readOnly ? QPalette::Window : QPalette::Base);
     if (marking == Marking::Required)
         base = markColor;
     else if (marking == Marking::Invalid)
