@@ -239,7 +239,7 @@ private Q_SLOTS:
             const std::vector<CodeEntry>* lists[] = {&l.documentTypes, nullptr, &l.taxCategories,
                                                      &l.paymentMeans,  nullptr, &l.endpointSchemes};
             const std::vector<CodeEntry>* list = lists[combos.indexOf(name)];
-            if (name == "90" && i < static_cast<int>(l.currencies.size()))
+            if (name == "90" && i >= 0 && i < static_cast<int>(l.currencies.size()))
                 return QString::fromStdString(l.currencies[i]);
             if (name == "171")
                 return combo->currentText().remove("XRechnung ");
