@@ -40,6 +40,22 @@ bool SystemDialogs::question(QWidget* parent, const QString& title, const QStrin
     return box.clickedButton() == yes;
 }
 
+int SystemDialogs::choose(QWidget* parent, const QString& title, const QString& text,
+                          const QStringList& buttons) {
+    QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::NoButton, parent);
+    QList<QPushButton*> added;
+    for (const QString& button : buttons)
+        added << box.addButton(button, added.size() + 1 == buttons.size() ? QMessageBox::RejectRole
+                                                                          : QMessageBox::AcceptRole);
+    if (!added.isEmpty()) {
+        box.setDefaultButton(added.first());
+        box.setEscapeButton(added.last());
+    }
+    box.exec();
+    const qsizetype chosen = added.indexOf(static_cast<QPushButton*>(box.clickedButton()));
+    return static_cast<int>(chosen < 0 ? buttons.size() - 1 : chosen);
+}
+
 QString SystemDialogs::saveFileName(QWidget* parent, const QString& title, const QString& proposal,
                                     const QString& filter) {
     // The window asks before a file is replaced, once the name is complete.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -17,6 +18,10 @@ public:
     virtual void message(QWidget* parent, const QString& title, const QString& text) = 0;
     // A box with the buttons "Ja" and "Nein"; true for "Ja".
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A box with one button per text, the last one cancelling (also Escape and
+    // closing the box); the index of the button chosen.
+    virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                       const QStringList& buttons) = 0;
     // File dialogs; filter in Qt form ("XML Dateien (*.xml);;Alle Dateien (*.*)").
     // An empty result means cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& proposal,
@@ -35,6 +40,8 @@ class SystemDialogs : public Dialogs {
 public:
     void message(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
+    int choose(QWidget* parent, const QString& title, const QString& text,
+               const QStringList& buttons) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& proposal,
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;

@@ -3,6 +3,7 @@
 #include "invoice/model.h"
 #include "view/invoice_pages.h"
 
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -76,6 +77,15 @@ InvoiceView::InvoiceView(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 InvoiceView::~InvoiceView() = default;
+
+// Esc and Ctrl+W close the window, as they close other document windows.
+void InvoiceView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Close) ||
+        event->keyCombination() == (Qt::CTRL | Qt::Key_W))
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
 
 void InvoiceView::showDocument(const DocumentState& state, const std::vector<std::string>& notCarried) {
     pagesWidget_->setPages(nullptr);

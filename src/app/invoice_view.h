@@ -32,6 +32,9 @@ public:
     void showDocument(const DocumentState& state, const std::vector<std::string>& notCarried);
     int pageCount() const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     std::unique_ptr<view::InvoicePages> pages_;
     QScrollArea* scrollArea_ = nullptr;

@@ -1,13 +1,17 @@
 #include "main_window.h"
 
+#include "code_combo.h"
 #include "date_picker.h"
 #include "dialogs.h"
+#include "field_tooltips.h"
 #include "form_layout.h"
 #include "invoice_view.h"
 #include "line_table_model.h"
 #include "marking.h"
 #include "program_texts.h"
+#include "validate_command.h"
 #include "validator_run.h"
+#include "window_title.h"
 
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
@@ -53,7 +57,8 @@ const QString fileFilter = QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.
 
 // Labels of the left column reach up to their input at x 150, so that the
 // longest captions ("Leistungszeitraum", "Gesellschaftsform") fit whole.
-constexpr int gridLabelWidth = 120;
+constexpr int gridLabelLeft = 15;
+constexpr int gridLabelWidth = 135;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -71,18 +76,6 @@ QStringList entryTexts(const std::vector<CodeEntry>& list, std::size_t limit) {
     for (std::size_t i = 0; i < list.size() && i < limit; ++i)
         texts << qs(list[i].text);
     return texts;
-}
-
-// Selects the entry whose code matches; the last matching slot wins, and
-// without a match the selection stays as it is.
-void selectByCode(QComboBox* combo, const std::vector<CodeEntry>& list, std::size_t limit,
-                  const std::string& code) {
-    int found = -1;
-    for (std::size_t i = 0; i < list.size() && i < limit && static_cast<int>(i) < combo->count(); ++i)
-        if (list[i].code == code)
-            found = static_cast<int>(i);
-    if (found >= 0)
-        combo->setCurrentIndex(found);
 }
 
 DateValue dateOf(const std::string& isoText) {
@@ -110,7 +103,7 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
                               Qt::WindowCloseButtonHint),
       state_(state), dialogs_(dialogs), startDirectory_(startDirectory) {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(qs(tallomir::windowTitle()));
+    setWindowTitle(documentWindowTitle(QString(), false));
     move(200, 150);
     resize(1000, 700);
 
@@ -170,6 +163,7 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
         previous = chainTabsByPlace(previous, tabs_->widget(index));
     }
     tabs_->setCurrentIndex(0);
+    setFieldTooltips(this);
 
     // The labels of fields the check may require carry its star; list combos
     // always hold a value and keep their labels.
@@ -265,6 +259,7 @@ QLineEdit* MainWindow::addReadOnlyField(QWidget* page, FieldId id, const QRect& 
     edit->setObjectName(fieldName(id));
     edit->setGeometry(rect);
     edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus); // no stop for Tab; a click still selects to copy
     edit->setAlignment(Qt::AlignRight);
     markControl(edit, false);
     fields_.insert(static_cast<int>(id), edit);
@@ -281,7 +276,10 @@ QComboBox* MainWindow::addListCombo(QWidget* page, FieldId id, const QRect& rect
         combo->setCurrentIndex(0);
     fields_.insert(static_cast<int>(id), combo);
     // Only a choice of the user counts; the program's own settings do not.
-    connect(combo, &QComboBox::activated, this, [this, id](int index) { entrySelected(id, index); });
+    connect(combo, &QComboBox::activated, this, [this, id, combo](int index) {
+        entrySelected(id, index);
+        forgetUnknownCode(combo);
+    });
     return combo;
 }
 
@@ -310,7 +308,7 @@ QLineEdit* MainWindow::addLineField(QWidget* page, const QString& name, LineFiel
 
 void MainWindow::addGridRow(QWidget* page, int labelId, const QString& label, FieldId id, int y,
                             bool marked) {
-    QLabel* caption = addLabel(page, labelId, label, QRect(30, y + 3, gridLabelWidth, 25));
+    QLabel* caption = addLabel(page, labelId, label, QRect(gridLabelLeft, y + 3, gridLabelWidth, 25));
     caption->setBuddy(addTextField(page, id, QRect(150, y, 300, 25), marked));
 }
 
@@ -324,31 +322,27 @@ QWidget* MainWindow::field(FieldId id) const {
 // it, its scheme.
 void MainWindow::addElectronicAddressRow(QWidget* page, FieldId address, FieldId scheme, int y) {
     addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(address)),
-                  QStringLiteral("Elektron. Adresse"), QRect(30, y + 3, gridLabelWidth, 25))
+                  QStringLiteral("Elektron. Adresse"), QRect(gridLabelLeft, y + 3, gridLabelWidth, 25))
         ->setBuddy(addTextField(page, address, QRect(150, y, 190, 25), false));
     addListCombo(page, scheme, QRect(345, y, 105, 25),
                  entryTexts(state_.lists.endpointSchemes, state_.lists.endpointSchemes.size()));
 }
 
-// Selects the entry of a code; a code the list does not have is shown by
-// itself as an extra entry.
+// Selects the entry of a code; a code the list does not have shows as
+// "CODE (unbekannt)".
 void MainWindow::showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code) {
-    auto* combo = static_cast<QComboBox*>(field(id));
-    while (combo->count() > static_cast<int>(list.size()))
-        combo->removeItem(combo->count() - 1);
-    int index = findCode(list, code);
-    if (index < 0 && !code.empty()) {
-        combo->addItem(qs(code));
-        index = combo->count() - 1;
-    }
-    combo->setCurrentIndex(index < 0 && combo->count() > 0 ? 0 : index);
+    // Without a code the first entry shows; it is what typing an address fills in.
+    const int index = findCode(list, code);
+    showCodeInCombo(static_cast<QComboBox*>(field(id)), static_cast<int>(list.size()),
+                    index < 0 && code.empty() && !list.empty() ? 0 : index, code);
 }
 
 void MainWindow::buildHeaderPage(QWidget* page) {
     const CodeLists& lists = state_.lists;
 
     // The combo is widened into the free space up to "Währung*".
-    QLabel* label = addLabel(page, 10, QStringLiteral("XBelegart*"), QRect(30, 53, gridLabelWidth, 25));
+    QLabel* label =
+        addLabel(page, 10, QStringLiteral("XBelegart*"), QRect(gridLabelLeft, 53, gridLabelWidth, 25));
     label->setBuddy(addListCombo(page, FieldId::DocumentType, QRect(150, 50, 170, 25),
                                  entryTexts(lists.documentTypes, lists.documentTypes.size())));
 
@@ -399,13 +393,14 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     addGridRow(page, 12, QStringLiteral("Leit ID*"), FieldId::BuyerReference, 80, true);
     addGridRow(page, 13, QStringLiteral("Belegnummer*"), FieldId::DocumentNumber, 110, true);
 
-    label = addLabel(page, 14, QStringLiteral("Belegdatum*"), QRect(30, 143, gridLabelWidth, 25));
+    label = addLabel(page, 14, QStringLiteral("Belegdatum*"), QRect(gridLabelLeft, 143, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::IssueDate, QRect(150, 140, 140, 25), true));
-    label = addLabel(page, 15, QStringLiteral("Fälligkeit"), QRect(30, 173, gridLabelWidth, 25));
+    label = addLabel(page, 15, QStringLiteral("Fälligkeit"), QRect(gridLabelLeft, 173, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::DueDate, QRect(150, 170, 140, 25), true));
-    label = addLabel(page, 16, QStringLiteral("Lieferdatum*"), QRect(30, 203, gridLabelWidth, 25));
+    label = addLabel(page, 16, QStringLiteral("Lieferdatum*"), QRect(gridLabelLeft, 203, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::DeliveryDate, QRect(150, 200, 140, 25), true));
-    label = addLabel(page, 17, QStringLiteral("Leistungszeitraum"), QRect(30, 233, gridLabelWidth, 25));
+    label = addLabel(page, 17, QStringLiteral("Leistungszeitraum"),
+                     QRect(gridLabelLeft, 233, gridLabelWidth, 25));
     label->setBuddy(addDatePicker(page, FieldId::PeriodStart, QRect(150, 230, 140, 25), false));
     addDatePicker(page, FieldId::PeriodEnd, QRect(305, 230, 140, 25), false);
 
@@ -414,7 +409,7 @@ void MainWindow::buildHeaderPage(QWidget* page) {
     addGridRow(page, 20, QStringLiteral("Vertragsnummer"), FieldId::ContractNumber, 320, false);
     addGridRow(page, 21, QStringLiteral("Projektnummer"), FieldId::ProjectNumber, 350, false);
 
-    label = addLabel(page, 22, QStringLiteral("Notiz"), QRect(30, 383, gridLabelWidth, 25));
+    label = addLabel(page, 22, QStringLiteral("Notiz"), QRect(gridLabelLeft, 383, gridLabelWidth, 25));
     auto* note = new QPlainTextEdit(page);
     note->setObjectName(fieldName(FieldId::Note));
     note->setGeometry(150, 380, 600, 200);
@@ -435,9 +430,10 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addGridRow(page, 28, QStringLiteral("Land* (kurz)"), FieldId::SupplierCountryCode, 200, true);
     addGridRow(page, 29, QStringLiteral("UStID*"), FieldId::SupplierVatId, 230, true);
     addNamedLabel(page, QStringLiteral("labelForField170"), QStringLiteral("Steuernummer"),
-                  QRect(30, 263, gridLabelWidth, 25))
+                  QRect(gridLabelLeft, 263, gridLabelWidth, 25))
         ->setBuddy(addTextField(page, FieldId::SupplierTaxNumber, QRect(150, 260, 300, 25), false));
-    addGridRow(page, 31, QStringLiteral("HR Name*"), FieldId::SupplierRegistrationName, 290, true);
+    addGridRow(page, 31, QStringLiteral("Firmenname* (lt. Register)"), FieldId::SupplierRegistrationName, 290,
+               true);
     addGridRow(page, 32, QStringLiteral("HR Nummer"), FieldId::SupplierRegistrationId, 320, false);
     addGridRow(page, 33, QStringLiteral("Gesellschaftsform"), FieldId::SupplierLegalForm, 350, false);
     addGridRow(page, 34, QStringLiteral("Ansprechpartner*"), FieldId::SupplierContactName, 380, true);
@@ -446,7 +442,7 @@ void MainWindow::buildSupplierPage(QWidget* page) {
     addElectronicAddressRow(page, FieldId::SupplierEndpoint, FieldId::SupplierEndpointScheme, 470);
 
     // The labels reach up to their fields at x 580.
-    QLabel* label = addLabel(page, 55, QStringLiteral("Bank-Transfer"), QRect(500, 53, 80, 25));
+    QLabel* label = addLabel(page, 55, QStringLiteral("Zahlungsart"), QRect(500, 53, 80, 25));
     label->setBuddy(addListCombo(page, FieldId::PaymentMeans, QRect(580, 50, 300, 25),
                                  entryTexts(state_.lists.paymentMeans, state_.lists.paymentMeans.size())));
     label = addLabel(page, 56, QStringLiteral("Bankname"), QRect(500, 83, 80, 25));
@@ -466,10 +462,6 @@ void MainWindow::buildSupplierPage(QWidget* page) {
         addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(id)),
                       QString::fromUtf8(text), QRect(500, y + 3, 110, 25))
             ->setBuddy(addTextField(page, id, QRect(610, y, 270, 25), false));
-    field(FieldId::CardNumber)
-        ->setToolTip(
-            QStringLiteral("Nur die letzten 4 bis 6 Ziffern der Karte: mehr darf eine Rechnung nicht "
-                           "enthalten."));
 }
 
 void MainWindow::buildCustomerPage(QWidget* page) {
@@ -480,7 +472,8 @@ void MainWindow::buildCustomerPage(QWidget* page) {
     addGridRow(page, 40, QStringLiteral("Ort*"), FieldId::CustomerCity, 170, true);
     addGridRow(page, 42, QStringLiteral("Land* (kurz)"), FieldId::CustomerCountryCode, 200, true);
     addGridRow(page, 43, QStringLiteral("UStID"), FieldId::CustomerVatId, 230, false);
-    addGridRow(page, 45, QStringLiteral("HR Name*"), FieldId::CustomerRegistrationName, 290, true);
+    addGridRow(page, 45, QStringLiteral("Firmenname* (lt. Register)"), FieldId::CustomerRegistrationName, 290,
+               true);
     addGridRow(page, 46, QStringLiteral("HR Nummer"), FieldId::CustomerRegistrationId, 320, false);
     addGridRow(page, 47, QStringLiteral("Ansprechpartner"), FieldId::CustomerContactName, 350, false);
     addGridRow(page, 48, QStringLiteral("Telefon"), FieldId::CustomerPhone, 380, false);
@@ -624,31 +617,26 @@ void MainWindow::buildLinesPage(QWidget* page) {
 void MainWindow::buildFooterPage(QWidget* page) {
     addNamedLabel(page, QStringLiteral("labelForField157"), QStringLiteral("Summe aller Positionen"),
                   QRect(220, 50, 150, 25))
-        ->setBuddy(addReadOnlyField(page, FieldId::LinesTotal, QRect(370, 50, 80, 25)));
+        ->setBuddy(addReadOnlyField(page, FieldId::LinesTotal, QRect(370, 50, 120, 25)));
 
     QLabel* reason = addLabel(page, 60, QStringLiteral("Nachlass / Zuschlag"), QRect(30, 80, 330, 25));
     QLabel* value = addLabel(page, 62, QStringLiteral("Wert"), QRect(370, 80, 80, 25));
-    QLabel* percent = addLabel(page, 61, QStringLiteral("Prozent"), QRect(460, 80, 50, 25));
-    QLabel* rate = addLabel(page, 64, QStringLiteral("USt. %"), QRect(520, 80, 65, 25));
+    QLabel* percent = addLabel(page, 61, QStringLiteral("Prozent"), QRect(500, 80, 50, 25));
+    QLabel* rate = addLabel(page, 64, QStringLiteral("USt. %"), QRect(560, 80, 65, 25));
     reason->setBuddy(addTextField(page, FieldId::AllowanceReason, QRect(30, 100, 330, 25), false));
-    value->setBuddy(addTextField(page, FieldId::AllowanceValue, QRect(370, 100, 80, 25), false));
-    percent->setBuddy(addTextField(page, FieldId::AllowancePercent, QRect(460, 100, 50, 25), false));
+    value->setBuddy(addTextField(page, FieldId::AllowanceValue, QRect(370, 100, 120, 25), false));
+    percent->setBuddy(addTextField(page, FieldId::AllowancePercent, QRect(500, 100, 50, 25), false));
     // The rate combo is wider than its label, to show "19.00%" whole.
     QStringList rates;
     for (const Decimal& slotRate : state_.lists.vatRates)
         rates << qs(formatGerman(slotRate, 2, 2) + " %");
-    rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(520, 100, 80, 25), rates));
+    rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(560, 100, 80, 25), rates));
     // What the entry gives; the sign of "Wert" or "Prozent" decides.
-    allowanceKind_ = addNamedLabel(page, QStringLiteral("allowanceKind"), QString(), QRect(610, 103, 90, 25));
-    const QString signHint =
-        QStringLiteral("Negativ (z.B. -3) ist ein Nachlass, positiv (z.B. 3) ein Zuschlag.");
-    for (QWidget* explained : {static_cast<QWidget*>(allowanceKind_), field(FieldId::AllowanceValue),
-                               field(FieldId::AllowancePercent)})
-        explained->setToolTip(signHint);
+    allowanceKind_ = addNamedLabel(page, QStringLiteral("allowanceKind"), QString(), QRect(650, 103, 90, 25));
 
     addNamedLabel(page, QStringLiteral("labelForField158"), QStringLiteral("Netto Betrag"),
                   QRect(275, 140, 150, 25))
-        ->setBuddy(addReadOnlyField(page, FieldId::NetTotal, QRect(370, 140, 80, 25)));
+        ->setBuddy(addReadOnlyField(page, FieldId::NetTotal, QRect(370, 140, 120, 25)));
 
     // The first three "davon USt.-Satz" rows; more are made when needed.
     footerPage_ = page;
@@ -657,13 +645,13 @@ void MainWindow::buildFooterPage(QWidget* page) {
 
     // Below the rows.
     QLabel* taxTotal = addLabel(page, 65, QStringLiteral("USt. gesamt"), QRect(275, 293, 100, 25));
-    taxTotal->setBuddy(addReadOnlyField(page, FieldId::TaxTotal, QRect(370, 290, 80, 25)));
+    taxTotal->setBuddy(addReadOnlyField(page, FieldId::TaxTotal, QRect(370, 290, 120, 25)));
     QLabel* gross = addLabel(page, 79, QStringLiteral("Brutto-Betrag"), QRect(270, 323, 150, 25));
-    gross->setBuddy(addReadOnlyField(page, FieldId::GrossTotal, QRect(370, 320, 80, 25)));
-    currencyLabels_[0] = addLabel(page, 81, qs(state_.documentCurrency), QRect(455, 324, 35, 25));
+    gross->setBuddy(addReadOnlyField(page, FieldId::GrossTotal, QRect(370, 320, 120, 25)));
+    currencyLabels_[0] = addLabel(page, 81, qs(state_.documentCurrency), QRect(495, 324, 35, 25));
     QLabel* payable = addLabel(page, 80, QStringLiteral("Zahlbetrag"), QRect(285, 353, 150, 25));
-    payable->setBuddy(addReadOnlyField(page, FieldId::PayableTotal, QRect(370, 350, 80, 25)));
-    currencyLabels_[1] = addLabel(page, 82, qs(state_.documentCurrency), QRect(455, 354, 35, 25));
+    payable->setBuddy(addReadOnlyField(page, FieldId::PayableTotal, QRect(370, 350, 120, 25)));
+    currencyLabels_[1] = addLabel(page, 82, qs(state_.documentCurrency), QRect(495, 354, 35, 25));
     for (QWidget* widget : std::initializer_list<QWidget*>{
              taxTotal, field(FieldId::TaxTotal), gross, field(FieldId::GrossTotal), currencyLabels_[0],
              payable, field(FieldId::PayableTotal), currencyLabels_[1]})
@@ -673,25 +661,26 @@ void MainWindow::buildFooterPage(QWidget* page) {
     // the editable one, the other amounts beside the totals.
     auto* further = new QPlainTextEdit(page);
     further->setObjectName(fieldName(FieldId::FurtherAllowances));
-    further->setGeometry(460, 160, 420, 110);
+    further->setGeometry(600, 160, 280, 110);
     further->setReadOnly(true);
+    further->setFocusPolicy(Qt::ClickFocus);
     further->setTabChangesFocus(true);
     markControl(further, false);
     fields_.insert(static_cast<int>(FieldId::FurtherAllowances), further);
     addNamedLabel(page, QStringLiteral("labelForField181"), qs(fieldLabel(FieldId::FurtherAllowances, false)),
-                  QRect(460, 140, 420, 20))
+                  QRect(600, 140, 280, 20))
         ->setBuddy(further);
     const std::pair<FieldId, int> loadedTotals[] = {
         {FieldId::TaxCurrencyTotal, 290}, {FieldId::PrepaidTotal, 320}, {FieldId::RoundingAmount, 350}};
     for (const auto& [id, y] : loadedTotals) {
         QLabel* label = addNamedLabel(page, QStringLiteral("labelForField%1").arg(static_cast<int>(id)),
-                                      qs(fieldLabel(id, false)), QRect(500, y + 3, 150, 25));
-        label->setBuddy(addReadOnlyField(page, id, QRect(650, y, 80, 25)));
+                                      qs(fieldLabel(id, false)), QRect(525, y + 3, 145, 25));
+        label->setBuddy(addReadOnlyField(page, id, QRect(670, y, 120, 25)));
         belowFooterRows_.emplace_back(label, label->y());
         belowFooterRows_.emplace_back(field(id), y);
     }
     taxCurrencyLabel_ =
-        addNamedLabel(page, QStringLiteral("labelTaxCurrency"), QString(), QRect(735, 294, 35, 25));
+        addNamedLabel(page, QStringLiteral("labelTaxCurrency"), QString(), QRect(795, 294, 35, 25));
     belowFooterRows_.emplace_back(taxCurrencyLabel_, taxCurrencyLabel_->y());
 }
 
@@ -717,7 +706,9 @@ void MainWindow::addFooterRow(int index) {
             edit->setObjectName(name);
             edit->setGeometry(rect);
             edit->setReadOnly(true);
+            edit->setFocusPolicy(Qt::ClickFocus);
             edit->setAlignment(Qt::AlignRight);
+            markControl(edit, false);
         }
         return edit;
     };
@@ -727,24 +718,35 @@ void MainWindow::addFooterRow(int index) {
         isFixed ? addLabel(page, f->rateLabel, QStringLiteral("davon USt.-Satz"), QRect(30, y + 3, 100, 25))
                 : addNamedLabel(page, "labelFooterRowRate" + number, QStringLiteral("davon USt.-Satz"),
                                 QRect(30, y + 3, 100, 25));
+    // Wide enough for a rate of 100 % and amounts of -11.899.999,98.
     QLineEdit* rate = readOnly(isFixed ? std::optional(f->rate) : std::nullopt, "footerRowRate" + number,
-                               QRect(120, y, 40, 25));
+                               QRect(120, y, 55, 25));
     rateLabel->setBuddy(rate);
     QLabel* amountLabel =
-        isFixed ? addLabel(page, f->amountLabel, QStringLiteral("% aus"), QRect(170, y + 4, 40, 25))
+        isFixed ? addLabel(page, f->amountLabel, QStringLiteral("% aus"), QRect(180, y + 4, 40, 25))
                 : addNamedLabel(page, "labelFooterRowAmount" + number, QStringLiteral("% aus"),
-                                QRect(170, y + 4, 40, 25));
+                                QRect(180, y + 4, 40, 25));
     QLineEdit* taxable = readOnly(isFixed ? std::optional(f->taxable) : std::nullopt,
-                                  "footerRowTaxable" + number, QRect(210, y, 60, 25));
+                                  "footerRowTaxable" + number, QRect(220, y, 120, 25));
     amountLabel->setBuddy(taxable);
+    QLabel* taxLabel =
+        addNamedLabel(page, "labelFooterRowTax" + number, QStringLiteral("USt."), QRect(344, y + 4, 26, 25));
     QLineEdit* tax = readOnly(isFixed ? std::optional(f->tax) : std::nullopt, "footerRowTax" + number,
-                              QRect(280, y, 60, 25));
-    QLineEdit* category = readOnly(std::nullopt, "footerRowCategory" + number, QRect(345, y, 45, 25));
+                              QRect(370, y, 120, 25));
+    taxLabel->setBuddy(tax);
+    QLabel* categoryLabel = addNamedLabel(page, "labelFooterRowCategory" + number,
+                                          QStringLiteral("Kategorie"), QRect(495, y + 4, 60, 25));
+    QLineEdit* category = readOnly(std::nullopt, "footerRowCategory" + number, QRect(555, y, 35, 25));
     category->setAlignment(Qt::AlignLeft);
-    for (QWidget* widget :
-         std::initializer_list<QWidget*>{rateLabel, rate, amountLabel, taxable, tax, category})
+    categoryLabel->setBuddy(category);
+    QWidget* widgets[] = {rateLabel, rate, amountLabel, taxable, taxLabel, tax, categoryLabel};
+    for (QWidget* widget : widgets)
         widget->show();
-    footerRows_.push_back({{rateLabel, rate, amountLabel, taxable, tax}, {rate, taxable, tax}, category});
+    category->show();
+    footerRows_.push_back({{rateLabel, rate, amountLabel, taxable, taxLabel, tax, categoryLabel},
+                           {rate, taxable, tax},
+                           category});
+    setFieldTooltips(page);
 }
 
 // What the controls show right after start-up is what the document holds.
@@ -926,8 +928,6 @@ void MainWindow::commitFocusedField() {
 }
 
 void MainWindow::applyOutcome(const RuleOutcome& outcome) {
-    if (outcome.dueDateCleared)
-        static_cast<DatePicker*>(field(FieldId::DueDate))->setValue(noDate);
     if (outcome.totalsChanged) {
         showFooter();
         showLineList();
@@ -955,6 +955,7 @@ void MainWindow::showStatus(const std::string& text) {
 }
 
 void MainWindow::updateMarking() {
+    showTitle();
     const Requirements required = currentRequirements(state_);
     for (auto it = labels_.begin(); it != labels_.end(); ++it) {
         const auto id = static_cast<FieldId>(it.key());
@@ -1114,19 +1115,22 @@ void MainWindow::showDocument() {
     const InvoiceDocument& doc = state_.doc;
     const CodeLists& lists = state_.lists;
 
-    selectByCode(static_cast<QComboBox*>(field(FieldId::DocumentType)), lists.documentTypes,
-                 lists.documentTypes.size(), doc.documentTypeCode);
-    auto* currency = static_cast<QComboBox*>(field(FieldId::Currency));
-    int currencyIndex = -1;
-    for (std::size_t i = 0; i < lists.currencies.size() && static_cast<int>(i) < currency->count(); ++i)
-        if (lists.currencies[i] == state_.documentCurrency)
-            currencyIndex = static_cast<int>(i);
-    if (currencyIndex >= 0)
-        currency->setCurrentIndex(currencyIndex);
-    if (const int entry = categoryEntryOf(state_, state_.documentTaxCategory); entry >= 0)
-        static_cast<QComboBox*>(field(FieldId::TaxCategory))->setCurrentIndex(entry);
-    static_cast<QComboBox*>(field(FieldId::DocumentFormat))
-        ->setCurrentIndex(state_.xrechnungVersion == XRechnungVersion::V3_0 ? 1 : 0);
+    // Each combo shows the code the document holds, a code of no list included.
+    const auto combo = [this](FieldId id) { return static_cast<QComboBox*>(field(id)); };
+    showCodeInCombo(combo(FieldId::DocumentType), static_cast<int>(lists.documentTypes.size()),
+                    findCode(lists.documentTypes, doc.documentTypeCode), doc.documentTypeCode);
+    const auto currency =
+        std::find(lists.currencies.begin(), lists.currencies.end(), state_.documentCurrency);
+    showCodeInCombo(
+        combo(FieldId::Currency), static_cast<int>(lists.currencies.size()),
+        currency == lists.currencies.end() ? -1 : static_cast<int>(currency - lists.currencies.begin()),
+        state_.documentCurrency);
+    showCodeInCombo(combo(FieldId::TaxCategory), static_cast<int>(lists.taxCategories.size()),
+                    categoryEntryOf(state_, state_.documentTaxCategory), state_.documentTaxCategory);
+    showCodeInCombo(combo(FieldId::DocumentFormat), 2,
+                    state_.xrechnungVersion == XRechnungVersion::V3_0 ? 1 : 0, std::string());
+    showCodeInCombo(combo(FieldId::PaymentMeans), static_cast<int>(lists.paymentMeans.size()),
+                    findCode(lists.paymentMeans, doc.paymentMeansCode), doc.paymentMeansCode);
     showCode(FieldId::SupplierEndpointScheme, lists.endpointSchemes, doc.supplier.endpointScheme);
     showCode(FieldId::CustomerEndpointScheme, lists.endpointSchemes, doc.customer.endpointScheme);
 
@@ -1144,11 +1148,6 @@ void MainWindow::showDocument() {
     static_cast<DatePicker*>(field(FieldId::PrecedingInvoiceDate))
         ->setValue(dateOf(doc.precedingInvoiceDate));
 
-    auto* means = static_cast<QComboBox*>(field(FieldId::PaymentMeans));
-    if (means->count() > 0)
-        means->setCurrentIndex(0);
-    selectByCode(means, lists.paymentMeans, lists.paymentMeans.size(), doc.paymentMeansCode);
-
     showLineList();
     showLineEditor();
     showFooter();
@@ -1160,14 +1159,37 @@ void MainWindow::showDocument() {
 
 bool MainWindow::mayDiscardChanges() {
     commitFocusedField();
-    return !state_.modified || dialogs_.question(this, qs(tallomir::windowTitle()),
-                                                 QStringLiteral("Ungespeicherte Änderungen verwerfen?"));
+    if (!state_.modified)
+        return true;
+    switch (dialogs_.choose(
+        this, qs(tallomir::windowTitle()), QStringLiteral("Der Beleg hat ungespeicherte Änderungen."),
+        {QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")})) {
+    case 0: // saved, unless the save was cancelled or failed
+        saveCommand();
+        return !state_.modified;
+    case 1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::showTitle() {
+    setWindowTitle(documentWindowTitle(documentFile_, state_.modified));
+}
+
+// What the status bar said of the previous document goes with it.
+void MainWindow::clearStatus() {
+    statusBar()->clearMessage();
+    notCarriedField_->clear();
 }
 
 void MainWindow::newCommand() {
     if (!mayDiscardChanges())
         return;
     startNewDocument(state_);
+    documentFile_.clear();
+    clearStatus();
     showDocument();
     takeProposedPaymentTerms();
     updateMarking();
@@ -1179,15 +1201,8 @@ void MainWindow::loadCommand() {
     if (!mayDiscardChanges())
         return;
     const QString fileName = dialogs_.openFileName(this, QStringLiteral("XML Datei laden"), fileFilter);
-    if (fileName.isEmpty()) {
-        dialogs_.message(this, QStringLiteral("XML Datei laden"),
-                         QStringLiteral("Es wurde keine XML Datei geöffnet."));
-        state_.currentFileName.clear();
-        recomputeLines(state_);
-        recomputeTotals(state_);
-        showDocument();
+    if (fileName.isEmpty()) // cancelled: the form stays
         return;
-    }
     // A file that is not loaded leaves the form as it is.
     const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state_, ss(fileName));
     const QString title = QStringLiteral("XML Datei laden");
@@ -1206,6 +1221,8 @@ void MainWindow::loadCommand() {
             QStringLiteral("Die Datei %1 konnte nicht gelesen werden oder ist leer.").arg(fileName));
         return;
     }
+    documentFile_ = fileName;
+    clearStatus();
     statusField_->setText(QStringLiteral("Geladene Datei:  ") + fileName);
     showDocument();
     showNotCarried();
@@ -1250,10 +1267,8 @@ void MainWindow::saveCommand() {
             return;
     }
     const QString fileName = dialogs_.saveFileName(this, title, qs(state_.currentFileName), fileFilter);
-    if (fileName.isEmpty()) {
-        dialogs_.message(this, title, QStringLiteral("Es wurde kein Dateiname angegeben."));
+    if (fileName.isEmpty()) // cancelled
         return;
-    }
     // The name may still gain ".xml"; a file of that name is not replaced
     // without asking.
     const QString target = qs(ubl::completeXmlExtension(ss(fileName)));
@@ -1267,6 +1282,8 @@ void MainWindow::saveCommand() {
         return;
     }
     statusField_->setText(QStringLiteral("Gespeicherte Datei:  ") + qs(outcome.fileName));
+    documentFile_ = qs(outcome.fileName);
+    showTitle();
 }
 
 void MainWindow::showCheckTarget(const CheckTarget& target) {
@@ -1291,7 +1308,9 @@ void MainWindow::showCheckTarget(const CheckTarget& target) {
 }
 
 void MainWindow::validateCommand() {
-    validateFile(this, dialogs_, startDirectory_, state_);
+    commitFocusedField();
+    app::validateCommand(this, dialogs_, startDirectory_, state_,
+                         [this](const CheckTarget& target) { showCheckTarget(target); }, {});
 }
 
 // View, printing and PDF lay the document out anew each time, with the list

@@ -115,6 +115,9 @@ private:
     void updateLineButtons();
     // Asks before unsaved changes are thrown away; true when they may go.
     bool mayDiscardChanges();
+    // The title names the document's file and marks unsaved changes.
+    void showTitle();
+    void clearStatus();
     void showFooter();
     void showLineList();
     void showLineEditor();
@@ -124,6 +127,7 @@ private:
     DocumentState& state_;
     Dialogs& dialogs_;
     QString startDirectory_;
+    QString documentFile_; // loaded from or saved to; empty for a new document
 
     QTabWidget* tabs_ = nullptr;
     QLabel* statusField_ = nullptr;
@@ -141,7 +145,7 @@ private:
     // page, more when they are needed), and what stands below them, which
     // moves down as rows are added.
     struct FooterRowWidgets {
-        QWidget* widgets[5];  // rate label, rate, "% aus" label, taxable, tax
+        QWidget* widgets[7];  // rate label, rate, "% aus", taxable, "USt.", tax, "Kategorie"
         QLineEdit* fields[3]; // rate, taxable, tax
         QLineEdit* category;
     };

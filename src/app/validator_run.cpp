@@ -179,7 +179,11 @@ void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirecto
     const QString chosen =
         dialogs.openFileName(parent, text("XML Datei validieren"), text("XML Dateien (*.xml)"));
     state.currentFileName = chosen.toStdString();
+    validateChosenFile(parent, dialogs, startDirectory, state, chosen, hooks);
+}
 
+void validateChosenFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory,
+                        const DocumentState& state, const QString& chosen, const ValidatorRunHooks& hooks) {
     if (fileNamePart(chosen).isEmpty()) {
         dialogs.message(parent, text("XML Datei validieren"), text("Es wurde keine Datei ausgewählt."));
         return;

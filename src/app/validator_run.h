@@ -58,5 +58,9 @@ struct ValidatorRunHooks {
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state);
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
                   const ValidatorRunHooks& hooks);
+// The same for a file already chosen (the invoice of the form, saved for the run).
+void validateChosenFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory,
+                        const DocumentState& state, const QString& chosen,
+                        const ValidatorRunHooks& hooks = {});
 
 } // namespace tallomir::app

@@ -377,11 +377,9 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
     case FieldId::DocumentType:
         if (at >= lists.documentTypes.size())
             break;
+        // Nothing typed goes with a change of type: "Fälligkeit" stays (a
+        // credit note carries it with its payment means).
         assign(state, state.doc.documentTypeCode, lists.documentTypes[at].code);
-        if (state.doc.documentTypeCode == "381") {
-            assign(state, state.doc.dueDate, std::string());
-            outcome.dueDateCleared = true;
-        }
         break;
     case FieldId::Currency:
         if (at >= lists.currencies.size())

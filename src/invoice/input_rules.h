@@ -19,8 +19,6 @@ struct RuleOutcome {
     // A short note for the status bar: what was wrong with the text typed, or
     // how an ambiguous number was read ("" when there is nothing to say).
     std::string statusText;
-    // "Fälligkeit" must show no date (a credit note was chosen).
-    bool dueDateCleared = false;
     // The footer view was recomputed and must be shown again.
     bool totalsChanged = false;
     // Stored lines or the line editor changed (their tax category).

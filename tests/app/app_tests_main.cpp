@@ -1,6 +1,8 @@
 // Runs one group of window tests: layout, commands, editing or cli.
 #include "app/qt_german.h"
 
+#include "window_harness.h"
+
 #include <QApplication>
 #include <QTest>
 
@@ -16,6 +18,10 @@ int main(int argc, char** argv) {
     if (!tallomir::app::useGermanQtTexts(application)) // as the program sets itself up
         return 3;
     const QString group = argc > 1 ? argv[1] : ""; // the rest goes to QTest
+    // The files this group saves are kept for one checker run after all groups.
+    savedFilesGroup() = group;
+    if (!group.isEmpty())
+        QDir(savedFilesFolder()).removeRecursively();
     const std::unique_ptr<QObject> test = group == "layout"     ? makeLayoutTest()
                                           : group == "commands" ? makeCommandsTest()
                                           : group == "editing"  ? makeEditingTest()

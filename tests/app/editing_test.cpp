@@ -51,18 +51,18 @@ private Q_SLOTS:
             return QString::fromStdString(value) + '|' +
                    h.field<DatePicker>(id)->dateEdit()->text().trimmed();
         };
-        // "Gutschrift" empties the due date; another type does not bring it back.
+        // A change of type drops nothing typed: the due date stays through "Gutschrift" and back.
         h.setDate("94", QDate(2024, 5, 31));
         const QString due = date(94, h.state.doc.dueDate);
         h.pick(89, 2);
         QCOMPARE(due + h.text(89) + date(94, h.state.doc.documentTypeCode + h.state.doc.dueDate),
-                 QStringLiteral("2024-05-31|31.05.2024Gutschrift381|"));
+                 QStringLiteral("2024-05-31|31.05.2024Gutschrift3812024-05-31|31.05.2024"));
         // The preceding invoice takes input for a credit note or a correction only.
         h.type(176, QStringLiteral("RE-2024-001"));
         h.setDate("177", QDate(2024, 1, 31));
         h.pick(89, 0);
         QCOMPARE(date(94, h.state.doc.dueDate) + shown(h, {176, 177}) + h.text(176),
-                 QStringLiteral("|Bezug auf Rechnung* gelb aus|vom ausRE-2024-001"));
+                 QStringLiteral("2024-05-31|31.05.2024Bezug auf Rechnung* gelb aus|vom ausRE-2024-001"));
         h.pick(89, 1); // "korrigierte Rechnung"
         QCOMPARE(shown(h, {176, 177}) + QString::fromStdString(' ' + h.state.doc.precedingInvoiceNumber +
                                                                ' ' + h.state.doc.precedingInvoiceDate),
@@ -298,6 +298,26 @@ private Q_SLOTS:
         QCOMPARE(h.find<QComboBox>(QStringLiteral("lineTaxCategory"))->currentIndex(), 6);
     }
 
+    // A field that takes no input looks it: it has the colour of its page, not
+    // the white of a field that does.
+    void aFieldWithoutInputLooksDisabled() {
+        WindowHarness h;
+        const QColor page = h.window->tabs()->widget(0)->palette().color(QPalette::Window);
+        const auto pageColoured = [&](int id = 176) {
+            const QImage image = h.field(id)->grab().toImage();
+            return image.pixelColor(image.width() / 2, image.height() / 2) == page;
+        };
+        QStringList seen;
+        for (int type : {0, 2, 0}) { // "Rechnung", "Gutschrift", "Rechnung"
+            h.pick(89, type);
+            seen << QString::number(h.field(176)->isEnabled()) + QString::number(pageColoured());
+        }
+        // So does a field that only shows a value; Tab passes it by.
+        seen << QString::number(h.field(160)->focusPolicy() & Qt::TabFocus) +
+                    QString::number(pageColoured(160));
+        QCOMPARE(seen, QStringList({"01", "10", "01", "01"}));
+    }
+
     void closeAsksOnlyWhenChanged() {
         WindowHarness unchanged;
         QVERIFY(unchanged.window->close());
@@ -305,12 +325,16 @@ private Q_SLOTS:
 
         WindowHarness h;
         h.type(104, QStringLiteral("Neu"), false); // still being typed, yet a change
-        h.dialogs.questionAnswers = {false, true};
+        // "Speichern" that does not save (here: fields missing) keeps the window, as "Abbrechen" does.
+        h.dialogs.choiceAnswers = {"Speichern", "Abbrechen", "Verwerfen"};
+        QVERIFY(!h.window->close() && h.window->isVisible());
         QVERIFY(!h.window->close() && h.window->isVisible());
         QTest::keyClick(h.field(104), Qt::Key_Q, Qt::ControlModifier); // ends the program like closing
         QVERIFY(!h.window->isVisible());
-        QCOMPARE(h.dialogs.questions,
-                 QStringList(2, QStringLiteral("Tallomir Ver. 1.8|Ungespeicherte Änderungen verwerfen?")));
+        QCOMPARE(h.dialogs.choices,
+                 QStringList(3, QStringLiteral("Tallomir Ver. 1.8|Der Beleg hat ungespeicherte "
+                                               "Änderungen.|Speichern/Verwerfen/Abbrechen")));
+        QVERIFY(h.dialogs.messages.size() == 1 && h.dialogs.messages[0].startsWith("Pflichtfelder|"));
     }
 };
 

@@ -34,6 +34,18 @@ QStringList cutTexts(QWidget* page) {
         if (!button->text().isEmpty() && !fits)
             cut << button->objectName();
     }
+    // A field shows its whole text.
+    for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+        const int width = QFontMetrics(edit->font()).horizontalAdvance(edit->text());
+        if (edit->isVisibleTo(page) && width > room.width() - 4)
+            cut << QStringLiteral("%1: %2 (%3 > %4)")
+                       .arg(edit->objectName(), edit->text())
+                       .arg(width)
+                       .arg(room.width() - 4);
+    }
     for (QComboBox* combo : page->findChildren<QComboBox*>()) {
         QStyleOptionComboBox option;
         option.initFrom(combo);
@@ -65,15 +77,16 @@ private Q_SLOTS:
         QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
         texts << buttons.button(QDialogButtonBox::Open)->text() + '|' +
                      buttons.button(QDialogButtonBox::Cancel)->text();
-        QCOMPARE(texts, QStringList({"Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde", "Lieferung",
-                                     "Positionen", "Belegfuss", "&XML Datei/&Neu Strg+N",
+        QCOMPARE(texts, QStringList({"Neuer Beleg – Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde",
+                                     "Lieferung", "Positionen", "Belegfuss", "&XML Datei/&Neu Strg+N",
                                      "&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S",
                                      "&XML Datei/&Validieren ", "&Ansicht/&Rechnung anzeigen ",
                                      "&Ansicht/&Drucken … Strg+P", "&Ansicht/Als &PDF speichern … ",
                                      "&Info/&Lizenzhinweis ", "Öffnen|Abbrechen"}));
     }
 
-    // On the platform's fonts, and on the larger ones of other platforms.
+    // On the platform's fonts, and on the larger ones of other platforms; the
+    // fields hold the longest values they may: amounts to -9.999.999,99 net.
     void noTextIsCut() {
         const QFont original = QApplication::font();
         for (const double scale : {1.0, 1.15}) {
@@ -82,6 +95,7 @@ private Q_SLOTS:
             QApplication::setFont(font);
             {
                 WindowHarness h;
+                h.addLine("1|-1|Anlage|9999999,99|19");
                 QTabWidget* tabs = h.window->tabs();
                 QStringList cut;
                 for (int i = 0; i < tabs->count(); ++i) {
@@ -98,6 +112,20 @@ private Q_SLOTS:
             }
             QApplication::setFont(original);
         }
+    }
+
+    // Every field says what it holds, with an example; two labels say it plainly.
+    void everyFieldHasATooltipWithAnExample() {
+        WindowHarness h;
+        QStringList without;
+        for (QWidget* control : h.window->tabs()->findChildren<QWidget*>())
+            if (control->objectName().contains(QRegularExpression("^(field|line|footerRow)")) &&
+                control->objectName() != "lineList" && !control->toolTip().contains("z.B. "))
+                without << control->objectName();
+        QVERIFY2(without.isEmpty(), qPrintable(without.join(", ")));
+        QCOMPARE(h.find<QLabel>("label31")->text() + '|' + h.find<QLabel>("label45")->text() + '|' +
+                     h.find<QLabel>("label55")->text(),
+                 QStringLiteral("Firmenname* (lt. Register)|Firmenname* (lt. Register)|Zahlungsart"));
     }
 
     // Tab reaches every control of a page that takes input, each once.

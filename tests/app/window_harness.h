@@ -14,10 +14,11 @@
 // Answers every dialog from a script and records each as "title|text".
 class ScriptedDialogs : public tallomir::app::Dialogs {
 public:
-    QStringList messages, questions, saveRequests, openRequests;
+    QStringList messages, questions, choices, saveRequests, openRequests;
     QStringList saveAnswers, openAnswers; // taken from the front; none left: cancelled
     QList<bool> questionAnswers;
-    QString printAnswer; // the PDF printed into; empty: cancelled
+    QStringList choiceAnswers; // button texts, taken from the front; none left: the last button
+    QString printAnswer;       // the PDF printed into; empty: cancelled
 
     void message(QWidget*, const QString& title, const QString& text) override {
         messages << title + '|' + text;
@@ -25,6 +26,11 @@ public:
     bool question(QWidget*, const QString& title, const QString& text) override {
         questions << title + '|' + text;
         return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+    }
+    int choose(QWidget*, const QString& title, const QString& text, const QStringList& buttons) override {
+        choices << title + '|' + text + '|' + buttons.join('/');
+        return static_cast<int>(choiceAnswers.isEmpty() ? buttons.size() - 1
+                                                        : buttons.indexOf(choiceAnswers.takeFirst()));
     }
     QString saveFileName(QWidget*, const QString& title, const QString& proposal,
                          const QString& filter) override {
@@ -42,6 +48,22 @@ public:
         return !printAnswer.isEmpty();
     }
 };
+
+// Where the harness keeps a copy of each file the window saved, for the
+// checker's run after all groups: TALLOMIR_SAVED_DIR/<group>.
+inline QString& savedFilesGroup() {
+    static QString group;
+    return group;
+}
+inline QString savedFilesFolder() {
+    return QStringLiteral(TALLOMIR_SAVED_DIR "/") + savedFilesGroup();
+}
+inline void keepSavedFile(const QString& path) {
+    static int count = 0;
+    QDir().mkpath(savedFilesFolder());
+    QFile::copy(path, savedFilesFolder() + QStringLiteral("/%1-").arg(++count, 3, 10, QLatin1Char('0')) +
+                          QFileInfo(path).fileName());
+}
 
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
@@ -183,9 +205,12 @@ public:
         QFile::remove(path(name));
         dialogs.saveAnswers = {path(name)};
         window->saveCommand();
+        if (keepSaved && QFile::exists(path(name)))
+            keepSavedFile(path(name));
         return readFile(path(name));
     }
 
+    bool keepSaved = true; // a copy of each file saved goes to the checker's run
     tallomir::DocumentState state;
     ScriptedDialogs dialogs;
     QTemporaryDir dir;

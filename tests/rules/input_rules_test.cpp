@@ -131,14 +131,21 @@ TEST(TextFields, IbanAndVatIdAreCheckedAndKeptWithoutBlanks) {
     }
 }
 
-TEST(Selections, CreditNoteEmptiesTheDueDateForGood) {
+// A change of type drops nothing typed; the reference to the invoice corrected
+// takes input only where it applies.
+TEST(Selections, TypeChangesKeepWhatWasTyped) {
     DocumentState state = makeDocumentState(defaultCodeLists());
     changeDate(state, FieldId::DueDate, parseIsoDate("2024-05-31"));
-    EXPECT_FALSE(selectEntry(state, FieldId::DocumentType, 1).dueDateCleared);
-    EXPECT_EQ(state.doc.documentTypeCode + " " + state.doc.dueDate, "384 2024-05-31");
-    EXPECT_TRUE(selectEntry(state, FieldId::DocumentType, 2).dueDateCleared);
-    EXPECT_FALSE(selectEntry(state, FieldId::DocumentType, 0).dueDateCleared);
-    EXPECT_EQ(state.doc.documentTypeCode + " " + state.doc.dueDate, "380 ");
+    leaveTextField(state, FieldId::PrecedingInvoiceNumber, "RE-1");
+    std::string seen;
+    for (int index : {1, 2, 0}) {
+        selectEntry(state, FieldId::DocumentType, index);
+        seen += state.doc.documentTypeCode + ":" + state.doc.dueDate + ":" +
+                state.doc.precedingInvoiceNumber +
+                (fieldEnabled(state, FieldId::PrecedingInvoiceNumber) ? "+" : "-") +
+                (fieldEnabled(state, FieldId::DueDate) ? "+ " : "- ");
+    }
+    EXPECT_EQ(seen, "384:2024-05-31:RE-1++ 381:2024-05-31:RE-1++ 380:2024-05-31:RE-1-+ ");
 }
 
 // A new "Steuerkennung" takes the lines of the previous one with it (with the

@@ -19,6 +19,7 @@ public:
         std::fflush(stdout);
     }
     bool question(QWidget*, const QString&, const QString&) override { return true; }
+    int choose(QWidget*, const QString&, const QString&, const QStringList&) override { return 0; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString openFileName(QWidget*, const QString& title, const QString& filter) override {
         requests << title + '|' + filter;
