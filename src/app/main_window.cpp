@@ -640,6 +640,10 @@ void MainWindow::buildFooterPage(QWidget* page) {
     for (QWidget* explained : {static_cast<QWidget*>(allowanceKind_), field(FieldId::AllowanceValue),
                                field(FieldId::AllowancePercent)})
         explained->setToolTip(signHint);
+    // A percentage over lines of several groups: its part in each.
+    allowanceSplit_ =
+        addNamedLabel(page, QStringLiteral("allowanceSplit"), QString(), QRect(30, 124, 240, 32));
+    allowanceSplit_->setWordWrap(true);
 
     addNamedLabel(page, QStringLiteral("labelForField158"), QStringLiteral("Netto Betrag"),
                   QRect(275, 140, 150, 25))
@@ -983,8 +987,8 @@ void MainWindow::showFooter() {
     setFieldText(FieldId::AllowancePercent, footer.allowancePercent);
     allowanceKind_->setText(qs(footer.allowanceKind));
     auto* rate = static_cast<QComboBox*>(field(FieldId::AllowanceSlot));
-    if (footer.allowanceSlot >= 0 && footer.allowanceSlot < rate->count())
-        rate->setCurrentIndex(footer.allowanceSlot);
+    rate->setCurrentIndex(footer.allowanceSlot < rate->count() ? footer.allowanceSlot : -1);
+    allowanceSplit_->setText(qs(footer.allowanceSplit));
     setFieldText(FieldId::NetTotal, footer.netTotal);
     // Every group has its row; rows beyond the third push the totals down.
     while (footerRows_.size() < footer.rows.size())
