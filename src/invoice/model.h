@@ -245,7 +245,7 @@ struct AmountState {
     Decimal allowanceValue;           // signed: negative = allowance, positive = charge
     Decimal allowancePercentValue;    // signed percentage
     Decimal allowanceRate;            // VAT rate of the allowance/charge
-    bool allowanceRateChosen = false; // the rate was picked (or loaded), not just shown
+    bool allowanceRateChosen = false; // picked, loaded or taken from the one group of the lines
     Decimal netTotal;
     Decimal taxTotal;
     Decimal grossTotal;

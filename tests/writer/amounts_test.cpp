@@ -184,6 +184,10 @@ const Document documents[] = {
      "19.00/1404.84/266.92 7.00/123.11/8.62", "1575.21 1527.95 275.54 1803.49 1803.49",
      "false 47.26 3.00 1575.21 - - VAT; Wert -47.26 Prozent -3.00 slot -1 43.45/1448.29/19.00 S "
      "3.81/126.92/7.00 S"},
+    // 10 % of 0.05 is 0.005 in each group: 0.01 each, 0.02 in all (not 0.01 from the sum).
+    {"SplitPartsAreRoundedPerGroup", "1x0.05@19; 1x0.05@7; percent -10", true,
+     "19.00/0.04/0.01 7.00/0.04/0.00", "0.10 0.08 0.01 0.09 0.09",
+     "false 0.02 10.00 0.10 - - VAT; Wert -0.02 Prozent -10.00 slot -1 0.01/0.05/19.00 S 0.01/0.05/7.00 S"},
     {"ChargeByPercentageOverThreeGroups", "1x100@19; 1x50@7; category Z; 1x30@0; percent 10", true,
      "19.00/110.00/20.90 7.00/55.00/3.85 0.00/33.00/0.00 Z", "180.00 198.00 24.75 222.75 222.75",
      "true 18.00 10.00 180.00 - - VAT; Wert 18.00 Prozent 10.00 slot -1 10.00/100.00/19.00 S 5.00/50.00/7.00 "
