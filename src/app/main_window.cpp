@@ -633,6 +633,10 @@ void MainWindow::buildFooterPage(QWidget* page) {
     rate->setBuddy(addListCombo(page, FieldId::AllowanceSlot, QRect(560, 100, 80, 25), rates));
     // What the entry gives; the sign of "Wert" or "Prozent" decides.
     allowanceKind_ = addNamedLabel(page, QStringLiteral("allowanceKind"), QString(), QRect(650, 103, 90, 25));
+    // A percentage over lines of several groups: its part in each.
+    allowanceSplit_ =
+        addNamedLabel(page, QStringLiteral("allowanceSplit"), QString(), QRect(30, 124, 240, 32));
+    allowanceSplit_->setWordWrap(true);
 
     addNamedLabel(page, QStringLiteral("labelForField158"), QStringLiteral("Netto Betrag"),
                   QRect(275, 140, 150, 25))
@@ -1015,8 +1019,8 @@ void MainWindow::showFooter() {
     setFieldText(FieldId::AllowancePercent, footer.allowancePercent);
     allowanceKind_->setText(qs(footer.allowanceKind));
     auto* rate = static_cast<QComboBox*>(field(FieldId::AllowanceSlot));
-    if (footer.allowanceSlot >= 0 && footer.allowanceSlot < rate->count())
-        rate->setCurrentIndex(footer.allowanceSlot);
+    rate->setCurrentIndex(footer.allowanceSlot < rate->count() ? footer.allowanceSlot : -1);
+    allowanceSplit_->setText(qs(footer.allowanceSplit));
     setFieldText(FieldId::NetTotal, footer.netTotal);
     // Every group has its row; rows beyond the third push the totals down.
     while (footerRows_.size() < footer.rows.size())

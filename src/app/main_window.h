@@ -139,7 +139,8 @@ private:
     QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
     InvoiceView* invoiceView_ = nullptr;
-    QLabel* allowanceKind_ = nullptr; // "Nachlass" or "Zuschlag" beside the allowance row
+    QLabel* allowanceKind_ = nullptr;  // "Nachlass" or "Zuschlag" beside the allowance row
+    QLabel* allowanceSplit_ = nullptr; // the parts of a split percentage below it
 
     // "Belegfuss": one row per VAT group (the first three built with the
     // page, more when they are needed), and what stands below them, which

@@ -22,10 +22,11 @@ Decimal vatOf(const Decimal& base, const Decimal& rate) {
     return base.percentOf(rate).rounded(2);
 }
 
-// A rate for the allowance/charge counts once it was picked, loaded or taken
-// over from the shown selection.
-bool allowanceRateInEffect(const DocumentState& state) {
-    return state.amounts.allowanceRateChosen || !state.doc.allowanceTaxPercent.empty();
+// The allowance or charge of the form exists once an amount, a percentage or
+// a reason is entered.
+bool allowanceExists(const DocumentState& state) {
+    return !state.amounts.allowanceValue.isZero() || !state.amounts.allowancePercentValue.isZero() ||
+           !state.doc.allowanceReason.empty();
 }
 
 const char* chargeIndicatorFor(const Decimal& signedValue) {
@@ -51,36 +52,38 @@ void applyAllowanceSlot(DocumentState& state, int slot) {
     state.footer.allowanceSlot = slot;
 }
 
-// An amount or percentage was entered while "USt. %" still shows its initial
-// selection: that selection applies as if it had been picked.
-void applyShownSlotIfNoneChosen(DocumentState& state) {
-    if (allowanceRateInEffect(state)) {
-        return;
-    }
-    int slot = state.footer.allowanceSlot;
-    if (slot < 0 || slot >= static_cast<int>(slotCount)) {
-        slot = 0;
-    }
-    applyAllowanceSlot(state, slot);
+// The rate an allowance or charge of a group carries: none outside the scope
+// of VAT (O).
+std::string ratePercentOf(const VatGroup& group) {
+    return group.category == "O" ? std::string() : formatDecimal2(group.rate);
 }
 
-// The category of the allowance or charge: a rate above 0 % is the standard
-// rate's; at 0 % it is the document's "Steuerkennung", or, when that is the
-// standard rate, the category of the lines at 0 %. A category that came with
-// a loaded file stays while it fits the rate.
-std::string allowanceCategory(const DocumentState& state) {
+// The group of the lines the allowance or charge belongs to; none while it is
+// to be chosen. With one group it is that group; else the group of the chosen
+// rate: of the category it has (a loaded one, or the one it had), else of
+// the document's "Steuerkennung", else the first category other than the
+// standard rate's (several share 0 %), else the first.
+const VatGroup* allowanceGroup(const DocumentState& state) {
+    const std::vector<VatGroup>& groups = state.amounts.lineGroups;
+    if (groups.size() == 1)
+        return &groups.front();
+    if (!state.amounts.allowanceRateChosen)
+        return nullptr;
     const Decimal& rate = state.amounts.allowanceRate;
+    const auto find = [&](auto fits) -> const VatGroup* {
+        for (const VatGroup& group : groups)
+            if (group.rate == rate && fits(group.category))
+                return &group;
+        return nullptr;
+    };
     const std::string& kept = state.doc.allowanceTaxCategory;
-    if (!kept.empty() && (kept == "S") == (rate > Decimal()))
-        return kept;
-    if (rate > Decimal())
-        return "S";
-    if (state.documentTaxCategory != "S")
-        return state.documentTaxCategory;
-    for (const VatGroup& group : state.amounts.groups)
-        if (group.category != "S" && group.rate.isZero())
-            return group.category;
-    return state.documentTaxCategory;
+    if (const VatGroup* group = find([&](const std::string& c) { return c == kept; }))
+        return group;
+    if (const VatGroup* group = find([&](const std::string& c) { return c == state.documentTaxCategory; }))
+        return group;
+    if (const VatGroup* group = find([](const std::string& c) { return c != "S"; }))
+        return group;
+    return find([](const std::string&) { return true; });
 }
 
 // The document's allowance/charge texts from the working values.
@@ -130,6 +133,19 @@ std::string shown(const Decimal& amount, bool grouping = true) {
 std::size_t categoryRank(const DocumentState& state, const std::string& category) {
     const int index = findCode(state.lists.taxCategories, category);
     return index < 0 ? state.lists.taxCategories.size() : static_cast<std::size_t>(index);
+}
+
+// The order of the breakdown: by category as the list has them, then by
+// rate, highest first.
+void sortGroups(const DocumentState& state, std::vector<VatGroup>& groups) {
+    std::stable_sort(groups.begin(), groups.end(), [&](const VatGroup& a, const VatGroup& b) {
+        const std::size_t rankA = categoryRank(state, a.category), rankB = categoryRank(state, b.category);
+        if (rankA != rankB)
+            return rankA < rankB;
+        if (a.category != b.category)
+            return a.category < b.category;
+        return a.rate > b.rate;
+    });
 }
 
 // The group of a category and rate, made when there is none yet.
@@ -203,6 +219,17 @@ VatBreakdownEntry makeEntry(const DocumentState& state, const VatGroup& group, c
 
 } // namespace
 
+std::vector<AllowanceCharge> writtenAllowances(const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    if (doc.allowanceReason.empty())
+        return {};
+    if (!state.amounts.allowanceSplit.empty())
+        return state.amounts.allowanceSplit;
+    return {{doc.chargeIndicator, doc.allowanceReasonCode, doc.allowanceReason, doc.allowancePercent,
+             doc.allowanceAmount, doc.allowanceBaseAmount, doc.allowanceTaxCategory, doc.allowanceTaxPercent,
+             doc.allowanceTaxScheme}};
+}
+
 std::string exemptionReasonOf(const DocumentState& state, const std::string& category) {
     const auto chosen = state.exemptionReasons.find(category);
     if (chosen != state.exemptionReasons.end())
@@ -252,7 +279,7 @@ std::string lineGrossAmount(const LineItem& line) {
 void recomputeLines(DocumentState& state) {
     syncSlotRates(state);
     AmountState& amounts = state.amounts;
-    amounts.groups.clear();
+    amounts.lineGroups.clear();
     amounts.linesTotal = Decimal();
     // Few groups and many lines: the last group found is tried first.
     VatGroup* last = nullptr;
@@ -260,10 +287,11 @@ void recomputeLines(DocumentState& state) {
         const Decimal net = parseNumber(line.lineNetAmount);
         const Decimal rate = lineRate(line);
         if (last == nullptr || last->category != line.lineTaxCategory || last->rate != rate)
-            last = &groupOf(amounts.groups, line.lineTaxCategory, rate);
+            last = &groupOf(amounts.lineGroups, line.lineTaxCategory, rate);
         last->netSum += net;
         amounts.linesTotal += net;
     }
+    sortGroups(state, amounts.lineGroups);
 }
 
 void recomputeTotals(DocumentState& state) {
@@ -272,36 +300,61 @@ void recomputeTotals(DocumentState& state) {
     InvoiceDocument& doc = state.doc;
     FooterView& footer = state.footer;
 
-    // The selection of "USt. %" follows the rate in effect: the highest slot
-    // with that rate; a rate no slot has leaves the selection as it is.
-    if (allowanceRateInEffect(state)) {
-        for (std::size_t i = 0; i < slotCount; ++i) {
-            if (amounts.slots[i].rate == amounts.allowanceRate) {
-                footer.allowanceSlot = static_cast<int>(i);
-            }
+    // The groups of the lines, made anew from them each time, with the
+    // allowances and charges in theirs; the VAT is rounded per group before
+    // it is summed.
+    std::vector<VatGroup>& groups = amounts.groups;
+    groups = amounts.lineGroups;
+    for (VatGroup& group : groups)
+        group.base = group.netSum;
+    amounts.allowanceSplit.clear();
+    footer.allowanceSlot = -1;
+    const bool exists = allowanceExists(state);
+    if (exists && doc.allowanceTaxScheme.empty())
+        doc.allowanceTaxScheme = state.defaultTaxScheme;
+    if (exists && !amounts.allowancePercentValue.isZero() && groups.size() > 1) {
+        // A percentage over lines of several groups: one part per group, on
+        // its base, rounded to cents each.
+        amounts.allowanceValue = Decimal();
+        for (VatGroup& group : groups) {
+            const Decimal part = group.netSum.percentOf(amounts.allowancePercentValue).rounded(2);
+            amounts.allowanceValue += part;
+            group.base += part;
+            amounts.allowanceSplit.push_back(
+                {chargeIndicatorFor(part), doc.allowanceReasonCode, doc.allowanceReason,
+                 formatDecimal2(amounts.allowancePercentValue.abs()), formatDecimal2(part.abs()),
+                 formatDecimal2(group.netSum), group.category, ratePercentOf(group), doc.allowanceTaxScheme});
         }
-    }
-
-    // A percentage applies to the sum of all lines, whatever their rates.
-    if (!amounts.allowancePercentValue.isZero()) {
-        amounts.allowanceValue = amounts.linesTotal.percentOf(amounts.allowancePercentValue).rounded(2);
+        doc.allowanceTaxCategory.clear();
+        doc.allowanceTaxPercent.clear();
     } else {
-        amounts.allowanceValue = amounts.allowanceValue.rounded(2);
+        // A percentage applies to the sum of all lines.
+        amounts.allowanceValue = amounts.allowancePercentValue.isZero()
+                                     ? amounts.allowanceValue.rounded(2)
+                                     : amounts.linesTotal.percentOf(amounts.allowancePercentValue).rounded(2);
+        // An allowance or charge belongs to a group of the lines, also while
+        // its amount is zero; without one the choice is cleared and the check
+        // asks for it. Without lines the choice waits for them.
+        const VatGroup* chosen = exists ? allowanceGroup(state) : nullptr;
+        if (chosen != nullptr) {
+            amounts.allowanceRate = chosen->rate;
+            amounts.allowanceRateChosen = true;
+            doc.allowanceTaxCategory = chosen->category;
+            doc.allowanceTaxPercent = ratePercentOf(*chosen);
+            groupOf(groups, chosen->category, chosen->rate).base += amounts.allowanceValue;
+        } else if (exists && !groups.empty()) {
+            amounts.allowanceRateChosen = false;
+            doc.allowanceTaxCategory.clear();
+            doc.allowanceTaxPercent.clear();
+        }
+        // "USt. %" shows the rate in effect: the highest slot with that rate.
+        if (amounts.allowanceRateChosen)
+            for (std::size_t i = 0; i < slotCount; ++i)
+                if (amounts.slots[i].rate == amounts.allowanceRate)
+                    footer.allowanceSlot = static_cast<int>(i);
     }
     amounts.netTotal = amounts.linesTotal + amounts.allowanceValue;
 
-    // The groups of the lines, with the allowance or charge in its own group;
-    // the VAT is rounded per group before it is summed.
-    std::vector<VatGroup>& groups = amounts.groups;
-    for (VatGroup& group : groups)
-        group.base = group.netSum;
-    // An allowance or charge that is written (it has its reason) belongs to a
-    // group, also while its amount is zero.
-    if (allowanceRateInEffect(state)) {
-        doc.allowanceTaxCategory = allowanceCategory(state);
-        if (!amounts.allowanceValue.isZero() || !doc.allowanceReason.empty())
-            groupOf(groups, doc.allowanceTaxCategory, amounts.allowanceRate).base += amounts.allowanceValue;
-    }
     // The further allowances and charges of a loaded file count as they stand,
     // each in the group of its category and rate.
     for (const AllowanceCharge& entry : doc.furtherAllowances) {
@@ -309,14 +362,7 @@ void recomputeTotals(DocumentState& state) {
         amounts.netTotal += value;
         groupOf(groups, entry.taxCategory, parseNumber(entry.taxPercent)).base += value;
     }
-    std::stable_sort(groups.begin(), groups.end(), [&](const VatGroup& a, const VatGroup& b) {
-        const std::size_t rankA = categoryRank(state, a.category), rankB = categoryRank(state, b.category);
-        if (rankA != rankB)
-            return rankA < rankB;
-        if (a.category != b.category)
-            return a.category < b.category;
-        return a.rate > b.rate;
-    });
+    sortGroups(state, groups);
     amounts.taxTotal = Decimal();
     for (VatGroup& group : groups) {
         group.tax = vatOf(group.base, group.rate);
@@ -338,8 +384,8 @@ void recomputeTotals(DocumentState& state) {
         (isCharge(indicator) ? chargeSum : allowanceSum) += parseNumber(amount);
         (isCharge(indicator) ? anyCharge : anyAllowance) = true;
     };
-    if (!doc.allowanceReason.empty())
-        count(doc.chargeIndicator, doc.allowanceAmount);
+    for (const AllowanceCharge& entry : writtenAllowances(state))
+        count(entry.chargeIndicator, entry.amount);
     for (const AllowanceCharge& entry : doc.furtherAllowances)
         count(entry.chargeIndicator, entry.amount);
     doc.allowanceTotalAmount = anyAllowance ? formatDecimal2(allowanceSum) : "";
@@ -366,6 +412,12 @@ void recomputeTotals(DocumentState& state) {
     footer.allowanceValue = shown(amounts.allowanceValue, false);
     footer.allowancePercent = shown(amounts.allowancePercentValue, false);
     footer.allowanceKind = allowanceKind(amounts);
+    footer.allowanceSplit.clear();
+    for (const AllowanceCharge& part : amounts.allowanceSplit)
+        footer.allowanceSplit += (footer.allowanceSplit.empty() ? "aufgeteilt: " : ", ") +
+                                 formatGerman(signedAmount(part), 2, 2) + " (" +
+                                 shown(parseNumber(part.taxPercent)) + " %" +
+                                 (part.taxCategory == "S" ? "" : " " + part.taxCategory) + ")";
     footer.netTotal = shown(amounts.netTotal);
     footer.taxTotal = shown(amounts.taxTotal);
     footer.grossTotal = shown(amounts.grossTotal);
@@ -386,7 +438,7 @@ void enterAllowanceReason(DocumentState& state, const std::string& text) {
         state.modified = true;
     }
     state.doc.allowanceReason = text;
-    state.footer.allowanceReason = text;
+    recomputeTotals(state);
 }
 
 void enterAllowanceValue(DocumentState& state, const std::string& text) {
@@ -406,7 +458,6 @@ void enterAllowanceValue(DocumentState& state, const std::string& text) {
         doc.allowanceAmount = formatDecimal2(value.abs());
         amounts.allowancePercentValue = Decimal();
         doc.allowancePercent.clear();
-        applyShownSlotIfNoneChosen(state);
     } else {
         doc.allowanceAmount = "0.00";
     }
@@ -426,7 +477,6 @@ void enterAllowancePercent(DocumentState& state, const std::string& text) {
         doc.allowancePercent = formatDecimal2(percent.abs());
         amounts.allowanceValue = Decimal();
         doc.allowanceAmount = "0.00";
-        applyShownSlotIfNoneChosen(state);
     } else {
         if (!amounts.allowancePercentValue.isZero()) {
             doc.allowanceBaseAmount.clear();

@@ -3,6 +3,7 @@
 #include "model.h"
 
 #include <string>
+#include <vector>
 
 namespace tallomir {
 
@@ -37,6 +38,11 @@ void recomputeLines(DocumentState& state);
 // Computes the allowance/charge effect, the VAT per slot and the totals; fills
 // the footer view, the breakdown entries and the monetary-total texts.
 void recomputeTotals(DocumentState& state);
+
+// The allowance or charge of the form as the file holds it: none without a
+// reason; one per group of the lines for a percentage over several groups
+// (`AmountState::allowanceSplit`); else one, in the group chosen for it.
+std::vector<AllowanceCharge> writtenAllowances(const DocumentState& state);
 
 // Entry rules of the allowance/charge row ("Nachlass / Zuschlag", "Wert",
 // "Prozent", "USt. %"). Each runs recomputeTotals where the row demands it.

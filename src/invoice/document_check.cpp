@@ -123,6 +123,7 @@ struct Context {
     bool creditTransfer = false;
     PaymentKind payment = PaymentKind::Other;
     bool allowanceEntered = false;
+    bool allowanceWithoutGroup = false; // of the lines there are, none is chosen for it
     bool version3 = false;
     // The tax categories the document uses: of its lines and its allowance
     // or charge; for the marking of a form still being filled, also the
@@ -142,6 +143,9 @@ struct Context {
         payment = paymentKind(doc.paymentMeansCode);
         creditTransfer = payment == PaymentKind::CreditTransfer;
         allowanceEntered = !s.amounts.allowanceValue.isZero() || !s.amounts.allowancePercentValue.isZero();
+        allowanceWithoutGroup = (allowanceEntered || !doc.allowanceReason.empty()) &&
+                                !s.amounts.lineGroups.empty() && s.amounts.allowanceSplit.empty() &&
+                                doc.allowanceTaxCategory.empty();
         for (const VatGroup& group : s.amounts.groups)
             categories.insert(group.category);
         if (withDocumentCategory)
@@ -247,6 +251,10 @@ const std::vector<FillRule> fillRules = {
      false,
      [](const Context& c) { return c.deliveryAddress; }},
     {{FieldId::AllowanceReason}, false, [](const Context& c) { return c.allowanceEntered; }},
+    {{FieldId::AllowanceSlot},
+     false,
+     [](const Context& c) { return c.allowanceWithoutGroup; },
+     "USt. % fehlt: der Nachlass / Zuschlag gehört zum Satz einer Position"},
     // XRechnung 3.0 reaches both parties by their electronic addresses.
     {{FieldId::SupplierEndpoint}, false, [](const Context& c) { return c.version3; }},
     {{FieldId::CustomerEndpoint}, false, [](const Context& c) { return c.version3; }},

@@ -346,8 +346,8 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
     if (field == FieldId::AllowanceReason || field == FieldId::AllowanceValue ||
         field == FieldId::AllowancePercent) {
         const AllowanceSnapshot before(state);
-        // An amount entered while "USt. %" was never touched takes the rate
-        // the combo shows (the amount rules see to that).
+        // The group of the amount follows from the lines and the choice of
+        // "USt. %" (the amount rules see to that).
         if (field == FieldId::AllowanceReason)
             enterAllowanceReason(state, text);
         else if (field == FieldId::AllowanceValue)

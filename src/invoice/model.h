@@ -248,12 +248,16 @@ struct AmountState {
     Decimal allowanceValue;           // signed: negative = allowance, positive = charge
     Decimal allowancePercentValue;    // signed percentage
     Decimal allowanceRate;            // VAT rate of the allowance/charge
-    bool allowanceRateChosen = false; // the rate was picked (or loaded), not just shown
+    bool allowanceRateChosen = false; // picked, loaded or taken from the one group of the lines
     Decimal netTotal;
     Decimal taxTotal;
     Decimal grossTotal;
     std::array<VatRateSlot, 3> slots; // rate copied from CodeLists::vatRates
-    std::vector<VatGroup> groups;     // in the order of the breakdown
+    std::vector<VatGroup> lineGroups; // of the lines only, in the order of the breakdown
+    std::vector<VatGroup> groups;     // with the allowances and charges: the breakdown
+    // A percentage allowance or charge over lines of several groups, as it is
+    // written: one per group, each on its group's base; empty otherwise.
+    std::vector<AllowanceCharge> allowanceSplit;
 };
 
 // One "davon USt.-Satz" row of the footer: rate, taxable amount, tax amount,
@@ -263,6 +267,8 @@ struct FooterRow {
     std::string taxableAmount;
     std::string taxAmount;
     std::string category;
+
+    bool operator==(const FooterRow&) const = default;
 };
 
 // What the footer page "Belegfuss" shows, in the German form a person reads
@@ -273,7 +279,8 @@ struct FooterView {
     std::string allowanceValue;   // "Wert"
     std::string allowancePercent; // "Prozent"
     std::string allowanceKind;    // what the entry gives: "Nachlass", "Zuschlag" or "" for none
-    int allowanceSlot = 0;        // selection of "USt. %"
+    int allowanceSlot = 0;        // selection of "USt. %"; -1: none (to be chosen, or split)
+    std::string allowanceSplit;   // the parts of a split percentage: "aufgeteilt: -45,00 (19,00 %), …"
     std::string netTotal;         // "Netto Betrag"
     std::vector<FooterRow> rows;  // one per VAT group
     std::string taxTotal;         // "USt. gesamt"
@@ -289,6 +296,8 @@ struct FooterView {
     std::string roundingAmount;
     std::string taxCurrencyTotal;
     std::string taxCurrency;
+
+    bool operator==(const FooterView&) const = default;
 };
 
 // Content of a loaded file that the document cannot hold, so that a save

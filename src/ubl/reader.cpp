@@ -1163,8 +1163,9 @@ struct Walk {
     }
 };
 
-// The allowance or charge the form edits: the first one with a reason; every
-// other one is carried as it was read.
+// The allowance or charge the form edits: the first one with a reason, with
+// the further parts of its percentage split over the groups (same reason and
+// percentage); every other one is carried as it was read.
 void takeAllowances(InvoiceDocument& doc, std::vector<AllowanceCharge>& allowances) {
     const auto editable = std::find_if(allowances.begin(), allowances.end(),
                                        [](const AllowanceCharge& entry) { return !entry.reason.empty(); });
@@ -1179,6 +1180,10 @@ void takeAllowances(InvoiceDocument& doc, std::vector<AllowanceCharge>& allowanc
         doc.allowanceTaxPercent = editable->taxPercent;
         doc.allowanceTaxScheme = editable->taxScheme;
         allowances.erase(editable);
+        std::erase_if(allowances, [&](const AllowanceCharge& entry) {
+            return !doc.allowancePercent.empty() && entry.percent == doc.allowancePercent &&
+                   entry.reason == doc.allowanceReason && entry.reasonCode == doc.allowanceReasonCode;
+        });
     }
     doc.furtherAllowances = std::move(allowances);
 }
@@ -1202,7 +1207,7 @@ void takeAllowanceFromDocument(DocumentState& state) {
     amounts.allowanceValue = allowance ? -value : value;
     amounts.allowancePercentValue = allowance ? -percent : percent;
     amounts.allowanceRate = parseDecimal(doc.allowanceTaxPercent);
-    amounts.allowanceRateChosen = true;
+    amounts.allowanceRateChosen = !doc.allowanceTaxCategory.empty();
 }
 
 // What the breakdown read from the file keeps when it is computed anew from

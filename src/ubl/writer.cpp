@@ -352,7 +352,6 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
 }
 
 void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state) {
-    const InvoiceDocument& doc = state.doc;
     const auto write = [&](const AllowanceCharge& entry) {
         xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
         addLeaf(allowance, "cbc:ChargeIndicator", entry.chargeIndicator);
@@ -372,14 +371,12 @@ void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& st
         }
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", entry.taxScheme);
     };
-    // The one the form edits exists by its reason; the further ones of a
-    // loaded file follow as they were read.
-    if (!doc.allowanceReason.empty()) {
-        write({doc.chargeIndicator, doc.allowanceReasonCode, doc.allowanceReason, doc.allowancePercent,
-               doc.allowanceAmount, doc.allowanceBaseAmount, doc.allowanceTaxCategory,
-               doc.allowanceTaxPercent, doc.allowanceTaxScheme});
-    }
-    for (const AllowanceCharge& entry : doc.furtherAllowances)
+    // The one the form edits exists by its reason, split per group where its
+    // percentage covers several; the further ones of a loaded file follow as
+    // they were read.
+    for (const AllowanceCharge& entry : writtenAllowances(state))
+        write(entry);
+    for (const AllowanceCharge& entry : state.doc.furtherAllowances)
         write(entry);
 }
 

@@ -353,7 +353,11 @@ std::vector<TotalRow> totalRows(const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     const std::string& currency = state.documentCurrency;
     std::vector<TotalRow> rows = {{"Summe Positionen", germanAmount(doc.lineExtensionAmount, currency)}};
-    if (!doc.allowanceAmount.empty() || !doc.allowanceReason.empty())
+    // A percentage split over the groups shows each part.
+    for (const AllowanceCharge& part : state.amounts.allowanceSplit)
+        rows.push_back(allowanceRow(state, part));
+    if (state.amounts.allowanceSplit.empty() &&
+        (!doc.allowanceAmount.empty() || !doc.allowanceReason.empty()))
         rows.push_back(allowanceRow(state, {doc.chargeIndicator,
                                             doc.allowanceReasonCode,
                                             doc.allowanceReason,

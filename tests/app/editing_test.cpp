@@ -318,6 +318,40 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringList({"01", "10", "01", "01"}));
     }
 
+    // The allowance takes a group of the lines: a Kleinunternehmer's discount carries no VAT
+    // whatever "USt. %" showed or is given, and no row of another rate stays behind; a
+    // percentage over two rates is split.
+    void allowanceFollowsTheGroupsOfTheLines() {
+        WindowHarness h;
+        h.pick(146, 3); // "Kleinunternehmer"
+        h.addLine("1|1|Beratung|380|0");
+        h.typeAll("140=Rabatt|142=-10");
+        const auto footer = [&] {
+            return (h.texts({144, 150, 147, 148, 155, 152, 153, 156, 151, 154, 145, 160}) +
+                    QStringList(h.find<QLabel>(QStringLiteral("allowanceSplit"))->text()))
+                .join(' ')
+                .simplified();
+        };
+        const QString exempt = QStringLiteral("0,00 % 0,00 370,00 0,00 0,00 370,00");
+        QCOMPARE(footer(), exempt);
+        // Each rate picked with the keys: the one group stays.
+        auto* rate = h.field<QComboBox>(144);
+        rate->setFocus(Qt::MouseFocusReason);
+        for (Qt::Key key : {Qt::Key_Home, Qt::Key_Up, Qt::Key_End}) {
+            QTest::keyClick(rate, key);
+            QCOMPARE(footer(), exempt);
+        }
+        WindowHarness split;
+        split.addLine("1|1|Beratung|1448,29|19");
+        split.addLine("2|1|Buch|126,92|7");
+        split.typeAll("140=Skonto|141=-3");
+        QCOMPARE((split.texts({144, 150, 147, 148, 155, 152, 153, 145, 160}) +
+                  QStringList(split.find<QLabel>(QStringLiteral("allowanceSplit"))->text()))
+                     .join('|'),
+                 QStringLiteral("|19,00|1.404,84|266,92|7,00|123,11|8,62|275,54|1.803,49|"
+                                "aufgeteilt: -43,45 (19,00 %), -3,81 (7,00 %)"));
+    }
+
     void closeAsksOnlyWhenChanged() {
         WindowHarness unchanged;
         QVERIFY(unchanged.window->close());

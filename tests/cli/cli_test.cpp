@@ -208,7 +208,8 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
              j["lines"] = json::array({line("1", "1", "100", "19"), line("2", "1", "50", "7")});
              j["allowance"] = {{"reason", "Fracht"}, {"percent", "10"}, {"vatSlot", 1}};
          },
-         {{"/payableAmount", "188.55"}, {"/allowanceAmount", "15.00"}, {"/allowanceBaseAmount", "150.00"}}},
+         // 10 % of each rate's lines: 10.00 at 19 %, 5.00 at 7 %
+         {{"/payableAmount", "189.75"}, {"/allowanceAmount", "15.00"}, {"/allowanceBaseAmount", "150.00"}}},
         {"only-a-sales-order", [](json& j) { j["salesOrderNumber"] = "KA-5"; }, {{"/orderNumber", "NA"}}},
         {"credit-note",
          [](json& j) {

@@ -84,6 +84,9 @@ tallomir::DocumentState randomDocument(Generator& g) {
             line.*member = g.optionalText(60);
         line.lineTaxCategory = state.documentTaxCategory;
         line.lineVatPercent = tallomir::formatDecimal2(state.lists.vatRates[g.below(3)]);
+        if (line.lineTaxCategory ==
+            "O") // outside the scope of VAT a line has no rate, as the editor gives it
+            line.lineVatPercent.clear();
         line.lineTaxScheme = "VAT";
         line.unitCode = g.chance(80) ? g.pick(state.lists.unitCodes).code : "XPP";
     }

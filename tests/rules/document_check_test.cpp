@@ -94,6 +94,15 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
         {text(SupplierEndpoint, "rechnung@example.org") +
              [](DocumentState& s) { s.doc.supplier.endpointScheme = "EX"; },
          {"Lieferant: Art der Elektron. Adresse \u201EEX\u201C ist kein Schema der EAS-Liste"}},
+        // The allowance belongs to a rate of the lines: 0 % is none of them.
+        {[](DocumentState& s) {
+             for (LineField field : {LineField::Quantity, LineField::ItemName, LineField::UnitPrice})
+                 leaveLineField(s, field, "1");
+             leaveLineField(s, LineField::Position, "2"), leaveLineField(s, LineField::VatPercent, "7");
+             addLine(s);
+         } + entry(AllowanceSlot, 2) +
+             text(AllowanceReason, "Rabatt") + text(AllowanceValue, "-5"),
+         {"Belegfuss: USt. % fehlt: der Nachlass / Zuschlag gehört zum Satz einer Position"}},
         // Lines: each missing or wrong field, a rate at 0 % under S, a repeated number.
         {[](DocumentState& s) {
              s.lines.push_back(s.lines[0]);

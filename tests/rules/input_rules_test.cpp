@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace tallomir {
 namespace {
 
@@ -176,26 +178,67 @@ TEST(Selections, TaxCategoryTakesTheLinesOfThePreviousOneAlong) {
               "CHFCHFCHF");
 }
 
-TEST(AllowanceRow, FieldsReachTheAmountsWithTheShownRate) {
+TEST(AllowanceRow, FieldsReachTheAmounts) {
     DocumentState state = makeDocumentState(defaultCodeLists());
     addLineOf(state, "1", "100", "19");
     addLineOf(state, "1", "50", "7");
+    // Over two groups an amount waits for its rate: "USt. %" shows none.
     EXPECT_TRUE(leaveTextField(state, FieldId::AllowanceValue, "-10").totalsChanged);
     const InvoiceDocument& d = state.doc;
+    EXPECT_EQ("[" + d.allowanceTaxPercent + d.allowanceTaxCategory + "] " + d.payableAmount + " " +
+                  std::to_string(state.footer.allowanceSlot),
+              "[] 162.50 -1");
+    EXPECT_TRUE(selectEntry(state, FieldId::AllowanceSlot, 1).totalsChanged);
     EXPECT_EQ(d.allowanceTaxPercent + " " + d.allowanceTaxCategory + " " + d.allowanceTaxScheme + " " +
                   d.payableAmount,
-              "19.00 S VAT 160.60");
-    EXPECT_TRUE(selectEntry(state, FieldId::AllowanceSlot, 1).totalsChanged);
-    EXPECT_EQ(d.payableAmount, "161.80"); // -10 now at 7 %
+              "7.00 S VAT 161.80"); // -10 at 7 %
     EXPECT_TRUE(leaveTextField(state, FieldId::AllowancePercent, "10").totalsChanged);
     EXPECT_TRUE(leaveTextField(state, FieldId::AllowanceReason, "Treuerabatt").totalsChanged);
-    EXPECT_EQ(d.chargeIndicator + " " + d.allowanceTaxPercent + " " + d.payableAmount + " " +
-                  d.allowanceReason,
-              "true 7.00 188.55 Treuerabatt");
+    EXPECT_EQ(d.chargeIndicator + " " + d.payableAmount + " " + d.allowanceReason + " " +
+                  std::to_string(writtenAllowances(state).size()),
+              "true 189.75 Treuerabatt 2"); // 10.00 at 19 %, 5.00 at 7 %
     // Read the German way: "1.500" is fifteen hundred, and the status bar says so.
     EXPECT_EQ(leaveTextField(state, FieldId::AllowanceValue, "-1.500").statusText,
               "Wert: „-1.500“ gelesen als -1500 (Punkt als Tausendertrennzeichen)");
     EXPECT_EQ(state.amounts.allowanceValue, Decimal::fromInt(-1500));
+}
+
+// Whatever is edited, everything derived from it (breakdown, totals, footer,
+// the allowance as written, the check) is what a fresh computation gives.
+TEST(AllowanceRow, EveryEditLeavesWhatAFreshComputationGives) {
+    DocumentState state = makeDocumentState(defaultCodeLists());
+    using enum FieldId;
+    const std::pair<const char*, std::function<void()>> edits[] = {
+        {"line at 19 %", [&] { addLineOf(state, "1", "100", "19"); }},
+        {"line at 7 %", [&] { addLineOf(state, "1", "50", "7"); }},
+        {"reason", [&] { leaveTextField(state, AllowanceReason, "Rabatt"); }},
+        {"value", [&] { leaveTextField(state, AllowanceValue, "-10"); }},
+        {"7 %", [&] { selectEntry(state, AllowanceSlot, 1); }},
+        {"0 %, which no line has", [&] { selectEntry(state, AllowanceSlot, 2); }},
+        {"percentage", [&] { leaveTextField(state, AllowancePercent, "-3"); }},
+        {"value again", [&] { leaveTextField(state, AllowanceValue, "-10"); }},
+        {"19 %", [&] { selectEntry(state, AllowanceSlot, 0); }},
+        {"line price",
+         [&] {
+             selectLine(state, 0), leaveLineField(state, LineField::UnitPrice, "200"), changeLine(state);
+         }},
+        {"line deleted", [&] { selectLine(state, 1), deleteLine(state); }},
+        {"Kleinunternehmer", [&] { selectEntry(state, TaxCategory, 3); }},
+        {"19 % for exempt lines", [&] { selectEntry(state, AllowanceSlot, 0); }},
+        {"0 %", [&] { selectEntry(state, AllowanceSlot, 2); }},
+        {"currency", [&] { selectEntry(state, Currency, 1); }},
+        {"no reason", [&] { leaveTextField(state, AllowanceReason, ""); }},
+    };
+    for (const auto& [name, edit] : edits) {
+        edit();
+        DocumentState fresh = state;
+        recomputeLines(fresh);
+        recomputeTotals(fresh);
+        EXPECT_EQ(state.doc, fresh.doc) << name;
+        EXPECT_EQ(state.vatBreakdown, fresh.vatBreakdown) << name;
+        EXPECT_TRUE(state.footer == fresh.footer) << name;
+        EXPECT_EQ(writtenAllowances(state), writtenAllowances(fresh)) << name;
+    }
 }
 
 } // namespace

@@ -117,7 +117,11 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
               "debitedIban": "DE75512108001245126199"})",
          {"Gutschrift Nr. RE-2024-001", "Bezug auf Rechnung RE-2024-000 vom 02.11.2024",
           "Zahlungsart SEPA-Lastschrift", "Mandatsreferenz M-17", "Gläubiger-ID DE98ZZZ09999999999",
-          "Belastetes Konto DE75512108001245126199", "Seite 1 von 1"}}};
+          "Belastetes Konto DE75512108001245126199", "Seite 1 von 1"}},
+        // A percentage over several rates shows its part of each.
+        {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
+         {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",
+          "Nachlass: Treuerabatt (2 % von 1.100,00 €, USt. 7 %) -22,00 €"}}};
     for (const auto& [patch, parts] : cases) {
         SCOPED_TRACE(parts[0]);
         nlohmann::json input = nlohmann::json::parse(typedInvoice);

@@ -50,15 +50,16 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
 // "3x9.99@19" adds a line; "value -10" or "percent 10" enters the allowance
 // row (with a reason); "slot 1" picks its rate;
 // "category K" sets the tax category and "label Ausfuhr" renames it;
-// "loaded 7.00 -10" sets the allowance rate and value as a loaded file does;
+// "loaded 7.00 -10 Z" sets the allowance rate, value and category (S when
+// none is given) as a loaded file does;
 // "prepaid 50.00" sets the amount paid before.
 void enter(DocumentState& state, const std::string& script) {
 
     std::istringstream steps(script);
     for (std::string step; std::getline(steps, step, ';');) {
         std::istringstream words(step);
-        std::string word, a, b;
-        words >> word >> a >> b;
+        std::string word, a, b, c;
+        words >> word >> a >> b >> c;
         if (const std::size_t x = word.find('x'), at = word.find('@'); x != std::string::npos && at > x) {
             addLine(state, word.substr(0, x), word.substr(x + 1, at - x - 1), word.substr(at + 1));
             recompute(state);
@@ -78,6 +79,8 @@ void enter(DocumentState& state, const std::string& script) {
             (word == "value" ? enterAllowanceValue : enterAllowancePercent)(state, a);
         } else if (word == "loaded") {
             state.doc.allowanceTaxPercent = a;
+            state.doc.allowanceTaxCategory = c.empty() ? "S" : c;
+            state.amounts.allowanceRateChosen = true;
             state.amounts.allowanceRate = parseNumber(a);
             state.amounts.allowanceValue = parseNumber(b);
             recomputeTotals(state);
@@ -123,18 +126,22 @@ std::string orDash(const std::string& text) {
 }
 
 // Charge indicator, amount, percentage, base, tax percent, category, scheme,
-// then what the footer shows; "" when the document has no allowance or charge.
+// then what the footer shows, then the parts of a split percentage
+// ("amount/base/rate category" each); "" when the document has no allowance or charge.
 std::string allowanceText(const DocumentState& state) {
     const InvoiceDocument& d = state.doc;
     if (d.chargeIndicator.empty() && d.allowanceAmount.empty() && d.allowanceTaxPercent.empty()) {
         return "";
     }
+    std::string parts;
+    for (const AllowanceCharge& part : state.amounts.allowanceSplit)
+        parts += " " + part.amount + "/" + part.baseAmount + "/" + part.taxPercent + " " + part.taxCategory;
     return orDash(d.chargeIndicator) + " " + orDash(d.allowanceAmount) + " " + orDash(d.allowancePercent) +
            " " + orDash(d.allowanceBaseAmount) + " " + orDash(d.allowanceTaxPercent) + " " +
            orDash(d.allowanceTaxCategory) + " " + orDash(d.allowanceTaxScheme) + "; Wert " +
            formatDecimal2(parseDecimal(state.footer.allowanceValue)) + " Prozent " +
            formatDecimal2(parseDecimal(state.footer.allowancePercent)) + " slot " +
-           std::to_string(state.footer.allowanceSlot);
+           std::to_string(state.footer.allowanceSlot) + parts;
 }
 
 struct Document {
@@ -171,9 +178,21 @@ const Document documents[] = {
     {"AllowanceByValueAtNineteen", "1x100@19; 1x50@7; slot 0; value -10", true,
      "19.00/90.00/17.10 7.00/50.00/3.50", "150.00 140.00 20.60 160.60 160.60",
      "false 10.00 - - 19.00 S VAT; Wert -10.00 Prozent 0.00 slot 0"},
-    {"ChargeByPercentageAtSeven", "1x100@19; 1x50@7; slot 1; percent 10", true,
-     "19.00/100.00/19.00 7.00/65.00/4.55", "150.00 165.00 23.55 188.55 188.55",
-     "true 15.00 10.00 150.00 7.00 S VAT; Wert 15.00 Prozent 10.00 slot 1"},
+    // A percentage over several groups is split: each part on its group's base, rounded per group
+    // (3 % of 1448.29 = 43.4487, of 126.92 = 3.8076); a rate chosen before does not count.
+    {"PercentageOverTwoRatesIsSplitPerGroup", "1x1448.29@19; 1x126.92@7; slot 1; percent -3", true,
+     "19.00/1404.84/266.92 7.00/123.11/8.62", "1575.21 1527.95 275.54 1803.49 1803.49",
+     "false 47.26 3.00 1575.21 - - VAT; Wert -47.26 Prozent -3.00 slot -1 43.45/1448.29/19.00 S "
+     "3.81/126.92/7.00 S"},
+    // 10 % of 0.05 is 0.005 in each group: 0.01 each, 0.02 in all (not 0.01 from the sum).
+    {"SplitPartsAreRoundedPerGroup", "1x0.05@19; 1x0.05@7; percent -10", true,
+     "19.00/0.04/0.01 7.00/0.04/0.00", "0.10 0.08 0.01 0.09 0.09",
+     "false 0.02 10.00 0.10 - - VAT; Wert -0.02 Prozent -10.00 slot -1 0.01/0.05/19.00 S 0.01/0.05/7.00 S"},
+    {"ChargeByPercentageOverThreeGroups", "1x100@19; 1x50@7; category Z; 1x30@0; percent 10", true,
+     "19.00/110.00/20.90 7.00/55.00/3.85 0.00/33.00/0.00 Z", "180.00 198.00 24.75 222.75 222.75",
+     "true 18.00 10.00 180.00 - - VAT; Wert 18.00 Prozent 10.00 slot -1 10.00/100.00/19.00 S 5.00/50.00/7.00 "
+     "S "
+     "3.00/30.00/0.00 Z"},
     {"PercentageAmountIsRoundedToCents", "1x33.33@19; slot 0; percent -2.5", true, "19.00/32.50/6.18",
      "33.33 32.50 6.18 38.68 38.68", "false 0.83 2.50 33.33 19.00 S VAT; Wert -0.83 Prozent -2.50 slot 0"},
     {"GermanNumberInputRoundedToCents", "1x100@19; 1x50@7; slot 0; value 1.000,005", true,
@@ -181,15 +200,43 @@ const Document documents[] = {
      "true 1000.01 - - 19.00 S VAT; Wert 1000.01 Prozent 0.00 slot 0"},
     {"SelectionFollowsALoadedRate", "1x100@19; 1x50@7; loaded 7.00 -10", false,
      "19.00/100.00/19.00 7.00/40.00/2.80", "150.00 140.00 21.80 161.80 161.80",
-     "false 10.00 - - 7.00 S -; Wert -10.00 Prozent 0.00 slot 1"},
-    {"ChargeAtARateWithoutLinesGetsItsOwnSubtotal", "1x100@19; slot 1; value 15", true,
-     "19.00/100.00/19.00 7.00/15.00/1.05", "100.00 115.00 20.05 135.05 135.05",
-     "true 15.00 - - 7.00 S VAT; Wert 15.00 Prozent 0.00 slot 1"},
+     "false 10.00 - - 7.00 S VAT; Wert -10.00 Prozent 0.00 slot 1"},
+    // The allowance belongs to a group of the lines: with one group that one, whatever was
+    // shown or picked (a Kleinunternehmer's discount carries no VAT); it stays there when a
+    // group comes; a rate no line has is no choice, and the check asks for one.
+    {"WithOneGroupTheAllowanceTakesIt", "1x100@19; slot 1; value 15", true, "19.00/115.00/21.85",
+     "100.00 115.00 21.85 136.85 136.85", "true 15.00 - - 19.00 S VAT; Wert 15.00 Prozent 0.00 slot 0"},
+    {"KleinunternehmerDiscountCarriesNoVat", "category E; 1x380@0; slot 0; value -10; slot 0", true,
+     "0.00/370.00/0.00 E Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG",
+     "380.00 370.00 0.00 370.00 370.00", "false 10.00 - - 0.00 E VAT; Wert -10.00 Prozent 0.00 slot 2"},
+    {"TheGroupStaysWhenAnotherComes", "1x100@19; value -10; 1x50@7", true,
+     "19.00/90.00/17.10 7.00/50.00/3.50", "150.00 140.00 20.60 160.60 160.60",
+     "false 10.00 - - 19.00 S VAT; Wert -10.00 Prozent 0.00 slot 0"},
+    {"ARateNoLineHasIsCleared", "1x100@19; 1x50@7; slot 2; value -10", false,
+     "19.00/100.00/19.00 7.00/50.00/3.50", "150.00 140.00 22.50 162.50 162.50",
+     "false 10.00 - - - - VAT; Wert -10.00 Prozent 0.00 slot -1"},
+    // At 0 % several categories may have lines: the document's "Steuerkennung" first, a
+    // loaded category before it.
+    {"ZeroRateTakesTheDocumentCategory",
+     "category E; 1x20@0; category S; 1x100@19; category Z; 1x10@0; "
+     "slot 2; value -5",
+     true,
+     "19.00/100.00/19.00 0.00/20.00/0.00 E Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG "
+     "0.00/5.00/0.00 Z",
+     "130.00 125.00 19.00 144.00 144.00", "false 5.00 - - 0.00 Z VAT; Wert -5.00 Prozent 0.00 slot 2"},
+    {"ZeroRateKeepsALoadedCategory",
+     "category E; 1x20@0; category S; 1x100@19; category Z; 1x10@0; "
+     "loaded 0.00 -5 E",
+     false,
+     "19.00/100.00/19.00 0.00/15.00/0.00 E Keine Umsatzsteuer, da Kleinunternehmer gemäß § 19 UStG "
+     "0.00/10.00/0.00 Z",
+     "130.00 125.00 19.00 144.00 144.00", "false 5.00 - - 0.00 E VAT; Wert -5.00 Prozent 0.00 slot 2"},
     {"LargeAmountsAndManyDecimals",
      "1234.56789x987.65@19; 0.333333x3000000@7; 17.125x1000000.01@19; slot 0; percent -1.75", true,
-     "19.00/18005795.55/3421101.15 7.00/999999.00/69999.93",
-     "19344320.15 19005794.55 3491101.08 22496895.63 22496895.63",
-     "false 338525.60 1.75 19344320.15 19.00 S VAT; Wert -338525.60 Prozent -1.75 slot 0"},
+     "19.00/18023295.53/3424426.15 7.00/982499.02/68774.93",
+     "19344320.15 19005794.55 3493201.08 22498995.63 22498995.63",
+     "false 338525.60 1.75 19344320.15 - - VAT; Wert -338525.60 Prozent -1.75 slot -1 "
+     "321025.62/18344321.15/19.00 S 17499.98/999999.00/7.00 S"},
     {"ThousandLines", "slot 1; value -123,45", true,
      "19.00/753313.65/143129.59 7.00/746189.68/52233.28 0.00/750796.11/0.00 Z",
      "2250422.89 2250299.44 195362.87 2445662.31 2445662.31",
