@@ -195,8 +195,10 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
     }
 }
 
-// 300 lines, every tenth with a two-line description: every page holds lines
-// under the table's header, none is left empty but the last.
+// 300 lines of 25,00 €, every third with a two-line description: every page
+// holds whole lines under the table's header and the document's number; a
+// page the table goes on from ends with the subtotal so far, and the next
+// starts with it.
 TEST_F(ViewTest, LongInvoiceBreaksIntoNumberedPages) {
     const auto name = [](int i) { return "Artikel Nr. " + std::to_string(1000 + i).substr(1); };
     nlohmann::json input = nlohmann::json::parse(typedInvoice), row = input["lines"][0];
@@ -204,7 +206,7 @@ TEST_F(ViewTest, LongInvoiceBreaksIntoNumberedPages) {
     for (int i = 1; i <= 300; ++i) {
         row["position"] = std::to_string(i);
         row["itemName"] = name(i);
-        row["itemDescription"] = i % 10 ? "" : "Beschreibung\nzweite Zeile";
+        row["itemDescription"] = i % 3 ? "" : "Beschreibung\nEnde " + std::to_string(i) + ".";
         input["lines"].push_back(row);
     }
     const int pages = render(input);
@@ -212,18 +214,27 @@ TEST_F(ViewTest, LongInvoiceBreaksIntoNumberedPages) {
     EXPECT_TRUE(pages >= 300 / 55 && pages <= 300 / 20 + 1) << pages;
     // A page's text ends with its footer.
     const std::string text = pdfText(dir / "out.pdf");
+    std::string carried;
     int line = 1;
-    for (size_t page = 1, start = 0, end; page <= size_t(pages); ++page, start = end) {
-        end = text.find("Seite" + std::to_string(page) + "von" + std::to_string(pages), start);
+    for (size_t page = 1, start = 0; page <= size_t(pages); ++page) {
+        const std::string footer =
+            "RechnungNr.RE-2024-001·Seite" + std::to_string(page) + "von" + std::to_string(pages);
+        const size_t end = text.find(footer, start);
         ASSERT_NE(end, std::string::npos) << "no footer on page " << page;
         const std::string sheet = text.substr(start, end - start);
+        start = end + footer.size();
+        const std::string header = "Pos.MengeArt.-Nr.BezeichnungEinzelpreisUSt.Netto";
         const int first = line;
-        while (line <= 300 && sheet.find(squeezed(name(line))) != std::string::npos)
-            ++line;
-        EXPECT_TRUE(line > first
-                        ? sheet.find("Pos.MengeArt.-Nr.BezeichnungEinzelpreisUSt.Netto") != std::string::npos
-                        : page == size_t(pages))
+        for (; line <= 300 && sheet.find(squeezed(name(line))) != std::string::npos; ++line)
+            if (line % 3 == 0)
+                EXPECT_NE(sheet.find("Ende" + std::to_string(line) + "."), std::string::npos) << line;
+        EXPECT_TRUE(line > first ? sheet.find(header) != std::string::npos : page == size_t(pages))
             << "page " << page;
+        if (!carried.empty())
+            EXPECT_TRUE(sheet.starts_with(header + carried)) << "page " << page;
+        carried = line <= 300 ? "Übertrag" + euro(std::to_string(25 * (line - 1))) : "";
+        if (!carried.empty())
+            EXPECT_TRUE(sheet.ends_with(carried)) << "page " << page;
     }
     EXPECT_EQ(line, 301);
 }
