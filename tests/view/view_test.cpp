@@ -195,7 +195,7 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
     }
 }
 
-// 300 lines of 25,00 €, every third with a two-line description: every page
+// 300 lines of 25,00 €, every third with a four-line description: every page
 // holds whole lines under the table's header and the document's number; a
 // page the table goes on from ends with the subtotal so far, and the next
 // starts with it.
@@ -206,7 +206,8 @@ TEST_F(ViewTest, LongInvoiceBreaksIntoNumberedPages) {
     for (int i = 1; i <= 300; ++i) {
         row["position"] = std::to_string(i);
         row["itemName"] = name(i);
-        row["itemDescription"] = i % 3 ? "" : "Beschreibung\nEnde " + std::to_string(i) + ".";
+        row["itemDescription"] =
+            i % 3 ? "" : "Beschreibung\nin\nvier Zeilen\nEnde " + std::to_string(i) + ".";
         input["lines"].push_back(row);
     }
     const int pages = render(input);
