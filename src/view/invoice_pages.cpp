@@ -123,12 +123,28 @@ std::vector<Span> tableRows(const QTextDocument& document, const QTextTable& tab
     return rows;
 }
 
-// A break at `y` cuts no text line.
-bool cutsNoLine(const std::vector<Span>& lines, double y) {
-    return std::none_of(lines.begin(), lines.end(), [y](const Span& line) {
-        return line.top < y - breakSlack && line.bottom > y + breakSlack;
-    });
-}
+// The text lines by their tops, and the height of the highest.
+struct TextLines {
+    std::vector<Span> byTop;
+    double highest = 0;
+
+    explicit TextLines(std::vector<Span> lines) : byTop(std::move(lines)) {
+        std::sort(byTop.begin(), byTop.end(), [](const Span& a, const Span& b) { return a.top < b.top; });
+        for (const Span& line : byTop)
+            highest = std::max(highest, line.bottom - line.top);
+    }
+    // The first line whose top is at or below `y`.
+    std::vector<Span>::const_iterator from(double y) const {
+        return std::lower_bound(byTop.begin(), byTop.end(), y,
+                                [](const Span& line, double value) { return line.top < value; });
+    }
+    // A break at `y` cuts no text line.
+    bool cutsNone(double y) const {
+        return std::none_of(from(y - highest - breakSlack), from(y), [y](const Span& line) {
+            return line.top < y - breakSlack && line.bottom > y + breakSlack;
+        });
+    }
+};
 
 } // namespace
 
@@ -159,7 +175,7 @@ InvoicePages::InvoicePages(const DocumentState& state, const std::vector<std::st
 void InvoicePages::paginate(const DocumentState& state) {
     const QTextDocument& document = *document_;
     const double end = document.documentLayout()->documentSize().height();
-    const std::vector<Span> lines = textLines(document);
+    const TextLines lines(textLines(document));
     // The line table's header row and line rows, and each line's amount.
     std::vector<Span> rows;
     if (const QTextTable* table = lineTable(*document.rootFrame()))
@@ -181,22 +197,26 @@ void InvoicePages::paginate(const DocumentState& state) {
             return end;
         double best = -1, fallback = -1;
         const auto consider = [&](double y) {
-            if (y <= top + breakSlack || y > limit || !cutsNoLine(lines, y))
+            if (!lines.cutsNone(y))
                 return;
             fallback = std::max(fallback, y);
-            const bool splitsRow =
-                hasTable && std::any_of(rows.begin() + 1, rows.end(), [y](const Span& row) {
-                    return y > row.top + breakSlack && y < row.bottom - breakSlack;
-                });
+            // Rows follow each other: the last one starting above `y`.
+            const auto row = std::upper_bound(rows.begin(), rows.end(), y,
+                                              [](double value, const Span& r) { return value < r.top; });
+            const bool splitsRow = hasTable && row - rows.begin() > 1 && y > (row - 1)->top + breakSlack &&
+                                   y < (row - 1)->bottom - breakSlack;
             const bool belowHead =
                 hasTable && y > rows[0].top - breakSlack && y < rows[1].bottom - breakSlack;
             if (!splitsRow && !belowHead)
                 best = std::max(best, y);
         };
-        for (const Span& line : lines)
-            consider(line.top);
+        const auto inRange = [&](double y) { return y > top + breakSlack && y <= limit; };
+        for (auto line = lines.from(top); line != lines.byTop.end() && line->top <= limit; ++line)
+            if (inRange(line->top))
+                consider(line->top);
         for (const Span& row : rows)
-            consider(row.top);
+            if (inRange(row.top))
+                consider(row.top);
         return best > 0 ? best : fallback > 0 ? fallback : limit;
     };
 
