@@ -5,7 +5,9 @@
 #include "invoice/decimal.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <regex>
 
 namespace tallomir::view {
 
@@ -136,11 +138,19 @@ std::string numberCell(std::string_view text) {
     return std::string("<td align=\"right\"") +
            (keptTogether(text, true) ? " style=\"white-space:nowrap\">" : ">") + escaped(text) + "</td>";
 }
-// A header row of our own texts, left or right aligned.
-std::string headerRow(std::initializer_list<std::pair<const char*, const char*>> columns) {
+// A header row of our own texts, left or right aligned, with the share of
+// the table's width a column takes where it is given.
+struct Column {
+    const char* text;
+    const char* alignment;
+    const char* width = nullptr;
+};
+std::string headerRow(std::initializer_list<Column> columns) {
     std::string row = "<tr>";
-    for (const auto& [text, alignment] : columns)
-        row += std::string("<th bgcolor=\"#e4e4e4\" align=\"") + alignment + "\">" + text + "</th>";
+    for (const Column& column : columns)
+        row += std::string("<th bgcolor=\"#e4e4e4\" align=\"") + column.alignment + "\"" +
+               (column.width ? std::string(" width=\"") + column.width + "\"" : std::string()) + ">" +
+               column.text + "</th>";
     return row + "</tr>";
 }
 
@@ -201,6 +211,95 @@ std::string cardText(const InvoiceDocument& doc) {
     return doc.cardNumber.empty() ? "" : "…" + doc.cardNumber;
 }
 
+// An IBAN in groups of four, "DE02 1203 0000 0000 2020 51"; a text that is
+// no IBAN as it is.
+std::string groupedIban(std::string_view text) {
+    std::string compact;
+    for (const char c : text)
+        if (c != ' ')
+            compact += c;
+    static const std::regex iban("[A-Z]{2}[0-9]{2}[A-Za-z0-9]{11,30}");
+    if (!std::regex_match(compact, iban))
+        return std::string(text);
+    std::string grouped;
+    for (std::size_t i = 0; i < compact.size(); ++i)
+        grouped += (i > 0 && i % 4 == 0 ? " " : "") + std::string(1, compact[i]);
+    return grouped;
+}
+
+// A VAT identifier with its country apart, digits in groups of three:
+// "DE 123 456 789", "AT U12345678"; a text that is no such identifier as it is.
+std::string groupedVatId(std::string_view text) {
+    std::string compact;
+    for (const char c : text)
+        if (c != ' ')
+            compact += c;
+    static const std::regex vatId("[A-Z]{2}[A-Za-z0-9+*]{2,12}");
+    if (!std::regex_match(compact, vatId))
+        return std::string(text);
+    const std::string rest = compact.substr(2);
+    std::string grouped = compact.substr(0, 2) + " ";
+    if (!std::all_of(rest.begin(), rest.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        return grouped + rest;
+    for (std::size_t i = 0; i < rest.size(); ++i)
+        grouped += (i > 0 && i % 3 == 0 ? " " : "") + std::string(1, rest[i]);
+    return grouped;
+}
+
+// The buyer reference is a Leitweg-ID when it has its form: a coarse address
+// of 2 to 12 digits, an optional fine address of up to 30 letters and digits,
+// a check of two digits, joined by "-".
+std::string buyerReferenceLabel(const std::string& reference) {
+    static const std::regex leitwegId("[0-9]{2,12}(-[A-Za-z0-9]{1,30})?-[0-9]{2}");
+    return std::regex_match(reference, leitwegId) ? "Leitweg-ID" : "Ihre Referenz";
+}
+
+// The German meaning of a note's subject code.
+std::string noteSubject(std::string_view code) {
+    static const std::array<std::pair<std::string_view, std::string_view>, 13> subjects{{
+        {"AAB", "Zahlungsbedingungen"},
+        {"AAC", "Zusatzinformationen zu Gefahrgut"},
+        {"AAI", "Allgemeine Informationen"},
+        {"AAK", "Preisbedingungen"},
+        {"ABL", "Behördliche Informationen"},
+        {"ACY", "Einleitung"},
+        {"ADU", "Anmerkung"},
+        {"PMD", "Zahlungsdetails"},
+        {"PMT", "Zahlungsinformationen"},
+        {"REG", "Regulatorische Informationen"},
+        {"SUR", "Anmerkungen des Lieferanten"},
+        {"TXD", "Steuerliche Erklärung"},
+        {"ZZZ", "Vereinbarter Hinweis"},
+    }};
+    for (const auto& [key, meaning] : subjects)
+        if (key == code)
+            return std::string(meaning);
+    return "Hinweis";
+}
+
+// A note with its subject code ("#ADU#Text", on any line) shown by the code's
+// meaning: "Anmerkung: Text".
+std::string noteText(std::string_view note) {
+    static const std::regex subject("(^|\\n)#([A-Za-z0-9]{1,3})#");
+    const std::string text(note);
+    std::string shown;
+    std::size_t done = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), subject); it != std::sregex_iterator();
+         ++it) {
+        const std::smatch& match = *it;
+        shown += text.substr(done, static_cast<std::size_t>(match.position(0)) - done) + match.str(1) +
+                 noteSubject(match.str(2)) + ": ";
+        done = static_cast<std::size_t>(match.position(0) + match.length(0));
+    }
+    return shown + text.substr(done);
+}
+
+// A credit note: the seller pays the amount back.
+bool isCreditNote(const InvoiceDocument& doc) {
+    return doc.documentTypeCode == "381";
+}
+
 // ---------------------------------------------------------------- blocks
 
 void appendLetterhead(std::string& html, const PartyFields& supplier) {
@@ -219,10 +318,10 @@ std::vector<Fact> headerFacts(const DocumentState& state) {
     return {
         {"Belegnummer", doc.documentNumber},
         {"Belegdatum", germanDate(doc.issueDate)},
-        {"Fälligkeit", germanDate(doc.dueDate)},
+        {isCreditNote(doc) ? "Erstattung bis" : "Fälligkeit", germanDate(doc.dueDate)},
         {"Lieferdatum", germanDate(doc.deliveryDate)},
         {"Leistungszeitraum", period(doc.periodStart, doc.periodEnd)},
-        {"Leitweg-ID", doc.buyerReference},
+        {buyerReferenceLabel(doc.buyerReference), doc.buyerReference},
         {"Kunden-Nr.", doc.customer.partyId},
         {"Lieferanten-Nr.", doc.supplier.partyId},
         {"Bestellnummer", doc.orderNumber},
@@ -246,6 +345,10 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
                           {"Telefon", customer.phone},
                           {"E-Mail", customer.email},
                           {"Elektron. Adresse", electronicAddress(customer)},
+                          {"USt-IdNr.", groupedVatId(customer.vatId)},
+                          {"Firma",
+                           customer.registrationName == partyName(customer) ? "" : customer.registrationName},
+                          {"Register-Nr.", customer.registrationId},
                       });
     if (!joined({delivery.name, delivery.street, delivery.postalCode, delivery.city, delivery.countryCode},
                 "")
@@ -284,7 +387,7 @@ void appendLineRow(std::string& html, const DocumentState& state, const LineItem
     const std::vector<Fact> details = {
         {"", line.itemDescription},
         {"Leistungszeitraum: ", period(line.lineStartDate, line.lineEndDate)},
-        {"Hinweis: ", line.lineNote},
+        {"Hinweis: ", noteText(line.lineNote)},
     };
     std::string name = "<td>" + escaped(line.itemName);
     for (const Fact& detail : details)
@@ -377,7 +480,8 @@ std::vector<TotalRow> totalRows(const DocumentState& state) {
     rows.push_back({"Bruttobetrag", germanAmount(doc.taxInclusiveAmount, currency)});
     rows.push_back({"Bereits gezahlt", germanAmount(doc.prepaidAmount, currency)});
     rows.push_back({"Rundung", germanAmount(doc.roundingAmount, currency)});
-    rows.push_back({"Zahlbetrag", germanAmount(doc.payableAmount, currency), true});
+    rows.push_back({isCreditNote(doc) ? "Gutschriftsbetrag" : "Zahlbetrag",
+                    germanAmount(doc.payableAmount, currency), true});
     return rows;
 }
 
@@ -398,11 +502,11 @@ void appendVatBreakdown(std::string& html, const DocumentState& state) {
         return;
     html += "<p style=\"font-weight:bold; margin-top:12px\">Umsatzsteuer</p>"
             "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\">" +
-            headerRow({{"Kategorie", "left"},
-                       {"Satz", "right"},
-                       {"Nettobetrag", "right"},
-                       {"Steuerbetrag", "right"},
-                       {"Befreiungsgrund", "left"}});
+            headerRow({{"Kategorie", "left", "34%"},
+                       {"Satz", "right", "8%"},
+                       {"Nettobetrag", "right", "17%"},
+                       {"Steuerbetrag", "right", "17%"},
+                       {"Befreiungsgrund", "left", "24%"}});
     for (const VatBreakdownEntry& entry : state.vatBreakdown)
         html += "<tr>" + textCell(codeText(state.lists.taxCategories, entry.categoryCode)) +
                 numberCell(germanPercent(entry.ratePercent)) +
@@ -415,7 +519,8 @@ void appendVatBreakdown(std::string& html, const DocumentState& state) {
 void appendNotes(std::string& html, const InvoiceDocument& doc) {
     if (doc.note.empty())
         return;
-    html += "<p style=\"font-weight:bold; margin-top:12px\">Bemerkungen</p><p>" + escaped(doc.note) + "</p>";
+    html += "<p style=\"font-weight:bold; margin-top:12px\">Bemerkungen</p><p>" +
+            escaped(noteText(doc.note)) + "</p>";
 }
 
 // The footer's three columns: each a heading and its facts, in this order.
@@ -427,19 +532,20 @@ struct FooterColumn {
 std::vector<FooterColumn> footerColumns(const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     const PartyFields& supplier = doc.supplier;
-    const PartyFields& customer = doc.customer;
+    // A credit note's payment data are those of the refund.
+    const bool refund = isCreditNote(doc);
     return {
-        {"Zahlung",
+        {refund ? "Erstattung" : "Zahlung",
          {
-             {"Zahlungsart",
+             {refund ? "Erstattungsart" : "Zahlungsart",
               doc.paymentMeansCode.empty() ? "" : codeText(state.lists.paymentMeans, doc.paymentMeansCode)},
-             {"Bedingungen", doc.paymentTerms},
-             {"IBAN", doc.iban},
+             {refund ? "Hinweise zur Erstattung" : "Bedingungen", doc.paymentTerms},
+             {refund ? "Erstattung auf IBAN" : "IBAN", groupedIban(doc.iban)},
              {"BIC", doc.bic},
              {"Bank", doc.bankName},
              {"Mandatsreferenz", doc.mandateReference},
              {"Gläubiger-ID", doc.creditorId},
-             {"Belastetes Konto", doc.debitedIban},
+             {"Belastetes Konto", groupedIban(doc.debitedIban)},
              {"Karte", cardText(doc)},
              {"Karteninhaber", doc.cardHolder},
          }},
@@ -452,25 +558,27 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
          }},
         {"Steuer und Register",
          {
-             {"USt-IdNr.", supplier.vatId},
+             {"USt-IdNr.", groupedVatId(supplier.vatId)},
              {"Steuernummer", supplier.taxNumber},
              {"Firma", supplier.registrationName},
              {"Register-Nr.", supplier.registrationId},
              {"Rechtsform", supplier.legalForm},
-             {"USt-IdNr. Kunde", customer.vatId},
-             {"Firma Kunde", customer.registrationName},
-             {"Register-Nr. Kunde", customer.registrationId},
          }},
     };
 }
 
+// Each column holds its facts label above value, so that a value has the
+// column's whole width and long ones wrap inside it.
 void appendFooter(std::string& html, const DocumentState& state) {
     html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" "
             "style=\"font-size:7.5pt; margin-top:14px; border-collapse:collapse\"><tr>";
     for (const FooterColumn& column : footerColumns(state)) {
         html += "<td width=\"33%\" valign=\"top\" style=\"border-top:1px solid #888888\"><b>" +
                 escaped(column.heading) + "</b>";
-        appendFacts(html, column.facts);
+        for (const Fact& fact : column.facts)
+            if (!fact.value.empty())
+                html += "<br><span style=\"color:#555555\">" + escaped(fact.label) + "</span><br>" +
+                        escaped(fact.value);
         html += "</td>";
     }
     html += "</tr></table>";

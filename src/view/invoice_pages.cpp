@@ -10,7 +10,10 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QTextTable>
 
 #include <algorithm>
 
@@ -40,6 +43,12 @@ constexpr double points(double pt) {
     return pt * layoutDpi / 72.0;
 }
 
+// The height of the carried-forward subtotal's line.
+constexpr double carriedHeight = points(15);
+
+// Nothing of a text line on either side of a break is drawn.
+constexpr double breakSlack = 1;
+
 // A paint device that only lends the layout its resolution.
 std::unique_ptr<QImage> makeLayoutDevice() {
     auto image = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
@@ -48,6 +57,94 @@ std::unique_ptr<QImage> makeLayoutDevice() {
     image->setDotsPerMeterY(dotsPerMetre);
     return image;
 }
+
+// A stretch of the laid-out document, top to bottom.
+struct Span {
+    double top = 0;
+    double bottom = 0;
+};
+
+// Every text line of the blocks first to last (all by default), where it
+// stands in the document.
+std::vector<Span> textLines(const QTextDocument& document, QTextBlock first = {}, QTextBlock last = {}) {
+    std::vector<Span> lines;
+    const QAbstractTextDocumentLayout& layout = *document.documentLayout();
+    for (QTextBlock block = first.isValid() ? first : document.begin(); block.isValid();
+         block = block.next()) {
+        const QTextLayout& text = *block.layout();
+        const double origin = layout.blockBoundingRect(block).top() - text.boundingRect().top();
+        for (int i = 0; i < text.lineCount(); ++i)
+            lines.push_back(
+                {origin + text.lineAt(i).y(), origin + text.lineAt(i).y() + text.lineAt(i).height()});
+        if (last.isValid() && block == last)
+            break;
+    }
+    return lines;
+}
+
+// The line table: the table whose first cell reads "Pos.".
+QTextTable* lineTable(const QTextFrame& frame) {
+    for (QTextFrame* child : frame.childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child);
+            table && table->rows() > 0 && table->cellAt(0, 0).firstCursorPosition().block().text() == "Pos.")
+            return table;
+        if (QTextTable* inner = lineTable(*child))
+            return inner;
+    }
+    return nullptr;
+}
+
+// The rows of a table from border to border: the text of each row, widened
+// by half the space between rows (rows are parted by padding alone).
+std::vector<Span> tableRows(const QTextDocument& document, const QTextTable& table) {
+    std::vector<Span> rows;
+    for (int row = 0; row < table.rows(); ++row) {
+        Span span{1e300, -1e300};
+        for (int column = 0; column < table.columns(); ++column) {
+            const QTextTableCell cell = table.cellAt(row, column);
+            for (const Span& line :
+                 textLines(document, cell.firstCursorPosition().block(), cell.lastCursorPosition().block())) {
+                span.top = std::min(span.top, line.top);
+                span.bottom = std::max(span.bottom, line.bottom);
+            }
+        }
+        rows.push_back(span);
+    }
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        const double middle = (rows[row - 1].bottom + rows[row].top) / 2;
+        const double half = rows[row].top - middle;
+        rows[row - 1].bottom = middle;
+        rows[row].top = middle;
+        if (row == 1)
+            rows[0].top -= half;
+        if (row + 1 == rows.size())
+            rows[row].bottom += half;
+    }
+    return rows;
+}
+
+// The text lines by their tops, and the height of the highest.
+struct TextLines {
+    std::vector<Span> byTop;
+    double highest = 0;
+
+    explicit TextLines(std::vector<Span> lines) : byTop(std::move(lines)) {
+        std::sort(byTop.begin(), byTop.end(), [](const Span& a, const Span& b) { return a.top < b.top; });
+        for (const Span& line : byTop)
+            highest = std::max(highest, line.bottom - line.top);
+    }
+    // The first line whose top is at or below `y`.
+    std::vector<Span>::const_iterator from(double y) const {
+        return std::lower_bound(byTop.begin(), byTop.end(), y,
+                                [](const Span& line, double value) { return line.top < value; });
+    }
+    // A break at `y` cuts no text line.
+    bool cutsNone(double y) const {
+        return std::none_of(from(y - highest - breakSlack), from(y), [y](const Span& line) {
+            return line.top < y - breakSlack && line.bottom > y + breakSlack;
+        });
+    }
+};
 
 } // namespace
 
@@ -68,8 +165,105 @@ InvoicePages::InvoicePages(const DocumentState& state, const std::vector<std::st
     // are added when a page is painted.
     document.setDocumentMargin(0);
     document.setHtml(QString::fromStdString(invoiceHtml(state, notCarried)));
-    document.setPageSize(contentSize);
-    pageCount_ = document.pageCount();
+    // One long page; it is cut into pages here, at places that keep a line's
+    // block together.
+    document.setTextWidth(contentSize.width());
+    paginate(state);
+    pageCount_ = static_cast<int>(pages_.size());
+}
+
+void InvoicePages::paginate(const DocumentState& state) {
+    const QTextDocument& document = *document_;
+    const double end = document.documentLayout()->documentSize().height();
+    const TextLines lines(textLines(document));
+    // The line table's header row and line rows, and each line's amount.
+    std::vector<Span> rows;
+    if (const QTextTable* table = lineTable(*document.rootFrame()))
+        rows = tableRows(document, *table);
+    const bool hasTable = rows.size() > 1 && rows.size() == state.lines.size() + 1;
+    if (hasTable) {
+        tableHeadTop_ = rows[0].top;
+        tableHeadBottom_ = rows[0].bottom;
+    }
+    const double tableEnd = hasTable ? rows.back().bottom : 0;
+    const auto insideTable = [&](double y) {
+        return hasTable && y > rows[1].top + breakSlack && y < tableEnd - breakSlack;
+    };
+    // The last place up to `limit` to break after `top`: between text lines,
+    // not inside a line of the table nor right below its header row, unless a
+    // line is longer than the page.
+    const auto breakBefore = [&](double top, double limit) {
+        if (limit >= end)
+            return end;
+        double best = -1, fallback = -1;
+        const auto consider = [&](double y) {
+            if (!lines.cutsNone(y))
+                return;
+            fallback = std::max(fallback, y);
+            // Rows follow each other: the last one starting above `y`.
+            const auto row = std::upper_bound(rows.begin(), rows.end(), y,
+                                              [](double value, const Span& r) { return value < r.top; });
+            const bool splitsRow = hasTable && row - rows.begin() > 1 && y > (row - 1)->top + breakSlack &&
+                                   y < (row - 1)->bottom - breakSlack;
+            const bool belowHead =
+                hasTable && y > rows[0].top - breakSlack && y < rows[1].bottom - breakSlack;
+            if (!splitsRow && !belowHead)
+                best = std::max(best, y);
+        };
+        const auto inRange = [&](double y) { return y > top + breakSlack && y <= limit; };
+        for (auto line = lines.from(top); line != lines.byTop.end() && line->top <= limit; ++line)
+            if (inRange(line->top))
+                consider(line->top);
+        for (const Span& row : rows)
+            if (inRange(row.top))
+                consider(row.top);
+        return best > 0 ? best : fallback > 0 ? fallback : limit;
+    };
+
+    const std::string& currency = state.documentCurrency;
+    std::string carried;
+    for (double top = 0; top < end - breakSlack;) {
+        const bool continuesTable = insideTable(top);
+        Page page{top, 0, continuesTable, continuesTable ? carried : std::string(), {}};
+        const double room = contentSize.height() -
+                            (page.continuesTable ? tableHeadBottom_ - tableHeadTop_ + carriedHeight : 0);
+        page.bottom = breakBefore(top, top + room);
+        if (insideTable(page.bottom))
+            page.bottom = breakBefore(top, top + room - carriedHeight);
+        if (insideTable(page.bottom)) {
+            Decimal sum;
+            for (std::size_t line = 0; line < state.lines.size(); ++line)
+                if (rows[line + 1].bottom <= page.bottom + breakSlack)
+                    sum += parseNumber(state.lines[line].lineNetAmount);
+            page.carriedOut = carried = germanAmount(formatDecimal2(sum), currency);
+        }
+        pages_.push_back(page);
+        top = page.bottom;
+    }
+    if (pages_.empty())
+        pages_.push_back({0, end, false, {}, {}});
+}
+
+void InvoicePages::drawPart(QPainter& painter, double top, double bottom, double at) const {
+    painter.save();
+    painter.translate(marginLeft, at - top);
+    painter.setClipRect(QRectF(0, top, contentSize.width(), bottom - top), Qt::IntersectClip);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(0, top + breakSlack, contentSize.width(), bottom - top - 2 * breakSlack);
+    context.palette.setColor(QPalette::Text, Qt::black);
+    document_->documentLayout()->draw(&painter, context);
+    painter.restore();
+}
+
+void InvoicePages::drawCarried(QPainter& painter, const std::string& amount, double at) const {
+    QFont font = document_->defaultFont();
+    font.setPixelSize(qRound(points(9)));
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(marginLeft, at, contentSize.width() - points(3), carriedHeight),
+                     Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("Übertrag   %1").arg(QString::fromStdString(amount)));
 }
 
 InvoicePages::~InvoicePages() = default;
@@ -86,16 +280,17 @@ void InvoicePages::paintPage(QPainter& painter, int index, const QRectF& target)
     painter.translate(target.center() - QPointF(pageSize.width(), pageSize.height()) * scale / 2);
     painter.scale(scale, scale);
 
-    const QRectF shown(QPointF(0, index * contentSize.height()), contentSize);
-    painter.save();
-    painter.translate(marginLeft, marginTop);
-    painter.setClipRect(QRectF(QPointF(0, 0), contentSize), Qt::IntersectClip);
-    painter.translate(0, -shown.top());
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.clip = shown;
-    context.palette.setColor(QPalette::Text, Qt::black);
-    document_->documentLayout()->draw(&painter, context);
-    painter.restore();
+    const Page& page = pages_[static_cast<std::size_t>(index)];
+    double at = marginTop;
+    if (page.continuesTable) {
+        drawPart(painter, tableHeadTop_, tableHeadBottom_, at);
+        at += tableHeadBottom_ - tableHeadTop_;
+        drawCarried(painter, page.carriedIn, at);
+        at += carriedHeight;
+    }
+    drawPart(painter, page.top, page.bottom, at);
+    if (!page.carriedOut.empty())
+        drawCarried(painter, page.carriedOut, at + page.bottom - page.top);
 
     QFont font = document_->defaultFont();
     font.setPixelSize(qRound(points(8)));
@@ -103,8 +298,9 @@ void InvoicePages::paintPage(QPainter& painter, int index, const QRectF& target)
     painter.setPen(Qt::black);
     const QRectF numberBox(marginLeft, pageSize.height() - marginBottom + points(8),
                            pageSize.width() - marginLeft - marginRight, points(12));
+    const QString number = QStringLiteral("Seite %1 von %2").arg(index + 1).arg(pageCount_);
     painter.drawText(numberBox, Qt::AlignRight | Qt::AlignTop,
-                     QStringLiteral("Seite %1 von %2").arg(index + 1).arg(pageCount_));
+                     QString::fromStdString(title_) + QStringLiteral(" · ") + number);
     painter.restore();
 }
 

@@ -19,11 +19,14 @@ class QTextDocument;
 
 namespace tallomir::view {
 
-// The document of invoiceHtml, paginated on A4 portrait with margins of
-// 20 mm left, 15 mm right and top and 20 mm bottom; the line table's header
-// row repeats on every page, "Seite n von m" stands in the bottom margin.
-// Layout happens once, at a fixed resolution, so every output shows the same
-// pages with the same breaks.
+// The document of invoiceHtml on A4 portrait pages with margins of 20 mm left,
+// 15 mm right and top and 20 mm bottom. Pages break between lines of the line
+// table, never inside one (a line longer than a page is split between its text
+// lines); a page that breaks the line table ends with the carried-forward
+// subtotal ("Übertrag"), and the next starts with the table's header row and
+// that subtotal. "Rechnung Nr. … · Seite n von m" stands in the bottom margin
+// of every page. Layout happens once, at a fixed resolution, so every output
+// shows the same pages with the same breaks.
 class InvoicePages {
 public:
     InvoicePages(const DocumentState& state, const std::vector<std::string>& notCarried);
@@ -46,11 +49,28 @@ public:
     // the device or a new page cannot be started.
     bool paint(QPagedPaintDevice& device, int first = 0, int last = -1) const;
 
+    // One page: the part of the laid-out document it shows, whether it starts
+    // inside the line table, and the subtotal carried to the next page.
+    struct Page {
+        double top = 0;
+        double bottom = 0;
+        bool continuesTable = false;
+        std::string carriedIn;
+        std::string carriedOut;
+    };
+
 private:
+    void paginate(const DocumentState& state);
+    void drawPart(QPainter& painter, double top, double bottom, double at) const;
+    void drawCarried(QPainter& painter, const std::string& amount, double at) const;
+
     std::unique_ptr<QImage> layoutDevice_; // outlives the document, whose layout measures on it
     std::unique_ptr<QTextDocument> document_;
     int pageCount_ = 0;
     std::string title_;
+    std::vector<Page> pages_;
+    double tableHeadTop_ = 0;    // the line table's header row, repeated
+    double tableHeadBottom_ = 0; // on pages that continue the table
 };
 
 // Writes the pages as a PDF file, replacing it only when all was written.
