@@ -224,8 +224,10 @@ void validateChosenFile(QWidget* parent, Dialogs& dialogs, const QString& startD
     if (run.timedOut) {
         dialogs.message(
             parent, text("Validator Fehler"),
-            text("Der Validator wurde nach %1 Sekunden angehalten, weil er nicht fertig wurde.")
-                    .arg(state.lists.validatorTimeLimitSeconds) +
+            text("Der Validator wurde nach %1 angehalten, weil er nicht fertig wurde.")
+                    .arg(state.lists.validatorTimeLimitSeconds == 1
+                             ? text("1 Sekunde")
+                             : text("%1 Sekunden").arg(state.lists.validatorTimeLimitSeconds)) +
                 crlf + text("Die Zeitgrenze steht in %1.ini unter ValidatorZeitlimit.").arg(programName));
         return;
     }

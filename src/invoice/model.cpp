@@ -2,6 +2,7 @@
 
 #include "amounts.h"
 #include "dates.h"
+#include "document_check.h"
 
 #include <cstddef>
 
@@ -136,8 +137,14 @@ void keepSupplierPage(InvoiceDocument& next, const InvoiceDocument& previous) {
 
 void startNewDocument(DocumentState& state) {
     const InvoiceDocument previous = std::move(state.doc);
+    // A text of that page that could not be taken stays named by the check.
+    std::map<FieldId, std::string> invalidKept;
+    for (const auto& [field, reason] : state.invalidInputs)
+        if (pageOf(field) == "Lieferant")
+            invalidKept.emplace(field, reason);
     resetDocument(state);
     keepSupplierPage(state.doc, previous);
+    state.invalidInputs = std::move(invalidKept);
     // Nothing of the previous allowance or totals may linger.
     state.amounts = AmountState{};
     state.footer = FooterView{};

@@ -39,6 +39,8 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
     state.lastUnitCode = "HUR";
     state.currentFileName = "alt.xml";
     state.modified = true;
+    state.invalidInputs = {{FieldId::SupplierVatId, "UStID falsch"},
+                           {FieldId::CustomerVatId, "UStID falsch"}};
 
     startNewDocument(state);
 
@@ -50,4 +52,7 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
     EXPECT_TRUE(state.lines.empty() && state.vatBreakdown.empty() && state.notCarried.empty() &&
                 !state.modified && state.currentLineIndex == -1);
     EXPECT_EQ(state.lineEditBuffer, newLine);
+    // What could not be taken on "Lieferant" stays named; the rest is gone with its page.
+    EXPECT_EQ(state.invalidInputs,
+              (std::map<FieldId, std::string>{{FieldId::SupplierVatId, "UStID falsch"}}));
 }

@@ -168,7 +168,7 @@ TEST_F(ValidatorRun, TheTimeLimitEndsTheValidator) {
     EXPECT_NE(::kill(readLines(record + ".pid").value(0).toInt(), 0), 0) << "the validator still runs";
     EXPECT_EQ(
         dialogs.messages,
-        QStringList({confirmation, "Validator Fehler|Der Validator wurde nach 1 Sekunden angehalten, weil er "
+        QStringList({confirmation, "Validator Fehler|Der Validator wurde nach 1 Sekunde angehalten, weil er "
                                    "nicht fertig wurde.\r\nDie Zeitgrenze steht in Tallomir.ini unter "
                                    "ValidatorZeitlimit."}));
     EXPECT_TRUE(dialogs.opened.isEmpty());

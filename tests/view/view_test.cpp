@@ -230,16 +230,20 @@ TEST_F(ViewTest, LongInvoiceBreaksIntoNumberedPages) {
         start = end + footer.size();
         const std::string header = "Pos.MengeArt.-Nr.BezeichnungEinzelpreisUSt.Netto";
         const int first = line;
-        for (; line <= 300 && sheet.find(squeezed(name(line))) != std::string::npos; ++line)
-            if (line % 3 == 0)
+        for (; line <= 300 && sheet.find(squeezed(name(line))) != std::string::npos; ++line) {
+            if (line % 3 == 0) {
                 EXPECT_NE(sheet.find("Ende" + std::to_string(line) + "."), std::string::npos) << line;
+            }
+        }
         EXPECT_TRUE(line > first ? sheet.find(header) != std::string::npos : page == size_t(pages))
             << "page " << page;
-        if (!carried.empty())
+        if (!carried.empty()) {
             EXPECT_TRUE(sheet.starts_with(header + carried)) << "page " << page;
+        }
         carried = line <= 300 ? "Übertrag" + euro(std::to_string(25 * (line - 1))) : "";
-        if (!carried.empty())
+        if (!carried.empty()) {
             EXPECT_TRUE(sheet.ends_with(carried)) << "page " << page;
+        }
     }
     EXPECT_EQ(line, 301);
 }
