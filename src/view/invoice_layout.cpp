@@ -3,6 +3,7 @@
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
 #include "invoice/decimal.h"
+#include "invoice/identifiers.h"
 
 #include <algorithm>
 #include <array>
@@ -214,10 +215,7 @@ std::string cardText(const InvoiceDocument& doc) {
 // An IBAN in groups of four, "DE02 1203 0000 0000 2020 51"; a text that is
 // no IBAN as it is.
 std::string groupedIban(std::string_view text) {
-    std::string compact;
-    for (const char c : text)
-        if (c != ' ')
-            compact += c;
+    const std::string compact = compactIdentifier(text);
     static const std::regex iban("[A-Z]{2}[0-9]{2}[A-Za-z0-9]{11,30}");
     if (!std::regex_match(compact, iban))
         return std::string(text);
@@ -230,10 +228,7 @@ std::string groupedIban(std::string_view text) {
 // A VAT identifier with its country apart, digits in groups of three:
 // "DE 123 456 789", "AT U12345678"; a text that is no such identifier as it is.
 std::string groupedVatId(std::string_view text) {
-    std::string compact;
-    for (const char c : text)
-        if (c != ' ')
-            compact += c;
+    const std::string compact = compactIdentifier(text);
     static const std::regex vatId("[A-Z]{2}[A-Za-z0-9+*]{2,12}");
     if (!std::regex_match(compact, vatId))
         return std::string(text);
