@@ -33,7 +33,7 @@ LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
 // for a file that cannot be read or names neither.
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName);
 
-// The version a specification identifier names, the standard itself or its
+// The version a cbc:CustomizationID names, the standard itself or its
 // extension, blanks around allowed; nothing for any other identifier.
 std::optional<XRechnungVersion> versionNamedBy(std::string_view customizationId);
 
