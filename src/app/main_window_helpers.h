@@ -1,0 +1,24 @@
+#pragma once
+
+// Conversions shared by the two files of the main window.
+
+#include "invoice/dates.h"
+
+#include <QString>
+
+#include <string>
+
+namespace tallomir::app {
+
+inline QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+inline std::string ss(const QString& text) {
+    return text.toStdString();
+}
+
+inline DateValue dateOf(const std::string& isoText) {
+    return isoText.empty() ? noDate : parseIsoDate(isoText);
+}
+
+} // namespace tallomir::app
