@@ -205,12 +205,12 @@ public:
         QFile::remove(path(name));
         dialogs.saveAnswers = {path(name)};
         window->saveCommand();
-        if (keepSaved && QFile::exists(path(name)))
+        // A copy of each file saved goes to the checker's run.
+        if (QFile::exists(path(name)))
             keepSavedFile(path(name));
         return readFile(path(name));
     }
 
-    bool keepSaved = true; // a copy of each file saved goes to the checker's run
     tallomir::DocumentState state;
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
