@@ -545,8 +545,10 @@ std::optional<TypedNumber> readTypedText(std::string_view text, bool percentSign
             number.push_back('.');
         number += groups[i];
     }
-    if (comma != std::string_view::npos)
-        number += "." + std::string(fraction);
+    if (comma != std::string_view::npos) {
+        number.push_back('.');
+        number.append(fraction);
+    }
     if (number.find_first_of("0123456789") == std::string::npos)
         return std::nullopt;
     read.value = parseNumber(number);
