@@ -1,6 +1,8 @@
 // The window and `tallomir-cli build` write the same file for the same input.
 #include "window_harness.h"
 
+#include "support/reference.h"
+
 #include <QProcess>
 
 using namespace tallomir;
@@ -55,6 +57,7 @@ private Q_SLOTS:
         const QByteArray fromWindow = h.saveAs(QStringLiteral("fenster.xml"));
         QVERIFY2(!fromWindow.isEmpty(), qPrintable(h.dialogs.messages.join('\n')));
 
+        tallomir::testing::keepJsonCase(invoiceJson);
         QVERIFY(writeFile(h.path("eingabe.json"), invoiceJson));
         QProcess cli;
         cli.start(QStringLiteral(TALLOMIR_CLI), {"build", h.path("eingabe.json"), h.path("cli.xml")});

@@ -53,6 +53,8 @@ protected:
 
     // Runs the tool in the test's own folder, where it looks for its settings file.
     CliResult run(const std::string& arguments) {
+        if (arguments.rfind("build ", 0) == 0)
+            tallomir::testing::keepJsonCase(readFile(dir / arguments.substr(6, arguments.find(' ', 6) - 6)));
         const std::string command =
             "cd '" + dir.string() + "' && '" TALLOMIR_CLI "' " + arguments + " >out.txt 2>err.txt";
         const int status = std::system(command.c_str());

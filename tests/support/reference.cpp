@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace tallomir::testing {
 
@@ -98,6 +100,17 @@ std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>&
 void expectAllValid(const std::vector<std::filesystem::path>& files) {
     for (const auto& [file, verdict] : xrcheck(files))
         EXPECT_TRUE(verdict.pass) << file << ": " << verdict.line;
+}
+
+void keepJsonCase(const std::string& jsonText) {
+    const char* folder = std::getenv("TALLOMIR_JSON_CASES");
+    if (folder == nullptr || *folder == '\0')
+        return;
+    static int count = 0;
+    const std::filesystem::path name =
+        std::filesystem::path(folder) /
+        ("case-" + std::to_string(::getpid()) + "-" + std::to_string(++count) + ".json");
+    std::ofstream(name, std::ios::binary) << jsonText;
 }
 
 } // namespace tallomir::testing

@@ -34,6 +34,11 @@ std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>&
 // Every file must pass; each failure is reported with the checker's line.
 void expectAllValid(const std::vector<std::filesystem::path>& files);
 
+// With TALLOMIR_JSON_CASES naming a folder, every JSON input a test enters is
+// also kept there as a file of its own (scripts/compare-output.sh builds each
+// with two versions of the program and compares the bytes). Without it, nothing.
+void keepJsonCase(const std::string& jsonText);
+
 } // namespace tallomir::testing
 
 #define TALLOMIR_REQUIRE_TESTDATA()                                                                          \

@@ -93,6 +93,7 @@ protected:
     // Writes out.pdf of the typed input; the number of pages the layout counted.
     int render(const nlohmann::json& input, const std::vector<std::string>& notCarried = {}) {
         state = makeDocumentState(defaultCodeLists());
+        tallomir::testing::keepJsonCase(input.dump(2));
         cli::enterJson(state, input);
         const view::InvoicePages pages(state, notCarried);
         EXPECT_EQ(view::writePdf(pages, (dir / "out.pdf").string()), "");
