@@ -12,45 +12,24 @@ namespace tallomir::ubl {
 
 namespace {
 
-using xml::XmlNode;
+using xml::NodeView;
 
 bool hasData(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
 }
 
-bool isElement(const XmlNode* node) {
-    return xml::nodeKind(node) == static_cast<int>(xml::NodeKind::Element);
-}
-
-std::string_view localName(const XmlNode* node) {
-    const std::string_view name = xml::nodeName(node);
-    const std::size_t colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-const XmlNode* childNamed(const XmlNode* parent, std::string_view name) {
-    for (const XmlNode* child = xml::firstChild(parent); child != nullptr; child = xml::nextSibling(child))
-        if (isElement(child) && localName(child) == name)
-            return child;
-    return nullptr;
-}
-
-bool isDocumentElement(const XmlNode* node) {
-    return xml::nodeKind(xml::parentNode(node)) == static_cast<int>(xml::NodeKind::Root);
-}
-
 // The element directly below the document element that holds the node.
-const XmlNode* blockElement(const XmlNode* node) {
-    while (!isDocumentElement(xml::parentNode(node)))
-        node = xml::parentNode(node);
+NodeView blockElement(NodeView node) {
+    while (!node.parent().isDocumentElement())
+        node = node.parent();
     return node;
 }
 
 // The local names from below the block element down to the node: "Party/EndpointID".
-std::string pathInBlock(const XmlNode* node) {
+std::string pathInBlock(NodeView node) {
     std::vector<std::string_view> names;
-    for (; !isDocumentElement(xml::parentNode(node)); node = xml::parentNode(node))
-        names.push_back(localName(node));
+    for (; !node.parent().isDocumentElement(); node = node.parent())
+        names.push_back(node.localName());
     std::string path;
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         path.append(path.empty() ? "" : "/").append(*it);
@@ -87,38 +66,38 @@ std::vector<std::string> elementsOf(const Unconsumed& record) {
         if (found.empty() || found.back() != text)
             found.push_back(std::move(text));
     };
-    const XmlNode* node = record.node;
-    while (node != nullptr) {
-        if (hasData(xml::nodeText(node)))
+    NodeView node = record.node;
+    while (!node.empty()) {
+        if (hasData(node.text()))
             note(key());
-        for (std::size_t i = 0; i < xml::attributeCount(node); ++i)
-            if (isDataAttribute(xml::attributeName(node, i)) && hasData(xml::attributeValue(node, i)))
-                note(key() + "@" + std::string(xml::attributeName(node, i)));
+        for (std::size_t i = 0; i < node.attributeCount(); ++i)
+            if (isDataAttribute(node.attributeName(i)) && hasData(node.attributeValue(i)))
+                note(key() + "@" + std::string(node.attributeName(i)));
         // the next element: the first child, else the next sibling of the
         // nearest element that has one, within the recorded element
-        const XmlNode* next = xml::firstChild(node);
-        while (next != nullptr && !isElement(next))
-            next = xml::nextSibling(next);
-        if (next != nullptr) {
+        NodeView next = node.firstChild();
+        while (!next.empty() && !next.isElement())
+            next = next.nextSibling();
+        if (!next.empty()) {
             if (++depth <= deepestNamed)
-                names.push_back(localName(next));
+                names.push_back(next.localName());
             node = next;
             continue;
         }
         while (node != record.node) {
-            next = xml::nextSibling(node);
-            while (next != nullptr && !isElement(next))
-                next = xml::nextSibling(next);
-            if (next != nullptr) {
+            next = node.nextSibling();
+            while (!next.empty() && !next.isElement())
+                next = next.nextSibling();
+            if (!next.empty()) {
                 if (depth <= deepestNamed)
-                    names.back() = localName(next);
+                    names.back() = next.localName();
                 break;
             }
-            node = xml::parentNode(node);
+            node = node.parent();
             if (depth-- <= deepestNamed)
                 names.pop_back();
         }
-        node = node == record.node ? nullptr : next;
+        node = node == record.node ? NodeView() : next;
     }
     return found;
 }
@@ -186,9 +165,8 @@ std::string quoted(std::string_view text) {
 
 // "Nachlass" or "Zuschlag", by the indicator of an allowance/charge element
 // as the reader reads it; "Nachlass oder Zuschlag" when it is unreadable.
-const char* allowanceKind(const XmlNode* allowanceCharge) {
-    const std::optional<bool> charge =
-        readChargeIndicator(xml::nodeText(childNamed(allowanceCharge, "ChargeIndicator")));
+const char* allowanceKind(NodeView allowanceCharge) {
+    const std::optional<bool> charge = readChargeIndicator(allowanceCharge.child("ChargeIndicator").text());
     if (!charge)
         return "Nachlass oder Zuschlag";
     return *charge ? "Zuschlag" : "Nachlass";
@@ -207,8 +185,8 @@ std::size_t findPiece(std::string_view path, std::string_view piece) {
 
 // What a recorded element or attribute within a block is, as a user knows it.
 std::string contentName(const Unconsumed& record, std::string_view path) {
-    if (path == "ChargeIndicator" && !readChargeIndicator(xml::nodeText(record.node)))
-        return "unlesbare Art " + quoted(xml::nodeText(record.node));
+    if (path == "ChargeIndicator" && !readChargeIndicator(record.node.text()))
+        return "unlesbare Art " + quoted(record.node.text());
     for (const auto& [piece, name] : contentNames) {
         const std::size_t at = findPiece(path, piece);
         if (at == std::string_view::npos)
@@ -216,15 +194,15 @@ std::string contentName(const Unconsumed& record, std::string_view path) {
         if (name != nullptr)
             return name;
         // the allowance/charge element: up from the record to the depth of the piece
-        const XmlNode* element = record.node;
+        NodeView element = record.node;
         for (std::size_t levels = std::count(path.begin() + static_cast<std::ptrdiff_t>(at), path.end(), '/');
              levels > 0; --levels)
-            element = xml::parentNode(element);
+            element = element.parent();
         return allowanceKind(element);
     }
     if (!record.attribute.empty())
-        return "Angabe " + quoted(std::string(localName(record.node)) + "@" + std::string(record.attribute));
-    return "Angabe " + quoted(localName(record.node));
+        return "Angabe " + quoted(std::string(record.node.localName()) + "@" + std::string(record.attribute));
+    return "Angabe " + quoted(record.node.localName());
 }
 
 std::string blockTitle(const Unconsumed& record, const BlockCounts& counts) {
@@ -242,10 +220,10 @@ std::string blockTitle(const Unconsumed& record, const BlockCounts& counts) {
 
 // A further document of the file, counted: an attachment, the object
 // identifier (type 130), or a reference to a document kept elsewhere.
-std::pair<const char*, const char*> documentKind(const XmlNode* reference) {
-    if (childNamed(reference, "Attachment") != nullptr)
+std::pair<const char*, const char*> documentKind(NodeView reference) {
+    if (reference.child("Attachment"))
         return {"Anhang", "Anhänge"};
-    const std::string_view type = xml::nodeText(childNamed(reference, "DocumentTypeCode"));
+    const std::string_view type = reference.child("DocumentTypeCode").text();
     if (type.find("130") != std::string_view::npos)
         return {"Objektkennung", "Objektkennungen"};
     return {"Unterlagenverweis", "Unterlagenverweise"};
@@ -309,7 +287,7 @@ std::vector<NotCarriedItem> describeNotCarried(const std::vector<Unconsumed>& re
             continue; // empty elements lose nothing
         const std::string path =
             pathInBlock(record.node) + (record.attribute.empty() ? "" : "@" + std::string(record.attribute));
-        const bool wholeBlock = record.attribute.empty() && isDocumentElement(xml::parentNode(record.node));
+        const bool wholeBlock = record.attribute.empty() && record.node.parent().isDocumentElement();
         Gathered* target = nullptr;
         if (record.line >= 0) {
             // Content of lines, by its kind, naming the lines' positions.

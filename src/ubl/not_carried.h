@@ -19,7 +19,7 @@ namespace tallomir::ubl {
 // An element that no rule took, with all it holds, or (`attribute` given)
 // one attribute of an element that a rule took.
 struct Unconsumed {
-    const xml::XmlNode* node = nullptr;
+    xml::NodeView node;
     std::string_view attribute;
     // The element below the document element it stands in: local name and
     // place among the elements of that name (from 1).

@@ -39,7 +39,7 @@ using namespace reading;
 
 namespace {
 
-using xml::XmlNode;
+using xml::NodeView;
 
 // The namespace declarations in scope at the level being walked, each with
 // the prefix the rules know its names by ("cbc", "cac", "" for any other).
@@ -53,12 +53,12 @@ public:
 
     // The element's own declarations (xmlns, xmlns:p) join those of its
     // ancestors; those of its earlier siblings are gone.
-    void enter(int level, const XmlNode* element) {
+    void enter(int level, NodeView element) {
         bindings_.resize(level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)]);
-        for (std::size_t i = 0; i < xml::attributeCount(element); ++i) {
-            const std::string_view name = xml::attributeName(element, i);
+        for (std::size_t i = 0; i < element.attributeCount(); ++i) {
+            const std::string_view name = element.attributeName(i);
             if (name == "xmlns" || name.starts_with("xmlns:")) {
-                const std::string_view uri = xml::attributeValue(element, i);
+                const std::string_view uri = element.attributeValue(i);
                 bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri,
                                      uri == basicNamespace       ? "cbc"
                                      : uri == aggregateNamespace ? "cac"
@@ -99,10 +99,10 @@ std::string_view ruleName(std::string_view qualifiedName, const Namespaces& name
 
 // Why a file is not read: its document element is not a UBL 2.1 invoice or
 // credit note. "" when it is one.
-std::string refusalOf(const XmlNode* root) {
+std::string refusalOf(NodeView root) {
     Namespaces namespaces;
     namespaces.enter(0, root);
-    const std::string_view name = xml::nodeName(root);
+    const std::string_view name = root.name();
     const std::string_view uri = namespaces.of(name).uri;
     const std::string_view local = localName(name);
     if ((local == "Invoice" && uri == invoiceNamespace) ||
@@ -130,19 +130,19 @@ struct Walk {
     BlockCounts counts;
     // The block below the document element being walked: its element, the
     // records made in it, whether a rule took anything, which line it is (or -1).
-    const XmlNode* blockNode = nullptr;
+    NodeView blockNode;
     std::size_t blockRecords = 0;
     bool blockTook = false;
     std::ptrdiff_t blockLine = -1;
 
-    void record(const XmlNode* node, std::string_view attributeName = {}) {
+    void record(NodeView node, std::string_view attributeName = {}) {
         unconsumed.push_back({node, attributeName, target.block, target.blockPlace, blockLine});
     }
 
-    void recordAttributes(Node node, const XmlNode* element) {
-        for (std::size_t i = 0; i < xml::attributeCount(element); ++i) {
-            const std::string_view name = xml::attributeName(element, i);
-            if (isDataAttribute(name) && !takenWith(node, name) && hasData(xml::attributeValue(element, i)))
+    void recordAttributes(Node node, NodeView element) {
+        for (std::size_t i = 0; i < element.attributeCount(); ++i) {
+            const std::string_view name = element.attributeName(i);
+            if (isDataAttribute(name) && !takenWith(node, name) && hasData(element.attributeValue(i)))
                 record(element, name);
         }
     }
@@ -150,36 +150,36 @@ struct Walk {
     // A block of which no rule took anything is not carried as a whole: its
     // records become one.
     void endBlock() {
-        if (blockNode != nullptr && !blockTook && unconsumed.size() > blockRecords) {
+        if (blockNode && !blockTook && unconsumed.size() > blockRecords) {
             unconsumed.resize(blockRecords);
             record(blockNode);
         }
     }
 
-    void run(const XmlNode* root) {
+    void run(NodeView root) {
         Namespaces namespaces;
         namespaces.enter(0, root);
         std::string buffer;
         // stateAt[level] is the state of the element open at that level;
         // cursor[level] the element visited next at that level.
         std::array<State, deepestLevel + 1> stateAt{};
-        std::array<const XmlNode*, deepestLevel + 1> cursor{};
+        std::array<NodeView, deepestLevel + 1> cursor{};
         stateAt[0].node = Node::Document;
         int level = 1;
-        cursor[1] = xml::firstChild(root);
+        cursor[1] = root.firstChild();
         while (level > 0) {
-            const XmlNode* node = cursor[level];
-            if (node == nullptr) {
+            NodeView node = cursor[level];
+            if (node.empty()) {
                 --level; // that level's cursor already stands on the next sibling
                 continue;
             }
-            cursor[level] = xml::nextSibling(node);
-            if (xml::nodeKind(node) != static_cast<int>(xml::NodeKind::Element))
+            cursor[level] = node.nextSibling();
+            if (!node.isElement())
                 continue; // comments, CDATA sections and the like, with all they hold
             namespaces.enter(level, node);
             if (level == 1) {
                 endBlock();
-                const auto found = counts.try_emplace(std::string(localName(xml::nodeName(node))), 0).first;
+                const auto found = counts.try_emplace(std::string(node.localName()), 0).first;
                 target.block = found->first;
                 target.blockPlace = ++found->second;
                 blockNode = node;
@@ -187,7 +187,7 @@ struct Walk {
                 blockTook = false;
                 blockLine = -1;
             }
-            const std::string_view name = ruleName(xml::nodeName(node), namespaces, buffer);
+            const std::string_view name = ruleName(node.name(), namespaces, buffer);
             State where = name.empty() ? State{} : step(stateAt[static_cast<std::size_t>(level - 1)], name);
             where.node = enter(target, where, node);
             if (where.node == Node::Line)
@@ -198,7 +198,7 @@ struct Walk {
             }
             if (isRule(where.node)) {
                 // Every line break as one LF, as a parser gives it.
-                const std::string_view text = xml::nodeText(node);
+                const std::string_view text = node.text();
                 const bool taken = text.find('\r') == std::string_view::npos
                                        ? apply(target, where, text, node)
                                        : apply(target, where, multiLineText(text), node);
@@ -209,10 +209,10 @@ struct Walk {
                 blockTook = blockTook || hasData(text);
             }
             recordAttributes(where.node, node);
-            if (level < deepestLevel && xml::firstChild(node) != nullptr) {
+            if (level < deepestLevel && node.firstChild()) {
                 stateAt[static_cast<std::size_t>(level)] = where;
                 ++level;
-                cursor[static_cast<std::size_t>(level)] = xml::firstChild(node);
+                cursor[static_cast<std::size_t>(level)] = node.firstChild();
             }
         }
         endBlock();
@@ -303,7 +303,7 @@ void compareTotals(const DocumentState& state, std::vector<StatedTotal>& totals)
                 total.computed = *text;
 }
 
-void read(DocumentState& state, const XmlNode* root) {
+void read(DocumentState& state, NodeView root) {
     Walk walk(state);
     walk.run(root);
     takeAllowances(state.doc, walk.target.allowances);
@@ -339,7 +339,7 @@ LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const
         outcome.message = parseErrorMessage(*tree);
         return outcome;
     }
-    const XmlNode* root = xml::mainElement(*tree);
+    NodeView root = xml::mainElement(*tree);
     outcome.message = refusalOf(root);
     if (!outcome.message.empty()) {
         outcome.result = LoadOutcome::Result::Refused;
@@ -369,7 +369,7 @@ std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {
     const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
     if (!tree || xml::loadStatus(*tree) != 0 || xml::hasDoctype(*tree))
         return std::nullopt;
-    return versionNamedBy(xml::nodeText(childNamed(xml::mainElement(*tree), "CustomizationID")));
+    return versionNamedBy(xml::mainElement(*tree).child("CustomizationID").text());
 }
 
 std::optional<XRechnungVersion> versionNamedBy(std::string_view customizationId) {

@@ -283,23 +283,6 @@ std::string_view localName(std::string_view qualifiedName) {
     return colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
 }
 
-// The value of the element's attribute of that name, "" when it has none.
-std::string_view attribute(const XmlNode* element, std::string_view name) {
-    for (std::size_t i = 0; i < xml::attributeCount(element); ++i)
-        if (xml::attributeName(element, i) == name)
-            return xml::attributeValue(element, i);
-    return {};
-}
-
-// The first child element of that local name, or nullptr.
-const XmlNode* childNamed(const XmlNode* parent, std::string_view name) {
-    for (const XmlNode* child = xml::firstChild(parent); child != nullptr; child = xml::nextSibling(child))
-        if (xml::nodeKind(child) == static_cast<int>(xml::NodeKind::Element) &&
-            localName(xml::nodeName(child)) == name)
-            return child;
-    return nullptr;
-}
-
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos)
@@ -328,7 +311,7 @@ void setAllowance(Target& target, std::string AllowanceCharge::*field, std::stri
 
 // Takes the element's text into the document; false when the rule does not
 // take it (a repeated value, a foreign identifier), so that it is recorded.
-bool apply(Target& target, State where, std::string_view text, const XmlNode* element) {
+bool apply(Target& target, State where, std::string_view text, NodeView element) {
     if (where.node == Node::Taken || text.empty())
         return true; // nothing of its own to take
     if (!target.firstInRecord(where))
@@ -419,7 +402,7 @@ bool apply(Target& target, State where, std::string_view text, const XmlNode* el
         break;
     case Node::EndpointId:
         party.endpointId.assign(text);
-        party.endpointScheme.assign(attribute(element, "schemeID"));
+        party.endpointScheme.assign(element.attribute("schemeID").value_or(""));
         break;
     case Node::RegistrationName:
         party.registrationName.assign(text);
@@ -593,7 +576,7 @@ bool apply(Target& target, State where, std::string_view text, const XmlNode* el
         break;
     case Node::LineQuantity:
         setLine(target, &tallomir::LineItem::quantity, text);
-        setLine(target, &tallomir::LineItem::unitCode, attribute(element, "unitCode"));
+        setLine(target, &tallomir::LineItem::unitCode, element.attribute("unitCode").value_or(""));
         break;
     case Node::LineNetAmount:
         setLine(target, &tallomir::LineItem::lineNetAmount, text);
@@ -639,9 +622,9 @@ namespace {
 // A party's tax scheme: the number under "VAT" is the VAT identifier, under
 // any other scheme the tax number ("FC" for the German Steuernummer). False
 // when the party already has that number.
-bool readPartyTaxScheme(PartyFields& party, const XmlNode* block) {
-    const std::string_view number = xml::nodeText(childNamed(block, "CompanyID"));
-    const std::string_view scheme = trimmed(xml::nodeText(childNamed(childNamed(block, "TaxScheme"), "ID")));
+bool readPartyTaxScheme(PartyFields& party, NodeView block) {
+    const std::string_view number = block.child("CompanyID").text();
+    const std::string_view scheme = trimmed(block.child("TaxScheme").child("ID").text());
     std::string& field = scheme.empty() || scheme == "VAT" ? party.vatId : party.taxNumber;
     if (number.empty())
         return true;
@@ -658,7 +641,7 @@ bool readPartyTaxScheme(PartyFields& party, const XmlNode* block) {
 // Entering an element: a record begins with its line, subtotal or allowance
 // element; some blocks are judged as a whole before they are walked. Gives
 // the state the element keeps, Dead when nothing in it is taken.
-Node enter(Target& target, State where, const XmlNode* element) {
+Node enter(Target& target, State where, NodeView element) {
     DocumentState& state = target.state;
     switch (where.node) {
     case Node::Line:
@@ -680,7 +663,7 @@ Node enter(Target& target, State where, const XmlNode* element) {
     case Node::AdditionalReference:
         // Only the project reference is read; attachments and other
         // references are not.
-        if (trimmed(xml::nodeText(childNamed(element, "DocumentTypeCode"))) != projectReferenceType)
+        if (trimmed(element.child("DocumentTypeCode").text()) != projectReferenceType)
             return Node::Dead;
         break;
     case Node::PartyTaxScheme:
@@ -690,7 +673,7 @@ Node enter(Target& target, State where, const XmlNode* element) {
     case Node::PartyId:
         // The seller's identifier in the SEPA scheme is the creditor
         // identifier of a direct debit.
-        if (!where.customer && trimmed(attribute(element, "schemeID")) == "SEPA")
+        if (!where.customer && trimmed(element.attribute("schemeID").value_or("")) == "SEPA")
             return Node::CreditorId;
         break;
     case Node::BillingReference:
@@ -702,7 +685,7 @@ Node enter(Target& target, State where, const XmlNode* element) {
     case Node::TaxTotal: {
         // The total in the VAT accounting currency, when that is not the
         // document's.
-        const std::string_view currency = attribute(childNamed(element, "TaxAmount"), "currencyID");
+        const std::string_view currency = element.child("TaxAmount").attribute("currencyID").value_or("");
         const std::string& taxCurrency = state.doc.loadedTaxCurrency;
         if (!currency.empty() && currency == taxCurrency && taxCurrency != state.documentCurrency)
             return Node::TaxCurrencyTotal;

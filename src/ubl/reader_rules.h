@@ -17,7 +17,7 @@
 
 namespace tallomir::ubl::reading {
 
-using xml::XmlNode;
+using xml::NodeView;
 
 // Where an element stands. Inner states lead further down; every state from
 // FirstRule on is a rule and names what it sets.
@@ -270,21 +270,17 @@ State step(State parent, std::string_view name);
 bool hasData(std::string_view text);
 // A qualified name without its prefix.
 std::string_view localName(std::string_view qualifiedName);
-// The value of the element's attribute of that name, "" when it has none.
-std::string_view attribute(const XmlNode* element, std::string_view name);
-// The first child element of that local name, or nullptr.
-const XmlNode* childNamed(const XmlNode* parent, std::string_view name);
 // The text without blanks around it.
 std::string_view trimmed(std::string_view text);
 
 // Takes the element's text into the document; false when the rule does not
 // take it (a repeated value, a foreign identifier), so that it is recorded.
-bool apply(Target& target, State where, std::string_view text, const XmlNode* element);
+bool apply(Target& target, State where, std::string_view text, NodeView element);
 
 // Entering an element: a record begins with its line, subtotal or allowance
 // element; some blocks are judged as a whole before they are walked. Gives
 // the state the element keeps, Dead when nothing in it is taken.
-Node enter(Target& target, State where, const XmlNode* element);
+Node enter(Target& target, State where, NodeView element);
 
 // The attribute is a value a rule takes together with its element: the
 // currency of an amount, the unit of a quantity, the scheme of an electronic

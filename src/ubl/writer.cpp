@@ -153,7 +153,7 @@ std::string customizationIdOf(XRechnungVersion version) {
 
 void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
                 std::string_view attributeValue, std::string_view text) {
-    if (xml::nodeKind(parent) != static_cast<int>(xml::NodeKind::Element) || text.empty()) {
+    if (!xml::NodeView(parent).isElement() || text.empty()) {
         return;
     }
     xml::XmlNode* element = xml::appendElement(parent, name);
@@ -221,14 +221,12 @@ std::string completeXmlExtension(const std::string& fileName) {
     return fileName + ".xml";
 }
 
-void writeHeader(xml::XmlNode* documentElement, DocumentState& state) {
-    InvoiceDocument& doc = state.doc;
+void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
     const bool creditNote = isCreditNote(state);
-    doc.customizationId = customizationIdOf(state.xrechnungVersion);
-    doc.profileId = profileText(state);
 
-    addLeaf(documentElement, "cbc:CustomizationID", doc.customizationId);
-    addLeaf(documentElement, "cbc:ProfileID", doc.profileId);
+    addLeaf(documentElement, "cbc:CustomizationID", customizationIdOf(state.xrechnungVersion));
+    addLeaf(documentElement, "cbc:ProfileID", profileText(state));
     addLeaf(documentElement, "cbc:ID", doc.documentNumber);
     addLeaf(documentElement, "cbc:IssueDate", doc.issueDate);
     // A credit note has no due date here; it travels with the payment means.
@@ -452,7 +450,7 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
     }
 }
 
-xml::DocumentPtr buildInvoiceTree(DocumentState& state) {
+xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
     xml::DocumentPtr document = xml::createDocument();
     xml::XmlNode* root = xml::rootNode(*document);
     // Every type code but the credit note's makes an invoice.

@@ -38,7 +38,7 @@ bool isWrittenProfileId(std::string_view text);
 std::string completeXmlExtension(const std::string& fileName);
 
 // Writers, each appending to the document element, in file order.
-void writeHeader(xml::XmlNode* documentElement, DocumentState& state);
+void writeHeader(xml::XmlNode* documentElement, const DocumentState& state);
 void writeSupplierParty(xml::XmlNode* documentElement, const DocumentState& state);
 void writeCustomerParty(xml::XmlNode* documentElement, const DocumentState& state);
 void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state);
@@ -49,7 +49,7 @@ void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& stat
 void writeLines(xml::XmlNode* documentElement, const DocumentState& state);
 
 // The whole UBL tree of the document, reformatted and ready to save.
-xml::DocumentPtr buildInvoiceTree(DocumentState& state);
+xml::DocumentPtr buildInvoiceTree(const DocumentState& state);
 
 struct SaveOutcome {
     bool ok = false;

@@ -48,6 +48,10 @@ inline std::string_view textOf(const XmlNode& node) {
     return node.textLength == 0 ? std::string_view() : std::string_view(node.text, node.textLength);
 }
 
+inline std::string_view nameOf(const XmlNode& node) {
+    return node.name != nullptr ? std::string_view(*node.name) : std::string_view();
+}
+
 inline XmlNode* lastChild(const XmlNode& node) {
     return node.first ? node.first->prev : nullptr;
 }

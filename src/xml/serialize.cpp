@@ -160,7 +160,7 @@ bool writeNodeStart(Output& out, const XmlNode& node) {
     switch (node.kind) {
     case NodeKind::Element:
         out.write("<");
-        out.write(nodeName(&node));
+        out.write(nameOf(node));
         if (node.attributes != nullptr) {
             for (const Attribute& attribute : *node.attributes) {
                 out.write(" ");
@@ -191,7 +191,7 @@ bool writeNodeStart(Output& out, const XmlNode& node) {
         return false;
     case NodeKind::ProcessingInstruction:
         out.write("<?");
-        out.write(nodeName(&node));
+        out.write(nameOf(node));
         out.write(" ");
         out.write(textOf(node));
         out.write("?>");
@@ -236,7 +236,7 @@ void serialize(const XmlDocument& doc, Output& out) {
         writeEscaped(out, text.substr(frame.written), false);
         if (frame.node->kind == NodeKind::Element) {
             out.write("</");
-            out.write(nodeName(frame.node));
+            out.write(nameOf(*frame.node));
             out.write(">");
         }
         open.pop_back();

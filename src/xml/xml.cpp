@@ -165,8 +165,8 @@ XmlNode* rootNode(XmlDocument& doc) {
     return &doc.root;
 }
 
-XmlNode* mainElement(const XmlDocument& doc) {
-    return doc.mainElement;
+NodeView mainElement(const XmlDocument& doc) {
+    return NodeView(doc.mainElement);
 }
 
 XmlNode* appendElement(XmlNode* parent, std::string_view name) {
@@ -217,46 +217,69 @@ void setNodeText(XmlNode* node, std::string_view text) {
     }
 }
 
-XmlNode* parentNode(const XmlNode* node) {
-    return node ? node->parent : nullptr;
+bool NodeView::isElement() const {
+    return node_ != nullptr && node_->kind == NodeKind::Element;
 }
 
-XmlNode* firstChild(const XmlNode* node) {
-    return node ? node->first : nullptr;
+bool NodeView::isDocumentElement() const {
+    return isElement() && node_->parent != nullptr && node_->parent->kind == NodeKind::Root;
 }
 
-XmlNode* nextSibling(const XmlNode* node) {
-    return node ? node->next : nullptr;
+bool NodeView::isRoot() const {
+    return node_ != nullptr && node_->kind == NodeKind::Root;
 }
 
-int nodeKind(const XmlNode* node) {
-    return node ? static_cast<int>(node->kind) : -1;
+std::string_view NodeView::name() const {
+    return node_ != nullptr ? nameOf(*node_) : std::string_view();
 }
 
-std::string_view nodeName(const XmlNode* node) {
-    return (node && node->name) ? std::string_view(*node->name) : std::string_view();
+std::string_view NodeView::localName() const {
+    const std::string_view qualified = name();
+    const std::size_t colon = qualified.find(':');
+    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
 }
 
-std::string_view nodeText(const XmlNode* node) {
-    return node ? textOf(*node) : std::string_view();
+std::string_view NodeView::text() const {
+    return node_ != nullptr ? textOf(*node_) : std::string_view();
 }
 
-std::size_t attributeCount(const XmlNode* node) {
-    return (node && node->attributes) ? node->attributes->size() : 0;
+NodeView NodeView::parent() const {
+    return NodeView(node_ != nullptr ? node_->parent : nullptr);
 }
 
-std::string_view attributeName(const XmlNode* node, std::size_t index) {
-    if (index >= attributeCount(node)) {
-        return {};
-    }
-    return *(*node->attributes)[index].name;
+NodeView NodeView::firstChild() const {
+    return NodeView(node_ != nullptr ? node_->first : nullptr);
 }
 
-std::string_view attributeValue(const XmlNode* node, std::size_t index) {
-    if (index >= attributeCount(node)) {
-        return {};
-    }
-    return (*node->attributes)[index].value;
+NodeView NodeView::nextSibling() const {
+    return NodeView(node_ != nullptr ? node_->next : nullptr);
+}
+
+NodeView NodeView::child(std::string_view localName) const {
+    for (NodeView node : children())
+        if (node.isElement() && node.localName() == localName)
+            return node;
+    return {};
+}
+
+std::size_t NodeView::attributeCount() const {
+    return (node_ != nullptr && node_->attributes != nullptr) ? node_->attributes->size() : 0;
+}
+
+std::string_view NodeView::attributeName(std::size_t index) const {
+    return index < attributeCount() ? std::string_view(*(*node_->attributes)[index].name)
+                                    : std::string_view();
+}
+
+std::string_view NodeView::attributeValue(std::size_t index) const {
+    return index < attributeCount() ? (*node_->attributes)[index].value : std::string_view();
+}
+
+std::optional<std::string_view> NodeView::attribute(std::string_view name) const {
+    for (std::size_t i = 0; i < attributeCount(); ++i)
+        if (attributeName(i) == name)
+            return attributeValue(i);
+    return std::nullopt;
 }
 
 Encoding documentEncoding(const XmlDocument& doc) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,72 @@ struct XmlDocumentDeleter {
 };
 using DocumentPtr = std::unique_ptr<XmlDocument, XmlDocumentDeleter>;
 
+// A view of one node of a document, or of none. Every lookup gives such a
+// view: one of no node is empty, has no parent, children or attributes, an
+// empty name and an empty text, so a chain of lookups needs no check between
+// its steps. A view is as small as a pointer and lives as long as its document.
+class NodeView {
+public:
+    NodeView() = default;
+    explicit NodeView(const XmlNode* node) : node_(node) {}
+
+    bool empty() const { return node_ == nullptr; }
+    explicit operator bool() const { return node_ != nullptr; }
+    bool operator==(const NodeView&) const = default;
+
+    bool isElement() const;
+    // An element right below the root: the document element.
+    bool isDocumentElement() const;
+    bool isRoot() const;
+    std::string_view name() const;      // as written, with its prefix
+    std::string_view localName() const; // without the prefix
+    std::string_view text() const;
+
+    NodeView parent() const;
+    NodeView firstChild() const;
+    NodeView nextSibling() const;
+    // The first child element of that local name, whatever its prefix.
+    NodeView child(std::string_view localName) const;
+
+    // Attributes in the order of the start tag.
+    std::size_t attributeCount() const;
+    std::string_view attributeName(std::size_t index) const;
+    std::string_view attributeValue(std::size_t index) const;
+    // The value of the attribute of that name, when the element has one.
+    std::optional<std::string_view> attribute(std::string_view name) const;
+
+    // Every child node in order: for (NodeView child : node.children()).
+    class Children;
+    Children children() const;
+
+private:
+    const XmlNode* node_ = nullptr;
+};
+
+class NodeView::Children {
+public:
+    struct iterator {
+        NodeView at;
+        NodeView operator*() const { return at; }
+        iterator& operator++() {
+            at = at.nextSibling();
+            return *this;
+        }
+        bool operator==(const iterator&) const = default;
+    };
+    iterator begin() const { return {first_}; }
+    iterator end() const { return {}; }
+
+private:
+    friend class NodeView;
+    explicit Children(NodeView first) : first_(first) {}
+    NodeView first_;
+};
+
+inline NodeView::Children NodeView::children() const {
+    return Children(firstChild());
+}
+
 // Texts are UTF-8 std::strings throughout.
 
 // A new empty document: root node only, UTF-8, standalone not stated,
@@ -34,8 +101,8 @@ using DocumentPtr = std::unique_ptr<XmlDocument, XmlDocumentDeleter>;
 DocumentPtr createDocument();
 
 XmlNode* rootNode(XmlDocument& doc);
-// The first element directly under the root, or nullptr.
-XmlNode* mainElement(const XmlDocument& doc);
+// The first element directly under the root; empty when there is none.
+NodeView mainElement(const XmlDocument& doc);
 
 // Appends an element as the last child of parent (the root or an element).
 // nullptr for a missing parent, or for a second element under the root.
@@ -48,18 +115,6 @@ void setNodeText(XmlNode* node, std::string_view text);
 // Takes every element below `element` out of the tree that has neither text
 // nor attributes nor children, also those that become so when theirs go.
 void removeEmptyElements(XmlNode* element);
-
-// Navigation; every function accepts nullptr and then gives nullptr / "" / -1.
-XmlNode* parentNode(const XmlNode* node);
-XmlNode* firstChild(const XmlNode* node);
-XmlNode* nextSibling(const XmlNode* node);
-int nodeKind(const XmlNode* node); // NodeKind value, -1 for nullptr
-std::string_view nodeName(const XmlNode* node);
-std::string_view nodeText(const XmlNode* node);
-// Attribute access, in the order of the start tag.
-std::size_t attributeCount(const XmlNode* node);
-std::string_view attributeName(const XmlNode* node, std::size_t index);
-std::string_view attributeValue(const XmlNode* node, std::size_t index);
 
 Encoding documentEncoding(const XmlDocument& doc);
 NewlineStyle documentNewlineStyle(const XmlDocument& doc);

@@ -144,7 +144,7 @@ tallomir::DocumentState expectedAfterLoad(const tallomir::DocumentState& entered
     if (e.orderNumber.empty() && !e.salesOrderNumber.empty())
         e.orderNumber = "NA";
     e.loadedDocumentCurrency = e.loadedTaxCurrency = entered.documentCurrency;
-    e.customizationId = e.profileId = ""; // saving fills them; they are the writer's own and not read
+    e.customizationId = e.profileId = ""; // the writer names its own profile; loading does not keep it
     e.taxTotalAmount = entered.vatBreakdown.front().documentTaxTotal;
     e.taxCategoryCode = entered.documentTaxCategory;
     if (e.allowanceReason.empty()) // an allowance without a reason is not saved

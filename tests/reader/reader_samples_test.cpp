@@ -21,11 +21,6 @@ namespace xml = tallomir::xml;
 
 namespace {
 
-std::string_view localName(const xml::XmlNode* node) {
-    const std::string_view name = xml::nodeName(node);
-    return name.substr(name.find(':') == name.npos ? 0 : name.find(':') + 1);
-}
-
 // A value as it may come back: blanks run together, a number in one form, a
 // date without its time zone.
 std::string comparable(std::string_view text) {
@@ -55,24 +50,22 @@ std::vector<std::pair<std::string, std::string>> valuesOf(const std::filesystem:
     const auto tree = xml::loadDocument(file.string());
     EXPECT_TRUE(tree && xml::loadStatus(*tree) == 0) << file;
     std::vector<std::pair<std::string, std::string>> values;
-    const std::function<void(const xml::XmlNode*, const std::string&)> take = [&](const xml::XmlNode* node,
-                                                                                  const std::string& key) {
-        if (!comparable(xml::nodeText(node)).empty())
-            values.emplace_back(key, comparable(xml::nodeText(node)));
-        for (std::size_t i = 0; i < xml::attributeCount(node); ++i)
-            if (xml::attributeName(node, i).find(':') == std::string_view::npos &&
-                xml::attributeName(node, i) != "xmlns")
-                values.emplace_back(key + "@" + std::string(xml::attributeName(node, i)),
-                                    comparable(xml::attributeValue(node, i)));
-        for (const xml::XmlNode* child = xml::firstChild(node); child; child = xml::nextSibling(child))
-            if (xml::nodeKind(child) == static_cast<int>(xml::NodeKind::Element))
-                take(child, key + "/" + std::string(localName(child)));
+    const std::function<void(xml::NodeView, const std::string&)> take = [&](xml::NodeView node,
+                                                                            const std::string& key) {
+        if (!comparable(node.text()).empty())
+            values.emplace_back(key, comparable(node.text()));
+        for (std::size_t i = 0; i < node.attributeCount(); ++i)
+            if (node.attributeName(i).find(':') == std::string_view::npos && node.attributeName(i) != "xmlns")
+                values.emplace_back(key + "@" + std::string(node.attributeName(i)),
+                                    comparable(node.attributeValue(i)));
+        for (const xml::NodeView child : node.children())
+            if (child.isElement())
+                take(child, key + "/" + std::string(child.localName()));
     };
     std::map<std::string, int, std::less<>> places;
-    for (const xml::XmlNode* block = xml::firstChild(xml::mainElement(*tree)); block;
-         block = xml::nextSibling(block))
-        if (xml::nodeKind(block) == static_cast<int>(xml::NodeKind::Element)) {
-            const std::string name(localName(block));
+    for (const xml::NodeView block : xml::mainElement(*tree).children())
+        if (block.isElement()) {
+            const std::string name(block.localName());
             take(block, name + "[" + std::to_string(++places[name]) + "]");
         }
     return values;

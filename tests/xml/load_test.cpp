@@ -38,10 +38,39 @@ TEST(LoadTree, OtherNodeKindsBecomeTheirOwnNodesAndAreWrittenBackUnescaped) {
     DocumentPtr doc = loadDocumentFromBytes(source, Doctypes::Keep);
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(loadStatus(*doc), 0);
-    EXPECT_EQ(nodeText(mainElement(*doc)), "by &co;"); // a declared entity stays unexpanded
+    EXPECT_EQ(mainElement(*doc).text(), "by &co;"); // a declared entity stays unexpanded
     std::string written = source;
     written.replace(written.find("&co;"), 4, "&amp;co;");
     EXPECT_EQ(serializeDocument(*doc), withDeclaration(written));
+}
+
+// Lookups give views; a missing node is an empty view that answers every
+// further lookup with nothing.
+TEST(NodeViews, LookupsFindByLocalNameAndAMissingNodeAnswersWithNothing) {
+    DocumentPtr doc = loadDocumentFromBytes("<p:a xmlns:p=\"urn:x\"><!--c--><p:b k=\"\" u=\"C62\">1</p:b>"
+                                            "<c>2</c><b>3</b></p:a>");
+    ASSERT_NE(doc, nullptr);
+    const NodeView a = mainElement(*doc);
+    EXPECT_TRUE(a.isDocumentElement());
+    EXPECT_EQ(a.name(), "p:a");
+    EXPECT_EQ(a.localName(), "a");
+    EXPECT_EQ(a.child("b").text(), "1"); // the first of that local name, any prefix, comments skipped
+    EXPECT_EQ(a.child("c").parent(), a);
+    EXPECT_EQ(a.child("b").attribute("u"), "C62");
+    EXPECT_EQ(a.child("b").attribute("k"), ""); // present and empty
+    EXPECT_EQ(a.child("b").attribute("x"), std::nullopt);
+    std::string seen;
+    for (const NodeView node : a.children())
+        seen += node.isElement() ? std::string(node.text()) : "-";
+    EXPECT_EQ(seen, "-123");
+
+    const NodeView missing = a.child("d").child("e").parent();
+    EXPECT_TRUE(missing.empty());
+    EXPECT_FALSE(a.child("c").isDocumentElement());
+    EXPECT_EQ(missing.text(), "");
+    EXPECT_EQ(missing.attributeCount(), 0u);
+    EXPECT_EQ(missing.attribute("u"), std::nullopt);
+    EXPECT_EQ(missing.children().begin(), missing.children().end());
 }
 
 TEST(LoadNewlines, FirstLineBreakDecidesTheStyleOfAllTexts) {
@@ -61,7 +90,7 @@ TEST(LoadNewlines, FirstLineBreakDecidesTheStyleOfAllTexts) {
         DocumentPtr doc = loadDocumentFromBytes(c.source);
         ASSERT_NE(doc, nullptr) << c.source;
         EXPECT_EQ(documentNewlineStyle(*doc), c.style) << c.source;
-        EXPECT_EQ(nodeText(mainElement(*doc)), c.text) << c.source;
+        EXPECT_EQ(mainElement(*doc).text(), c.text) << c.source;
     }
 }
 
@@ -84,7 +113,7 @@ TEST(LoadEncodings, Utf16AndLatin1GiveUtf8Texts) {
         ASSERT_NE(doc, nullptr);
         ASSERT_EQ(loadStatus(*doc), 0) << loadErrorMessage(*doc);
         EXPECT_EQ(documentEncoding(*doc), c.encoding);
-        EXPECT_EQ(nodeText(mainElement(*doc)), c.text);
+        EXPECT_EQ(mainElement(*doc).text(), c.text);
     }
 }
 
@@ -147,7 +176,7 @@ TEST(EntityExpansion, BillionLaughsInAnAttributeEndWithTheParsersErrorOrAreNotRe
         ASSERT_NE(bomb, nullptr);
         EXPECT_TRUE(hasDoctype(*bomb));
         EXPECT_NE(loadStatus(*bomb), 0);
-        EXPECT_EQ(attributeCount(mainElement(*bomb)), 0u);
+        EXPECT_EQ(mainElement(*bomb).attributeCount(), 0u);
         EXPECT_EQ(loadErrorMessage(*bomb) == "parsing aborted", !kept);
     }
     EXPECT_FALSE(hasDoctype(*loadDocumentFromBytes("<a/>", Doctypes::Refuse)));
