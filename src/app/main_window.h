@@ -74,10 +74,10 @@ protected:
 
 private:
     void buildMenu();
-    // The six pages from their descriptions (page_rows.h), Tab in the order of their rows.
+    // The six pages from their descriptions (page_rows.h).
     void buildPages();
-    std::vector<QWidget*> buildLinesPage(QWidget* page);
-    std::vector<QWidget*> buildFooterPage(QWidget* page);
+    void buildLinesPage(QWidget* page);
+    void buildFooterPage(QWidget* page);
     QWidget* makeInput(const PageRow& row, QWidget* page);
     QStringList choiceTexts(Choices choices) const;
     void showStartValues();

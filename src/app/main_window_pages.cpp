@@ -42,17 +42,6 @@ QStringList entryTexts(const std::vector<CodeEntry>& list) {
     return texts;
 }
 
-// Tab walks the controls in this order, after `previous`; returns the last.
-QWidget* chainTabs(QWidget* previous, const std::vector<QWidget*>& controls) {
-    for (QWidget* control : controls) {
-        if (!(control->focusPolicy() & Qt::TabFocus))
-            continue;
-        QWidget::setTabOrder(previous, control);
-        previous = control;
-    }
-    return previous;
-}
-
 } // namespace
 
 void MainWindow::buildMenu() {
@@ -103,17 +92,22 @@ void MainWindow::buildMenu() {
 
 // ---------------------------------------------------------------- pages
 
+// Tab walks each page in the order its controls are made in, which is the
+// order of its rows.
 void MainWindow::buildPages() {
-    QWidget* previous = tabs_->tabBar();
     for (int index = 0; index < pageCount; ++index) {
         auto* page = new QWidget;
         page->setObjectName(QStringLiteral("page%1").arg(index));
         page->setAutoFillBackground(true);
         tabs_->addTab(page, QString::fromUtf8(pageTitle(index)));
-        const auto make = [this](const PageRow& row, QWidget* parent) { return makeInput(row, parent); };
-        previous = chainTabs(previous, index == 4   ? buildLinesPage(page)
-                                       : index == 5 ? buildFooterPage(page)
-                                                    : PageGrid(page, make).add(pageRows(index)).inputs);
+        if (index == 4)
+            buildLinesPage(page);
+        else if (index == 5)
+            buildFooterPage(page);
+        else
+            PageGrid(page, [this](const PageRow& row, QWidget* parent) {
+                return makeInput(row, parent);
+            }).add(pageRows(index));
     }
     tabs_->setCurrentIndex(0);
 }
@@ -215,7 +209,6 @@ QWidget* MainWindow::makeInput(const PageRow& row, QWidget* page) {
         input = new QLabel(page);
         break;
     }
-    input->setObjectName(inputName(row));
     if (id)
         fields_.insert(static_cast<int>(*id), input);
     if (row.input == Input::Text || row.input == Input::MultiLine || row.input == Input::Proposals) {
@@ -230,7 +223,7 @@ QWidget* MainWindow::makeInput(const PageRow& row, QWidget* page) {
     return input;
 }
 
-std::vector<QWidget*> MainWindow::buildLinesPage(QWidget* page) {
+void MainWindow::buildLinesPage(QWidget* page) {
     PageGrid grid(page, [this](const PageRow& row, QWidget* parent) { return makeInput(row, parent); });
     const PageRows rows = pageRows(4);
     // "Anfügen", "Ändern" and "Löschen" end the first line, after "USt.".
@@ -238,20 +231,18 @@ std::vector<QWidget*> MainWindow::buildLinesPage(QWidget* page) {
         static_cast<std::size_t>(std::find_if(rows.begin() + 1, rows.end(),
                                               [](const PageRow& row) { return row.place != Place::Beside; }) -
                                  rows.begin());
-    std::vector<QWidget*> order = grid.add(rows.first(firstLine)).inputs;
+    grid.add(rows.first(firstLine));
     const auto button = [&](const char* name, const char* text, void (MainWindow::*clicked)()) {
         auto* push = new QPushButton(QString::fromUtf8(text), page);
         push->setObjectName(QString::fromLatin1(name));
         connect(push, &QPushButton::clicked, this, clicked);
         grid.addToLine(push);
-        order.push_back(push);
         return push;
     };
     button("buttonAdd", "Anfügen", &MainWindow::addClicked);
     changeButton_ = button("buttonChange", "Ändern", &MainWindow::changeClicked);
     deleteButton_ = button("buttonDelete", "Löschen", &MainWindow::deleteClicked);
-    for (QWidget* input : grid.add(rows.subspan(firstLine)).inputs)
-        order.push_back(input);
+    grid.add(rows.subspan(firstLine));
 
     lineDescription_ = page->findChild<QPlainTextEdit*>(QStringLiteral("lineDescription"));
     lineCategory_ = page->findChild<QComboBox*>(QStringLiteral("lineTaxCategory"));
@@ -275,7 +266,6 @@ std::vector<QWidget*> MainWindow::buildLinesPage(QWidget* page) {
     lineList_ = new QTableView(page);
     lineList_->setObjectName(QStringLiteral("lineList"));
     grid.addBelow(lineList_);
-    order.push_back(lineList_);
     lineList_->setModel(lineModel_);
     lineList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     lineList_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -305,13 +295,12 @@ std::vector<QWidget*> MainWindow::buildLinesPage(QWidget* page) {
                     return;
                 listRowChosen(current.isValid() ? current.row() : -1);
             });
-    return order;
 }
 
-std::vector<QWidget*> MainWindow::buildFooterPage(QWidget* page) {
+void MainWindow::buildFooterPage(QWidget* page) {
     footerGrid_ = std::make_unique<PageGrid>(
         page, [this](const PageRow& row, QWidget* parent) { return makeInput(row, parent); });
-    const std::vector<QWidget*> order = footerGrid_->add(pageRows(5)).inputs;
+    footerGrid_->add(pageRows(5));
     allowanceKind_ = page->findChild<QLabel*>(QStringLiteral("allowanceKind"));
     allowanceSplit_ = page->findChild<QLabel*>(QStringLiteral("allowanceSplit"));
     currencyLabels_[0] = page->findChild<QLabel*>(QStringLiteral("label81"));
@@ -321,7 +310,6 @@ std::vector<QWidget*> MainWindow::buildFooterPage(QWidget* page) {
     footerRowsAt_ = footerGrid_->gridRow(field(FieldId::NetTotal)) + 1;
     for (int row = 0; row < 3; ++row)
         addFooterRow(row);
-    return order;
 }
 
 // Row `index` of the VAT groups on "Belegfuss": rate, "% aus", taxable

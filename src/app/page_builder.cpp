@@ -95,8 +95,7 @@ LaidRows PageGrid::add(PageRows rows) {
     for (const PageRow& row : rows) {
         QLabel* label = makeLabel(page_, row);
         QWidget* input = makeInput_(row, page_);
-        if (input->objectName().isEmpty())
-            input->setObjectName(inputName(row));
+        input->setObjectName(inputName(row));
         if (row.tooltip != nullptr)
             input->setToolTip(QString::fromUtf8(row.tooltip));
         if (auto* caption = qobject_cast<QLabel*>(input); caption && row.lines > 1)
@@ -177,8 +176,8 @@ void PageGrid::place(const PageRow& row, QWidget* input, QLabel* label) {
         }
         int& next = nextRow_[column_];
         if (row.place == Place::AfterGap) {
-            // An empty line as high as a line of text input.
-            grid_->setRowMinimumHeight(next, QLineEdit().sizeHint().height());
+            // An empty line as high as the one that follows.
+            grid_->setRowMinimumHeight(next, input->sizeHint().height());
             ++next;
         }
         aboveLine_ = row.place == Place::Above || row.place == Place::NextColumn;

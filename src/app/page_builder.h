@@ -2,8 +2,8 @@
 
 // Builds a page from its description (page_rows.h) with Qt's layouts, so that
 // the page follows the font: every label and input takes the room its text
-// needs, an input is as wide as its width in characters, and Tab walks the
-// inputs in the order of the rows.
+// needs, an input is as wide as its width in characters. The controls are
+// made in the order of the rows, so Tab walks them in that order.
 
 #include "page_rows.h"
 
@@ -17,9 +17,9 @@ class QWidget;
 
 namespace tallomir::app {
 
-// Makes the input of a row as a child of the page: its object name, what it
-// shows, how it hands over what is typed. The builder gives it its place,
-// width and tooltip.
+// Makes the input of a row as a child of the page: what it shows, how it
+// hands over what is typed. The builder gives it its name, place, width and
+// tooltip.
 using InputMaker = std::function<QWidget*(const PageRow& row, QWidget* page)>;
 
 // The room of `chars` characters in the input's font, plus what the style
