@@ -53,8 +53,9 @@ enum class Place {
 };
 
 struct PageRow {
-    FieldId field;                      // the document's field it edits, named "field<N>" ...
-    const char* name;                   // ... or, when set, the object name of a control of the line editor
+    FieldId field;    // the document's field it edits, named "field<N>" ...
+    const char* name; // ... or, when set, the object name of a control that edits no field of the
+                      // document: of the line editor, a VAT row's column, a caption
     std::optional<LineField> lineField; // the line editor's text it edits
     const char* labelName;              // the label's object name; nullptr: no label
     const char* label;                  // the label's text at start-up
@@ -63,7 +64,7 @@ struct PageRow {
     int chars; // the width of the input, in characters of the window's font
     Place place;
     const char* tooltip; // what it holds, with an example
-    int lines = 1;       // the height of a multi-line input, in lines
+    int lines = 1;       // the height of a multi-line input, in lines; a caption of more wraps
 };
 
 using PageRows = std::span<const PageRow>;
