@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -19,13 +20,17 @@ const QDate epoch(1970, 1, 1);
 // The edit's lowest value stands for "no date"; its text is then blank.
 const QDate blankDate(1899, 12, 31);
 const QDate lastDate(2099, 12, 31);
-constexpr int boxWidth = 20;
 } // namespace
 
 DatePicker::DatePicker(QWidget* parent) : QWidget(parent) {
     check_ = new QCheckBox(this);
     check_->setObjectName(QStringLiteral("dateCheck"));
     edit_ = new QDateEdit(this);
+    auto* parts = new QHBoxLayout(this);
+    parts->setContentsMargins(0, 0, 0, 0);
+    parts->setSpacing(0);
+    parts->addWidget(check_);
+    parts->addWidget(edit_, 1);
     edit_->setObjectName(QStringLiteral("dateEdit"));
     edit_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     edit_->setCalendarPopup(true);
@@ -145,12 +150,6 @@ void DatePicker::showShownDate() {
     text_->setText(edit_->date() <= blankDate ? QStringLiteral(" ")
                                               : edit_->date().toString(QStringLiteral("dd.MM.yyyy")));
     markControl(edit_, marking_);
-}
-
-void DatePicker::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    check_->setGeometry(0, 0, boxWidth, height());
-    edit_->setGeometry(boxWidth, 0, width() - boxWidth, height());
 }
 
 QDate DatePicker::toQDate(DateValue date) {

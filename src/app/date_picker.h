@@ -56,7 +56,6 @@ Q_SIGNALS:
     void refused(const QString& why);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

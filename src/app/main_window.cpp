@@ -3,12 +3,11 @@
 #include "code_combo.h"
 #include "date_picker.h"
 #include "dialogs.h"
-#include "field_tooltips.h"
-#include "form_layout.h"
 #include "invoice_view.h"
 #include "line_table_model.h"
 #include "main_window_helpers.h"
 #include "marking.h"
+#include "page_builder.h"
 #include "program_texts.h"
 #include "validate_command.h"
 #include "validator_run.h"
@@ -43,6 +42,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <tuple>
@@ -94,47 +94,13 @@ MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& st
 
     tabs_ = new QTabWidget(central);
     tabs_->setObjectName(QStringLiteral("tabs"));
-    tabs_->setGeometry(50, 10, 900, 630);
+    // The pages take the room their rows need.
+    (new QVBoxLayout(central))->addWidget(tabs_);
     QPalette tabPalette = tabs_->palette();
     tabPalette.setColor(QPalette::Window, pageColor);
     tabs_->setPalette(tabPalette);
     tabs_->setAutoFillBackground(true);
-
-    const char* titles[] = {"Belegkopf", "Lieferant", "Kunde", "Lieferung", "Positionen", "Belegfuss"};
-    for (int index = 0; index < 6; ++index) {
-        auto* page = new QWidget;
-        page->setObjectName(QStringLiteral("page%1").arg(index));
-        page->setAutoFillBackground(true);
-        tabs_->addTab(page, QString::fromUtf8(titles[index]));
-        switch (index) {
-        case 0:
-            buildHeaderPage(page);
-            break;
-        case 1:
-            buildSupplierPage(page);
-            break;
-        case 2:
-            buildCustomerPage(page);
-            break;
-        case 3:
-            buildDeliveryPage(page);
-            break;
-        case 4:
-            buildLinesPage(page);
-            break;
-        default:
-            buildFooterPage(page);
-            break;
-        }
-    }
-    // Laid out for the fonts of the platform: texts whole, Tab in reading order.
-    QWidget* previous = tabs_->tabBar();
-    for (int index = 0; index < tabs_->count(); ++index) {
-        fitTextsToRoom(tabs_->widget(index));
-        previous = chainTabsByPlace(previous, tabs_->widget(index));
-    }
-    tabs_->setCurrentIndex(0);
-    setFieldTooltips(this);
+    buildPages();
 
     // The labels of fields the check may require carry its star; list combos
     // always hold a value and keep their labels.
@@ -412,7 +378,7 @@ void MainWindow::showFooter() {
     rate->setCurrentIndex(footer.allowanceSlot < rate->count() ? footer.allowanceSlot : -1);
     allowanceSplit_->setText(qs(footer.allowanceSplit));
     setFieldText(FieldId::NetTotal, footer.netTotal);
-    // Every group has its row; rows beyond the third push the totals down.
+    // Every group has its row; the rows beyond the third show only in use.
     while (footerRows_.size() < footer.rows.size())
         addFooterRow(static_cast<int>(footerRows_.size()));
     for (std::size_t i = 0; i < footerRows_.size(); ++i) {
@@ -428,9 +394,6 @@ void MainWindow::showFooter() {
             widget->setVisible(visible);
         footerRows_[i].category->setVisible(visible);
     }
-    const int extraRows = std::max(0, static_cast<int>(footer.rows.size()) - 3);
-    for (const auto& [widget, y] : belowFooterRows_)
-        widget->move(widget->x(), y + 30 * extraRows);
     setFieldText(FieldId::TaxTotal, footer.taxTotal);
     setFieldText(FieldId::GrossTotal, footer.grossTotal);
     setFieldText(FieldId::PayableTotal, footer.payableTotal);

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ namespace tallomir::app {
 
 class DatePicker;
 class Dialogs;
+class PageGrid;
+struct PageRow;
+enum class Choices;
 class InvoiceView;
 class LineTableModel;
 
@@ -70,25 +74,15 @@ protected:
 
 private:
     void buildMenu();
-    void buildHeaderPage(QWidget* page);
-    void buildSupplierPage(QWidget* page);
-    void buildCustomerPage(QWidget* page);
-    void buildDeliveryPage(QWidget* page);
+    // The six pages from their descriptions (page_rows.h).
+    void buildPages();
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);
+    QWidget* makeInput(const PageRow& row, QWidget* page);
+    QStringList choiceTexts(Choices choices) const;
     void showStartValues();
     void takeProposedPaymentTerms();
 
-    QLabel* addLabel(QWidget* page, int id, const QString& text, const QRect& rect);
-    QLabel* addNamedLabel(QWidget* page, const QString& name, const QString& text, const QRect& rect);
-    QLineEdit* addTextField(QWidget* page, FieldId id, const QRect& rect, bool marked);
-    QLineEdit* addReadOnlyField(QWidget* page, FieldId id, const QRect& rect);
-    QComboBox* addListCombo(QWidget* page, FieldId id, const QRect& rect, const QStringList& entries);
-    DatePicker* addDatePicker(QWidget* page, FieldId id, const QRect& rect, bool marked);
-    QLineEdit* addLineField(QWidget* page, const QString& name, LineField field, const QRect& rect);
-    // One row of the left column: label at x 30, y + 3; text field at x 150, y.
-    void addGridRow(QWidget* page, int labelId, const QString& label, FieldId id, int y, bool marked);
-    void addElectronicAddressRow(QWidget* page, FieldId address, FieldId scheme, int y);
     void showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code);
 
     // Event handlers.
@@ -143,16 +137,15 @@ private:
     QLabel* allowanceSplit_ = nullptr; // the parts of a split percentage below it
 
     // "Belegfuss": one row per VAT group (the first three built with the
-    // page, more when they are needed), and what stands below them, which
-    // moves down as rows are added.
+    // page, more when they are needed, which push the totals down).
     struct FooterRowWidgets {
         QWidget* widgets[7];  // rate label, rate, "% aus", taxable, "USt.", tax, "Kategorie"
         QLineEdit* fields[3]; // rate, taxable, tax
         QLineEdit* category;
     };
     std::vector<FooterRowWidgets> footerRows_;
-    std::vector<std::pair<QWidget*, int>> belowFooterRows_; // widget and its y with three rows
-    QWidget* footerPage_ = nullptr;
+    std::unique_ptr<PageGrid> footerGrid_;
+    int footerRowsAt_ = 0; // the grid row of the first
     void addFooterRow(int index);
     // The currency of the VAT total in a loaded file's accounting currency.
     QLabel* taxCurrencyLabel_ = nullptr;

@@ -1,6 +1,9 @@
 // The window's frame, menus and pages: no text is cut, Tab reaches every control.
 #include "window_harness.h"
 
+#include "app/page_rows.h"
+#include "invoice/amounts.h"
+
 using namespace tallomir;
 
 namespace {
@@ -96,9 +99,18 @@ private Q_SLOTS:
             {
                 WindowHarness h;
                 h.addLine("1|-1|Anlage|9999999,99|19");
+                // What only a loaded file has shows too.
+                InvoiceDocument& doc = h.state.doc;
+                doc.prepaidAmount = doc.roundingAmount = doc.taxCurrencyTaxAmount = "-9999999.99";
+                doc.loadedTaxCurrency = "CHF";
+                doc.furtherAllowances = {{"false", "", "Skonto", "", "20.00", "", "S", "19", "VAT"}};
+                recomputeTotals(h.state);
+                h.window->showDocument();
                 QTabWidget* tabs = h.window->tabs();
                 QStringList cut;
                 for (int i = 0; i < tabs->count(); ++i) {
+                    tabs->setCurrentIndex(i); // laid out as the user sees it
+                    QApplication::processEvents();
                     cut << cutTexts(tabs->widget(i));
                     QStyleOptionTab option;
                     option.initFrom(tabs->tabBar());
@@ -126,6 +138,57 @@ private Q_SLOTS:
         QCOMPARE(h.find<QLabel>("label31")->text() + '|' + h.find<QLabel>("label45")->text() + '|' +
                      h.find<QLabel>("label55")->text(),
                  QStringLiteral("Firmenname* (lt. Register)|Firmenname* (lt. Register)|Zahlungsart"));
+    }
+
+    // Each page is built from its rows: every row's input stands on its page under its name, with
+    // its label (the star aside, which follows the check), its tooltip, the room of its characters
+    // and lines; Tab walks the rows in their order.
+    void pagesAreBuiltFromTheirRows() {
+        WindowHarness h;
+        QTabWidget* tabs = h.window->tabs();
+        QStringList wrong;
+        QList<QWidget*> rowInputs, tabStops;
+        for (int index = 0; index < app::pageCount; ++index) {
+            QWidget* page = tabs->widget(index);
+            tabs->setCurrentIndex(index);
+            QApplication::processEvents();
+            wrong << (tabs->tabText(index) == QString::fromUtf8(app::pageTitle(index))
+                          ? ""
+                          : tabs->tabText(index));
+            for (const app::PageRow& row : app::pageRows(index)) {
+                auto* input = page->findChild<QWidget*>(app::inputName(row));
+                auto* label =
+                    page->findChild<QLabel*>(QString::fromLatin1(row.labelName ? row.labelName : "-"));
+                const QFontMetrics metrics(input ? input->font() : page->font());
+                if (!input ||
+                    (row.labelName &&
+                     (!label || label->buddy() != input ||
+                      label->text().remove('*') != QString::fromUtf8(row.label).remove('*'))) ||
+                    input->toolTip() != QString::fromUtf8(row.tooltip) ||
+                    input->width() < row.chars * metrics.averageCharWidth() ||
+                    (row.lines > 1 && !qobject_cast<QLabel*>(input) &&
+                     input->height() < row.lines * metrics.lineSpacing()))
+                    wrong << app::inputName(row);
+                rowInputs << input;
+                if (input && (input->focusPolicy() & Qt::TabFocus))
+                    tabStops << input;
+            }
+        }
+        wrong.removeAll(QString());
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
+        // The order Tab takes from the tab bar on, each input once where its parts follow each other.
+        QList<QWidget*> walked;
+        QWidget* at = tabs->tabBar();
+        for (int step = 0; step < 2000 && walked.size() < tabStops.size(); ++step) {
+            at = at->nextInFocusChain();
+            for (QWidget* w = at; w; w = w->parentWidget())
+                if (rowInputs.contains(w)) {
+                    if (tabStops.contains(w) && (walked.isEmpty() || walked.last() != w))
+                        walked << w;
+                    break;
+                }
+        }
+        QCOMPARE(walked, tabStops);
     }
 
     // Tab reaches every control of a page that takes input, each once.

@@ -1,0 +1,272 @@
+#include "page_rows.h"
+
+namespace tallomir::app {
+
+namespace {
+
+using F = FieldId;
+using L = LineField;
+using C = Choices;
+using I = Input;
+using P = Place;
+
+// A row of a document field.
+constexpr PageRow row(F field, const char* labelName, const char* label, I input, int chars, P place,
+                      const char* tooltip, C choices = C::None, int lines = 1) {
+    return {field, nullptr, std::nullopt, labelName, label, input, choices, chars, place, tooltip, lines};
+}
+
+// A row of a control named on its own: of the line editor, a VAT row, a caption.
+constexpr PageRow namedRow(const char* name, std::optional<L> lineField, const char* labelName,
+                           const char* label, I input, int chars, P place, const char* tooltip,
+                           C choices = C::None, int lines = 1) {
+    return {F{}, name, lineField, labelName, label, input, choices, chars, place, tooltip, lines};
+}
+
+// Amounts up to -11.899.999,98 show whole.
+constexpr int amountChars = 16;
+constexpr int dateChars = 10;
+
+constexpr PageRow headerRows[] = {
+    row(F::DocumentType, "label10", "XBelegart*", I::Choice, 20, P::Row,
+        "Art des Belegs: Rechnung, korrigierte Rechnung oder Gutschrift, z.B. Rechnung", C::DocumentTypes),
+    row(F::Currency, "label11", "Währung*", I::Choice, 4, P::Beside,
+        "Währung aller Beträge des Belegs, z.B. EUR", C::Currencies),
+    row(F::BuyerReference, "label12", "Leit ID*", I::Text, 36, P::Row,
+        "Leitweg-ID oder die Referenz, die der Kunde für seine Rechnungen vorgibt, z.B. 04011000-12345-03"),
+    row(F::DocumentNumber, "label13", "Belegnummer*", I::Text, 36, P::Row,
+        "Die eindeutige Nummer dieses Belegs, z.B. RE-2024-001"),
+    row(F::IssueDate, "label14", "Belegdatum*", I::Date, dateChars, P::Row,
+        "Ausstellungsdatum des Belegs, z.B. 30.06.2024"),
+    row(F::DueDate, "label15", "Fälligkeit", I::Date, dateChars, P::Row,
+        "Bis zu diesem Tag ist der Betrag zu zahlen, z.B. 14.07.2024"),
+    row(F::DeliveryDate, "label16", "Lieferdatum*", I::Date, dateChars, P::Row,
+        "Tag der Lieferung oder Leistung, z.B. 28.06.2024"),
+    row(F::PeriodStart, "label17", "Leistungszeitraum", I::Date, dateChars, P::Row,
+        "Beginn des Leistungszeitraums, z.B. 01.06.2024"),
+    row(F::PeriodEnd, nullptr, nullptr, I::Date, dateChars, P::Beside,
+        "Ende des Leistungszeitraums, z.B. 30.06.2024"),
+    row(F::OrderNumber, "label18", "Bestellnummer", I::Text, 36, P::Row,
+        "Die Bestellnummer des Kunden, z.B. B-4711"),
+    row(F::SalesOrderNumber, "label19", "Kundenauftrag", I::Text, 36, P::Row,
+        "Ihre Auftragsnummer zu dieser Bestellung, z.B. AU-2024-17"),
+    row(F::ContractNumber, "label20", "Vertragsnummer", I::Text, 36, P::Row,
+        "Nummer des Vertrags, auf dem der Beleg beruht, z.B. V-2023-05"),
+    row(F::ProjectNumber, "label21", "Projektnummer", I::Text, 36, P::Row,
+        "Die Projektnummer des Kunden, z.B. PRJ-88"),
+    row(F::Note, "label22", "Notiz", I::MultiLine, 80, P::Wide,
+        "Freier Text zum Beleg, z.B. Vielen Dank für Ihren Auftrag.", C::None, 10),
+    row(F::PaymentTerms, "label59", "Zahlungsbedingung", I::Proposals, 50, P::NextColumn,
+        "Die Zahlungsbedingungen als Text, z.B. Zahlbar innerhalb von 14 Tagen ohne Abzug", C::PaymentTerms),
+    row(F::TaxCategory, "label66", "Steuerkennung", I::Choice, 50, P::Above,
+        "Umsatzsteuer-Kategorie, die neue Positionen erhalten, z.B. Standard USt.", C::TaxCategories),
+    row(F::PrecedingInvoiceNumber, "labelForField176", "Bezug auf Rechnung", I::Text, 24, P::Row,
+        "Nummer der Rechnung, auf die sich eine Gutschrift oder korrigierte Rechnung bezieht, z.B. "
+        "RE-2024-001"),
+    row(F::PrecedingInvoiceDate, "labelForField177", "vom", I::Date, dateChars, P::Row,
+        "Datum der Rechnung, auf die sich der Beleg bezieht, z.B. 30.06.2024"),
+    row(F::DocumentFormat, "labelForField171", "Format", I::Choice, 16, P::Row,
+        "Version der XRechnung, in der die Datei geschrieben wird, z.B. XRechnung 3.0", C::DocumentFormats),
+};
+
+constexpr PageRow supplierRows[] = {
+    row(F::SupplierPartyId, "label23", "Lieferanten Nr.*", I::Text, 36, P::Row,
+        "Ihre Nummer als Lieferant beim Kunden, z.B. L-10023"),
+    row(F::SupplierName, "label24", "Lieferant", I::Text, 36, P::Row,
+        "Ihr Handelsname, wie er auf dem Beleg stehen soll, z.B. Muster Werkzeuge"),
+    row(F::SupplierStreet, "label25", "Straße", I::Text, 36, P::Row,
+        "Straße und Hausnummer, z.B. Hauptstraße 5"),
+    row(F::SupplierPostalCode, "label27", "PLZ*", I::Text, 10, P::Row, "Postleitzahl, z.B. 53111"),
+    row(F::SupplierCity, "label26", "Ort*", I::Text, 36, P::Row, "Ort, z.B. Bonn"),
+    row(F::SupplierCountryCode, "label28", "Land* (kurz)", I::Text, 4, P::Row,
+        "Ländercode nach ISO 3166 aus 2 Buchstaben, z.B. DE"),
+    row(F::SupplierVatId, "label29", "UStID*", I::Text, 20, P::Row,
+        "Umsatzsteuer-Identifikationsnummer, z.B. DE123456789"),
+    row(F::SupplierTaxNumber, "labelForField170", "Steuernummer", I::Text, 20, P::Row,
+        "Steuernummer beim Finanzamt, z.B. 201/123/45678"),
+    row(F::SupplierRegistrationName, "label31", "Firmenname* (lt. Register)", I::Text, 36, P::Row,
+        "Name Ihres Unternehmens, wie er im Handelsregister steht; er erscheint als „Firma“, z.B. Lieferant "
+        "& "
+        "Söhne KG (nicht das Registergericht)"),
+    row(F::SupplierRegistrationId, "label32", "HR Nummer", I::Text, 36, P::Row,
+        "Handelsregisternummer mit Registergericht, z.B. HRB 12345, Amtsgericht Bonn"),
+    row(F::SupplierLegalForm, "label33", "Gesellschaftsform", I::Text, 36, P::Row,
+        "Rechtsform und weitere rechtliche Angaben, z.B. GmbH, Geschäftsführer: Erika Muster"),
+    row(F::SupplierContactName, "label34", "Ansprechpartner*", I::Text, 36, P::Row,
+        "Die Ansprechperson für Rückfragen, z.B. Erika Muster"),
+    row(F::SupplierPhone, "label35", "Telefon*", I::Text, 24, P::Row,
+        "Telefonnummer der Ansprechperson, z.B. 0228 123456"),
+    row(F::SupplierEmail, "label36", "Email*", I::Text, 36, P::Row,
+        "E-Mail-Adresse der Ansprechperson, z.B. rechnung@example.org"),
+    row(F::SupplierEndpoint, "labelForField172", "Elektron. Adresse", I::Text, 24, P::Row,
+        "Ihre elektronische Adresse für Belege, z.B. rechnung@example.org"),
+    row(F::SupplierEndpointScheme, nullptr, nullptr, I::Choice, 10, P::Beside,
+        "Art der elektronischen Adresse, z.B. EM für eine E-Mail-Adresse", C::EndpointSchemes),
+    row(F::PaymentMeans, "label55", "Zahlungsart", I::Choice, 20, P::NextColumn,
+        "Wie gezahlt wird: Überweisung, Lastschrift oder Karte, z.B. SEPA-Überweisung", C::PaymentMeans),
+    row(F::BankName, "label56", "Bankname", I::Text, 36, P::Row, "Name der Bank, z.B. Sparkasse KölnBonn"),
+    row(F::Iban, "label57", "IBAN*", I::Text, 24, P::Row,
+        "IBAN des Kontos, auf das gezahlt wird, z.B. DE02120300000000202051"),
+    row(F::Bic, "label58", "BIC", I::Text, 11, P::Beside, "BIC der Bank, z.B. BYLADEM1001"),
+    row(F::MandateReference, "labelForField190", "Mandatsreferenz", I::Text, 36, P::AfterGap,
+        "Referenz des SEPA-Lastschriftmandats, z.B. M-2024-001"),
+    row(F::CreditorId, "labelForField191", "Gläubiger-ID", I::Text, 24, P::Row,
+        "Gläubiger-Identifikationsnummer, z.B. DE98ZZZ09999999999"),
+    row(F::DebitedIban, "labelForField192", "IBAN des Zahlers", I::Text, 24, P::Row,
+        "IBAN des Kontos, das belastet wird, z.B. DE02120300000000202051"),
+    row(F::CardNumber, "labelForField193", "Kartennummer", I::Text, 8, P::AfterGap,
+        "Nur die letzten 4 bis 6 Ziffern der Karte: mehr darf eine Rechnung nicht enthalten, z.B. 1234"),
+    row(F::CardHolder, "labelForField194", "Karteninhaber", I::Text, 36, P::Row,
+        "Name des Karteninhabers, z.B. Erika Muster"),
+};
+
+constexpr PageRow customerRows[] = {
+    row(F::CustomerPartyId, "label37", "Kunden Nr.*", I::Text, 36, P::Row,
+        "Ihre Nummer für den Kunden, z.B. K-20417"),
+    row(F::CustomerName, "label38", "Kunde", I::Text, 36, P::Row,
+        "Name des Kunden, wie er auf dem Beleg stehen soll, z.B. Kundin GmbH"),
+    row(F::CustomerStreet, "label39", "Straße", I::Text, 36, P::Row,
+        "Straße und Hausnummer, z.B. Domstraße 1"),
+    row(F::CustomerPostalCode, "label41", "PLZ*", I::Text, 10, P::Row, "Postleitzahl, z.B. 50667"),
+    row(F::CustomerCity, "label40", "Ort*", I::Text, 36, P::Row, "Ort, z.B. Köln"),
+    row(F::CustomerCountryCode, "label42", "Land* (kurz)", I::Text, 4, P::Row,
+        "Ländercode nach ISO 3166 aus 2 Buchstaben, z.B. DE"),
+    row(F::CustomerVatId, "label43", "UStID", I::Text, 20, P::Row,
+        "Umsatzsteuer-Identifikationsnummer des Kunden, z.B. DE987654321"),
+    // Below the gap, level with the same rows of "Lieferant".
+    row(F::CustomerRegistrationName, "label45", "Firmenname* (lt. Register)", I::Text, 36, P::AfterGap,
+        "Name des Kunden, wie er im Handelsregister steht; er erscheint als „Firma“, z.B. Kundin GmbH"),
+    row(F::CustomerRegistrationId, "label46", "HR Nummer", I::Text, 36, P::Row,
+        "Handelsregisternummer mit Registergericht, z.B. HRB 54321, Amtsgericht Köln"),
+    row(F::CustomerContactName, "label47", "Ansprechpartner", I::Text, 36, P::Row,
+        "Die Ansprechperson beim Kunden, z.B. Max Mustermann"),
+    row(F::CustomerPhone, "label48", "Telefon", I::Text, 24, P::Row,
+        "Telefonnummer beim Kunden, z.B. 0221 98765"),
+    row(F::CustomerEmail, "label49", "Email", I::Text, 36, P::Row,
+        "E-Mail-Adresse beim Kunden, z.B. einkauf@kundin.example"),
+    row(F::CustomerEndpoint, "labelForField174", "Elektron. Adresse", I::Text, 24, P::Row,
+        "Elektronische Adresse des Kunden für Belege, z.B. die Leitweg-ID 04011000-12345-03"),
+    row(F::CustomerEndpointScheme, nullptr, nullptr, I::Choice, 10, P::Beside,
+        "Art der elektronischen Adresse, z.B. 0204 für eine Leitweg-ID", C::EndpointSchemes),
+};
+
+// Level with the rows of "Kunde" below its first.
+constexpr PageRow deliveryRows[] = {
+    row(F::DeliveryName, "label50", "Kunde", I::Text, 36, P::AfterGap,
+        "Empfänger der Lieferung, z.B. Kundin GmbH, Lager Nord"),
+    row(F::DeliveryStreet, "label51", "Straße", I::Text, 36, P::Row,
+        "Straße der Lieferanschrift, z.B. Industriestraße 7"),
+    row(F::DeliveryPostalCode, "label53", "PLZ", I::Text, 10, P::Row,
+        "Postleitzahl der Lieferanschrift, z.B. 50667"),
+    row(F::DeliveryCity, "label52", "Ort", I::Text, 36, P::Row, "Ort der Lieferanschrift, z.B. Köln"),
+    row(F::DeliveryCountryCode, "label54", "Land (kurz)", I::Text, 4, P::Row,
+        "Ländercode der Lieferanschrift, z.B. DE"),
+};
+
+// The line editor; "Anfügen", "Ändern", "Löschen" follow its first line, the
+// list of lines its last.
+constexpr PageRow lineEditorRows[] = {
+    namedRow("linePosition", L::Position, "labelLinePosition", "Pos.", I::Text, 4, P::Above,
+             "Nummer der Position, z.B. 1"),
+    namedRow("lineQuantity", L::Quantity, "labelLineQuantity", "Anz.", I::Text, 8, P::Beside,
+             "Menge in der gewählten Einheit, z.B. 2,5"),
+    namedRow("lineItemNumber", L::ItemNumber, "labelLineItemNumber", "Artikel-Nr.", I::Text, 12, P::Beside,
+             "Ihre Artikelnummer, z.B. A-100"),
+    namedRow("lineItemName", L::ItemName, "labelLineItemName", "Artikel-Bezeichnung", I::Text, 30, P::Beside,
+             "Bezeichnung des Artikels oder der Leistung, z.B. Schrauben M6"),
+    namedRow("lineUnitPrice", L::UnitPrice, "labelLineUnitPrice", "Preis", I::Text, 12, P::Beside,
+             "Nettopreis je Einheit, z.B. 12,50"),
+    namedRow("lineVatPercent", L::VatPercent, "labelLineVatPercent", "USt.", I::Text, 6, P::Beside,
+             "USt.-Satz der Position in Prozent, z.B. 19"),
+    namedRow("lineDescription", L::Description, "labelLineDescription", "Artikelbeschreibung", I::MultiLine,
+             50, P::Above, "Beschreibung, auch über mehrere Zeilen, z.B. verzinkt, 100 Stück je Packung",
+             C::None, 4),
+    namedRow("lineStartDate", std::nullopt, "labelLinePeriod", "Leistungszeitraum  von               bis",
+             I::Date, dateChars, P::Beside, "Beginn des Leistungszeitraums der Position, z.B. 01.06.2024"),
+    namedRow("lineEndDate", std::nullopt, nullptr, nullptr, I::Date, dateChars, P::Beside,
+             "Ende des Leistungszeitraums der Position, z.B. 30.06.2024"),
+    namedRow("lineUnit", std::nullopt, "labelLineUnit", "Einheit", I::Choice, 16, P::Beside,
+             "Einheit der Menge, z.B. Stück", C::Units),
+    namedRow("lineTaxCategory", std::nullopt, "labelLineTaxCategory", "Steuerkennung", I::Choice, 50, P::Row,
+             "Umsatzsteuer-Kategorie der Position, z.B. Standard USt.", C::TaxCategories),
+};
+
+// The amounts and the allowance or charge; what only a loaded file has in
+// the column on the right.
+constexpr PageRow footerRows[] = {
+    row(F::LinesTotal, "labelForField157", "Summe aller Positionen", I::Amount, amountChars, P::Row,
+        "Summe der Nettobeträge aller Positionen, z.B. 1.250,00"),
+    row(F::AllowanceReason, "label60", "Nachlass / Zuschlag", I::Text, 40, P::Above,
+        "Grund des Nachlasses oder Zuschlags, z.B. Treuerabatt"),
+    row(F::AllowanceValue, "label62", "Wert", I::Text, amountChars, P::Beside,
+        "Nachlass oder Zuschlag als Betrag: negativ (z.B. -3) ist ein Nachlass, positiv (z.B. 3) ein "
+        "Zuschlag"),
+    row(F::AllowancePercent, "label61", "Prozent", I::Text, 7, P::Beside,
+        "Nachlass oder Zuschlag in Prozent: negativ (z.B. -3) ist ein Nachlass, positiv (z.B. 3) ein "
+        "Zuschlag"),
+    row(F::AllowanceSlot, "label64", "USt. %", I::Choice, 8, P::Beside,
+        "USt.-Satz des Nachlasses oder Zuschlags, z.B. 19,00 %", C::VatRates),
+    // What the entry gives ("Nachlass", "Zuschlag"); the sign of "Wert" or "Prozent" decides.
+    namedRow("allowanceKind", std::nullopt, nullptr, nullptr, I::Caption, 0, P::Beside,
+             "Negativ (z.B. -3) ist ein Nachlass, positiv (z.B. 3) ein Zuschlag"),
+    // A percentage over lines of several groups: its part in each.
+    namedRow("allowanceSplit", std::nullopt, nullptr, nullptr, I::Caption, 40, P::Row, nullptr, C::None, 2),
+    row(F::NetTotal, "labelForField158", "Netto Betrag", I::Amount, amountChars, P::Row,
+        "Summe der Positionen mit Nachlass oder Zuschlag, z.B. 1.240,00"),
+    // The VAT rows stand here.
+    row(F::TaxTotal, "label65", "USt. gesamt", I::Amount, amountChars, P::Row,
+        "Umsatzsteuer aller Gruppen, z.B. 235,60"),
+    row(F::GrossTotal, "label79", "Brutto-Betrag", I::Amount, amountChars, P::Row,
+        "Netto Betrag und Umsatzsteuer zusammen, z.B. 1.475,60"),
+    namedRow("label81", std::nullopt, nullptr, nullptr, I::Caption, 0, P::Beside, nullptr),
+    row(F::PayableTotal, "label80", "Zahlbetrag", I::Amount, amountChars, P::Row,
+        "Der zu zahlende Betrag, z.B. 1.475,60"),
+    namedRow("label82", std::nullopt, nullptr, nullptr, I::Caption, 0, P::Beside, nullptr),
+    row(F::FurtherAllowances, "labelForField181", "Weitere Nachlässe / Zuschläge", I::ShownLines, 36,
+        P::NextColumn, "Weitere Nachlässe und Zuschläge der geladenen Datei, z.B. Skonto -20,00", C::None, 5),
+    row(F::TaxCurrencyTotal, "labelForField182", "USt. in Buchungswährung", I::Amount, amountChars, P::Row,
+        "Umsatzsteuer in der Abrechnungswährung laut Datei, z.B. 210,50"),
+    namedRow("labelTaxCurrency", std::nullopt, nullptr, nullptr, I::Caption, 0, P::Beside, nullptr),
+    row(F::PrepaidTotal, "labelForField183", "Bereits gezahlt", I::Amount, amountChars, P::Row,
+        "Bereits gezahlter Betrag laut Datei, z.B. 500,00"),
+    row(F::RoundingAmount, "labelForField180", "Rundung", I::Amount, amountChars, P::Row,
+        "Rundungsbetrag laut Datei, z.B. 0,01"),
+};
+
+constexpr PageRow vatColumns[] = {
+    namedRow("footerRowRate", std::nullopt, "labelFooterRowRate", "davon USt.-Satz", I::Amount, 7, P::Row,
+             "USt.-Satz dieser Gruppe in Prozent, z.B. 19,00"),
+    namedRow("footerRowTaxable", std::nullopt, "labelFooterRowAmount", "% aus", I::Amount, amountChars,
+             P::Beside, "Nettobetrag, auf den dieser Satz angewandt wird, z.B. 1.000,00"),
+    namedRow("footerRowTax", std::nullopt, "labelFooterRowTax", "USt.", I::Amount, amountChars, P::Beside,
+             "Umsatzsteuer dieser Gruppe, z.B. 190,00"),
+    namedRow("footerRowCategory", std::nullopt, "labelFooterRowCategory", "Kategorie", I::Amount, 4,
+             P::Beside,
+             "Steuerkategorie der Gruppe, wo sie nicht S (Standard) ist, z.B. E für steuerbefreit"),
+};
+
+const PageRows pages[pageCount] = {headerRows,   supplierRows,   customerRows,
+                                   deliveryRows, lineEditorRows, footerRows};
+const char* const titles[pageCount] = {"Belegkopf", "Lieferant",  "Kunde",
+                                       "Lieferung", "Positionen", "Belegfuss"};
+
+} // namespace
+
+const char* pageTitle(int page) {
+    return titles[page];
+}
+
+PageRows pageRows(int page) {
+    return pages[page];
+}
+
+PageRows vatRowColumns() {
+    return vatColumns;
+}
+
+QString inputName(const PageRow& row) {
+    return row.name ? QString::fromLatin1(row.name)
+                    : QStringLiteral("field%1").arg(static_cast<int>(row.field));
+}
+
+} // namespace tallomir::app

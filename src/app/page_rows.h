@@ -1,0 +1,88 @@
+#pragma once
+
+// The window's pages as data: one table per page, one row per input, in the
+// order the eye reads the page (and Tab walks it). A row holds everything of
+// its input in one place: the label, the tooltip with an example, what it
+// edits, the kind of input and its width in characters. page_builder.h lays
+// the rows out.
+
+#include "invoice/fields.h"
+#include "invoice/line_list.h"
+
+#include <QString>
+
+#include <optional>
+#include <span>
+
+namespace tallomir::app {
+
+enum class Input {
+    Text,       // one line of text, handed over when it is left
+    MultiLine,  // several lines of text
+    Amount,     // a number the window computes: shown, right-aligned, not typed
+    ShownLines, // several lines the window shows, not typed
+    Date,       // a date with its calendar (DatePicker)
+    Choice,     // an entry of a code list
+    Proposals,  // a text typed or taken from proposals
+    Caption,    // a text the window shows beside an input, in its own words
+};
+
+// The list a Choice or Proposals input offers.
+enum class Choices {
+    None,
+    DocumentTypes,
+    Currencies,
+    PaymentTerms,
+    TaxCategories,
+    DocumentFormats,
+    PaymentMeans,
+    EndpointSchemes,
+    VatRates,
+    Units,
+};
+
+// Where a row stands relative to the row before it.
+enum class Place {
+    Row,        // a line of its own: the label on the left, the input beside it
+    Beside,     // in the line of the row before, after its input; without a label it
+                // joins that input (a date range, an address and its scheme)
+    Wide,       // like Row, the input reaching over the columns to its right
+    Above,      // a line of its own with the label above the input
+    NextColumn, // like Above, at the top of a new column right of the ones before
+    AfterGap,   // like Row, after a line left empty, which sets a group apart
+};
+
+struct PageRow {
+    FieldId field;    // the document's field it edits, named "field<N>" ...
+    const char* name; // ... or, when set, the object name of a control that edits no field of the
+                      // document: of the line editor, a VAT row's column, a caption
+    std::optional<LineField> lineField; // the line editor's text it edits
+    const char* labelName;              // the label's object name; nullptr: no label
+    const char* label;                  // the label's text at start-up
+    Input input;
+    Choices choices;
+    int chars; // the width of the input, in characters of the window's font
+    Place place;
+    const char* tooltip; // what it holds, with an example
+    int lines = 1;       // the height of a multi-line input, in lines; a caption of more wraps
+};
+
+using PageRows = std::span<const PageRow>;
+
+// The six pages: "Belegkopf", "Lieferant", "Kunde", "Lieferung", "Positionen"
+// (the line editor; its list and buttons are not rows) and "Belegfuss" (its
+// VAT rows are made as groups appear, their columns are in vatRowColumns()).
+inline constexpr int pageCount = 6;
+const char* pageTitle(int page);
+PageRows pageRows(int page);
+
+// The columns of a VAT row on "Belegfuss": rate, "% aus" taxable amount,
+// "USt." tax, "Kategorie"; the row's number follows the name
+// ("footerRowTax4"). The first three rows' rate, taxable and tax are the
+// fields 150/147/148, 155/152/153 and 156/151/154.
+PageRows vatRowColumns();
+
+// The object name of a row's input.
+QString inputName(const PageRow& row);
+
+} // namespace tallomir::app
