@@ -5,6 +5,8 @@
 #include "ubl/writer.h"
 
 #include <iterator>
+#include <regex>
+#include <string>
 #include <vector>
 
 namespace tallomir {
@@ -106,6 +108,12 @@ TEST(Tree, AllowanceOnlyWithAReasonAndWithoutRateOnlyItsScheme) {
         "<cac:AllowanceCharge><cbc:ChargeIndicator>false</cbc:ChargeIndicator><cbc:AllowanceChargeReason>"
         "Rabatt</cbc:AllowanceChargeReason><cbc:Amount currencyID=\"EUR\">10.00</cbc:Amount>"
         "<cac:TaxCategory><cac:TaxScheme/></cac:TaxCategory></cac:AllowanceCharge>");
+
+    // A loaded charge outside the scope of VAT is written without the rate the file gave it.
+    state.doc.furtherAllowances.push_back({"true", "", "Fracht", "", "5.00", "", "O", "0", "VAT"});
+    const std::string compact = std::regex_replace(savedText(state), std::regex(">\\s+<"), "><");
+    EXPECT_NE(compact.find("<cac:TaxCategory><cbc:ID>O</cbc:ID><cac:TaxScheme><cbc:ID>VAT</cbc:ID>"),
+              std::string::npos);
 }
 
 // --- Whole files, byte for byte -------------------------------------------------------
