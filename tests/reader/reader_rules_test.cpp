@@ -69,6 +69,9 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
           {"lines[0].quantity", "4"}, {"lineExtensionAmount", "8.00"},
           {"notCarried", "1 Objektkennung|1 Unterlagenverweis"}}},
         {el(reference + "/cbc:ID", "A") + el(reference + "/" + type, "50"), cn, {{"projectNumber", ""}}},
+        // The project has one field, whichever of its two elements holds it: the first one wins.
+        {el(reference, el("cbc:ID", "P-50") + el(type, "50")) + el("cac:ProjectReference/cbc:ID", "P-2"), inv,
+         {{"projectNumber", "P-50"}, {"notCarried", "Projekt"}}},
         // The first note is taken, a further one named; blanks, tabs and line breaks stay (a break as LF).
         {el("cbc:Note", "erste") + el("cbc:Note", "zweite"), inv, {{"note", "erste"}, {"notCarried", "Notiz 2 von 2"}}},
         {el("cbc:Note", " a  b\t c\r\n    eins\r\n  "), inv, {{"note", " a  b\t c\n    eins\n  "}}},
@@ -122,6 +125,9 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05+01:00")) +
          el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")), cn,
          {{"precedingInvoiceNumber", "R-1"}, {"precedingInvoiceDate", "2022-01-05"}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
+        {el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate", "2022-01-05") +
+         el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID", "R-2"), cn,
+         {{"precedingInvoiceNumber", ""}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
         // Totals follow from the lines, keep prepaid and rounding, and name a differing stated total.
         {el("cac:TaxTotal", el("cbc:TaxAmount", "19.00") + el("cac:TaxSubtotal/cbc:TaxableAmount", "1.00") +
                             el("cac:TaxSubtotal/cbc:TaxableAmount", "2.00")) +
