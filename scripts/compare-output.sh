@@ -57,7 +57,7 @@ run() {
 compare() {
   local a="$work/out/base/$1" b="$work/out/current/$1"
   if ! cmp -s "$a/exit-code" "$b/exit-code" ||
-    [[ -f $a/out.xml != -f $b/out.xml ]] ||
+    [[ -f $a/out.xml && ! -f $b/out.xml ]] || [[ ! -f $a/out.xml && -f $b/out.xml ]] ||
     { [[ -f $a/out.xml ]] && ! cmp -s "$a/out.xml" "$b/out.xml"; }; then
     echo "differs: $1"
     differences=$((differences + 1))
