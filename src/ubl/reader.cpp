@@ -8,16 +8,17 @@
 // Each element is recognised by its namespace and local name and those of its
 // ancestors below the document element, whatever prefixes the file uses.
 // Instead of comparing a table of paths for every element, the walk carries
-// one small state per level: the state of an element follows from its
-// parent's state and its own name. A state from FirstRule on is a rule: it
-// takes the element's text into the document. A rule takes the first text of
-// its field within its record (the document, a party, a line, a tax subtotal,
-// an allowance or charge); a later one is not taken. The states and their
-// rules are in reader_rules.cpp.
+// one place per level in the path tree compiled from the table of terms
+// (ubl_terms.cpp, path_tree.h): the place of an element is the child of its
+// parent's place with its name. A place with a row takes the element's text
+// into the document. A field takes its first text within its record (the
+// document, a party, a line, a tax subtotal, an allowance or charge); a later
+// one is not taken. What a table cannot say is done by the rows' hooks
+// (reader_rules.cpp).
 //
-// Whatever no rule takes is recorded: an element whose name leads nowhere,
+// Whatever no row takes is recorded: an element whose name leads nowhere,
 // with all it holds, a repeated or foreign value, an attribute that carries a
-// value no rule reads. After the walk these records become the not-carried
+// value no row reads. After the walk these records become the not-carried
 // list (not_carried.cpp).
 
 #include "ubl/reader.h"
@@ -139,7 +140,7 @@ struct Walk {
         unconsumed.push_back({node, attributeName, target.block, target.blockPlace, blockLine});
     }
 
-    void recordAttributes(Node node, NodeView element) {
+    void recordAttributes(const PathNode& node, NodeView element) {
         for (std::size_t i = 0; i < element.attributeCount(); ++i) {
             const std::string_view name = element.attributeName(i);
             if (isDataAttribute(name) && !takenWith(node, name) && hasData(element.attributeValue(i)))
@@ -157,14 +158,15 @@ struct Walk {
     }
 
     void run(NodeView root) {
+        const PathTree& tree = terms::ublTree();
         Namespaces namespaces;
         namespaces.enter(0, root);
         std::string buffer;
-        // stateAt[level] is the state of the element open at that level;
+        // placeAt[level] is the place of the element open at that level;
         // cursor[level] the element visited next at that level.
-        std::array<State, deepestLevel + 1> stateAt{};
+        std::array<Place, deepestLevel + 1> placeAt{};
         std::array<NodeView, deepestLevel + 1> cursor{};
-        stateAt[0].node = Node::Document;
+        placeAt[0] = terms::documentPlace;
         int level = 1;
         cursor[1] = root.firstChild();
         while (level > 0) {
@@ -188,15 +190,17 @@ struct Walk {
                 blockLine = -1;
             }
             const std::string_view name = ruleName(node.name(), namespaces, buffer);
-            State where = name.empty() ? State{} : step(stateAt[static_cast<std::size_t>(level - 1)], name);
-            where.node = enter(target, where, node);
-            if (where.node == Node::Line)
+            Place place = name.empty() ? terms::deadPlace
+                                       : tree.child(placeAt[static_cast<std::size_t>(level - 1)], name);
+            place = enter(target, place, node);
+            const PathNode& where = tree[place];
+            if (where.begins == Record::Line)
                 blockLine = target.currentLine;
-            if (where.node == Node::Dead) {
+            if (place == terms::deadPlace) {
                 record(node);
                 continue;
             }
-            if (isRule(where.node)) {
+            if (where.term != nullptr) {
                 // Every line break as one LF, as a parser gives it.
                 const std::string_view text = node.text();
                 const bool taken = text.find('\r') == std::string_view::npos
@@ -208,9 +212,9 @@ struct Walk {
                 }
                 blockTook = blockTook || hasData(text);
             }
-            recordAttributes(where.node, node);
+            recordAttributes(where, node);
             if (level < deepestLevel && node.firstChild()) {
-                stateAt[static_cast<std::size_t>(level)] = where;
+                placeAt[static_cast<std::size_t>(level)] = place;
                 ++level;
                 cursor[static_cast<std::size_t>(level)] = node.firstChild();
             }

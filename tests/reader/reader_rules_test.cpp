@@ -3,6 +3,11 @@
 #include "reader_test_support.h"
 
 #include "invoice/decimal.h"
+#include "ubl/terms.h"
+#include "ubl/writer.h"
+
+#include <functional>
+#include <ranges>
 
 using namespace readertest;
 using tallomir::formatDecimal2;
@@ -64,6 +69,9 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
           {"lines[0].quantity", "4"}, {"lineExtensionAmount", "8.00"},
           {"notCarried", "1 Objektkennung|1 Unterlagenverweis"}}},
         {el(reference + "/cbc:ID", "A") + el(reference + "/" + type, "50"), cn, {{"projectNumber", ""}}},
+        // The project has one field, whichever of its two elements holds it: the first one wins.
+        {el(reference, el("cbc:ID", "P-50") + el(type, "50")) + el("cac:ProjectReference/cbc:ID", "P-2"), inv,
+         {{"projectNumber", "P-50"}, {"notCarried", "Projekt"}}},
         // The first note is taken, a further one named; blanks, tabs and line breaks stay (a break as LF).
         {el("cbc:Note", "erste") + el("cbc:Note", "zweite"), inv, {{"note", "erste"}, {"notCarried", "Notiz 2 von 2"}}},
         {el("cbc:Note", " a  b\t c\r\n    eins\r\n  "), inv, {{"note", " a  b\t c\n    eins\n  "}}},
@@ -117,6 +125,9 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05+01:00")) +
          el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")), cn,
          {{"precedingInvoiceNumber", "R-1"}, {"precedingInvoiceDate", "2022-01-05"}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
+        {el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate", "2022-01-05") +
+         el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID", "R-2"), cn,
+         {{"precedingInvoiceNumber", ""}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
         // Totals follow from the lines, keep prepaid and rounding, and name a differing stated total.
         {el("cac:TaxTotal", el("cbc:TaxAmount", "19.00") + el("cac:TaxSubtotal/cbc:TaxableAmount", "1.00") +
                             el("cac:TaxSubtotal/cbc:TaxableAmount", "2.00")) +
@@ -252,4 +263,95 @@ TEST(ReaderHostile, RefusedFilesLeaveTheDocument) {
         expectFields(state, fieldsOf(loadedNow ? loaded(el("cbc:ID", "F-1")) : before));
         EXPECT_EQ(state.modified, !loadedNow);
     }
+}
+
+namespace {
+
+using namespace tallomir::ubl::terms;
+
+// The object a row's field lies in after loading; none where the load computes the record anew (the VAT
+// breakdown) or moves it (the edited allowance).
+std::string* fieldIn(tallomir::DocumentState& state, Record record, const Field& field) {
+    auto& doc = state.doc;
+    return std::visit(
+        [&](auto member) -> std::string* {
+            using M = decltype(member);
+            if constexpr (std::is_same_v<M, std::string tallomir::InvoiceDocument::*>)
+                return &(doc.*member);
+            else if constexpr (std::is_same_v<M, std::string tallomir::PartyFields::*>)
+                return &((record == Record::Buyer ? doc.customer : doc.supplier).*member);
+            else if constexpr (std::is_same_v<M, std::string tallomir::DeliveryFields::*>)
+                return &(doc.delivery.*member);
+            else if constexpr (std::is_same_v<M, std::string tallomir::LineItem::*>)
+                return state.lines.empty() ? nullptr : &(state.lines[0].*member);
+            else if constexpr (std::is_same_v<M, std::string tallomir::AllowanceCharge::*>)
+                return doc.furtherAllowances.empty() ? nullptr : &(doc.furtherAllowances[0].*member);
+            else
+                return nullptr;
+        },
+        field);
+}
+
+// Each row of the table with the path of its element below the document element, one for each alternative.
+void eachRow(std::span<const Term> rows, const std::string& above, Record group,
+             const std::function<void(const Term&, const std::string&, Record)>& visit) {
+    for (const Term& row : rows) {
+        const Record record = row.record == Record::Party ? group : row.record;
+        if (row.record == Record::Seller && group == Record::Buyer)
+            continue;
+        std::vector<std::vector<std::string_view>> steps;
+        std::size_t most = 1;
+        for (const auto step : std::views::split(row.path, '/')) {
+            auto& names = steps.emplace_back();
+            for (const auto name : std::views::split(step, '|'))
+                names.emplace_back(&*name.begin(), static_cast<std::size_t>(std::ranges::distance(name)));
+            most = std::max(most, names.size());
+        }
+        for (std::size_t i = 0; i < most; ++i) {
+            std::string path = above;
+            for (const auto& names : steps)
+                path += (path.empty() ? "" : "/") + std::string(names[std::min(i, names.size() - 1)]);
+            if (row.group.empty())
+                visit(row, path, record);
+            else
+                eachRow(row.group, path, record, visit);
+        }
+    }
+}
+
+} // namespace
+
+// The reader follows the table: each row's element, alone in a file with a value and the attribute the row
+// names, is taken into the row's field, and nothing of it is listed as not carried. (Variants and the
+// project reference need a further element; the cases above hold them.)
+TEST(ReaderTable, EveryRowIsTakenWhereTheTableSays) {
+    const std::string version = tallomir::ubl::customizationIdOf(tallomir::XRechnungVersion::V3_0);
+    int rows = 0;
+    eachRow(ublTerms(), "", Record::Document, [&](const Term& row, const std::string& path, Record record) {
+        if (isVariant(row.hook) || row.hook == Hook::ProjectReference || row.hook == Hook::Profile)
+            return;
+        ++rows;
+        SCOPED_TRACE(path);
+        const std::string value = row.hook == Hook::Version           ? version
+                                  : row.hook == Hook::ChargeIndicator ? "true"
+                                  : row.hook == Hook::TakenWithBlock  ? "50"
+                                  : row.form == Form::Date            ? "2024-02-29"
+                                  : row.label != nullptr              ? "0.00"
+                                                                      : "EUR";
+        const std::size_t slash = path.rfind('/');
+        const std::string leaf = path.substr(slash + 1);
+        std::string element = "<" + leaf;
+        if (!row.attribute.name.empty())
+            element += " " + std::string(row.attribute.name) + "=\"U\"";
+        element += ">" + value + "</" + leaf + ">";
+        auto state = loaded(slash == std::string::npos ? element : el(path.substr(0, slash), element));
+        expectFields(state, {{"notCarried", ""}});
+        if (std::string* field = fieldIn(state, record, row.field)) {
+            EXPECT_EQ(*field, value);
+        }
+        if (std::string* field = fieldIn(state, record, row.attribute.field)) {
+            EXPECT_EQ(*field, "U");
+        }
+    });
+    EXPECT_GT(rows, 100);
 }

@@ -1,0 +1,125 @@
+// A syntax as a table: one row per value of the invoice, with the place its
+// element has in the file. The reader compiles the table into a path tree and
+// follows it (path_tree.h); a writer can walk the same rows, which stand in
+// file order, each naming its path, the record and list it belongs to and the
+// attributes written with it. What a table cannot say is a named hook of a
+// row. The rows of UBL are in ubl_terms.cpp.
+
+#pragma once
+
+#include "invoice/model.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tallomir::ubl::terms {
+
+// The record a value belongs to. A line, a VAT subtotal and an allowance or
+// charge repeat: each of their elements begins one more entry of its list.
+enum class Record : std::uint8_t {
+    Document,
+    Seller,
+    Buyer,
+    Party, // in the party block: the seller's or the buyer's, as the block stands
+    Delivery,
+    Payment,
+    Line,
+    Subtotal,
+    Allowance,
+};
+
+// Whether each element of the record begins a new entry of a list.
+constexpr bool repeats(Record record) {
+    return record == Record::Line || record == Record::Subtotal || record == Record::Allowance;
+}
+
+// The text field a row sets, in the object of its record: the document (also
+// for delivery dates and payment), a party, the delivery address, a line, a
+// subtotal, an allowance or charge.
+using Field = std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
+                           std::string DeliveryFields::*, std::string LineItem::*,
+                           std::string VatBreakdownEntry::*, std::string AllowanceCharge::*>;
+
+// How a text is taken.
+enum class Form : std::uint8_t {
+    Text, // as it stands
+    Date, // without a time zone
+};
+
+// What a row does besides setting its field, where a table cannot say it.
+// Each is explained where the reader runs it (reader_rules.cpp).
+enum class Hook : std::uint8_t {
+    None,
+    Version,          // the identifier names the version; only one the program writes is carried
+    Profile,          // only a profile the program writes is carried
+    ShownCurrency,    // the document currency is also the one shown
+    ChargeIndicator,  // read as the schema's boolean, kept as "true" or "false"
+    DocumentCategory, // a subtotal's category is also the document's
+    TaxTotal,         // taken (the subtotals refer to it) and compared with the computed one
+    StatedTotal,      // not taken: compared with the computed total (`label`)
+    TakenWithBlock,   // read together with the block it stands in
+    PartyTaxScheme,   // judges the block as a whole: the number's scheme follows the number
+    ProjectReference, // judges its reference: only type code 50 is a project reference
+    FirstPreceding,   // judges its billing reference: only the first one is read
+    TaxCurrencyTotal, // a variant of its block: the total in the VAT accounting currency
+    SepaCreditor,     // a variant of its element: the identifier in the SEPA scheme
+};
+
+// The element of the row's path the hook is about, counted back from the
+// row's own element (0): the element judged on entering it, or where the
+// variant branches off.
+constexpr int hookLevel(Hook hook) {
+    switch (hook) {
+    case Hook::PartyTaxScheme:
+    case Hook::ProjectReference:
+    case Hook::TaxCurrencyTotal:
+        return 1;
+    case Hook::FirstPreceding:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// Whether the hook makes a variant: the row applies instead of the rows of
+// the same place when the hook's condition holds for the element.
+constexpr bool isVariant(Hook hook) {
+    return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor;
+}
+
+// Whether the hook judges an element on entering it.
+constexpr bool judges(Hook hook) {
+    return hook == Hook::PartyTaxScheme || hook == Hook::ProjectReference || hook == Hook::FirstPreceding;
+}
+
+// An attribute of the row's element that belongs to its value, and the field
+// it sets (none: taken with the value, not kept). The currency of an amount
+// is never a value of its own and is taken with every row.
+struct Attribute {
+    std::string_view name;
+    Field field{};
+};
+
+struct Term {
+    // Below the document element, or below the element of the group the row
+    // stands in; steps separated by "/", element alternatives by "|".
+    // Elements are named "cbc:..." or "cac:..." by their namespace.
+    std::string_view path;
+    Record record = Record::Document;
+    Field field{};
+    Form form = Form::Text;
+    Attribute attribute{};
+    Hook hook = Hook::None;
+    // StatedTotal, TaxTotal: the total as the not-carried list names it.
+    const char* label = nullptr;
+    // A group: the rows below the element at `path`, all of `record`.
+    std::span<const Term> group{};
+};
+
+// The rows of UBL 2.1, invoice and credit note, in file order.
+std::span<const Term> ublTerms();
+
+} // namespace tallomir::ubl::terms

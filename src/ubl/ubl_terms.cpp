@@ -1,0 +1,182 @@
+// The values of a UBL 2.1 invoice or credit note and the places of their
+// elements, in file order. Element alternatives: "cbc:InvoiceTypeCode" of an
+// invoice, "cbc:CreditNoteTypeCode" of a credit note and the like.
+
+#include "ubl/terms.h"
+
+namespace tallomir::ubl::terms {
+namespace {
+
+using D = InvoiceDocument;
+using P = PartyFields;
+using F = DeliveryFields;
+using L = LineItem;
+using V = VatBreakdownEntry;
+using A = AllowanceCharge;
+using enum Record;
+using enum Form;
+
+// A party's block, the seller's and the buyer's alike.
+constexpr Term partyTerms[] = {
+    {.path = "cbc:EndpointID",
+     .record = Party,
+     .field = &P::endpointId,
+     .attribute = {"schemeID", &P::endpointScheme}},
+    {"cac:PartyIdentification/cbc:ID", Party, &P::partyId},
+    {"cac:PartyName/cbc:Name", Party, &P::name},
+    {"cac:PostalAddress/cbc:StreetName", Party, &P::street},
+    {"cac:PostalAddress/cbc:CityName", Party, &P::city},
+    {"cac:PostalAddress/cbc:PostalZone", Party, &P::postalCode},
+    {"cac:PostalAddress/cac:Country/cbc:IdentificationCode", Party, &P::countryCode},
+    // the VAT identifier or the tax number, as its scheme says
+    {.path = "cac:PartyTaxScheme/cbc:CompanyID", .record = Party, .hook = Hook::PartyTaxScheme},
+    {.path = "cac:PartyTaxScheme/cac:TaxScheme/cbc:ID", .record = Party, .hook = Hook::TakenWithBlock},
+    {"cac:PartyLegalEntity/cbc:RegistrationName", Party, &P::registrationName},
+    {"cac:PartyLegalEntity/cbc:CompanyID", Party, &P::registrationId},
+    // only the seller has a legal form
+    {"cac:PartyLegalEntity/cbc:CompanyLegalForm", Seller, &P::legalForm},
+    {"cac:Contact/cbc:Name", Party, &P::contactName},
+    {"cac:Contact/cbc:Telephone", Party, &P::phone},
+    {"cac:Contact/cbc:ElectronicMail", Party, &P::email},
+};
+
+constexpr Term allowanceTerms[] = {
+    {.path = "cbc:ChargeIndicator",
+     .record = Allowance,
+     .field = &A::chargeIndicator,
+     .hook = Hook::ChargeIndicator},
+    {"cbc:AllowanceChargeReasonCode", Allowance, &A::reasonCode},
+    {"cbc:AllowanceChargeReason", Allowance, &A::reason},
+    {"cbc:MultiplierFactorNumeric", Allowance, &A::percent},
+    {"cbc:Amount", Allowance, &A::amount},
+    {"cbc:BaseAmount", Allowance, &A::baseAmount},
+    {"cac:TaxCategory/cbc:ID", Allowance, &A::taxCategory},
+    {"cac:TaxCategory/cbc:Percent", Allowance, &A::taxPercent},
+    {"cac:TaxCategory/cac:TaxScheme/cbc:ID", Allowance, &A::taxScheme},
+};
+
+constexpr Term subtotalTerms[] = {
+    {"cbc:TaxableAmount", Subtotal, &V::taxableAmount},
+    {"cbc:TaxAmount", Subtotal, &V::taxAmount},
+    {.path = "cac:TaxCategory/cbc:ID",
+     .record = Subtotal,
+     .field = &V::categoryCode,
+     .hook = Hook::DocumentCategory},
+    {"cac:TaxCategory/cbc:Percent", Subtotal, &V::ratePercent},
+    {"cac:TaxCategory/cbc:TaxExemptionReasonCode", Subtotal, &V::exemptionReasonCode},
+    {"cac:TaxCategory/cbc:TaxExemptionReason", Subtotal, &V::exemptionReason},
+    {"cac:TaxCategory/cac:TaxScheme/cbc:ID", Subtotal, &V::schemeId},
+};
+
+constexpr Term lineTerms[] = {
+    {"cbc:ID", Line, &L::position},
+    {"cbc:Note", Line, &L::lineNote},
+    {.path = "cbc:InvoicedQuantity|cbc:CreditedQuantity",
+     .record = Line,
+     .field = &L::quantity,
+     .attribute = {"unitCode", &L::unitCode}},
+    {"cbc:LineExtensionAmount", Line, &L::lineNetAmount},
+    {"cac:InvoicePeriod/cbc:StartDate", Line, &L::lineStartDate, Date},
+    {"cac:InvoicePeriod/cbc:EndDate", Line, &L::lineEndDate, Date},
+    {"cac:Item/cbc:Description", Line, &L::itemDescription},
+    {"cac:Item/cbc:Name", Line, &L::itemName},
+    {"cac:Item/cac:SellersItemIdentification/cbc:ID", Line, &L::itemNumber},
+    {"cac:Item/cac:ClassifiedTaxCategory/cbc:ID", Line, &L::lineTaxCategory},
+    {"cac:Item/cac:ClassifiedTaxCategory/cbc:Percent", Line, &L::lineVatPercent},
+    {"cac:Item/cac:ClassifiedTaxCategory/cac:TaxScheme/cbc:ID", Line, &L::lineTaxScheme},
+    {"cac:Price/cbc:PriceAmount", Line, &L::unitPrice},
+    {.path = "cac:Price/cbc:BaseQuantity",
+     .record = Line,
+     .field = &L::baseQuantity,
+     .attribute = {"unitCode", {}}},
+};
+
+constexpr Term documentTerms[] = {
+    {.path = "cbc:CustomizationID", .hook = Hook::Version},
+    {.path = "cbc:ProfileID", .hook = Hook::Profile},
+    {"cbc:ID", Document, &D::documentNumber},
+    {"cbc:IssueDate", Document, &D::issueDate, Date},
+    {"cbc:DueDate", Document, &D::dueDate, Date},
+    {"cbc:InvoiceTypeCode|cbc:CreditNoteTypeCode", Document, &D::documentTypeCode},
+    {"cbc:Note", Document, &D::note},
+    {"cbc:ActualDeliveryDate", Document, &D::deliveryDate, Date},
+    {.path = "cbc:DocumentCurrencyCode", .field = &D::loadedDocumentCurrency, .hook = Hook::ShownCurrency},
+    {"cbc:TaxCurrencyCode", Document, &D::loadedTaxCurrency},
+    {"cbc:BuyerReference", Document, &D::buyerReference},
+    {"cac:InvoicePeriod/cbc:StartDate", Document, &D::periodStart, Date},
+    {"cac:InvoicePeriod/cbc:EndDate", Document, &D::periodEnd, Date},
+    {"cac:OrderReference/cbc:ID", Document, &D::orderNumber},
+    {"cac:OrderReference/cbc:SalesOrderID", Document, &D::salesOrderNumber},
+    {.path = "cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID",
+     .field = &D::precedingInvoiceNumber,
+     .hook = Hook::FirstPreceding},
+    {"cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate", Document, &D::precedingInvoiceDate,
+     Date},
+    {"cac:ContractDocumentReference/cbc:ID", Document, &D::contractNumber},
+    // the credit note's project reference
+    {.path = "cac:AdditionalDocumentReference/cbc:ID",
+     .field = &D::projectNumber,
+     .hook = Hook::ProjectReference},
+    {.path = "cac:AdditionalDocumentReference/cbc:DocumentTypeCode", .hook = Hook::TakenWithBlock},
+    {"cac:ProjectReference/cbc:ID", Document, &D::projectNumber},
+    {.path = "cac:AccountingSupplierParty/cac:Party", .record = Seller, .group = partyTerms},
+    // the seller's identifier in the SEPA scheme is the creditor identifier of a direct debit
+    {.path = "cac:AccountingSupplierParty/cac:Party/cac:PartyIdentification/cbc:ID",
+     .record = Payment,
+     .field = &D::creditorId,
+     .attribute = {"schemeID", {}},
+     .hook = Hook::SepaCreditor},
+    {.path = "cac:AccountingCustomerParty/cac:Party", .record = Buyer, .group = partyTerms},
+    {"cac:Delivery/cbc:ActualDeliveryDate", Delivery, &D::deliveryDate, Date},
+    {"cac:Delivery/cac:DeliveryLocation/cac:Address/cbc:StreetName", Delivery, &F::street},
+    {"cac:Delivery/cac:DeliveryLocation/cac:Address/cbc:CityName", Delivery, &F::city},
+    {"cac:Delivery/cac:DeliveryLocation/cac:Address/cbc:PostalZone", Delivery, &F::postalCode},
+    {"cac:Delivery/cac:DeliveryLocation/cac:Address/cac:Country/cbc:IdentificationCode", Delivery,
+     &F::countryCode},
+    {"cac:Delivery/cac:DeliveryParty/cac:PartyName/cbc:Name", Delivery, &F::name},
+    {"cac:PaymentMeans/cbc:PaymentMeansCode", Payment, &D::paymentMeansCode},
+    {"cac:PaymentMeans/cbc:PaymentDueDate", Payment, &D::dueDate, Date},
+    {"cac:PaymentMeans/cac:PayeeFinancialAccount/cbc:ID", Payment, &D::iban},
+    {"cac:PaymentMeans/cac:PayeeFinancialAccount/cbc:Name", Payment, &D::bankName},
+    {"cac:PaymentMeans/cac:PayeeFinancialAccount/cac:FinancialInstitutionBranch/cbc:ID", Payment, &D::bic},
+    {"cac:PaymentMeans/cac:CardAccount/cbc:PrimaryAccountNumberID", Payment, &D::cardNumber},
+    {"cac:PaymentMeans/cac:CardAccount/cbc:NetworkID", Payment, &D::cardNetwork},
+    {"cac:PaymentMeans/cac:CardAccount/cbc:HolderName", Payment, &D::cardHolder},
+    {"cac:PaymentMeans/cac:PaymentMandate/cbc:ID", Payment, &D::mandateReference},
+    {"cac:PaymentMeans/cac:PaymentMandate/cac:PayerFinancialAccount/cbc:ID", Payment, &D::debitedIban},
+    {"cac:PaymentTerms/cbc:Note", Payment, &D::paymentTerms},
+    {.path = "cac:AllowanceCharge", .record = Allowance, .group = allowanceTerms},
+    {.path = "cac:TaxTotal/cbc:TaxAmount",
+     .field = &D::taxTotalAmount,
+     .hook = Hook::TaxTotal,
+     .label = "USt. gesamt"},
+    {.path = "cac:TaxTotal/cbc:TaxAmount", .field = &D::taxCurrencyTaxAmount, .hook = Hook::TaxCurrencyTotal},
+    {.path = "cac:TaxTotal/cac:TaxSubtotal", .record = Subtotal, .group = subtotalTerms},
+    {.path = "cac:LegalMonetaryTotal/cbc:LineExtensionAmount",
+     .hook = Hook::StatedTotal,
+     .label = "Summe der Positionen"},
+    {.path = "cac:LegalMonetaryTotal/cbc:TaxExclusiveAmount",
+     .hook = Hook::StatedTotal,
+     .label = "Nettobetrag"},
+    {.path = "cac:LegalMonetaryTotal/cbc:TaxInclusiveAmount",
+     .hook = Hook::StatedTotal,
+     .label = "Bruttobetrag"},
+    {.path = "cac:LegalMonetaryTotal/cbc:AllowanceTotalAmount",
+     .hook = Hook::StatedTotal,
+     .label = "Summe der Nachlässe"},
+    {.path = "cac:LegalMonetaryTotal/cbc:ChargeTotalAmount",
+     .hook = Hook::StatedTotal,
+     .label = "Summe der Zuschläge"},
+    {"cac:LegalMonetaryTotal/cbc:PrepaidAmount", Document, &D::prepaidAmount},
+    {"cac:LegalMonetaryTotal/cbc:PayableRoundingAmount", Document, &D::roundingAmount},
+    {.path = "cac:LegalMonetaryTotal/cbc:PayableAmount", .hook = Hook::StatedTotal, .label = "Zahlbetrag"},
+    {.path = "cac:InvoiceLine|cac:CreditNoteLine", .record = Line, .group = lineTerms},
+};
+
+} // namespace
+
+std::span<const Term> ublTerms() {
+    return documentTerms;
+}
+
+} // namespace tallomir::ubl::terms
