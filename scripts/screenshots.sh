@@ -52,7 +52,7 @@ if [[ ${1:-} == --inside ]]; then
     trap 'rm -rf "$workdir"' EXIT
     (cd "$workdir" && exec "$program") &
     pid=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Tallomir Ver\.' | head -n 1)
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Tallomir Ver\.' | head -n 1)
     sleep 1
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     for page in "${pages[@]}"; do
