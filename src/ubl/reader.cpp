@@ -94,7 +94,7 @@ std::string_view ruleName(std::string_view qualifiedName, const Namespaces& name
         return {};
     if (binding.prefix == binding.rulePrefix)
         return qualifiedName;
-    buffer.assign(binding.rulePrefix).append(":").append(localName(qualifiedName));
+    buffer.assign(binding.rulePrefix).append(":").append(xml::localName(qualifiedName));
     return buffer;
 }
 
@@ -105,7 +105,7 @@ std::string refusalOf(NodeView root) {
     namespaces.enter(0, root);
     const std::string_view name = root.name();
     const std::string_view uri = namespaces.of(name).uri;
-    const std::string_view local = localName(name);
+    const std::string_view local = xml::localName(name);
     if ((local == "Invoice" && uri == invoiceNamespace) ||
         (local == "CreditNote" && uri == creditNoteNamespace))
         return {};

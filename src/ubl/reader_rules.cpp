@@ -58,11 +58,6 @@ bool hasData(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
 }
 
-std::string_view localName(std::string_view qualifiedName) {
-    const std::size_t colon = qualifiedName.find(':');
-    return colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
-}
-
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos)
@@ -109,7 +104,7 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
     case Hook::TaxTotal:
     case Hook::StatedTotal:
         // The program computes the totals; the file's are compared with them.
-        target.stateTotal(term.label, text, localName(node.name));
+        target.stateTotal(term.label, text, xml::localName(node.name));
         break;
     default:
         break;

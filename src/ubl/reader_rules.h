@@ -87,8 +87,6 @@ struct Target {
 
 // Whether the text holds anything but blanks.
 bool hasData(std::string_view text);
-// A qualified name without its prefix.
-std::string_view localName(std::string_view qualifiedName);
 // The text without blanks around it.
 std::string_view trimmed(std::string_view text);
 

@@ -233,10 +233,13 @@ std::string_view NodeView::name() const {
     return node_ != nullptr ? nameOf(*node_) : std::string_view();
 }
 
+std::string_view localName(std::string_view qualifiedName) {
+    const std::size_t colon = qualifiedName.find(':');
+    return colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
+}
+
 std::string_view NodeView::localName() const {
-    const std::string_view qualified = name();
-    const std::size_t colon = qualified.find(':');
-    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+    return xml::localName(name());
 }
 
 std::string_view NodeView::text() const {

@@ -28,6 +28,9 @@ struct XmlDocumentDeleter {
 };
 using DocumentPtr = std::unique_ptr<XmlDocument, XmlDocumentDeleter>;
 
+// A qualified name without its prefix: "cbc:ID" gives "ID".
+std::string_view localName(std::string_view qualifiedName);
+
 // A view of one node of a document, or of none. Every lookup gives such a
 // view: one of no node is empty, has no parent, children or attributes, an
 // empty name and an empty text, so a chain of lookups needs no check between
