@@ -8,8 +8,8 @@
 // Only what a sender states is held here. What follows from it (a line's net
 // amount, the VAT breakdown, the document totals) is computed by
 // `computeTotals` (invoice_totals.h) and never stored beside it; a received
-// file's own figures for them are kept apart, as `StatedTotals`, to be
-// compared with the computation.
+// file's own figures for them are only compared with the computation when
+// the file is loaded.
 
 #include "dates.h"
 #include "decimal.h"
@@ -305,20 +305,6 @@ struct Invoice {
     std::vector<Line> lines;                         // BG-25
 
     bool operator==(const Invoice&) const = default;
-};
-
-// BG-22 and BG-23 as a received file states them, compared with the
-// computation when it is loaded.
-struct StatedTotals {
-    Amount lineNetSum;   // BT-106
-    Amount allowanceSum; // BT-107
-    Amount chargeSum;    // BT-108
-    Amount withoutVat;   // BT-109
-    Amount vatTotal;     // BT-110
-    Amount withVat;      // BT-112
-    Amount amountDue;    // BT-115
-
-    bool operator==(const StatedTotals&) const = default;
 };
 
 } // namespace tallomir::model
