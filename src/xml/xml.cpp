@@ -225,10 +225,6 @@ bool NodeView::isDocumentElement() const {
     return isElement() && node_->parent != nullptr && node_->parent->kind == NodeKind::Root;
 }
 
-bool NodeView::isRoot() const {
-    return node_ != nullptr && node_->kind == NodeKind::Root;
-}
-
 std::string_view NodeView::name() const {
     return node_ != nullptr ? nameOf(*node_) : std::string_view();
 }

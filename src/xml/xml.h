@@ -47,7 +47,6 @@ public:
     bool isElement() const;
     // An element right below the root: the document element.
     bool isDocumentElement() const;
-    bool isRoot() const;
     std::string_view name() const;      // as written, with its prefix
     std::string_view localName() const; // without the prefix
     std::string_view text() const;
