@@ -5,8 +5,8 @@
 
 #include "generate.h"
 
+#include "form/line_list.h"
 #include "invoice/amounts.h"
-#include "invoice/line_list.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
 #include "xml/xml.h"
@@ -116,7 +116,7 @@ BENCHMARK(BM_LoadPeakMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMilli
 
 void BM_Load(benchmark::State& state) {
     const fs::path& file = invoiceFile(static_cast<int>(state.range(0)));
-    DocumentState doc = makeDocumentState(defaultCodeLists());
+    Form doc = makeForm(defaultCodeLists());
     Clock::duration load{}, bare{};
     for (auto _ : state) {
         auto t0 = Clock::now();
@@ -135,7 +135,7 @@ void BM_Load(benchmark::State& state) {
 BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_Save(benchmark::State& state) {
-    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
     const fs::path target = benchDir() / "save.xml";
     const fs::path plain = benchDir() / "plain.bin";
     Clock::duration save{}, write{};
@@ -159,7 +159,7 @@ void BM_Save(benchmark::State& state) {
 BENCHMARK(BM_Save)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_Recompute(benchmark::State& state) {
-    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         recomputeLines(doc);
         recomputeTotals(doc);
@@ -169,7 +169,7 @@ void BM_Recompute(benchmark::State& state) {
 BENCHMARK(BM_Recompute)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_AddLine(benchmark::State& state) {
-    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         bench::typeAndAddLine(doc);
         state.PauseTiming();

@@ -6,7 +6,7 @@
 #include "generate.h"
 
 #include "app/line_table_model.h"
-#include "invoice/line_list.h"
+#include "form/line_list.h"
 #include "view/invoice_pages.h"
 
 #include <benchmark/benchmark.h>
@@ -27,7 +27,7 @@ using namespace tallomir;
 namespace {
 
 void BM_AddLineWithListRefresh(benchmark::State& state) {
-    DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
     app::LineTableModel model(doc);
     QTableView view;
     view.setModel(&model);
@@ -48,7 +48,7 @@ void BM_AddLineWithListRefresh(benchmark::State& state) {
 BENCHMARK(BM_AddLineWithListRefresh)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_WritePdf(benchmark::State& state) {
-    const DocumentState doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    const Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
     const std::string file = (std::filesystem::temp_directory_path() / "tallomir_bench.pdf").string();
     int pages = 0;
     for (auto _ : state) {

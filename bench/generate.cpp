@@ -1,17 +1,17 @@
 #include "generate.h"
 
+#include "form/fields.h"
+#include "form/input_rules.h"
+#include "form/line_list.h"
 #include "invoice/amounts.h"
-#include "invoice/fields.h"
-#include "invoice/input_rules.h"
-#include "invoice/line_list.h"
 #include "ubl/writer.h"
 
 #include <string>
 
 namespace tallomir::bench {
 
-DocumentState generateInvoice(int lines) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+Form generateInvoice(int lines) {
+    Form state = makeForm(defaultCodeLists());
     InvoiceDocument& d = state.doc;
     d.buyerReference = "991-12345-67";
     d.documentNumber = "R-" + std::to_string(lines);
@@ -63,7 +63,7 @@ DocumentState generateInvoice(int lines) {
     return state;
 }
 
-void typeAndAddLine(DocumentState& state) {
+void typeAndAddLine(Form& state) {
     leaveLineField(state, LineField::Position, "neu");
     leaveLineField(state, LineField::Quantity, "2");
     leaveLineField(state, LineField::ItemName, "Nachtrag");
@@ -73,7 +73,7 @@ void typeAndAddLine(DocumentState& state) {
 }
 
 bool writeGeneratedInvoice(int lines, const std::string& fileName) {
-    DocumentState state = generateInvoice(lines);
+    Form state = generateInvoice(lines);
     return ubl::saveInvoiceFile(state, fileName).ok;
 }
 

@@ -1,6 +1,6 @@
 #include "line_table_model.h"
 
-#include "invoice/line_list.h"
+#include "form/line_list.h"
 #include "invoice/model.h"
 
 namespace tallomir::app {
@@ -26,7 +26,7 @@ int LineTableModel::columnWidth(int column) {
     return columns[column].width;
 }
 
-LineTableModel::LineTableModel(const DocumentState& state, QObject* parent)
+LineTableModel::LineTableModel(const Form& state, QObject* parent)
     : QAbstractTableModel(parent), state_(state) {}
 
 int LineTableModel::rowCount(const QModelIndex& parent) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "invoice/line_list.h"
+#include "form/line_list.h"
 
 #include <QAbstractTableModel>
 
@@ -17,7 +17,7 @@ public:
     static const char* columnTitle(int column);
     static int columnWidth(int column);
 
-    explicit LineTableModel(const DocumentState& state, QObject* parent = nullptr);
+    explicit LineTableModel(const Form& state, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,7 +28,7 @@ public:
     void reload();
 
 private:
-    const DocumentState& state_;
+    const Form& state_;
 };
 
 } // namespace tallomir::app

@@ -3,7 +3,7 @@
 #include "main_window.h"
 #include "qt_german.h"
 
-#include "invoice/model.h"
+#include "form/form.h"
 #include "invoice/settings.h"
 
 #include <QApplication>
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     CodeLists lists = defaultCodeLists();
     loadSettings(lists, settingsFilePath(startDirectory.toStdString(),
                                          QCoreApplication::applicationDirPath().toStdString()));
-    DocumentState state = makeDocumentState(lists);
+    Form state = makeForm(lists);
 
     app::MainWindow window(state, dialogs, startDirectory);
     window.show();

@@ -13,13 +13,14 @@
 #include "validator_run.h"
 #include "window_title.h"
 
+#include "form/document_check.h"
+#include "form/fields.h"
+#include "form/footer.h"
+#include "form/form.h"
+#include "form/input_rules.h"
+#include "form/line_list.h"
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
-#include "invoice/document_check.h"
-#include "invoice/fields.h"
-#include "invoice/input_rules.h"
-#include "invoice/line_list.h"
-#include "invoice/model.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
 #include "view/invoice_layout.h"
@@ -68,7 +69,7 @@ bool leavesField(const QFocusEvent* event) {
 
 } // namespace
 
-MainWindow::MainWindow(DocumentState& state, Dialogs& dialogs, const QString& startDirectory, QWidget* parent)
+MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
@@ -369,7 +370,7 @@ void MainWindow::setFieldText(FieldId id, const std::string& text) {
 }
 
 void MainWindow::showFooter() {
-    const FooterView& footer = state_.footer;
+    const FooterView footer = footerView(state_);
     setFieldText(FieldId::LinesTotal, footer.linesTotal);
     setFieldText(FieldId::AllowanceValue, footer.allowanceValue);
     setFieldText(FieldId::AllowancePercent, footer.allowancePercent);
@@ -565,6 +566,7 @@ void MainWindow::loadCommand() {
     const QString title = QStringLiteral("XML Datei laden");
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
+        resetEditor(state_);
         break;
     case ubl::LoadOutcome::Result::ParseError:
         dialogs_.message(this, QStringLiteral("Fehler beim Lesen der XML Datei"), qs(outcome.message));

@@ -10,7 +10,7 @@
 
 namespace tallomir {
 struct CodeEntry;
-struct DocumentState;
+struct Form;
 struct RuleOutcome;
 struct CheckTarget;
 enum class FieldId : int;
@@ -44,8 +44,7 @@ class LineTableModel;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(DocumentState& state, Dialogs& dialogs, const QString& startDirectory,
-               QWidget* parent = nullptr);
+    MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Menu commands.
@@ -118,7 +117,7 @@ private:
     void setFieldText(FieldId id, const std::string& text);
     QWidget* field(FieldId id) const;
 
-    DocumentState& state_;
+    Form& state_;
     Dialogs& dialogs_;
     QString startDirectory_;
     QString documentFile_; // loaded from or saved to; empty for a new document

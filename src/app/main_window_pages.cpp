@@ -8,9 +8,9 @@
 #include "page_builder.h"
 #include "page_rows.h"
 
-#include "invoice/document_check.h"
-#include "invoice/fields.h"
-#include "invoice/input_rules.h"
+#include "form/document_check.h"
+#include "form/fields.h"
+#include "form/input_rules.h"
 #include "invoice/model.h"
 
 #include <QAction>

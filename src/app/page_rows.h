@@ -6,8 +6,8 @@
 // edits, the kind of input and its width in characters. page_builder.h lays
 // the rows out.
 
-#include "invoice/fields.h"
-#include "invoice/line_list.h"
+#include "form/fields.h"
+#include "form/line_list.h"
 
 #include <QString>
 

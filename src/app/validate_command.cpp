@@ -3,8 +3,8 @@
 #include "dialogs.h"
 #include "validator_run.h"
 
-#include "invoice/document_check.h"
-#include "invoice/model.h"
+#include "form/document_check.h"
+#include "form/form.h"
 #include "ubl/writer.h"
 
 #include <QStringList>
@@ -12,7 +12,7 @@
 
 namespace tallomir::app {
 
-void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
+void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, Form& state,
                      const std::function<void(const CheckTarget&)>& showTarget,
                      const ValidatorRunHooks& hooks) {
     const QString title = QStringLiteral("XML Datei validieren");

@@ -7,7 +7,7 @@
 class QWidget;
 
 namespace tallomir {
-struct DocumentState;
+struct Form;
 struct CheckTarget;
 } // namespace tallomir
 
@@ -20,7 +20,7 @@ struct ValidatorRunHooks;
 // validated. The form's invoice is checked as "Speichern" checks it (a
 // finding is shown through `showTarget`) and saved to a temporary file for
 // the run; the form and its file name stay as they are.
-void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
+void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, Form& state,
                      const std::function<void(const CheckTarget&)>& showTarget,
                      const ValidatorRunHooks& hooks);
 

@@ -1,9 +1,9 @@
 #include "json_io.h"
 
+#include "form/fields.h"
+#include "form/input_rules.h"
+#include "form/line_list.h"
 #include "invoice/dates.h"
-#include "invoice/fields.h"
-#include "invoice/input_rules.h"
-#include "invoice/line_list.h"
 
 #include <algorithm>
 #include <array>
@@ -148,13 +148,13 @@ DateValue typedDate(const json& value, const std::string& key) {
 }
 
 // A field the form does not let the user fill now cannot be given either.
-void requireEnabled(const DocumentState& state, FieldId field, const std::string& key) {
+void requireEnabled(const Form& state, FieldId field, const std::string& key) {
     if (!fieldEnabled(state, field))
         throw InputError("\"" + key +
                          "\" gibt es für diese Belegart nicht (nur Gutschrift und korrigierte Rechnung).");
 }
 
-void leaveTexts(DocumentState& state, const json& object, const auto& keys) {
+void leaveTexts(Form& state, const json& object, const auto& keys) {
     for (const auto& k : keys)
         if (object.contains(k.key))
             leaveTextField(state, k.field, typedText(object.at(k.key), k.key));
@@ -169,8 +169,7 @@ int codeIndex(const std::vector<CodeEntry>& list, const std::string& code, const
 
 // A party's page: its fields in the order of their rows, the scheme of the
 // electronic address after the address.
-void enterParty(DocumentState& state, const json& party, const auto& texts, FieldId scheme,
-                const std::string& where) {
+void enterParty(Form& state, const json& party, const auto& texts, FieldId scheme, const std::string& where) {
     std::set<std::string> allowed = keyNames(texts);
     allowed.insert("electronicAddressScheme");
     checkKeys(party, allowed, where);
@@ -182,7 +181,7 @@ void enterParty(DocumentState& state, const json& party, const auto& texts, Fiel
                               "electronicAddressScheme"));
 }
 
-void enterLine(DocumentState& state, const json& line) {
+void enterLine(Form& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
     allowed.insert({"lineStartDate", "lineEndDate", "taxCategory", "unitCode"});
     checkKeys(line, allowed, "einer Position");
@@ -207,7 +206,7 @@ void enterLine(DocumentState& state, const json& line) {
     addLine(state);
 }
 
-void enterAllowance(DocumentState& state, const json& row) {
+void enterAllowance(Form& state, const json& row) {
     checkKeys(row, {"reason", "value", "percent", "vatSlot"}, "\"allowance\"");
     if (row.contains("reason"))
         leaveTextField(state, FieldId::AllowanceReason, typedText(row.at("reason"), "reason"));
@@ -225,7 +224,7 @@ void enterAllowance(DocumentState& state, const json& row) {
 
 } // namespace
 
-void enterJson(DocumentState& state, const json& input) {
+void enterJson(Form& state, const json& input) {
     std::set<std::string> allowed = keyNames(headerTexts);
     allowed.merge(keyNames(headerDates));
     allowed.merge(keyNames(paymentTexts));

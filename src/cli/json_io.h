@@ -1,6 +1,6 @@
 #pragma once
 
-#include "invoice/model.h"
+#include "form/form.h"
 
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -20,7 +20,7 @@ public:
 // pages, then each line as with "Anfügen", then the allowance row. Every value
 // goes through the rule the form applies when that field is left; keys not
 // given are not entered. Throws InputError.
-void enterJson(DocumentState& state, const nlohmann::json& input);
+void enterJson(Form& state, const nlohmann::json& input);
 
 // Every field of the loaded document by its name.
 nlohmann::json dumpDocument(const DocumentState& state);

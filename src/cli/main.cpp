@@ -12,7 +12,7 @@
 // not write again; "dump" prints it as "notCarried".
 
 #include "cli/json_io.h"
-#include "invoice/document_check.h"
+#include "form/document_check.h"
 #include "invoice/settings.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
@@ -52,16 +52,16 @@ std::string programDirectory(const char* argv0) {
 
 // The state as the window has it at start-up: built-in code lists, the
 // settings file, a reset document.
-DocumentState startState(const char* argv0) {
+Form startState(const char* argv0) {
     CodeLists lists = defaultCodeLists();
     std::error_code error;
     const std::string start = std::filesystem::current_path(error).string();
     loadSettings(lists, settingsFilePath(start, programDirectory(argv0)));
-    return makeDocumentState(lists);
+    return makeForm(lists);
 }
 
 // "Speichern" without dialogs: the mandatory check, then the save.
-int save(DocumentState& state, const std::string& fileName) {
+int save(Form& state, const std::string& fileName) {
     const MandatoryCheck check = checkMandatoryFields(state);
     if (!check.ok) {
         // The box separates its lines with CR; a terminal wants LF.
@@ -81,10 +81,11 @@ int save(DocumentState& state, const std::string& fileName) {
 // "Laden" without dialogs; a file that cannot be read, parsed or taken ends
 // here. With `listNotCarried`, each item of what the file holds and the
 // document cannot goes to stderr.
-int load(DocumentState& state, const std::string& fileName, bool listNotCarried) {
+int load(Form& state, const std::string& fileName, bool listNotCarried) {
     const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state, fileName);
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
+        resetEditor(state);
         if (listNotCarried)
             for (const NotCarriedItem& item : state.notCarried)
                 std::cerr << "Nicht übernommen: " << item.text << '\n';
@@ -106,7 +107,7 @@ int load(DocumentState& state, const std::string& fileName, bool listNotCarried)
     return Unreadable;
 }
 
-int build(DocumentState& state, const std::string& input, const std::string& output) {
+int build(Form& state, const std::string& input, const std::string& output) {
     std::ifstream in(input, std::ios::binary);
     if (!in) {
         std::cerr << "Die Datei " << input << " konnte nicht gelesen werden.\n";
@@ -152,7 +153,7 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return usage();
     const std::string command = argv[1];
-    DocumentState state = startState(argv[0]);
+    Form state = startState(argv[0]);
 
     if (command == "build" && argc == 4)
         return build(state, argv[2], argv[3]);

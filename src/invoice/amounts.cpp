@@ -49,7 +49,6 @@ void applyAllowanceSlot(DocumentState& state, int slot) {
     // The category follows from the rate when the totals are computed.
     state.doc.allowanceTaxCategory.clear();
     state.doc.allowanceTaxScheme = state.defaultTaxScheme;
-    state.footer.allowanceSlot = slot;
 }
 
 // The rate an allowance or charge of a group carries: none outside the scope
@@ -114,20 +113,6 @@ void updateAllowanceTexts(DocumentState& state) {
     }
 }
 
-// What the entry of "Wert" or "Prozent" gives: a negative one lowers the
-// amount, a positive one raises it.
-const char* allowanceKind(const AmountState& amounts) {
-    const Decimal& entry =
-        amounts.allowancePercentValue.isZero() ? amounts.allowanceValue : amounts.allowancePercentValue;
-    return entry.isNegative() ? "Nachlass" : entry.isZero() ? "" : "Zuschlag";
-}
-
-// An amount of the footer as a person reads it: "1.234,56". The editable
-// fields show theirs without grouping, so that reading them back is plain.
-std::string shown(const Decimal& amount, bool grouping = true) {
-    return formatGerman(amount, 2, 2, grouping);
-}
-
 // Where a category stands in the order of the breakdown: in the order of the
 // code list, categories the list does not know after it.
 std::size_t categoryRank(const DocumentState& state, const std::string& category) {
@@ -162,37 +147,6 @@ VatGroup& groupOf(std::vector<VatGroup>& groups, const std::string& category, co
 // A line's rate; a line outside the scope of VAT has none and counts as 0 %.
 Decimal lineRate(const LineItem& line) {
     return parseNumber(line.lineVatPercent);
-}
-
-// An allowance lowers the amounts, a charge raises them; "false" marks the
-// allowance.
-bool isCharge(const std::string& indicator) {
-    return indicator != "false";
-}
-
-Decimal signedAmount(const AllowanceCharge& entry) {
-    const Decimal amount = parseNumber(entry.amount);
-    return isCharge(entry.chargeIndicator) ? amount : -amount;
-}
-
-// One further allowance or charge as the footer lists it:
-// "Nachlass Treuerabatt: -10,00 (19,00 %)".
-std::string furtherAllowanceText(const AllowanceCharge& entry) {
-    std::string text = isCharge(entry.chargeIndicator) ? "Zuschlag" : "Nachlass";
-    const std::string& reason = entry.reason.empty() ? entry.reasonCode : entry.reason;
-    if (!reason.empty())
-        text += " " + reason;
-    text += ": " + formatGerman(signedAmount(entry), 2, 2);
-    std::string vat =
-        entry.taxPercent.empty() ? "" : formatGerman(parseNumber(entry.taxPercent), 2, 2) + " %";
-    if (entry.taxCategory != "S" && !entry.taxCategory.empty())
-        vat += (vat.empty() ? "" : " ") + entry.taxCategory;
-    return vat.empty() ? text : text + " (" + vat + ")";
-}
-
-// A text of the document as the footer shows it; "" stays "".
-std::string shownIfGiven(const std::string& text) {
-    return text.empty() ? std::string() : formatGerman(parseNumber(text), 2, 2);
 }
 
 // Standard-rated and zero-rated groups carry no exemption reason.
@@ -298,7 +252,6 @@ void recomputeTotals(DocumentState& state) {
     syncSlotRates(state);
     AmountState& amounts = state.amounts;
     InvoiceDocument& doc = state.doc;
-    FooterView& footer = state.footer;
 
     // The groups of the lines, made anew from them each time, with the
     // allowances and charges in theirs; the VAT is rounded per group before
@@ -308,7 +261,6 @@ void recomputeTotals(DocumentState& state) {
     for (VatGroup& group : groups)
         group.base = group.netSum;
     amounts.allowanceSplit.clear();
-    footer.allowanceSlot = -1;
     const bool exists = allowanceExists(state);
     if (exists && doc.allowanceTaxScheme.empty())
         doc.allowanceTaxScheme = state.defaultTaxScheme;
@@ -347,11 +299,6 @@ void recomputeTotals(DocumentState& state) {
             doc.allowanceTaxCategory.clear();
             doc.allowanceTaxPercent.clear();
         }
-        // "USt. %" shows the rate in effect: the highest slot with that rate.
-        if (amounts.allowanceRateChosen)
-            for (std::size_t i = 0; i < slotCount; ++i)
-                if (amounts.slots[i].rate == amounts.allowanceRate)
-                    footer.allowanceSlot = static_cast<int>(i);
     }
     amounts.netTotal = amounts.linesTotal + amounts.allowanceValue;
 
@@ -372,8 +319,7 @@ void recomputeTotals(DocumentState& state) {
 
     // The amount due: the gross total less what was paid before, plus the
     // rounding a loaded file gives.
-    const Decimal payable =
-        amounts.grossTotal - parseNumber(doc.prepaidAmount) + parseNumber(doc.roundingAmount);
+    amounts.payable = amounts.grossTotal - parseNumber(doc.prepaidAmount) + parseNumber(doc.roundingAmount);
 
     updateAllowanceTexts(state);
 
@@ -395,42 +341,33 @@ void recomputeTotals(DocumentState& state) {
     doc.taxExclusiveAmount = formatDecimal2(amounts.netTotal);
     doc.taxTotalAmount = formatDecimal2(amounts.taxTotal);
     doc.taxInclusiveAmount = formatDecimal2(amounts.grossTotal);
-    doc.payableAmount = formatDecimal2(payable);
+    doc.payableAmount = formatDecimal2(amounts.payable);
 
-    // One breakdown entry and one footer row per group, also when its
-    // amounts are zero.
+    // One breakdown entry per group, also when its amounts are zero.
     state.vatBreakdown.clear();
-    footer.rows.clear();
-    for (const VatGroup& group : groups) {
+    for (const VatGroup& group : groups)
         state.vatBreakdown.push_back(makeEntry(state, group, amounts.taxTotal));
-        footer.rows.push_back(FooterRow{shown(group.rate), shown(group.base), shown(group.tax),
-                                        group.category == "S" ? std::string() : group.category});
-    }
+}
 
-    footer.linesTotal = shown(amounts.linesTotal);
-    footer.allowanceReason = doc.allowanceReason;
-    footer.allowanceValue = shown(amounts.allowanceValue, false);
-    footer.allowancePercent = shown(amounts.allowancePercentValue, false);
-    footer.allowanceKind = allowanceKind(amounts);
-    footer.allowanceSplit.clear();
-    for (const AllowanceCharge& part : amounts.allowanceSplit)
-        footer.allowanceSplit += (footer.allowanceSplit.empty() ? "aufgeteilt: " : ", ") +
-                                 formatGerman(signedAmount(part), 2, 2) + " (" +
-                                 shown(parseNumber(part.taxPercent)) + " %" +
-                                 (part.taxCategory == "S" ? "" : " " + part.taxCategory) + ")";
-    footer.netTotal = shown(amounts.netTotal);
-    footer.taxTotal = shown(amounts.taxTotal);
-    footer.grossTotal = shown(amounts.grossTotal);
-    footer.payableTotal = shown(payable);
-    footer.currency = state.documentCurrency;
-    footer.furtherAllowances.clear();
-    for (const AllowanceCharge& entry : doc.furtherAllowances)
-        footer.furtherAllowances +=
-            (footer.furtherAllowances.empty() ? "" : "\n") + furtherAllowanceText(entry);
-    footer.prepaidTotal = shownIfGiven(doc.prepaidAmount);
-    footer.roundingAmount = shownIfGiven(doc.roundingAmount);
-    footer.taxCurrencyTotal = hasOwnTaxCurrency(state) ? shownIfGiven(doc.taxCurrencyTaxAmount) : "";
-    footer.taxCurrency = hasOwnTaxCurrency(state) ? doc.loadedTaxCurrency : "";
+// An allowance lowers the amounts, a charge raises them; "false" marks the
+// allowance.
+bool isCharge(const std::string& indicator) {
+    return indicator != "false";
+}
+
+Decimal signedAmount(const AllowanceCharge& entry) {
+    const Decimal amount = parseNumber(entry.amount);
+    return isCharge(entry.chargeIndicator) ? amount : -amount;
+}
+
+int allowanceSlotShown(const AmountState& amounts) {
+    if (!amounts.allowanceSplit.empty() || !amounts.allowanceRateChosen)
+        return -1;
+    int slot = -1;
+    for (std::size_t i = 0; i < slotCount; ++i)
+        if (amounts.slots[i].rate == amounts.allowanceRate)
+            slot = static_cast<int>(i);
+    return slot;
 }
 
 void enterAllowanceReason(DocumentState& state, const std::string& text) {
@@ -493,7 +430,7 @@ void chooseAllowanceSlot(DocumentState& state, int slot) {
     }
     const Decimal rate = state.lists.vatRates[static_cast<std::size_t>(slot)];
     if (!state.amounts.allowanceRateChosen || state.amounts.allowanceRate != rate ||
-        state.footer.allowanceSlot != slot) {
+        allowanceSlotShown(state.amounts) != slot) {
         state.modified = true;
     }
     applyAllowanceSlot(state, slot);

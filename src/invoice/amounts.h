@@ -36,8 +36,15 @@ std::string lineGrossAmount(const LineItem& line);
 void recomputeLines(DocumentState& state);
 
 // Computes the allowance/charge effect, the VAT per slot and the totals; fills
-// the footer view, the breakdown entries and the monetary-total texts.
+// the breakdown entries and the monetary-total texts.
 void recomputeTotals(DocumentState& state);
+// An allowance lowers the amounts, a charge raises them; "false" marks the
+// allowance. The amount of an entry with its sign.
+bool isCharge(const std::string& indicator);
+Decimal signedAmount(const AllowanceCharge& entry);
+// The slot of "USt. %" that shows the allowance's rate: the highest slot with
+// the rate in effect; -1 while none is chosen or a percentage is split.
+int allowanceSlotShown(const AmountState& amounts);
 
 // The allowance or charge of the form as the file holds it: none without a
 // reason; one per group of the lines for a percentage over several groups

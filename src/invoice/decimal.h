@@ -1,9 +1,14 @@
 #pragma once
 
-#include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// Qt's moc reads this header through the window's headers and cannot parse
+// <compare>; the compiler sees it.
+#ifndef Q_MOC_RUN
+#include <compare>
+#endif
 
 namespace tallomir {
 

@@ -24,4 +24,9 @@ std::string ibanProblem(std::string_view iban);
 // only digits and capital letters. "" when nothing.
 std::string vatIdProblem(std::string_view vatId);
 
+// The two-letter country codes of ISO 3166-1 that invoices may carry.
+bool isCountryCode(std::string_view code);
+// The schemes of electronic addresses (the EAS code list).
+bool isEndpointScheme(std::string_view code);
+
 } // namespace tallomir

@@ -2,7 +2,6 @@
 
 #include "amounts.h"
 #include "dates.h"
-#include "document_check.h"
 
 #include <cstddef>
 
@@ -72,9 +71,6 @@ void resetDocument(DocumentState& state) {
     state.vatBreakdown.clear();
     state.exemptionReasons.clear();
     state.exemptionReasonCodes.clear();
-    state.lineEditBuffer = LineItem{};
-    state.currentLineIndex = -1;
-    state.invalidInputs.clear();
     state.notCarried.clear();
 
     state.doc = InvoiceDocument{};
@@ -83,12 +79,8 @@ void resetDocument(DocumentState& state) {
         lists.paymentMeans.empty() ? std::string() : lists.paymentMeans[0].code;
     state.documentCurrency = lists.currencies.empty() ? std::string() : lists.currencies[0];
     state.unitCode = lists.unitCodes.empty() ? std::string() : lists.unitCodes[0].code;
-    // A new line starts with the default unit.
-    state.lastUnitCode = state.unitCode;
-    state.lineEditBuffer.unitCode = state.unitCode;
     state.defaultTaxScheme = "VAT";
-    state.documentTaxCategory = "S";
-    state.lineEditBuffer.lineTaxCategory = state.documentTaxCategory;
+    state.documentTaxCategory = newTaxCategory;
 
     state.doc.documentTypeCode = lists.documentTypes.empty() ? std::string() : lists.documentTypes[0].code;
 
@@ -119,38 +111,6 @@ DocumentState makeDocumentState(const CodeLists& lists) {
     state.xrechnungVersion = lists.defaultVersion;
     resetDocument(state);
     return state;
-}
-
-namespace {
-
-// Everything the page "Lieferant" shows, which "Neu" carries over into the
-// next document. A field added to that page is added here.
-void keepSupplierPage(InvoiceDocument& next, const InvoiceDocument& previous) {
-    next.supplier = previous.supplier;
-    for (std::string InvoiceDocument::*field :
-         {&InvoiceDocument::paymentMeansCode, &InvoiceDocument::bankName, &InvoiceDocument::iban,
-          &InvoiceDocument::bic, &InvoiceDocument::creditorId})
-        next.*field = previous.*field;
-}
-
-} // namespace
-
-void startNewDocument(DocumentState& state) {
-    const InvoiceDocument previous = std::move(state.doc);
-    // A text of that page that could not be taken stays named by the check.
-    std::map<FieldId, std::string> invalidKept;
-    for (const auto& [field, reason] : state.invalidInputs)
-        if (pageOf(field) == "Lieferant")
-            invalidKept.emplace(field, reason);
-    resetDocument(state);
-    keepSupplierPage(state.doc, previous);
-    state.invalidInputs = std::move(invalidKept);
-    // Nothing of the previous allowance or totals may linger.
-    state.amounts = AmountState{};
-    state.footer = FooterView{};
-    recomputeLines(state);
-    recomputeTotals(state);
-    state.currentFileName.clear();
 }
 
 const std::string& lineUnitCode(const DocumentState& state, const LineItem& line) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "decimal.h"
-#include "fields.h"
 
 #include <array>
 #include <map>
@@ -252,52 +251,13 @@ struct AmountState {
     Decimal netTotal;
     Decimal taxTotal;
     Decimal grossTotal;
+    Decimal payable; // the gross total less what was paid before, plus a loaded file's rounding
     std::array<VatRateSlot, 3> slots; // rate copied from CodeLists::vatRates
     std::vector<VatGroup> lineGroups; // of the lines only, in the order of the breakdown
     std::vector<VatGroup> groups;     // with the allowances and charges: the breakdown
     // A percentage allowance or charge over lines of several groups, as it is
     // written: one per group, each on its group's base; empty otherwise.
     std::vector<AllowanceCharge> allowanceSplit;
-};
-
-// One "davon USt.-Satz" row of the footer: rate, taxable amount, tax amount,
-// and the tax category where it is not "S".
-struct FooterRow {
-    std::string ratePercent;
-    std::string taxableAmount;
-    std::string taxAmount;
-    std::string category;
-
-    bool operator==(const FooterRow&) const = default;
-};
-
-// What the footer page "Belegfuss" shows, in the German form a person reads
-// ("1.234,56"); the window only copies these texts.
-struct FooterView {
-    std::string linesTotal;       // "Summe aller Positionen"
-    std::string allowanceReason;  // "Nachlass / Zuschlag"
-    std::string allowanceValue;   // "Wert"
-    std::string allowancePercent; // "Prozent"
-    std::string allowanceKind;    // what the entry gives: "Nachlass", "Zuschlag" or "" for none
-    int allowanceSlot = 0;        // selection of "USt. %"; -1: none (to be chosen, or split)
-    std::string allowanceSplit;   // the parts of a split percentage: "aufgeteilt: -45,00 (19,00 %), …"
-    std::string netTotal;         // "Netto Betrag"
-    std::vector<FooterRow> rows;  // one per VAT group
-    std::string taxTotal;         // "USt. gesamt"
-    std::string grossTotal;       // "Brutto-Betrag"
-    std::string payableTotal;     // "Zahlbetrag"
-    std::string currency;         // the two currency labels
-    // What only a loaded file has ("" when there is nothing): the further
-    // allowances and charges, one per line; the amount paid before; the
-    // rounding of the amount due; the VAT in the accounting currency and
-    // that currency.
-    std::string furtherAllowances;
-    std::string prepaidTotal;
-    std::string roundingAmount;
-    std::string taxCurrencyTotal;
-    std::string taxCurrency;
-
-    bool operator==(const FooterView&) const = default;
 };
 
 // Content of a loaded file that the document cannot hold, so that a save
@@ -331,18 +291,6 @@ struct DocumentState {
     std::map<std::string, std::string> exemptionReasonCodes;
 
     AmountState amounts;
-    FooterView footer;
-
-    // line editor: the buffer it shows, and which stored line that is (-1
-    // while it holds a new line, not yet added)
-    LineItem lineEditBuffer;
-    int currentLineIndex = -1;
-    // the unit a new line in the editor starts with: the one stored last
-    std::string lastUnitCode;
-
-    // Form fields whose last typed text could not be taken (a number field
-    // left with letters), with the reason; the check names them.
-    std::map<FieldId, std::string> invalidInputs;
 
     // The version the file is written in: of the settings at start-up, of the
     // file for a loaded one (a reset keeps it).
@@ -356,10 +304,12 @@ struct DocumentState {
     bool modified = false;
 };
 
+// The tax category of a new document and of a new line.
+inline constexpr const char* newTaxCategory = "S";
+
 // Empties the document and sets the defaults of a new invoice (today's issue
-// date, first document type, first payment means, first currency, ...); the
-// line editor then holds a new, empty line. Keeps the code lists and the
-// allowance working values.
+// date, first document type, first payment means, first currency, ...).
+// Keeps the code lists and the allowance working values.
 void resetDocument(DocumentState& state);
 
 // The texts of the not-carried items, in their order.
@@ -367,12 +317,6 @@ std::vector<std::string> notCarriedTexts(const DocumentState& state);
 
 // A fresh state with the given code lists, reset.
 DocumentState makeDocumentState(const CodeLists& lists);
-
-// "Neu": the next document. What the page "Lieferant" holds (the own company,
-// its contact, bank and payment means) stays, see keepSupplierPage in
-// model.cpp; everything else is reset as before a load, the amounts are
-// recomputed, and the document has no file name yet and is unchanged.
-void startNewDocument(DocumentState& state);
 
 // The unit a line is written with: its own, or the document's default.
 const std::string& lineUnitCode(const DocumentState& state, const LineItem& line);

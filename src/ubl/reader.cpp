@@ -24,7 +24,7 @@
 #include "ubl/reader.h"
 
 #include "invoice/amounts.h"
-#include "invoice/input_rules.h"
+#include "invoice/texts.h"
 #include "ubl/not_carried.h"
 #include "ubl/reader_rules.h"
 #include "ubl/writer.h"

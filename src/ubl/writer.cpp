@@ -1,7 +1,7 @@
 #include "writer.h"
 
 #include "invoice/amounts.h"
-#include "invoice/document_check.h"
+#include "invoice/texts.h"
 
 #include <cctype>
 #include <cerrno>

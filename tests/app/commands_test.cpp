@@ -168,14 +168,20 @@ private Q_SLOTS:
         QVERIFY(saved.contains("<cbc:PayableRoundingAmount currencyID=\"EUR\">0.01<") &&
                 !saved.contains("AdditionalDocumentReference") && !saved.contains("+01:00"));
 
-        // A file of its own loads without a word and shows what it holds.
+        // A file of its own loads without a word and shows what it holds; a
+        // half-typed line and a text not taken go with the document replaced.
         h.type(92, QStringLiteral("ANDERS"));
+        h.state.lineEditBuffer.itemName = "halb";
+        h.state.currentLineIndex = 7;
+        h.state.invalidInputs[tallomir::FieldId::Iban] = "falsch";
         h.dialogs.choiceAnswers = {"Verwerfen"};
         h.dialogs.openAnswers = {h.path("eigen.xml")};
         h.window->loadCommand();
         QCOMPARE(QString::number(h.dialogs.messages.size()) + h.window->notCarriedField()->text() + '|' +
                      h.texts({92, 102, 160}).join('|'),
                  QStringLiteral("1|RE-2024-001|Erste  Zeile\nzweite\n\tdritte|119,00"));
+        QVERIFY(h.state.lineEditBuffer.itemName.empty() && h.state.currentLineIndex == -1 &&
+                h.state.invalidInputs.empty());
         QCOMPARE(h.saveAs(QStringLiteral("zweimal.xml")), readFile(h.path("eigen.xml")));
         QVERIFY(!h.field(180)->isVisibleTo(h.window->tabs()->widget(5)));
     }

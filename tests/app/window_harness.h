@@ -3,7 +3,7 @@
 #include "app/date_picker.h"
 #include "app/dialogs.h"
 #include "app/main_window.h"
-#include "invoice/model.h"
+#include "form/form.h"
 
 #include <QPrinter>
 #include <QtTest>
@@ -78,7 +78,7 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 class WindowHarness {
 public:
     explicit WindowHarness(const tallomir::CodeLists& lists = tallomir::defaultCodeLists())
-        : state(makeDocumentState(lists)),
+        : state(makeForm(lists)),
           window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/')) {
         window->show();
         window->activateWindow();
@@ -211,7 +211,7 @@ public:
         return readFile(path(name));
     }
 
-    tallomir::DocumentState state;
+    tallomir::Form state;
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
     std::unique_ptr<tallomir::app::MainWindow> window;

@@ -2,9 +2,10 @@
 
 #include "reader_test_support.h"
 
+#include "form/input_rules.h"
 #include "invoice/amounts.h"
 #include "invoice/decimal.h"
-#include "invoice/input_rules.h"
+#include "invoice/texts.h"
 #include "ubl/writer.h"
 
 #include <cstdint>
@@ -41,8 +42,8 @@ struct Generator {
     template <class T> const T& pick(const std::vector<T>& list) { return list[below(list.size())]; }
 };
 
-tallomir::DocumentState randomDocument(Generator& g) {
-    tallomir::DocumentState state = freshState();
+tallomir::Form randomDocument(Generator& g) {
+    tallomir::Form state = freshState();
     auto& doc = state.doc;
     doc.documentTypeCode = g.pick<std::string>({"380", "381", "384"});
     for (auto member :
@@ -107,10 +108,9 @@ tallomir::DocumentState randomDocument(Generator& g) {
     return state;
 }
 
-tallomir::DocumentState expectedAfterLoad(const tallomir::DocumentState& entered,
-                                          const tallomir::DocumentState& loaded) {
+tallomir::Form expectedAfterLoad(const tallomir::Form& entered, const tallomir::Form& loaded) {
     const auto reset = freshState();
-    tallomir::DocumentState expected = entered;
+    tallomir::Form expected = entered;
     auto& e = expected.doc;
     const auto saved = [](std::string& text, const std::string& resetValue) {
         text = text.empty() ? resetValue : tallomir::multiLineText(text);
@@ -160,14 +160,14 @@ tallomir::DocumentState expectedAfterLoad(const tallomir::DocumentState& entered
 TEST(ReaderRoundTrip, RandomDocumentsSurviveSavingAndLoading) {
     Generator g{std::mt19937(20220301)};
     const TempDir dir;
-    const auto save = [&](tallomir::DocumentState& state, const char* name) {
+    const auto save = [&](tallomir::Form& state, const char* name) {
         EXPECT_TRUE(tallomir::ubl::saveInvoiceFile(state, (dir.path / name).string()).ok) << name;
         return readBytes(dir.path / name);
     };
     for (int round = 0; round < 300 && !HasFailure(); ++round) { // one failing document is enough to read
         SCOPED_TRACE("document " + std::to_string(round));
-        tallomir::DocumentState entered = randomDocument(g);
-        tallomir::DocumentState loaded = freshState();
+        tallomir::Form entered = randomDocument(g);
+        tallomir::Form loaded = freshState();
         const std::string first = save(entered, "erst.xml");
         const auto outcome = tallomir::ubl::loadInvoiceBytes(loaded, first);
         ASSERT_EQ(outcome.result, Result::Loaded) << outcome.message;

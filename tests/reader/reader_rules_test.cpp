@@ -271,7 +271,7 @@ using namespace tallomir::ubl::terms;
 
 // The object a row's field lies in after loading; none where the load computes the record anew (the VAT
 // breakdown) or moves it (the edited allowance).
-std::string* fieldIn(tallomir::DocumentState& state, Record record, const Field& field) {
+std::string* fieldIn(tallomir::Form& state, Record record, const Field& field) {
     auto& doc = state.doc;
     return std::visit(
         [&](auto member) -> std::string* {

@@ -5,9 +5,9 @@
 
 #include "reader_test_support.h"
 
+#include "form/document_check.h"
+#include "form/input_rules.h"
 #include "invoice/decimal.h"
-#include "invoice/document_check.h"
-#include "invoice/input_rules.h"
 #include "support/reference.h"
 #include "ubl/writer.h"
 #include "xml/xml.h"

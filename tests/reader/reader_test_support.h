@@ -3,7 +3,7 @@
 // Helpers of the loader's tests: states are compared field by field, by name.
 
 #include "../xml/test_support.h"
-#include "invoice/model.h"
+#include "form/form.h"
 #include "ubl/reader.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@ namespace readertest {
 
 using Result = tallomir::ubl::LoadOutcome::Result;
 
-inline tallomir::DocumentState freshState() {
-    return tallomir::makeDocumentState(tallomir::defaultCodeLists());
+inline tallomir::Form freshState() {
+    return tallomir::makeForm(tallomir::defaultCodeLists());
 }
 
 // The elements of the path ("a/b/c") nested, the innermost holding the text.
@@ -39,8 +39,8 @@ inline std::string ublFile(std::string_view body, std::string_view root = "ubl:I
 }
 
 // A fresh state after loading such a file, which must load.
-inline tallomir::DocumentState loaded(std::string_view body, std::string_view root = "ubl:Invoice") {
-    tallomir::DocumentState state = freshState();
+inline tallomir::Form loaded(std::string_view body, std::string_view root = "ubl:Invoice") {
+    tallomir::Form state = freshState();
     const auto outcome = tallomir::ubl::loadInvoiceBytes(state, ublFile(body, root));
     EXPECT_EQ(outcome.result, Result::Loaded) << outcome.message;
     return state;
@@ -97,7 +97,7 @@ inline const FieldTable<V> vatTexts{
 using Fields = std::map<std::string, std::string>;
 
 // Every loaded text: "note", "supplier.vatId", "lines[0].unitPrice", the counts "lines", "vatBreakdown"...
-inline Fields fieldsOf(const tallomir::DocumentState& state) {
+inline Fields fieldsOf(const tallomir::Form& state) {
     Fields out{{"documentCurrency", state.documentCurrency},
                {"documentTaxCategory", state.documentTaxCategory},
                {"lines", std::to_string(state.lines.size())},
@@ -122,7 +122,7 @@ inline Fields fieldsOf(const tallomir::DocumentState& state) {
 }
 
 // The named fields of the state hold the values given; each difference is named.
-inline void expectFields(const tallomir::DocumentState& actual, const Fields& expected) {
+inline void expectFields(const tallomir::Form& actual, const Fields& expected) {
     const Fields fields = fieldsOf(actual);
     for (const auto& [name, value] : expected)
         EXPECT_EQ(fields.count(name) ? fields.at(name) : "(none)", value) << name;

@@ -68,7 +68,7 @@ std::string euro(const std::string& amount) {
 }
 
 // What every document must show, by the values the state holds.
-void expectEssentials(const DocumentState& state, const fs::path& pdf) {
+void expectEssentials(const Form& state, const fs::path& pdf) {
     const std::string shown = pdfText(pdf) + pdfText(pdf, false);
     std::vector<std::string> parts{
         "Nr. " + state.doc.documentNumber,
@@ -92,7 +92,7 @@ protected:
 
     // Writes out.pdf of the typed input; the number of pages the layout counted.
     int render(const nlohmann::json& input, const std::vector<std::string>& notCarried = {}) {
-        state = makeDocumentState(defaultCodeLists());
+        state = makeForm(defaultCodeLists());
         tallomir::testing::keepJsonCase(input.dump(2));
         cli::enterJson(state, input);
         const view::InvoicePages pages(state, notCarried);
@@ -102,7 +102,7 @@ protected:
     }
 
     const fs::path dir = fs::temp_directory_path() / ("tallomir-view-" + std::to_string(::getpid()));
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
 };
 
 // Hostile texts, an allowance on the 7 % group and every kind of field.
@@ -258,7 +258,7 @@ TEST_F(ViewTest, EveryReferenceSampleThroughTheCommandLine) {
         const fs::path pdf = dir / (file.stem().string() + ".pdf");
         const std::string command = "'" TALLOMIR_CLI "' pdf '" + file.string() + "' '" + pdf.string() + "'";
         ASSERT_EQ(std::system(command.c_str()), 0);
-        state = makeDocumentState(defaultCodeLists());
+        state = makeForm(defaultCodeLists());
         ASSERT_EQ(ubl::loadInvoiceFile(state, file.string()).result, ubl::LoadOutcome::Result::Loaded);
         expectEssentials(state, pdf);
     }

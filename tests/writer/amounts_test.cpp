@@ -3,6 +3,7 @@
 // document is also saved, and the files must pass the official rules.
 
 #include "documents.h"
+#include "form/footer.h"
 #include "support/reference.h"
 #include "ubl/writer.h"
 
@@ -53,7 +54,7 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
 // "loaded 7.00 -10 Z" sets the allowance rate, value and category (S when
 // none is given) as a loaded file does;
 // "prepaid 50.00" sets the amount paid before.
-void enter(DocumentState& state, const std::string& script) {
+void enter(Form& state, const std::string& script) {
 
     std::istringstream steps(script);
     for (std::string step; std::getline(steps, step, ';');) {
@@ -90,7 +91,7 @@ void enter(DocumentState& state, const std::string& script) {
     }
 }
 
-void thousandLines(DocumentState& state) {
+void thousandLines(Form& state) {
     for (int i = 0; i < 1000; ++i) {
         addLine(state, std::to_string(i % 7 + 1) + ".5", std::to_string(i) + ".37",
                 i % 3 == 0 ? "19" : (i % 3 == 1 ? "7" : "0"))
@@ -101,7 +102,7 @@ void thousandLines(DocumentState& state) {
 
 // "rate/taxable/tax" per breakdown entry, followed by category and exemption
 // reason when the category is not S.
-std::string breakdownText(const DocumentState& state) {
+std::string breakdownText(const Form& state) {
     std::string text;
     for (const VatBreakdownEntry& e : state.vatBreakdown) {
         text += (text.empty() ? "" : " ") + e.ratePercent + "/" + e.taxableAmount + "/" + e.taxAmount;
@@ -128,7 +129,7 @@ std::string orDash(const std::string& text) {
 // Charge indicator, amount, percentage, base, tax percent, category, scheme,
 // then what the footer shows, then the parts of a split percentage
 // ("amount/base/rate category" each); "" when the document has no allowance or charge.
-std::string allowanceText(const DocumentState& state) {
+std::string allowanceText(const Form& state) {
     const InvoiceDocument& d = state.doc;
     if (d.chargeIndicator.empty() && d.allowanceAmount.empty() && d.allowanceTaxPercent.empty()) {
         return "";
@@ -139,9 +140,9 @@ std::string allowanceText(const DocumentState& state) {
     return orDash(d.chargeIndicator) + " " + orDash(d.allowanceAmount) + " " + orDash(d.allowancePercent) +
            " " + orDash(d.allowanceBaseAmount) + " " + orDash(d.allowanceTaxPercent) + " " +
            orDash(d.allowanceTaxCategory) + " " + orDash(d.allowanceTaxScheme) + "; Wert " +
-           formatDecimal2(parseDecimal(state.footer.allowanceValue)) + " Prozent " +
-           formatDecimal2(parseDecimal(state.footer.allowancePercent)) + " slot " +
-           std::to_string(state.footer.allowanceSlot) + parts;
+           formatDecimal2(parseDecimal(footerView(state).allowanceValue)) + " Prozent " +
+           formatDecimal2(parseDecimal(footerView(state).allowancePercent)) + " slot " +
+           std::to_string(footerView(state).allowanceSlot) + parts;
 }
 
 struct Document {
@@ -151,7 +152,7 @@ struct Document {
     const char* breakdown;
     const char* totals; // lines, net, VAT, gross, payable
     const char* allowance;
-    void (*before)(DocumentState&) = nullptr;
+    void (*before)(Form&) = nullptr;
 };
 void PrintTo(const Document& document, std::ostream* out) {
     *out << document.steps;
@@ -243,8 +244,8 @@ const Document documents[] = {
      "false 123.45 - - 7.00 S VAT; Wert -123.45 Prozent 0.00 slot 1", thousandLines},
 };
 
-DocumentState entered(const Document& document) {
-    DocumentState state = newState();
+Form entered(const Document& document) {
+    Form state = newState();
     fillParties(state);
     recompute(state);
     if (document.before != nullptr)
@@ -257,7 +258,7 @@ class Documents : public ::testing::TestWithParam<Document> {};
 
 TEST_P(Documents, AmountsAndFooter) {
     const Document& expected = GetParam();
-    DocumentState state = entered(expected);
+    Form state = entered(expected);
 
     EXPECT_EQ(breakdownText(state), expected.breakdown);
     const InvoiceDocument& d = state.doc;
@@ -267,7 +268,7 @@ TEST_P(Documents, AmountsAndFooter) {
     EXPECT_EQ(allowanceText(state), expected.allowance);
 
     // The footer shows what is saved, in German form.
-    const FooterView& f = state.footer;
+    const FooterView f = footerView(state);
     EXPECT_EQ(f.linesTotal + " " + f.netTotal + " " + f.taxTotal + " " + f.grossTotal + " " + f.payableTotal,
               german(totals));
     std::string rows, groups;
@@ -286,7 +287,7 @@ TEST_F(ScratchDir, CompleteDocumentsPassTheOfficialRules) {
     for (const Document& document : documents) {
         if (!document.complete)
             continue;
-        DocumentState state = entered(document);
+        Form state = entered(document);
         const ubl::SaveOutcome outcome =
             ubl::saveInvoiceFile(state, (dir / (std::string(document.name) + ".xml")).string());
         ASSERT_TRUE(outcome.ok) << outcome.message;

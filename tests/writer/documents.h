@@ -3,8 +3,8 @@
 // Builders of test documents: fields and lines are filled directly, the
 // amounts come from the amount functions, as after "Anfügen".
 
+#include "form/form.h"
 #include "invoice/amounts.h"
-#include "invoice/model.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,14 @@
 
 namespace tallomir::writertest {
 
-inline DocumentState newState() {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+inline Form newState() {
+    Form state = makeForm(defaultCodeLists());
     state.doc.issueDate = "2022-03-14";
     return state;
 }
 
 // A line as the line editor stores it: price and rate normalised, net computed.
-inline LineItem& addLine(DocumentState& state, const std::string& quantity, const std::string& price,
+inline LineItem& addLine(Form& state, const std::string& quantity, const std::string& price,
                          const std::string& rate) {
     LineItem line;
     line.position = std::to_string(state.lines.size() + 1);
@@ -41,7 +41,7 @@ inline LineItem& addLine(DocumentState& state, const std::string& quantity, cons
     return state.lines.back();
 }
 
-inline void recompute(DocumentState& state) {
+inline void recompute(Form& state) {
     recomputeLines(state);
     recomputeTotals(state);
 }
@@ -62,7 +62,7 @@ inline PartyFields party(std::string_view text) {
 }
 
 // The fields an XRechnung needs besides the amounts.
-inline void fillParties(DocumentState& state) {
+inline void fillParties(Form& state) {
     InvoiceDocument& doc = state.doc;
     doc.documentNumber = "RE-1";
     doc.buyerReference = "04011000-1234512345-06";

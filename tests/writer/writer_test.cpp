@@ -41,7 +41,7 @@ std::string fragment(const std::string& text, const std::string& name) {
 }
 
 // The bytes that saving the document would write.
-std::string savedText(DocumentState& state) {
+std::string savedText(Form& state) {
     return xml::serializeDocument(*ubl::buildInvoiceTree(state));
 }
 
@@ -61,7 +61,7 @@ TEST(XmlExtension, AddedUnlessTheNamePartEndsInDotXml) {
 }
 
 TEST(Tree, EmptyFormWritesOnlyTheFixedContainers) {
-    DocumentState state = newState();
+    Form state = newState();
     EXPECT_EQ(
         fragment(savedText(state), "ubl:Invoice"),
         "<ubl:Invoice xmlns:ubl=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\" "
@@ -93,7 +93,7 @@ TEST(Tree, EmptyFormWritesOnlyTheFixedContainers) {
 }
 
 TEST(Tree, AllowanceOnlyWithAReasonAndWithoutRateOnlyItsScheme) {
-    DocumentState state = newState();
+    Form state = newState();
     addLine(state, "1", "100", "19");
     recompute(state);
     enterAllowanceValue(state, "-10");
@@ -120,8 +120,8 @@ TEST(Tree, AllowanceOnlyWithAReasonAndWithoutRateOnlyItsScheme) {
 
 using SavedFile = ScratchDir;
 
-DocumentState fullInvoice() {
-    DocumentState state = newState();
+Form fullInvoice() {
+    Form state = newState();
     InvoiceDocument& doc = state.doc;
     doc.documentTypeCode = "380";
     doc.buyerReference = "04011000-12345-34";
@@ -162,7 +162,7 @@ DocumentState fullInvoice() {
 }
 
 TEST_F(SavedFile, FullInvoiceReplacesTheOldFileWithTheGoldenBytes) {
-    DocumentState state = fullInvoice();
+    Form state = fullInvoice();
     std::ofstream(dir / "rechnung.xml") << "old content";
     const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state, (dir / "rechnung").string());
     ASSERT_TRUE(outcome.ok) << outcome.message;
@@ -175,7 +175,7 @@ TEST_F(SavedFile, FullInvoiceReplacesTheOldFileWithTheGoldenBytes) {
 }
 
 TEST_F(SavedFile, CreditNoteMatchesTheGoldenFile) {
-    DocumentState state = newState();
+    Form state = newState();
     InvoiceDocument& doc = state.doc;
     doc.documentTypeCode = "381";
     doc.documentNumber = "GS-17";
@@ -210,7 +210,7 @@ TEST_F(SavedFile, CreditNoteMatchesTheGoldenFile) {
 }
 
 TEST_F(SavedFile, FailureNamesTheFileAndAnEmptyNameSavesNothing) {
-    DocumentState state = fullInvoice();
+    Form state = fullInvoice();
     state.modified = true;
     const std::string target = (dir / "fehlt" / "rechnung.xml").string();
     const std::string start = "Die Datei " + target + " konnte nicht gespeichert werden: ";

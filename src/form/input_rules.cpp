@@ -1,8 +1,9 @@
-#include "input_rules.h"
+#include "form/input_rules.h"
 
-#include "amounts.h"
-#include "document_check.h"
-#include "identifiers.h"
+#include "form/document_check.h"
+#include "invoice/amounts.h"
+#include "invoice/identifiers.h"
+#include "invoice/texts.h"
 
 #include <string_view>
 #include <vector>
@@ -142,7 +143,7 @@ IdentifierCheck identifierCheck(FieldId field) {
     }
 }
 
-std::string* dateTarget(DocumentState& state, FieldId field) {
+std::string* dateTarget(Form& state, FieldId field) {
     switch (field) {
     case FieldId::IssueDate:
         return &state.doc.issueDate;
@@ -162,7 +163,7 @@ std::string* dateTarget(DocumentState& state, FieldId field) {
 }
 
 // Stores value into target; notes a real change in state.modified.
-void assign(DocumentState& state, std::string& target, std::string value) {
+void assign(Form& state, std::string& target, std::string value) {
     if (target != value) {
         target = std::move(value);
         state.modified = true;
@@ -196,7 +197,7 @@ struct AllowanceSnapshot {
     Decimal value, percentValue, rate;
     bool rateChosen = false;
 
-    explicit AllowanceSnapshot(const DocumentState& s)
+    explicit AllowanceSnapshot(const Form& s)
         : chargeIndicator(s.doc.chargeIndicator), reason(s.doc.allowanceReason),
           percent(s.doc.allowancePercent), amount(s.doc.allowanceAmount),
           baseAmount(s.doc.allowanceBaseAmount), taxCategory(s.doc.allowanceTaxCategory),
@@ -213,7 +214,7 @@ struct AllowanceSnapshot {
 };
 
 // Every stored line and the line in the editor.
-std::vector<LineItem*> lineAndBuffer(DocumentState& state) {
+std::vector<LineItem*> lineAndBuffer(Form& state) {
     std::vector<LineItem*> lines;
     lines.reserve(state.lines.size() + 1);
     for (LineItem& line : state.lines)
@@ -225,7 +226,7 @@ std::vector<LineItem*> lineAndBuffer(DocumentState& state) {
 // A party's electronic address gets a scheme when it has none: the first of
 // the list; and a party without an address takes its e-mail, with the scheme
 // "EM", visibly in the fields.
-void fillElectronicAddress(DocumentState& state, FieldId field, RuleOutcome& outcome) {
+void fillElectronicAddress(Form& state, FieldId field, RuleOutcome& outcome) {
     const bool supplier = field == FieldId::SupplierEmail || field == FieldId::SupplierEndpoint;
     const bool customer = field == FieldId::CustomerEmail || field == FieldId::CustomerEndpoint;
     if (!supplier && !customer)
@@ -250,33 +251,6 @@ const char* allowanceLabel(FieldId field) {
 
 } // namespace
 
-std::string singleLineText(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue; // CR LF is one break
-        result.push_back(c == '\r' || c == '\n' || c == '\t' ? ' ' : c);
-    }
-    return result;
-}
-
-std::string multiLineText(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            result.push_back('\n');
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            result.push_back(text[i]);
-        }
-    }
-    return result;
-}
-
 NumberReading readNumberField(std::string_view label, std::string_view text, bool rate) {
     NumberReading reading;
     if (text.find_first_not_of(" \t") == std::string_view::npos)
@@ -299,7 +273,7 @@ const std::string* documentText(const InvoiceDocument& doc, FieldId field) {
     return textTarget(const_cast<InvoiceDocument&>(doc), field);
 }
 
-RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::string& typed) {
+RuleOutcome leaveTextField(Form& state, FieldId field, const std::string& typed) {
     RuleOutcome outcome;
     const std::string text = field == FieldId::Note ? multiLineText(typed) : singleLineText(typed);
 
@@ -366,7 +340,7 @@ RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::strin
     return outcome;
 }
 
-RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
+RuleOutcome selectEntry(Form& state, FieldId field, int index) {
     RuleOutcome outcome;
     if (index < 0)
         return outcome;
@@ -461,7 +435,7 @@ RuleOutcome selectEntry(DocumentState& state, FieldId field, int index) {
     return outcome;
 }
 
-bool fieldEnabled(const DocumentState& state, FieldId field) {
+bool fieldEnabled(const Form& state, FieldId field) {
     const PaymentKind payment = paymentKind(state.doc.paymentMeansCode);
     switch (field) {
     case FieldId::PrecedingInvoiceNumber:
@@ -484,7 +458,7 @@ bool fieldEnabled(const DocumentState& state, FieldId field) {
     }
 }
 
-RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date) {
+RuleOutcome changeDate(Form& state, FieldId field, DateValue date) {
     RuleOutcome outcome;
     if (std::string* target = dateTarget(state, field))
         assign(state, *target, date == noDate ? std::string() : formatIsoDate(date));

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "dates.h"
-#include "fields.h"
-#include "model.h"
+#include "form/form.h"
+#include "invoice/dates.h"
 
 #include <optional>
 #include <string>
@@ -27,13 +26,6 @@ struct RuleOutcome {
     std::vector<FieldId> fieldsFilled;
 };
 
-// A text typed into a single-line field: line breaks and tabs (pasted with
-// it) become single blanks.
-std::string singleLineText(std::string_view text);
-// A text typed into a multi-line field: every line break (CR LF, CR, LF) is
-// kept as one LF.
-std::string multiLineText(std::string_view text);
-
 // What to say of a number typed into a field that takes one: the reason it
 // cannot be read (its text is then not taken), or, whenever a point was
 // involved, how it was read. Empty when there is nothing to say. A rate may
@@ -53,18 +45,18 @@ const std::string* documentText(const InvoiceDocument& doc, FieldId field);
 // A text field (single- or multi-line, or the text of the editable combo
 // "Zahlungsbedingung") of the pages "Belegkopf", "Lieferant", "Kunde",
 // "Lieferung" or "Belegfuss" was left with this text.
-RuleOutcome leaveTextField(DocumentState& state, FieldId field, const std::string& text);
+RuleOutcome leaveTextField(Form& state, FieldId field, const std::string& text);
 
 // A list combo's selection changed to index (document type, currency, tax
 // category, payment means, the allowance's "USt. %").
-RuleOutcome selectEntry(DocumentState& state, FieldId field, int index);
+RuleOutcome selectEntry(Form& state, FieldId field, int index);
 
 // Whether a form field takes input now: the reference to the invoice
 // corrected ("Bezug auf Rechnung", "vom") only on a credit note (381) or a
 // corrected invoice (384). A field that takes none keeps its value.
-bool fieldEnabled(const DocumentState& state, FieldId field);
+bool fieldEnabled(const Form& state, FieldId field);
 
 // A date picker changed; noDate when its check box was cleared.
-RuleOutcome changeDate(DocumentState& state, FieldId field, DateValue date);
+RuleOutcome changeDate(Form& state, FieldId field, DateValue date);
 
 } // namespace tallomir

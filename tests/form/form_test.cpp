@@ -1,7 +1,8 @@
 // What "Neu" leaves of the open document.
 
+#include "form/footer.h"
+#include "form/form.h"
 #include "invoice/dates.h"
-#include "invoice/model.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
     CodeLists lists = defaultCodeLists();
     lists.currencies[0] = "CHF";
     lists.vatRates[0] = Decimal::fromInt(16);
-    DocumentState state = makeDocumentState(lists);
+    Form state = makeForm(lists);
     const LineItem newLine = state.lineEditBuffer;
     InvoiceDocument expected; // every other field empty
     expected.documentTypeCode = "380";
@@ -46,7 +47,8 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
 
     EXPECT_TRUE(state.doc == expected);
     EXPECT_EQ(state.documentCurrency + state.documentTaxCategory + state.unitCode + state.lastUnitCode + " " +
-                  state.currentFileName + state.footer.payableTotal + "|" + state.footer.allowanceKind,
+                  state.currentFileName + footerView(state).payableTotal + "|" +
+                  footerView(state).allowanceKind,
               "CHFSC62C62 0,00|");
     EXPECT_EQ(state.amounts.slots[0].rate, Decimal::fromInt(16));
     EXPECT_TRUE(state.lines.empty() && state.vatBreakdown.empty() && state.notCarried.empty() &&

@@ -1,7 +1,8 @@
-#include "line_list.h"
+#include "form/line_list.h"
 
-#include "amounts.h"
-#include "input_rules.h"
+#include "form/input_rules.h"
+#include "invoice/amounts.h"
+#include "invoice/texts.h"
 
 #include <algorithm>
 
@@ -13,7 +14,7 @@ namespace tallomir {
 
 namespace {
 
-bool hasLine(const DocumentState& state, int index) {
+bool hasLine(const Form& state, int index) {
     return index >= 0 && static_cast<std::size_t>(index) < state.lines.size();
 }
 
@@ -27,7 +28,7 @@ void withoutZeroRateOutsideVat(LineItem& line) {
 // What "Anfügen" and "Ändern" do to the buffer before it is stored: the
 // document's tax category and scheme, and the net amount of its quantity and
 // price. Its unit is the one the next new line starts with.
-void prepareBufferForStoring(DocumentState& state) {
+void prepareBufferForStoring(Form& state) {
     LineItem& buffer = state.lineEditBuffer;
     if (buffer.lineTaxCategory.empty())
         buffer.lineTaxCategory = state.documentTaxCategory;
@@ -38,7 +39,7 @@ void prepareBufferForStoring(DocumentState& state) {
         state.lastUnitCode = buffer.unitCode;
 }
 
-void recomputeAll(DocumentState& state) {
+void recomputeAll(Form& state) {
     recomputeLines(state);
     recomputeTotals(state);
 }
@@ -106,7 +107,7 @@ std::string lineFieldProblem(const LineItem& line, LineField field) {
     return {};
 }
 
-bool positionTaken(const DocumentState& state, const std::string& position, int except) {
+bool positionTaken(const Form& state, const std::string& position, int except) {
     if (position.empty())
         return false;
     for (std::size_t i = 0; i < state.lines.size(); ++i)
@@ -115,7 +116,7 @@ bool positionTaken(const DocumentState& state, const std::string& position, int 
     return false;
 }
 
-std::string leaveLineField(DocumentState& state, LineField field, const std::string& typed) {
+std::string leaveLineField(Form& state, LineField field, const std::string& typed) {
     LineItem& buffer = state.lineEditBuffer;
     const std::string text = field == LineField::Description ? multiLineText(typed) : singleLineText(typed);
     // A number keeps its text as typed when it cannot be read.
@@ -152,7 +153,7 @@ std::string leaveLineField(DocumentState& state, LineField field, const std::str
     return problem.empty() ? reading.note : problem;
 }
 
-std::optional<LineRefusal> lineRefusal(const DocumentState& state, bool adding) {
+std::optional<LineRefusal> lineRefusal(const Form& state, bool adding) {
     const LineItem& line = state.lineEditBuffer;
     const std::string action = adding ? "angefügt" : "geändert";
     const auto refused = [&](LineField field, const std::string& why) {
@@ -167,7 +168,7 @@ std::optional<LineRefusal> lineRefusal(const DocumentState& state, bool adding) 
     return std::nullopt;
 }
 
-std::string nextFreePosition(const DocumentState& state) {
+std::string nextFreePosition(const Form& state) {
     Decimal highest;
     for (const LineItem& line : state.lines) {
         const std::string_view position = line.position;
@@ -177,21 +178,21 @@ std::string nextFreePosition(const DocumentState& state) {
     return (highest + Decimal::fromInt(1)).toPlainString();
 }
 
-void proposeLinePosition(DocumentState& state) {
+void proposeLinePosition(Form& state) {
     if (state.currentLineIndex < 0 && state.lineEditBuffer.position.empty())
         state.lineEditBuffer.position = nextFreePosition(state);
 }
 
-void changeLineDate(DocumentState& state, bool first, DateValue date) {
+void changeLineDate(Form& state, bool first, DateValue date) {
     std::string& target = first ? state.lineEditBuffer.lineStartDate : state.lineEditBuffer.lineEndDate;
     target = date == noDate ? std::string() : formatIsoDate(date);
 }
 
-void changeLineUnit(DocumentState& state, const std::string& code) {
+void changeLineUnit(Form& state, const std::string& code) {
     state.lineEditBuffer.unitCode = code;
 }
 
-UnitChoice lineUnitChoice(const DocumentState& state) {
+UnitChoice lineUnitChoice(const Form& state) {
     UnitChoice choice{state.lists.unitCodes, -1};
     const std::string& code = lineUnitCode(state, state.lineEditBuffer);
     choice.current = findCode(choice.entries, code);
@@ -202,7 +203,7 @@ UnitChoice lineUnitChoice(const DocumentState& state) {
     return choice;
 }
 
-int addLine(DocumentState& state) {
+int addLine(Form& state) {
     prepareBufferForStoring(state);
 
     // Directly after the current line; at the end when no line is current.
@@ -219,7 +220,7 @@ int addLine(DocumentState& state) {
     return static_cast<int>(at);
 }
 
-bool changeLine(DocumentState& state) {
+bool changeLine(Form& state) {
     // With lines present but none selected there is no line to change.
     if (!state.lines.empty() && !hasLine(state, state.currentLineIndex))
         return false;
@@ -237,7 +238,7 @@ bool changeLine(DocumentState& state) {
     return true;
 }
 
-bool deleteLine(DocumentState& state) {
+bool deleteLine(Form& state) {
     // With no line current nothing is deleted, and what the editor holds stays.
     if (!hasLine(state, state.currentLineIndex))
         return false;
@@ -252,7 +253,7 @@ bool deleteLine(DocumentState& state) {
     return true;
 }
 
-bool selectLine(DocumentState& state, int row) {
+bool selectLine(Form& state, int row) {
     state.currentLineIndex = hasLine(state, row) ? row : -1;
     if (state.currentLineIndex < 0) {
         clearLineEditor(state);
@@ -262,7 +263,7 @@ bool selectLine(DocumentState& state, int row) {
     return true;
 }
 
-void clearLineEditor(DocumentState& state) {
+void clearLineEditor(Form& state) {
     // A new line takes the document's tax category, and the rate that fits it.
     state.lineEditBuffer = LineItem{};
     state.lineEditBuffer.lineTaxCategory = state.documentTaxCategory;
@@ -271,7 +272,7 @@ void clearLineEditor(DocumentState& state) {
     state.currentLineIndex = -1;
 }
 
-void chooseLineCategory(DocumentState& state, int index) {
+void chooseLineCategory(Form& state, int index) {
     const std::vector<CodeEntry>& list = state.lists.taxCategories;
     if (index < 0 || static_cast<std::size_t>(index) >= list.size())
         return;
@@ -289,7 +290,7 @@ void chooseLineCategory(DocumentState& state, int index) {
     }
 }
 
-int categoryEntryOf(const DocumentState& state, const std::string& category) {
+int categoryEntryOf(const Form& state, const std::string& category) {
     const std::vector<CodeEntry>& list = state.lists.taxCategories;
     const auto reason = state.exemptionReasons.find(category);
     for (std::size_t i = 0; reason != state.exemptionReasons.end() && i < list.size(); ++i)
@@ -335,7 +336,7 @@ std::string tidyDescriptionForDisplay(const std::string& description) {
     return result;
 }
 
-std::string lineListCell(const DocumentState& state, int row, int column) {
+std::string lineListCell(const Form& state, int row, int column) {
     if (!hasLine(state, row))
         return {};
     const LineItem& line = state.lines[static_cast<std::size_t>(row)];

@@ -1,9 +1,10 @@
-#include "document_check.h"
+#include "form/document_check.h"
 
-#include "amounts.h"
-#include "dates.h"
-#include "identifiers.h"
-#include "input_rules.h"
+#include "form/input_rules.h"
+#include "invoice/amounts.h"
+#include "invoice/dates.h"
+#include "invoice/identifiers.h"
+#include "invoice/texts.h"
 
 #include <algorithm>
 #include <array>
@@ -115,7 +116,7 @@ std::string plainLabel(FieldId field) {
 
 // What the rules depend on, worked out once per check.
 struct Context {
-    const DocumentState& state;
+    const Form& state;
     const InvoiceDocument& doc;
     bool creditNote = false;
     bool amountDue = false;
@@ -133,7 +134,7 @@ struct Context {
     bool uses(std::string_view category) const { return categories.contains(std::string(category)); }
     template <typename... Codes> bool usesAny(Codes... codes) const { return (uses(codes) || ...); }
 
-    Context(const DocumentState& s, bool withDocumentCategory) : state(s), doc(s.doc) {
+    Context(const Form& s, bool withDocumentCategory) : state(s), doc(s.doc) {
         creditNote = doc.documentTypeCode == "381";
         version3 = s.xrechnungVersion == XRechnungVersion::V3_0;
         amountDue = parseNumber(doc.payableAmount) > Decimal();
@@ -536,7 +537,7 @@ std::string pageOf(FieldId field) {
     return info ? pageTitles[info->page] : "";
 }
 
-std::vector<Finding> checkDocument(const DocumentState& state) {
+std::vector<Finding> checkDocument(const Form& state) {
     std::vector<Finding> result;
     Findings findings(result);
     const Context c(state, false);
@@ -551,7 +552,7 @@ std::vector<Finding> checkDocument(const DocumentState& state) {
     return result;
 }
 
-Requirements currentRequirements(const DocumentState& state) {
+Requirements currentRequirements(const Form& state) {
     Requirements required;
     const Context c(state, true);
     const std::set<FieldId> individually = individuallyRequired(c);
@@ -563,7 +564,7 @@ Requirements currentRequirements(const DocumentState& state) {
     return required;
 }
 
-MandatoryCheck checkMandatoryFields(const DocumentState& state) {
+MandatoryCheck checkMandatoryFields(const Form& state) {
     const std::vector<Finding> findings = checkDocument(state);
     MandatoryCheck check;
     if (findings.empty())
@@ -578,59 +579,6 @@ MandatoryCheck checkMandatoryFields(const DocumentState& state) {
         check.text += "\r… und " + std::to_string(findings.size() - shownAtMost) + " weitere";
     check.first = findings.front().target;
     return check;
-}
-
-bool isEndpointScheme(std::string_view code) {
-    static constexpr std::string_view codes =
-        " 0002 0007 0009 0037 0060 0088 0096 0097 0106 0130 0135 0142 0147 0151 0154 0158 0170 0177 0183 0184"
-        " 0188 0190 0191 0192 0193 0194 0195 0196 0198 0199 0200 0201 0202 0203 0204 0205 0208 0209 0210 0211"
-        " 0212 0213 0215 0216 0217 0218 0219 0220 0221 0225 0230 0235 0240 0244 9910 9913 9914 9915 9918 9919"
-        " 9920 9922 9923 9924 9925 9926 9927 9928 9929 9930 9931 9932 9933 9934 9935 9936 9937 9938 9939 9940"
-        " 9941 9942 9943 9944 9945 9946 9947 9948 9949 9950 9951 9952 9953 9957 9959 AN AQ AS AU EM ";
-    return !code.empty() && code.find(' ') == std::string_view::npos &&
-           codes.find(" " + std::string(code) + " ") != std::string_view::npos;
-}
-
-std::vector<std::string> discountEntries(std::string_view terms) {
-    std::vector<std::string> entries;
-    constexpr std::string_view mark = "#SKONTO#";
-    std::size_t at = terms.find(mark);
-    while (at != std::string_view::npos) {
-        const std::size_t next = terms.find(mark, at + mark.size());
-        std::string_view entry =
-            terms.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at);
-        while (!entry.empty() &&
-               (entry.back() == ' ' || entry.back() == '\n' || entry.back() == '\r' || entry.back() == '\t'))
-            entry.remove_suffix(1);
-        entries.emplace_back(entry);
-        at = next;
-    }
-    return entries;
-}
-
-bool isDiscountEntry(std::string_view entry) {
-    static const std::regex form(
-        "#SKONTO#TAGE=[0-9]+#PROZENT=[0-9]+\\.[0-9]{2}(#BASISBETRAG=-?[0-9]+\\.[0-9]{2})?#");
-    return std::regex_match(entry.begin(), entry.end(), form);
-}
-
-bool isCountryCode(std::string_view code) {
-    static constexpr std::string_view codes = " 1A AD AE AF AG AI AL AM AO AQ AR AS AT AU AW AX AZ BA BB BD "
-                                              "BE BF BG BH BI BJ BL BM BN BO BQ BR BS BT"
-                                              " BV BW BY BZ CA CC CD CF CG CH CI CK CL CM CN CO CR CU CV CW "
-                                              "CX CY CZ DE DJ DK DM DO DZ EC EE EG EH ER"
-                                              " ES ET FI FJ FK FM FO FR GA GB GD GE GF GG GH GI GL GM GN GP "
-                                              "GQ GR GS GT GU GW GY HK HM HN HR HT HU ID"
-                                              " IE IL IM IN IO IQ IR IS IT JE JM JO JP KE KG KH KI KM KN KP "
-                                              "KR KW KY KZ LA LB LC LI LK LR LS LT LU LV"
-                                              " LY MA MC MD ME MF MG MH MK ML MM MN MO MP MQ MR MS MT MU MV "
-                                              "MW MX MY MZ NA NC NE NF NG NI NL NO NP NR"
-                                              " NU NZ OM PA PE PF PG PH PK PL PM PN PR PS PT PW PY QA RE RO "
-                                              "RS RU RW SA SB SC SD SE SG SH SI SJ SK SL"
-                                              " SM SN SO SR SS ST SV SX SY SZ TC TD TF TG TH TJ TK TL TM TN "
-                                              "TO TR TT TV TW TZ UA UG UM US UY UZ VA VC"
-                                              " VE VG VI VN VU WF WS XI YE YT ZA ZM ZW ";
-    return code.size() == 2 && codes.find(" " + std::string(code) + " ") != std::string_view::npos;
 }
 
 } // namespace tallomir

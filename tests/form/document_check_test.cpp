@@ -1,9 +1,9 @@
 // The check before saving: what it names, what it lets through, which fields it marks as required.
 
+#include "form/document_check.h"
+#include "form/input_rules.h"
+#include "form/line_list.h"
 #include "invoice/amounts.h"
-#include "invoice/document_check.h"
-#include "invoice/input_rules.h"
-#include "invoice/line_list.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ namespace tallomir {
 namespace {
 
 // A plain invoice with what the check asks for, entered through the rules.
-DocumentState completeInvoice() {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+Form completeInvoice() {
+    Form state = makeForm(defaultCodeLists());
     using enum FieldId;
     for (FieldId field : {BuyerReference, DocumentNumber, SupplierPostalCode, SupplierCity,
                           SupplierRegistrationName, SupplierContactName, SupplierPhone, SupplierEmail,
@@ -32,25 +32,25 @@ DocumentState completeInvoice() {
     return state;
 }
 
-std::vector<std::string> findingTexts(const DocumentState& state) {
+std::vector<std::string> findingTexts(const Form& state) {
     std::vector<std::string> texts;
     for (const Finding& finding : checkDocument(state))
         texts.push_back(finding.text);
     return texts;
 }
 
-using Change = std::function<void(DocumentState&)>;
+using Change = std::function<void(Form&)>;
 Change text(FieldId field, const char* value) {
-    return [=](DocumentState& s) { leaveTextField(s, field, value); };
+    return [=](Form& s) { leaveTextField(s, field, value); };
 }
 Change date(FieldId field, const char* value) {
-    return [=](DocumentState& s) { changeDate(s, field, parseIsoDate(value)); };
+    return [=](Form& s) { changeDate(s, field, parseIsoDate(value)); };
 }
 Change entry(FieldId field, int index) {
-    return [=](DocumentState& s) { selectEntry(s, field, index); };
+    return [=](Form& s) { selectEntry(s, field, index); };
 }
 Change operator+(const Change& first, const Change& then) {
-    return [=](DocumentState& s) {
+    return [=](Form& s) {
         first(s);
         then(s);
     };
@@ -64,7 +64,7 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
     // An entry of "Steuerkennung" changes every line to that category.
     const std::pair<Change, std::vector<std::string>> cases[] = {
         {date(IssueDate, ""), {"Belegkopf: Belegdatum fehlt"}},
-        {[](DocumentState& s) { s.lines.clear(); }, {"Positionen: Die Rechnung hat keine Position"}},
+        {[](Form& s) { s.lines.clear(); }, {"Positionen: Die Rechnung hat keine Position"}},
         // An amount due needs its terms or a due date; a credit note only the terms.
         {text(PaymentTerms, ""), {"Belegkopf: Fälligkeit oder Zahlungsbedingung: eines davon wird benötigt"}},
         {text(PaymentTerms, "") + date(DueDate, "2024-05-01") + entry(DocumentType, 2),
@@ -81,9 +81,9 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
         // Identifiers: typed ones by form, the IBAN also as loaded; one not written is not checked.
         {text(SupplierVatId, "DE12345678"),
          {"Lieferant: UStID \u201EDE12345678\u201C hat nach DE 8 statt 9 Zeichen"}},
-        {[](DocumentState& s) { s.doc.iban = "DE02 1203 0000 0000 2020 15"; },
+        {[](Form& s) { s.doc.iban = "DE02 1203 0000 0000 2020 15"; },
          {"Lieferant: IBAN \u201EDE02 1203 0000 0000 2020 15\u201C hat falsche Prüfziffern (Tippfehler?)"}},
-        {[](DocumentState& s) { s.doc.iban = "DE02 1203 0000 0000 2020 51"; }, {}},
+        {[](Form& s) { s.doc.iban = "DE02 1203 0000 0000 2020 51"; }, {}},
         {text(Iban, "DE03120300000000202051") + entry(PaymentMeans, 5) + text(CardNumber, "4711"), {}},
         // Card, cash discount and electronic address in the forms a receiver reads.
         {entry(PaymentMeans, 5) + text(CardNumber, "1234567"),
@@ -92,10 +92,10 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
          {"Belegkopf: Skonto \u201E#SKONTO#TAGE=7#PROZENT=3#\u201C hat nicht die Form "
           "#SKONTO#TAGE=14#PROZENT=2.00#"}},
         {text(SupplierEndpoint, "rechnung@example.org") +
-             [](DocumentState& s) { s.doc.supplier.endpointScheme = "EX"; },
+             [](Form& s) { s.doc.supplier.endpointScheme = "EX"; },
          {"Lieferant: Art der Elektron. Adresse \u201EEX\u201C ist kein Schema der EAS-Liste"}},
         // The allowance belongs to a rate of the lines: 0 % is none of them.
-        {[](DocumentState& s) {
+        {[](Form& s) {
              for (LineField field : {LineField::Quantity, LineField::ItemName, LineField::UnitPrice})
                  leaveLineField(s, field, "1");
              leaveLineField(s, LineField::Position, "2"), leaveLineField(s, LineField::VatPercent, "7");
@@ -104,7 +104,7 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
              text(AllowanceReason, "Rabatt") + text(AllowanceValue, "-5"),
          {"Belegfuss: USt. % fehlt: der Nachlass / Zuschlag gehört zum Satz einer Position"}},
         // Lines: each missing or wrong field, a rate at 0 % under S, a repeated number.
-        {[](DocumentState& s) {
+        {[](Form& s) {
              s.lines.push_back(s.lines[0]);
              s.lines[0].quantity = s.lines[0].itemName = s.lines[1].position = "";
              s.lines[0].lineVatPercent = "0.00";
@@ -112,8 +112,8 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
          {"Positionen: Pos. 1: Anz. fehlt", "Positionen: Pos. 1: Artikel-Bezeichnung fehlt",
           "Positionen: Pos. 1: USt. muss bei Standard USt. über 0 % liegen",
           "Positionen: Zeile 2: Pos. fehlt"}},
-        {[](DocumentState& s) { s.lines.push_back(s.lines[0]); }, {"Positionen: Pos. 1 kommt mehrfach vor"}},
-        {[](DocumentState& s) { s.lines[0].lineVatPercent = ""; }, {"Positionen: Pos. 1: USt. fehlt"}},
+        {[](Form& s) { s.lines.push_back(s.lines[0]); }, {"Positionen: Pos. 1 kommt mehrfach vor"}},
+        {[](Form& s) { s.lines[0].lineVatPercent = ""; }, {"Positionen: Pos. 1: USt. fehlt"}},
         // The invoice referred to is named by its number; its date alone is no reference.
         {date(PrecedingInvoiceDate, "2024-01-31"), {"Belegkopf: Bezug auf Rechnung fehlt"}},
         // Kleinunternehmer: a tax number instead of the VAT identifier is enough,
@@ -124,7 +124,7 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
              text(SupplierPartyId, "L-1"),
          {}},
         {entry(TaxCategory, 4) +
-             [](DocumentState& s) { s.exemptionReasons["E"] = s.lists.taxCategories[4].text = ""; },
+             [](Form& s) { s.exemptionReasons["E"] = s.lists.taxCategories[4].text = ""; },
          {"Belegkopf: Bei steuerfreien Umsätzen wird ein Befreiungsgrund benötigt (der Text der "
           "Steuerkennung)"}},
         {entry(TaxCategory, 5),
@@ -138,16 +138,16 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
         {entry(TaxCategory, 2) + text(SupplierVatId, ""),
          {"Lieferant: Für steuerfreie Lieferungen (innergemeinschaftlich oder Ausfuhr) wird die UStID des "
           "Lieferanten benötigt"}},
-        {entry(TaxCategory, 6) + [](DocumentState& s) { s.lines[0].lineVatPercent = "7.00"; },
+        {entry(TaxCategory, 6) + [](Form& s) { s.lines[0].lineVatPercent = "7.00"; },
          {"Positionen: Pos. 1: USt. muss bei Nullsteuersatz 0 % sein"}},
         // Outside the scope of VAT: no VAT identifiers, no rate, no other category.
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") +
-             [](DocumentState& s) { s.lines[0].lineVatPercent = "0.00"; },
+             [](Form& s) { s.lines[0].lineVatPercent = "0.00"; },
          {"Lieferant: Bei nicht steuerbaren Umsätzen darf keine UStID stehen",
           "Positionen: Pos. 1: Bei nicht steuerbaren Umsätzen entfällt die USt."}},
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, ""), {}}, // and no rate
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, "") +
-             [](DocumentState& s) {
+             [](Form& s) {
                  s.lines.push_back(s.lines[0]);
                  s.lines[1].position = "2";
                  s.lines[1].lineTaxCategory = "S";
@@ -160,12 +160,12 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
           sellerNumber}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        DocumentState state = completeInvoice();
+        Form state = completeInvoice();
         cases[i].first(state);
         EXPECT_EQ(findingTexts(state), cases[i].second) << "case " << i;
     }
     // The message before saving lists every finding and points at the first.
-    DocumentState state = completeInvoice();
+    Form state = completeInvoice();
     leaveTextField(state, SupplierEmail, "");
     leaveTextField(state, DocumentNumber, "");
     const MandatoryCheck check = checkMandatoryFields(state);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "fields.h"
-#include "line_list.h"
-#include "model.h"
+#include "form/form.h"
+#include "form/line_list.h"
 
 #include <optional>
 #include <set>
@@ -31,7 +30,7 @@ struct Finding {
 };
 
 // Everything the file would break, in the order of the pages.
-std::vector<Finding> checkDocument(const DocumentState& state);
+std::vector<Finding> checkDocument(const Form& state);
 
 // The fields that must be filled now: they follow the document type, the
 // payment means and what else is filled (of a group where one field is
@@ -40,7 +39,7 @@ struct Requirements {
     std::set<FieldId> fields;
     std::set<LineField> lineFields;
 };
-Requirements currentRequirements(const DocumentState& state);
+Requirements currentRequirements(const Form& state);
 
 // The label a form field carries on its page, with the "*" of a required field
 // where the page puts it ("Land* (kurz)"); "" for a field without a label.
@@ -55,18 +54,6 @@ struct MandatoryCheck {
     CheckTarget first; // what "Speichern" shows when the check fails
 };
 // The check as "Speichern" and the command line run it.
-MandatoryCheck checkMandatoryFields(const DocumentState& state);
-
-// The two-letter country codes of ISO 3166-1 that invoices may carry.
-bool isCountryCode(std::string_view code);
-// The schemes of electronic addresses (the EAS code list).
-bool isEndpointScheme(std::string_view code);
-
-// The entries of cash discount in payment terms, each from its "#SKONTO#" to
-// the next (blanks and line breaks at their ends left out); and whether an
-// entry has the form a receiver reads: "#SKONTO#TAGE=14#PROZENT=2.00#", with
-// "#BASISBETRAG=100.00" before the last "#" where the discount has its own base.
-std::vector<std::string> discountEntries(std::string_view terms);
-bool isDiscountEntry(std::string_view entry);
+MandatoryCheck checkMandatoryFields(const Form& state);
 
 } // namespace tallomir

@@ -1,8 +1,9 @@
 // The line editor and the line list on "Positionen": "Anfügen", "Ändern", "Löschen", selection, cells.
 
+#include "form/footer.h"
+#include "form/input_rules.h"
+#include "form/line_list.h"
 #include "invoice/amounts.h"
-#include "invoice/input_rules.h"
-#include "invoice/line_list.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ namespace tallomir {
 namespace {
 
 // Types a line into the editor and, unless told not to, presses "Anfügen".
-void enterLine(DocumentState& state, const std::string& position, const std::string& quantity = "1",
+void enterLine(Form& state, const std::string& position, const std::string& quantity = "1",
                const std::string& price = "10", const std::string& rate = "19", bool add = true) {
     leaveLineField(state, LineField::Position, position);
     leaveLineField(state, LineField::Quantity, quantity);
@@ -22,7 +23,7 @@ void enterLine(DocumentState& state, const std::string& position, const std::str
         addLine(state);
 }
 
-std::string positions(const DocumentState& state) {
+std::string positions(const Form& state) {
     std::string result;
     for (const LineItem& line : state.lines)
         result += line.position;
@@ -50,7 +51,7 @@ TEST(LineEditor, FieldsKeepTheirTextsAndNumbersBecomeDecimalTexts) {
         {ItemName, &L::itemName, "Schraube\r\nM4\t", "Schraube M4 ", ""},
         {Description, &L::itemDescription, "\r\n  verzinkt\r  100 Stück", "\n  verzinkt\n  100 Stück", ""},
     };
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     for (const auto& [field, member, typed, stored, status] : cases) {
         EXPECT_EQ(leaveLineField(state, field, typed), status) << typed;
         EXPECT_EQ(state.lineEditBuffer.*member, stored) << typed;
@@ -60,7 +61,7 @@ TEST(LineEditor, FieldsKeepTheirTextsAndNumbersBecomeDecimalTexts) {
 
 // Outside the scope of VAT 0 % and none both mean no rate; any other rate is wrong.
 TEST(LineEditor, NotSubjectLinesTakeNoRate) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     chooseLineCategory(state, 7); // "Nicht steuerbarer Umsatz" O
     for (const auto& [typed, status] : {std::pair{"0", ""},
                                         {"0,00 %", ""},
@@ -75,31 +76,31 @@ TEST(LineEditor, NotSubjectLinesTakeNoRate) {
 
 // "Anfügen" and "Ändern" refuse a line they cannot store and name the field to mark.
 TEST(LineEditor, RefusesALineItCannotStore) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     enterLine(state, "1");
     enterLine(state, "2");
     using enum LineField;
-    const std::tuple<std::function<void(DocumentState&)>, bool, LineField, const char*> cases[] = {
-        {[](DocumentState& s) { enterLine(s, "3", "zwei", "10", "19", false); }, true, Quantity,
+    const std::tuple<std::function<void(Form&)>, bool, LineField, const char*> cases[] = {
+        {[](Form& s) { enterLine(s, "3", "zwei", "10", "19", false); }, true, Quantity,
          "Die Position wurde nicht angefügt: Anz.: \u201Ezwei\u201C ist keine Zahl"},
-        {[](DocumentState& s) { enterLine(s, "3", "1", "abc", "19", false); }, true, UnitPrice,
+        {[](Form& s) { enterLine(s, "3", "1", "abc", "19", false); }, true, UnitPrice,
          "Die Position wurde nicht angefügt: Preis: \u201Eabc\u201C ist keine Zahl"},
-        {[](DocumentState& s) { enterLine(s, "3", "1", "-5", "19", false); }, true, UnitPrice,
+        {[](Form& s) { enterLine(s, "3", "1", "-5", "19", false); }, true, UnitPrice,
          "Die Position wurde nicht angefügt: Preis: Ein Preis darf nicht negativ sein"},
-        {[](DocumentState& s) { enterLine(s, "3", "1", "5", "neunzehn", false); }, true, VatPercent,
+        {[](Form& s) { enterLine(s, "3", "1", "5", "neunzehn", false); }, true, VatPercent,
          "Die Position wurde nicht angefügt: USt.: \u201Eneunzehn\u201C ist keine Zahl"},
-        {[](DocumentState& s) { enterLine(s, "2", "1", "5", "19", false); }, true, Position,
+        {[](Form& s) { enterLine(s, "2", "1", "5", "19", false); }, true, Position,
          "Die Position wurde nicht angefügt: Pos. 2 ist schon vergeben"},
         // The line shown keeps its own number when changed, but adding it again repeats it.
-        {[](DocumentState& s) { selectLine(s, 1); }, false, Position, ""},
-        {[](DocumentState& s) { selectLine(s, 1); }, true, Position,
+        {[](Form& s) { selectLine(s, 1); }, false, Position, ""},
+        {[](Form& s) { selectLine(s, 1); }, true, Position,
          "Die Position wurde nicht angefügt: Pos. 2 ist schon vergeben"},
-        {[](DocumentState& s) { selectLine(s, 1), leaveLineField(s, Position, "1"); }, false, Position,
+        {[](Form& s) { selectLine(s, 1), leaveLineField(s, Position, "1"); }, false, Position,
          "Die Position wurde nicht geändert: Pos. 1 ist schon vergeben"},
-        {[](DocumentState& s) { enterLine(s, "3", "1,5", "0", "19", false); }, true, Position, ""},
+        {[](Form& s) { enterLine(s, "3", "1,5", "0", "19", false); }, true, Position, ""},
     };
     for (const auto& [typing, adding, field, text] : cases) {
-        DocumentState typed = state;
+        Form typed = state;
         typing(typed);
         const std::optional<LineRefusal> refusal = lineRefusal(typed, adding);
         EXPECT_EQ(refusal ? refusal->text : "", text);
@@ -109,7 +110,7 @@ TEST(LineEditor, RefusesALineItCannotStore) {
 
 // A new line is offered the number after the highest; a number typed or a line shown stays.
 TEST(LineEditor, ProposesTheNextFreePosition) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     proposeLinePosition(state);
     std::string seen = state.lineEditBuffer.position;
     for (const char* position : {"1", "9", "A-3", "4"})
@@ -127,7 +128,7 @@ TEST(LineEditor, ProposesTheNextFreePosition) {
 }
 
 TEST(AddLine, StoresTheLineWithNetAndTaxFieldsAndEmptiesTheEditor) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     selectEntry(state, FieldId::TaxCategory, 1);
     changeLineDate(state, true, parseIsoDate("2024-02-01"));
     changeLineUnit(state, "HUR");
@@ -148,7 +149,7 @@ TEST(AddLine, StoresTheLineWithNetAndTaxFieldsAndEmptiesTheEditor) {
 
 // "Anfügen" inserts after the current line, else at the end; "Ändern" and "Löschen" act on it.
 TEST(LineList, AddChangeAndDeleteActOnTheCurrentLine) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     for (int i = 1; i <= 3; ++i)
         enterLine(state, std::to_string(i), "1", std::to_string(10 * i));
     ASSERT_TRUE(selectLine(state, 0));
@@ -174,7 +175,7 @@ TEST(LineList, AddChangeAndDeleteActOnTheCurrentLine) {
 
 // With no line "Ändern" stores the first; selecting copies a line into the editor, no row clears it.
 TEST(LineList, ChangeSelectAndDeleteASingleLine) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     leaveLineField(state, LineField::Description, "\n   eingerückt");
     enterLine(state, "1", "2", "5", "19", false);
     EXPECT_TRUE(changeLine(state));
@@ -185,7 +186,7 @@ TEST(LineList, ChangeSelectAndDeleteASingleLine) {
     for (int row : {-1, 5}) {
         EXPECT_FALSE(selectLine(state, row));
         EXPECT_EQ(state.currentLineIndex, -1);
-        EXPECT_EQ(state.lineEditBuffer, makeDocumentState(defaultCodeLists()).lineEditBuffer);
+        EXPECT_EQ(state.lineEditBuffer, makeForm(defaultCodeLists()).lineEditBuffer);
     }
     // With no line current neither changes anything; what was typed stays.
     state.modified = false;
@@ -199,7 +200,8 @@ TEST(LineList, ChangeSelectAndDeleteASingleLine) {
     EXPECT_TRUE(deleteLine(state));
     EXPECT_EQ(state.currentLineIndex, -1);
     EXPECT_EQ(state.doc.lineExtensionAmount + state.doc.taxExclusiveAmount + state.doc.taxInclusiveAmount +
-                  state.doc.payableAmount + " " + state.footer.linesTotal + state.footer.payableTotal,
+                  state.doc.payableAmount + " " + footerView(state).linesTotal +
+                  footerView(state).payableTotal,
               "0.000.000.000.00 0,000,00");
 }
 
@@ -215,7 +217,7 @@ TEST(TidyDescription, IndentationAndAnEmptyFirstLineGo) {
 }
 
 TEST(LineListCell, TheElevenColumnsInListOrder) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     leaveLineField(state, LineField::ItemNumber, "4711");
     leaveLineField(state, LineField::ItemName, "Kölnisch Wasser");
     changeLineUnit(state, "LTR");

@@ -1,9 +1,10 @@
 // The rules applied when a form field is left, a selection or a date changes.
 
+#include "form/footer.h"
+#include "form/input_rules.h"
+#include "form/line_list.h"
 #include "invoice/amounts.h"
 #include "invoice/identifiers.h"
-#include "invoice/input_rules.h"
-#include "invoice/line_list.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,7 @@
 namespace tallomir {
 namespace {
 
-void addLineOf(DocumentState& state, const std::string& quantity, const std::string& price,
-               const std::string& rate) {
+void addLineOf(Form& state, const std::string& quantity, const std::string& price, const std::string& rate) {
     leaveLineField(state, LineField::Quantity, quantity);
     leaveLineField(state, LineField::UnitPrice, price);
     leaveLineField(state, LineField::VatPercent, rate);
@@ -21,7 +21,7 @@ void addLineOf(DocumentState& state, const std::string& quantity, const std::str
 }
 
 TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     InvoiceDocument d = state.doc; // the expected document; each target points into it
     using enum FieldId;
     const FieldId documentIds[] = {BuyerReference,    DocumentNumber, OrderNumber,  SalesOrderNumber,
@@ -61,14 +61,14 @@ TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
             party.endpointId = *target;
             party.endpointScheme = "EM";
         }
-        state = makeDocumentState(defaultCodeLists());
+        state = makeForm(defaultCodeLists());
         leaveTextField(state, id, " Zeile " + number + "\r\n  zwei\t");
         EXPECT_EQ(state.doc, d);
         EXPECT_TRUE(state.modified);
         state.modified = false;
         leaveTextField(state, id, " Zeile " + number + "\r\n  zwei\t"); // the same text again is no change
         EXPECT_FALSE(state.modified);
-        d = makeDocumentState(defaultCodeLists()).doc;
+        d = makeForm(defaultCodeLists()).doc;
     }
 }
 
@@ -77,7 +77,7 @@ TEST(TextFields, CountryCodeOfOtherThanTwoCharactersShowsTheBoxAndIsKept) {
                                                   {"DE", false}, {"", false}, {"ÄÖ", false}};
     for (FieldId id :
          {FieldId::SupplierCountryCode, FieldId::CustomerCountryCode, FieldId::DeliveryCountryCode}) {
-        DocumentState state = makeDocumentState(defaultCodeLists());
+        Form state = makeForm(defaultCodeLists());
         for (const auto& [text, box] : cases) {
             for (int time = 0; time < 2; ++time) { // the box comes again at every focus loss
                 const RuleOutcome outcome = leaveTextField(state, id, text);
@@ -123,7 +123,7 @@ TEST(TextFields, IbanAndVatIdAreCheckedAndKeptWithoutBlanks) {
         {SupplierVatId, "DE", "UStID „DE“ beginnt nicht mit einem Ländercode (z.B. DE123456789)"},
     };
     for (const auto& [field, typed, problem] : cases) {
-        DocumentState state = makeDocumentState(defaultCodeLists());
+        Form state = makeForm(defaultCodeLists());
         selectEntry(state, PaymentMeans, field == DebitedIban ? 1 : 0);
         EXPECT_EQ(leaveTextField(state, field, typed).statusText, problem) << typed;
         EXPECT_EQ(*documentText(state.doc, field), compactIdentifier(typed));
@@ -136,7 +136,7 @@ TEST(TextFields, IbanAndVatIdAreCheckedAndKeptWithoutBlanks) {
 // A change of type drops nothing typed; the reference to the invoice corrected
 // takes input only where it applies.
 TEST(Selections, TypeChangesKeepWhatWasTyped) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     changeDate(state, FieldId::DueDate, parseIsoDate("2024-05-31"));
     leaveTextField(state, FieldId::PrecedingInvoiceNumber, "RE-1");
     std::string seen;
@@ -153,7 +153,7 @@ TEST(Selections, TypeChangesKeepWhatWasTyped) {
 // A new "Steuerkennung" takes the lines of the previous one with it (with the
 // rate that fits) and the line being typed; lines set otherwise keep theirs.
 TEST(Selections, TaxCategoryTakesTheLinesOfThePreviousOneAlong) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     addLineOf(state, "1", "10", "19");
     leaveLineField(state, LineField::UnitPrice, "5");
     chooseLineCategory(state, 6); // "Nullsteuersatz" Z, at 0 %
@@ -174,19 +174,19 @@ TEST(Selections, TaxCategoryTakesTheLinesOfThePreviousOneAlong) {
     EXPECT_EQ(state.vatBreakdown[0].exemptionReason, "Steuerfreie Leistung gemäß § 4 UStG");
     // A currency recomputes the footer and the list.
     EXPECT_TRUE(selectEntry(state, FieldId::Currency, 1).totalsChanged);
-    EXPECT_EQ(state.documentCurrency + state.footer.currency + lineListCell(state, 0, CurrencyColumn),
+    EXPECT_EQ(state.documentCurrency + footerView(state).currency + lineListCell(state, 0, CurrencyColumn),
               "CHFCHFCHF");
 }
 
 TEST(AllowanceRow, FieldsReachTheAmounts) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     addLineOf(state, "1", "100", "19");
     addLineOf(state, "1", "50", "7");
     // Over two groups an amount waits for its rate: "USt. %" shows none.
     EXPECT_TRUE(leaveTextField(state, FieldId::AllowanceValue, "-10").totalsChanged);
     const InvoiceDocument& d = state.doc;
     EXPECT_EQ("[" + d.allowanceTaxPercent + d.allowanceTaxCategory + "] " + d.payableAmount + " " +
-                  std::to_string(state.footer.allowanceSlot),
+                  std::to_string(footerView(state).allowanceSlot),
               "[] 162.50 -1");
     EXPECT_TRUE(selectEntry(state, FieldId::AllowanceSlot, 1).totalsChanged);
     EXPECT_EQ(d.allowanceTaxPercent + " " + d.allowanceTaxCategory + " " + d.allowanceTaxScheme + " " +
@@ -206,7 +206,7 @@ TEST(AllowanceRow, FieldsReachTheAmounts) {
 // Whatever is edited, everything derived from it (breakdown, totals, footer,
 // the allowance as written, the check) is what a fresh computation gives.
 TEST(AllowanceRow, EveryEditLeavesWhatAFreshComputationGives) {
-    DocumentState state = makeDocumentState(defaultCodeLists());
+    Form state = makeForm(defaultCodeLists());
     using enum FieldId;
     const std::pair<const char*, std::function<void()>> edits[] = {
         {"line at 19 %", [&] { addLineOf(state, "1", "100", "19"); }},
@@ -231,12 +231,12 @@ TEST(AllowanceRow, EveryEditLeavesWhatAFreshComputationGives) {
     };
     for (const auto& [name, edit] : edits) {
         edit();
-        DocumentState fresh = state;
+        Form fresh = state;
         recomputeLines(fresh);
         recomputeTotals(fresh);
         EXPECT_EQ(state.doc, fresh.doc) << name;
         EXPECT_EQ(state.vatBreakdown, fresh.vatBreakdown) << name;
-        EXPECT_TRUE(state.footer == fresh.footer) << name;
+        EXPECT_TRUE(footerView(state) == footerView(fresh)) << name;
         EXPECT_EQ(writtenAllowances(state), writtenAllowances(fresh)) << name;
     }
 }
