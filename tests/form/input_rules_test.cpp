@@ -178,6 +178,19 @@ TEST(Selections, TaxCategoryTakesTheLinesOfThePreviousOneAlong) {
               "CHFCHFCHF");
 }
 
+// Settings may give two slots of "USt. %" the same rate: the rate in effect shows in the last of them.
+TEST(AllowanceRow, ARateOfTwoSlotsShowsInTheLast) {
+    CodeLists lists = defaultCodeLists();
+    lists.vatRates = {Decimal::fromInt(7), Decimal::fromInt(7), Decimal::fromInt(19)};
+    Form state = makeForm(lists);
+    addLineOf(state, "1", "100", "19");
+    addLineOf(state, "1", "50", "7");
+    leaveTextField(state, FieldId::AllowanceValue, "-10");
+    selectEntry(state, FieldId::AllowanceSlot, 0);
+    EXPECT_EQ(state.doc.allowanceTaxPercent + " " + std::to_string(footerView(state).allowanceSlot),
+              "7.00 1");
+}
+
 TEST(AllowanceRow, FieldsReachTheAmounts) {
     Form state = makeForm(defaultCodeLists());
     addLineOf(state, "1", "100", "19");
