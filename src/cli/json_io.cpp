@@ -4,6 +4,7 @@
 #include "form/input_rules.h"
 #include "form/line_list.h"
 #include "invoice/dates.h"
+#include "invoice/texts.h"
 
 #include <algorithm>
 #include <array>
@@ -230,7 +231,7 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(paymentTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion"});
+                    "xrechnungVersion", "businessProcess"});
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
@@ -304,6 +305,9 @@ void enterJson(Form& state, const json& input) {
     }
     if (input.contains("allowance"))
         enterAllowance(state, input.at("allowance"));
+    // The business process has no field: the form writes its own unless one is given.
+    if (input.contains("businessProcess"))
+        state.doc.businessProcess = singleLineText(typedText(input.at("businessProcess"), "businessProcess"));
 }
 
 json dumpDocument(const DocumentState& state) {
@@ -326,7 +330,7 @@ json dumpDocument(const DocumentState& state) {
         {"precedingInvoiceNumber", &d.precedingInvoiceNumber},
         {"precedingInvoiceDate", &d.precedingInvoiceDate},
         {"customizationId", &d.customizationId},
-        {"profileId", &d.profileId},
+        {"businessProcess", &d.businessProcess},
         {"loadedDocumentCurrency", &d.loadedDocumentCurrency},
         {"loadedTaxCurrency", &d.loadedTaxCurrency},
         {"paymentMeansCode", &d.paymentMeansCode},

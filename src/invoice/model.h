@@ -132,7 +132,9 @@ struct InvoiceDocument {
     std::string precedingInvoiceNumber;
     std::string precedingInvoiceDate;
     std::string customizationId;
-    std::string profileId;
+    // The business process (BT-23) a loaded file names; empty: the program's own
+    // is written.
+    std::string businessProcess;
     std::string loadedDocumentCurrency;
     std::string loadedTaxCurrency;
 

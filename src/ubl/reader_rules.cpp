@@ -82,8 +82,11 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
             state.xrechnungVersion = *version;
         return isWrittenCustomizationId(trimmed(text));
     case Hook::Profile:
-        // The program writes its own profile; another one is lost.
-        return isWrittenProfileId(trimmed(text));
+        // The sender's business process is kept and written again; the one
+        // the program writes names a version and is written anew.
+        if (isWrittenProfileId(trimmed(text)))
+            return true;
+        break;
     case Hook::ShownCurrency:
         // The currency the amounts are shown in is the file's.
         state.documentCurrency.assign(text);

@@ -54,7 +54,7 @@ enum class Form : std::uint8_t {
 enum class Hook : std::uint8_t {
     None,
     Version,          // the identifier names the version; only one the program writes is carried
-    Profile,          // only a profile the program writes is carried
+    Profile,          // the program's own profile is written anew, any other is kept
     ShownCurrency,    // the document currency is also the one shown
     ChargeIndicator,  // read as the schema's boolean, kept as "true" or "false"
     DocumentCategory, // a subtotal's category is also the document's

@@ -93,7 +93,7 @@ constexpr Term lineTerms[] = {
 
 constexpr Term documentTerms[] = {
     {.path = "cbc:CustomizationID", .hook = Hook::Version},
-    {.path = "cbc:ProfileID", .hook = Hook::Profile},
+    {.path = "cbc:ProfileID", .field = &D::businessProcess, .hook = Hook::Profile},
     {"cbc:ID", Document, &D::documentNumber},
     {"cbc:IssueDate", Document, &D::issueDate, Date},
     {"cbc:DueDate", Document, &D::dueDate, Date},

@@ -226,7 +226,8 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
     const bool creditNote = isCreditNote(state);
 
     addLeaf(documentElement, "cbc:CustomizationID", customizationIdOf(state.xrechnungVersion));
-    addLeaf(documentElement, "cbc:ProfileID", profileText(state));
+    addLeaf(documentElement, "cbc:ProfileID",
+            doc.businessProcess.empty() ? profileText(state) : doc.businessProcess);
     addLeaf(documentElement, "cbc:ID", doc.documentNumber);
     addLeaf(documentElement, "cbc:IssueDate", doc.issueDate);
     // A credit note has no due date here; it travels with the payment means.

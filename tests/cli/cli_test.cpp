@@ -213,6 +213,10 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
          // 10 % of each rate's lines: 10.00 at 19 %, 5.00 at 7 %
          {{"/payableAmount", "189.75"}, {"/allowanceAmount", "15.00"}, {"/allowanceBaseAmount", "150.00"}}},
         {"only-a-sales-order", [](json& j) { j["salesOrderNumber"] = "KA-5"; }, {{"/orderNumber", "NA"}}},
+        // A business process given is written instead of the program's own.
+        {"business-process",
+         [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },
+         {{"/businessProcess", "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"}}},
         {"credit-note",
          [](json& j) {
              j["documentTypeCode"] = "381";

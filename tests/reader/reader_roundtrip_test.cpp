@@ -48,7 +48,7 @@ tallomir::Form randomDocument(Generator& g) {
     doc.documentTypeCode = g.pick<std::string>({"380", "381", "384"});
     for (auto member :
          {&D::buyerReference, &D::documentNumber, &D::orderNumber, &D::salesOrderNumber, &D::contractNumber,
-          &D::projectNumber, &D::bankName, &D::iban, &D::bic, &D::paymentTerms})
+          &D::projectNumber, &D::bankName, &D::iban, &D::bic, &D::paymentTerms, &D::businessProcess})
         doc.*member = g.optionalText(70);
     for (auto* party : {&doc.supplier, &doc.customer}) {
         for (const auto& [name, member] : partyTexts)
@@ -144,7 +144,7 @@ tallomir::Form expectedAfterLoad(const tallomir::Form& entered, const tallomir::
     if (e.orderNumber.empty() && !e.salesOrderNumber.empty())
         e.orderNumber = "NA";
     e.loadedDocumentCurrency = e.loadedTaxCurrency = entered.documentCurrency;
-    e.customizationId = e.profileId = ""; // the writer names its own profile; loading does not keep it
+    e.customizationId = ""; // the writer names the version it writes
     e.taxTotalAmount = entered.vatBreakdown.front().documentTaxTotal;
     e.taxCategoryCode = entered.documentTaxCategory;
     if (e.allowanceReason.empty()) // an allowance without a reason is not saved

@@ -174,6 +174,28 @@ TEST(ReaderVersion, TheFileNamesItsVersion) {
     }
 }
 
+// The sender's business process is kept and written again; the one the program writes names a version
+// and is written anew for the version saved.
+TEST(ReaderProfile, TheSendersProcessIsKept) {
+    using enum tallomir::XRechnungVersion;
+    const std::string peppol = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0";
+    const std::string own211 = "XRechnung 2.1.1., erstellt mit Tallomir 1.8 (https://tallomir.example.org)";
+    const std::string own30 = "XRechnung 3.0.2., erstellt mit Tallomir 1.8 (https://tallomir.example.org)";
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {peppol, peppol, peppol},
+        {own211, "", own30},
+    };
+    for (const auto& [id, kept, written] : cases) {
+        SCOPED_TRACE(id);
+        auto state = loaded(el("cbc:ProfileID", id));
+        state.xrechnungVersion = V3_0;
+        expectFields(state, {{"notCarried", ""}});
+        EXPECT_EQ(state.doc.businessProcess, kept);
+        const auto tree = tallomir::ubl::buildInvoiceTree(state);
+        EXPECT_EQ(tallomir::xml::mainElement(*tree).child("ProfileID").text(), written);
+    }
+}
+
 // "false" or "0" is an allowance, "true" or "1" a charge, an unreadable indicator a charge; without a
 // reason there is none. Nothing stays.
 TEST(ReaderAllowance, WorkingValuesComeFromTheFileAlone) {
@@ -328,7 +350,7 @@ TEST(ReaderTable, EveryRowIsTakenWhereTheTableSays) {
     const std::string version = tallomir::ubl::customizationIdOf(tallomir::XRechnungVersion::V3_0);
     int rows = 0;
     eachRow(ublTerms(), "", Record::Document, [&](const Term& row, const std::string& path, Record record) {
-        if (isVariant(row.hook) || row.hook == Hook::ProjectReference || row.hook == Hook::Profile)
+        if (isVariant(row.hook) || row.hook == Hook::ProjectReference)
             return;
         ++rows;
         SCOPED_TRACE(path);

@@ -145,7 +145,7 @@ TEST_P(Samples, SavedAgainNothingIsLostSilentlyAndTheyPassTheOfficialRules) {
     EXPECT_GE(saved.size(), files);
     // Only what the form has no field for is named.
     const std::string known = "|Anhang|Anhänge|Adresszusatz|Artikelklassifizierung|Bestellposition|"
-                              "Datum der Steuerfälligkeit|Geschäftsprozess|Kunde|Lieferant|Lieferort-Kennung|"
+                              "Datum der Steuerfälligkeit|Kunde|Lieferant|Lieferort-Kennung|"
                               "Lieferung|Notiz von|Region|Schema der Kennung|Schema der Registernummer|"
                               "Steuervertreter|Vergabenummer|Verwendungszweck|Zahlungsart|Zahlungsart von|"
                               "Zahlungsempfänger|weitere Adresszeile|weitere Kennung|";

@@ -64,7 +64,7 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, documentNumber), TEXT_OF(D, dueDate), TEXT_OF(D, deliveryDate), TEXT_OF(D, periodStart),
     TEXT_OF(D, periodEnd), TEXT_OF(D, orderNumber), TEXT_OF(D, salesOrderNumber), TEXT_OF(D, contractNumber),
     TEXT_OF(D, projectNumber), TEXT_OF(D, note), TEXT_OF(D, precedingInvoiceNumber),
-    TEXT_OF(D, precedingInvoiceDate), TEXT_OF(D, customizationId), TEXT_OF(D, profileId),
+    TEXT_OF(D, precedingInvoiceDate), TEXT_OF(D, customizationId), TEXT_OF(D, businessProcess),
     TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
     TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReasonCode), TEXT_OF(D, allowanceReason),
