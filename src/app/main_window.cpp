@@ -492,19 +492,16 @@ void MainWindow::showDocument() {
     showCode(FieldId::SupplierEndpointScheme, lists.endpointSchemes, doc.supplier.endpointScheme);
     showCode(FieldId::CustomerEndpointScheme, lists.endpointSchemes, doc.customer.endpointScheme);
 
-    // Every text field of the first four pages, from the document.
+    // Every text field of the pages, from the document.
     for (auto it = fields_.begin(); it != fields_.end(); ++it)
         if (const std::string* text = documentText(doc, static_cast<FieldId>(it.key())))
             setFieldText(static_cast<FieldId>(it.key()), *text);
     setFieldText(FieldId::AllowanceReason, doc.allowanceReason);
 
-    static_cast<DatePicker*>(field(FieldId::IssueDate))->setValue(dateOf(doc.issueDate));
-    static_cast<DatePicker*>(field(FieldId::DueDate))->setValue(dateOf(doc.dueDate));
-    static_cast<DatePicker*>(field(FieldId::DeliveryDate))->setValue(dateOf(doc.deliveryDate));
-    static_cast<DatePicker*>(field(FieldId::PeriodStart))->setValue(dateOf(doc.periodStart));
-    static_cast<DatePicker*>(field(FieldId::PeriodEnd))->setValue(dateOf(doc.periodEnd));
-    static_cast<DatePicker*>(field(FieldId::PrecedingInvoiceDate))
-        ->setValue(dateOf(doc.precedingInvoiceDate));
+    // Every date picker, from the document.
+    for (auto it = fields_.begin(); it != fields_.end(); ++it)
+        if (const std::string* date = documentDate(doc, static_cast<FieldId>(it.key())))
+            static_cast<DatePicker*>(it.value())->setValue(dateOf(*date));
 
     showLineList();
     showLineEditor();

@@ -73,7 +73,7 @@ protected:
 
 private:
     void buildMenu();
-    // The six pages from their descriptions (page_rows.h).
+    // The pages from their descriptions (page_rows.h).
     void buildPages();
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);

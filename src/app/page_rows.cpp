@@ -245,15 +245,29 @@ constexpr PageRow vatColumns[] = {
              "Steuerkategorie der Gruppe, wo sie nicht S (Standard) ist, z.B. E für steuerbefreit"),
 };
 
-const PageRows pages[pageCount] = {headerRows,   supplierRows,   customerRows,
-                                   deliveryRows, lineEditorRows, footerRows};
-const char* const titles[pageCount] = {"Belegkopf", "Lieferant",  "Kunde",
-                                       "Lieferung", "Positionen", "Belegfuss"};
+// What a business states besides: references of the buyer's, the tax point, the payment's purpose.
+constexpr PageRow moreRows[] = {
+    row(F::BuyerAccountingReference, "labelForField200", "Buchungsreferenz", I::Text, 36, P::Row,
+        "Die Kostenstelle oder das Konto, auf das der Kunde bucht, z.B. KST-4711"),
+    row(F::TenderOrLotReference, "labelForField201", "Vergabenummer", I::Text, 36, P::Row,
+        "Die Nummer der Ausschreibung oder des Loses, z.B. VG-2024-017"),
+    row(F::ReceivingAdviceReference, "labelForField202", "Wareneingangsmeldung", I::Text, 36, P::Row,
+        "Die Nummer der Wareneingangsmeldung des Kunden, z.B. WE-3301"),
+    row(F::DespatchAdviceReference, "labelForField203", "Versandanzeige", I::Text, 36, P::Row,
+        "Die Nummer Ihrer Versandanzeige oder Ihres Lieferscheins, z.B. LS-2024-118"),
+    row(F::TaxPointDate, "labelForField204", "Steuerfälligkeit", I::Date, dateChars, P::Row,
+        "Tag, an dem die Umsatzsteuer entsteht, wo er vom Belegdatum abweicht, z.B. 30.06.2024"),
+    row(F::RemittanceInformation, "labelForField205", "Verwendungszweck", I::Text, 36, P::Row,
+        "Text, den der Kunde bei der Überweisung angeben soll, z.B. RE-2024-001"),
+};
+
+const PageRows pages[pageCount] = {headerRows,     supplierRows, customerRows, deliveryRows,
+                                   lineEditorRows, footerRows,   moreRows};
 
 } // namespace
 
 const char* pageTitle(int page) {
-    return titles[page];
+    return pageTitles[page];
 }
 
 PageRows pageRows(int page) {

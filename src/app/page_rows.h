@@ -69,10 +69,10 @@ struct PageRow {
 
 using PageRows = std::span<const PageRow>;
 
-// The six pages: "Belegkopf", "Lieferant", "Kunde", "Lieferung", "Positionen"
-// (the line editor; its list and buttons are not rows) and "Belegfuss" (its
-// VAT rows are made as groups appear, their columns are in vatRowColumns()).
-inline constexpr int pageCount = 6;
+// The pages (their titles in form/fields.h): "Belegkopf", "Lieferant",
+// "Kunde", "Lieferung", "Positionen" (the line editor; its list and buttons
+// are not rows), "Belegfuss" (its VAT rows are made as groups appear, their
+// columns are in vatRowColumns()) and "Weitere Angaben".
 const char* pageTitle(int page);
 PageRows pageRows(int page);
 

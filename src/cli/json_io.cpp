@@ -39,6 +39,15 @@ struct DateKey {
     FieldId field;
 };
 
+// "Weitere Angaben", in the order of the page.
+constexpr std::array moreTexts{
+    TextKey{"buyerAccountingReference", FieldId::BuyerAccountingReference},
+    TextKey{"tenderOrLotReference", FieldId::TenderOrLotReference},
+    TextKey{"receivingAdviceReference", FieldId::ReceivingAdviceReference},
+    TextKey{"despatchAdviceReference", FieldId::DespatchAdviceReference},
+    TextKey{"remittanceInformation", FieldId::RemittanceInformation},
+};
+
 constexpr std::array headerDates{
     DateKey{"issueDate", FieldId::IssueDate},
     DateKey{"dueDate", FieldId::DueDate},
@@ -229,9 +238,10 @@ void enterJson(Form& state, const json& input) {
     std::set<std::string> allowed = keyNames(headerTexts);
     allowed.merge(keyNames(headerDates));
     allowed.merge(keyNames(paymentTexts));
+    allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "businessProcess"});
+                    "xrechnungVersion", "businessProcess", "taxPointDate"});
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
@@ -305,6 +315,12 @@ void enterJson(Form& state, const json& input) {
     }
     if (input.contains("allowance"))
         enterAllowance(state, input.at("allowance"));
+    // "Weitere Angaben".
+    for (const auto& k : moreTexts)
+        if (input.contains(k.key))
+            leaveTextField(state, k.field, typedText(input.at(k.key), k.key));
+    if (input.contains("taxPointDate"))
+        changeDate(state, FieldId::TaxPointDate, typedDate(input.at("taxPointDate"), "taxPointDate"));
     // The business process has no field: the form writes its own unless one is given.
     if (input.contains("businessProcess"))
         state.doc.businessProcess = singleLineText(typedText(input.at("businessProcess"), "businessProcess"));
@@ -329,6 +345,11 @@ json dumpDocument(const DocumentState& state) {
         {"note", &d.note},
         {"precedingInvoiceNumber", &d.precedingInvoiceNumber},
         {"precedingInvoiceDate", &d.precedingInvoiceDate},
+        {"buyerAccountingReference", &d.buyerAccountingReference},
+        {"tenderOrLotReference", &d.tenderOrLotReference},
+        {"receivingAdviceReference", &d.receivingAdviceReference},
+        {"despatchAdviceReference", &d.despatchAdviceReference},
+        {"taxPointDate", &d.taxPointDate},
         {"customizationId", &d.customizationId},
         {"businessProcess", &d.businessProcess},
         {"loadedDocumentCurrency", &d.loadedDocumentCurrency},
@@ -338,6 +359,7 @@ json dumpDocument(const DocumentState& state) {
         {"iban", &d.iban},
         {"bic", &d.bic},
         {"paymentTerms", &d.paymentTerms},
+        {"remittanceInformation", &d.remittanceInformation},
         {"mandateReference", &d.mandateReference},
         {"creditorId", &d.creditorId},
         {"debitedIban", &d.debitedIban},

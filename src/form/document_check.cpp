@@ -18,9 +18,6 @@ namespace tallomir {
 
 namespace {
 
-constexpr const char* pageTitles[] = {"Belegkopf", "Lieferant",  "Kunde",
-                                      "Lieferung", "Positionen", "Belegfuss"};
-
 struct FieldInfo {
     FieldId field;
     int page;
@@ -100,6 +97,12 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::TaxCurrencyTotal, 5, "USt. in Buchungswährung"},
     {FieldId::PrepaidTotal, 5, "Bereits gezahlt"},
     {FieldId::RoundingAmount, 5, "Rundung"},
+    {FieldId::BuyerAccountingReference, 6, "Buchungsreferenz"},
+    {FieldId::TenderOrLotReference, 6, "Vergabenummer"},
+    {FieldId::ReceivingAdviceReference, 6, "Wareneingangsmeldung"},
+    {FieldId::DespatchAdviceReference, 6, "Versandanzeige"},
+    {FieldId::TaxPointDate, 6, "Steuerfälligkeit"},
+    {FieldId::RemittanceInformation, 6, "Verwendungszweck"},
 };
 
 const FieldInfo* infoOf(FieldId field) {

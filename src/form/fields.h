@@ -96,6 +96,18 @@ enum class FieldId : int {
     FurtherAllowances = 181,
     TaxCurrencyTotal = 182,
     PrepaidTotal = 183,
+    // "Weitere Angaben"
+    BuyerAccountingReference = 200,
+    TenderOrLotReference = 201,
+    ReceivingAdviceReference = 202,
+    DespatchAdviceReference = 203,
+    TaxPointDate = 204,
+    RemittanceInformation = 205,
 };
+
+// The pages of the form, in their order.
+inline constexpr const char* pageTitles[] = {"Belegkopf",  "Lieferant", "Kunde",          "Lieferung",
+                                             "Positionen", "Belegfuss", "Weitere Angaben"};
+inline constexpr int pageCount = 7;
 
 } // namespace tallomir

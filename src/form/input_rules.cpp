@@ -33,6 +33,17 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.paymentTerms;
     case FieldId::PrecedingInvoiceNumber:
         return &d.precedingInvoiceNumber;
+    // "Weitere Angaben"
+    case FieldId::BuyerAccountingReference:
+        return &d.buyerAccountingReference;
+    case FieldId::TenderOrLotReference:
+        return &d.tenderOrLotReference;
+    case FieldId::ReceivingAdviceReference:
+        return &d.receivingAdviceReference;
+    case FieldId::DespatchAdviceReference:
+        return &d.despatchAdviceReference;
+    case FieldId::RemittanceInformation:
+        return &d.remittanceInformation;
     // "Lieferant"
     case FieldId::SupplierPartyId:
         return &d.supplier.partyId;
@@ -143,20 +154,22 @@ IdentifierCheck identifierCheck(FieldId field) {
     }
 }
 
-std::string* dateTarget(Form& state, FieldId field) {
+std::string* dateTarget(InvoiceDocument& d, FieldId field) {
     switch (field) {
     case FieldId::IssueDate:
-        return &state.doc.issueDate;
+        return &d.issueDate;
     case FieldId::DueDate:
-        return &state.doc.dueDate;
+        return &d.dueDate;
     case FieldId::DeliveryDate:
-        return &state.doc.deliveryDate;
+        return &d.deliveryDate;
     case FieldId::PeriodStart:
-        return &state.doc.periodStart;
+        return &d.periodStart;
     case FieldId::PeriodEnd:
-        return &state.doc.periodEnd;
+        return &d.periodEnd;
     case FieldId::PrecedingInvoiceDate:
-        return &state.doc.precedingInvoiceDate;
+        return &d.precedingInvoiceDate;
+    case FieldId::TaxPointDate:
+        return &d.taxPointDate;
     default:
         return nullptr;
     }
@@ -271,6 +284,10 @@ NumberReading readNumberField(std::string_view label, std::string_view text, boo
 
 const std::string* documentText(const InvoiceDocument& doc, FieldId field) {
     return textTarget(const_cast<InvoiceDocument&>(doc), field);
+}
+
+const std::string* documentDate(const InvoiceDocument& doc, FieldId field) {
+    return dateTarget(const_cast<InvoiceDocument&>(doc), field);
 }
 
 RuleOutcome leaveTextField(Form& state, FieldId field, const std::string& typed) {
@@ -460,7 +477,7 @@ bool fieldEnabled(const Form& state, FieldId field) {
 
 RuleOutcome changeDate(Form& state, FieldId field, DateValue date) {
     RuleOutcome outcome;
-    if (std::string* target = dateTarget(state, field))
+    if (std::string* target = dateTarget(state.doc, field))
         assign(state, *target, date == noDate ? std::string() : formatIsoDate(date));
     if (date != noDate && !isPlausibleDate(date))
         outcome.statusText = "Das Datum " + formatDisplayDate(date) + " liegt nicht zwischen 1900 und 2099.";

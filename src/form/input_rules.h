@@ -38,13 +38,17 @@ struct NumberReading {
 NumberReading readNumberField(std::string_view label, std::string_view text, bool rate = false);
 
 // The document text that a text field of the pages "Belegkopf", "Lieferant",
-// "Kunde" and "Lieferung" shows and edits ("Zahlungsbedingung" included);
+// "Kunde", "Lieferung" and "Weitere Angaben" shows and edits
+// ("Zahlungsbedingung" included);
 // nullptr for every other control (combos, dates, the footer).
 const std::string* documentText(const InvoiceDocument& doc, FieldId field);
+// The date (an ISO text, "" for none) that a date picker of the form shows
+// and edits; nullptr for every other control.
+const std::string* documentDate(const InvoiceDocument& doc, FieldId field);
 
 // A text field (single- or multi-line, or the text of the editable combo
 // "Zahlungsbedingung") of the pages "Belegkopf", "Lieferant", "Kunde",
-// "Lieferung" or "Belegfuss" was left with this text.
+// "Lieferung", "Belegfuss" or "Weitere Angaben" was left with this text.
 RuleOutcome leaveTextField(Form& state, FieldId field, const std::string& text);
 
 // A list combo's selection changed to index (document type, currency, tax

@@ -131,6 +131,12 @@ struct InvoiceDocument {
     // the invoice a credit note or corrected invoice refers to
     std::string precedingInvoiceNumber;
     std::string precedingInvoiceDate;
+    // references and dates of the page "Weitere Angaben"
+    std::string buyerAccountingReference; // BT-19
+    std::string tenderOrLotReference;     // BT-17
+    std::string receivingAdviceReference; // BT-15
+    std::string despatchAdviceReference;  // BT-16
+    std::string taxPointDate;             // BT-7
     std::string customizationId;
     // The business process (BT-23) a loaded file names; empty: the program's own
     // is written.
@@ -148,6 +154,7 @@ struct InvoiceDocument {
     std::string iban;
     std::string bic;
     std::string paymentTerms;
+    std::string remittanceInformation; // BT-83, "Verwendungszweck"
     // direct debit: the mandate, the seller's creditor identifier, the debited account
     std::string mandateReference;
     std::string creditorId;

@@ -143,6 +143,12 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     addLeaf(contact, "cbc:ElectronicMail", party.email);
 }
 
+// A reference to another document by its identifier; none without one.
+void writeReference(xml::XmlNode* documentElement, std::string_view name, const std::string& id) {
+    if (!id.empty())
+        addLeaf(xml::appendElement(documentElement, name), "cbc:ID", id);
+}
+
 } // namespace
 
 std::string customizationIdOf(XRechnungVersion version) {
@@ -231,17 +237,24 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
     addLeaf(documentElement, "cbc:ID", doc.documentNumber);
     addLeaf(documentElement, "cbc:IssueDate", doc.issueDate);
     // A credit note has no due date here; it travels with the payment means.
+    // Its tax point date comes before its type code, an invoice's after its note.
     if (!creditNote) {
         addLeaf(documentElement, "cbc:DueDate", doc.dueDate);
+    } else {
+        addLeaf(documentElement, "cbc:TaxPointDate", doc.taxPointDate);
     }
     addLeaf(documentElement, creditNote ? "cbc:CreditNoteTypeCode" : "cbc:InvoiceTypeCode",
             doc.documentTypeCode);
     addLeaf(documentElement, "cbc:Note", doc.note);
+    if (!creditNote) {
+        addLeaf(documentElement, "cbc:TaxPointDate", doc.taxPointDate);
+    }
     addLeaf(documentElement, "cbc:DocumentCurrencyCode", state.documentCurrency);
     // XRechnung 3.0 names a VAT accounting currency only where it differs.
     if (!isVersion3(state) || hasOwnTaxCurrency(state)) {
         addLeaf(documentElement, "cbc:TaxCurrencyCode", taxCurrency(state));
     }
+    addLeaf(documentElement, "cbc:AccountingCost", doc.buyerAccountingReference);
     addLeaf(documentElement, "cbc:BuyerReference", doc.buyerReference);
 
     if (!doc.periodStart.empty() || !doc.periodEnd.empty()) {
@@ -262,10 +275,14 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(reference, "cbc:ID", doc.precedingInvoiceNumber);
         addLeaf(reference, "cbc:IssueDate", doc.precedingInvoiceDate);
     }
-    if (!doc.contractNumber.empty()) {
-        addLeaf(xml::appendElement(documentElement, "cac:ContractDocumentReference"), "cbc:ID",
-                doc.contractNumber);
+    writeReference(documentElement, "cac:DespatchDocumentReference", doc.despatchAdviceReference);
+    writeReference(documentElement, "cac:ReceiptDocumentReference", doc.receivingAdviceReference);
+    // The tender reference stands before the contract in an invoice, after
+    // the further documents in a credit note.
+    if (!creditNote) {
+        writeReference(documentElement, "cac:OriginatorDocumentReference", doc.tenderOrLotReference);
     }
+    writeReference(documentElement, "cac:ContractDocumentReference", doc.contractNumber);
     if (!doc.projectNumber.empty()) {
         if (creditNote) {
             // The credit note has no project reference element; the project
@@ -276,6 +293,9 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
         } else {
             addLeaf(xml::appendElement(documentElement, "cac:ProjectReference"), "cbc:ID", doc.projectNumber);
         }
+    }
+    if (creditNote) {
+        writeReference(documentElement, "cac:OriginatorDocumentReference", doc.tenderOrLotReference);
     }
 }
 
@@ -319,6 +339,7 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
     if (isCreditNote(state)) {
         addLeaf(means, "cbc:PaymentDueDate", doc.dueDate);
     }
+    addLeaf(means, "cbc:PaymentID", doc.remittanceInformation);
     // Each way of paying has its own group; the others are left out.
     const PaymentKind kind = paymentKind(doc.paymentMeansCode);
     if (kind == PaymentKind::Card && !doc.cardNumber.empty()) {

@@ -323,6 +323,11 @@ std::vector<Fact> headerFacts(const DocumentState& state) {
         {"Kundenauftrag", doc.salesOrderNumber},
         {"Vertragsnummer", doc.contractNumber},
         {"Projektnummer", doc.projectNumber},
+        {"Buchungsreferenz", doc.buyerAccountingReference},
+        {"Vergabenummer", doc.tenderOrLotReference},
+        {"Wareneingang", doc.receivingAdviceReference},
+        {"Versandanzeige", doc.despatchAdviceReference},
+        {"Steuerfälligkeit", germanDate(doc.taxPointDate)},
         {"Bezug auf Rechnung", precedingInvoice(doc)},
     };
 }
@@ -535,6 +540,7 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
              {refund ? "Erstattungsart" : "Zahlungsart",
               doc.paymentMeansCode.empty() ? "" : codeText(state.lists.paymentMeans, doc.paymentMeansCode)},
              {refund ? "Hinweise zur Erstattung" : "Bedingungen", doc.paymentTerms},
+             {"Verwendungszweck", doc.remittanceInformation},
              {refund ? "Erstattung auf IBAN" : "IBAN", groupedIban(doc.iban)},
              {"BIC", doc.bic},
              {"Bank", doc.bankName},

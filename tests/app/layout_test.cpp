@@ -80,12 +80,13 @@ private Q_SLOTS:
         QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
         texts << buttons.button(QDialogButtonBox::Open)->text() + '|' +
                      buttons.button(QDialogButtonBox::Cancel)->text();
-        QCOMPARE(texts, QStringList({"Neuer Beleg – Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde",
-                                     "Lieferung", "Positionen", "Belegfuss", "&XML Datei/&Neu Strg+N",
-                                     "&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S",
-                                     "&XML Datei/&Validieren ", "&Ansicht/&Rechnung anzeigen ",
-                                     "&Ansicht/&Drucken … Strg+P", "&Ansicht/Als &PDF speichern … ",
-                                     "&Info/&Lizenzhinweis ", "Öffnen|Abbrechen"}));
+        QCOMPARE(texts,
+                 QStringList(
+                     {"Neuer Beleg – Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde", "Lieferung",
+                      "Positionen", "Belegfuss", "Weitere Angaben", "&XML Datei/&Neu Strg+N",
+                      "&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S", "&XML Datei/&Validieren ",
+                      "&Ansicht/&Rechnung anzeigen ", "&Ansicht/&Drucken … Strg+P",
+                      "&Ansicht/Als &PDF speichern … ", "&Info/&Lizenzhinweis ", "Öffnen|Abbrechen"}));
     }
 
     // On the platform's fonts, and on the larger ones of other platforms; the
@@ -148,7 +149,7 @@ private Q_SLOTS:
         QTabWidget* tabs = h.window->tabs();
         QStringList wrong;
         QList<QWidget*> rowInputs, tabStops;
-        for (int index = 0; index < app::pageCount; ++index) {
+        for (int index = 0; index < pageCount; ++index) {
             QWidget* page = tabs->widget(index);
             tabs->setCurrentIndex(index);
             QApplication::processEvents();

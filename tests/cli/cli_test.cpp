@@ -224,8 +224,20 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
              j["precedingInvoiceNumber"] = "R-0";
              j["precedingInvoiceDate"] = "2022-02-01";
              j["lines"][0]["unitCode"] = "HUR";
+             // a credit note has its tax point before its type code and the tender reference last
+             j["taxPointDate"] = "2022-03-31";
+             j["tenderOrLotReference"] = "VG-9";
+             j["projectNumber"] = "PRJ-1";
+             j["despatchAdviceReference"] = "LS-4";
+             j["remittanceInformation"] = "Gutschrift R-0";
          },
-         {{"/dueDate", "2022-04-01"}, {"/precedingInvoiceDate", "2022-02-01"}, {"/lines/0/unitCode", "HUR"}}},
+         {{"/dueDate", "2022-04-01"},
+          {"/precedingInvoiceDate", "2022-02-01"},
+          {"/lines/0/unitCode", "HUR"},
+          {"/taxPointDate", "2022-03-31"},
+          {"/tenderOrLotReference", "VG-9"},
+          {"/despatchAdviceReference", "LS-4"},
+          {"/remittanceInformation", "Gutschrift R-0"}}},
         // Paid by SEPA direct debit or by card: no account to pay into is written.
         {"direct-debit",
          [](json& j) {

@@ -185,6 +185,12 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
           "Register-Nr. FN 123456 x Handelsgericht Wien", "E-Mail rechnungseingang@lieferant-beispiel.de",
           "IBAN RU02 0445 2560 0407 0281 0412 3456 7890 1",
           "Steuerschuldnerschaft des Leistungsempfängers gemäß § 13b UStG (AE)"}},
+        // The references and dates of "Weitere Angaben" with the header, the payment's purpose with it.
+        {R"({"buyerAccountingReference": "KST-4711", "tenderOrLotReference": "VG-2024-017",
+             "receivingAdviceReference": "WE-3301", "despatchAdviceReference": "LS-118",
+             "taxPointDate": "2024-11-30", "remittanceInformation": "RE-2024-001 Kundin"})",
+         {"Buchungsreferenz KST-4711", "Vergabenummer VG-2024-017", "Wareneingang WE-3301",
+          "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024", "Verwendungszweck RE-2024-001 Kundin"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",
