@@ -259,6 +259,12 @@ constexpr PageRow moreRows[] = {
         "Tag, an dem die Umsatzsteuer entsteht, wo er vom Belegdatum abweicht, z.B. 30.06.2024"),
     row(F::RemittanceInformation, "labelForField205", "Verwendungszweck", I::Text, 36, P::Row,
         "Text, den der Kunde bei der Überweisung angeben soll, z.B. RE-2024-001"),
+    row(F::PayeeName, "labelForField206", "Zahlungsempfänger", I::Text, 36, P::Row,
+        "Wer die Zahlung erhält, wo es nicht Sie selbst sind, z.B. Factoring Bank AG"),
+    row(F::PayeeIdentifier, "labelForField207", "Kennung des Zahlungsempfängers", I::Text, 36, P::Row,
+        "Eine Kennung des Zahlungsempfängers, z.B. seine Kundennummer bei Ihnen: ZE-12"),
+    row(F::PayeeRegistrationId, "labelForField208", "Registernummer des Zahlungsempfängers", I::Text, 36,
+        P::Row, "Die Handelsregisternummer des Zahlungsempfängers, z.B. HRB 12345"),
 };
 
 const PageRows pages[pageCount] = {headerRows,     supplierRows, customerRows, deliveryRows,

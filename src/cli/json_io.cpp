@@ -100,6 +100,12 @@ constexpr std::array deliveryTexts{
     TextKey{"countryCode", FieldId::DeliveryCountryCode},
 };
 
+constexpr std::array payeeTexts{
+    TextKey{"name", FieldId::PayeeName},
+    TextKey{"identifier", FieldId::PayeeIdentifier},
+    TextKey{"legalRegistrationId", FieldId::PayeeRegistrationId},
+};
+
 constexpr std::array paymentTexts{
     TextKey{"bankName", FieldId::BankName},
     TextKey{"iban", FieldId::Iban},
@@ -241,7 +247,7 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "businessProcess", "taxPointDate"});
+                    "xrechnungVersion", "businessProcess", "taxPointDate", "payee"});
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
@@ -321,6 +327,10 @@ void enterJson(Form& state, const json& input) {
             leaveTextField(state, k.field, typedText(input.at(k.key), k.key));
     if (input.contains("taxPointDate"))
         changeDate(state, FieldId::TaxPointDate, typedDate(input.at("taxPointDate"), "taxPointDate"));
+    if (input.contains("payee")) {
+        checkKeys(input.at("payee"), keyNames(payeeTexts), "\"payee\"");
+        leaveTexts(state, input.at("payee"), payeeTexts);
+    }
     // The business process has no field: the form writes its own unless one is given.
     if (input.contains("businessProcess"))
         state.doc.businessProcess = singleLineText(typedText(input.at("businessProcess"), "businessProcess"));
@@ -414,6 +424,11 @@ json dumpDocument(const DocumentState& state) {
                     {"phone", p.phone},
                     {"email", p.email}};
     };
+    out["payee"] = json{{"name", d.payeeName},
+                        {"identifier", d.payeeIdentifier},
+                        {"identifierScheme", d.payeeIdentifierScheme},
+                        {"legalRegistrationId", d.payeeRegistrationId},
+                        {"legalRegistrationScheme", d.payeeRegistrationScheme}};
     out["supplier"] = party(d.supplier);
     out["customer"] = party(d.customer);
     out["delivery"] = json{{"name", d.delivery.name},

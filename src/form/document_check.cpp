@@ -103,6 +103,9 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::DespatchAdviceReference, 6, "Versandanzeige"},
     {FieldId::TaxPointDate, 6, "Steuerfälligkeit"},
     {FieldId::RemittanceInformation, 6, "Verwendungszweck"},
+    {FieldId::PayeeName, 6, "Zahlungsempfänger"},
+    {FieldId::PayeeIdentifier, 6, "Kennung des Zahlungsempfängers"},
+    {FieldId::PayeeRegistrationId, 6, "Registernummer des Zahlungsempfängers"},
 };
 
 const FieldInfo* infoOf(FieldId field) {
@@ -259,6 +262,10 @@ const std::vector<FillRule> fillRules = {
      false,
      [](const Context& c) { return c.allowanceWithoutGroup; },
      "USt. % fehlt: der Nachlass / Zuschlag gehört zum Satz einer Position"},
+    // A payee is known by its name.
+    {{FieldId::PayeeName},
+     false,
+     [](const Context& c) { return !c.doc.payeeIdentifier.empty() || !c.doc.payeeRegistrationId.empty(); }},
     // XRechnung 3.0 reaches both parties by their electronic addresses.
     {{FieldId::SupplierEndpoint}, false, [](const Context& c) { return c.version3; }},
     {{FieldId::CustomerEndpoint}, false, [](const Context& c) { return c.version3; }},

@@ -103,6 +103,9 @@ enum class FieldId : int {
     DespatchAdviceReference = 203,
     TaxPointDate = 204,
     RemittanceInformation = 205,
+    PayeeName = 206,
+    PayeeIdentifier = 207,
+    PayeeRegistrationId = 208,
 };
 
 // The pages of the form, in their order.

@@ -44,6 +44,12 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.despatchAdviceReference;
     case FieldId::RemittanceInformation:
         return &d.remittanceInformation;
+    case FieldId::PayeeName:
+        return &d.payeeName;
+    case FieldId::PayeeIdentifier:
+        return &d.payeeIdentifier;
+    case FieldId::PayeeRegistrationId:
+        return &d.payeeRegistrationId;
     // "Lieferant"
     case FieldId::SupplierPartyId:
         return &d.supplier.partyId;

@@ -137,6 +137,14 @@ struct InvoiceDocument {
     std::string receivingAdviceReference; // BT-15
     std::string despatchAdviceReference;  // BT-16
     std::string taxPointDate;             // BT-7
+    // the payee, where another than the seller receives the payment (BG-10):
+    // name, identifier and legal registration, each identifier with the
+    // scheme a loaded file names
+    std::string payeeName;
+    std::string payeeIdentifier;
+    std::string payeeIdentifierScheme;
+    std::string payeeRegistrationId;
+    std::string payeeRegistrationScheme;
     std::string customizationId;
     // The business process (BT-23) a loaded file names; empty: the program's own
     // is written.

@@ -309,6 +309,25 @@ void writeCustomerParty(xml::XmlNode* documentElement, const DocumentState& stat
     writeParty(documentElement, "cac:AccountingCustomerParty", state.doc.customer, false);
 }
 
+// The payee, when one is named.
+void writePayee(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    if (doc.payeeName.empty() && doc.payeeIdentifier.empty() && doc.payeeRegistrationId.empty())
+        return;
+    // An identifier carries its scheme only where one is known.
+    const auto withScheme = [](const std::string& scheme) { return scheme.empty() ? "" : "schemeID"; };
+    xml::XmlNode* payee = xml::appendElement(documentElement, "cac:PayeeParty");
+    if (!doc.payeeIdentifier.empty())
+        addElement(xml::appendElement(payee, "cac:PartyIdentification"), "cbc:ID",
+                   withScheme(doc.payeeIdentifierScheme), doc.payeeIdentifierScheme, doc.payeeIdentifier);
+    if (!doc.payeeName.empty())
+        addLeaf(xml::appendElement(payee, "cac:PartyName"), "cbc:Name", doc.payeeName);
+    if (!doc.payeeRegistrationId.empty())
+        addElement(xml::appendElement(payee, "cac:PartyLegalEntity"), "cbc:CompanyID",
+                   withScheme(doc.payeeRegistrationScheme), doc.payeeRegistrationScheme,
+                   doc.payeeRegistrationId);
+}
+
 void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     xml::XmlNode* delivery = xml::appendElement(documentElement, "cac:Delivery");
@@ -485,6 +504,7 @@ xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
     writeHeader(main, state);
     writeSupplierParty(main, state);
     writeCustomerParty(main, state);
+    writePayee(main, state);
     writeDelivery(main, state);
     writePayment(main, state);
     writeAllowanceCharge(main, state);

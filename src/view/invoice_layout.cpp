@@ -541,6 +541,8 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
               doc.paymentMeansCode.empty() ? "" : codeText(state.lists.paymentMeans, doc.paymentMeansCode)},
              {refund ? "Hinweise zur Erstattung" : "Bedingungen", doc.paymentTerms},
              {"Verwendungszweck", doc.remittanceInformation},
+             {"Zahlungsempfänger",
+              joined({doc.payeeName, doc.payeeIdentifier, doc.payeeRegistrationId}, ", ")},
              {refund ? "Erstattung auf IBAN" : "IBAN", groupedIban(doc.iban)},
              {"BIC", doc.bic},
              {"Bank", doc.bankName},

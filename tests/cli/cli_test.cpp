@@ -159,17 +159,17 @@ TEST_F(CliTest, LoadingBackNamesWhatIsNotCarried) {
     ASSERT_EQ(build(minimalInvoice()).exitCode, 0);
     EXPECT_EQ(run("load out.xml").out, "1 Positionen, Zahlbetrag 23.80 EUR\n");
     std::string file = readFile(dir / "out.xml");
-    file.insert(
-        file.find("<cac:AccountingSupplierParty>"),
-        "<cac:PayeeParty><cac:PartyName><cbc:Name>Factoring AG</cbc:Name></cac:PartyName></cac:PayeeParty>");
-    std::ofstream(dir / "payee.xml") << file;
-    const json dumped = json::parse(run("dump payee.xml").out);
-    EXPECT_EQ(dumped["notCarried"], json::array({"Zahlungsempfänger"}));
+    file.insert(file.find("<cac:Delivery>"),
+                "<cac:TaxRepresentativeParty><cac:PartyName><cbc:Name>Steuer AG</cbc:Name></cac:PartyName>"
+                "</cac:TaxRepresentativeParty>");
+    std::ofstream(dir / "representative.xml") << file;
+    const json dumped = json::parse(run("dump representative.xml").out);
+    EXPECT_EQ(dumped["notCarried"], json::array({"Steuervertreter"}));
     EXPECT_EQ(dumped["paymentTerms"], "Sofort");
-    for (const char* command : {"load payee.xml", "roundtrip payee.xml again.xml"}) {
+    for (const char* command : {"load representative.xml", "roundtrip representative.xml again.xml"}) {
         const CliResult result = run(command);
         EXPECT_EQ(result.exitCode, 0) << command;
-        EXPECT_EQ(result.err, "Nicht übernommen: Zahlungsempfänger\n") << command;
+        EXPECT_EQ(result.err, "Nicht übernommen: Steuervertreter\n") << command;
     }
     EXPECT_EQ(readFile(dir / "again.xml"), readFile(dir / "out.xml"));
 }
@@ -213,6 +213,16 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
          // 10 % of each rate's lines: 10.00 at 19 %, 5.00 at 7 %
          {{"/payableAmount", "189.75"}, {"/allowanceAmount", "15.00"}, {"/allowanceBaseAmount", "150.00"}}},
         {"only-a-sales-order", [](json& j) { j["salesOrderNumber"] = "KA-5"; }, {{"/orderNumber", "NA"}}},
+        // Another than the seller receives the payment.
+        {"payee",
+         [](json& j) {
+             j["payee"] = {
+                 {"name", "Factoring AG"}, {"identifier", "ZE-12"}, {"legalRegistrationId", "HRB 1"}};
+         },
+         {{"/payee/name", "Factoring AG"},
+          {"/payee/identifier", "ZE-12"},
+          {"/payee/legalRegistrationId", "HRB 1"},
+          {"/payee/identifierScheme", ""}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },

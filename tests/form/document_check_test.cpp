@@ -78,6 +78,10 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
          {"Belegkopf: Der Leistungszeitraum endet vor seinem Beginn"}},
         {text(AllowanceValue, "-5"), {"Belegfuss: Nachlass / Zuschlag fehlt"}},
         {text(AllowancePercent, "3 %"), {"Belegfuss: Prozent: \u201E3 %\u201C ist keine Zahl"}},
+        // A payee is named: by an identifier or its registration alone it is not known.
+        {text(PayeeIdentifier, "ZE-12"), {"Weitere Angaben: Zahlungsempfänger fehlt"}},
+        {text(PayeeRegistrationId, "HRB 1"), {"Weitere Angaben: Zahlungsempfänger fehlt"}},
+        {text(PayeeName, "Factoring AG"), {}},
         // Identifiers: typed ones by form, the IBAN also as loaded; one not written is not checked.
         {text(SupplierVatId, "DE12345678"),
          {"Lieferant: UStID \u201EDE12345678\u201C hat nach DE 8 statt 9 Zeichen"}},

@@ -188,9 +188,11 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
         // The references and dates of "Weitere Angaben" with the header, the payment's purpose with it.
         {R"({"buyerAccountingReference": "KST-4711", "tenderOrLotReference": "VG-2024-017",
              "receivingAdviceReference": "WE-3301", "despatchAdviceReference": "LS-118",
-             "taxPointDate": "2024-11-30", "remittanceInformation": "RE-2024-001 Kundin"})",
+             "taxPointDate": "2024-11-30", "remittanceInformation": "RE-2024-001 Kundin",
+             "payee": {"name": "Factoring AG", "identifier": "ZE-12"}})",
          {"Buchungsreferenz KST-4711", "Vergabenummer VG-2024-017", "Wareneingang WE-3301",
-          "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024", "Verwendungszweck RE-2024-001 Kundin"}},
+          "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024", "Verwendungszweck RE-2024-001 Kundin",
+          "Zahlungsempfänger Factoring AG, ZE-12"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",
