@@ -265,6 +265,18 @@ constexpr PageRow moreRows[] = {
         "Eine Kennung des Zahlungsempfängers, z.B. seine Kundennummer bei Ihnen: ZE-12"),
     row(F::PayeeRegistrationId, "labelForField208", "Registernummer des Zahlungsempfängers", I::Text, 36,
         P::Row, "Die Handelsregisternummer des Zahlungsempfängers, z.B. HRB 12345"),
+    row(F::TaxRepresentativeName, "labelForField209", "Steuervertreter", I::Text, 36, P::Row,
+        "Ihr Steuervertreter im Land des Kunden, wo Sie einen haben, z.B. Fiskal Vertretung GmbH"),
+    row(F::TaxRepresentativeStreet, "labelForField210", "Straße des Steuervertreters", I::Text, 36, P::Row,
+        "Straße und Hausnummer des Steuervertreters, z.B. Ringstraße 3"),
+    row(F::TaxRepresentativePostalCode, "labelForField211", "PLZ des Steuervertreters", I::Text, 10, P::Row,
+        "Postleitzahl des Steuervertreters, z.B. 10115"),
+    row(F::TaxRepresentativeCity, "labelForField212", "Ort des Steuervertreters", I::Text, 36, P::Row,
+        "Ort des Steuervertreters, z.B. Berlin"),
+    row(F::TaxRepresentativeCountryCode, "labelForField213", "Land des Steuervertreters", I::Text, 4, P::Row,
+        "Ländercode des Steuervertreters nach ISO 3166, z.B. DE"),
+    row(F::TaxRepresentativeVatId, "labelForField214", "UStID des Steuervertreters", I::Text, 20, P::Row,
+        "Die Umsatzsteuer-Identifikationsnummer des Steuervertreters, z.B. DE123456789"),
 };
 
 const PageRows pages[pageCount] = {headerRows,     supplierRows, customerRows, deliveryRows,

@@ -106,6 +106,15 @@ constexpr std::array payeeTexts{
     TextKey{"legalRegistrationId", FieldId::PayeeRegistrationId},
 };
 
+constexpr std::array taxRepresentativeTexts{
+    TextKey{"name", FieldId::TaxRepresentativeName},
+    TextKey{"street", FieldId::TaxRepresentativeStreet},
+    TextKey{"postalCode", FieldId::TaxRepresentativePostalCode},
+    TextKey{"city", FieldId::TaxRepresentativeCity},
+    TextKey{"countryCode", FieldId::TaxRepresentativeCountryCode},
+    TextKey{"vatId", FieldId::TaxRepresentativeVatId},
+};
+
 constexpr std::array paymentTexts{
     TextKey{"bankName", FieldId::BankName},
     TextKey{"iban", FieldId::Iban},
@@ -247,7 +256,7 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "businessProcess", "taxPointDate", "payee"});
+                    "xrechnungVersion", "businessProcess", "taxPointDate", "payee", "taxRepresentative"});
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
@@ -330,6 +339,10 @@ void enterJson(Form& state, const json& input) {
     if (input.contains("payee")) {
         checkKeys(input.at("payee"), keyNames(payeeTexts), "\"payee\"");
         leaveTexts(state, input.at("payee"), payeeTexts);
+    }
+    if (input.contains("taxRepresentative")) {
+        checkKeys(input.at("taxRepresentative"), keyNames(taxRepresentativeTexts), "\"taxRepresentative\"");
+        leaveTexts(state, input.at("taxRepresentative"), taxRepresentativeTexts);
     }
     // The business process has no field: the form writes its own unless one is given.
     if (input.contains("businessProcess"))
@@ -429,6 +442,12 @@ json dumpDocument(const DocumentState& state) {
                         {"identifierScheme", d.payeeIdentifierScheme},
                         {"legalRegistrationId", d.payeeRegistrationId},
                         {"legalRegistrationScheme", d.payeeRegistrationScheme}};
+    out["taxRepresentative"] = json{{"name", d.taxRepresentativeName},
+                                    {"street", d.taxRepresentativeStreet},
+                                    {"postalCode", d.taxRepresentativePostalCode},
+                                    {"city", d.taxRepresentativeCity},
+                                    {"countryCode", d.taxRepresentativeCountryCode},
+                                    {"vatId", d.taxRepresentativeVatId}};
     out["supplier"] = party(d.supplier);
     out["customer"] = party(d.customer);
     out["delivery"] = json{{"name", d.delivery.name},

@@ -106,6 +106,12 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::PayeeName, 6, "Zahlungsempfänger"},
     {FieldId::PayeeIdentifier, 6, "Kennung des Zahlungsempfängers"},
     {FieldId::PayeeRegistrationId, 6, "Registernummer des Zahlungsempfängers"},
+    {FieldId::TaxRepresentativeName, 6, "Steuervertreter"},
+    {FieldId::TaxRepresentativeStreet, 6, "Straße des Steuervertreters"},
+    {FieldId::TaxRepresentativePostalCode, 6, "PLZ des Steuervertreters"},
+    {FieldId::TaxRepresentativeCity, 6, "Ort des Steuervertreters"},
+    {FieldId::TaxRepresentativeCountryCode, 6, "Land des Steuervertreters"},
+    {FieldId::TaxRepresentativeVatId, 6, "UStID des Steuervertreters"},
 };
 
 const FieldInfo* infoOf(FieldId field) {
@@ -191,6 +197,15 @@ bool always(const Context&) {
     return true;
 }
 
+bool hasTaxRepresentative(const InvoiceDocument& d) {
+    for (const std::string* text :
+         {&d.taxRepresentativeName, &d.taxRepresentativeStreet, &d.taxRepresentativeCity,
+          &d.taxRepresentativePostalCode, &d.taxRepresentativeCountryCode, &d.taxRepresentativeVatId})
+        if (!text->empty())
+            return true;
+    return false;
+}
+
 const std::vector<FillRule> fillRules = {
     {{FieldId::BuyerReference, FieldId::DocumentNumber, FieldId::IssueDate}, false, always},
     // A positive amount due needs its due date or the payment terms; the
@@ -266,6 +281,11 @@ const std::vector<FillRule> fillRules = {
     {{FieldId::PayeeName},
      false,
      [](const Context& c) { return !c.doc.payeeIdentifier.empty() || !c.doc.payeeRegistrationId.empty(); }},
+    // A tax representative is named, with the country of its address and its
+    // VAT identifier.
+    {{FieldId::TaxRepresentativeName, FieldId::TaxRepresentativeCountryCode, FieldId::TaxRepresentativeVatId},
+     false,
+     [](const Context& c) { return hasTaxRepresentative(c.doc); }},
     // XRechnung 3.0 reaches both parties by their electronic addresses.
     {{FieldId::SupplierEndpoint}, false, [](const Context& c) { return c.version3; }},
     {{FieldId::CustomerEndpoint}, false, [](const Context& c) { return c.version3; }},
@@ -447,6 +467,7 @@ void checkValues(const Context& c, Findings& findings) {
         {FieldId::SupplierCountryCode, &d.supplier.countryCode},
         {FieldId::CustomerCountryCode, &d.customer.countryCode},
         {FieldId::DeliveryCountryCode, &d.delivery.countryCode},
+        {FieldId::TaxRepresentativeCountryCode, &d.taxRepresentativeCountryCode},
     };
     for (const auto& [field, code] : countries)
         if (!code->empty() && !isCountryCode(*code))

@@ -106,6 +106,12 @@ enum class FieldId : int {
     PayeeName = 206,
     PayeeIdentifier = 207,
     PayeeRegistrationId = 208,
+    TaxRepresentativeName = 209,
+    TaxRepresentativeStreet = 210,
+    TaxRepresentativePostalCode = 211,
+    TaxRepresentativeCity = 212,
+    TaxRepresentativeCountryCode = 213,
+    TaxRepresentativeVatId = 214,
 };
 
 // The pages of the form, in their order.

@@ -50,6 +50,18 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.payeeIdentifier;
     case FieldId::PayeeRegistrationId:
         return &d.payeeRegistrationId;
+    case FieldId::TaxRepresentativeName:
+        return &d.taxRepresentativeName;
+    case FieldId::TaxRepresentativeStreet:
+        return &d.taxRepresentativeStreet;
+    case FieldId::TaxRepresentativePostalCode:
+        return &d.taxRepresentativePostalCode;
+    case FieldId::TaxRepresentativeCity:
+        return &d.taxRepresentativeCity;
+    case FieldId::TaxRepresentativeCountryCode:
+        return &d.taxRepresentativeCountryCode;
+    case FieldId::TaxRepresentativeVatId:
+        return &d.taxRepresentativeVatId;
     // "Lieferant"
     case FieldId::SupplierPartyId:
         return &d.supplier.partyId;
@@ -142,7 +154,7 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
 
 bool isCountryCode(FieldId field) {
     return field == FieldId::SupplierCountryCode || field == FieldId::CustomerCountryCode ||
-           field == FieldId::DeliveryCountryCode;
+           field == FieldId::DeliveryCountryCode || field == FieldId::TaxRepresentativeCountryCode;
 }
 
 // The rule a field holding an IBAN or a VAT identifier must follow.

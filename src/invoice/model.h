@@ -145,6 +145,13 @@ struct InvoiceDocument {
     std::string payeeIdentifierScheme;
     std::string payeeRegistrationId;
     std::string payeeRegistrationScheme;
+    // the seller's tax representative (BG-11): name, postal address, VAT identifier
+    std::string taxRepresentativeName;
+    std::string taxRepresentativeStreet;
+    std::string taxRepresentativeCity;
+    std::string taxRepresentativePostalCode;
+    std::string taxRepresentativeCountryCode;
+    std::string taxRepresentativeVatId;
     std::string customizationId;
     // The business process (BT-23) a loaded file names; empty: the program's own
     // is written.

@@ -328,6 +328,34 @@ void writePayee(xml::XmlNode* documentElement, const DocumentState& state) {
                    doc.payeeRegistrationId);
 }
 
+// The seller's tax representative, when one is named: name, address, VAT
+// identifier, each block only with content.
+void writeTaxRepresentative(xml::XmlNode* documentElement, const DocumentState& state) {
+    const InvoiceDocument& doc = state.doc;
+    const bool address = !doc.taxRepresentativeStreet.empty() || !doc.taxRepresentativeCity.empty() ||
+                         !doc.taxRepresentativePostalCode.empty() ||
+                         !doc.taxRepresentativeCountryCode.empty();
+    if (doc.taxRepresentativeName.empty() && !address && doc.taxRepresentativeVatId.empty())
+        return;
+    xml::XmlNode* party = xml::appendElement(documentElement, "cac:TaxRepresentativeParty");
+    if (!doc.taxRepresentativeName.empty())
+        addLeaf(xml::appendElement(party, "cac:PartyName"), "cbc:Name", doc.taxRepresentativeName);
+    if (address) {
+        xml::XmlNode* postal = xml::appendElement(party, "cac:PostalAddress");
+        addLeaf(postal, "cbc:StreetName", doc.taxRepresentativeStreet);
+        addLeaf(postal, "cbc:CityName", doc.taxRepresentativeCity);
+        addLeaf(postal, "cbc:PostalZone", doc.taxRepresentativePostalCode);
+        if (!doc.taxRepresentativeCountryCode.empty())
+            addLeaf(xml::appendElement(postal, "cac:Country"), "cbc:IdentificationCode",
+                    doc.taxRepresentativeCountryCode);
+    }
+    if (!doc.taxRepresentativeVatId.empty()) {
+        xml::XmlNode* scheme = xml::appendElement(party, "cac:PartyTaxScheme");
+        addLeaf(scheme, "cbc:CompanyID", doc.taxRepresentativeVatId);
+        addLeaf(xml::appendElement(scheme, "cac:TaxScheme"), "cbc:ID", "VAT");
+    }
+}
+
 void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     xml::XmlNode* delivery = xml::appendElement(documentElement, "cac:Delivery");
@@ -505,6 +533,7 @@ xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
     writeSupplierParty(main, state);
     writeCustomerParty(main, state);
     writePayee(main, state);
+    writeTaxRepresentative(main, state);
     writeDelivery(main, state);
     writePayment(main, state);
     writeAllowanceCharge(main, state);

@@ -566,6 +566,11 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
              {"Firma", supplier.registrationName},
              {"Register-Nr.", supplier.registrationId},
              {"Rechtsform", supplier.legalForm},
+             {"Steuervertreter",
+              joined({doc.taxRepresentativeName, doc.taxRepresentativeStreet,
+                      postalLine(doc.taxRepresentativePostalCode, doc.taxRepresentativeCity),
+                      doc.taxRepresentativeCountryCode, groupedVatId(doc.taxRepresentativeVatId)},
+                     ", ")},
          }},
     };
 }

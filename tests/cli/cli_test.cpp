@@ -159,17 +159,18 @@ TEST_F(CliTest, LoadingBackNamesWhatIsNotCarried) {
     ASSERT_EQ(build(minimalInvoice()).exitCode, 0);
     EXPECT_EQ(run("load out.xml").out, "1 Positionen, Zahlbetrag 23.80 EUR\n");
     std::string file = readFile(dir / "out.xml");
-    file.insert(file.find("<cac:Delivery>"),
-                "<cac:TaxRepresentativeParty><cac:PartyName><cbc:Name>Steuer AG</cbc:Name></cac:PartyName>"
-                "</cac:TaxRepresentativeParty>");
-    std::ofstream(dir / "representative.xml") << file;
-    const json dumped = json::parse(run("dump representative.xml").out);
-    EXPECT_EQ(dumped["notCarried"], json::array({"Steuervertreter"}));
+    file.insert(
+        file.find("<cac:Delivery>"),
+        "<cac:BuyerCustomerParty><cac:Party><cac:PartyName><cbc:Name>Käufer AG</cbc:Name></cac:PartyName>"
+        "</cac:Party></cac:BuyerCustomerParty>");
+    std::ofstream(dir / "buyer.xml") << file;
+    const json dumped = json::parse(run("dump buyer.xml").out);
+    EXPECT_EQ(dumped["notCarried"], json::array({"Angabe „BuyerCustomerParty“"}));
     EXPECT_EQ(dumped["paymentTerms"], "Sofort");
-    for (const char* command : {"load representative.xml", "roundtrip representative.xml again.xml"}) {
+    for (const char* command : {"load buyer.xml", "roundtrip buyer.xml again.xml"}) {
         const CliResult result = run(command);
         EXPECT_EQ(result.exitCode, 0) << command;
-        EXPECT_EQ(result.err, "Nicht übernommen: Steuervertreter\n") << command;
+        EXPECT_EQ(result.err, "Nicht übernommen: Angabe „BuyerCustomerParty“\n") << command;
     }
     EXPECT_EQ(readFile(dir / "again.xml"), readFile(dir / "out.xml"));
 }
@@ -223,6 +224,19 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/payee/identifier", "ZE-12"},
           {"/payee/legalRegistrationId", "HRB 1"},
           {"/payee/identifierScheme", ""}}},
+        // The seller's tax representative, with its address and VAT identifier.
+        {"tax-representative",
+         [](json& j) {
+             j["taxRepresentative"] = {{"name", "Fiskal GmbH"}, {"street", "Ringstraße 3"},
+                                       {"postalCode", "10115"}, {"city", "Berlin"},
+                                       {"countryCode", "DE"},   {"vatId", "DE123456789"}};
+         },
+         {{"/taxRepresentative/name", "Fiskal GmbH"},
+          {"/taxRepresentative/street", "Ringstraße 3"},
+          {"/taxRepresentative/postalCode", "10115"},
+          {"/taxRepresentative/city", "Berlin"},
+          {"/taxRepresentative/countryCode", "DE"},
+          {"/taxRepresentative/vatId", "DE123456789"}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },

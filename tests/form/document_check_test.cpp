@@ -82,6 +82,13 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
         {text(PayeeIdentifier, "ZE-12"), {"Weitere Angaben: Zahlungsempfänger fehlt"}},
         {text(PayeeRegistrationId, "HRB 1"), {"Weitere Angaben: Zahlungsempfänger fehlt"}},
         {text(PayeeName, "Factoring AG"), {}},
+        // A tax representative has its country and its VAT identifier.
+        {text(TaxRepresentativeName, "Fiskal GmbH"),
+         {"Weitere Angaben: Land des Steuervertreters fehlt",
+          "Weitere Angaben: UStID des Steuervertreters fehlt"}},
+        {text(TaxRepresentativeVatId, "DE123456789") + text(TaxRepresentativeCountryCode, "de"),
+         {"Weitere Angaben: Steuervertreter fehlt",
+          "Weitere Angaben: Land des Steuervertreters \u201Ede\u201C ist kein Ländercode nach ISO 3166 (z.B. DE)"}},
         // Identifiers: typed ones by form, the IBAN also as loaded; one not written is not checked.
         {text(SupplierVatId, "DE12345678"),
          {"Lieferant: UStID \u201EDE12345678\u201C hat nach DE 8 statt 9 Zeichen"}},

@@ -75,8 +75,8 @@ TEST(TextFields, EachFieldReachesOnlyItsOwnDocumentFieldAsTyped) {
 TEST(TextFields, CountryCodeOfOtherThanTwoCharactersShowsTheBoxAndIsKept) {
     const std::pair<const char*, bool> cases[] = {{"DEU", true}, {"F", true}, {"Ä", true},
                                                   {"DE", false}, {"", false}, {"ÄÖ", false}};
-    for (FieldId id :
-         {FieldId::SupplierCountryCode, FieldId::CustomerCountryCode, FieldId::DeliveryCountryCode}) {
+    for (FieldId id : {FieldId::SupplierCountryCode, FieldId::CustomerCountryCode,
+                       FieldId::DeliveryCountryCode, FieldId::TaxRepresentativeCountryCode}) {
         Form state = makeForm(defaultCodeLists());
         for (const auto& [text, box] : cases) {
             for (int time = 0; time < 2; ++time) { // the box comes again at every focus loss

@@ -89,8 +89,9 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cac:AccountingSupplierParty/cac:Party", el(taxScheme, "DE1") + el(taxScheme, "12/34")), inv,
          {{"supplier.vatId", "DE1"}, {"notCarried", "Lieferant: Angabe „PartyTaxScheme“"}}},
         {el("cac:AccountingCustomerParty/cac:Party/cac:PartyLegalEntity/cbc:CompanyLegalForm", "AG") +
-         el("cac:TaxRepresentativeParty/cac:PartyName/cbc:Name", "P"), inv,
-         {{"customer.legalForm", ""}, {"notCarried", "Kunde|Steuervertreter"}}},
+         el("cac:TaxRepresentativeParty/cac:PartyName/cbc:Name", "P") +
+             el("cac:TaxRepresentativeParty/cac:PartyName/cbc:Name", "Q"), inv,
+         {{"customer.legalForm", ""}, {"taxRepresentativeName", "P"}, {"notCarried", "Kunde|Steuervertreter 2 von 2"}}},
         // The first allowance or charge with a reason is edited, the others are carried as they are;
         // an indicator is the schema's boolean, kept as "true" or "false", anything else is named.
         {allowance("0", "", el("cbc:AllowanceChargeReasonCode", "95")) + allowance(" 1\n", "Fracht") +
