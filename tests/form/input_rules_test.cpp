@@ -86,7 +86,9 @@ TEST(TextFields, CountryCodeOfOtherThanTwoCharactersShowsTheBoxAndIsKept) {
                     << text;
             }
             const InvoiceDocument& d = state.doc;
-            EXPECT_EQ(d.supplier.countryCode + d.customer.countryCode + d.delivery.countryCode, text);
+            EXPECT_EQ(d.supplier.countryCode + d.customer.countryCode + d.delivery.countryCode +
+                          d.taxRepresentativeCountryCode,
+                      text);
         }
     }
 }
