@@ -251,6 +251,8 @@ constexpr PageRow moreRows[] = {
         "Die Kostenstelle oder das Konto, auf das der Kunde bucht, z.B. KST-4711"),
     row(F::TenderOrLotReference, "labelForField201", "Vergabenummer", I::Text, 36, P::Row,
         "Die Nummer der Ausschreibung oder des Loses, z.B. VG-2024-017"),
+    row(F::InvoicedObjectIdentifier, "labelForField215", "Objektkennung", I::Text, 36, P::Row,
+        "Kennung des Gegenstands, für den Sie abrechnen, z.B. ein Zähler oder ein Abonnement: Z-0815"),
     row(F::ReceivingAdviceReference, "labelForField202", "Wareneingangsmeldung", I::Text, 36, P::Row,
         "Die Nummer der Wareneingangsmeldung des Kunden, z.B. WE-3301"),
     row(F::DespatchAdviceReference, "labelForField203", "Versandanzeige", I::Text, 36, P::Row,

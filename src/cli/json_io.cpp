@@ -43,6 +43,7 @@ struct DateKey {
 constexpr std::array moreTexts{
     TextKey{"buyerAccountingReference", FieldId::BuyerAccountingReference},
     TextKey{"tenderOrLotReference", FieldId::TenderOrLotReference},
+    TextKey{"invoicedObjectIdentifier", FieldId::InvoicedObjectIdentifier},
     TextKey{"receivingAdviceReference", FieldId::ReceivingAdviceReference},
     TextKey{"despatchAdviceReference", FieldId::DespatchAdviceReference},
     TextKey{"remittanceInformation", FieldId::RemittanceInformation},
@@ -256,7 +257,8 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "businessProcess", "taxPointDate", "payee", "taxRepresentative"});
+                    "xrechnungVersion", "businessProcess", "taxPointDate", "payee", "taxRepresentative",
+                    "invoicedObjectIdentifierScheme"});
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
@@ -344,6 +346,10 @@ void enterJson(Form& state, const json& input) {
         checkKeys(input.at("taxRepresentative"), keyNames(taxRepresentativeTexts), "\"taxRepresentative\"");
         leaveTexts(state, input.at("taxRepresentative"), taxRepresentativeTexts);
     }
+    // The object identifier's scheme has no field: a code of UNTDID 1153.
+    if (input.contains("invoicedObjectIdentifierScheme"))
+        state.doc.invoicedObjectScheme = singleLineText(
+            typedText(input.at("invoicedObjectIdentifierScheme"), "invoicedObjectIdentifierScheme"));
     // The business process has no field: the form writes its own unless one is given.
     if (input.contains("businessProcess"))
         state.doc.businessProcess = singleLineText(typedText(input.at("businessProcess"), "businessProcess"));
@@ -370,6 +376,8 @@ json dumpDocument(const DocumentState& state) {
         {"precedingInvoiceDate", &d.precedingInvoiceDate},
         {"buyerAccountingReference", &d.buyerAccountingReference},
         {"tenderOrLotReference", &d.tenderOrLotReference},
+        {"invoicedObjectIdentifier", &d.invoicedObjectIdentifier},
+        {"invoicedObjectIdentifierScheme", &d.invoicedObjectScheme},
         {"receivingAdviceReference", &d.receivingAdviceReference},
         {"despatchAdviceReference", &d.despatchAdviceReference},
         {"taxPointDate", &d.taxPointDate},

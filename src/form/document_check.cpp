@@ -99,6 +99,7 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::RoundingAmount, 5, "Rundung"},
     {FieldId::BuyerAccountingReference, 6, "Buchungsreferenz"},
     {FieldId::TenderOrLotReference, 6, "Vergabenummer"},
+    {FieldId::InvoicedObjectIdentifier, 6, "Objektkennung"},
     {FieldId::ReceivingAdviceReference, 6, "Wareneingangsmeldung"},
     {FieldId::DespatchAdviceReference, 6, "Versandanzeige"},
     {FieldId::TaxPointDate, 6, "Steuerfälligkeit"},

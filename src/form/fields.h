@@ -112,6 +112,7 @@ enum class FieldId : int {
     TaxRepresentativeCity = 212,
     TaxRepresentativeCountryCode = 213,
     TaxRepresentativeVatId = 214,
+    InvoicedObjectIdentifier = 215,
 };
 
 // The pages of the form, in their order.

@@ -38,6 +38,8 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.buyerAccountingReference;
     case FieldId::TenderOrLotReference:
         return &d.tenderOrLotReference;
+    case FieldId::InvoicedObjectIdentifier:
+        return &d.invoicedObjectIdentifier;
     case FieldId::ReceivingAdviceReference:
         return &d.receivingAdviceReference;
     case FieldId::DespatchAdviceReference:

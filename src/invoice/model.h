@@ -137,6 +137,8 @@ struct InvoiceDocument {
     std::string receivingAdviceReference; // BT-15
     std::string despatchAdviceReference;  // BT-16
     std::string taxPointDate;             // BT-7
+    std::string invoicedObjectIdentifier; // BT-18, and its scheme (BT-18-1) as a file or the input names it
+    std::string invoicedObjectScheme;
     // the payee, where another than the seller receives the payment (BG-10):
     // name, identifier and legal registration, each identifier with the
     // scheme a loaded file names

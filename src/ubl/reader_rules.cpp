@@ -18,10 +18,6 @@ using terms::Term;
 
 namespace {
 
-// The credit note has no element of its own for the project reference: it
-// stands in an additional document reference with this type code.
-constexpr std::string_view projectReferenceType = "50";
-
 // The object a row's field lies in.
 InvoiceDocument* objectOf(Target& target, Record, std::string InvoiceDocument::*) {
     return &target.state.doc;
@@ -155,6 +151,9 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
         const std::string& taxCurrency = state.doc.loadedTaxCurrency;
         return !currency.empty() && currency == taxCurrency && taxCurrency != state.documentCurrency;
     }
+    case Hook::ObjectReference:
+        // The identifier of the invoiced object, by its type code.
+        return trimmed(element.child("DocumentTypeCode").text()) == objectReferenceType;
     default:
         return false;
     }

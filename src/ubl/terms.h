@@ -66,6 +66,7 @@ enum class Hook : std::uint8_t {
     FirstPreceding,   // judges its billing reference: only the first one is read
     TaxCurrencyTotal, // a variant of its block: the total in the VAT accounting currency
     SepaCreditor,     // a variant of its element: the identifier in the SEPA scheme
+    ObjectReference,  // a variant of its block: the reference of type 130, the invoiced object
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -76,6 +77,7 @@ constexpr int hookLevel(Hook hook) {
     case Hook::PartyTaxScheme:
     case Hook::ProjectReference:
     case Hook::TaxCurrencyTotal:
+    case Hook::ObjectReference:
         return 1;
     case Hook::FirstPreceding:
         return 2;
@@ -87,7 +89,7 @@ constexpr int hookLevel(Hook hook) {
 // Whether the hook makes a variant: the row applies instead of the rows of
 // the same place when the hook's condition holds for the element.
 constexpr bool isVariant(Hook hook) {
-    return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor;
+    return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference;
 }
 
 // Whether the hook judges an element on entering it.

@@ -123,6 +123,12 @@ constexpr Term documentTerms[] = {
      .field = &D::projectNumber,
      .hook = Hook::ProjectReference},
     {.path = "cac:AdditionalDocumentReference/cbc:DocumentTypeCode", .hook = Hook::TakenWithBlock},
+    // the identifier of the invoiced object, a reference of type 130
+    {.path = "cac:AdditionalDocumentReference/cbc:ID",
+     .field = &D::invoicedObjectIdentifier,
+     .attribute = {"schemeID", &D::invoicedObjectScheme},
+     .hook = Hook::ObjectReference},
+    {.path = "cac:AdditionalDocumentReference/cbc:DocumentTypeCode", .hook = Hook::ObjectReference},
     {"cac:ProjectReference/cbc:ID", Document, &D::projectNumber},
     {.path = "cac:AccountingSupplierParty/cac:Party", .record = Seller, .group = partyTerms},
     // the seller's identifier in the SEPA scheme is the creditor identifier of a direct debit

@@ -14,9 +14,6 @@ namespace {
 constexpr const char* joiningText = ", erstellt mit ";
 
 constexpr const char* creditNoteCode = "381";
-// Document type code of a project reference, where the credit note has no
-// element of its own for it.
-constexpr const char* projectDocumentTypeCode = "50";
 
 // The system's reason for a failed save, in German for the common cases.
 std::string systemErrorText(int error, const std::string& systemText) {
@@ -283,13 +280,19 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
         writeReference(documentElement, "cac:OriginatorDocumentReference", doc.tenderOrLotReference);
     }
     writeReference(documentElement, "cac:ContractDocumentReference", doc.contractNumber);
+    if (!doc.invoicedObjectIdentifier.empty()) {
+        xml::XmlNode* reference = xml::appendElement(documentElement, "cac:AdditionalDocumentReference");
+        addElement(reference, "cbc:ID", doc.invoicedObjectScheme.empty() ? "" : "schemeID",
+                   doc.invoicedObjectScheme, doc.invoicedObjectIdentifier);
+        addLeaf(reference, "cbc:DocumentTypeCode", objectReferenceType);
+    }
     if (!doc.projectNumber.empty()) {
         if (creditNote) {
             // The credit note has no project reference element; the project
             // travels as an additional document reference of type 50.
             xml::XmlNode* reference = xml::appendElement(documentElement, "cac:AdditionalDocumentReference");
             addLeaf(reference, "cbc:ID", doc.projectNumber);
-            addLeaf(reference, "cbc:DocumentTypeCode", projectDocumentTypeCode);
+            addLeaf(reference, "cbc:DocumentTypeCode", projectReferenceType);
         } else {
             addLeaf(xml::appendElement(documentElement, "cac:ProjectReference"), "cbc:ID", doc.projectNumber);
         }

@@ -28,6 +28,12 @@ void addElement(xml::XmlNode* parent, std::string_view name, std::string_view at
 // The identifier of the version a file follows (its cbc:CustomizationID).
 std::string customizationIdOf(XRechnungVersion version);
 
+// Document type codes of an additional document reference: a credit note's
+// project reference (it has no element of its own for it), and the invoiced
+// object's identifier.
+inline constexpr std::string_view projectReferenceType = "50";
+inline constexpr std::string_view objectReferenceType = "130";
+
 // A cbc:CustomizationID or cbc:ProfileID this writer puts into its files
 // (the profile of any version of the program).
 bool isWrittenCustomizationId(std::string_view text);

@@ -325,6 +325,7 @@ std::vector<Fact> headerFacts(const DocumentState& state) {
         {"Projektnummer", doc.projectNumber},
         {"Buchungsreferenz", doc.buyerAccountingReference},
         {"Vergabenummer", doc.tenderOrLotReference},
+        {"Objektkennung", doc.invoicedObjectIdentifier},
         {"Wareneingang", doc.receivingAdviceReference},
         {"Versandanzeige", doc.despatchAdviceReference},
         {"Steuerfälligkeit", germanDate(doc.taxPointDate)},

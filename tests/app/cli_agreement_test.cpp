@@ -31,7 +31,7 @@ const char* invoiceJson = R"({
      "lineVatPercent": "19", "unitCode": "HUR"}
   ],
   "allowance": {"reason": "Treuerabatt", "value": "-10", "vatSlot": 0},
-  "buyerAccountingReference": "KST-4711", "tenderOrLotReference": "VG-2024-017",
+  "buyerAccountingReference": "KST-4711", "tenderOrLotReference": "VG-2024-017", "invoicedObjectIdentifier": "Z-0815",
   "receivingAdviceReference": "WE-3301", "despatchAdviceReference": "LS-118",
   "taxPointDate": "2024-06-29", "remittanceInformation": "RE-2024-001 Muster"
 })";
@@ -57,15 +57,18 @@ private Q_SLOTS:
         h.addLine("3|10|Montage|45|19");
         h.typeAll("140=Treuerabatt|142=-10");
         h.pick(144, 0); // over two rates the amount needs its own
-        h.typeAll("200=KST-4711|201=VG-2024-017|202=WE-3301|203=LS-118|205=RE-2024-001 Muster");
+        h.typeAll("200=KST-4711|201=VG-2024-017|215=Z-0815|202=WE-3301|203=LS-118|205=RE-2024-001 Muster");
         h.setDate("204", QDate(2024, 6, 29));
         const QByteArray fromWindow = h.saveAs(QStringLiteral("fenster.xml"));
         QVERIFY2(!fromWindow.isEmpty(), qPrintable(h.dialogs.messages.join('\n')));
-        for (const char* element : {"<cbc:TaxPointDate>2024-06-29<", "<cbc:AccountingCost>KST-4711<",
-                                    "<cac:DespatchDocumentReference>\r\n        <cbc:ID>LS-118<",
-                                    "<cac:ReceiptDocumentReference>\r\n        <cbc:ID>WE-3301<",
-                                    "<cac:OriginatorDocumentReference>\r\n        <cbc:ID>VG-2024-017<",
-                                    "<cbc:PaymentID>RE-2024-001 Muster<"})
+        for (const char* element :
+             {"<cbc:TaxPointDate>2024-06-29<", "<cbc:AccountingCost>KST-4711<",
+              "<cac:DespatchDocumentReference>\r\n        <cbc:ID>LS-118<",
+              "<cac:ReceiptDocumentReference>\r\n        <cbc:ID>WE-3301<",
+              "<cac:OriginatorDocumentReference>\r\n        <cbc:ID>VG-2024-017<",
+              "<cac:AdditionalDocumentReference>\r\n        <cbc:ID>Z-0815</cbc:ID>\r\n        "
+              "<cbc:DocumentTypeCode>130<",
+              "<cbc:PaymentID>RE-2024-001 Muster<"})
             QVERIFY2(fromWindow.contains(element), element);
 
         tallomir::testing::keepJsonCase(invoiceJson);

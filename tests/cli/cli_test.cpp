@@ -237,6 +237,13 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/taxRepresentative/city", "Berlin"},
           {"/taxRepresentative/countryCode", "DE"},
           {"/taxRepresentative/vatId", "DE123456789"}}},
+        // The invoiced object, with the scheme of its identifier.
+        {"invoiced-object",
+         [](json& j) {
+             j["invoicedObjectIdentifier"] = "Z-0815";
+             j["invoicedObjectIdentifierScheme"] = "AAG";
+         },
+         {{"/invoicedObjectIdentifier", "Z-0815"}, {"/invoicedObjectIdentifierScheme", "AAG"}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },

@@ -66,8 +66,13 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          el("cac:CreditNoteLine", el("cbc:ID", "1") + el("cbc:CreditedQuantity", "4") +
                                   el("cbc:LineExtensionAmount", "8.00")), cn,
          {{"documentTypeCode", "381"}, {"dueDate", "2022-05-31"}, {"projectNumber", "P-50"}, {"lines", "1"},
-          {"lines[0].quantity", "4"}, {"lineExtensionAmount", "8.00"},
-          {"notCarried", "1 Objektkennung|1 Unterlagenverweis"}}},
+          {"lines[0].quantity", "4"}, {"lineExtensionAmount", "8.00"}, {"invoicedObjectIdentifier", "Anhang"},
+          {"notCarried", "1 Unterlagenverweis"}}},
+        // The invoiced object is the reference of type 130, with its scheme; the first one is taken.
+        {el(reference, "<cbc:ID schemeID=\"AAG\">Z-0815</cbc:ID>" + el(type, "130")) +
+             el(reference, el("cbc:ID", "Z-2") + el(type, "130")),
+         inv,
+         {{"invoicedObjectIdentifier", "Z-0815"}, {"invoicedObjectScheme", "AAG"}, {"notCarried", "1 Objektkennung"}}},
         {el(reference + "/cbc:ID", "A") + el(reference + "/" + type, "50"), cn, {{"projectNumber", ""}}},
         // The project has one field, whichever of its two elements holds it: the first one wins.
         {el(reference, el("cbc:ID", "P-50") + el(type, "50")) + el("cac:ProjectReference/cbc:ID", "P-2"), inv,

@@ -70,7 +70,7 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, payeeName), TEXT_OF(D, payeeIdentifier), TEXT_OF(D, payeeIdentifierScheme),
     TEXT_OF(D, payeeRegistrationId), TEXT_OF(D, payeeRegistrationScheme), TEXT_OF(D, taxRepresentativeName),
     TEXT_OF(D, taxRepresentativeStreet), TEXT_OF(D, taxRepresentativeCity), TEXT_OF(D, taxRepresentativePostalCode),
-    TEXT_OF(D, taxRepresentativeCountryCode), TEXT_OF(D, taxRepresentativeVatId),
+    TEXT_OF(D, taxRepresentativeCountryCode), TEXT_OF(D, taxRepresentativeVatId), TEXT_OF(D, invoicedObjectIdentifier), TEXT_OF(D, invoicedObjectScheme),
     TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
     TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReasonCode), TEXT_OF(D, allowanceReason),

@@ -187,14 +187,15 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
           "Steuerschuldnerschaft des Leistungsempfängers gemäß § 13b UStG (AE)"}},
         // The references and dates of "Weitere Angaben" with the header, the payment's purpose with it.
         {R"({"buyerAccountingReference": "KST-4711", "tenderOrLotReference": "VG-2024-017",
+             "invoicedObjectIdentifier": "Z-0815",
              "receivingAdviceReference": "WE-3301", "despatchAdviceReference": "LS-118",
              "taxPointDate": "2024-11-30", "remittanceInformation": "RE-2024-001 Kundin",
              "payee": {"name": "Factoring AG", "identifier": "ZE-12"},
              "taxRepresentative": {"name": "Fiskal GmbH", "postalCode": "10115", "city": "Berlin",
                                    "countryCode": "DE", "vatId": "DE123456789"}})",
-         {"Buchungsreferenz KST-4711", "Vergabenummer VG-2024-017", "Wareneingang WE-3301",
-          "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024", "Verwendungszweck RE-2024-001 Kundin",
-          "Zahlungsempfänger Factoring AG, ZE-12",
+         {"Buchungsreferenz KST-4711", "Vergabenummer VG-2024-017", "Objektkennung Z-0815",
+          "Wareneingang WE-3301", "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024",
+          "Verwendungszweck RE-2024-001 Kundin", "Zahlungsempfänger Factoring AG, ZE-12",
           "Steuervertreter Fiskal GmbH, 10115 Berlin, DE, DE 123 456 789"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
