@@ -34,6 +34,12 @@ constexpr std::array headerTexts{
     TextKey{"precedingInvoiceNumber", FieldId::PrecedingInvoiceNumber},
 };
 
+// Texts the form has no field for, set as given.
+constexpr std::pair<const char*, std::string InvoiceDocument::*> unformedTexts[] = {
+    {"invoicedObjectIdentifierScheme", &InvoiceDocument::invoicedObjectScheme},
+    {"businessProcess", &InvoiceDocument::businessProcess},
+};
+
 struct DateKey {
     const char* key;
     FieldId field;
@@ -257,8 +263,9 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "businessProcess", "taxPointDate", "payee", "taxRepresentative",
-                    "invoicedObjectIdentifierScheme"});
+                    "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative"});
+    for (const auto& [key, member] : unformedTexts)
+        allowed.insert(key);
     checkKeys(input, allowed, "der Eingabe");
 
     // "Belegkopf": the combo boxes first, then the left column.
@@ -346,13 +353,12 @@ void enterJson(Form& state, const json& input) {
         checkKeys(input.at("taxRepresentative"), keyNames(taxRepresentativeTexts), "\"taxRepresentative\"");
         leaveTexts(state, input.at("taxRepresentative"), taxRepresentativeTexts);
     }
-    // The object identifier's scheme has no field: a code of UNTDID 1153.
-    if (input.contains("invoicedObjectIdentifierScheme"))
-        state.doc.invoicedObjectScheme = singleLineText(
-            typedText(input.at("invoicedObjectIdentifierScheme"), "invoicedObjectIdentifierScheme"));
-    // The business process has no field: the form writes its own unless one is given.
-    if (input.contains("businessProcess"))
-        state.doc.businessProcess = singleLineText(typedText(input.at("businessProcess"), "businessProcess"));
+    // Values without a field of the form: the object identifier's scheme (a
+    // code of UNTDID 1153), the business process (the form writes its own
+    // unless one is given).
+    for (const auto& [key, member] : unformedTexts)
+        if (input.contains(key))
+            state.doc.*member = singleLineText(typedText(input.at(key), key));
 }
 
 json dumpDocument(const DocumentState& state) {

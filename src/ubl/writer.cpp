@@ -140,6 +140,13 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     addLeaf(contact, "cbc:ElectronicMail", party.email);
 }
 
+// An identifier with its scheme; the attribute only where a scheme is known
+// (an empty schemeID breaks the code list rules).
+void addIdentifier(xml::XmlNode* parent, std::string_view name, const std::string& scheme,
+                   const std::string& id) {
+    addElement(parent, name, scheme.empty() ? "" : "schemeID", scheme, id);
+}
+
 // A reference to another document by its identifier; none without one.
 void writeReference(xml::XmlNode* documentElement, std::string_view name, const std::string& id) {
     if (!id.empty())
@@ -282,8 +289,7 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
     writeReference(documentElement, "cac:ContractDocumentReference", doc.contractNumber);
     if (!doc.invoicedObjectIdentifier.empty()) {
         xml::XmlNode* reference = xml::appendElement(documentElement, "cac:AdditionalDocumentReference");
-        addElement(reference, "cbc:ID", doc.invoicedObjectScheme.empty() ? "" : "schemeID",
-                   doc.invoicedObjectScheme, doc.invoicedObjectIdentifier);
+        addIdentifier(reference, "cbc:ID", doc.invoicedObjectScheme, doc.invoicedObjectIdentifier);
         addLeaf(reference, "cbc:DocumentTypeCode", objectReferenceType);
     }
     if (!doc.projectNumber.empty()) {
@@ -317,18 +323,15 @@ void writePayee(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     if (doc.payeeName.empty() && doc.payeeIdentifier.empty() && doc.payeeRegistrationId.empty())
         return;
-    // An identifier carries its scheme only where one is known.
-    const auto withScheme = [](const std::string& scheme) { return scheme.empty() ? "" : "schemeID"; };
     xml::XmlNode* payee = xml::appendElement(documentElement, "cac:PayeeParty");
     if (!doc.payeeIdentifier.empty())
-        addElement(xml::appendElement(payee, "cac:PartyIdentification"), "cbc:ID",
-                   withScheme(doc.payeeIdentifierScheme), doc.payeeIdentifierScheme, doc.payeeIdentifier);
+        addIdentifier(xml::appendElement(payee, "cac:PartyIdentification"), "cbc:ID",
+                      doc.payeeIdentifierScheme, doc.payeeIdentifier);
     if (!doc.payeeName.empty())
         addLeaf(xml::appendElement(payee, "cac:PartyName"), "cbc:Name", doc.payeeName);
     if (!doc.payeeRegistrationId.empty())
-        addElement(xml::appendElement(payee, "cac:PartyLegalEntity"), "cbc:CompanyID",
-                   withScheme(doc.payeeRegistrationScheme), doc.payeeRegistrationScheme,
-                   doc.payeeRegistrationId);
+        addIdentifier(xml::appendElement(payee, "cac:PartyLegalEntity"), "cbc:CompanyID",
+                      doc.payeeRegistrationScheme, doc.payeeRegistrationId);
 }
 
 // The seller's tax representative, when one is named: name, address, VAT
