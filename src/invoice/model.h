@@ -60,6 +60,16 @@ struct DeliveryFields {
     bool operator==(const DeliveryFields&) const = default;
 };
 
+// A classification of a line's item (BT-158): its code, the scheme it is
+// from (UNTDID 7143, e.g. "STI") and that scheme's version.
+struct ItemClassification {
+    std::string code;
+    std::string listId;
+    std::string listVersionId;
+
+    bool operator==(const ItemClassification&) const = default;
+};
+
 // One invoice line; all texts, in file order of their elements.
 struct LineItem {
     std::string position;
@@ -75,8 +85,10 @@ struct LineItem {
     std::string lineVatPercent;
     std::string lineTaxScheme;
     std::string unitPrice;
-    std::string unitCode;     // of the quantity; empty: the document's unitCode
-    std::string baseQuantity; // the quantity the price is for; empty: 1
+    std::string unitCode;           // of the quantity; empty: the document's unitCode
+    std::string baseQuantity;       // the quantity the price is for; empty: 1
+    std::string orderLineReference; // BT-132, the line of the buyer's order
+    std::vector<ItemClassification> classifications;
 
     bool operator==(const LineItem&) const = default;
 };
@@ -110,6 +122,15 @@ struct AllowanceCharge {
     bool operator==(const AllowanceCharge&) const = default;
 };
 
+// A further note of the document (BG-1): its subject (a code of UNTDID 4451,
+// e.g. "AAI", or empty) and its text.
+struct NoteEntry {
+    std::string subjectCode;
+    std::string text;
+
+    bool operator==(const NoteEntry&) const = default;
+};
+
 // The invoice record. Every field is a text; an empty text means "not given"
 // and its element is left out of the file. Dates are "%yyyy-%mm-%dd" texts,
 // amounts and percentages two-decimal texts.
@@ -128,6 +149,7 @@ struct InvoiceDocument {
     std::string contractNumber;
     std::string projectNumber;
     std::string note;
+    std::vector<NoteEntry> furtherNotes; // the notes after the first
     // the invoice a credit note or corrected invoice refers to
     std::string precedingInvoiceNumber;
     std::string precedingInvoiceDate;

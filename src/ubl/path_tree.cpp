@@ -39,12 +39,16 @@ void PathTree::addPath(Place at, std::string_view path, const Term& term, Record
         begin = bar + 1;
         Place next = childOrNew(at, name);
         if (hookHere && isVariant(term.hook)) {
-            if (nodes_[next].variant == deadPlace) {
+            // The variants of a place form a chain, one per hook.
+            Place link = next;
+            while (nodes_[link].variant != deadPlace && nodes_[nodes_[link].variant].variantHook != term.hook)
+                link = nodes_[link].variant;
+            if (nodes_[link].variant == deadPlace) {
                 const Place variant = static_cast<Place>(nodes_.size());
                 nodes_.push_back({.name = name, .variantHook = term.hook});
-                nodes_[next].variant = variant;
+                nodes_[link].variant = variant;
             }
-            next = nodes_[next].variant;
+            next = nodes_[link].variant;
         }
         if (hookHere && judges(term.hook)) {
             nodes_[next].judge = term.hook;
@@ -59,6 +63,9 @@ void PathTree::addPath(Place at, std::string_view path, const Term& term, Record
         } else {
             nodes_[next].term = &term;
             nodes_[next].record = record;
+            // a further note is its element's text alone
+            if (record == Record::Note)
+                nodes_[next].begins = record;
             nodes_[next].slot = slotOf(record, term);
         }
     }

@@ -24,7 +24,9 @@ struct PathNode {
     Place firstChild = deadPlace;
     Place nextSibling = deadPlace;
     // The place that stands here instead when the condition of its row's
-    // hook holds (a variant), and for a variant place its hook.
+    // hook holds (a variant), and for a variant place its hook. A variant
+    // may have a variant of its own: the variants of a place are tried in
+    // the order of their rows.
     Place variant = deadPlace;
     Hook variantHook = Hook::None;
     // The row whose value this element is, or none.
@@ -37,7 +39,7 @@ struct PathNode {
     // The hook that judges this element on entering it.
     Hook judge = Hook::None;
     // The record this element begins an entry of (line, subtotal,
-    // allowance), or Document for none.
+    // allowance, note, classification), or Document for none.
     Record begins = Record::Document;
 };
 

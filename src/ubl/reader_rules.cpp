@@ -37,6 +37,14 @@ VatBreakdownEntry* objectOf(Target& target, Record, std::string VatBreakdownEntr
 AllowanceCharge* objectOf(Target& target, Record, std::string AllowanceCharge::*) {
     return target.allowance();
 }
+NoteEntry* objectOf(Target& target, Record, std::string NoteEntry::*) {
+    auto& notes = target.state.doc.furtherNotes;
+    return notes.empty() ? nullptr : &notes.back();
+}
+ItemClassification* objectOf(Target& target, Record, std::string ItemClassification::*) {
+    tallomir::LineItem* line = target.line();
+    return line == nullptr || line->classifications.empty() ? nullptr : &line->classifications.back();
+}
 
 void set(Target& target, Record record, const Field& field, std::string_view text) {
     std::visit(
@@ -100,6 +108,13 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
         state.documentTaxCategory.assign(text);
         state.doc.taxCategoryCode.assign(text);
         break;
+    case Hook::FurtherNote:
+        // "#AAI#Text": the subject code before the text.
+        if (NoteEntry* note = objectOf(target, node.record, &NoteEntry::text)) {
+            *note = readNote(text);
+            return true;
+        }
+        break;
     case Hook::TaxTotal:
     case Hook::StatedTotal:
         // The program computes the totals; the file's are compared with them.
@@ -112,8 +127,9 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
         set(target, node.record, term.field, withoutTimeZone(text));
     else
         set(target, node.record, term.field, text);
-    if (!term.attribute.name.empty())
-        set(target, node.record, term.attribute.field, element.attribute(term.attribute.name).value_or(""));
+    for (const terms::Attribute& attribute : {term.attribute, term.secondAttribute})
+        if (!attribute.name.empty())
+            set(target, node.record, attribute.field, element.attribute(attribute.name).value_or(""));
     return true;
 }
 
@@ -154,6 +170,9 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
     case Hook::ObjectReference:
         // The identifier of the invoiced object, by its type code.
         return trimmed(element.child("DocumentTypeCode").text()) == objectReferenceType;
+    case Hook::FurtherNote:
+        // The first note is the form's; every later one is a further note.
+        return !state.doc.note.empty();
     default:
         return false;
     }
@@ -185,31 +204,38 @@ void beginRecord(Target& target, Record record) {
     case Record::Line:
         state.lines.emplace_back();
         target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
-        ++target.lineRecord;
         break;
     case Record::Subtotal: {
         VatBreakdownEntry& entry = state.vatBreakdown.emplace_back();
         entry.documentTaxTotal = state.doc.taxTotalAmount;
         target.currentEntry = static_cast<std::ptrdiff_t>(state.vatBreakdown.size()) - 1;
-        ++target.entryRecord;
         break;
     }
     case Record::Allowance:
         target.allowances.emplace_back();
-        ++target.allowanceRecord;
+        break;
+    case Record::Note:
+        state.doc.furtherNotes.emplace_back();
+        break;
+    case Record::Classification:
+        if (tallomir::LineItem* line = target.line())
+            line->classifications.emplace_back();
         break;
     default:
         break;
     }
+    ++target.recordNumber[static_cast<std::size_t>(record)];
 }
 
 } // namespace
 
 Place enter(Target& target, Place place, NodeView element) {
     const PathTree& tree = terms::ublTree();
-    const Place variant = tree[place].variant;
-    if (variant != terms::deadPlace && variantHolds(target, tree[variant].variantHook, element))
-        place = variant;
+    for (Place variant = tree[place].variant; variant != terms::deadPlace; variant = tree[variant].variant)
+        if (variantHolds(target, tree[variant].variantHook, element)) {
+            place = variant;
+            break;
+        }
     const PathNode& node = tree[place];
     if (node.begins != Record::Document)
         beginRecord(target, node.begins);
@@ -221,7 +247,8 @@ Place enter(Target& target, Place place, NodeView element) {
 bool takenWith(const PathNode& node, std::string_view attributeName) {
     if (node.term == nullptr)
         return false;
-    return attributeName == "currencyID" || attributeName == node.term->attribute.name;
+    return attributeName == "currencyID" || attributeName == node.term->attribute.name ||
+           attributeName == node.term->secondAttribute.name;
 }
 
 } // namespace tallomir::ubl::reading

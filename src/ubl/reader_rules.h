@@ -10,6 +10,7 @@
 #include "ubl/path_tree.h"
 #include "xml/xml.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,12 +41,10 @@ struct Target {
     std::vector<AllowanceCharge> allowances;
     std::ptrdiff_t currentLine = -1;
     std::ptrdiff_t currentEntry = -1;
-    // Each record (line, subtotal, allowance) has its own number; a field
-    // takes a text only once per record (the document and each party are one
-    // record each).
-    std::uint32_t lineRecord = 0;
-    std::uint32_t entryRecord = 0;
-    std::uint32_t allowanceRecord = 0;
+    // Each entry of a repeating record (line, subtotal, allowance, ...) has
+    // its own number; a field takes a text only once per entry (the document
+    // and each party are one entry each).
+    std::array<std::uint32_t, terms::recordCount> recordNumber{};
     std::vector<std::uint32_t> takenIn; // by slot: the record that took it
     // the block being walked, for the totals the file states
     std::string_view block;
@@ -62,13 +61,8 @@ struct Target {
 
     // False when the field already took a text in the current record.
     bool firstInRecord(const PathNode& node) {
-        std::uint32_t record = 1;
-        if (node.record == Record::Line)
-            record = lineRecord;
-        else if (node.record == Record::Subtotal)
-            record = entryRecord;
-        else if (node.record == Record::Allowance)
-            record = allowanceRecord;
+        const std::uint32_t record =
+            terms::repeats(node.record) ? recordNumber[static_cast<std::size_t>(node.record)] : 1;
         std::uint32_t& taken = takenIn[node.slot];
         if (taken == record)
             return false;

@@ -9,6 +9,7 @@
 
 #include "invoice/model.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,8 +18,9 @@
 
 namespace tallomir::ubl::terms {
 
-// The record a value belongs to. A line, a VAT subtotal and an allowance or
-// charge repeat: each of their elements begins one more entry of its list.
+// The record a value belongs to. A line, a VAT subtotal, an allowance or
+// charge, a further note and a line's classification repeat: each of their
+// elements begins one more entry of its list.
 enum class Record : std::uint8_t {
     Document,
     Seller,
@@ -29,19 +31,24 @@ enum class Record : std::uint8_t {
     Line,
     Subtotal,
     Allowance,
+    Note,           // a further note: its element is its value
+    Classification, // of the current line's item
 };
+inline constexpr std::size_t recordCount = 11;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
-    return record == Record::Line || record == Record::Subtotal || record == Record::Allowance;
+    return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
+           record == Record::Note || record == Record::Classification;
 }
 
 // The text field a row sets, in the object of its record: the document (also
 // for delivery dates and payment), a party, the delivery address, a line, a
 // subtotal, an allowance or charge.
-using Field = std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
-                           std::string DeliveryFields::*, std::string LineItem::*,
-                           std::string VatBreakdownEntry::*, std::string AllowanceCharge::*>;
+using Field =
+    std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
+                 std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
+                 std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {
@@ -67,6 +74,7 @@ enum class Hook : std::uint8_t {
     TaxCurrencyTotal, // a variant of its block: the total in the VAT accounting currency
     SepaCreditor,     // a variant of its element: the identifier in the SEPA scheme
     ObjectReference,  // a variant of its block: the reference of type 130, the invoiced object
+    FurtherNote,      // a variant of its element: a note after the first, with its subject code
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -89,7 +97,8 @@ constexpr int hookLevel(Hook hook) {
 // Whether the hook makes a variant: the row applies instead of the rows of
 // the same place when the hook's condition holds for the element.
 constexpr bool isVariant(Hook hook) {
-    return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference;
+    return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference ||
+           hook == Hook::FurtherNote;
 }
 
 // Whether the hook judges an element on entering it.
@@ -98,7 +107,7 @@ constexpr bool judges(Hook hook) {
 }
 
 // An attribute of the row's element that belongs to its value, and the field
-// it sets (none: taken with the value, not kept). The currency of an amount
+// it sets (none: taken with the value, not kept). A row has up to two. The currency of an amount
 // is never a value of its own and is taken with every row.
 struct Attribute {
     std::string_view name;
@@ -114,6 +123,7 @@ struct Term {
     Field field{};
     Form form = Form::Text;
     Attribute attribute{};
+    Attribute secondAttribute{};
     Hook hook = Hook::None;
     // StatedTotal, TaxTotal: the total as the not-carried list names it.
     const char* label = nullptr;

@@ -13,6 +13,8 @@ using F = DeliveryFields;
 using L = LineItem;
 using V = VatBreakdownEntry;
 using A = AllowanceCharge;
+using N = NoteEntry;
+using C = ItemClassification;
 using enum Record;
 using enum Form;
 
@@ -68,6 +70,14 @@ constexpr Term subtotalTerms[] = {
     {"cac:TaxCategory/cac:TaxScheme/cbc:ID", Subtotal, &V::schemeId},
 };
 
+constexpr Term classificationTerms[] = {
+    {.path = "cbc:ItemClassificationCode",
+     .record = Classification,
+     .field = &C::code,
+     .attribute = {"listID", &C::listId},
+     .secondAttribute = {"listVersionID", &C::listVersionId}},
+};
+
 constexpr Term lineTerms[] = {
     {"cbc:ID", Line, &L::position},
     {"cbc:Note", Line, &L::lineNote},
@@ -78,9 +88,11 @@ constexpr Term lineTerms[] = {
     {"cbc:LineExtensionAmount", Line, &L::lineNetAmount},
     {"cac:InvoicePeriod/cbc:StartDate", Line, &L::lineStartDate, Date},
     {"cac:InvoicePeriod/cbc:EndDate", Line, &L::lineEndDate, Date},
+    {"cac:OrderLineReference/cbc:LineID", Line, &L::orderLineReference},
     {"cac:Item/cbc:Description", Line, &L::itemDescription},
     {"cac:Item/cbc:Name", Line, &L::itemName},
     {"cac:Item/cac:SellersItemIdentification/cbc:ID", Line, &L::itemNumber},
+    {.path = "cac:Item/cac:CommodityClassification", .record = Classification, .group = classificationTerms},
     {"cac:Item/cac:ClassifiedTaxCategory/cbc:ID", Line, &L::lineTaxCategory},
     {"cac:Item/cac:ClassifiedTaxCategory/cbc:Percent", Line, &L::lineVatPercent},
     {"cac:Item/cac:ClassifiedTaxCategory/cac:TaxScheme/cbc:ID", Line, &L::lineTaxScheme},
@@ -99,6 +111,7 @@ constexpr Term documentTerms[] = {
     {"cbc:DueDate", Document, &D::dueDate, Date},
     {"cbc:InvoiceTypeCode|cbc:CreditNoteTypeCode", Document, &D::documentTypeCode},
     {"cbc:Note", Document, &D::note},
+    {.path = "cbc:Note", .record = Note, .field = &N::text, .hook = Hook::FurtherNote},
     {"cbc:TaxPointDate", Document, &D::taxPointDate, Date},
     {"cbc:ActualDeliveryDate", Document, &D::deliveryDate, Date},
     {.path = "cbc:DocumentCurrencyCode", .field = &D::loadedDocumentCurrency, .hook = Hook::ShownCurrency},

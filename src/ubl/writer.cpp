@@ -3,6 +3,7 @@
 #include "invoice/amounts.h"
 #include "invoice/texts.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <string>
@@ -190,6 +191,19 @@ void addElement(xml::XmlNode* parent, std::string_view name, std::string_view at
     xml::setNodeText(element, lines);
 }
 
+std::string noteText(const NoteEntry& note) {
+    return note.subjectCode.empty() ? note.text : "#" + note.subjectCode + "#" + note.text;
+}
+
+NoteEntry readNote(std::string_view text) {
+    const bool coded =
+        text.size() >= 5 && text[0] == '#' && text[4] == '#' &&
+        std::all_of(text.begin() + 1, text.begin() + 4, [](char c) { return c >= 'A' && c <= 'Z'; });
+    if (!coded)
+        return {{}, std::string(text)};
+    return {std::string(text.substr(1, 3)), std::string(text.substr(5))};
+}
+
 bool isWrittenCustomizationId(std::string_view text) {
     return text == customizationIdOf(XRechnungVersion::V2_1_1) ||
            text == customizationIdOf(XRechnungVersion::V3_0);
@@ -250,6 +264,8 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
     addLeaf(documentElement, creditNote ? "cbc:CreditNoteTypeCode" : "cbc:InvoiceTypeCode",
             doc.documentTypeCode);
     addLeaf(documentElement, "cbc:Note", doc.note);
+    for (const NoteEntry& note : doc.furtherNotes)
+        addLeaf(documentElement, "cbc:Note", noteText(note));
     if (!creditNote) {
         addLeaf(documentElement, "cbc:TaxPointDate", doc.taxPointDate);
     }
@@ -509,11 +525,24 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
             addLeaf(period, "cbc:StartDate", line.lineStartDate);
             addLeaf(period, "cbc:EndDate", line.lineEndDate);
         }
+        if (!line.orderLineReference.empty())
+            addLeaf(xml::appendElement(lineNode, "cac:OrderLineReference"), "cbc:LineID",
+                    line.orderLineReference);
         xml::XmlNode* item = xml::appendElement(lineNode, "cac:Item");
         addLeaf(item, "cbc:Description", line.itemDescription);
         addLeaf(item, "cbc:Name", line.itemName);
         if (!line.itemNumber.empty()) {
             addLeaf(xml::appendElement(item, "cac:SellersItemIdentification"), "cbc:ID", line.itemNumber);
+        }
+        for (const ItemClassification& classification : line.classifications) {
+            if (classification.code.empty())
+                continue;
+            xml::XmlNode* code = xml::appendElement(xml::appendElement(item, "cac:CommodityClassification"),
+                                                    "cbc:ItemClassificationCode");
+            xml::setAttribute(code, "listID", classification.listId);
+            if (!classification.listVersionId.empty())
+                xml::setAttribute(code, "listVersionID", classification.listVersionId);
+            xml::setNodeText(code, classification.code);
         }
         xml::XmlNode* category = xml::appendElement(item, "cac:ClassifiedTaxCategory");
         addLeaf(category, "cbc:ID", line.lineTaxCategory);

@@ -36,6 +36,12 @@ inline constexpr std::string_view objectReferenceType = "130";
 
 // A cbc:CustomizationID or cbc:ProfileID this writer puts into its files
 // (the profile of any version of the program).
+// A further note as UBL writes it: "#AAI#Text", the subject code between
+// hash signs before the text; without a code the text alone. Read back by
+// readNote, which takes a code of three capital letters so enclosed.
+std::string noteText(const NoteEntry& note);
+NoteEntry readNote(std::string_view text);
+
 bool isWrittenCustomizationId(std::string_view text);
 bool isWrittenProfileId(std::string_view text);
 

@@ -77,8 +77,26 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         // The project has one field, whichever of its two elements holds it: the first one wins.
         {el(reference, el("cbc:ID", "P-50") + el(type, "50")) + el("cac:ProjectReference/cbc:ID", "P-2"), inv,
          {{"projectNumber", "P-50"}, {"notCarried", "Projekt"}}},
-        // The first note is taken, a further one named; blanks, tabs and line breaks stay (a break as LF).
-        {el("cbc:Note", "erste") + el("cbc:Note", "zweite"), inv, {{"note", "erste"}, {"notCarried", "Notiz 2 von 2"}}},
+        // The first note is the form's, the others are further notes with their subject code (three capital
+        // letters between hash signs); blanks, tabs and line breaks stay (a break as LF).
+        {el("cbc:Note", "erste") + el("cbc:Note", "zweite") + el("cbc:Note", "#AAI#dritte") +
+         el("cbc:Note", "#Ab1#vierte") + el("cbc:Note", "#ABCD#fünfte"), inv,
+         {{"note", "erste"}, {"notes", "4"}, {"notes[0].subjectCode", ""}, {"notes[0].text", "zweite"},
+          {"notes[1].subjectCode", "AAI"}, {"notes[1].text", "dritte"}, {"notes[2].text", "#Ab1#vierte"},
+          {"notes[3].text", "#ABCD#fünfte"}, {"notCarried", ""}}},
+        // A line's order line and its classifications, each with its scheme and version.
+        {el("cac:InvoiceLine", el("cbc:ID", "1") + el("cac:OrderLineReference/cbc:LineID", "7") +
+                                   el("cac:Item", "<cac:CommodityClassification><cbc:ItemClassificationCode "
+                                                  "listID=\"STI\" listVersionID=\"2\">K-1</cbc:ItemClassificationCode>"
+                                                  "</cac:CommodityClassification><cac:CommodityClassification>"
+                                                  "<cbc:ItemClassificationCode listID=\"ZZZ\">K-2"
+                                                  "</cbc:ItemClassificationCode></cac:CommodityClassification>")),
+         inv,
+         {{"lines[0].orderLineReference", "7"}, {"lines[0].classifications", "2"},
+          {"lines[0].classifications[0].code", "K-1"}, {"lines[0].classifications[0].listId", "STI"},
+          {"lines[0].classifications[0].listVersionId", "2"}, {"lines[0].classifications[1].code", "K-2"},
+          {"lines[0].classifications[1].listId", "ZZZ"}, {"lines[0].classifications[1].listVersionId", ""},
+          {"notCarried", ""}}},
         {el("cbc:Note", " a  b\t c\r\n    eins\r\n  "), inv, {{"note", " a  b\t c\n    eins\n  "}}},
         {el("cbc:Note", "<![CDATA[versteckt]]>"), inv, {{"note", ""}}},
         // Names count by their namespace, whatever the prefix; what matches nothing is named.

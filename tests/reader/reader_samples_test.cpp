@@ -144,9 +144,9 @@ TEST_P(Samples, SavedAgainNothingIsLostSilentlyAndTheyPassTheOfficialRules) {
     }
     EXPECT_GE(saved.size(), files);
     // Only what the form has no field for is named.
-    const std::string known = "|Anhang|Anhänge|Adresszusatz|Artikelklassifizierung|Bestellposition|"
+    const std::string known = "|Anhang|Anhänge|Adresszusatz|"
                               "Kunde|Lieferant|Lieferort-Kennung|"
-                              "Lieferung|Notiz von|Region|Schema der Kennung|Schema der Registernummer|"
+                              "Lieferung|Region|Schema der Kennung|Schema der Registernummer|"
                               "Zahlungsart|Zahlungsart von|"
                               "weitere Adresszeile|weitere Kennung|";
     for (const std::string& kind : named)

@@ -92,7 +92,13 @@ inline const FieldTable<L> lineTexts{
     TEXT_OF(L, position), TEXT_OF(L, lineNote), TEXT_OF(L, quantity), TEXT_OF(L, lineNetAmount),
     TEXT_OF(L, lineStartDate), TEXT_OF(L, lineEndDate), TEXT_OF(L, itemName), TEXT_OF(L, itemDescription),
     TEXT_OF(L, itemNumber), TEXT_OF(L, lineTaxCategory), TEXT_OF(L, lineVatPercent),
-    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice), TEXT_OF(L, unitCode), TEXT_OF(L, baseQuantity)};
+    TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice), TEXT_OF(L, unitCode), TEXT_OF(L, baseQuantity),
+    TEXT_OF(L, orderLineReference)};
+inline const FieldTable<tallomir::NoteEntry> noteTexts{
+    TEXT_OF(tallomir::NoteEntry, subjectCode), TEXT_OF(tallomir::NoteEntry, text)};
+inline const FieldTable<tallomir::ItemClassification> classificationTexts{
+    TEXT_OF(tallomir::ItemClassification, code), TEXT_OF(tallomir::ItemClassification, listId),
+    TEXT_OF(tallomir::ItemClassification, listVersionId)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
     TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),
@@ -120,8 +126,17 @@ inline Fields fieldsOf(const tallomir::Form& state) {
     addFields(out, "supplier.", state.doc.supplier, partyTexts);
     addFields(out, "customer.", state.doc.customer, partyTexts);
     addFields(out, "delivery.", state.doc.delivery, deliveryTexts);
-    for (std::size_t i = 0; i < state.lines.size(); ++i)
-        addFields(out, "lines[" + std::to_string(i) + "].", state.lines[i], lineTexts);
+    const auto addList = [&](const std::string& prefix, const auto& list, const auto& table) {
+        out[prefix] = std::to_string(list.size());
+        for (std::size_t i = 0; i < list.size(); ++i)
+            addFields(out, prefix + "[" + std::to_string(i) + "].", list[i], table);
+    };
+    addList("notes", state.doc.furtherNotes, noteTexts);
+    for (std::size_t i = 0; i < state.lines.size(); ++i) {
+        const std::string line = "lines[" + std::to_string(i) + "]";
+        addFields(out, line + ".", state.lines[i], lineTexts);
+        addList(line + ".classifications", state.lines[i].classifications, classificationTexts);
+    }
     for (std::size_t i = 0; i < state.vatBreakdown.size(); ++i)
         addFields(out, "vatBreakdown[" + std::to_string(i) + "].", state.vatBreakdown[i], vatTexts);
     return out;
