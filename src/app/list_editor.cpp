@@ -8,7 +8,8 @@
 
 namespace tallomir::app {
 
-ListEditor::ListEditor(const QString& name, const QStringList& columns, QWidget* parent)
+ListEditor::ListEditor(const QString& name, const QStringList& columns, const QString& tooltip,
+                       QWidget* parent)
     : QWidget(parent), table_(new QTableWidget(0, static_cast<int>(columns.size()), this)),
       add_(new QPushButton(QStringLiteral("Hinzufügen"), this)),
       remove_(new QPushButton(QStringLiteral("Entfernen"), this)) {
@@ -16,11 +17,17 @@ ListEditor::ListEditor(const QString& name, const QStringList& columns, QWidget*
     table_->setObjectName(name + QStringLiteral("Table"));
     add_->setObjectName(name + QStringLiteral("Add"));
     remove_->setObjectName(name + QStringLiteral("Remove"));
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(table_),
+                            static_cast<QWidget*>(add_), static_cast<QWidget*>(remove_)})
+        widget->setToolTip(tooltip);
     table_->setHorizontalHeaderLabels(columns);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->setVisible(false);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Room for a few entries whatever else the page holds.
+    table_->setMinimumHeight(table_->horizontalHeader()->sizeHint().height() +
+                             4 * table_->verticalHeader()->defaultSectionSize() + 2 * table_->frameWidth());
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add_);
@@ -77,6 +84,11 @@ TextRows ListEditor::rows() const {
             out[static_cast<std::size_t>(row)].push_back(item ? item->text().toStdString() : std::string());
         }
     return out;
+}
+
+void ListEditor::commitCell(QWidget* cellEditor) {
+    if (cellEditor && table_->viewport()->isAncestorOf(cellEditor))
+        QMetaObject::invokeMethod(table_, "commitData", Qt::DirectConnection, Q_ARG(QWidget*, cellEditor));
 }
 
 void ListEditor::handOver() {

@@ -22,13 +22,17 @@ using TextRows = std::vector<std::vector<std::string>>;
 class ListEditor : public QWidget {
     Q_OBJECT
 public:
-    // `name` is the object name of the editor; its table, buttons and cells
-    // are named after it ("<name>Table", "<name>Add", "<name>Remove").
-    ListEditor(const QString& name, const QStringList& columns, QWidget* parent = nullptr);
+    // `name` is the object name of the editor; its table and buttons are
+    // named after it ("<name>Table", "<name>Add", "<name>Remove") and carry
+    // its tooltip.
+    ListEditor(const QString& name, const QStringList& columns, const QString& tooltip,
+               QWidget* parent = nullptr);
 
     void setRows(const TextRows& rows);
     TextRows rows() const;
     QTableWidget* table() const { return table_; }
+    // Takes the text of a cell's open editor, as leaving the cell would.
+    void commitCell(QWidget* cellEditor);
 
 Q_SIGNALS:
     void changed(const tallomir::app::TextRows& rows);

@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "list_editor.h"
+
 #include "code_combo.h"
 #include "date_picker.h"
 #include "dialogs.h"
@@ -282,6 +284,12 @@ void MainWindow::updateLineButtons() {
 // so that what is on the screen is what gets saved.
 void MainWindow::commitFocusedField() {
     QWidget* focused = QApplication::focusWidget();
+    // A cell being typed in a list is taken as if it were left.
+    for (QWidget* at = focused; at; at = at->parentWidget())
+        if (auto* list = qobject_cast<ListEditor*>(at)) {
+            list->commitCell(focused);
+            return;
+        }
     while (focused && !textFields_.contains(focused) && !lineFields_.contains(focused))
         focused = focused->parentWidget();
     if (focused)
@@ -502,6 +510,11 @@ void MainWindow::showDocument() {
     for (auto it = fields_.begin(); it != fields_.end(); ++it)
         if (const std::string* date = documentDate(doc, static_cast<FieldId>(it.key())))
             static_cast<DatePicker*>(it.value())->setValue(dateOf(*date));
+
+    TextRows notes;
+    for (const NoteEntry& note : doc.furtherNotes)
+        notes.push_back({note.subjectCode, note.text});
+    notesEditor_->setRows(notes);
 
     showLineList();
     showLineEditor();

@@ -29,6 +29,8 @@ class QTableView;
 
 namespace tallomir::app {
 
+class ListEditor;
+
 class DatePicker;
 class Dialogs;
 class PageGrid;
@@ -77,6 +79,7 @@ private:
     void buildPages();
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);
+    void buildMorePage(QWidget* page);
     QWidget* makeInput(const PageRow& row, QWidget* page);
     QStringList choiceTexts(Choices choices) const;
     void showStartValues();
@@ -126,6 +129,7 @@ private:
     QLabel* statusField_ = nullptr;
     QLabel* notCarriedField_ = nullptr;
     QHash<int, QWidget*> fields_;           // by FieldId
+    ListEditor* notesEditor_ = nullptr;     // the further notes on "Weitere Angaben"
     QHash<QObject*, FieldId> textFields_;   // controls whose text is handed over when left
     QHash<QObject*, LineField> lineFields_; // the line editor's text controls
     QHash<int, QLabel*> labels_;            // by FieldId: the labels whose star follows the check

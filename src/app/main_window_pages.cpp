@@ -3,6 +3,7 @@
 #include "code_combo.h"
 #include "date_picker.h"
 #include "line_table_model.h"
+#include "list_editor.h"
 #include "main_window_helpers.h"
 #include "marking.h"
 #include "page_builder.h"
@@ -11,6 +12,7 @@
 #include "form/document_check.h"
 #include "form/fields.h"
 #include "form/input_rules.h"
+#include "form/lists.h"
 #include "invoice/model.h"
 
 #include <QAction>
@@ -104,12 +106,35 @@ void MainWindow::buildPages() {
             buildLinesPage(page);
         else if (index == 5)
             buildFooterPage(page);
+        else if (index == 6)
+            buildMorePage(page);
         else
             PageGrid(page, [this](const PageRow& row, QWidget* parent) {
                 return makeInput(row, parent);
             }).add(pageRows(index));
     }
     tabs_->setCurrentIndex(0);
+}
+
+// "Weitere Angaben": its fields, then the further notes as a list.
+void MainWindow::buildMorePage(QWidget* page) {
+    PageGrid grid(page, [this](const PageRow& row, QWidget* parent) { return makeInput(row, parent); });
+    grid.add(pageRows(6));
+    notesEditor_ = new ListEditor(
+        fieldName(FieldId::FurtherNotes), {QStringLiteral("Betreff (Code)"), QStringLiteral("Weitere Notiz")},
+        QStringLiteral("Notizen nach der ersten, je mit dem Code ihres Betreffs, z.B. "
+                       "AAI für allgemeine Informationen oder SUR für Anmerkungen des "
+                       "Lieferanten"),
+        page);
+    grid.addBelow(notesEditor_);
+    fields_.insert(static_cast<int>(FieldId::FurtherNotes), notesEditor_);
+    connect(notesEditor_, &ListEditor::changed, this, [this](const TextRows& rows) {
+        std::vector<NoteEntry> notes;
+        for (const auto& row : rows)
+            notes.push_back({row.at(0), row.at(1)});
+        setFurtherNotes(state_, notes);
+        updateMarking();
+    });
 }
 
 QStringList MainWindow::choiceTexts(Choices choices) const {

@@ -3,6 +3,7 @@
 #include "form/fields.h"
 #include "form/input_rules.h"
 #include "form/line_list.h"
+#include "form/lists.h"
 #include "invoice/dates.h"
 #include "invoice/texts.h"
 
@@ -254,6 +255,20 @@ void enterAllowance(Form& state, const json& row) {
     }
 }
 
+// The further notes, as the list on "Weitere Angaben" takes them.
+void enterNotes(Form& state, const json& notes) {
+    if (!notes.is_array())
+        throw InputError("\"notes\" ist keine Liste.");
+    std::vector<NoteEntry> entries;
+    for (const json& note : notes) {
+        checkKeys(note, {"subjectCode", "text"}, "einer Notiz");
+        entries.push_back(
+            {note.contains("subjectCode") ? typedText(note.at("subjectCode"), "subjectCode") : "",
+             note.contains("text") ? typedText(note.at("text"), "text") : ""});
+    }
+    setFurtherNotes(state, entries);
+}
+
 } // namespace
 
 void enterJson(Form& state, const json& input) {
@@ -263,7 +278,7 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative"});
+                    "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative", "notes"});
     for (const auto& [key, member] : unformedTexts)
         allowed.insert(key);
     checkKeys(input, allowed, "der Eingabe");
@@ -353,6 +368,8 @@ void enterJson(Form& state, const json& input) {
         checkKeys(input.at("taxRepresentative"), keyNames(taxRepresentativeTexts), "\"taxRepresentative\"");
         leaveTexts(state, input.at("taxRepresentative"), taxRepresentativeTexts);
     }
+    if (input.contains("notes"))
+        enterNotes(state, input.at("notes"));
     // Values without a field of the form: the object identifier's scheme (a
     // code of UNTDID 1153), the business process (the form writes its own
     // unless one is given).
@@ -451,6 +468,10 @@ json dumpDocument(const DocumentState& state) {
                     {"phone", p.phone},
                     {"email", p.email}};
     };
+    json notes = json::array();
+    for (const NoteEntry& note : d.furtherNotes)
+        notes.push_back(json{{"subjectCode", note.subjectCode}, {"text", note.text}});
+    out["notes"] = std::move(notes);
     out["payee"] = json{{"name", d.payeeName},
                         {"identifier", d.payeeIdentifier},
                         {"identifierScheme", d.payeeIdentifierScheme},

@@ -113,6 +113,7 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::TaxRepresentativeCity, 6, "Ort des Steuervertreters"},
     {FieldId::TaxRepresentativeCountryCode, 6, "Land des Steuervertreters"},
     {FieldId::TaxRepresentativeVatId, 6, "UStID des Steuervertreters"},
+    {FieldId::FurtherNotes, 6, "Weitere Notizen"},
 };
 
 const FieldInfo* infoOf(FieldId field) {
@@ -474,6 +475,18 @@ void checkValues(const Context& c, Findings& findings) {
         if (!code->empty() && !isCountryCode(*code))
             findings.field(field, plainLabel(field) + " " + quoted(*code) +
                                       " ist kein Ländercode nach ISO 3166 (z.B. DE)");
+
+    // A further note is written "#AAI#Text": its subject is a code of three
+    // capital letters, and a subject alone says nothing.
+    for (std::size_t i = 0; i < d.furtherNotes.size(); ++i) {
+        const NoteEntry& note = d.furtherNotes[i];
+        const std::string name = "Notiz " + std::to_string(i + 2);
+        if (!note.subjectCode.empty() && !isNoteSubjectCode(note.subjectCode))
+            findings.field(FieldId::FurtherNotes, name + ": Betreff " + quoted(note.subjectCode) +
+                                                      " ist kein Code aus drei Großbuchstaben (z.B. AAI)");
+        if (note.text.empty())
+            findings.field(FieldId::FurtherNotes, name + ": Der Text fehlt");
+    }
 
     // What was typed wrongly; a field that takes no input now is not written.
     for (const auto& [field, reason] : c.state.invalidInputs)

@@ -113,6 +113,8 @@ enum class FieldId : int {
     TaxRepresentativeCountryCode = 213,
     TaxRepresentativeVatId = 214,
     InvoicedObjectIdentifier = 215,
+    // lists edited as a whole
+    FurtherNotes = 240,
 };
 
 // The pages of the form, in their order.

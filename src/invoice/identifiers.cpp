@@ -168,4 +168,9 @@ bool isEndpointScheme(std::string_view code) {
            codes.find(" " + std::string(code) + " ") != std::string_view::npos;
 }
 
+bool isNoteSubjectCode(std::string_view code) {
+    return code.size() == 3 &&
+           std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
 } // namespace tallomir

@@ -28,5 +28,7 @@ std::string vatIdProblem(std::string_view vatId);
 bool isCountryCode(std::string_view code);
 // The schemes of electronic addresses (the EAS code list).
 bool isEndpointScheme(std::string_view code);
+// The form of a note's subject code (UNTDID 4451): three capital letters, "AAI".
+bool isNoteSubjectCode(std::string_view code);
 
 } // namespace tallomir

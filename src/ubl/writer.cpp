@@ -1,9 +1,9 @@
 #include "writer.h"
 
 #include "invoice/amounts.h"
+#include "invoice/identifiers.h"
 #include "invoice/texts.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <string>
@@ -197,8 +197,7 @@ std::string noteText(const NoteEntry& note) {
 
 NoteEntry readNote(std::string_view text) {
     const bool coded =
-        text.size() >= 5 && text[0] == '#' && text[4] == '#' &&
-        std::all_of(text.begin() + 1, text.begin() + 4, [](char c) { return c >= 'A' && c <= 'Z'; });
+        text.size() >= 5 && text[0] == '#' && text[4] == '#' && isNoteSubjectCode(text.substr(1, 3));
     if (!coded)
         return {{}, std::string(text)};
     return {std::string(text.substr(1, 3)), std::string(text.substr(5))};

@@ -518,10 +518,15 @@ void appendVatBreakdown(std::string& html, const DocumentState& state) {
 }
 
 void appendNotes(std::string& html, const InvoiceDocument& doc) {
-    if (doc.note.empty())
+    if (doc.note.empty() && doc.furtherNotes.empty())
         return;
-    html += "<p style=\"font-weight:bold; margin-top:12px\">Bemerkungen</p><p>" +
-            escaped(noteText(doc.note)) + "</p>";
+    html += "<p style=\"font-weight:bold; margin-top:12px\">Bemerkungen</p>";
+    if (!doc.note.empty())
+        html += "<p>" + escaped(noteText(doc.note)) + "</p>";
+    for (const NoteEntry& note : doc.furtherNotes)
+        html += "<p>" +
+                escaped((note.subjectCode.empty() ? "" : noteSubject(note.subjectCode) + ": ") + note.text) +
+                "</p>";
 }
 
 // The footer's three columns: each a heading and its facts, in this order.

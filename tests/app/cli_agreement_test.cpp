@@ -14,6 +14,7 @@ const char* invoiceJson = R"({
   "buyerReference": "04011000-12345-03", "documentNumber": "RE-2024-001",
   "issueDate": "2024-06-30", "dueDate": "2024-07-14", "deliveryDate": "2024-06-28",
   "orderNumber": "B-77", "note": "Vielen Dank für Ihren Auftrag.",
+  "notes": [{"subjectCode": "AAI", "text": "Lieferung frei Haus"}, {"text": "Bitte Rechnungsnummer angeben"}],
   "supplier": {
     "name": "Muster Lieferant", "street": "Hauptstraße 5",
     "postalCode": "53111", "city": "Bonn", "countryCode": "DE", "vatId": "DE123456789",
@@ -59,6 +60,8 @@ private Q_SLOTS:
         h.pick(144, 0); // over two rates the amount needs its own
         h.typeAll("200=KST-4711|201=VG-2024-017|215=Z-0815|202=WE-3301|203=LS-118|205=RE-2024-001 Muster");
         h.setDate("204", QDate(2024, 6, 29));
+        h.addListRow(QStringLiteral("field240"), {"AAI", "Lieferung frei Haus"});
+        h.addListRow(QStringLiteral("field240"), {"", "Bitte Rechnungsnummer angeben"});
         const QByteArray fromWindow = h.saveAs(QStringLiteral("fenster.xml"));
         QVERIFY2(!fromWindow.isEmpty(), qPrintable(h.dialogs.messages.join('\n')));
         for (const char* element :
@@ -68,7 +71,10 @@ private Q_SLOTS:
               "<cac:OriginatorDocumentReference>\r\n        <cbc:ID>VG-2024-017<",
               "<cac:AdditionalDocumentReference>\r\n        <cbc:ID>Z-0815</cbc:ID>\r\n        "
               "<cbc:DocumentTypeCode>130<",
-              "<cbc:PaymentID>RE-2024-001 Muster<"})
+              "<cbc:PaymentID>RE-2024-001 Muster<",
+              "<cbc:Note>Vielen Dank für Ihren Auftrag.</cbc:Note>\r\n    <cbc:Note>#AAI#Lieferung frei "
+              "Haus</cbc:Note>"
+              "\r\n    <cbc:Note>Bitte Rechnungsnummer angeben</cbc:Note>"})
             QVERIFY2(fromWindow.contains(element), element);
 
         tallomir::testing::keepJsonCase(invoiceJson);

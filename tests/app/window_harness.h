@@ -178,6 +178,34 @@ public:
                                   : list->visualRect(list->model()->index(row, 3)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     }
+    // Adds a row to a list editor with "Hinzufügen" and types its cells, each
+    // opened with F2 and left with Return.
+    void addListRow(const QString& editor, const QStringList& cells) {
+        click((editor + "Add").toLatin1().constData());
+        auto* table = find<QTableWidget>(editor + "Table");
+        // the cell opened for typing is closed: each cell is opened alike below
+        QCoreApplication::processEvents();
+        if (QWidget* open = QApplication::focusWidget(); open && table->viewport()->isAncestorOf(open))
+            QTest::keyClick(open, Qt::Key_Escape);
+        const int row = table->rowCount() - 1;
+        for (int column = 0; column < cells.size(); ++column) {
+            if (cells[column].isEmpty())
+                continue;
+            // what is queued (a closed editor, a popup gone) is done first
+            QCoreApplication::processEvents();
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+            table->setFocus(Qt::MouseFocusReason);
+            table->setCurrentCell(row, column);
+            QTest::keyClick(table, Qt::Key_F2);
+            QCoreApplication::processEvents();
+            QWidget* cellEditor = QApplication::focusWidget();
+            QVERIFY(table->viewport()->isAncestorOf(cellEditor));
+            QTest::keyClicks(cellEditor, cells[column]);
+            QTest::keyClick(cellEditor, Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+    }
     // Types each "name=text" of the list in turn and leaves the field.
     void typeAll(const QString& entries) {
         for (const QString& entry : entries.split('|'))

@@ -116,6 +116,15 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
         {[](json& j) { j["documentTaxCategory"] = "AE"; }, 3,
          "Kunde: Für Steuerschuldnerschaft des Leistungsempfängers wird die UStID oder die HR Nummer des "
          "Kunden benötigt"},
+        // A further note's subject is a code of three capital letters; a subject alone says nothing.
+        {[](json& j) {
+             j["notes"] = json::array({{{"subjectCode", "aai"}, {"text", "x"}}, {{"subjectCode", "SUR"}}});
+         },
+         3, "Weitere Angaben: Notiz 2: Betreff \u201Eaai\u201C ist kein Code aus drei Großbuchstaben"},
+        {[](json& j) {
+             j["notes"] = json::array({{{"text", "x"}}, {{"subjectCode", "SUR"}}});
+         },
+         3, "Weitere Angaben: Notiz 3: Der Text fehlt"},
         // An unknown key or code, an impossible date, a unit not in the list, a
         // preceding invoice on an invoice (only credit notes and corrections have one).
         {[](json& j) { j["colour"] = "blau"; }, 1, "colour"},
@@ -244,6 +253,19 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
              j["invoicedObjectIdentifierScheme"] = "AAG";
          },
          {{"/invoicedObjectIdentifier", "Z-0815"}, {"/invoicedObjectIdentifierScheme", "AAG"}}},
+        // Further notes after the first, with and without a subject; an empty entry is left out.
+        {"further-notes",
+         [](json& j) {
+             j["note"] = "Erste";
+             j["notes"] = json::array({{{"subjectCode", "AAI"}, {"text", "Zweite"}},
+                                       {{"subjectCode", ""}, {"text", ""}},
+                                       {{"text", "Dritte\nmit Zeile"}}});
+         },
+         {{"/note", "Erste"},
+          {"/notes/0/subjectCode", "AAI"},
+          {"/notes/0/text", "Zweite"},
+          {"/notes/1/subjectCode", ""},
+          {"/notes/1/text", "Dritte\nmit Zeile"}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },

@@ -1,0 +1,17 @@
+#pragma once
+
+// The lists of the form: entries the user adds, edits and removes as a whole
+// list (the further notes on "Weitere Angaben").
+
+#include "form/form.h"
+
+#include <vector>
+
+namespace tallomir {
+
+// Takes the further notes as the list shows them: each subject code and text
+// in the form of its field (one line, several lines); an entry with neither
+// is left out. Marks the document changed when the notes differ.
+void setFurtherNotes(Form& state, const std::vector<NoteEntry>& notes);
+
+} // namespace tallomir
