@@ -113,6 +113,25 @@ enum class FieldId : int {
     TaxRepresentativeCountryCode = 213,
     TaxRepresentativeVatId = 214,
     InvoicedObjectIdentifier = 215,
+    // the address lines, regions and identifier schemes of the parties
+    SupplierAdditionalStreet = 216,
+    SupplierAddressLine3 = 217,
+    SupplierRegion = 218,
+    SupplierPartyIdScheme = 219,
+    SupplierRegistrationIdScheme = 220,
+    CustomerAdditionalStreet = 221,
+    CustomerAddressLine3 = 222,
+    CustomerRegion = 223,
+    CustomerPartyIdScheme = 224,
+    CustomerRegistrationIdScheme = 225,
+    DeliveryAdditionalStreet = 226,
+    DeliveryAddressLine3 = 227,
+    DeliveryRegion = 228,
+    DeliveryLocationId = 229,
+    DeliveryLocationIdScheme = 230,
+    TaxRepresentativeAdditionalStreet = 231,
+    TaxRepresentativeAddressLine3 = 232,
+    TaxRepresentativeRegion = 233,
 };
 
 // The pages of the form, in their order.

@@ -168,4 +168,8 @@ bool isEndpointScheme(std::string_view code) {
            codes.find(" " + std::string(code) + " ") != std::string_view::npos;
 }
 
+bool hasIcdForm(std::string_view code) {
+    return code.size() == 4 && std::all_of(code.begin(), code.end(), isDigit);
+}
+
 } // namespace tallomir

@@ -28,5 +28,8 @@ std::string vatIdProblem(std::string_view vatId);
 bool isCountryCode(std::string_view code);
 // The schemes of electronic addresses (the EAS code list).
 bool isEndpointScheme(std::string_view code);
+// Whether a code has the form of an identifier scheme of ISO 6523 (the ICD):
+// four digits, "0088".
+bool hasIcdForm(std::string_view code);
 
 } // namespace tallomir
