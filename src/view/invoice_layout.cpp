@@ -396,13 +396,15 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
         withName(delivery.name,
                  addressLines(delivery.street, delivery.additionalStreet, delivery.addressLine3,
                               delivery.postalCode, delivery.city, delivery.region, delivery.countryCode));
-    if (!joined(deliveryLines, "").empty() || !delivery.locationId.empty()) {
+    if (!joined(deliveryLines, "").empty()) {
         html += "<p><span style=\"color:#555555\">Lieferanschrift</span><br>";
         appendLines(html, deliveryLines);
         html += "</p>";
+    }
+    // The place delivered to by its identifier, with its address or alone.
+    if (!delivery.locationId.empty())
         appendFacts(html,
                     {{"Lieferort-Kennung", withScheme(delivery.locationId, delivery.locationIdScheme)}});
-    }
     html += "</td><td width=\"45%\" valign=\"top\">";
     appendFacts(html, headerFacts(state));
     html += "</td></tr></table>";
