@@ -68,15 +68,20 @@ constexpr std::array headerDates{
 // The party pages in the order of their rows.
 constexpr std::array supplierTexts{
     TextKey{"partyId", FieldId::SupplierPartyId},
+    TextKey{"partyIdScheme", FieldId::SupplierPartyIdScheme},
     TextKey{"name", FieldId::SupplierName},
     TextKey{"street", FieldId::SupplierStreet},
+    TextKey{"additionalStreet", FieldId::SupplierAdditionalStreet},
+    TextKey{"addressLine3", FieldId::SupplierAddressLine3},
     TextKey{"postalCode", FieldId::SupplierPostalCode},
     TextKey{"city", FieldId::SupplierCity},
+    TextKey{"region", FieldId::SupplierRegion},
     TextKey{"countryCode", FieldId::SupplierCountryCode},
     TextKey{"vatId", FieldId::SupplierVatId},
     TextKey{"taxNumber", FieldId::SupplierTaxNumber},
     TextKey{"registrationName", FieldId::SupplierRegistrationName},
     TextKey{"registrationId", FieldId::SupplierRegistrationId},
+    TextKey{"registrationIdScheme", FieldId::SupplierRegistrationIdScheme},
     TextKey{"legalForm", FieldId::SupplierLegalForm},
     TextKey{"contactName", FieldId::SupplierContactName},
     TextKey{"phone", FieldId::SupplierPhone},
@@ -86,14 +91,19 @@ constexpr std::array supplierTexts{
 
 constexpr std::array customerTexts{
     TextKey{"partyId", FieldId::CustomerPartyId},
+    TextKey{"partyIdScheme", FieldId::CustomerPartyIdScheme},
     TextKey{"name", FieldId::CustomerName},
     TextKey{"street", FieldId::CustomerStreet},
+    TextKey{"additionalStreet", FieldId::CustomerAdditionalStreet},
+    TextKey{"addressLine3", FieldId::CustomerAddressLine3},
     TextKey{"postalCode", FieldId::CustomerPostalCode},
     TextKey{"city", FieldId::CustomerCity},
+    TextKey{"region", FieldId::CustomerRegion},
     TextKey{"countryCode", FieldId::CustomerCountryCode},
     TextKey{"vatId", FieldId::CustomerVatId},
     TextKey{"registrationName", FieldId::CustomerRegistrationName},
     TextKey{"registrationId", FieldId::CustomerRegistrationId},
+    TextKey{"registrationIdScheme", FieldId::CustomerRegistrationIdScheme},
     TextKey{"contactName", FieldId::CustomerContactName},
     TextKey{"phone", FieldId::CustomerPhone},
     TextKey{"email", FieldId::CustomerEmail},
@@ -103,9 +113,14 @@ constexpr std::array customerTexts{
 constexpr std::array deliveryTexts{
     TextKey{"name", FieldId::DeliveryName},
     TextKey{"street", FieldId::DeliveryStreet},
+    TextKey{"additionalStreet", FieldId::DeliveryAdditionalStreet},
+    TextKey{"addressLine3", FieldId::DeliveryAddressLine3},
     TextKey{"postalCode", FieldId::DeliveryPostalCode},
     TextKey{"city", FieldId::DeliveryCity},
+    TextKey{"region", FieldId::DeliveryRegion},
     TextKey{"countryCode", FieldId::DeliveryCountryCode},
+    TextKey{"locationId", FieldId::DeliveryLocationId},
+    TextKey{"locationIdScheme", FieldId::DeliveryLocationIdScheme},
 };
 
 constexpr std::array payeeTexts{
@@ -117,8 +132,11 @@ constexpr std::array payeeTexts{
 constexpr std::array taxRepresentativeTexts{
     TextKey{"name", FieldId::TaxRepresentativeName},
     TextKey{"street", FieldId::TaxRepresentativeStreet},
+    TextKey{"additionalStreet", FieldId::TaxRepresentativeAdditionalStreet},
+    TextKey{"addressLine3", FieldId::TaxRepresentativeAddressLine3},
     TextKey{"postalCode", FieldId::TaxRepresentativePostalCode},
     TextKey{"city", FieldId::TaxRepresentativeCity},
+    TextKey{"region", FieldId::TaxRepresentativeRegion},
     TextKey{"countryCode", FieldId::TaxRepresentativeCountryCode},
     TextKey{"vatId", FieldId::TaxRepresentativeVatId},
 };
@@ -450,10 +468,14 @@ json dumpDocument(const DocumentState& state) {
 
     const auto party = [](const PartyFields& p) {
         return json{{"partyId", p.partyId},
+                    {"partyIdScheme", p.partyIdScheme},
                     {"name", p.name},
                     {"street", p.street},
+                    {"additionalStreet", p.additionalStreet},
+                    {"addressLine3", p.addressLine3},
                     {"city", p.city},
                     {"postalCode", p.postalCode},
+                    {"region", p.region},
                     {"countryCode", p.countryCode},
                     {"vatId", p.vatId},
                     {"taxSchemeId", p.taxSchemeId},
@@ -463,6 +485,7 @@ json dumpDocument(const DocumentState& state) {
                     {"taxNumberScheme", p.taxNumberScheme},
                     {"registrationName", p.registrationName},
                     {"registrationId", p.registrationId},
+                    {"registrationIdScheme", p.registrationIdScheme},
                     {"legalForm", p.legalForm},
                     {"contactName", p.contactName},
                     {"phone", p.phone},
@@ -479,17 +502,25 @@ json dumpDocument(const DocumentState& state) {
                         {"legalRegistrationScheme", d.payeeRegistrationScheme}};
     out["taxRepresentative"] = json{{"name", d.taxRepresentativeName},
                                     {"street", d.taxRepresentativeStreet},
+                                    {"additionalStreet", d.taxRepresentativeAdditionalStreet},
+                                    {"addressLine3", d.taxRepresentativeAddressLine3},
                                     {"postalCode", d.taxRepresentativePostalCode},
                                     {"city", d.taxRepresentativeCity},
+                                    {"region", d.taxRepresentativeRegion},
                                     {"countryCode", d.taxRepresentativeCountryCode},
                                     {"vatId", d.taxRepresentativeVatId}};
     out["supplier"] = party(d.supplier);
     out["customer"] = party(d.customer);
     out["delivery"] = json{{"name", d.delivery.name},
                            {"street", d.delivery.street},
+                           {"additionalStreet", d.delivery.additionalStreet},
+                           {"addressLine3", d.delivery.addressLine3},
                            {"city", d.delivery.city},
                            {"postalCode", d.delivery.postalCode},
-                           {"countryCode", d.delivery.countryCode}};
+                           {"region", d.delivery.region},
+                           {"countryCode", d.delivery.countryCode},
+                           {"locationId", d.delivery.locationId},
+                           {"locationIdScheme", d.delivery.locationIdScheme}};
 
     json lines = json::array();
     for (const LineItem& l : state.lines)

@@ -46,15 +46,20 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::PrecedingInvoiceNumber, 0, "Bezug auf Rechnung"},
     {FieldId::PrecedingInvoiceDate, 0, "vom"},
     {FieldId::SupplierPartyId, 1, "Lieferanten Nr."},
+    {FieldId::SupplierPartyIdScheme, 1, "Schema der Kennung"},
     {FieldId::SupplierName, 1, "Lieferant"},
     {FieldId::SupplierStreet, 1, "Straße"},
+    {FieldId::SupplierAdditionalStreet, 1, "Adresszusatz"},
+    {FieldId::SupplierAddressLine3, 1, "Adresszeile 3"},
     {FieldId::SupplierPostalCode, 1, "PLZ"},
     {FieldId::SupplierCity, 1, "Ort"},
+    {FieldId::SupplierRegion, 1, "Region"},
     {FieldId::SupplierCountryCode, 1, "Land (kurz)"},
     {FieldId::SupplierVatId, 1, "UStID"},
     {FieldId::SupplierTaxNumber, 1, "Steuernummer"},
     {FieldId::SupplierRegistrationName, 1, "Firmenname (lt. Register)"},
     {FieldId::SupplierRegistrationId, 1, "HR Nummer"},
+    {FieldId::SupplierRegistrationIdScheme, 1, "Schema der Registernummer"},
     {FieldId::SupplierLegalForm, 1, "Gesellschaftsform"},
     {FieldId::SupplierContactName, 1, "Ansprechpartner"},
     {FieldId::SupplierPhone, 1, "Telefon"},
@@ -71,14 +76,19 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::CardNumber, 1, "Kartennummer"},
     {FieldId::CardHolder, 1, "Karteninhaber"},
     {FieldId::CustomerPartyId, 2, "Kunden Nr."},
+    {FieldId::CustomerPartyIdScheme, 2, "Schema der Kennung"},
     {FieldId::CustomerName, 2, "Kunde"},
     {FieldId::CustomerStreet, 2, "Straße"},
+    {FieldId::CustomerAdditionalStreet, 2, "Adresszusatz"},
+    {FieldId::CustomerAddressLine3, 2, "Adresszeile 3"},
     {FieldId::CustomerPostalCode, 2, "PLZ"},
     {FieldId::CustomerCity, 2, "Ort"},
+    {FieldId::CustomerRegion, 2, "Region"},
     {FieldId::CustomerCountryCode, 2, "Land (kurz)"},
     {FieldId::CustomerVatId, 2, "UStID"},
     {FieldId::CustomerRegistrationName, 2, "Firmenname (lt. Register)"},
     {FieldId::CustomerRegistrationId, 2, "HR Nummer"},
+    {FieldId::CustomerRegistrationIdScheme, 2, "Schema der Registernummer"},
     {FieldId::CustomerContactName, 2, "Ansprechpartner"},
     {FieldId::CustomerPhone, 2, "Telefon"},
     {FieldId::CustomerEmail, 2, "Email"},
@@ -86,9 +96,14 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::CustomerEndpointScheme, 2, "Art der Elektron. Adresse"},
     {FieldId::DeliveryName, 3, "Kunde"},
     {FieldId::DeliveryStreet, 3, "Straße"},
+    {FieldId::DeliveryAdditionalStreet, 3, "Adresszusatz"},
+    {FieldId::DeliveryAddressLine3, 3, "Adresszeile 3"},
     {FieldId::DeliveryPostalCode, 3, "PLZ"},
     {FieldId::DeliveryCity, 3, "Ort"},
+    {FieldId::DeliveryRegion, 3, "Region"},
     {FieldId::DeliveryCountryCode, 3, "Land (kurz)"},
+    {FieldId::DeliveryLocationId, 3, "Lieferort-Kennung"},
+    {FieldId::DeliveryLocationIdScheme, 3, "Schema der Kennung"},
     {FieldId::AllowanceReason, 5, "Nachlass / Zuschlag"},
     {FieldId::AllowanceValue, 5, "Wert"},
     {FieldId::AllowancePercent, 5, "Prozent"},
@@ -109,8 +124,11 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::PayeeRegistrationId, 6, "Registernummer des Zahlungsempfängers"},
     {FieldId::TaxRepresentativeName, 6, "Steuervertreter"},
     {FieldId::TaxRepresentativeStreet, 6, "Straße des Steuervertreters"},
+    {FieldId::TaxRepresentativeAdditionalStreet, 6, "Adresszusatz des Steuervertreters"},
+    {FieldId::TaxRepresentativeAddressLine3, 6, "Adresszeile 3 des Steuervertreters"},
     {FieldId::TaxRepresentativePostalCode, 6, "PLZ des Steuervertreters"},
     {FieldId::TaxRepresentativeCity, 6, "Ort des Steuervertreters"},
+    {FieldId::TaxRepresentativeRegion, 6, "Region des Steuervertreters"},
     {FieldId::TaxRepresentativeCountryCode, 6, "Land des Steuervertreters"},
     {FieldId::TaxRepresentativeVatId, 6, "UStID des Steuervertreters"},
     {FieldId::FurtherNotes, 6, "Weitere Notizen"},
@@ -153,8 +171,7 @@ struct Context {
         version3 = s.xrechnungVersion == XRechnungVersion::V3_0;
         amountDue = parseNumber(doc.payableAmount) > Decimal();
         const DeliveryFields& d = doc.delivery;
-        deliveryAddress =
-            !d.street.empty() || !d.city.empty() || !d.postalCode.empty() || !d.countryCode.empty();
+        deliveryAddress = hasDeliveryAddress(d);
         payment = paymentKind(doc.paymentMeansCode);
         creditTransfer = payment == PaymentKind::CreditTransfer;
         allowanceEntered = !s.amounts.allowanceValue.isZero() || !s.amounts.allowancePercentValue.isZero();
@@ -200,12 +217,8 @@ bool always(const Context&) {
 }
 
 bool hasTaxRepresentative(const InvoiceDocument& d) {
-    for (const std::string* text :
-         {&d.taxRepresentativeName, &d.taxRepresentativeStreet, &d.taxRepresentativeCity,
-          &d.taxRepresentativePostalCode, &d.taxRepresentativeCountryCode, &d.taxRepresentativeVatId})
-        if (!text->empty())
-            return true;
-    return false;
+    return !d.taxRepresentativeName.empty() || hasTaxRepresentativeAddress(d) ||
+           !d.taxRepresentativeVatId.empty();
 }
 
 const std::vector<FillRule> fillRules = {
@@ -511,6 +524,30 @@ void checkValues(const Context& c, Findings& findings) {
         else if (!isEndpointScheme(party->endpointScheme))
             findings.field(field, plainLabel(field) + " " + quoted(party->endpointScheme) +
                                       " ist kein Schema der EAS-Liste");
+    }
+
+    // An identifier's scheme is a code of ISO 6523, four digits; it needs the
+    // identifier it names the scheme of.
+    const std::tuple<FieldId, const std::string*, FieldId, const std::string*> schemes[] = {
+        {FieldId::SupplierPartyIdScheme, &d.supplier.partyIdScheme, FieldId::SupplierPartyId,
+         &d.supplier.partyId},
+        {FieldId::SupplierRegistrationIdScheme, &d.supplier.registrationIdScheme,
+         FieldId::SupplierRegistrationId, &d.supplier.registrationId},
+        {FieldId::CustomerPartyIdScheme, &d.customer.partyIdScheme, FieldId::CustomerPartyId,
+         &d.customer.partyId},
+        {FieldId::CustomerRegistrationIdScheme, &d.customer.registrationIdScheme,
+         FieldId::CustomerRegistrationId, &d.customer.registrationId},
+        {FieldId::DeliveryLocationIdScheme, &d.delivery.locationIdScheme, FieldId::DeliveryLocationId,
+         &d.delivery.locationId},
+    };
+    for (const auto& [field, scheme, idField, id] : schemes) {
+        if (scheme->empty())
+            continue;
+        if (!hasIcdForm(*scheme))
+            findings.field(field, plainLabel(field) + " " + quoted(*scheme) +
+                                      " ist kein Code nach ISO 6523 (vier Ziffern, z.B. 0088)");
+        else if (id->empty())
+            findings.field(idField, plainLabel(idField) + " fehlt zum " + plainLabel(field));
     }
 
     // Of a payment card only the last 4 to 6 digits may stand in a file.

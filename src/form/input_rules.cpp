@@ -64,6 +64,12 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.taxRepresentativeCountryCode;
     case FieldId::TaxRepresentativeVatId:
         return &d.taxRepresentativeVatId;
+    case FieldId::TaxRepresentativeAdditionalStreet:
+        return &d.taxRepresentativeAdditionalStreet;
+    case FieldId::TaxRepresentativeAddressLine3:
+        return &d.taxRepresentativeAddressLine3;
+    case FieldId::TaxRepresentativeRegion:
+        return &d.taxRepresentativeRegion;
     // "Lieferant"
     case FieldId::SupplierPartyId:
         return &d.supplier.partyId;
@@ -71,6 +77,16 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.supplier.name;
     case FieldId::SupplierStreet:
         return &d.supplier.street;
+    case FieldId::SupplierAdditionalStreet:
+        return &d.supplier.additionalStreet;
+    case FieldId::SupplierAddressLine3:
+        return &d.supplier.addressLine3;
+    case FieldId::SupplierRegion:
+        return &d.supplier.region;
+    case FieldId::SupplierPartyIdScheme:
+        return &d.supplier.partyIdScheme;
+    case FieldId::SupplierRegistrationIdScheme:
+        return &d.supplier.registrationIdScheme;
     case FieldId::SupplierCity:
         return &d.supplier.city;
     case FieldId::SupplierPostalCode:
@@ -120,6 +136,16 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.customer.name;
     case FieldId::CustomerStreet:
         return &d.customer.street;
+    case FieldId::CustomerAdditionalStreet:
+        return &d.customer.additionalStreet;
+    case FieldId::CustomerAddressLine3:
+        return &d.customer.addressLine3;
+    case FieldId::CustomerRegion:
+        return &d.customer.region;
+    case FieldId::CustomerPartyIdScheme:
+        return &d.customer.partyIdScheme;
+    case FieldId::CustomerRegistrationIdScheme:
+        return &d.customer.registrationIdScheme;
     case FieldId::CustomerCity:
         return &d.customer.city;
     case FieldId::CustomerPostalCode:
@@ -143,6 +169,16 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
         return &d.delivery.name;
     case FieldId::DeliveryStreet:
         return &d.delivery.street;
+    case FieldId::DeliveryAdditionalStreet:
+        return &d.delivery.additionalStreet;
+    case FieldId::DeliveryAddressLine3:
+        return &d.delivery.addressLine3;
+    case FieldId::DeliveryRegion:
+        return &d.delivery.region;
+    case FieldId::DeliveryLocationId:
+        return &d.delivery.locationId;
+    case FieldId::DeliveryLocationIdScheme:
+        return &d.delivery.locationIdScheme;
     case FieldId::DeliveryCity:
         return &d.delivery.city;
     case FieldId::DeliveryPostalCode:
@@ -157,6 +193,13 @@ std::string* textTarget(InvoiceDocument& d, FieldId field) {
 bool isCountryCode(FieldId field) {
     return field == FieldId::SupplierCountryCode || field == FieldId::CustomerCountryCode ||
            field == FieldId::DeliveryCountryCode || field == FieldId::TaxRepresentativeCountryCode;
+}
+
+// The fields of an identifier's scheme, a code.
+bool isIdentifierScheme(FieldId field) {
+    return field == FieldId::SupplierPartyIdScheme || field == FieldId::SupplierRegistrationIdScheme ||
+           field == FieldId::CustomerPartyIdScheme || field == FieldId::CustomerRegistrationIdScheme ||
+           field == FieldId::DeliveryLocationIdScheme;
 }
 
 // The rule a field holding an IBAN or a VAT identifier must follow.
@@ -316,6 +359,11 @@ RuleOutcome leaveTextField(Form& state, FieldId field, const std::string& typed)
 
     if (field == FieldId::BuyerReference) {
         assign(state, state.doc.buyerReference, withoutBlanks(text));
+        return outcome;
+    }
+    if (isIdentifierScheme(field)) {
+        // A code, kept without blanks.
+        assign(state, *textTarget(state.doc, field), compactIdentifier(text));
         return outcome;
     }
     if (const auto check = identifierCheck(field)) {

@@ -173,4 +173,8 @@ bool isNoteSubjectCode(std::string_view code) {
            std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
+bool hasIcdForm(std::string_view code) {
+    return code.size() == 4 && std::all_of(code.begin(), code.end(), isDigit);
+}
+
 } // namespace tallomir

@@ -30,5 +30,8 @@ bool isCountryCode(std::string_view code);
 bool isEndpointScheme(std::string_view code);
 // The form of a note's subject code (UNTDID 4451): three capital letters, "AAI".
 bool isNoteSubjectCode(std::string_view code);
+// Whether a code has the form of an identifier scheme of ISO 6523 (the ICD):
+// four digits, "0088".
+bool hasIcdForm(std::string_view code);
 
 } // namespace tallomir

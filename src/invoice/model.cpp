@@ -137,4 +137,22 @@ int findCode(const std::vector<CodeEntry>& list, std::string_view code) {
     return -1;
 }
 
+bool hasDeliveryAddress(const DeliveryFields& d) {
+    for (const std::string* text :
+         {&d.street, &d.additionalStreet, &d.addressLine3, &d.city, &d.postalCode, &d.region, &d.countryCode})
+        if (!text->empty())
+            return true;
+    return false;
+}
+
+bool hasTaxRepresentativeAddress(const InvoiceDocument& d) {
+    for (const std::string* text :
+         {&d.taxRepresentativeStreet, &d.taxRepresentativeAdditionalStreet, &d.taxRepresentativeAddressLine3,
+          &d.taxRepresentativeCity, &d.taxRepresentativePostalCode, &d.taxRepresentativeRegion,
+          &d.taxRepresentativeCountryCode})
+        if (!text->empty())
+            return true;
+    return false;
+}
+
 } // namespace tallomir

@@ -34,6 +34,11 @@ struct PartyFields {
     std::string city;
     std::string postalCode;
     std::string countryCode;
+    std::string additionalStreet;     // the second address line ("Adresszusatz")
+    std::string addressLine3;         // the third address line
+    std::string region;               // the region or state of the address
+    std::string partyIdScheme;        // the identifier's scheme, an ISO 6523 code such as "0088"
+    std::string registrationIdScheme; // the legal registration's scheme, as partyIdScheme
     std::string vatId;
     std::string taxSchemeId;
     std::string taxNumber;      // the tax number of a scheme other than VAT ("Steuernummer")
@@ -56,6 +61,11 @@ struct DeliveryFields {
     std::string city;
     std::string postalCode;
     std::string countryCode;
+    std::string additionalStreet;
+    std::string addressLine3;
+    std::string region;
+    std::string locationId;       // the place delivered to, by an identifier ("Lieferort-Kennung")
+    std::string locationIdScheme; // its scheme, an ISO 6523 code
 
     bool operator==(const DeliveryFields&) const = default;
 };
@@ -176,6 +186,9 @@ struct InvoiceDocument {
     std::string taxRepresentativePostalCode;
     std::string taxRepresentativeCountryCode;
     std::string taxRepresentativeVatId;
+    std::string taxRepresentativeAdditionalStreet;
+    std::string taxRepresentativeAddressLine3;
+    std::string taxRepresentativeRegion;
     std::string customizationId;
     // The business process (BT-23) a loaded file names; empty: the program's own
     // is written.
@@ -359,6 +372,12 @@ inline constexpr const char* newTaxCategory = "S";
 // date, first document type, first payment means, first currency, ...).
 // Keeps the code lists and the allowance working values.
 void resetDocument(DocumentState& state);
+
+// Whether any part of the delivery's postal address is given; only then is
+// the address written.
+bool hasDeliveryAddress(const DeliveryFields& delivery);
+// The same of the tax representative's postal address.
+bool hasTaxRepresentativeAddress(const InvoiceDocument& doc);
 
 // The texts of the not-carried items, in their order.
 std::vector<std::string> notCarriedTexts(const DocumentState& state);

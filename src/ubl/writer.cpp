@@ -91,6 +91,26 @@ std::string profileText(const DocumentState& state) {
            programVersion + " (" + makerWebAddress + ")";
 }
 
+// An identifier with its scheme; the attribute only where a scheme is known
+// (an empty schemeID breaks the code list rules).
+void addIdentifier(xml::XmlNode* parent, std::string_view name, const std::string& scheme,
+                   const std::string& id) {
+    addElement(parent, name, scheme.empty() ? "" : "schemeID", scheme, id);
+}
+
+// The lines of a postal address before its country, in schema order.
+void addAddressLines(xml::XmlNode* address, const std::string& street, const std::string& additionalStreet,
+                     const std::string& city, const std::string& postalCode, const std::string& region,
+                     const std::string& addressLine3) {
+    addLeaf(address, "cbc:StreetName", street);
+    addLeaf(address, "cbc:AdditionalStreetName", additionalStreet);
+    addLeaf(address, "cbc:CityName", city);
+    addLeaf(address, "cbc:PostalZone", postalCode);
+    addLeaf(address, "cbc:CountrySubentity", region);
+    if (!addressLine3.empty())
+        addLeaf(xml::appendElement(address, "cac:AddressLine"), "cbc:Line", addressLine3);
+}
+
 // Supplier and customer share one tree; only the supplier has a legal form
 // and, for a direct debit, the creditor identifier of the SEPA scheme.
 void writeParty(xml::XmlNode* documentElement, std::string_view containerName, const PartyFields& party,
@@ -99,7 +119,8 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     xml::XmlNode* partyNode = xml::appendElement(container, "cac:Party");
     addElement(partyNode, "cbc:EndpointID", "schemeID", party.endpointScheme, party.endpointId);
     if (!party.partyId.empty()) {
-        addLeaf(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", party.partyId);
+        addIdentifier(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", party.partyIdScheme,
+                      party.partyId);
     }
     if (!creditorId.empty()) {
         addElement(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", "schemeID", "SEPA",
@@ -109,9 +130,8 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
         addLeaf(xml::appendElement(partyNode, "cac:PartyName"), "cbc:Name", party.name);
     }
     xml::XmlNode* address = xml::appendElement(partyNode, "cac:PostalAddress");
-    addLeaf(address, "cbc:StreetName", party.street);
-    addLeaf(address, "cbc:CityName", party.city);
-    addLeaf(address, "cbc:PostalZone", party.postalCode);
+    addAddressLines(address, party.street, party.additionalStreet, party.city, party.postalCode, party.region,
+                    party.addressLine3);
     addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode", party.countryCode);
 
     // The VAT identifier, then the tax number under its own scheme; a scheme
@@ -130,7 +150,7 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
 
     xml::XmlNode* legal = xml::appendElement(partyNode, "cac:PartyLegalEntity");
     addLeaf(legal, "cbc:RegistrationName", party.registrationName);
-    addLeaf(legal, "cbc:CompanyID", party.registrationId);
+    addIdentifier(legal, "cbc:CompanyID", party.registrationIdScheme, party.registrationId);
     if (withLegalForm) {
         addLeaf(legal, "cbc:CompanyLegalForm", party.legalForm);
     }
@@ -139,13 +159,6 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
     addLeaf(contact, "cbc:Name", party.contactName);
     addLeaf(contact, "cbc:Telephone", party.phone);
     addLeaf(contact, "cbc:ElectronicMail", party.email);
-}
-
-// An identifier with its scheme; the attribute only where a scheme is known
-// (an empty schemeID breaks the code list rules).
-void addIdentifier(xml::XmlNode* parent, std::string_view name, const std::string& scheme,
-                   const std::string& id) {
-    addElement(parent, name, scheme.empty() ? "" : "schemeID", scheme, id);
 }
 
 // A reference to another document by its identifier; none without one.
@@ -353,9 +366,7 @@ void writePayee(xml::XmlNode* documentElement, const DocumentState& state) {
 // identifier, each block only with content.
 void writeTaxRepresentative(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
-    const bool address = !doc.taxRepresentativeStreet.empty() || !doc.taxRepresentativeCity.empty() ||
-                         !doc.taxRepresentativePostalCode.empty() ||
-                         !doc.taxRepresentativeCountryCode.empty();
+    const bool address = hasTaxRepresentativeAddress(doc);
     if (doc.taxRepresentativeName.empty() && !address && doc.taxRepresentativeVatId.empty())
         return;
     xml::XmlNode* party = xml::appendElement(documentElement, "cac:TaxRepresentativeParty");
@@ -363,9 +374,9 @@ void writeTaxRepresentative(xml::XmlNode* documentElement, const DocumentState& 
         addLeaf(xml::appendElement(party, "cac:PartyName"), "cbc:Name", doc.taxRepresentativeName);
     if (address) {
         xml::XmlNode* postal = xml::appendElement(party, "cac:PostalAddress");
-        addLeaf(postal, "cbc:StreetName", doc.taxRepresentativeStreet);
-        addLeaf(postal, "cbc:CityName", doc.taxRepresentativeCity);
-        addLeaf(postal, "cbc:PostalZone", doc.taxRepresentativePostalCode);
+        addAddressLines(postal, doc.taxRepresentativeStreet, doc.taxRepresentativeAdditionalStreet,
+                        doc.taxRepresentativeCity, doc.taxRepresentativePostalCode,
+                        doc.taxRepresentativeRegion, doc.taxRepresentativeAddressLine3);
         if (!doc.taxRepresentativeCountryCode.empty())
             addLeaf(xml::appendElement(postal, "cac:Country"), "cbc:IdentificationCode",
                     doc.taxRepresentativeCountryCode);
@@ -381,18 +392,20 @@ void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     xml::XmlNode* delivery = xml::appendElement(documentElement, "cac:Delivery");
     addLeaf(delivery, "cbc:ActualDeliveryDate", doc.deliveryDate);
-    // The place is written when any part of its address is given, the party
-    // when it has a name (not only blanks); neither is lost for want of the
-    // other.
+    // The place is written when it has an identifier or any part of its
+    // address is given, the party when it has a name (not only blanks); none
+    // is lost for want of another.
     const DeliveryFields& place = doc.delivery;
-    if (!place.street.empty() || !place.city.empty() || !place.postalCode.empty() ||
-        !place.countryCode.empty()) {
+    const bool withAddress = hasDeliveryAddress(place);
+    if (withAddress || !place.locationId.empty()) {
         xml::XmlNode* location = xml::appendElement(delivery, "cac:DeliveryLocation");
-        xml::XmlNode* address = xml::appendElement(location, "cac:Address");
-        addLeaf(address, "cbc:StreetName", place.street);
-        addLeaf(address, "cbc:CityName", place.city);
-        addLeaf(address, "cbc:PostalZone", place.postalCode);
-        addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode", place.countryCode);
+        addIdentifier(location, "cbc:ID", place.locationIdScheme, place.locationId);
+        if (withAddress) {
+            xml::XmlNode* address = xml::appendElement(location, "cac:Address");
+            addAddressLines(address, place.street, place.additionalStreet, place.city, place.postalCode,
+                            place.region, place.addressLine3);
+            addLeaf(xml::appendElement(address, "cac:Country"), "cbc:IdentificationCode", place.countryCode);
+        }
     }
     if (place.name.find_first_not_of(' ') != std::string::npos) {
         xml::XmlNode* party = xml::appendElement(delivery, "cac:DeliveryParty");

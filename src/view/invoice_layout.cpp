@@ -9,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <regex>
+#include <span>
 
 namespace tallomir::view {
 
@@ -75,7 +76,7 @@ std::string codeText(const std::vector<CodeEntry>& list, const std::string& code
     return list[static_cast<std::size_t>(index)].text + " (" + code + ")";
 }
 
-std::string joined(std::initializer_list<std::string> parts, const char* separator) {
+std::string joined(std::span<const std::string> parts, const char* separator) {
     std::string text;
     for (const std::string& part : parts) {
         if (part.empty())
@@ -85,6 +86,10 @@ std::string joined(std::initializer_list<std::string> parts, const char* separat
         text += part;
     }
     return text;
+}
+
+std::string joined(std::initializer_list<std::string> parts, const char* separator) {
+    return joined(std::span(parts.begin(), parts.size()), separator);
 }
 
 // ---------------------------------------------------------------- HTML
@@ -189,6 +194,34 @@ std::string postalLine(const std::string& postalCode, const std::string& city) {
     return joined({postalCode, city}, " ");
 }
 
+// An address as a German letter has it: the street with its further lines
+// below it, the postal code with the city, the region after them, the country
+// last; empty parts are left out by the caller.
+std::vector<std::string> addressLines(const std::string& street, const std::string& additionalStreet,
+                                      const std::string& addressLine3, const std::string& postalCode,
+                                      const std::string& city, const std::string& region,
+                                      const std::string& countryCode) {
+    return {street, additionalStreet, addressLine3, postalLine(postalCode, city), region, countryCode};
+}
+
+std::vector<std::string> addressLines(const PartyFields& p) {
+    return addressLines(p.street, p.additionalStreet, p.addressLine3, p.postalCode, p.city, p.region,
+                        p.countryCode);
+}
+
+// The name before the address.
+std::vector<std::string> withName(const std::string& name, std::vector<std::string> lines) {
+    lines.insert(lines.begin(), name);
+    return lines;
+}
+
+// An identifier with its scheme in brackets, where it has one.
+std::string withScheme(const std::string& id, const std::string& scheme) {
+    if (id.empty() || scheme.empty())
+        return id;
+    return id + " (" + scheme + ")";
+}
+
 std::string partyName(const PartyFields& party) {
     return party.name.empty() ? party.registrationName : party.name;
 }
@@ -240,6 +273,18 @@ std::string groupedVatId(std::string_view text) {
     for (std::size_t i = 0; i < rest.size(); ++i)
         grouped += (i > 0 && i % 3 == 0 ? " " : "") + std::string(1, rest[i]);
     return grouped;
+}
+
+// The tax representative in one line: name, address, VAT identifier.
+std::string taxRepresentative(const InvoiceDocument& doc) {
+    std::vector<std::string> parts =
+        withName(doc.taxRepresentativeName,
+                 addressLines(doc.taxRepresentativeStreet, doc.taxRepresentativeAdditionalStreet,
+                              doc.taxRepresentativeAddressLine3, doc.taxRepresentativePostalCode,
+                              doc.taxRepresentativeCity, doc.taxRepresentativeRegion,
+                              doc.taxRepresentativeCountryCode));
+    parts.push_back(groupedVatId(doc.taxRepresentativeVatId));
+    return joined(parts, ", ");
 }
 
 // The buyer reference is a Leitweg-ID when it has its form: a coarse address
@@ -301,10 +346,7 @@ void appendLetterhead(std::string& html, const PartyFields& supplier) {
     html += "<p style=\"font-size:15pt; font-weight:bold; margin-bottom:0px\">" +
             escaped(partyName(supplier)) + "</p>";
     html += "<p style=\"font-size:7.5pt; color:#555555; margin-top:2px\">" +
-            escaped(joined({partyName(supplier), supplier.street,
-                            postalLine(supplier.postalCode, supplier.city), supplier.countryCode},
-                           " · ")) +
-            "</p>";
+            escaped(joined(withName(partyName(supplier), addressLines(supplier)), " · ")) + "</p>";
 }
 
 // The header facts beside the address block, in this order.
@@ -338,8 +380,7 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
     const DeliveryFields& delivery = state.doc.delivery;
     html += "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr><td width=\"55%\" valign=\"top\">";
     html += "<p>";
-    appendLines(html, {partyName(customer), customer.street, postalLine(customer.postalCode, customer.city),
-                       customer.countryCode});
+    appendLines(html, withName(partyName(customer), addressLines(customer)));
     html += "</p>";
     appendFacts(html, {
                           {"Ansprechpartner", customer.contactName},
@@ -351,14 +392,19 @@ void appendAddressBlock(std::string& html, const DocumentState& state) {
                            customer.registrationName == partyName(customer) ? "" : customer.registrationName},
                           {"Register-Nr.", customer.registrationId},
                       });
-    if (!joined({delivery.name, delivery.street, delivery.postalCode, delivery.city, delivery.countryCode},
-                "")
-             .empty()) {
+    const std::vector<std::string> deliveryLines =
+        withName(delivery.name,
+                 addressLines(delivery.street, delivery.additionalStreet, delivery.addressLine3,
+                              delivery.postalCode, delivery.city, delivery.region, delivery.countryCode));
+    if (!joined(deliveryLines, "").empty()) {
         html += "<p><span style=\"color:#555555\">Lieferanschrift</span><br>";
-        appendLines(html, {delivery.name, delivery.street, postalLine(delivery.postalCode, delivery.city),
-                           delivery.countryCode});
+        appendLines(html, deliveryLines);
         html += "</p>";
     }
+    // The place delivered to by its identifier, with its address or alone.
+    if (!delivery.locationId.empty())
+        appendFacts(html,
+                    {{"Lieferort-Kennung", withScheme(delivery.locationId, delivery.locationIdScheme)}});
     html += "</td><td width=\"45%\" valign=\"top\">";
     appendFacts(html, headerFacts(state));
     html += "</td></tr></table>";
@@ -572,11 +618,7 @@ std::vector<FooterColumn> footerColumns(const DocumentState& state) {
              {"Firma", supplier.registrationName},
              {"Register-Nr.", supplier.registrationId},
              {"Rechtsform", supplier.legalForm},
-             {"Steuervertreter",
-              joined({doc.taxRepresentativeName, doc.taxRepresentativeStreet,
-                      postalLine(doc.taxRepresentativePostalCode, doc.taxRepresentativeCity),
-                      doc.taxRepresentativeCountryCode, groupedVatId(doc.taxRepresentativeVatId)},
-                     ", ")},
+             {"Steuervertreter", taxRepresentative(doc)},
          }},
     };
 }

@@ -16,12 +16,16 @@ const char* invoiceJson = R"({
   "orderNumber": "B-77", "note": "Vielen Dank für Ihren Auftrag.",
   "notes": [{"subjectCode": "AAI", "text": "Lieferung frei Haus"}, {"text": "Bitte Rechnungsnummer angeben"}],
   "supplier": {
-    "name": "Muster Lieferant", "street": "Hauptstraße 5",
+    "partyId": "4000001123452", "partyIdScheme": "0088",
+    "name": "Muster Lieferant", "street": "Hauptstraße 5", "additionalStreet": "Hinterhaus",
     "postalCode": "53111", "city": "Bonn", "countryCode": "DE", "vatId": "DE123456789",
     "registrationName": "Lieferant & Söhne KG", "contactName": "Erika Muster",
     "phone": "0228 123", "email": "rechnung@example.org"
   },
-  "customer": {"postalCode": "50667", "city": "Köln", "countryCode": "DE", "registrationName": "Kundin GmbH"},
+  "customer": {"addressLine3": "Raum 204", "postalCode": "50667", "city": "Köln", "region": "NRW",
+               "countryCode": "DE", "registrationName": "Kundin GmbH", "registrationId": "4000001000005",
+               "registrationIdScheme": "0088"},
+  "delivery": {"locationId": "4000001987658", "locationIdScheme": "0088"},
   "iban": "DE02120300000000202051",
   "lines": [
     {"position": "1", "quantity": "2", "itemNumber": "A-1", "itemName": "Schrauben", "unitPrice": "12,50",
@@ -50,6 +54,10 @@ private Q_SLOTS:
         h.setDate("95", QDate(2024, 6, 28));
         h.typeAll("98=B-77|102=Vielen Dank für Ihren Auftrag.|104=Muster Lieferant|105=Hauptstraße 5|"
                   "lineItemNumber=A-1|lineDescription=verzinkt");
+        // An address's further lines and region, identifiers with their schemes, the delivery location.
+        h.typeAll(
+            "103=4000001123452|219=0088|216=Hinterhaus|222=Raum 204|223=NRW|126=4000001000005|225= 0088|"
+            "229=4000001987658|230=0088");
         h.addLine("1|2|Schrauben|12,50|19");
         h.typeAll("lineItemNumber=B-2|lineDescription=");
         h.addLine("2|1,5|Fachbuch|39.90|7");
@@ -74,7 +82,17 @@ private Q_SLOTS:
               "<cbc:PaymentID>RE-2024-001 Muster<",
               "<cbc:Note>Vielen Dank für Ihren Auftrag.</cbc:Note>\r\n    <cbc:Note>#AAI#Lieferung frei "
               "Haus</cbc:Note>"
-              "\r\n    <cbc:Note>Bitte Rechnungsnummer angeben</cbc:Note>"})
+              "\r\n    <cbc:Note>Bitte Rechnungsnummer angeben</cbc:Note>",
+              "<cac:PartyIdentification>\r\n                <cbc:ID schemeID=\"0088\">4000001123452<",
+              "<cbc:StreetName>Hauptstraße 5</cbc:StreetName>\r\n                "
+              "<cbc:AdditionalStreetName>Hinterhaus<",
+              "<cbc:PostalZone>50667</cbc:PostalZone>\r\n                <cbc:CountrySubentity>NRW</"
+              "cbc:CountrySubentity>\r\n                <cac:AddressLine>\r\n                    "
+              "<cbc:Line>Raum 204<",
+              "<cbc:CompanyID schemeID=\"0088\">4000001000005<",
+              "<cac:DeliveryLocation>\r\n            <cbc:ID schemeID=\"0088\">4000001987658</cbc:ID>\r\n    "
+              "    "
+              "</cac:DeliveryLocation>"})
             QVERIFY2(fromWindow.contains(element), element);
 
         tallomir::testing::keepJsonCase(invoiceJson);

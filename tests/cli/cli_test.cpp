@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -195,6 +196,7 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         const char* name;
         std::function<void(json&)> change;
         std::vector<std::pair<std::string, std::string>> dumped; // JSON pointer, value
+        std::vector<std::string> written = {};                   // in the file, blanks between elements out
     };
     const Case cases[] = {
         {"minimal", [](json&) {}, {{"/payableAmount", "23.80"}}},
@@ -246,6 +248,64 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/taxRepresentative/city", "Berlin"},
           {"/taxRepresentative/countryCode", "DE"},
           {"/taxRepresentative/vatId", "DE123456789"}}},
+        // Every address with its further lines and region, every identifier with its scheme, the
+        // delivery location; each where the schema orders it.
+        {"addresses",
+         [](json& j) {
+             j.merge_patch(json::parse(R"({
+               "supplier": {"partyId": "4000001123452", "partyIdScheme": "0088", "additionalStreet": "Hinterhaus",
+                            "addressLine3": "2. Etage", "region": "Berlin", "registrationId": "123456789",
+                            "registrationIdScheme": "0060"},
+               "customer": {"partyId": "04011000-12345-34", "partyIdScheme": "0204", "street": "Marienplatz 1",
+                            "additionalStreet": "Zimmer 12", "addressLine3": "Eingang B", "region": "Bayern",
+                            "registrationId": "4000001000005", "registrationIdScheme": "0088"},
+               "delivery": {"additionalStreet": "Tor 3", "addressLine3": "Rampe 2", "postalCode": "85748",
+                            "city": "Garching", "region": "Bayern", "countryCode": "DE",
+                            "locationId": "4000001987658", "locationIdScheme": "0088"},
+               "taxRepresentative": {"name": "Fiskal GmbH", "additionalStreet": "Aufgang A",
+                                     "addressLine3": "Postfach 7", "postalCode": "1010", "city": "Wien",
+                                     "region": "Wien", "countryCode": "AT", "vatId": "ATU12345678"}})"));
+         },
+         {{"/supplier/partyIdScheme", "0088"},
+          {"/supplier/additionalStreet", "Hinterhaus"},
+          {"/customer/addressLine3", "Eingang B"},
+          {"/customer/region", "Bayern"},
+          {"/customer/registrationIdScheme", "0088"},
+          {"/delivery/locationId", "4000001987658"},
+          {"/delivery/locationIdScheme", "0088"},
+          {"/taxRepresentative/addressLine3", "Postfach 7"}},
+         {"<cac:PartyIdentification><cbc:ID "
+          "schemeID=\"0088\">4000001123452</cbc:ID></cac:PartyIdentification>"
+          "<cac:PartyName><cbc:Name>Lieferant GmbH</cbc:Name></cac:PartyName><cac:PostalAddress>"
+          "<cbc:AdditionalStreetName>Hinterhaus</cbc:AdditionalStreetName><cbc:CityName>Berlin</cbc:CityName>"
+          "<cbc:PostalZone>10115</cbc:PostalZone><cbc:CountrySubentity>Berlin</cbc:CountrySubentity>"
+          "<cac:AddressLine><cbc:Line>2. Etage</cbc:Line></cac:AddressLine><cac:Country>",
+          "<cbc:RegistrationName>Lieferant GmbH</cbc:RegistrationName><cbc:CompanyID "
+          "schemeID=\"0060\">123456789"
+          "</cbc:CompanyID></cac:PartyLegalEntity>",
+          "<cbc:ID schemeID=\"0204\">04011000-12345-34</cbc:ID></cac:PartyIdentification><cac:PartyName>"
+          "<cbc:Name>Kunde AG</cbc:Name></cac:PartyName><cac:PostalAddress><cbc:StreetName>Marienplatz 1"
+          "</cbc:StreetName><cbc:AdditionalStreetName>Zimmer "
+          "12</cbc:AdditionalStreetName><cbc:CityName>München"
+          "</cbc:CityName><cbc:PostalZone>80331</cbc:PostalZone><cbc:CountrySubentity>Bayern</"
+          "cbc:CountrySubentity>"
+          "<cac:AddressLine><cbc:Line>Eingang B</cbc:Line></cac:AddressLine><cac:Country>",
+          "<cbc:RegistrationName>Kunde AG</cbc:RegistrationName><cbc:CompanyID "
+          "schemeID=\"0088\">4000001000005"
+          "</cbc:CompanyID></cac:PartyLegalEntity>",
+          "<cac:TaxRepresentativeParty><cac:PartyName><cbc:Name>Fiskal GmbH</cbc:Name></cac:PartyName>"
+          "<cac:PostalAddress><cbc:AdditionalStreetName>Aufgang "
+          "A</cbc:AdditionalStreetName><cbc:CityName>Wien"
+          "</cbc:CityName><cbc:PostalZone>1010</cbc:PostalZone><cbc:CountrySubentity>Wien</"
+          "cbc:CountrySubentity>"
+          "<cac:AddressLine><cbc:Line>Postfach 7</cbc:Line></cac:AddressLine><cac:Country>"
+          "<cbc:IdentificationCode>AT</cbc:IdentificationCode></cac:Country></cac:PostalAddress>",
+          "<cac:DeliveryLocation><cbc:ID schemeID=\"0088\">4000001987658</cbc:ID><cac:Address>"
+          "<cbc:AdditionalStreetName>Tor 3</cbc:AdditionalStreetName><cbc:CityName>Garching</cbc:CityName>"
+          "<cbc:PostalZone>85748</cbc:PostalZone><cbc:CountrySubentity>Bayern</cbc:CountrySubentity>"
+          "<cac:AddressLine><cbc:Line>Rampe "
+          "2</cbc:Line></cac:AddressLine><cac:Country><cbc:IdentificationCode>DE"
+          "</cbc:IdentificationCode></cac:Country></cac:Address></cac:DeliveryLocation>"}},
         // The invoiced object, with the scheme of its identifier.
         {"invoiced-object",
          [](json& j) {
@@ -387,6 +447,9 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         EXPECT_EQ(dumped["xrechnungVersion"], version);
         for (const auto& [pointer, value] : c.dumped)
             EXPECT_EQ(dumped.at(json::json_pointer(pointer)), value) << pointer;
+        const std::string compact = std::regex_replace(readFile(dir / name), std::regex(">\\s+<"), "><");
+        for (const std::string& part : c.written)
+            EXPECT_NE(compact.find(part), std::string::npos) << part;
     }
     tallomir::testing::expectAllValid(files);
 }

@@ -88,7 +88,8 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
           "Weitere Angaben: UStID des Steuervertreters fehlt"}},
         {text(TaxRepresentativeVatId, "DE123456789") + text(TaxRepresentativeCountryCode, "de"),
          {"Weitere Angaben: Steuervertreter fehlt",
-          "Weitere Angaben: Land des Steuervertreters \u201Ede\u201C ist kein Ländercode nach ISO 3166 (z.B. DE)"}},
+          "Weitere Angaben: Land des Steuervertreters \u201Ede\u201C ist kein Ländercode nach ISO 3166 (z.B. "
+          "DE)"}},
         // Identifiers: typed ones by form, the IBAN also as loaded; one not written is not checked.
         {text(SupplierVatId, "DE12345678"),
          {"Lieferant: UStID \u201EDE12345678\u201C hat nach DE 8 statt 9 Zeichen"}},
@@ -96,6 +97,23 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
          {"Lieferant: IBAN \u201EDE02 1203 0000 0000 2020 15\u201C hat falsche Prüfziffern (Tippfehler?)"}},
         {[](Form& s) { s.doc.iban = "DE02 1203 0000 0000 2020 51"; }, {}},
         {text(Iban, "DE03120300000000202051") + entry(PaymentMeans, 5) + text(CardNumber, "4711"), {}},
+        // An identifier's scheme is a code of four digits, kept without blanks, and names an identifier's.
+        {text(SupplierPartyId, "L-1") + text(SupplierPartyIdScheme, "SEPA") +
+             text(CustomerRegistrationIdScheme, " 00 88 ") + text(DeliveryLocationIdScheme, "88"),
+         {"Lieferant: Schema der Kennung \u201ESEPA\u201C ist kein Code nach ISO 6523 (vier Ziffern, z.B. "
+          "0088)",
+          "Kunde: HR Nummer fehlt zum Schema der Registernummer",
+          "Lieferung: Schema der Kennung \u201E88\u201C ist kein Code nach ISO 6523 (vier Ziffern, z.B. "
+          "0088)"}},
+        {text(SupplierRegistrationId, "HRB 1") + text(SupplierRegistrationIdScheme, "0088") +
+             text(CustomerPartyIdScheme, "0204"),
+         {"Kunde: Kunden Nr. fehlt zum Schema der Kennung"}},
+        // A delivery address of a further line or a region alone names its place.
+        {text(DeliveryRegion, "Tirol"),
+         {"Lieferung: PLZ fehlt", "Lieferung: Ort fehlt", "Lieferung: Land (kurz) fehlt"}},
+        {text(TaxRepresentativeAddressLine3, "Postfach 7"),
+         {"Weitere Angaben: Steuervertreter fehlt", "Weitere Angaben: Land des Steuervertreters fehlt",
+          "Weitere Angaben: UStID des Steuervertreters fehlt"}},
         // Card, cash discount and electronic address in the forms a receiver reads.
         {entry(PaymentMeans, 5) + text(CardNumber, "1234567"),
          {"Lieferant: Kartennummer: nur die letzten 4 bis 6 Ziffern der Karte"}},

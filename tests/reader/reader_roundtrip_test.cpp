@@ -131,9 +131,15 @@ tallomir::Form expectedAfterLoad(const tallomir::Form& entered, const tallomir::
         e.delivery.*member = tallomir::multiLineText(entered.doc.delivery.*member);
     if (e.delivery.name.find_first_not_of(' ') == std::string::npos)
         e.delivery.name.clear();
+    // A scheme without its address or identifier is not written.
     for (tallomir::PartyFields* party : {&e.supplier, &e.customer})
-        if (party->endpointId.empty()) // a scheme without its address is not written
-            party->endpointScheme = "";
+        for (auto [id, scheme] : {std::pair{&P::endpointId, &P::endpointScheme},
+                                  {&P::partyId, &P::partyIdScheme},
+                                  {&P::registrationId, &P::registrationIdScheme}})
+            if ((party->*id).empty())
+                (party->*scheme).clear();
+    if (e.delivery.locationId.empty())
+        e.delivery.locationIdScheme.clear();
     // There is no account without its IBAN, and none to pay into for a debit or a card.
     const tallomir::PaymentKind payment = tallomir::paymentKind(e.paymentMeansCode);
     if (e.iban.empty() || payment == tallomir::PaymentKind::DirectDebit ||

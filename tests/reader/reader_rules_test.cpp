@@ -141,10 +141,21 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          el("cac:InvoiceLine", el("cbc:ID", "5") + allowance(" 1", "Eilzuschlag") + allowance("0", "Bonus")) +
          el("cac:InvoiceLine", el("cbc:ID", "6") + allowance("true", "Verpackung")) +
          el("cac:AccountingSupplierParty/cac:Party",
-            "<cac:PartyIdentification><cbc:ID schemeID=\"0088\">4000001</cbc:ID></cac:PartyIdentification>"), inv,
+            "<cac:PartyIdentification><cbc:ID>4000001</cbc:ID></cac:PartyIdentification>" +
+            el("cac:PartyIdentification/cbc:ID", "4000002")), inv,
          {{"supplier.partyId", "4000001"},
           {"notCarried", "2 Anhänge|Nachlass in Positionen 4, 5|Zuschlag in Positionen 5, 6|"
-                         "Lieferant: Schema der Kennung"}}},
+                         "Lieferant: weitere Kennung"}}},
+        // The seller's identifier in the SEPA scheme is the creditor's, whichever comes first; the other
+        // keeps its scheme. The second address line stays apart from the third.
+        {el("cac:AccountingSupplierParty/cac:Party",
+            "<cac:PartyIdentification><cbc:ID schemeID=\"SEPA\">DE98ZZZ09999999999</cbc:ID></cac:PartyIdentification>"
+            "<cac:PartyIdentification><cbc:ID schemeID=\"0088\">4000001123452</cbc:ID></cac:PartyIdentification>" +
+            el("cac:PostalAddress", el("cbc:AdditionalStreetName", "Hof") + el("cac:AddressLine/cbc:Line", "Tor 2") +
+                                    el("cac:AddressLine/cbc:Line", "Tor 3"))), inv,
+         {{"creditorId", "DE98ZZZ09999999999"}, {"supplier.partyId", "4000001123452"},
+          {"supplier.partyIdScheme", "0088"}, {"supplier.additionalStreet", "Hof"},
+          {"supplier.addressLine3", "Tor 2"}, {"notCarried", "Lieferant: weitere Adresszeile"}}},
         // The invoice referred to: the first reference whole, its date without time zone.
         {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05+01:00")) +
          el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")), cn,

@@ -70,7 +70,9 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, payeeName), TEXT_OF(D, payeeIdentifier), TEXT_OF(D, payeeIdentifierScheme),
     TEXT_OF(D, payeeRegistrationId), TEXT_OF(D, payeeRegistrationScheme), TEXT_OF(D, taxRepresentativeName),
     TEXT_OF(D, taxRepresentativeStreet), TEXT_OF(D, taxRepresentativeCity), TEXT_OF(D, taxRepresentativePostalCode),
-    TEXT_OF(D, taxRepresentativeCountryCode), TEXT_OF(D, taxRepresentativeVatId), TEXT_OF(D, invoicedObjectIdentifier), TEXT_OF(D, invoicedObjectScheme),
+    TEXT_OF(D, taxRepresentativeCountryCode), TEXT_OF(D, taxRepresentativeVatId),
+    TEXT_OF(D, taxRepresentativeAdditionalStreet), TEXT_OF(D, taxRepresentativeAddressLine3),
+    TEXT_OF(D, taxRepresentativeRegion), TEXT_OF(D, creditorId), TEXT_OF(D, invoicedObjectIdentifier), TEXT_OF(D, invoicedObjectScheme),
     TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
     TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReasonCode), TEXT_OF(D, allowanceReason),
@@ -85,9 +87,12 @@ inline const FieldTable<P> partyTexts{
     TEXT_OF(P, countryCode), TEXT_OF(P, vatId), TEXT_OF(P, taxSchemeId), TEXT_OF(P, taxNumber),
     TEXT_OF(P, taxNumberScheme), TEXT_OF(P, endpointId), TEXT_OF(P, endpointScheme),
     TEXT_OF(P, registrationName), TEXT_OF(P, registrationId), TEXT_OF(P, legalForm), TEXT_OF(P, contactName),
-    TEXT_OF(P, phone), TEXT_OF(P, email)};
+    TEXT_OF(P, phone), TEXT_OF(P, email), TEXT_OF(P, additionalStreet), TEXT_OF(P, addressLine3),
+    TEXT_OF(P, region), TEXT_OF(P, partyIdScheme), TEXT_OF(P, registrationIdScheme)};
 inline const FieldTable<F> deliveryTexts{
-    TEXT_OF(F, name), TEXT_OF(F, street), TEXT_OF(F, city), TEXT_OF(F, postalCode), TEXT_OF(F, countryCode)};
+    TEXT_OF(F, name), TEXT_OF(F, street), TEXT_OF(F, city), TEXT_OF(F, postalCode), TEXT_OF(F, countryCode),
+    TEXT_OF(F, additionalStreet), TEXT_OF(F, addressLine3), TEXT_OF(F, region), TEXT_OF(F, locationId),
+    TEXT_OF(F, locationIdScheme)};
 inline const FieldTable<L> lineTexts{
     TEXT_OF(L, position), TEXT_OF(L, lineNote), TEXT_OF(L, quantity), TEXT_OF(L, lineNetAmount),
     TEXT_OF(L, lineStartDate), TEXT_OF(L, lineEndDate), TEXT_OF(L, itemName), TEXT_OF(L, itemDescription),

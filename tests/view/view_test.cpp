@@ -192,11 +192,21 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
              "taxPointDate": "2024-11-30", "remittanceInformation": "RE-2024-001 Kundin",
              "payee": {"name": "Factoring AG", "identifier": "ZE-12"},
              "taxRepresentative": {"name": "Fiskal GmbH", "postalCode": "10115", "city": "Berlin",
-                                   "countryCode": "DE", "vatId": "DE123456789"}})",
+                                   "countryCode": "DE", "vatId": "DE123456789", "addressLine3": "Aufgang A",
+                                   "region": "Brandenburg"}})",
          {"Buchungsreferenz KST-4711", "Vergabenummer VG-2024-017", "Objektkennung Z-0815",
           "Wareneingang WE-3301", "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024",
           "Verwendungszweck RE-2024-001 Kundin", "Zahlungsempfänger Factoring AG, ZE-12",
-          "Steuervertreter Fiskal GmbH, 10115 Berlin, DE, DE 123 456 789"}},
+          "Steuervertreter Fiskal GmbH, Aufgang A, 10115 Berlin, Brandenburg, DE, DE 123 456 789"}},
+        // An address as in a letter: further lines under the street, the region after the city; the place
+        // delivered to by its identifier.
+        {R"({"supplier": {"additionalStreet": "Hinterhaus", "region": "NRW"},
+             "customer": {"street": "Domstraße 1", "additionalStreet": "Zimmer 12", "addressLine3": "Eingang B",
+                          "region": "Rheinland"},
+             "delivery": {"locationId": "4000001987658", "locationIdScheme": "0088"}})",
+         {"Lieferant & Söhne KG · Hinterhaus · 53111 Bonn · NRW · DE",
+          "Domstraße 1 Zimmer 12 Eingang B 50667 Köln Rheinland DE",
+          "Lieferort-Kennung 4000001987658 (0088)"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",

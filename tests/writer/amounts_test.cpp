@@ -293,6 +293,10 @@ TEST_F(ScratchDir, CompleteDocumentsPassTheOfficialRules) {
         ASSERT_TRUE(outcome.ok) << outcome.message;
         files.push_back(outcome.fileName);
     }
+    // And the golden file of the full invoice, with every address line and scheme.
+    files.push_back(dir / "invoice_full.xml");
+    std::filesystem::copy_file(std::filesystem::path(TALLOMIR_WRITER_TEST_DATA) / "invoice_full.golden",
+                               files.back());
     testing::expectAllValid(files);
 }
 

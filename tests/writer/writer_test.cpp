@@ -135,11 +135,37 @@ Form fullInvoice() {
     doc.contractNumber = "V-2021-7";
     doc.projectNumber = "P-Rathaus";
     doc.note = "Lieferung frei Haus & pünktlich";
-    doc.supplier = party("L-100|Müller & Söhne GmbH|Hauptstraße 5|Köln|50667|DE|DE123456789|VAT|"
-                         "Müller & Söhne GmbH|HRB 1234|GmbH|Anna Müller|0221 12345|anna@mueller.example");
-    doc.customer = party("K-200|Stadt Beispielhausen|Rathausplatz 1|Beispielhausen|12345|DE|DE987654321|VAT|"
-                         "Stadt Beispielhausen||Körperschaft|Bernd Beamter||bernd@beispielhausen.example");
-    doc.delivery = DeliveryFields{"Bauhof", "Am Hafen 3", "Beispielhausen", "12346", "DE"};
+    doc.supplier = party("4000001123452|Müller & Söhne GmbH|Hauptstraße 5|Köln|50667|DE|DE123456789|VAT|"
+                         "Müller & Söhne GmbH|123456789|GmbH|Anna Müller|0221 12345|anna@mueller.example");
+    doc.customer = party("04011000-12345-34|Stadt Beispielhausen|Rathausplatz 1|Beispielhausen|12345|DE|"
+                         "DE987654321|VAT|Stadt Beispielhausen|4000001000005|Körperschaft|Bernd Beamter||"
+                         "bernd@beispielhausen.example");
+    doc.delivery = DeliveryFields{.name = "Bauhof",
+                                  .street = "Am Hafen 3",
+                                  .city = "Beispielhausen",
+                                  .postalCode = "12346",
+                                  .countryCode = "DE",
+                                  .additionalStreet = "Tor 3",
+                                  .addressLine3 = "Rampe 2",
+                                  .region = "Niedersachsen",
+                                  .locationId = "4000001987658",
+                                  .locationIdScheme = "0088"};
+    // Every address has its further lines and region, every identifier its scheme.
+    for (auto [party, lines] : {std::pair{&doc.supplier, "Hinterhaus|2. Etage|Nordrhein-Westfalen|0088|0060"},
+                                std::pair{&doc.customer, "Zimmer 12|Eingang B|Niedersachsen|0204|0088"}}) {
+        std::istringstream in(lines);
+        for (std::string* field : {&party->additionalStreet, &party->addressLine3, &party->region,
+                                   &party->partyIdScheme, &party->registrationIdScheme})
+            std::getline(in, *field, '|');
+    }
+    doc.taxRepresentativeName = "Fiskal GmbH";
+    doc.taxRepresentativeStreet = "Ringstraße 3";
+    doc.taxRepresentativeAdditionalStreet = "Aufgang A";
+    doc.taxRepresentativeAddressLine3 = "Postfach 7";
+    doc.taxRepresentativeCity = doc.taxRepresentativeRegion = "Berlin";
+    doc.taxRepresentativePostalCode = "10115";
+    doc.taxRepresentativeCountryCode = "DE";
+    doc.taxRepresentativeVatId = "DE111111111";
     doc.paymentMeansCode = "58";
     doc.bankName = "Sparkasse Köln";
     doc.iban = "DE02370501980001802057";
