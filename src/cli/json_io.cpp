@@ -273,6 +273,38 @@ void enterAllowance(Form& state, const json& row) {
     }
 }
 
+// The payment means after the first, each by its JSON key.
+constexpr std::pair<const char*, std::string PaymentMeansEntry::*> paymentMeansKeys[] = {
+    {"code", &PaymentMeansEntry::code},
+    {"text", &PaymentMeansEntry::text},
+    {"remittanceInformation", &PaymentMeansEntry::remittanceInformation},
+    {"iban", &PaymentMeansEntry::iban},
+    {"accountName", &PaymentMeansEntry::accountName},
+    {"bic", &PaymentMeansEntry::bic},
+    {"cardNumber", &PaymentMeansEntry::cardNumber},
+    {"cardNetwork", &PaymentMeansEntry::cardNetwork},
+    {"cardHolder", &PaymentMeansEntry::cardHolder},
+    {"mandateReference", &PaymentMeansEntry::mandateReference},
+    {"debitedIban", &PaymentMeansEntry::debitedIban},
+};
+
+void enterPaymentMeans(Form& state, const json& list) {
+    if (!list.is_array())
+        throw InputError("\"furtherPaymentMeans\" ist keine Liste.");
+    std::set<std::string> allowed;
+    for (const auto& [key, member] : paymentMeansKeys)
+        allowed.insert(key);
+    std::vector<PaymentMeansEntry> entries;
+    for (const json& item : list) {
+        checkKeys(item, allowed, "einer weiteren Zahlungsart");
+        PaymentMeansEntry& entry = entries.emplace_back();
+        for (const auto& [key, member] : paymentMeansKeys)
+            if (item.contains(key))
+                entry.*member = typedText(item.at(key), key);
+    }
+    setFurtherPaymentMeans(state, entries);
+}
+
 // The further notes, as the list on "Weitere Angaben" takes them.
 void enterNotes(Form& state, const json& notes) {
     if (!notes.is_array())
@@ -296,7 +328,8 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative", "notes"});
+                    "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative", "notes",
+                    "furtherPaymentMeans"});
     for (const auto& [key, member] : unformedTexts)
         allowed.insert(key);
     checkKeys(input, allowed, "der Eingabe");
@@ -388,6 +421,8 @@ void enterJson(Form& state, const json& input) {
     }
     if (input.contains("notes"))
         enterNotes(state, input.at("notes"));
+    if (input.contains("furtherPaymentMeans"))
+        enterPaymentMeans(state, input.at("furtherPaymentMeans"));
     // Values without a field of the form: the object identifier's scheme (a
     // code of UNTDID 1153), the business process (the form writes its own
     // unless one is given).
@@ -495,6 +530,14 @@ json dumpDocument(const DocumentState& state) {
     for (const NoteEntry& note : d.furtherNotes)
         notes.push_back(json{{"subjectCode", note.subjectCode}, {"text", note.text}});
     out["notes"] = std::move(notes);
+    json means = json::array();
+    for (const PaymentMeansEntry& entry : d.furtherPaymentMeans) {
+        json item;
+        for (const auto& [key, member] : paymentMeansKeys)
+            item[key] = entry.*member;
+        means.push_back(std::move(item));
+    }
+    out["furtherPaymentMeans"] = std::move(means);
     out["payee"] = json{{"name", d.payeeName},
                         {"identifier", d.payeeIdentifier},
                         {"identifierScheme", d.payeeIdentifierScheme},

@@ -501,6 +501,23 @@ void checkValues(const Context& c, Findings& findings) {
             findings.field(FieldId::FurtherNotes, name + ": Der Text fehlt");
     }
 
+    // Further payment means name their kind, the same as the first (a file
+    // holds one kind of payment with several accounts or cards), and only one
+    // of them has a text.
+    int texts = d.paymentMeansText.empty() ? 0 : 1;
+    for (std::size_t i = 0; i < d.furtherPaymentMeans.size(); ++i) {
+        const PaymentMeansEntry& means = d.furtherPaymentMeans[i];
+        const std::string name = "Zahlungsart " + std::to_string(i + 2) + ": ";
+        if (means.code.empty())
+            findings.field(FieldId::PaymentMeans, name + "Der Code fehlt");
+        else if (means.code != d.paymentMeansCode)
+            findings.field(FieldId::PaymentMeans, name + "Der Code " + quoted(means.code) +
+                                                      " weicht von dem der ersten Zahlungsart ab (" +
+                                                      d.paymentMeansCode + ")");
+        if (!means.text.empty() && ++texts == 2)
+            findings.field(FieldId::PaymentMeans, name + "Nur eine Zahlungsart darf einen Text haben");
+    }
+
     // What was typed wrongly; a field that takes no input now is not written.
     for (const auto& [field, reason] : c.state.invalidInputs)
         if (fieldEnabled(c.state, field))

@@ -17,4 +17,24 @@ void setFurtherNotes(Form& state, const std::vector<NoteEntry>& notes) {
     state.modified = true;
 }
 
+void setFurtherPaymentMeans(Form& state, const std::vector<PaymentMeansEntry>& means) {
+    std::vector<PaymentMeansEntry> taken;
+    for (const PaymentMeansEntry& entry : means) {
+        PaymentMeansEntry tidy = entry;
+        bool any = false;
+        for (std::string* text : {&tidy.code, &tidy.text, &tidy.remittanceInformation, &tidy.iban,
+                                  &tidy.accountName, &tidy.bic, &tidy.cardNumber, &tidy.cardNetwork,
+                                  &tidy.cardHolder, &tidy.mandateReference, &tidy.debitedIban}) {
+            *text = singleLineText(*text);
+            any = any || !text->empty();
+        }
+        if (any)
+            taken.push_back(std::move(tidy));
+    }
+    if (taken == state.doc.furtherPaymentMeans)
+        return;
+    state.doc.furtherPaymentMeans = std::move(taken);
+    state.modified = true;
+}
+
 } // namespace tallomir

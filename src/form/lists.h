@@ -14,4 +14,8 @@ namespace tallomir {
 // is left out. Marks the document changed when the notes differ.
 void setFurtherNotes(Form& state, const std::vector<NoteEntry>& notes);
 
+// Takes the payment means after the first, each text in one line; an entry
+// without any text is left out. Marks the document changed when they differ.
+void setFurtherPaymentMeans(Form& state, const std::vector<PaymentMeansEntry>& means);
+
 } // namespace tallomir

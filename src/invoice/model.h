@@ -141,6 +141,25 @@ struct NoteEntry {
     bool operator==(const NoteEntry&) const = default;
 };
 
+// A further way to pay (BG-16) after the one the form edits, as a file or the
+// input gives it: the means' code and text, the remittance information, and
+// what the means names of a card, an account paid into or a direct debit.
+struct PaymentMeansEntry {
+    std::string code;
+    std::string text;
+    std::string remittanceInformation;
+    std::string cardNumber;
+    std::string cardNetwork;
+    std::string cardHolder;
+    std::string iban;
+    std::string accountName;
+    std::string bic;
+    std::string mandateReference;
+    std::string debitedIban;
+
+    bool operator==(const PaymentMeansEntry&) const = default;
+};
+
 // The invoice record. Every field is a text; an empty text means "not given"
 // and its element is left out of the file. Dates are "%yyyy-%mm-%dd" texts,
 // amounts and percentages two-decimal texts.
@@ -202,6 +221,7 @@ struct InvoiceDocument {
 
     // payment
     std::string paymentMeansCode;
+    std::string paymentMeansText; // BT-82, as a file or the input names it
     std::string bankName;
     std::string iban;
     std::string bic;
@@ -215,6 +235,7 @@ struct InvoiceDocument {
     std::string cardNumber;
     std::string cardHolder;
     std::string cardNetwork;
+    std::vector<PaymentMeansEntry> furtherPaymentMeans;
 
     // the document-level allowance or charge the form edits
     std::string chargeIndicator;

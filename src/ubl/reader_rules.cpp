@@ -41,6 +41,10 @@ NoteEntry* objectOf(Target& target, Record, std::string NoteEntry::*) {
     auto& notes = target.state.doc.furtherNotes;
     return notes.empty() ? nullptr : &notes.back();
 }
+PaymentMeansEntry* objectOf(Target& target, Record, std::string PaymentMeansEntry::*) {
+    auto& means = target.state.doc.furtherPaymentMeans;
+    return means.empty() ? nullptr : &means.back();
+}
 ItemClassification* objectOf(Target& target, Record, std::string ItemClassification::*) {
     tallomir::LineItem* line = target.line();
     return line == nullptr || line->classifications.empty() ? nullptr : &line->classifications.back();
@@ -173,6 +177,9 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
     case Hook::FurtherNote:
         // The first note is the form's; every later one is a further note.
         return !state.doc.note.empty();
+    case Hook::FurtherPaymentMeans:
+        // The first payment means is the form's; every later one is kept as it is.
+        return target.blockPlace > 1;
     default:
         return false;
     }
@@ -216,6 +223,9 @@ void beginRecord(Target& target, Record record) {
         break;
     case Record::Note:
         state.doc.furtherNotes.emplace_back();
+        break;
+    case Record::FurtherPayment:
+        state.doc.furtherPaymentMeans.emplace_back();
         break;
     case Record::Classification:
         if (tallomir::LineItem* line = target.line())

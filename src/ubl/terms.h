@@ -33,13 +33,14 @@ enum class Record : std::uint8_t {
     Allowance,
     Note,           // a further note: its element is its value
     Classification, // of the current line's item
+    FurtherPayment, // a further payment means
 };
-inline constexpr std::size_t recordCount = 11;
+inline constexpr std::size_t recordCount = 12;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
-           record == Record::Note || record == Record::Classification;
+           record == Record::Note || record == Record::Classification || record == Record::FurtherPayment;
 }
 
 // The text field a row sets, in the object of its record: the document (also
@@ -48,7 +49,8 @@ constexpr bool repeats(Record record) {
 using Field =
     std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
                  std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
-                 std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*>;
+                 std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*,
+                 std::string PaymentMeansEntry::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {
@@ -60,21 +62,22 @@ enum class Form : std::uint8_t {
 // Each is explained where the reader runs it (reader_rules.cpp).
 enum class Hook : std::uint8_t {
     None,
-    Version,          // the identifier names the version; only one the program writes is carried
-    Profile,          // the program's own profile is written anew, any other is kept
-    ShownCurrency,    // the document currency is also the one shown
-    ChargeIndicator,  // read as the schema's boolean, kept as "true" or "false"
-    DocumentCategory, // a subtotal's category is also the document's
-    TaxTotal,         // taken (the subtotals refer to it) and compared with the computed one
-    StatedTotal,      // not taken: compared with the computed total (`label`)
-    TakenWithBlock,   // read together with the block it stands in
-    PartyTaxScheme,   // judges the block as a whole: the number's scheme follows the number
-    ProjectReference, // judges its reference: only type code 50 is a project reference
-    FirstPreceding,   // judges its billing reference: only the first one is read
-    TaxCurrencyTotal, // a variant of its block: the total in the VAT accounting currency
-    SepaCreditor,     // a variant of its element: the identifier in the SEPA scheme
-    ObjectReference,  // a variant of its block: the reference of type 130, the invoiced object
-    FurtherNote,      // a variant of its element: a note after the first, with its subject code
+    Version,             // the identifier names the version; only one the program writes is carried
+    Profile,             // the program's own profile is written anew, any other is kept
+    ShownCurrency,       // the document currency is also the one shown
+    ChargeIndicator,     // read as the schema's boolean, kept as "true" or "false"
+    DocumentCategory,    // a subtotal's category is also the document's
+    TaxTotal,            // taken (the subtotals refer to it) and compared with the computed one
+    StatedTotal,         // not taken: compared with the computed total (`label`)
+    TakenWithBlock,      // read together with the block it stands in
+    PartyTaxScheme,      // judges the block as a whole: the number's scheme follows the number
+    ProjectReference,    // judges its reference: only type code 50 is a project reference
+    FirstPreceding,      // judges its billing reference: only the first one is read
+    TaxCurrencyTotal,    // a variant of its block: the total in the VAT accounting currency
+    SepaCreditor,        // a variant of its element: the identifier in the SEPA scheme
+    ObjectReference,     // a variant of its block: the reference of type 130, the invoiced object
+    FurtherNote,         // a variant of its element: a note after the first, with its subject code
+    FurtherPaymentMeans, // a variant of its block: a payment means after the first
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -98,7 +101,7 @@ constexpr int hookLevel(Hook hook) {
 // the same place when the hook's condition holds for the element.
 constexpr bool isVariant(Hook hook) {
     return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference ||
-           hook == Hook::FurtherNote;
+           hook == Hook::FurtherNote || hook == Hook::FurtherPaymentMeans;
 }
 
 // Whether the hook judges an element on entering it.

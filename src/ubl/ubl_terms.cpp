@@ -15,6 +15,7 @@ using V = VatBreakdownEntry;
 using A = AllowanceCharge;
 using N = NoteEntry;
 using C = ItemClassification;
+using M = PaymentMeansEntry;
 using enum Record;
 using enum Form;
 
@@ -77,6 +78,23 @@ constexpr Term subtotalTerms[] = {
     {"cac:TaxCategory/cbc:TaxExemptionReasonCode", Subtotal, &V::exemptionReasonCode},
     {"cac:TaxCategory/cbc:TaxExemptionReason", Subtotal, &V::exemptionReason},
     {"cac:TaxCategory/cac:TaxScheme/cbc:ID", Subtotal, &V::schemeId},
+};
+
+// A payment means after the first, kept as the file gives it.
+constexpr Term paymentMeansTerms[] = {
+    {.path = "cbc:PaymentMeansCode",
+     .record = FurtherPayment,
+     .field = &M::code,
+     .attribute = {"name", &M::text}},
+    {"cbc:PaymentID", FurtherPayment, &M::remittanceInformation},
+    {"cac:CardAccount/cbc:PrimaryAccountNumberID", FurtherPayment, &M::cardNumber},
+    {"cac:CardAccount/cbc:NetworkID", FurtherPayment, &M::cardNetwork},
+    {"cac:CardAccount/cbc:HolderName", FurtherPayment, &M::cardHolder},
+    {"cac:PayeeFinancialAccount/cbc:ID", FurtherPayment, &M::iban},
+    {"cac:PayeeFinancialAccount/cbc:Name", FurtherPayment, &M::accountName},
+    {"cac:PayeeFinancialAccount/cac:FinancialInstitutionBranch/cbc:ID", FurtherPayment, &M::bic},
+    {"cac:PaymentMandate/cbc:ID", FurtherPayment, &M::mandateReference},
+    {"cac:PaymentMandate/cac:PayerFinancialAccount/cbc:ID", FurtherPayment, &M::debitedIban},
 };
 
 constexpr Term classificationTerms[] = {
@@ -199,7 +217,14 @@ constexpr Term documentTerms[] = {
     {"cac:Delivery/cac:DeliveryLocation/cac:Address/cac:Country/cbc:IdentificationCode", Delivery,
      &F::countryCode},
     {"cac:Delivery/cac:DeliveryParty/cac:PartyName/cbc:Name", Delivery, &F::name},
-    {"cac:PaymentMeans/cbc:PaymentMeansCode", Payment, &D::paymentMeansCode},
+    {.path = "cac:PaymentMeans",
+     .record = FurtherPayment,
+     .hook = Hook::FurtherPaymentMeans,
+     .group = paymentMeansTerms},
+    {.path = "cac:PaymentMeans/cbc:PaymentMeansCode",
+     .record = Payment,
+     .field = &D::paymentMeansCode,
+     .attribute = {"name", &D::paymentMeansText}},
     {"cac:PaymentMeans/cbc:PaymentDueDate", Payment, &D::dueDate, Date},
     {"cac:PaymentMeans/cbc:PaymentID", Payment, &D::remittanceInformation},
     {"cac:PaymentMeans/cac:PayeeFinancialAccount/cbc:ID", Payment, &D::iban},

@@ -413,10 +413,42 @@ void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state) {
     }
 }
 
+namespace {
+
+// A payment means after the first, written as it was given: each of its
+// groups where it has a value.
+void writeFurtherPaymentMeans(xml::XmlNode* documentElement, const PaymentMeansEntry& entry) {
+    xml::XmlNode* means = xml::appendElement(documentElement, "cac:PaymentMeans");
+    addElement(means, "cbc:PaymentMeansCode", entry.text.empty() ? "" : "name", entry.text, entry.code);
+    addLeaf(means, "cbc:PaymentID", entry.remittanceInformation);
+    if (!entry.cardNumber.empty()) {
+        xml::XmlNode* card = xml::appendElement(means, "cac:CardAccount");
+        addLeaf(card, "cbc:PrimaryAccountNumberID", entry.cardNumber);
+        addLeaf(card, "cbc:NetworkID", entry.cardNetwork.empty() ? std::string("NA") : entry.cardNetwork);
+        addLeaf(card, "cbc:HolderName", entry.cardHolder);
+    }
+    if (!entry.iban.empty()) {
+        xml::XmlNode* account = xml::appendElement(means, "cac:PayeeFinancialAccount");
+        addLeaf(account, "cbc:ID", entry.iban);
+        addLeaf(account, "cbc:Name", entry.accountName);
+        if (!entry.bic.empty())
+            addLeaf(xml::appendElement(account, "cac:FinancialInstitutionBranch"), "cbc:ID", entry.bic);
+    }
+    if (!entry.mandateReference.empty() || !entry.debitedIban.empty()) {
+        xml::XmlNode* mandate = xml::appendElement(means, "cac:PaymentMandate");
+        addLeaf(mandate, "cbc:ID", entry.mandateReference);
+        if (!entry.debitedIban.empty())
+            addLeaf(xml::appendElement(mandate, "cac:PayerFinancialAccount"), "cbc:ID", entry.debitedIban);
+    }
+}
+
+} // namespace
+
 void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
     xml::XmlNode* means = xml::appendElement(documentElement, "cac:PaymentMeans");
-    addLeaf(means, "cbc:PaymentMeansCode", doc.paymentMeansCode);
+    addElement(means, "cbc:PaymentMeansCode", doc.paymentMeansText.empty() ? "" : "name",
+               doc.paymentMeansText, doc.paymentMeansCode);
     if (isCreditNote(state)) {
         addLeaf(means, "cbc:PaymentDueDate", doc.dueDate);
     }
@@ -446,6 +478,8 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
             addLeaf(xml::appendElement(mandate, "cac:PayerFinancialAccount"), "cbc:ID", doc.debitedIban);
         }
     }
+    for (const PaymentMeansEntry& further : doc.furtherPaymentMeans)
+        writeFurtherPaymentMeans(documentElement, further);
     if (!doc.paymentTerms.empty()) {
         addLeaf(xml::appendElement(documentElement, "cac:PaymentTerms"), "cbc:Note",
                 paymentTermsText(doc.paymentTerms));

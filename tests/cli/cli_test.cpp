@@ -126,6 +126,10 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["notes"] = json::array({{{"text", "x"}}, {{"subjectCode", "SUR"}}});
          },
          3, "Weitere Angaben: Notiz 3: Der Text fehlt"},
+        {[](json& j) {
+             j["furtherPaymentMeans"] = json::array({{{"iban", "DE02120300000000202051"}}});
+         },
+         3, "Lieferant: Zahlungsart 2: Der Code fehlt"},
         // An unknown key or code, an impossible date, a unit not in the list, a
         // preceding invoice on an invoice (only credit notes and corrections have one).
         {[](json& j) { j["colour"] = "blau"; }, 1, "colour"},
@@ -326,6 +330,24 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/notes/0/text", "Zweite"},
           {"/notes/1/subjectCode", ""},
           {"/notes/1/text", "Dritte\nmit Zeile"}}},
+        // Further accounts to pay into after the form's own, kept whole.
+        {"further-payment-means",
+         [](json& j) {
+             j["furtherPaymentMeans"] = json::array({{{"code", "58"},
+                                                      {"text", "SEPA-Überweisung"},
+                                                      {"iban", "AT611904300234573201"},
+                                                      {"accountName", "Konto Wien"},
+                                                      {"bic", "BKAUATWW"},
+                                                      {"remittanceInformation", "RE-1"}},
+                                                     {{"code", "58"}, {"iban", "DE75512108001245126199"}}});
+         },
+         {{"/furtherPaymentMeans/0/text", "SEPA-Überweisung"},
+          {"/furtherPaymentMeans/0/iban", "AT611904300234573201"},
+          {"/furtherPaymentMeans/0/accountName", "Konto Wien"},
+          {"/furtherPaymentMeans/0/bic", "BKAUATWW"},
+          {"/furtherPaymentMeans/0/remittanceInformation", "RE-1"},
+          {"/furtherPaymentMeans/1/code", "58"},
+          {"/furtherPaymentMeans/1/iban", "DE75512108001245126199"}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },

@@ -84,6 +84,29 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          {{"note", "erste"}, {"notes", "4"}, {"notes[0].subjectCode", ""}, {"notes[0].text", "zweite"},
           {"notes[1].subjectCode", "AAI"}, {"notes[1].text", "dritte"}, {"notes[2].text", "#Ab1#vierte"},
           {"notes[3].text", "#ABCD#fünfte"}, {"notCarried", ""}}},
+        // The first payment means is the form's, with its text; every later one is kept whole.
+        {"<cac:PaymentMeans><cbc:PaymentMeansCode name=\"Überweisung\">58</cbc:PaymentMeansCode>" +
+             el("cac:PayeeFinancialAccount/cbc:ID", "DE02120300000000202051") + "</cac:PaymentMeans>" +
+             el("cac:PaymentMeans", el("cbc:PaymentMeansCode", "48") + el("cbc:PaymentID", "V-1") +
+                                        el("cac:CardAccount", el("cbc:PrimaryAccountNumberID", "1234") +
+                                                                  el("cbc:NetworkID", "VISA") +
+                                                                  el("cbc:HolderName", "E. Muster"))) +
+             el("cac:PaymentMeans", el("cbc:PaymentMeansCode", "30") +
+                                        el("cac:PayeeFinancialAccount", el("cbc:ID", "AT611904300234573201") +
+                                                                            el("cbc:Name", "Konto 2") +
+                                                                            el("cac:FinancialInstitutionBranch/cbc:ID", "BKAUATWW"))) +
+             el("cac:PaymentMeans", el("cbc:PaymentMeansCode", "59") +
+                                        el("cac:PaymentMandate", el("cbc:ID", "M-1") +
+                                                                     el("cac:PayerFinancialAccount/cbc:ID", "DE75512108001245126199"))),
+         inv,
+         {{"paymentMeansCode", "58"}, {"paymentMeansText", "Überweisung"}, {"iban", "DE02120300000000202051"},
+          {"paymentMeans", "3"}, {"paymentMeans[0].code", "48"}, {"paymentMeans[0].remittanceInformation", "V-1"},
+          {"paymentMeans[0].cardNumber", "1234"}, {"paymentMeans[0].cardNetwork", "VISA"},
+          {"paymentMeans[0].cardHolder", "E. Muster"}, {"paymentMeans[1].code", "30"},
+          {"paymentMeans[1].iban", "AT611904300234573201"}, {"paymentMeans[1].accountName", "Konto 2"},
+          {"paymentMeans[1].bic", "BKAUATWW"}, {"paymentMeans[2].code", "59"},
+          {"paymentMeans[2].mandateReference", "M-1"}, {"paymentMeans[2].debitedIban", "DE75512108001245126199"},
+          {"notCarried", ""}}},
         // A line's order line and its classifications, each with its scheme and version.
         {el("cac:InvoiceLine", el("cbc:ID", "1") + el("cac:OrderLineReference/cbc:LineID", "7") +
                                    el("cac:Item", "<cac:CommodityClassification><cbc:ItemClassificationCode "

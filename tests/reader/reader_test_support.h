@@ -73,7 +73,7 @@ inline const FieldTable<D> documentTexts{
     TEXT_OF(D, taxRepresentativeCountryCode), TEXT_OF(D, taxRepresentativeVatId),
     TEXT_OF(D, taxRepresentativeAdditionalStreet), TEXT_OF(D, taxRepresentativeAddressLine3),
     TEXT_OF(D, taxRepresentativeRegion), TEXT_OF(D, creditorId), TEXT_OF(D, invoicedObjectIdentifier), TEXT_OF(D, invoicedObjectScheme),
-    TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode),
+    TEXT_OF(D, loadedDocumentCurrency), TEXT_OF(D, loadedTaxCurrency), TEXT_OF(D, paymentMeansCode), TEXT_OF(D, paymentMeansText),
     TEXT_OF(D, bankName), TEXT_OF(D, iban), TEXT_OF(D, bic), TEXT_OF(D, paymentTerms),
     TEXT_OF(D, chargeIndicator), TEXT_OF(D, allowanceReasonCode), TEXT_OF(D, allowanceReason),
     TEXT_OF(D, allowancePercent), TEXT_OF(D, allowanceAmount), TEXT_OF(D, allowanceBaseAmount),
@@ -101,6 +101,13 @@ inline const FieldTable<L> lineTexts{
     TEXT_OF(L, orderLineReference)};
 inline const FieldTable<tallomir::NoteEntry> noteTexts{
     TEXT_OF(tallomir::NoteEntry, subjectCode), TEXT_OF(tallomir::NoteEntry, text)};
+inline const FieldTable<tallomir::PaymentMeansEntry> paymentMeansTexts{
+    TEXT_OF(tallomir::PaymentMeansEntry, code), TEXT_OF(tallomir::PaymentMeansEntry, text),
+    TEXT_OF(tallomir::PaymentMeansEntry, remittanceInformation), TEXT_OF(tallomir::PaymentMeansEntry, cardNumber),
+    TEXT_OF(tallomir::PaymentMeansEntry, cardNetwork), TEXT_OF(tallomir::PaymentMeansEntry, cardHolder),
+    TEXT_OF(tallomir::PaymentMeansEntry, iban), TEXT_OF(tallomir::PaymentMeansEntry, accountName),
+    TEXT_OF(tallomir::PaymentMeansEntry, bic), TEXT_OF(tallomir::PaymentMeansEntry, mandateReference),
+    TEXT_OF(tallomir::PaymentMeansEntry, debitedIban)};
 inline const FieldTable<tallomir::ItemClassification> classificationTexts{
     TEXT_OF(tallomir::ItemClassification, code), TEXT_OF(tallomir::ItemClassification, listId),
     TEXT_OF(tallomir::ItemClassification, listVersionId)};
@@ -137,6 +144,7 @@ inline Fields fieldsOf(const tallomir::Form& state) {
             addFields(out, prefix + "[" + std::to_string(i) + "].", list[i], table);
     };
     addList("notes", state.doc.furtherNotes, noteTexts);
+    addList("paymentMeans", state.doc.furtherPaymentMeans, paymentMeansTexts);
     for (std::size_t i = 0; i < state.lines.size(); ++i) {
         const std::string line = "lines[" + std::to_string(i) + "]";
         addFields(out, line + ".", state.lines[i], lineTexts);
