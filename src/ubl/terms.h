@@ -19,7 +19,8 @@
 namespace tallomir::ubl::terms {
 
 // The record a value belongs to. A line, a VAT subtotal, an allowance or
-// charge, a further note and a line's classification repeat: each of their
+// charge, a further note, a line's classification and its item's properties
+// repeat: each of their
 // elements begins one more entry of its list.
 enum class Record : std::uint8_t {
     Document,
@@ -33,13 +34,14 @@ enum class Record : std::uint8_t {
     Allowance,
     Note,           // a further note: its element is its value
     Classification, // of the current line's item
+    ItemProperty,   // a property (name and value) of the current line's item
 };
-inline constexpr std::size_t recordCount = 11;
+inline constexpr std::size_t recordCount = 12;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
-           record == Record::Note || record == Record::Classification;
+           record == Record::Note || record == Record::Classification || record == Record::ItemProperty;
 }
 
 // The text field a row sets, in the object of its record: the document (also
@@ -48,7 +50,8 @@ constexpr bool repeats(Record record) {
 using Field =
     std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
                  std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
-                 std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*>;
+                 std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*,
+                 std::string ItemAttribute::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {

@@ -197,6 +197,13 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
           "Wareneingang WE-3301", "Versandanzeige LS-118", "Steuerfälligkeit 30.11.2024",
           "Verwendungszweck RE-2024-001 Kundin", "Zahlungsempfänger Factoring AG, ZE-12",
           "Steuervertreter Fiskal GmbH, 10115 Berlin, DE, DE 123 456 789"}},
+        // A line's further details in one line below its description.
+        {R"({"lines": [{"position": "1", "quantity": "1", "itemName": "Hammer", "unitPrice": "10",
+                        "lineVatPercent": "19", "itemDescription": "geschmiedet", "orderLineReference": "7",
+                        "standardItemId": "4012345678901", "standardItemIdScheme": "0160",
+                        "originCountry": "DE", "itemAttributes": [{"name": "Farbe", "value": "rot"}]}]})",
+         {"geschmiedet Bestellposition 7 · Artikelkennung 4012345678901 (0160) · Herkunftsland DE · "
+          "Farbe: rot"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",
