@@ -248,17 +248,19 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         // empty rows left out.
         {"line-details",
          [](json& j) {
-             j["lines"][0].update({{"orderLineReference", "7"},
-                                   {"lineAccountingReference", "KST-4711"},
-                                   {"lineObjectIdentifier", "Z-12"},
-                                   {"lineObjectIdentifierScheme", "AAG"},
-                                   {"buyersItemId", " K-100 "},
-                                   {"standardItemId", "4012345678901"},
-                                   {"standardItemIdScheme", "0160"},
-                                   {"originCountry", "DE"},
-                                   {"itemClassifications",
-                                    {{{"code", "44111"}, {"listId", "STI"}, {"listVersionId", "2"}}, json::object()}},
-                                   {"itemAttributes", {{{"name", "Farbe"}, {"value", "rot"}}, {{"name", "Größe"}, {"value", "XL"}}}}});
+             j["lines"][0].update(
+                 {{"orderLineReference", "7"},
+                  {"lineAccountingReference", "KST-4711"},
+                  {"lineObjectIdentifier", "Z-12"},
+                  {"lineObjectIdentifierScheme", "AAG"},
+                  {"buyersItemId", " K-100 "},
+                  {"standardItemId", "4012345678901"},
+                  {"standardItemIdScheme", "0160"},
+                  {"originCountry", "DE"},
+                  {"itemClassifications",
+                   {{{"code", "44111"}, {"listId", "STI"}, {"listVersionId", "2"}}, json::object()}},
+                  {"itemAttributes",
+                   {{{"name", "Farbe"}, {"value", "rot"}}, {{"name", "Größe"}, {"value", "XL"}}}}});
          },
          {{"/lines/0/orderLineReference", "7"},
           {"/lines/0/lineAccountingReference", "KST-4711"},
@@ -394,7 +396,8 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         EXPECT_EQ(dumped["xrechnungVersion"], version);
         // what the program wrote it reads back whole, the one empty entry given left out
         EXPECT_EQ(dumped["notCarried"], json::array());
-        EXPECT_EQ(dumped["lines"][0]["itemClassifications"].size() + dumped["lines"][0]["itemAttributes"].size(),
+        EXPECT_EQ(dumped["lines"][0]["itemClassifications"].size() +
+                      dumped["lines"][0]["itemAttributes"].size(),
                   c.name == std::string("line-details") ? 3U : 0U);
         for (const auto& [pointer, value] : c.dumped)
             EXPECT_EQ(dumped.at(json::json_pointer(pointer)), value) << pointer;

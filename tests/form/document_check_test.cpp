@@ -181,13 +181,17 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
           "Positionen: Position 1: Objektkennung fehlt zum Schema \u201EAAG\u201C",
           "Positionen: Position 1: Herkunftsland \u201Ede\u201C ist kein Ländercode nach ISO 3166 (z.B. DE)",
           "Positionen: Position 1: Klassifizierung 1: Schema fehlt",
-          "Positionen: Position 1: Klassifizierung 2: Code fehlt", "Positionen: Position 1: Eigenschaft 1: Wert fehlt",
+          "Positionen: Position 1: Klassifizierung 2: Code fehlt",
+          "Positionen: Position 1: Eigenschaft 1: Wert fehlt",
           "Positionen: Position 1: Eigenschaft 2: Name fehlt"}},
         {details([](LineDetails& d) { d.standardItemId = "4012345678901"; }),
          {"Positionen: Position 1: Schema der Artikelkennung fehlt"}},
         {details([](LineDetails& d) {
-             d = {"7", "KST-1", "Z-12", "", "K-100", "4012345678901", "0160", "DE", {{"44111", "STI", ""}},
-                  {{"Farbe", "rot"}}};
+             d.standardItemId = "4012345678901";
+             d.standardItemIdScheme = "0160";
+             d.originCountry = "DE";
+             d.classifications = {{"44111", "STI", ""}};
+             d.attributes = {{"Farbe", "rot"}};
          }),
          {}},
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, ""), {}}, // and no rate
