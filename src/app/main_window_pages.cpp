@@ -2,6 +2,7 @@
 
 #include "code_combo.h"
 #include "date_picker.h"
+#include "line_details_dialog.h"
 #include "line_table_model.h"
 #include "list_editor.h"
 #include "main_window_helpers.h"
@@ -268,6 +269,11 @@ void MainWindow::buildLinesPage(QWidget* page) {
     changeButton_ = button("buttonChange", "Ändern", &MainWindow::changeClicked);
     deleteButton_ = button("buttonDelete", "Löschen", &MainWindow::deleteClicked);
     grid.add(rows.subspan(firstLine));
+    // The line's further details, in a dialog of their own.
+    auto* details = new QPushButton(QStringLiteral("Weitere Angaben …"), page);
+    details->setObjectName(QStringLiteral("buttonLineDetails"));
+    connect(details, &QPushButton::clicked, this, [this] { (new LineDetailsDialog(state_, this))->open(); });
+    grid.addToLine(details);
 
     lineDescription_ = page->findChild<QPlainTextEdit*>(QStringLiteral("lineDescription"));
     lineCategory_ = page->findChild<QComboBox*>(QStringLiteral("lineTaxCategory"));

@@ -2,6 +2,7 @@
 
 #include "form/fields.h"
 #include "form/input_rules.h"
+#include "form/line_details.h"
 #include "form/line_list.h"
 #include "form/lists.h"
 #include "invoice/dates.h"
@@ -232,9 +233,60 @@ void enterParty(Form& state, const json& party, const auto& texts, FieldId schem
                               "electronicAddressScheme"));
 }
 
+// A line's further details ("Weitere Angaben …" of the line editor).
+constexpr std::pair<const char*, std::string LineDetails::*> detailTexts[] = {
+    {"orderLineReference", &LineDetails::orderLineReference},
+    {"lineAccountingReference", &LineDetails::lineAccountingReference},
+    {"lineObjectIdentifier", &LineDetails::lineObjectIdentifier},
+    {"lineObjectIdentifierScheme", &LineDetails::lineObjectIdentifierScheme},
+    {"buyersItemId", &LineDetails::buyersItemId},
+    {"standardItemId", &LineDetails::standardItemId},
+    {"standardItemIdScheme", &LineDetails::standardItemIdScheme},
+    {"originCountry", &LineDetails::originCountry},
+};
+// The lists of a line's details: each entry an object with these keys.
+struct DetailList {
+    const char* key;
+    DetailRows LineDetails::*rows;
+    std::vector<const char*> columns;
+};
+const DetailList detailLists[] = {
+    {"itemClassifications", &LineDetails::classifications, {"code", "listId", "listVersionId"}},
+    {"itemAttributes", &LineDetails::attributes, {"name", "value"}},
+};
+
+// The details given with a line, through the dialog's rule.
+void enterLineDetails(Form& state, const json& line) {
+    LineDetails details = lineDetailsOf(state.lineEditBuffer);
+    for (const auto& [key, member] : detailTexts)
+        if (line.contains(key))
+            details.*member = typedText(line.at(key), key);
+    for (const auto& [key, member, columns] : detailLists) {
+        if (!line.contains(key))
+            continue;
+        const json& list = line.at(key);
+        if (!list.is_array())
+            throw InputError(std::string("\"") + key + "\" ist keine Liste.");
+        DetailRows& rows = details.*member;
+        rows.clear();
+        for (const json& entry : list) {
+            checkKeys(entry, {columns.begin(), columns.end()},
+                      std::string("einem Eintrag von \"") + key + "\"");
+            std::vector<std::string>& row = rows.emplace_back();
+            for (const char* column : columns)
+                row.push_back(entry.contains(column) ? typedText(entry.at(column), column) : "");
+        }
+    }
+    takeLineDetails(state, details);
+}
+
 void enterLine(Form& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
     allowed.insert({"lineStartDate", "lineEndDate", "taxCategory", "unitCode"});
+    for (const auto& [key, member] : detailTexts)
+        allowed.insert(key);
+    for (const DetailList& list : detailLists)
+        allowed.insert(list.key);
     checkKeys(line, allowed, "einer Position");
     // The category first: it brings the rate that fits it, which a rate
     // given with the line then replaces.
@@ -254,6 +306,7 @@ void enterLine(Form& state, const json& line) {
         changeLineDate(state, true, typedDate(line.at("lineStartDate"), "lineStartDate"));
     if (line.contains("lineEndDate"))
         changeLineDate(state, false, typedDate(line.at("lineEndDate"), "lineEndDate"));
+    enterLineDetails(state, line);
     addLine(state);
 }
 
@@ -566,7 +619,14 @@ json dumpDocument(const DocumentState& state) {
                            {"locationIdScheme", d.delivery.locationIdScheme}};
 
     json lines = json::array();
-    for (const LineItem& l : state.lines)
+    for (const LineItem& l : state.lines) {
+        json classifications = json::array();
+        for (const ItemClassification& c : l.classifications)
+            classifications.push_back(
+                json{{"code", c.code}, {"listId", c.listId}, {"listVersionId", c.listVersionId}});
+        json attributes = json::array();
+        for (const ItemAttribute& a : l.itemAttributes)
+            attributes.push_back(json{{"name", a.name}, {"value", a.value}});
         lines.push_back(json{{"position", l.position},
                              {"lineNote", l.lineNote},
                              {"quantity", l.quantity},
@@ -581,7 +641,18 @@ json dumpDocument(const DocumentState& state) {
                              {"lineTaxScheme", l.lineTaxScheme},
                              {"unitPrice", l.unitPrice},
                              {"unitCode", l.unitCode},
-                             {"baseQuantity", l.baseQuantity}});
+                             {"baseQuantity", l.baseQuantity},
+                             {"orderLineReference", l.orderLineReference},
+                             {"lineAccountingReference", l.lineAccountingReference},
+                             {"lineObjectIdentifier", l.lineObjectIdentifier},
+                             {"lineObjectIdentifierScheme", l.lineObjectIdentifierScheme},
+                             {"buyersItemId", l.buyersItemId},
+                             {"standardItemId", l.standardItemId},
+                             {"standardItemIdScheme", l.standardItemIdScheme},
+                             {"originCountry", l.originCountry},
+                             {"itemClassifications", std::move(classifications)},
+                             {"itemAttributes", std::move(attributes)}});
+    }
     out["lines"] = std::move(lines);
 
     json allowances = json::array();

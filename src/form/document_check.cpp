@@ -579,6 +579,58 @@ void checkValues(const Context& c, Findings& findings) {
                            "Skonto " + quoted(entry) + " hat nicht die Form #SKONTO#TAGE=14#PROZENT=2.00#");
 }
 
+// What a line's further details ("Weitere Angaben …") must be to be
+// written: each rule adds its findings, without the line's name.
+using DetailRule = void (*)(const LineItem&, std::vector<std::string>&);
+const DetailRule lineDetailRules[] = {
+    // An item identifier is read by its scheme: neither goes without the other.
+    [](const LineItem& l, std::vector<std::string>& out) {
+        if (l.standardItemId.empty() && !l.standardItemIdScheme.empty())
+            out.push_back("Artikelkennung fehlt zum Schema " + quoted(l.standardItemIdScheme));
+        if (!l.standardItemId.empty() && l.standardItemIdScheme.empty())
+            out.push_back("Schema der Artikelkennung fehlt");
+    },
+    [](const LineItem& l, std::vector<std::string>& out) {
+        if (l.lineObjectIdentifier.empty() && !l.lineObjectIdentifierScheme.empty())
+            out.push_back("Objektkennung fehlt zum Schema " + quoted(l.lineObjectIdentifierScheme));
+    },
+    [](const LineItem& l, std::vector<std::string>& out) {
+        if (!l.originCountry.empty() && !isCountryCode(l.originCountry))
+            out.push_back("Herkunftsland " + quoted(l.originCountry) +
+                          " ist kein Ländercode nach ISO 3166 (z.B. DE)");
+    },
+    // A classification names its code and the scheme it is from.
+    [](const LineItem& l, std::vector<std::string>& out) {
+        for (std::size_t i = 0; i < l.classifications.size(); ++i) {
+            const std::string name = "Klassifizierung " + std::to_string(i + 1) + ": ";
+            if (l.classifications[i].code.empty())
+                out.push_back(name + "Code fehlt");
+            if (l.classifications[i].listId.empty())
+                out.push_back(name + "Schema fehlt");
+        }
+    },
+    // A property has its name and its value.
+    [](const LineItem& l, std::vector<std::string>& out) {
+        for (std::size_t i = 0; i < l.itemAttributes.size(); ++i) {
+            const std::string name = "Eigenschaft " + std::to_string(i + 1) + ": ";
+            if (l.itemAttributes[i].name.empty())
+                out.push_back(name + "Name fehlt");
+            if (l.itemAttributes[i].value.empty())
+                out.push_back(name + "Wert fehlt");
+        }
+    },
+};
+
+void checkLineDetails(const LineItem& line, int index, Findings& findings) {
+    std::vector<std::string> problems;
+    for (const DetailRule rule : lineDetailRules)
+        rule(line, problems);
+    const std::string name =
+        "Position " + (line.position.empty() ? std::to_string(index + 1) : line.position);
+    for (const std::string& problem : problems)
+        findings.line(index, LineField::ItemNumber, name + ": " + problem);
+}
+
 void checkLines(const Context& c, Findings& findings) {
     const std::vector<LineItem>& lines = c.state.lines;
     if (lines.empty()) {
@@ -616,6 +668,7 @@ void checkLines(const Context& c, Findings& findings) {
                           name + ": Der Leistungszeitraum endet vor seinem Beginn");
         if (!line.position.empty() && !seen.emplace(line.position, index).second)
             findings.line(index, LineField::Position, name + " kommt mehrfach vor");
+        checkLineDetails(line, index, findings);
     }
 }
 

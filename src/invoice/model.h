@@ -80,6 +80,15 @@ struct ItemClassification {
     bool operator==(const ItemClassification&) const = default;
 };
 
+// A property of a line's item (BG-32): its name and value, e.g. "Farbe" and
+// "rot".
+struct ItemAttribute {
+    std::string name;
+    std::string value;
+
+    bool operator==(const ItemAttribute&) const = default;
+};
+
 // One invoice line; all texts, in file order of their elements.
 struct LineItem {
     std::string position;
@@ -99,6 +108,14 @@ struct LineItem {
     std::string baseQuantity;       // the quantity the price is for; empty: 1
     std::string orderLineReference; // BT-132, the line of the buyer's order
     std::vector<ItemClassification> classifications;
+    std::string lineAccountingReference;    // BT-133, the buyer's booking reference of the line
+    std::string lineObjectIdentifier;       // BT-128, an object the line is for
+    std::string lineObjectIdentifierScheme; // its scheme (UNTDID 1153), may be empty
+    std::string buyersItemId;               // BT-156, the buyer's number of the item
+    std::string standardItemId;             // BT-157, e.g. a GTIN
+    std::string standardItemIdScheme;       // its scheme (ISO 6523 ICD, "0160" for a GTIN)
+    std::string originCountry;              // BT-159, ISO 3166 country code
+    std::vector<ItemAttribute> itemAttributes;
 
     bool operator==(const LineItem&) const = default;
 };

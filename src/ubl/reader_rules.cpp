@@ -49,6 +49,10 @@ ItemClassification* objectOf(Target& target, Record, std::string ItemClassificat
     tallomir::LineItem* line = target.line();
     return line == nullptr || line->classifications.empty() ? nullptr : &line->classifications.back();
 }
+ItemAttribute* objectOf(Target& target, Record, std::string ItemAttribute::*) {
+    tallomir::LineItem* line = target.line();
+    return line == nullptr || line->itemAttributes.empty() ? nullptr : &line->itemAttributes.back();
+}
 
 void set(Target& target, Record record, const Field& field, std::string_view text) {
     std::visit(
@@ -230,6 +234,10 @@ void beginRecord(Target& target, Record record) {
     case Record::Classification:
         if (tallomir::LineItem* line = target.line())
             line->classifications.emplace_back();
+        break;
+    case Record::ItemProperty:
+        if (tallomir::LineItem* line = target.line())
+            line->itemAttributes.emplace_back();
         break;
     default:
         break;

@@ -19,7 +19,8 @@
 namespace tallomir::ubl::terms {
 
 // The record a value belongs to. A line, a VAT subtotal, an allowance or
-// charge, a further note and a line's classification repeat: each of their
+// charge, a further note, a line's classification and its item's properties
+// repeat: each of their
 // elements begins one more entry of its list.
 enum class Record : std::uint8_t {
     Document,
@@ -34,13 +35,15 @@ enum class Record : std::uint8_t {
     Note,           // a further note: its element is its value
     Classification, // of the current line's item
     FurtherPayment, // a further payment means
+    ItemProperty,   // a property (name and value) of the current line's item
 };
-inline constexpr std::size_t recordCount = 12;
+inline constexpr std::size_t recordCount = 13;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
-           record == Record::Note || record == Record::Classification || record == Record::FurtherPayment;
+           record == Record::Note || record == Record::Classification || record == Record::FurtherPayment ||
+           record == Record::ItemProperty;
 }
 
 // The text field a row sets, in the object of its record: the document (also
@@ -50,7 +53,7 @@ using Field =
     std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
                  std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
                  std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*,
-                 std::string PaymentMeansEntry::*>;
+                 std::string PaymentMeansEntry::*, std::string ItemAttribute::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {

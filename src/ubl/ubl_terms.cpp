@@ -16,6 +16,7 @@ using A = AllowanceCharge;
 using N = NoteEntry;
 using C = ItemClassification;
 using M = PaymentMeansEntry;
+using I = ItemAttribute;
 using enum Record;
 using enum Form;
 
@@ -105,6 +106,11 @@ constexpr Term classificationTerms[] = {
      .secondAttribute = {"listVersionID", &C::listVersionId}},
 };
 
+constexpr Term itemPropertyTerms[] = {
+    {"cbc:Name", ItemProperty, &I::name},
+    {"cbc:Value", ItemProperty, &I::value},
+};
+
 constexpr Term lineTerms[] = {
     {"cbc:ID", Line, &L::position},
     {"cbc:Note", Line, &L::lineNote},
@@ -115,14 +121,29 @@ constexpr Term lineTerms[] = {
     {"cbc:LineExtensionAmount", Line, &L::lineNetAmount},
     {"cac:InvoicePeriod/cbc:StartDate", Line, &L::lineStartDate, Date},
     {"cac:InvoicePeriod/cbc:EndDate", Line, &L::lineEndDate, Date},
+    {"cbc:AccountingCost", Line, &L::lineAccountingReference},
     {"cac:OrderLineReference/cbc:LineID", Line, &L::orderLineReference},
+    // the identifier of an object the line is for, a reference of type 130
+    {.path = "cac:DocumentReference/cbc:ID",
+     .record = Line,
+     .field = &L::lineObjectIdentifier,
+     .attribute = {"schemeID", &L::lineObjectIdentifierScheme},
+     .hook = Hook::ObjectReference},
+    {.path = "cac:DocumentReference/cbc:DocumentTypeCode", .record = Line, .hook = Hook::ObjectReference},
     {"cac:Item/cbc:Description", Line, &L::itemDescription},
     {"cac:Item/cbc:Name", Line, &L::itemName},
+    {"cac:Item/cac:BuyersItemIdentification/cbc:ID", Line, &L::buyersItemId},
     {"cac:Item/cac:SellersItemIdentification/cbc:ID", Line, &L::itemNumber},
+    {.path = "cac:Item/cac:StandardItemIdentification/cbc:ID",
+     .record = Line,
+     .field = &L::standardItemId,
+     .attribute = {"schemeID", &L::standardItemIdScheme}},
+    {"cac:Item/cac:OriginCountry/cbc:IdentificationCode", Line, &L::originCountry},
     {.path = "cac:Item/cac:CommodityClassification", .record = Classification, .group = classificationTerms},
     {"cac:Item/cac:ClassifiedTaxCategory/cbc:ID", Line, &L::lineTaxCategory},
     {"cac:Item/cac:ClassifiedTaxCategory/cbc:Percent", Line, &L::lineVatPercent},
     {"cac:Item/cac:ClassifiedTaxCategory/cac:TaxScheme/cbc:ID", Line, &L::lineTaxScheme},
+    {.path = "cac:Item/cac:AdditionalItemProperty", .record = ItemProperty, .group = itemPropertyTerms},
     {"cac:Price/cbc:PriceAmount", Line, &L::unitPrice},
     {.path = "cac:Price/cbc:BaseQuantity",
      .record = Line,

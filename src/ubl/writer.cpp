@@ -556,6 +556,33 @@ void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& stat
     addAmount(total, "cbc:PayableAmount", state, doc.payableAmount);
 }
 
+namespace {
+
+// The object a line is for: a reference of type 130 with its identifier.
+void writeLineObject(xml::XmlNode* lineNode, const LineItem& line) {
+    if (line.lineObjectIdentifier.empty())
+        return;
+    xml::XmlNode* reference = xml::appendElement(lineNode, "cac:DocumentReference");
+    addIdentifier(reference, "cbc:ID", line.lineObjectIdentifierScheme, line.lineObjectIdentifier);
+    addLeaf(reference, "cbc:DocumentTypeCode", objectReferenceType);
+}
+
+// The item's numbers, the buyer's before the seller's, then the standard
+// identifier with its scheme and the country of origin.
+void writeItemIdentifiers(xml::XmlNode* item, const LineItem& line) {
+    if (!line.buyersItemId.empty())
+        addLeaf(xml::appendElement(item, "cac:BuyersItemIdentification"), "cbc:ID", line.buyersItemId);
+    if (!line.itemNumber.empty())
+        addLeaf(xml::appendElement(item, "cac:SellersItemIdentification"), "cbc:ID", line.itemNumber);
+    if (!line.standardItemId.empty())
+        addIdentifier(xml::appendElement(item, "cac:StandardItemIdentification"), "cbc:ID",
+                      line.standardItemIdScheme, line.standardItemId);
+    if (!line.originCountry.empty())
+        addLeaf(xml::appendElement(item, "cac:OriginCountry"), "cbc:IdentificationCode", line.originCountry);
+}
+
+} // namespace
+
 void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
     const bool creditNote = isCreditNote(state);
     const char* lineName = creditNote ? "cac:CreditNoteLine" : "cac:InvoiceLine";
@@ -566,6 +593,7 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(lineNode, "cbc:Note", line.lineNote);
         addElement(lineNode, quantityName, "unitCode", lineUnitCode(state, line), line.quantity);
         addAmount(lineNode, "cbc:LineExtensionAmount", state, line.lineNetAmount);
+        addLeaf(lineNode, "cbc:AccountingCost", line.lineAccountingReference);
         if (!line.lineStartDate.empty() || !line.lineEndDate.empty()) {
             xml::XmlNode* period = xml::appendElement(lineNode, "cac:InvoicePeriod");
             addLeaf(period, "cbc:StartDate", line.lineStartDate);
@@ -574,12 +602,11 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         if (!line.orderLineReference.empty())
             addLeaf(xml::appendElement(lineNode, "cac:OrderLineReference"), "cbc:LineID",
                     line.orderLineReference);
+        writeLineObject(lineNode, line);
         xml::XmlNode* item = xml::appendElement(lineNode, "cac:Item");
         addLeaf(item, "cbc:Description", line.itemDescription);
         addLeaf(item, "cbc:Name", line.itemName);
-        if (!line.itemNumber.empty()) {
-            addLeaf(xml::appendElement(item, "cac:SellersItemIdentification"), "cbc:ID", line.itemNumber);
-        }
+        writeItemIdentifiers(item, line);
         for (const ItemClassification& classification : line.classifications) {
             if (classification.code.empty())
                 continue;
@@ -594,6 +621,13 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
         addLeaf(category, "cbc:ID", line.lineTaxCategory);
         addLeaf(category, "cbc:Percent", line.lineVatPercent);
         addLeaf(xml::appendElement(category, "cac:TaxScheme"), "cbc:ID", line.lineTaxScheme);
+        for (const ItemAttribute& attribute : line.itemAttributes) {
+            if (attribute.name.empty() && attribute.value.empty())
+                continue;
+            xml::XmlNode* property = xml::appendElement(item, "cac:AdditionalItemProperty");
+            addLeaf(property, "cbc:Name", attribute.name);
+            addLeaf(property, "cbc:Value", attribute.value);
+        }
         xml::XmlNode* price = xml::appendElement(lineNode, "cac:Price");
         addAmount(price, "cbc:PriceAmount", state, line.unitPrice);
         addElement(price, "cbc:BaseQuantity", "unitCode", lineUnitCode(state, line), line.baseQuantity);

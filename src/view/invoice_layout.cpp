@@ -428,11 +428,37 @@ std::string lineVat(const LineItem& line) {
     return text;
 }
 
+// A line's further details on one line: "Bestellposition 7 · Artikelkennung
+// 4012345678901 (0160) · Herkunftsland DE · Farbe: rot".
+std::string lineDetailsText(const LineItem& line) {
+    const auto withScheme = [](const std::string& label, const std::string& id, const std::string& scheme) {
+        return id.empty() ? id : label + id + (scheme.empty() ? "" : " (" + scheme + ")");
+    };
+    const auto labelled = [](const std::string& label, const std::string& value) {
+        return value.empty() ? value : label + value;
+    };
+    std::string text =
+        joined({labelled("Bestellposition ", line.orderLineReference),
+                labelled("Buchungsreferenz ", line.lineAccountingReference),
+                withScheme("Objektkennung ", line.lineObjectIdentifier, line.lineObjectIdentifierScheme),
+                labelled("Artikelnummer des Kunden ", line.buyersItemId),
+                withScheme("Artikelkennung ", line.standardItemId, line.standardItemIdScheme)},
+               " · ");
+    const auto add = [&text](const std::string& part) { text = joined({text, part}, " · "); };
+    for (const ItemClassification& c : line.classifications)
+        add(withScheme("Klassifizierung ", c.code, joined({c.listId, c.listVersionId}, " ")));
+    add(labelled("Herkunftsland ", line.originCountry));
+    for (const ItemAttribute& a : line.itemAttributes)
+        add(joined({a.name, a.value}, ": "));
+    return text;
+}
+
 void appendLineRow(std::string& html, const DocumentState& state, const LineItem& line) {
     const std::string& currency = state.documentCurrency;
     // Shown in small type below the item's name, in this order.
     const std::vector<Fact> details = {
         {"", line.itemDescription},
+        {"", lineDetailsText(line)},
         {"Leistungszeitraum: ", period(line.lineStartDate, line.lineEndDate)},
         {"Hinweis: ", noteText(line.lineNote)},
     };

@@ -24,6 +24,28 @@ QString shown(const WindowHarness& h, std::initializer_list<int> ids) {
     return list.join('|');
 }
 
+// The dialog "Weitere Angaben …" of the line editor, opened by its button.
+QDialog* openLineDetails(WindowHarness& h) {
+    if (!QTest::qWaitFor(
+            [&h] { return !h.find(QStringLiteral("lineDetailsDialog")); })) // the last one is gone
+        return nullptr;
+    h.click("buttonLineDetails");
+    auto* dialog = h.find<QDialog>(QStringLiteral("lineDetailsDialog"));
+    return dialog != nullptr && dialog->isVisible() && dialog->isModal() ? dialog : nullptr;
+}
+
+// A new row of a list of that dialog, typed cell by cell with Tab between them.
+void typeListRow(WindowHarness& h, const QString& list, const QStringList& cells) {
+    h.click((list + "Add").toLatin1().constData());
+    auto* table = h.find<QTableWidget>(list + "Table");
+    for (const QString& text : cells) {
+        QWidget* editor = table->indexWidget(table->currentIndex());
+        QVERIFY(editor != nullptr);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Tab);
+    }
+}
+
 } // namespace
 
 class EditingTest : public QObject {
@@ -359,6 +381,43 @@ private Q_SLOTS:
                      .join('|'),
                  QStringLiteral("|19,00|1.404,84|266,92|7,00|123,11|8,62|275,54|1.803,49|"
                                 "aufgeteilt: -43,45 (19,00 %), -3,81 (7,00 %)"));
+    }
+
+    // "Weitere Angaben …": "OK" puts the details into the line being typed, which "Anfügen" stores and
+    // "Speichern" writes; "Abbrechen" keeps nothing; a stored line shows its own.
+    void lineDetailsTravelWithTheLine() {
+        WindowHarness h;
+        h.fillMandatoryFields(false);
+        QVERIFY(openLineDetails(h) != nullptr);
+        h.type(h.find(QStringLiteral("lineOriginCountry")), QStringLiteral("AT"));
+        typeListRow(h, QStringLiteral("lineAttributes"), {"Farbe", "blau"});
+        h.click("lineDetailsCancel");
+        QVERIFY(h.state.lineEditBuffer.originCountry.empty() &&
+                h.state.lineEditBuffer.itemAttributes.empty());
+
+        QVERIFY(openLineDetails(h) != nullptr);
+        QCOMPARE(h.text(QStringLiteral("lineOriginCountry")), QString());
+        h.typeAll("lineStandardItemId=4012345678901|lineStandardItemIdScheme=0160|lineOriginCountry=DE");
+        typeListRow(h, QStringLiteral("lineClassifications"), {"44111", "STI", "2"});
+        typeListRow(h, QStringLiteral("lineAttributes"), {"Farbe", "rot"});
+        h.click("lineDetailsOk");
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        h.addLine("1|2|Schrauben|50,00|19");
+        const QByteArray file = h.saveAs(QStringLiteral("details.xml"));
+        for (const char* part : {"<cbc:ID schemeID=\"0160\">4012345678901</cbc:ID>",
+                                 "<cbc:IdentificationCode>DE</cbc:IdentificationCode>",
+                                 "<cbc:ItemClassificationCode listID=\"STI\" "
+                                 "listVersionID=\"2\">44111</cbc:ItemClassificationCode>",
+                                 "<cbc:Name>Farbe</cbc:Name>", "<cbc:Value>rot</cbc:Value>"})
+            QVERIFY2(file.contains(part), part);
+
+        h.clickRow(0);
+        QVERIFY(openLineDetails(h) != nullptr);
+        QCOMPARE(h.text(QStringLiteral("lineStandardItemId")) + ' ' +
+                     h.find<QTableWidget>(QStringLiteral("lineAttributesTable"))->item(0, 1)->text(),
+                 QStringLiteral("4012345678901 rot"));
+        h.click("lineDetailsCancel");
     }
 
     void closeAsksOnlyWhenChanged() {

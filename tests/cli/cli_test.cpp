@@ -348,6 +348,37 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/furtherPaymentMeans/0/remittanceInformation", "RE-1"},
           {"/furtherPaymentMeans/1/code", "58"},
           {"/furtherPaymentMeans/1/iban", "DE75512108001245126199"}}},
+        // A line's further details, each written in its place and given back; texts are tidied,
+        // empty rows left out.
+        {"line-details",
+         [](json& j) {
+             j["lines"][0].update(
+                 {{"orderLineReference", "7"},
+                  {"lineAccountingReference", "KST-4711"},
+                  {"lineObjectIdentifier", "Z-12"},
+                  {"lineObjectIdentifierScheme", "AAG"},
+                  {"buyersItemId", " K-100 "},
+                  {"standardItemId", "4012345678901"},
+                  {"standardItemIdScheme", "0160"},
+                  {"originCountry", "DE"},
+                  {"itemClassifications",
+                   {{{"code", "44111"}, {"listId", "STI"}, {"listVersionId", "2"}}, json::object()}},
+                  {"itemAttributes",
+                   {{{"name", "Farbe"}, {"value", "rot"}}, {{"name", "Größe"}, {"value", "XL"}}}}});
+         },
+         {{"/lines/0/orderLineReference", "7"},
+          {"/lines/0/lineAccountingReference", "KST-4711"},
+          {"/lines/0/lineObjectIdentifier", "Z-12"},
+          {"/lines/0/lineObjectIdentifierScheme", "AAG"},
+          {"/lines/0/buyersItemId", "K-100"},
+          {"/lines/0/standardItemId", "4012345678901"},
+          {"/lines/0/standardItemIdScheme", "0160"},
+          {"/lines/0/originCountry", "DE"},
+          {"/lines/0/itemClassifications/0/code", "44111"},
+          {"/lines/0/itemClassifications/0/listId", "STI"},
+          {"/lines/0/itemClassifications/0/listVersionId", "2"},
+          {"/lines/0/itemAttributes/0/name", "Farbe"},
+          {"/lines/0/itemAttributes/1/value", "XL"}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },
@@ -467,6 +498,11 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         files.push_back(dir / name);
         const json dumped = json::parse(run("dump '" + name + "'").out);
         EXPECT_EQ(dumped["xrechnungVersion"], version);
+        // what the program wrote it reads back whole, the one empty entry given left out
+        EXPECT_EQ(dumped["notCarried"], json::array());
+        EXPECT_EQ(dumped["lines"][0]["itemClassifications"].size() +
+                      dumped["lines"][0]["itemAttributes"].size(),
+                  c.name == std::string("line-details") ? 3U : 0U);
         for (const auto& [pointer, value] : c.dumped)
             EXPECT_EQ(dumped.at(json::json_pointer(pointer)), value) << pointer;
         const std::string compact = std::regex_replace(readFile(dir / name), std::regex(">\\s+<"), "><");

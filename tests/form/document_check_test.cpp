@@ -2,6 +2,7 @@
 
 #include "form/document_check.h"
 #include "form/input_rules.h"
+#include "form/line_details.h"
 #include "form/line_list.h"
 #include "invoice/amounts.h"
 
@@ -48,6 +49,16 @@ Change date(FieldId field, const char* value) {
 }
 Change entry(FieldId field, int index) {
     return [=](Form& s) { selectEntry(s, field, index); };
+}
+// The first line's further details changed as the dialog does it, then "Ändern".
+Change details(std::function<void(LineDetails&)> edit) {
+    return [=](Form& s) {
+        selectLine(s, 0);
+        LineDetails d = lineDetailsOf(s.lineEditBuffer);
+        edit(d);
+        takeLineDetails(s, d);
+        changeLine(s);
+    };
 }
 Change operator+(const Change& first, const Change& then) {
     return [=](Form& s) {
@@ -174,6 +185,33 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
              [](Form& s) { s.lines[0].lineVatPercent = "0.00"; },
          {"Lieferant: Bei nicht steuerbaren Umsätzen darf keine UStID stehen",
           "Positionen: Pos. 1: Bei nicht steuerbaren Umsätzen entfällt die USt."}},
+        // A line's further details: a classification has its code and scheme, a property its name and
+        // value, an item identifier and its scheme go together, the origin is a country; rows left empty
+        // are no entries.
+        {details([](LineDetails& d) {
+             d.classifications = {{"44111", "", ""}, {"", "STI", "2"}, {" ", "", ""}};
+             d.attributes = {{"Farbe", ""}, {"", "rot"}, {}};
+             d.standardItemIdScheme = "0160";
+             d.lineObjectIdentifierScheme = "AAG";
+             d.originCountry = "de";
+         }),
+         {"Positionen: Position 1: Artikelkennung fehlt zum Schema \u201E0160\u201C",
+          "Positionen: Position 1: Objektkennung fehlt zum Schema \u201EAAG\u201C",
+          "Positionen: Position 1: Herkunftsland \u201Ede\u201C ist kein Ländercode nach ISO 3166 (z.B. DE)",
+          "Positionen: Position 1: Klassifizierung 1: Schema fehlt",
+          "Positionen: Position 1: Klassifizierung 2: Code fehlt",
+          "Positionen: Position 1: Eigenschaft 1: Wert fehlt",
+          "Positionen: Position 1: Eigenschaft 2: Name fehlt"}},
+        {details([](LineDetails& d) { d.standardItemId = "4012345678901"; }),
+         {"Positionen: Position 1: Schema der Artikelkennung fehlt"}},
+        {details([](LineDetails& d) {
+             d.standardItemId = "4012345678901";
+             d.standardItemIdScheme = "0160";
+             d.originCountry = "DE";
+             d.classifications = {{"44111", "STI", ""}};
+             d.attributes = {{"Farbe", "rot"}};
+         }),
+         {}},
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, ""), {}}, // and no rate
         {entry(TaxCategory, 7) + text(SupplierPartyId, "L-1") + text(SupplierVatId, "") +
              [](Form& s) {

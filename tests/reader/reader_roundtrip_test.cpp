@@ -81,7 +81,9 @@ tallomir::Form randomDocument(Generator& g) {
         line.lineNetAmount = tallomir::computeLineNetAmount(line);
         line.lineStartDate = g.chance(40) ? g.date() : "";
         line.lineEndDate = line.lineStartDate.empty() ? "" : g.date();
-        for (auto member : {&L::lineNote, &L::itemName, &L::itemDescription, &L::itemNumber})
+        for (auto member : {&L::lineNote, &L::itemName, &L::itemDescription, &L::itemNumber,
+                            &L::orderLineReference, &L::lineAccountingReference, &L::lineObjectIdentifier,
+                            &L::buyersItemId, &L::standardItemId, &L::originCountry})
             line.*member = g.optionalText(60);
         line.lineTaxCategory = state.documentTaxCategory;
         line.lineVatPercent = tallomir::formatDecimal2(state.lists.vatRates[g.below(3)]);

@@ -107,19 +107,40 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
           {"paymentMeans[1].bic", "BKAUATWW"}, {"paymentMeans[2].code", "59"},
           {"paymentMeans[2].mandateReference", "M-1"}, {"paymentMeans[2].debitedIban", "DE75512108001245126199"},
           {"notCarried", ""}}},
-        // A line's order line and its classifications, each with its scheme and version.
-        {el("cac:InvoiceLine", el("cbc:ID", "1") + el("cac:OrderLineReference/cbc:LineID", "7") +
-                                   el("cac:Item", "<cac:CommodityClassification><cbc:ItemClassificationCode "
+        // A line's order line, booking reference, object (a reference of type 130 with its scheme), the
+        // item's identifiers and origin, its classifications (each with its scheme and version) and
+        // its properties; another line's reference of another type is named.
+        {el("cac:InvoiceLine", el("cbc:ID", "1") + el("cbc:AccountingCost", "KST-1") +
+                                   el("cac:OrderLineReference/cbc:LineID", "7") +
+                                   el("cac:DocumentReference", "<cbc:ID schemeID=\"AAG\">Z-12</cbc:ID>" +
+                                                                   el(type, "130")) +
+                                   el("cac:Item", el("cac:BuyersItemIdentification/cbc:ID", "K-100") +
+                                                  "<cac:StandardItemIdentification><cbc:ID schemeID=\"0160\">"
+                                                  "4012345678901</cbc:ID></cac:StandardItemIdentification>" +
+                                                  el("cac:OriginCountry/cbc:IdentificationCode", "DE") +
+                                                  "<cac:CommodityClassification><cbc:ItemClassificationCode "
                                                   "listID=\"STI\" listVersionID=\"2\">K-1</cbc:ItemClassificationCode>"
                                                   "</cac:CommodityClassification><cac:CommodityClassification>"
                                                   "<cbc:ItemClassificationCode listID=\"ZZZ\">K-2"
-                                                  "</cbc:ItemClassificationCode></cac:CommodityClassification>")),
+                                                  "</cbc:ItemClassificationCode></cac:CommodityClassification>" +
+                                                  el("cac:AdditionalItemProperty", el("cbc:Name", "Farbe") +
+                                                                                       el("cbc:Value", "rot")) +
+                                                  el("cac:AdditionalItemProperty", el("cbc:Name", "Größe") +
+                                                                                       el("cbc:Value", "XL")))) +
+         el("cac:InvoiceLine", el("cbc:ID", "2") + el("cac:DocumentReference", el("cbc:ID", "V-1") + el(type, "916"))),
          inv,
-         {{"lines[0].orderLineReference", "7"}, {"lines[0].classifications", "2"},
+         {{"lines[0].orderLineReference", "7"}, {"lines[0].lineAccountingReference", "KST-1"},
+          {"lines[0].lineObjectIdentifier", "Z-12"}, {"lines[0].lineObjectIdentifierScheme", "AAG"},
+          {"lines[0].buyersItemId", "K-100"}, {"lines[0].standardItemId", "4012345678901"},
+          {"lines[0].standardItemIdScheme", "0160"}, {"lines[0].originCountry", "DE"},
+          {"lines[0].classifications", "2"},
           {"lines[0].classifications[0].code", "K-1"}, {"lines[0].classifications[0].listId", "STI"},
           {"lines[0].classifications[0].listVersionId", "2"}, {"lines[0].classifications[1].code", "K-2"},
           {"lines[0].classifications[1].listId", "ZZZ"}, {"lines[0].classifications[1].listVersionId", ""},
-          {"notCarried", ""}}},
+          {"lines[0].itemAttributes", "2"}, {"lines[0].itemAttributes[0].name", "Farbe"},
+          {"lines[0].itemAttributes[0].value", "rot"}, {"lines[0].itemAttributes[1].name", "Größe"},
+          {"lines[0].itemAttributes[1].value", "XL"}, {"lines[1].lineObjectIdentifier", ""},
+          {"notCarried", "Objektkennung in Position 2"}}},
         {el("cbc:Note", " a  b\t c\r\n    eins\r\n  "), inv, {{"note", " a  b\t c\n    eins\n  "}}},
         {el("cbc:Note", "<![CDATA[versteckt]]>"), inv, {{"note", ""}}},
         // Names count by their namespace, whatever the prefix; what matches nothing is named.

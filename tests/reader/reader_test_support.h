@@ -98,7 +98,9 @@ inline const FieldTable<L> lineTexts{
     TEXT_OF(L, lineStartDate), TEXT_OF(L, lineEndDate), TEXT_OF(L, itemName), TEXT_OF(L, itemDescription),
     TEXT_OF(L, itemNumber), TEXT_OF(L, lineTaxCategory), TEXT_OF(L, lineVatPercent),
     TEXT_OF(L, lineTaxScheme), TEXT_OF(L, unitPrice), TEXT_OF(L, unitCode), TEXT_OF(L, baseQuantity),
-    TEXT_OF(L, orderLineReference)};
+    TEXT_OF(L, orderLineReference), TEXT_OF(L, lineAccountingReference), TEXT_OF(L, lineObjectIdentifier),
+    TEXT_OF(L, lineObjectIdentifierScheme), TEXT_OF(L, buyersItemId), TEXT_OF(L, standardItemId),
+    TEXT_OF(L, standardItemIdScheme), TEXT_OF(L, originCountry)};
 inline const FieldTable<tallomir::NoteEntry> noteTexts{
     TEXT_OF(tallomir::NoteEntry, subjectCode), TEXT_OF(tallomir::NoteEntry, text)};
 inline const FieldTable<tallomir::PaymentMeansEntry> paymentMeansTexts{
@@ -111,6 +113,8 @@ inline const FieldTable<tallomir::PaymentMeansEntry> paymentMeansTexts{
 inline const FieldTable<tallomir::ItemClassification> classificationTexts{
     TEXT_OF(tallomir::ItemClassification, code), TEXT_OF(tallomir::ItemClassification, listId),
     TEXT_OF(tallomir::ItemClassification, listVersionId)};
+inline const FieldTable<tallomir::ItemAttribute> attributeTexts{
+    TEXT_OF(tallomir::ItemAttribute, name), TEXT_OF(tallomir::ItemAttribute, value)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
     TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),
@@ -149,6 +153,7 @@ inline Fields fieldsOf(const tallomir::Form& state) {
         const std::string line = "lines[" + std::to_string(i) + "]";
         addFields(out, line + ".", state.lines[i], lineTexts);
         addList(line + ".classifications", state.lines[i].classifications, classificationTexts);
+        addList(line + ".itemAttributes", state.lines[i].itemAttributes, attributeTexts);
     }
     for (std::size_t i = 0; i < state.vatBreakdown.size(); ++i)
         addFields(out, "vatBreakdown[" + std::to_string(i) + "].", state.vatBreakdown[i], vatTexts);

@@ -207,6 +207,13 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
          {"Lieferant & Söhne KG · Hinterhaus · 53111 Bonn · NRW · DE",
           "Domstraße 1 Zimmer 12 Eingang B 50667 Köln Rheinland DE",
           "Lieferort-Kennung 4000001987658 (0088)"}},
+        // A line's further details in one line below its description.
+        {R"({"lines": [{"position": "1", "quantity": "1", "itemName": "Hammer", "unitPrice": "10",
+                        "lineVatPercent": "19", "itemDescription": "geschmiedet", "orderLineReference": "7",
+                        "standardItemId": "4012345678901", "standardItemIdScheme": "0160",
+                        "originCountry": "DE", "itemAttributes": [{"name": "Farbe", "value": "rot"}]}]})",
+         {"geschmiedet Bestellposition 7 · Artikelkennung 4012345678901 (0160) · Herkunftsland DE · "
+          "Farbe: rot"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",
