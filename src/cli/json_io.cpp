@@ -2,7 +2,9 @@
 
 #include "form/fields.h"
 #include "form/input_rules.h"
+#include "form/line_allowances.h"
 #include "form/line_list.h"
+#include "invoice/amounts.h"
 #include "invoice/dates.h"
 #include "invoice/texts.h"
 
@@ -213,9 +215,36 @@ void enterParty(Form& state, const json& party, const auto& texts, FieldId schem
                               "electronicAddressScheme"));
 }
 
+// A line's "lineAllowances" and "lineCharges", as the dialog "Nachlässe und
+// Zuschläge" takes them.
+void enterLineAllowances(Form& state, const json& line) {
+    std::vector<LineAllowanceTexts> rows;
+    for (const auto& [key, kind] : {std::pair{"lineAllowances", "Nachlass"}, {"lineCharges", "Zuschlag"}}) {
+        if (!line.contains(key))
+            continue;
+        const json& list = line.at(key);
+        if (!list.is_array())
+            throw InputError("\"" + std::string(key) + "\" ist keine Liste.");
+        for (const json& entry : list) {
+            checkKeys(entry, {"amount", "percent", "baseAmount", "reason", "reasonCode"},
+                      "\"" + std::string(key) + "\"");
+            const auto text = [&](const char* name) {
+                return entry.contains(name) ? typedText(entry.at(name), name) : std::string();
+            };
+            rows.push_back({kind, text("amount"), text("percent"), text("baseAmount"), text("reason"),
+                            text("reasonCode")});
+        }
+    }
+    if (const std::string problem = setLineAllowances(state, rows); !problem.empty()) {
+        const std::string& position = state.lineEditBuffer.position;
+        throw InputError((position.empty() ? "" : "Position " + position + ": ") + problem);
+    }
+}
+
 void enterLine(Form& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
-    allowed.insert({"lineStartDate", "lineEndDate", "taxCategory", "unitCode"});
+    allowed.insert(
+        {"lineStartDate", "lineEndDate", "taxCategory", "unitCode", "lineAllowances", "lineCharges"});
     checkKeys(line, allowed, "einer Position");
     // The category first: it brings the rate that fits it, which a rate
     // given with the line then replaces.
@@ -235,6 +264,7 @@ void enterLine(Form& state, const json& line) {
         changeLineDate(state, true, typedDate(line.at("lineStartDate"), "lineStartDate"));
     if (line.contains("lineEndDate"))
         changeLineDate(state, false, typedDate(line.at("lineEndDate"), "lineEndDate"));
+    enterLineAllowances(state, line);
     addLine(state);
 }
 
@@ -470,6 +500,18 @@ json dumpDocument(const DocumentState& state) {
                            {"postalCode", d.delivery.postalCode},
                            {"countryCode", d.delivery.countryCode}};
 
+    // A line's allowances and charges, each list by its kind.
+    const auto lineAllowances = [](const LineItem& l, bool charges) {
+        json list = json::array();
+        for (const AllowanceCharge& a : l.allowances)
+            if (isCharge(a.chargeIndicator) == charges)
+                list.push_back(json{{"amount", a.amount},
+                                    {"percent", a.percent},
+                                    {"baseAmount", a.baseAmount},
+                                    {"reason", a.reason},
+                                    {"reasonCode", a.reasonCode}});
+        return list;
+    };
     json lines = json::array();
     for (const LineItem& l : state.lines)
         lines.push_back(json{{"position", l.position},
@@ -486,7 +528,9 @@ json dumpDocument(const DocumentState& state) {
                              {"lineTaxScheme", l.lineTaxScheme},
                              {"unitPrice", l.unitPrice},
                              {"unitCode", l.unitCode},
-                             {"baseQuantity", l.baseQuantity}});
+                             {"baseQuantity", l.baseQuantity},
+                             {"lineAllowances", lineAllowances(l, false)},
+                             {"lineCharges", lineAllowances(l, true)}});
     out["lines"] = std::move(lines);
 
     json allowances = json::array();

@@ -512,6 +512,36 @@ void checkValues(const Context& c, Findings& findings) {
                            "Skonto " + quoted(entry) + " hat nicht die Form #SKONTO#TAGE=14#PROZENT=2.00#");
 }
 
+// What each allowance or charge of a line needs: its amount (a number), and
+// a reason or a reason code.
+struct LineAllowanceRule {
+    bool (*broken)(const AllowanceCharge&);
+    const char* why;
+};
+constexpr LineAllowanceRule lineAllowanceRules[] = {
+    {[](const AllowanceCharge& e) { return e.amount.empty(); }, "Betrag fehlt"},
+    {[](const AllowanceCharge& e) { return !e.amount.empty() && !readStoredNumber(e.amount); },
+     "Betrag ist keine Zahl"},
+    {[](const AllowanceCharge& e) { return e.reason.empty() && e.reasonCode.empty(); },
+     "Grund oder Grund-Code fehlt"},
+};
+
+// "Position 2, Nachlass 1: Betrag fehlt": allowances and charges counted
+// apart.
+void checkLineAllowances(const LineItem& line, int index, Findings& findings) {
+    const std::string name =
+        "Position " + (line.position.empty() ? std::to_string(index + 1) : line.position);
+    int allowances = 0, charges = 0;
+    for (const AllowanceCharge& entry : line.allowances) {
+        const bool charge = isCharge(entry.chargeIndicator);
+        const std::string what =
+            charge ? "Zuschlag " + std::to_string(++charges) : "Nachlass " + std::to_string(++allowances);
+        for (const LineAllowanceRule& rule : lineAllowanceRules)
+            if (rule.broken(entry))
+                findings.line(index, LineField::UnitPrice, name + ", " + what + ": " + rule.why);
+    }
+}
+
 void checkLines(const Context& c, Findings& findings) {
     const std::vector<LineItem>& lines = c.state.lines;
     if (lines.empty()) {
@@ -549,6 +579,7 @@ void checkLines(const Context& c, Findings& findings) {
                           name + ": Der Leistungszeitraum endet vor seinem Beginn");
         if (!line.position.empty() && !seen.emplace(line.position, index).second)
             findings.line(index, LineField::Position, name + " kommt mehrfach vor");
+        checkLineAllowances(line, index, findings);
     }
 }
 

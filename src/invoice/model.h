@@ -70,6 +70,8 @@ struct ItemClassification {
     bool operator==(const ItemClassification&) const = default;
 };
 
+struct AllowanceCharge;
+
 // One invoice line; all texts, in file order of their elements.
 struct LineItem {
     std::string position;
@@ -89,6 +91,9 @@ struct LineItem {
     std::string baseQuantity;       // the quantity the price is for; empty: 1
     std::string orderLineReference; // BT-132, the line of the buyer's order
     std::vector<ItemClassification> classifications;
+    // The line's own allowances and charges (no tax category: the line's);
+    // a percentage's amount follows the line when it is stored.
+    std::vector<AllowanceCharge> allowances;
 
     bool operator==(const LineItem&) const = default;
 };
@@ -107,7 +112,8 @@ struct VatBreakdownEntry {
     bool operator==(const VatBreakdownEntry&) const = default;
 };
 
-// A document-level allowance or charge as a file gives it.
+// An allowance or charge as a file gives it: of the document, or of a line
+// (which has no tax category of its own).
 struct AllowanceCharge {
     std::string chargeIndicator; // "true" for a charge, "false" for an allowance
     std::string reasonCode;

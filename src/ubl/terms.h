@@ -33,13 +33,14 @@ enum class Record : std::uint8_t {
     Allowance,
     Note,           // a further note: its element is its value
     Classification, // of the current line's item
+    LineAllowance,  // an allowance or charge of the current line
 };
-inline constexpr std::size_t recordCount = 11;
+inline constexpr std::size_t recordCount = 12;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
-           record == Record::Note || record == Record::Classification;
+           record == Record::Note || record == Record::Classification || record == Record::LineAllowance;
 }
 
 // The text field a row sets, in the object of its record: the document (also

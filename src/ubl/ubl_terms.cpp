@@ -78,6 +78,19 @@ constexpr Term classificationTerms[] = {
      .secondAttribute = {"listVersionID", &C::listVersionId}},
 };
 
+// A line's allowance or charge: no tax category, the line's counts.
+constexpr Term lineAllowanceTerms[] = {
+    {.path = "cbc:ChargeIndicator",
+     .record = LineAllowance,
+     .field = &A::chargeIndicator,
+     .hook = Hook::ChargeIndicator},
+    {"cbc:AllowanceChargeReasonCode", LineAllowance, &A::reasonCode},
+    {"cbc:AllowanceChargeReason", LineAllowance, &A::reason},
+    {"cbc:MultiplierFactorNumeric", LineAllowance, &A::percent},
+    {"cbc:Amount", LineAllowance, &A::amount},
+    {"cbc:BaseAmount", LineAllowance, &A::baseAmount},
+};
+
 constexpr Term lineTerms[] = {
     {"cbc:ID", Line, &L::position},
     {"cbc:Note", Line, &L::lineNote},
@@ -89,6 +102,7 @@ constexpr Term lineTerms[] = {
     {"cac:InvoicePeriod/cbc:StartDate", Line, &L::lineStartDate, Date},
     {"cac:InvoicePeriod/cbc:EndDate", Line, &L::lineEndDate, Date},
     {"cac:OrderLineReference/cbc:LineID", Line, &L::orderLineReference},
+    {.path = "cac:AllowanceCharge", .record = LineAllowance, .group = lineAllowanceTerms},
     {"cac:Item/cbc:Description", Line, &L::itemDescription},
     {"cac:Item/cbc:Name", Line, &L::itemName},
     {"cac:Item/cac:SellersItemIdentification/cbc:ID", Line, &L::itemNumber},

@@ -99,6 +99,10 @@ inline const FieldTable<tallomir::NoteEntry> noteTexts{
 inline const FieldTable<tallomir::ItemClassification> classificationTexts{
     TEXT_OF(tallomir::ItemClassification, code), TEXT_OF(tallomir::ItemClassification, listId),
     TEXT_OF(tallomir::ItemClassification, listVersionId)};
+inline const FieldTable<tallomir::AllowanceCharge> lineAllowanceTexts{
+    TEXT_OF(tallomir::AllowanceCharge, chargeIndicator), TEXT_OF(tallomir::AllowanceCharge, reasonCode),
+    TEXT_OF(tallomir::AllowanceCharge, reason), TEXT_OF(tallomir::AllowanceCharge, percent),
+    TEXT_OF(tallomir::AllowanceCharge, amount), TEXT_OF(tallomir::AllowanceCharge, baseAmount)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
     TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),
@@ -136,6 +140,7 @@ inline Fields fieldsOf(const tallomir::Form& state) {
         const std::string line = "lines[" + std::to_string(i) + "]";
         addFields(out, line + ".", state.lines[i], lineTexts);
         addList(line + ".classifications", state.lines[i].classifications, classificationTexts);
+        addList(line + ".allowances", state.lines[i].allowances, lineAllowanceTexts);
     }
     for (std::size_t i = 0; i < state.vatBreakdown.size(); ++i)
         addFields(out, "vatBreakdown[" + std::to_string(i) + "].", state.vatBreakdown[i], vatTexts);
