@@ -2,6 +2,7 @@
 
 #include "code_combo.h"
 #include "date_picker.h"
+#include "line_allowances_dialog.h"
 #include "line_details_dialog.h"
 #include "line_table_model.h"
 #include "list_editor.h"
@@ -274,6 +275,15 @@ void MainWindow::buildLinesPage(QWidget* page) {
     details->setObjectName(QStringLiteral("buttonLineDetails"));
     connect(details, &QPushButton::clicked, this, [this] { (new LineDetailsDialog(state_, this))->open(); });
     grid.addToLine(details);
+    // The line's own allowances and charges, in a dialog of their own.
+    auto* allowances = new QPushButton(QStringLiteral("Nachlässe und Zuschläge …"), page);
+    allowances->setObjectName(QStringLiteral("buttonLineAllowances"));
+    connect(allowances, &QPushButton::clicked, this, [this] {
+        connect(openLineAllowancesDialog(this, state_, dialogs_), &QDialog::accepted, this, [this] {
+            showStatus("Nachlässe und Zuschläge übernommen: mit „Anfügen“ oder „Ändern“ speichern");
+        });
+    });
+    grid.addToLine(allowances);
 
     lineDescription_ = page->findChild<QPlainTextEdit*>(QStringLiteral("lineDescription"));
     lineCategory_ = page->findChild<QComboBox*>(QStringLiteral("lineTaxCategory"));

@@ -2,9 +2,11 @@
 
 #include "form/fields.h"
 #include "form/input_rules.h"
+#include "form/line_allowances.h"
 #include "form/line_details.h"
 #include "form/line_list.h"
 #include "form/lists.h"
+#include "invoice/amounts.h"
 #include "invoice/dates.h"
 #include "invoice/texts.h"
 
@@ -280,9 +282,36 @@ void enterLineDetails(Form& state, const json& line) {
     takeLineDetails(state, details);
 }
 
+// A line's "lineAllowances" and "lineCharges", as the dialog "Nachlässe und
+// Zuschläge" takes them.
+void enterLineAllowances(Form& state, const json& line) {
+    std::vector<LineAllowanceTexts> rows;
+    for (const auto& [key, kind] : {std::pair{"lineAllowances", "Nachlass"}, {"lineCharges", "Zuschlag"}}) {
+        if (!line.contains(key))
+            continue;
+        const json& list = line.at(key);
+        if (!list.is_array())
+            throw InputError("\"" + std::string(key) + "\" ist keine Liste.");
+        for (const json& entry : list) {
+            checkKeys(entry, {"amount", "percent", "baseAmount", "reason", "reasonCode"},
+                      "\"" + std::string(key) + "\"");
+            const auto text = [&](const char* name) {
+                return entry.contains(name) ? typedText(entry.at(name), name) : std::string();
+            };
+            rows.push_back({kind, text("amount"), text("percent"), text("baseAmount"), text("reason"),
+                            text("reasonCode")});
+        }
+    }
+    if (const std::string problem = setLineAllowances(state, rows); !problem.empty()) {
+        const std::string& position = state.lineEditBuffer.position;
+        throw InputError((position.empty() ? "" : "Position " + position + ": ") + problem);
+    }
+}
+
 void enterLine(Form& state, const json& line) {
     std::set<std::string> allowed = keyNames(lineTexts);
-    allowed.insert({"lineStartDate", "lineEndDate", "taxCategory", "unitCode"});
+    allowed.insert(
+        {"lineStartDate", "lineEndDate", "taxCategory", "unitCode", "lineAllowances", "lineCharges"});
     for (const auto& [key, member] : detailTexts)
         allowed.insert(key);
     for (const DetailList& list : detailLists)
@@ -307,6 +336,7 @@ void enterLine(Form& state, const json& line) {
     if (line.contains("lineEndDate"))
         changeLineDate(state, false, typedDate(line.at("lineEndDate"), "lineEndDate"));
     enterLineDetails(state, line);
+    enterLineAllowances(state, line);
     addLine(state);
 }
 
@@ -618,6 +648,18 @@ json dumpDocument(const DocumentState& state) {
                            {"locationId", d.delivery.locationId},
                            {"locationIdScheme", d.delivery.locationIdScheme}};
 
+    // A line's allowances and charges, each list by its kind.
+    const auto lineAllowances = [](const LineItem& l, bool charges) {
+        json list = json::array();
+        for (const AllowanceCharge& a : l.allowances)
+            if (isCharge(a.chargeIndicator) == charges)
+                list.push_back(json{{"amount", a.amount},
+                                    {"percent", a.percent},
+                                    {"baseAmount", a.baseAmount},
+                                    {"reason", a.reason},
+                                    {"reasonCode", a.reasonCode}});
+        return list;
+    };
     json lines = json::array();
     for (const LineItem& l : state.lines) {
         json classifications = json::array();
@@ -651,7 +693,9 @@ json dumpDocument(const DocumentState& state) {
                              {"standardItemIdScheme", l.standardItemIdScheme},
                              {"originCountry", l.originCountry},
                              {"itemClassifications", std::move(classifications)},
-                             {"itemAttributes", std::move(attributes)}});
+                             {"itemAttributes", std::move(attributes)},
+                             {"lineAllowances", lineAllowances(l, false)},
+                             {"lineCharges", lineAllowances(l, true)}});
     }
     out["lines"] = std::move(lines);
 

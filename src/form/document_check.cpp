@@ -631,6 +631,36 @@ void checkLineDetails(const LineItem& line, int index, Findings& findings) {
         findings.line(index, LineField::ItemNumber, name + ": " + problem);
 }
 
+// What each allowance or charge of a line needs: its amount (a number), and
+// a reason or a reason code.
+struct LineAllowanceRule {
+    bool (*broken)(const AllowanceCharge&);
+    const char* why;
+};
+constexpr LineAllowanceRule lineAllowanceRules[] = {
+    {[](const AllowanceCharge& e) { return e.amount.empty(); }, "Betrag fehlt"},
+    {[](const AllowanceCharge& e) { return !e.amount.empty() && !readStoredNumber(e.amount); },
+     "Betrag ist keine Zahl"},
+    {[](const AllowanceCharge& e) { return e.reason.empty() && e.reasonCode.empty(); },
+     "Grund oder Grund-Code fehlt"},
+};
+
+// "Position 2, Nachlass 1: Betrag fehlt": allowances and charges counted
+// apart.
+void checkLineAllowances(const LineItem& line, int index, Findings& findings) {
+    const std::string name =
+        "Position " + (line.position.empty() ? std::to_string(index + 1) : line.position);
+    int allowances = 0, charges = 0;
+    for (const AllowanceCharge& entry : line.allowances) {
+        const bool charge = isCharge(entry.chargeIndicator);
+        const std::string what =
+            charge ? "Zuschlag " + std::to_string(++charges) : "Nachlass " + std::to_string(++allowances);
+        for (const LineAllowanceRule& rule : lineAllowanceRules)
+            if (rule.broken(entry))
+                findings.line(index, LineField::UnitPrice, name + ", " + what + ": " + rule.why);
+    }
+}
+
 void checkLines(const Context& c, Findings& findings) {
     const std::vector<LineItem>& lines = c.state.lines;
     if (lines.empty()) {
@@ -669,6 +699,7 @@ void checkLines(const Context& c, Findings& findings) {
         if (!line.position.empty() && !seen.emplace(line.position, index).second)
             findings.line(index, LineField::Position, name + " kommt mehrfach vor");
         checkLineDetails(line, index, findings);
+        checkLineAllowances(line, index, findings);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "form/line_list.h"
 
 #include "form/input_rules.h"
+#include "form/line_allowances.h"
 #include "invoice/amounts.h"
 #include "invoice/texts.h"
 
@@ -34,6 +35,7 @@ void prepareBufferForStoring(Form& state) {
         buffer.lineTaxCategory = state.documentTaxCategory;
     withoutZeroRateOutsideVat(buffer);
     buffer.lineTaxScheme = state.defaultTaxScheme;
+    settleLineAllowances(buffer);
     buffer.lineNetAmount = computeLineNetAmount(buffer);
     if (!buffer.unitCode.empty())
         state.lastUnitCode = buffer.unitCode;
@@ -165,6 +167,8 @@ std::optional<LineRefusal> lineRefusal(const Form& state, bool adding) {
     for (LineField field : {LineField::Quantity, LineField::UnitPrice, LineField::VatPercent})
         if (const std::string problem = lineFieldProblem(line, field); !problem.empty())
             return refused(field, problem);
+    if (const std::string problem = lineAllowanceProblem(line); !problem.empty())
+        return refused(LineField::Quantity, problem);
     return std::nullopt;
 }
 

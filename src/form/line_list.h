@@ -35,8 +35,8 @@ const char* lineFieldLabel(LineField field);
 std::string lineFieldProblem(const LineItem& line, LineField field);
 // Why "Anfügen" (adding) or "Ändern" cannot store the line in the editor: a
 // "Pos." another line has, a number that is no number, a negative price, a
-// rate outside the scope of VAT. Names the field to mark; nothing when the
-// line can be stored.
+// rate outside the scope of VAT, allowances larger than the line. Names the
+// field to mark; nothing when the line can be stored.
 struct LineRefusal {
     LineField field;
     std::string text; // "Die Position wurde nicht angefügt: Anz.: „zwei“ ist keine Zahl"

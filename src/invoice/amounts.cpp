@@ -219,10 +219,46 @@ bool hasOwnTaxCurrency(const DocumentState& state) {
            !doc.taxCurrencyTaxAmount.empty();
 }
 
+Decimal lineAllowanceAmount(const LineItem& line, const AllowanceCharge& entry) {
+    if (entry.percent.empty())
+        return parseNumber(entry.amount);
+    const Decimal percent = parseNumber(entry.percent);
+    if (!entry.baseAmount.empty())
+        return parseNumber(entry.baseAmount).percentOf(percent).rounded(2);
+    // Of quantity × price ÷ base quantity, exact, rounded once.
+    const Decimal part = (parseNumber(line.quantity) * parseNumber(line.unitPrice)).percentOf(percent);
+    const Decimal base = parseNumber(line.baseQuantity);
+    return base > Decimal() ? part.dividedBy(base, 2) : part.rounded(2);
+}
+
+void settleLineAllowances(LineItem& line) {
+    for (AllowanceCharge& entry : line.allowances)
+        if (!entry.percent.empty())
+            entry.amount = formatDecimal2(lineAllowanceAmount(line, entry));
+}
+
+AllowanceCharge writtenLineAllowance(const LineItem& line, const AllowanceCharge& entry) {
+    AllowanceCharge written = entry;
+    if (!entry.percent.empty() && entry.baseAmount.empty()) {
+        const Decimal price = parseNumber(line.quantity) * parseNumber(line.unitPrice);
+        const Decimal base = parseNumber(line.baseQuantity);
+        written.baseAmount = formatDecimal2(base > Decimal() ? price.dividedBy(base, 2) : price);
+    }
+    return written;
+}
+
 std::string computeLineNetAmount(const LineItem& line) {
+    Decimal adjustments;
+    for (const AllowanceCharge& entry : line.allowances) {
+        const Decimal amount = lineAllowanceAmount(line, entry);
+        adjustments += isCharge(entry.chargeIndicator) ? amount : -amount;
+    }
+    // quantity × price ÷ base quantity + adjustments, rounded once:
+    // (quantity × price + base quantity × adjustments) ÷ base quantity.
     const Decimal price = parseNumber(line.quantity) * parseNumber(line.unitPrice);
     const Decimal base = parseNumber(line.baseQuantity);
-    return formatDecimal2(base > Decimal() ? price.dividedBy(base, 2) : price.rounded(2));
+    return formatDecimal2(base > Decimal() ? (price + base * adjustments).dividedBy(base, 2)
+                                           : (price + adjustments).rounded(2));
 }
 
 std::string lineGrossAmount(const LineItem& line) {

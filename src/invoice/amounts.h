@@ -26,8 +26,19 @@ void fitRateToCategory(LineItem& line);
 bool hasOwnTaxCurrency(const DocumentState& state);
 
 // Net amount of a line: quantity × unit price (for its base quantity when it
-// has one), rounded to two decimals.
+// has one), less its allowances, plus its charges, rounded to two decimals
+// once.
 std::string computeLineNetAmount(const LineItem& line);
+// The amount of a line's allowance or charge: of a percentage, its base (the
+// line's quantity × price ÷ base quantity when none is given) × percentage ÷
+// 100, rounded to cents; else the amount given.
+Decimal lineAllowanceAmount(const LineItem& line, const AllowanceCharge& entry);
+// The amount of each percentage allowance or charge of the line, from its base.
+void settleLineAllowances(LineItem& line);
+// A line's allowance or charge as the file holds it: a percentage without a
+// base of its own names the line's quantity × price ÷ base quantity, rounded
+// to cents, as its base.
+AllowanceCharge writtenLineAllowance(const LineItem& line, const AllowanceCharge& entry);
 
 // Gross amount of a line for the list view: net + net × rate / 100 rounded.
 std::string lineGrossAmount(const LineItem& line);

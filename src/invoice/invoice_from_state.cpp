@@ -109,6 +109,8 @@ Invoice invoiceFrom(const DocumentState& state) {
         line.item.name = item.itemName;
         line.item.description = item.itemDescription;
         line.item.sellersId = item.itemNumber;
+        for (const tallomir::AllowanceCharge& entry : item.allowances)
+            line.allowancesCharges.push_back(entryFrom(entry));
     }
     return invoice;
 }

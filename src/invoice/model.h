@@ -88,6 +88,7 @@ struct ItemAttribute {
 
     bool operator==(const ItemAttribute&) const = default;
 };
+struct AllowanceCharge;
 
 // One invoice line; all texts, in file order of their elements.
 struct LineItem {
@@ -116,6 +117,9 @@ struct LineItem {
     std::string standardItemIdScheme;       // its scheme (ISO 6523 ICD, "0160" for a GTIN)
     std::string originCountry;              // BT-159, ISO 3166 country code
     std::vector<ItemAttribute> itemAttributes;
+    // The line's own allowances and charges (no tax category: the line's);
+    // a percentage's amount follows the line when it is stored.
+    std::vector<AllowanceCharge> allowances;
 
     bool operator==(const LineItem&) const = default;
 };
@@ -134,7 +138,8 @@ struct VatBreakdownEntry {
     bool operator==(const VatBreakdownEntry&) const = default;
 };
 
-// A document-level allowance or charge as a file gives it.
+// An allowance or charge as a file gives it: of the document, or of a line
+// (which has no tax category of its own).
 struct AllowanceCharge {
     std::string chargeIndicator; // "true" for a charge, "false" for an allowance
     std::string reasonCode;

@@ -34,8 +34,11 @@ tallomir::LineItem* objectOf(Target& target, Record, std::string tallomir::LineI
 VatBreakdownEntry* objectOf(Target& target, Record, std::string VatBreakdownEntry::*) {
     return target.entry();
 }
-AllowanceCharge* objectOf(Target& target, Record, std::string AllowanceCharge::*) {
-    return target.allowance();
+AllowanceCharge* objectOf(Target& target, Record record, std::string AllowanceCharge::*) {
+    if (record != Record::LineAllowance)
+        return target.allowance();
+    tallomir::LineItem* line = target.line();
+    return line == nullptr || line->allowances.empty() ? nullptr : &line->allowances.back();
 }
 NoteEntry* objectOf(Target& target, Record, std::string NoteEntry::*) {
     auto& notes = target.state.doc.furtherNotes;
@@ -238,6 +241,10 @@ void beginRecord(Target& target, Record record) {
     case Record::ItemProperty:
         if (tallomir::LineItem* line = target.line())
             line->itemAttributes.emplace_back();
+        break;
+    case Record::LineAllowance:
+        if (tallomir::LineItem* line = target.line())
+            line->allowances.emplace_back();
         break;
     default:
         break;

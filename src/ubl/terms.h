@@ -36,14 +36,15 @@ enum class Record : std::uint8_t {
     Classification, // of the current line's item
     FurtherPayment, // a further payment means
     ItemProperty,   // a property (name and value) of the current line's item
+    LineAllowance,  // an allowance or charge of the current line
 };
-inline constexpr std::size_t recordCount = 13;
+inline constexpr std::size_t recordCount = 14;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
            record == Record::Note || record == Record::Classification || record == Record::FurtherPayment ||
-           record == Record::ItemProperty;
+           record == Record::ItemProperty || record == Record::LineAllowance;
 }
 
 // The text field a row sets, in the object of its record: the document (also

@@ -111,6 +111,19 @@ constexpr Term itemPropertyTerms[] = {
     {"cbc:Value", ItemProperty, &I::value},
 };
 
+// A line's allowance or charge: no tax category, the line's counts.
+constexpr Term lineAllowanceTerms[] = {
+    {.path = "cbc:ChargeIndicator",
+     .record = LineAllowance,
+     .field = &A::chargeIndicator,
+     .hook = Hook::ChargeIndicator},
+    {"cbc:AllowanceChargeReasonCode", LineAllowance, &A::reasonCode},
+    {"cbc:AllowanceChargeReason", LineAllowance, &A::reason},
+    {"cbc:MultiplierFactorNumeric", LineAllowance, &A::percent},
+    {"cbc:Amount", LineAllowance, &A::amount},
+    {"cbc:BaseAmount", LineAllowance, &A::baseAmount},
+};
+
 constexpr Term lineTerms[] = {
     {"cbc:ID", Line, &L::position},
     {"cbc:Note", Line, &L::lineNote},
@@ -130,6 +143,7 @@ constexpr Term lineTerms[] = {
      .attribute = {"schemeID", &L::lineObjectIdentifierScheme},
      .hook = Hook::ObjectReference},
     {.path = "cac:DocumentReference/cbc:DocumentTypeCode", .record = Line, .hook = Hook::ObjectReference},
+    {.path = "cac:AllowanceCharge", .record = LineAllowance, .group = lineAllowanceTerms},
     {"cac:Item/cbc:Description", Line, &L::itemDescription},
     {"cac:Item/cbc:Name", Line, &L::itemName},
     {"cac:Item/cac:BuyersItemIdentification/cbc:ID", Line, &L::buyersItemId},

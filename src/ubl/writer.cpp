@@ -486,18 +486,25 @@ void writePayment(xml::XmlNode* documentElement, const DocumentState& state) {
     }
 }
 
+// An allowance or charge of the document or of a line, up to its tax category.
+xml::XmlNode* writeAllowanceAmounts(xml::XmlNode* parent, const DocumentState& state,
+                                    const AllowanceCharge& entry) {
+    xml::XmlNode* allowance = xml::appendElement(parent, "cac:AllowanceCharge");
+    addLeaf(allowance, "cbc:ChargeIndicator", entry.chargeIndicator);
+    addLeaf(allowance, "cbc:AllowanceChargeReasonCode", entry.reasonCode);
+    addLeaf(allowance, "cbc:AllowanceChargeReason", entry.reason);
+    addLeaf(allowance, "cbc:MultiplierFactorNumeric", entry.percent);
+    addAmount(allowance, "cbc:Amount", state, entry.amount);
+    // XRechnung 3.0 has a base amount only beside its percentage.
+    if (!isVersion3(state) || !entry.percent.empty()) {
+        addAmount(allowance, "cbc:BaseAmount", state, entry.baseAmount);
+    }
+    return allowance;
+}
+
 void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state) {
     const auto write = [&](const AllowanceCharge& entry) {
-        xml::XmlNode* allowance = xml::appendElement(documentElement, "cac:AllowanceCharge");
-        addLeaf(allowance, "cbc:ChargeIndicator", entry.chargeIndicator);
-        addLeaf(allowance, "cbc:AllowanceChargeReasonCode", entry.reasonCode);
-        addLeaf(allowance, "cbc:AllowanceChargeReason", entry.reason);
-        addLeaf(allowance, "cbc:MultiplierFactorNumeric", entry.percent);
-        addAmount(allowance, "cbc:Amount", state, entry.amount);
-        // XRechnung 3.0 has a base amount only beside its percentage.
-        if (!isVersion3(state) || !entry.percent.empty()) {
-            addAmount(allowance, "cbc:BaseAmount", state, entry.baseAmount);
-        }
+        xml::XmlNode* allowance = writeAllowanceAmounts(documentElement, state, entry);
         xml::XmlNode* category = xml::appendElement(allowance, "cac:TaxCategory");
         addLeaf(category, "cbc:ID", entry.taxCategory);
         // Outside the scope of VAT there is no rate.
@@ -603,6 +610,9 @@ void writeLines(xml::XmlNode* documentElement, const DocumentState& state) {
             addLeaf(xml::appendElement(lineNode, "cac:OrderLineReference"), "cbc:LineID",
                     line.orderLineReference);
         writeLineObject(lineNode, line);
+        // the line's own allowances and charges, without a tax category
+        for (const AllowanceCharge& entry : line.allowances)
+            writeAllowanceAmounts(lineNode, state, writtenLineAllowance(line, entry));
         xml::XmlNode* item = xml::appendElement(lineNode, "cac:Item");
         addLeaf(item, "cbc:Description", line.itemDescription);
         addLeaf(item, "cbc:Name", line.itemName);

@@ -467,6 +467,17 @@ void appendLineRow(std::string& html, const DocumentState& state, const LineItem
         if (!detail.value.empty())
             name += "<div style=\"font-size:7.5pt; color:#444444\">" + escaped(detail.label + detail.value) +
                     "</div>";
+    // The line's allowances and charges: "Nachlass Treuerabatt −5,00".
+    for (const AllowanceCharge& entry : line.allowances) {
+        const bool charge = isCharge(entry.chargeIndicator);
+        const std::string amount = formatGerman(parseNumber(entry.amount), 2, 2);
+        name += "<div style=\"font-size:7.5pt; color:#444444\">" +
+                escaped(joined({charge ? "Zuschlag" : "Nachlass",
+                                entry.reason.empty() ? entry.reasonCode : entry.reason,
+                                (charge ? "" : "\u2212") + amount},
+                               " ")) +
+                "</div>";
+    }
     name += "</td>";
     html += "<tr>" + textCell(line.position) +
             numberCell(

@@ -220,6 +220,55 @@ private Q_SLOTS:
         QVERIFY(app::markingOf(h.field(142)) == app::Marking::Invalid);
     }
 
+    // "Nachlässe und Zuschläge …" edits the line shown: "Abbrechen" changes nothing, "OK" with an
+    // allowance larger than the line keeps the dialog open with a message, "Ändern" stores the net amount.
+    void lineAllowancesDialogChangesTheLineNet() {
+        WindowHarness h;
+        h.addLine("1|2|Schrauben|50,00|19");
+        h.clickRow(0);
+        const auto open = [&](const QStringList& cells) {
+            h.click("buttonLineAllowances");
+            auto* dialog = h.window->findChild<QDialog*>(QStringLiteral("lineAllowancesDialog"));
+            auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("lineAllowancesTable"));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("lineAllowancesAdd")),
+                              Qt::LeftButton);
+            for (int column = 0; column < cells.size(); ++column)
+                table->item(table->rowCount() - 1, column)->setText(cells[column]);
+            return QPointer<QDialog>(dialog);
+        };
+        QPointer<QDialog> dialog = open({"Nachlass", "5", "", "", "Treuerabatt", ""});
+        QVERIFY(dialog->isVisible() && dialog->windowTitle() == QStringLiteral("Nachlässe und Zuschläge"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("lineAllowancesCancel")),
+                          Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!dialog); // closed and gone
+        QVERIFY(h.state.lineEditBuffer.allowances.empty());
+
+        dialog = open({"Nachlass", "150", "", "", "Treuerabatt", ""});
+        auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("lineAllowancesOk"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(dialog->isVisible() && h.state.lineEditBuffer.allowances.empty());
+        QCOMPARE(h.dialogs.messages,
+                 QStringList(QStringLiteral("Nachlässe und Zuschläge|Die Nachlässe (150,00) sind "
+                                            "größer als die Position (100,00)")));
+        dialog->findChild<QTableWidget*>(QStringLiteral("lineAllowancesTable"))->item(0, 1)->setText("5");
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!dialog);
+        QCOMPARE(h.cell(0, 6) + ' ' + h.text(157), QStringLiteral("100,00 100,00")); // not stored yet
+        h.click("buttonChange");
+        // 100,00 − 5,00; VAT 18,05
+        QCOMPARE(h.cell(0, 6) + ' ' + h.text(157) + ' ' + h.text(160), QStringLiteral("95,00 95,00 113,05"));
+        // Opened again, it shows the line's entry.
+        dialog = open({});
+        QCOMPARE(
+            dialog->findChild<QTableWidget*>(QStringLiteral("lineAllowancesTable"))->item(0, 1)->text() +
+                ' ' +
+                dialog->findChild<QTableWidget*>(QStringLiteral("lineAllowancesTable"))->item(0, 4)->text(),
+            QStringLiteral("5,00 Treuerabatt"));
+        dialog->reject();
+    }
+
     // A new line takes the unit used last; an unknown unit shows by its code.
     void unitOfEachLine() {
         WindowHarness h;

@@ -137,6 +137,16 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
         {[](json& j) { j["issueDate"] = "2022-02-30"; }, 1, ""},
         {[](json& j) { j["lines"][0]["unitCode"] = "XYZ"; }, 1, ""},
         {[](json& j) { j["precedingInvoiceNumber"] = "R-0"; }, 1, ""},
+        // A line's allowances larger than the line (2 × 10.00), an amount that is no number.
+        {[](json& j) {
+             j["lines"][0]["lineAllowances"] = {{{"amount", "15"}, {"reason", "A"}},
+                                                {{"percent", "30"}, {"reason", "B"}}};
+         },
+         1, "Position 1: Die Nachlässe (21,00) sind größer als die Position (20,00)"},
+        {[](json& j) {
+             j["lines"][0]["lineCharges"] = {{{"amount", "zehn"}, {"reasonCode", "ABL"}}};
+         },
+         1, "Position 1: Zuschlag in Zeile 1: Betrag „zehn“ ist keine Zahl"},
     };
     for (const auto& [change, exitCode, message] : cases) {
         json input = minimalInvoice();
@@ -228,6 +238,27 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
          },
          // 10 % of each rate's lines: 10.00 at 19 %, 5.00 at 7 %
          {{"/payableAmount", "189.75"}, {"/allowanceAmount", "15.00"}, {"/allowanceBaseAmount", "150.00"}}},
+        // A line's own allowances and charges: 29.97 − 5.00 − 3.00 (10 % of 29.97) + 2.50 = 24.47,
+        // VAT 4.65 (19 % of 24.47 = 4.6493); the document's sums of allowances and charges stay empty.
+        {"line-allowances",
+         [](json& j) {
+             j["lines"] = json::array({line("1", "3", "9,99", "19")});
+             j["lines"][0]["lineAllowances"] = {
+                 {{"amount", "5,00"}, {"reason", "Treuerabatt"}},
+                 {{"percent", "10"}, {"reason", "Mengenrabatt"}, {"reasonCode", "95"}}};
+             j["lines"][0]["lineCharges"] = {
+                 {{"amount", 2.5}, {"reason", "Verpackung"}, {"reasonCode", "ABL"}}};
+         },
+         {{"/lines/0/lineNetAmount", "24.47"},
+          {"/lines/0/lineAllowances/0/amount", "5.00"},
+          {"/lines/0/lineAllowances/1/amount", "3.00"},
+          {"/lines/0/lineAllowances/1/percent", "10"},
+          {"/lines/0/lineAllowances/1/baseAmount", "29.97"}, // the line's amount is written as its base
+          {"/lines/0/lineAllowances/1/reasonCode", "95"},
+          {"/lines/0/lineCharges/0/reason", "Verpackung"},
+          {"/lineExtensionAmount", "24.47"},
+          {"/allowanceTotalAmount", ""},
+          {"/payableAmount", "29.12"}}},
         {"only-a-sales-order", [](json& j) { j["salesOrderNumber"] = "KA-5"; }, {{"/orderNumber", "NA"}}},
         // Another than the seller receives the payment.
         {"payee",

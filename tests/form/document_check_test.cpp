@@ -67,6 +67,18 @@ Change operator+(const Change& first, const Change& then) {
     };
 }
 
+// A line's allowance ("false") or charge ("true") as a file may hold it.
+AllowanceCharge lineEntry(const char* indicator, const char* reason, const char* amount,
+                          const char* reasonCode = "", const char* percent = "") {
+    AllowanceCharge entry;
+    entry.chargeIndicator = indicator;
+    entry.reason = reason;
+    entry.amount = amount;
+    entry.reasonCode = reasonCode;
+    entry.percent = percent;
+    return entry;
+}
+
 TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
     ASSERT_EQ(findingTexts(completeInvoice()), std::vector<std::string>{});
     using enum FieldId;
@@ -154,6 +166,15 @@ TEST(DocumentCheck, NamesEachProblemByPageAndLabelAndTheMessageListsThem) {
           "Positionen: Zeile 2: Pos. fehlt"}},
         {[](Form& s) { s.lines.push_back(s.lines[0]); }, {"Positionen: Pos. 1 kommt mehrfach vor"}},
         {[](Form& s) { s.lines[0].lineVatPercent = ""; }, {"Positionen: Pos. 1: USt. fehlt"}},
+        // A line's allowance or charge (as a file may hold it) needs its amount and a reason or its code;
+        // allowances and charges are counted apart.
+        {[](Form& s) {
+             s.lines[0].allowances = {lineEntry("false", "", "1.00", "95"), lineEntry("false", "", "zwei"),
+                                      lineEntry("true", "Fracht", "", "", "5")};
+         },
+         {"Positionen: Position 1, Nachlass 2: Betrag ist keine Zahl",
+          "Positionen: Position 1, Nachlass 2: Grund oder Grund-Code fehlt",
+          "Positionen: Position 1, Zuschlag 1: Betrag fehlt"}},
         // The invoice referred to is named by its number; its date alone is no reference.
         {date(PrecedingInvoiceDate, "2024-01-31"), {"Belegkopf: Bezug auf Rechnung fehlt"}},
         // Kleinunternehmer: a tax number instead of the VAT identifier is enough,

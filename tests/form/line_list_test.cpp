@@ -2,6 +2,7 @@
 
 #include "form/footer.h"
 #include "form/input_rules.h"
+#include "form/line_allowances.h"
 #include "form/line_list.h"
 #include "invoice/amounts.h"
 
@@ -21,6 +22,15 @@ void enterLine(Form& state, const std::string& position, const std::string& quan
     leaveLineField(state, LineField::VatPercent, rate);
     if (add)
         addLine(state);
+}
+
+// A line's allowance ("false") or charge ("true") as a file may hold it.
+AllowanceCharge lineEntry(const char* indicator, const char* reason, const char* amount) {
+    AllowanceCharge entry;
+    entry.chargeIndicator = indicator;
+    entry.reason = reason;
+    entry.amount = amount;
+    return entry;
 }
 
 std::string positions(const Form& state) {
@@ -98,6 +108,14 @@ TEST(LineEditor, RefusesALineItCannotStore) {
         {[](Form& s) { selectLine(s, 1), leaveLineField(s, Position, "1"); }, false, Position,
          "Die Position wurde nicht geändert: Pos. 1 ist schon vergeben"},
         {[](Form& s) { enterLine(s, "3", "1,5", "0", "19", false); }, true, Position, ""},
+        // A line made smaller than its allowances.
+        {[](Form& s) {
+             selectLine(s, 1);
+             s.lineEditBuffer.allowances = {lineEntry("false", "Rabatt", "8.00"),
+                                            lineEntry("false", "Bonus", "3.00")};
+         },
+         false, Quantity,
+         "Die Position wurde nicht geändert: Die Nachlässe (11,00) sind größer als die Position (10,00)"},
     };
     for (const auto& [typing, adding, field, text] : cases) {
         Form typed = state;
@@ -106,6 +124,64 @@ TEST(LineEditor, RefusesALineItCannotStore) {
         EXPECT_EQ(refusal ? refusal->text : "", text);
         EXPECT_EQ(refusal ? refusal->field : Position, field) << text;
     }
+}
+
+// The dialog's rows become the allowances and charges of the line in the editor, or a message
+// names what is wrong and the line keeps what it had; "Anfügen" then stores the net amount.
+TEST(LineAllowances, TakenFromTheRowsOrRefusedWithAMessage) {
+    Form state = makeForm(defaultCodeLists());
+    enterLine(state, "1", "3", "9,99", "19", false); // 29.97
+    const std::string before = "false 1.00 - - Alt/";
+    state.lineEditBuffer.allowances = {lineEntry("false", "Alt", "1.00")};
+    using Rows = std::vector<LineAllowanceTexts>;
+    const std::tuple<Rows, const char*, std::string> cases[] = {
+        {{{"", "5,00", "", "", "Treuerabatt", ""}, {"Zuschlag", "2.50", "", "", "", "ABL"}},
+         "",
+         "false 5.00 - - Treuerabatt/; true 2.50 - - /ABL"},
+        // A percentage's amount is computed, of its base or of the line; a typed amount beside it does not
+        // count.
+        {{{"Nachlass", "99", "10", "", "Menge", ""}, {"Zuschlag", "", "10 %", "20", "", "FC"}},
+         "",
+         "false 3.00 10 - Menge/; true 2.00 10 20.00 /FC"},
+        {{{"", "", "", "", "", ""}}, "", ""},
+        {{{"", "fünf", "", "", "X", ""}},
+         "Nachlass in Zeile 1: Betrag \u201Ef\u00FCnf\u201C ist keine Zahl",
+         before},
+        {{{"", "1", "", "", "X", ""}, {"Zuschlag", "", "-2", "", "X", ""}},
+         "Zuschlag in Zeile 2: Prozent darf nicht negativ sein",
+         before},
+        {{{"Zuschlag", "1", "", "", "", ""}}, "Zuschlag in Zeile 1: Grund oder Grund-Code fehlt", before},
+        {{{"", "", "", "", "X", ""}}, "Nachlass in Zeile 1: Betrag oder Prozent fehlt", before},
+        {{{"Rabatt", "1", "", "", "X", ""}},
+         "Zeile 1: Art \u201ERabatt\u201C ist weder Nachlass noch Zuschlag",
+         before},
+        // 20.00 + 50 % of 29.97 (14.985, 14.99) is more than the line; up to the line with its charges is
+        // not.
+        {{{"", "20", "", "", "A", ""}, {"", "", "50", "", "B", ""}},
+         "Die Nachlässe (34,99) sind größer als die Position (29,97)",
+         before},
+        {{{"", "30", "", "", "A", ""}, {"Zuschlag", "0,03", "", "", "B", ""}},
+         "",
+         "false 30.00 - - A/; true 0.03 - - B/"},
+    };
+    for (const auto& [rows, message, entries] : cases) {
+        Form typed = state;
+        EXPECT_EQ(setLineAllowances(typed, rows), message);
+        std::string text;
+        for (const AllowanceCharge& e : typed.lineEditBuffer.allowances)
+            text += (text.empty() ? "" : "; ") + e.chargeIndicator + " " + e.amount + " " +
+                    (e.percent.empty() ? "-" : e.percent) + " " +
+                    (e.baseAmount.empty() ? "-" : e.baseAmount) + " " + e.reason + "/" + e.reasonCode;
+        EXPECT_EQ(text, entries) << message;
+    }
+    ASSERT_EQ(setLineAllowances(state, std::get<0>(cases[1])), "");
+    EXPECT_EQ(
+        lineAllowanceTexts(state.lineEditBuffer),
+        (Rows{{"Nachlass", "3,00", "10", "", "Menge", ""}, {"Zuschlag", "2,00", "10", "20,00", "", "FC"}}));
+    // A percentage of the line follows its price when the line is stored: 10 % of 3 × 20.00.
+    leaveLineField(state, LineField::UnitPrice, "20");
+    addLine(state);
+    EXPECT_EQ(state.lines[0].allowances[0].amount + " " + state.lines[0].lineNetAmount, "6.00 56.00");
 }
 
 // A new line is offered the number after the highest; a number typed or a line shown stays.

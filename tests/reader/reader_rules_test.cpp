@@ -21,6 +21,10 @@ const std::string oneLine =
            el("cac:Item/cac:ClassifiedTaxCategory", el("cbc:ID", "S") + el("cbc:Percent", "19.00")) +
            el("cac:Price/cbc:PriceAmount", "100.00"));
 
+std::string lineAllowance(std::string_view indicator, const std::string& fields) {
+    return "<cac:AllowanceCharge>" + el("cbc:ChargeIndicator", indicator) + fields + "</cac:AllowanceCharge>";
+}
+
 std::string allowance(std::string_view indicator, std::string_view reason, std::string_view more = "") {
     return "<cac:AllowanceCharge>" + el("cbc:ChargeIndicator", indicator) +
            (reason.empty() ? "" : el("cbc:AllowanceChargeReason", reason)) + std::string(more) +
@@ -141,6 +145,36 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
           {"lines[0].itemAttributes[0].value", "rot"}, {"lines[0].itemAttributes[1].name", "Größe"},
           {"lines[0].itemAttributes[1].value", "XL"}, {"lines[1].lineObjectIdentifier", ""},
           {"notCarried", "Objektkennung in Position 2"}}},
+        // A line's own allowances and charges, each with its fields, in a credit note's line too;
+        // the line keeps the net amount the file states. A tax category of its own is named.
+        {el("cac:InvoiceLine", el("cbc:ID", "1") + el("cbc:LineExtensionAmount", "92.50") +
+                                   lineAllowance("false", el("cbc:AllowanceChargeReasonCode", "95") +
+                                                          el("cbc:AllowanceChargeReason", "Treuerabatt") +
+                                                          el("cbc:MultiplierFactorNumeric", "5") +
+                                                          el("cbc:Amount", "5.00") + el("cbc:BaseAmount", "100.00")) +
+                                   lineAllowance(" 0 ", el("cbc:AllowanceChargeReason", "Mengenrabatt") +
+                                                        el("cbc:Amount", "10.00")) +
+                                   lineAllowance("true", el("cbc:AllowanceChargeReasonCode", "ABL") +
+                                                         el("cbc:Amount", "7.50")) +
+                                   el("cac:Item/cbc:Name", "Ware")) +
+         el("cac:InvoiceLine", el("cbc:ID", "2") + el("cac:Item/cbc:Name", "ohne")),
+         inv,
+         {{"lines[0].allowances", "3"}, {"lines[0].allowances[0].chargeIndicator", "false"},
+          {"lines[0].allowances[0].reasonCode", "95"}, {"lines[0].allowances[0].reason", "Treuerabatt"},
+          {"lines[0].allowances[0].percent", "5"}, {"lines[0].allowances[0].amount", "5.00"},
+          {"lines[0].allowances[0].baseAmount", "100.00"}, {"lines[0].allowances[1].chargeIndicator", "false"},
+          {"lines[0].allowances[1].reason", "Mengenrabatt"}, {"lines[0].allowances[1].amount", "10.00"},
+          {"lines[0].allowances[1].percent", ""}, {"lines[0].allowances[2].chargeIndicator", "true"},
+          {"lines[0].allowances[2].reasonCode", "ABL"}, {"lines[0].allowances[2].reason", ""},
+          {"lines[0].allowances[2].amount", "7.50"}, {"lines[0].lineNetAmount", "92.50"},
+          {"lines[1].allowances", "0"}, {"furtherAllowances", "0"}, {"chargeIndicator", ""},
+          {"allowanceTotalAmount", ""}, {"chargeTotalAmount", ""}, {"notCarried", ""}}},
+        {el("cac:CreditNoteLine", el("cbc:ID", "1") + lineAllowance("true", el("cbc:AllowanceChargeReason", "Fracht") +
+                                                                         el("cbc:Amount", "4.00") + el("cbc:Amount", "5.00") +
+                                                                         el("cac:TaxCategory/cbc:ID", "S"))),
+         cn,
+         {{"lines[0].allowances", "1"}, {"lines[0].allowances[0].reason", "Fracht"},
+          {"lines[0].allowances[0].amount", "4.00"}, {"notCarried", "Zuschlag in Position 1"}}},
         {el("cbc:Note", " a  b\t c\r\n    eins\r\n  "), inv, {{"note", " a  b\t c\n    eins\n  "}}},
         {el("cbc:Note", "<![CDATA[versteckt]]>"), inv, {{"note", ""}}},
         // Names count by their namespace, whatever the prefix; what matches nothing is named.
@@ -221,11 +255,11 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cbc:ID", "T") + el("cbc:Note", deep + "tief" + deepEnd), inv,
          {{"documentNumber", "T"}, {"note", ""}, {"notCarried", "Notiz"}}},
     };
-    // clang-format on
-    for (const auto& [body, root, fields] : cases) {
-        SCOPED_TRACE(root + " " + body);
-        expectFields(loaded(body, root), fields);
-    }
+// clang-format on
+for (const auto& [body, root, fields] : cases) {
+    SCOPED_TRACE(root + " " + body);
+    expectFields(loaded(body, root), fields);
+}
 }
 
 // The version a file names, standard or extension, whatever was shown before; an identifier the program
@@ -385,9 +419,13 @@ std::string* fieldIn(tallomir::Form& state, Record record, const Field& field) {
                 return &(doc.delivery.*member);
             else if constexpr (std::is_same_v<M, std::string tallomir::LineItem::*>)
                 return state.lines.empty() ? nullptr : &(state.lines[0].*member);
-            else if constexpr (std::is_same_v<M, std::string tallomir::AllowanceCharge::*>)
+            else if constexpr (std::is_same_v<M, std::string tallomir::AllowanceCharge::*>) {
+                if (record == Record::LineAllowance)
+                    return state.lines.empty() || state.lines[0].allowances.empty()
+                               ? nullptr
+                               : &(state.lines[0].allowances[0].*member);
                 return doc.furtherAllowances.empty() ? nullptr : &(doc.furtherAllowances[0].*member);
-            else
+            } else
                 return nullptr;
         },
         field);

@@ -115,6 +115,10 @@ inline const FieldTable<tallomir::ItemClassification> classificationTexts{
     TEXT_OF(tallomir::ItemClassification, listVersionId)};
 inline const FieldTable<tallomir::ItemAttribute> attributeTexts{
     TEXT_OF(tallomir::ItemAttribute, name), TEXT_OF(tallomir::ItemAttribute, value)};
+inline const FieldTable<tallomir::AllowanceCharge> lineAllowanceTexts{
+    TEXT_OF(tallomir::AllowanceCharge, chargeIndicator), TEXT_OF(tallomir::AllowanceCharge, reasonCode),
+    TEXT_OF(tallomir::AllowanceCharge, reason), TEXT_OF(tallomir::AllowanceCharge, percent),
+    TEXT_OF(tallomir::AllowanceCharge, amount), TEXT_OF(tallomir::AllowanceCharge, baseAmount)};
 inline const FieldTable<V> vatTexts{
     TEXT_OF(V, documentTaxTotal), TEXT_OF(V, taxableAmount), TEXT_OF(V, taxAmount),
     TEXT_OF(V, exemptionReason), TEXT_OF(V, categoryCode), TEXT_OF(V, ratePercent), TEXT_OF(V, schemeId),
@@ -154,6 +158,7 @@ inline Fields fieldsOf(const tallomir::Form& state) {
         addFields(out, line + ".", state.lines[i], lineTexts);
         addList(line + ".classifications", state.lines[i].classifications, classificationTexts);
         addList(line + ".itemAttributes", state.lines[i].itemAttributes, attributeTexts);
+        addList(line + ".allowances", state.lines[i].allowances, lineAllowanceTexts);
     }
     for (std::size_t i = 0; i < state.vatBreakdown.size(); ++i)
         addFields(out, "vatBreakdown[" + std::to_string(i) + "].", state.vatBreakdown[i], vatTexts);

@@ -20,8 +20,8 @@ TEST(TypedTotals, AgreeWithTheDocumentsAmountsForEveryOfficialSample) {
             ASSERT_EQ(ubl::loadInvoiceFile(state, sample.string()).result, ubl::LoadOutcome::Result::Loaded);
             const model::Invoice invoice = model::invoiceFrom(state);
             const model::Totals totals = model::computeTotals(invoice, model::categoryOrder(state));
-            // Line allowances and charges are not held by the document yet: its
-            // line amounts are the file's, which include them.
+            // A line's amount is the file's; a file whose line amounts are not
+            // quantity × price − the line's allowances + its charges is not compared.
             bool adjustedLine = false;
             for (std::size_t i = 0; i < state.lines.size(); ++i)
                 adjustedLine = adjustedLine || totals.lineNet[i] != parseNumber(state.lines[i].lineNetAmount);

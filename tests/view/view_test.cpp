@@ -214,6 +214,12 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
                         "originCountry": "DE", "itemAttributes": [{"name": "Farbe", "value": "rot"}]}]})",
          {"geschmiedet Bestellposition 7 · Artikelkennung 4012345678901 (0160) · Herkunftsland DE · "
           "Farbe: rot"}},
+        // A line's own allowance and charge under it: 100,00 − 5,00 + 2,50, VAT 18,53 (18,525).
+        {R"({"allowance": null,
+             "lines": [{"position": "1", "quantity": "1", "itemName": "Hammer", "unitPrice": "100",
+                        "lineVatPercent": "19", "lineAllowances": [{"amount": "5", "reason": "Treuerabatt"}],
+                        "lineCharges": [{"amount": "2,50", "reasonCode": "ABL"}]}]})",
+         {"Nachlass Treuerabatt \u22125,00", "Zuschlag ABL 2,50", "Zahlbetrag 116,03 €"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",

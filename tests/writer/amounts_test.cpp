@@ -4,6 +4,8 @@
 
 #include "documents.h"
 #include "form/footer.h"
+#include "invoice/invoice_from_state.h"
+#include "invoice/invoice_totals.h"
 #include "support/reference.h"
 #include "ubl/writer.h"
 
@@ -45,6 +47,60 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
     }
 }
 
+// A line's own allowance ("-5.00") or charge ("+2.50"), or a percentage of
+// it ("-10%"), of a base ("-10%@20.00"); with a reason.
+AllowanceCharge ownEntry(const std::string& spec) {
+    AllowanceCharge entry;
+    entry.chargeIndicator = spec[0] == '+' ? "true" : "false";
+    entry.reason = "Grund";
+    const std::size_t percent = spec.find('%'), at = spec.find('@');
+    if (percent == std::string::npos) {
+        entry.amount = spec.substr(1);
+        return entry;
+    }
+    entry.percent = spec.substr(1, percent - 1);
+    if (at != std::string::npos)
+        entry.baseAmount = spec.substr(at + 1);
+    return entry;
+}
+
+// quantity × price ÷ base quantity − allowances + charges, rounded once; a
+// percentage's amount rounded to cents from its base (the line's exact
+// amount when none is given).
+TEST(LineAmounts, OwnAllowancesAndChargesCountInTheNetAmount) {
+    struct Case {
+        const char *quantity, *price, *base, *entries, *net, *amounts;
+    };
+    const Case cases[] = {
+        {"3", "9.99", "", "-5.00 +2.50", "27.47", "5.00 2.50"}, // 29.97 − 5.00 + 2.50
+        {"1", "33.33", "", "-10%", "30.00", "3.33"},            // 10 % of 33.33 = 3.333
+        {"1", "33.33", "", "-10%@20.00", "31.33", "2.00"},      // 10 % of the base 20.00
+        {"1", "0.05", "", "+10%", "0.06", "0.01"},              // 0.005 rounds up
+        {"1", "0.05", "", "-10%", "0.04", "0.01"},              // and so does the allowance
+        {"1", "1.00", "3", "-1.5%", "0.32", "0.01"},      // 1.5 % of 0.3333… = 0.005 (not of 0.33: 0.00495)
+        {"1", "0.015", "3", "-0.01", "-0.01", "0.01"},    // 0.005 − 0.01 rounded once, not 0.01 − 0.01
+        {"1", "100.00", "", "-5%@0.10", "99.99", "0.01"}, // 0.005 rounded before it counts, not 99.995
+        {"2", "10.00", "", "-20.00", "0.00", "20.00"},
+        {"1", "100.00", "", "-10% -5.00 +3%@50.00", "86.50", "10.00 5.00 1.50"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.quantity) + " x " + c.price + " " + c.entries);
+        LineItem line;
+        line.quantity = c.quantity;
+        line.unitPrice = c.price;
+        line.baseQuantity = c.base;
+        std::istringstream specs(c.entries);
+        for (std::string spec; specs >> spec;)
+            line.allowances.push_back(ownEntry(spec));
+        EXPECT_EQ(computeLineNetAmount(line), c.net);
+        settleLineAllowances(line);
+        std::string amounts;
+        for (const AllowanceCharge& entry : line.allowances)
+            amounts += (amounts.empty() ? "" : " ") + entry.amount;
+        EXPECT_EQ(amounts, c.amounts);
+    }
+}
+
 // --- Whole documents ------------------------------------------------------------
 
 // Enters a document as the form would, step by step ("; " between steps):
@@ -53,7 +109,8 @@ TEST(LineAmounts, NetAndGrossAreRoundedHalfAwayFromZero) {
 // "category K" sets the tax category and "label Ausfuhr" renames it;
 // "loaded 7.00 -10 Z" sets the allowance rate, value and category (S when
 // none is given) as a loaded file does;
-// "prepaid 50.00" sets the amount paid before.
+// "prepaid 50.00" sets the amount paid before; "own -5.00" gives the last line
+// an allowance of its own (see ownEntry).
 void enter(Form& state, const std::string& script) {
 
     std::istringstream steps(script);
@@ -63,6 +120,12 @@ void enter(Form& state, const std::string& script) {
         words >> word >> a >> b >> c;
         if (const std::size_t x = word.find('x'), at = word.find('@'); x != std::string::npos && at > x) {
             addLine(state, word.substr(0, x), word.substr(x + 1, at - x - 1), word.substr(at + 1));
+            recompute(state);
+        } else if (word == "own") {
+            LineItem& line = state.lines.back();
+            line.allowances.push_back(ownEntry(a));
+            settleLineAllowances(line);
+            line.lineNetAmount = computeLineNetAmount(line);
             recompute(state);
         } else if (word == "prepaid") {
             state.doc.prepaidAmount = a;
@@ -238,6 +301,13 @@ const Document documents[] = {
      "19344320.15 19005794.55 3493201.08 22498995.63 22498995.63",
      "false 338525.60 1.75 19344320.15 - - VAT; Wert -338525.60 Prozent -1.75 slot -1 "
      "321025.62/18344321.15/19.00 S 17499.98/999999.00/7.00 S"},
+    // A line's own allowances and charges are in its net amount, not in the
+    // document's sums of allowances and charges.
+    {"LineAllowancesAndChargesInTheLineNet", "3x9.99@19; own -5.00; own +2.50; 1x33.33@7; own -10%", true,
+     "19.00/27.47/5.22 7.00/30.00/2.10", "57.47 57.47 7.32 64.79 64.79", ""},
+    {"ADocumentAllowanceBesideLineAllowances", "1x100@19; own -10%@50.00; value -10", true,
+     "19.00/85.00/16.15", "95.00 85.00 16.15 101.15 101.15",
+     "false 10.00 - - 19.00 S VAT; Wert -10.00 Prozent 0.00 slot 0"},
     {"ThousandLines", "slot 1; value -123,45", true,
      "19.00/753313.65/143129.59 7.00/746189.68/52233.28 0.00/750796.11/0.00 Z",
      "2250422.89 2250299.44 195362.87 2445662.31 2445662.31",
@@ -266,6 +336,21 @@ TEST_P(Documents, AmountsAndFooter) {
                                " " + d.taxInclusiveAmount + " " + d.payableAmount;
     EXPECT_EQ(totals, expected.totals);
     EXPECT_EQ(allowanceText(state), expected.allowance);
+    // The typed invoice's one computation comes to the same lines and amount due (a complete
+    // document: the others hold working values no form sets).
+    const model::Totals typed = model::computeTotals(model::invoiceFrom(state), model::categoryOrder(state));
+    std::string lineNets;
+    for (std::size_t i = 0; i < state.lines.size(); ++i)
+        lineNets += formatDecimal2(typed.lineNet[i]) == state.lines[i].lineNetAmount
+                        ? ""
+                        : state.lines[i].position + " ";
+    if (expected.complete) {
+        EXPECT_EQ(lineNets + formatDecimal2(typed.amountDue), d.payableAmount);
+    }
+    // Only the document's own allowances and charges are summed.
+    if (std::string(expected.allowance).empty()) {
+        EXPECT_EQ(d.allowanceTotalAmount + d.chargeTotalAmount, "");
+    }
 
     // The footer shows what is saved, in German form.
     const FooterView f = footerView(state);
