@@ -179,6 +179,8 @@ Form fullInvoice() {
     first.itemNumber = "SCH-6";
     first.lineStartDate = "2022-03-01";
     first.lineEndDate = "2022-03-31";
+    first.orderLineReference = "7";
+    first.classifications = {{"44111", "STI", "2"}, {"K-2", "ZZZ", ""}};
     addLine(state, "1.5", "100", "7").itemName = "Fachbuch";
     recompute(state);
     enterAllowanceReason(state, "Treuerabatt");
