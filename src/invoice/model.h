@@ -182,6 +182,21 @@ struct PaymentMeansEntry {
     bool operator==(const PaymentMeansEntry&) const = default;
 };
 
+// A supporting document (BG-24): its identifier, type code and description,
+// and either the file itself (its content in Base64 as the invoice carries
+// it, its MIME type and file name) or the address where it lies.
+struct Attachment {
+    std::string id;
+    std::string typeCode;
+    std::string description;
+    std::string content;
+    std::string mimeCode;
+    std::string fileName;
+    std::string uri;
+
+    bool operator==(const Attachment&) const = default;
+};
+
 // The invoice record. Every field is a text; an empty text means "not given"
 // and its element is left out of the file. Dates are "%yyyy-%mm-%dd" texts,
 // amounts and percentages two-decimal texts.
@@ -212,6 +227,7 @@ struct InvoiceDocument {
     std::string taxPointDate;             // BT-7
     std::string invoicedObjectIdentifier; // BT-18, and its scheme (BT-18-1) as a file or the input names it
     std::string invoicedObjectScheme;
+    std::vector<Attachment> attachments; // BG-24
     // the payee, where another than the seller receives the payment (BG-10):
     // name, identifier and legal registration, each identifier with the
     // scheme a loaded file names

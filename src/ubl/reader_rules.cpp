@@ -40,6 +40,10 @@ AllowanceCharge* objectOf(Target& target, Record record, std::string AllowanceCh
     tallomir::LineItem* line = target.line();
     return line == nullptr || line->allowances.empty() ? nullptr : &line->allowances.back();
 }
+tallomir::Attachment* objectOf(Target& target, Record, std::string tallomir::Attachment::*) {
+    auto& attachments = target.state.doc.attachments;
+    return attachments.empty() ? nullptr : &attachments.back();
+}
 NoteEntry* objectOf(Target& target, Record, std::string NoteEntry::*) {
     auto& notes = target.state.doc.furtherNotes;
     return notes.empty() ? nullptr : &notes.back();
@@ -67,6 +71,13 @@ void set(Target& target, Record record, const Field& field, std::string_view tex
         field);
 }
 
+// The attributes the row takes with its element.
+void setAttributes(Target& target, const PathNode& node, NodeView element) {
+    for (const terms::Attribute& attribute : {node.term->attribute, node.term->secondAttribute})
+        if (!attribute.name.empty())
+            set(target, node.record, attribute.field, element.attribute(attribute.name).value_or(""));
+}
+
 } // namespace
 
 bool hasData(std::string_view text) {
@@ -83,8 +94,14 @@ std::string_view trimmed(std::string_view text) {
 bool apply(Target& target, const PathNode& node, std::string_view text, NodeView element) {
     const Term& term = *node.term;
     // Read with its block, which has been judged whole on entering it.
-    if (term.hook == Hook::TakenWithBlock || term.hook == Hook::PartyTaxScheme || text.empty())
+    if (term.hook == Hook::TakenWithBlock || term.hook == Hook::PartyTaxScheme)
         return true;
+    if (text.empty()) {
+        // An attached file without content still names its type and name.
+        if (node.record == Record::Attachment && target.firstInRecord(node))
+            setAttributes(target, node, element);
+        return true;
+    }
     if (!target.firstInRecord(node))
         return false;
     DocumentState& state = target.state;
@@ -138,9 +155,7 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
         set(target, node.record, term.field, withoutTimeZone(text));
     else
         set(target, node.record, term.field, text);
-    for (const terms::Attribute& attribute : {term.attribute, term.secondAttribute})
-        if (!attribute.name.empty())
-            set(target, node.record, attribute.field, element.attribute(attribute.name).value_or(""));
+    setAttributes(target, node, element);
     return true;
 }
 
@@ -181,6 +196,10 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
     case Hook::ObjectReference:
         // The identifier of the invoiced object, by its type code.
         return trimmed(element.child("DocumentTypeCode").text()) == objectReferenceType;
+    case Hook::ProjectReference:
+        // The project of a credit note, by its type code; any other
+        // reference is a supporting document.
+        return trimmed(element.child("DocumentTypeCode").text()) == projectReferenceType;
     case Hook::FurtherNote:
         // The first note is the form's; every later one is a further note.
         return !state.doc.note.empty();
@@ -199,10 +218,6 @@ bool judgeBlock(Target& target, const PathNode& node, NodeView element) {
     case Hook::PartyTaxScheme:
         // The number and its scheme are read together.
         return readPartyTaxScheme(node.record == Record::Buyer ? doc.customer : doc.supplier, element);
-    case Hook::ProjectReference:
-        // Only the project reference is read; attachments and other
-        // references are not.
-        return trimmed(element.child("DocumentTypeCode").text()) == projectReferenceType;
     case Hook::FirstPreceding:
         // The first preceding invoice is read whole; a further one is not
         // mixed into it.
@@ -233,6 +248,9 @@ void beginRecord(Target& target, Record record) {
         break;
     case Record::FurtherPayment:
         state.doc.furtherPaymentMeans.emplace_back();
+        break;
+    case Record::Attachment:
+        state.doc.attachments.emplace_back();
         break;
     case Record::Classification:
         if (tallomir::LineItem* line = target.line())

@@ -37,14 +37,15 @@ enum class Record : std::uint8_t {
     FurtherPayment, // a further payment means
     ItemProperty,   // a property (name and value) of the current line's item
     LineAllowance,  // an allowance or charge of the current line
+    Attachment,     // a supporting document
 };
-inline constexpr std::size_t recordCount = 14;
+inline constexpr std::size_t recordCount = 15;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
            record == Record::Note || record == Record::Classification || record == Record::FurtherPayment ||
-           record == Record::ItemProperty || record == Record::LineAllowance;
+           record == Record::ItemProperty || record == Record::LineAllowance || record == Record::Attachment;
 }
 
 // The text field a row sets, in the object of its record: the document (also
@@ -54,7 +55,8 @@ using Field =
     std::variant<std::monostate, std::string InvoiceDocument::*, std::string PartyFields::*,
                  std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
                  std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*,
-                 std::string PaymentMeansEntry::*, std::string ItemAttribute::*>;
+                 std::string PaymentMeansEntry::*, std::string ItemAttribute::*,
+                 std::string tallomir::Attachment::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {
@@ -75,7 +77,7 @@ enum class Hook : std::uint8_t {
     StatedTotal,         // not taken: compared with the computed total (`label`)
     TakenWithBlock,      // read together with the block it stands in
     PartyTaxScheme,      // judges the block as a whole: the number's scheme follows the number
-    ProjectReference,    // judges its reference: only type code 50 is a project reference
+    ProjectReference,    // a variant of its block: the reference of type 50, the project
     FirstPreceding,      // judges its billing reference: only the first one is read
     TaxCurrencyTotal,    // a variant of its block: the total in the VAT accounting currency
     SepaCreditor,        // a variant of its element: the identifier in the SEPA scheme
@@ -105,12 +107,12 @@ constexpr int hookLevel(Hook hook) {
 // the same place when the hook's condition holds for the element.
 constexpr bool isVariant(Hook hook) {
     return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference ||
-           hook == Hook::FurtherNote || hook == Hook::FurtherPaymentMeans;
+           hook == Hook::FurtherNote || hook == Hook::FurtherPaymentMeans || hook == Hook::ProjectReference;
 }
 
 // Whether the hook judges an element on entering it.
 constexpr bool judges(Hook hook) {
-    return hook == Hook::PartyTaxScheme || hook == Hook::ProjectReference || hook == Hook::FirstPreceding;
+    return hook == Hook::PartyTaxScheme || hook == Hook::FirstPreceding;
 }
 
 // An attribute of the row's element that belongs to its value, and the field

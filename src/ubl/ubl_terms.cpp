@@ -16,6 +16,7 @@ using A = AllowanceCharge;
 using N = NoteEntry;
 using C = ItemClassification;
 using M = PaymentMeansEntry;
+using T = tallomir::Attachment;
 using I = ItemAttribute;
 using enum Record;
 using enum Form;
@@ -96,6 +97,20 @@ constexpr Term paymentMeansTerms[] = {
     {"cac:PayeeFinancialAccount/cac:FinancialInstitutionBranch/cbc:ID", FurtherPayment, &M::bic},
     {"cac:PaymentMandate/cbc:ID", FurtherPayment, &M::mandateReference},
     {"cac:PaymentMandate/cac:PayerFinancialAccount/cbc:ID", FurtherPayment, &M::debitedIban},
+};
+
+// A supporting document: the file itself in Base64 with its MIME type and
+// name, or its address.
+constexpr Term attachmentTerms[] = {
+    {"cbc:ID", Attachment, &T::id},
+    {"cbc:DocumentTypeCode", Attachment, &T::typeCode},
+    {"cbc:DocumentDescription", Attachment, &T::description},
+    {.path = "cac:Attachment/cbc:EmbeddedDocumentBinaryObject",
+     .record = Attachment,
+     .field = &T::content,
+     .attribute = {"mimeCode", &T::mimeCode},
+     .secondAttribute = {"filename", &T::fileName}},
+    {"cac:Attachment/cac:ExternalReference/cbc:URI", Attachment, &T::uri},
 };
 
 constexpr Term classificationTerms[] = {
@@ -193,17 +208,19 @@ constexpr Term documentTerms[] = {
     {"cac:ReceiptDocumentReference/cbc:ID", Document, &D::receivingAdviceReference},
     {"cac:OriginatorDocumentReference/cbc:ID", Document, &D::tenderOrLotReference},
     {"cac:ContractDocumentReference/cbc:ID", Document, &D::contractNumber},
-    // the credit note's project reference
+    // the credit note's project reference, a reference of type 50
     {.path = "cac:AdditionalDocumentReference/cbc:ID",
      .field = &D::projectNumber,
      .hook = Hook::ProjectReference},
-    {.path = "cac:AdditionalDocumentReference/cbc:DocumentTypeCode", .hook = Hook::TakenWithBlock},
+    {.path = "cac:AdditionalDocumentReference/cbc:DocumentTypeCode", .hook = Hook::ProjectReference},
     // the identifier of the invoiced object, a reference of type 130
     {.path = "cac:AdditionalDocumentReference/cbc:ID",
      .field = &D::invoicedObjectIdentifier,
      .attribute = {"schemeID", &D::invoicedObjectScheme},
      .hook = Hook::ObjectReference},
     {.path = "cac:AdditionalDocumentReference/cbc:DocumentTypeCode", .hook = Hook::ObjectReference},
+    // any other reference: a supporting document
+    {.path = "cac:AdditionalDocumentReference", .record = Attachment, .group = attachmentTerms},
     {"cac:ProjectReference/cbc:ID", Document, &D::projectNumber},
     {.path = "cac:AccountingSupplierParty/cac:Party", .record = Seller, .group = partyTerms},
     // the seller's identifier in the SEPA scheme is the creditor identifier of a direct debit

@@ -167,6 +167,27 @@ void writeReference(xml::XmlNode* documentElement, std::string_view name, const 
         addLeaf(xml::appendElement(documentElement, name), "cbc:ID", id);
 }
 
+// A supporting document: the file in Base64 or the address it lies at.
+void writeAttachment(xml::XmlNode* documentElement, const Attachment& attachment) {
+    xml::XmlNode* reference = xml::appendElement(documentElement, "cac:AdditionalDocumentReference");
+    addLeaf(reference, "cbc:ID", attachment.id);
+    addLeaf(reference, "cbc:DocumentTypeCode", attachment.typeCode);
+    addLeaf(reference, "cbc:DocumentDescription", attachment.description);
+    const bool embedded =
+        !attachment.content.empty() || !attachment.mimeCode.empty() || !attachment.fileName.empty();
+    if (!embedded && attachment.uri.empty())
+        return;
+    xml::XmlNode* file = xml::appendElement(reference, "cac:Attachment");
+    if (embedded) {
+        xml::XmlNode* content = xml::appendElement(file, "cbc:EmbeddedDocumentBinaryObject");
+        xml::setAttribute(content, "mimeCode", attachment.mimeCode);
+        xml::setAttribute(content, "filename", attachment.fileName);
+        xml::setNodeText(content, attachment.content);
+    }
+    if (!attachment.uri.empty())
+        addLeaf(xml::appendElement(file, "cac:ExternalReference"), "cbc:URI", attachment.uri);
+}
+
 } // namespace
 
 std::string customizationIdOf(XRechnungVersion version) {
@@ -320,6 +341,8 @@ void writeHeader(xml::XmlNode* documentElement, const DocumentState& state) {
         addIdentifier(reference, "cbc:ID", doc.invoicedObjectScheme, doc.invoicedObjectIdentifier);
         addLeaf(reference, "cbc:DocumentTypeCode", objectReferenceType);
     }
+    for (const Attachment& attachment : doc.attachments)
+        writeAttachment(documentElement, attachment);
     if (!doc.projectNumber.empty()) {
         if (creditNote) {
             // The credit note has no project reference element; the project

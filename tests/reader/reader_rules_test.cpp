@@ -71,7 +71,7 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
                                   el("cbc:LineExtensionAmount", "8.00")), cn,
          {{"documentTypeCode", "381"}, {"dueDate", "2022-05-31"}, {"projectNumber", "P-50"}, {"lines", "1"},
           {"lines[0].quantity", "4"}, {"lineExtensionAmount", "8.00"}, {"invoicedObjectIdentifier", "Anhang"},
-          {"notCarried", "1 Unterlagenverweis"}}},
+          {"attachments", "1"}, {"attachments[0].id", "ohne Typ"}, {"notCarried", ""}}},
         // The invoiced object is the reference of type 130, with its scheme; the first one is taken.
         {el(reference, "<cbc:ID schemeID=\"AAG\">Z-0815</cbc:ID>" + el(type, "130")) +
              el(reference, el("cbc:ID", "Z-2") + el(type, "130")),
@@ -211,7 +211,8 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          {{"lines", "3"}, {"lines[0].position", "9"}, {"lines[1].position", "2"}, {"lines[2].lineNote", "eins"},
           {"lines[2].lineNetAmount", "25.00"}, {"lineExtensionAmount", "25.00"}, {"lines[2].unitCode", "HUR"},
           {"lines[2].baseQuantity", "2"}, {"notCarried", "weitere Notiz in Position 1"}}},
-        // What the form cannot hold is named as a user knows it.
+        // Attached files are kept, also one without content that names its type and name; what the form
+        // cannot hold is named as a user knows it.
         {el(reference, el("cbc:ID", "a.pdf") + el("cac:Attachment/cbc:EmbeddedDocumentBinaryObject", "QQ==")) +
          el(reference, "<cbc:ID>b.pdf</cbc:ID><cac:Attachment><cbc:EmbeddedDocumentBinaryObject mimeCode="
                        "\"application/pdf\" filename=\"b.pdf\"/></cac:Attachment>") +
@@ -221,9 +222,11 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          el("cac:AccountingSupplierParty/cac:Party",
             "<cac:PartyIdentification><cbc:ID>4000001</cbc:ID></cac:PartyIdentification>" +
             el("cac:PartyIdentification/cbc:ID", "4000002")), inv,
-         {{"supplier.partyId", "4000001"},
-          {"notCarried", "2 Anhänge|Nachlass in Positionen 4, 5|Zuschlag in Positionen 5, 6|"
-                         "Lieferant: weitere Kennung"}}},
+         {{"supplier.partyId", "4000001"}, {"attachments", "2"}, {"attachments[0].id", "a.pdf"},
+          {"attachments[0].content", "QQ=="}, {"attachments[0].mimeCode", ""}, {"attachments[1].id", "b.pdf"},
+          {"attachments[1].content", ""}, {"attachments[1].mimeCode", "application/pdf"},
+          {"attachments[1].fileName", "b.pdf"},
+          {"notCarried", "Nachlass in Positionen 4, 5|Zuschlag in Positionen 5, 6|Lieferant: weitere Kennung"}}},
         // The seller's identifier in the SEPA scheme is the creditor's, whichever comes first; the other
         // keeps its scheme. The second address line stays apart from the third.
         {el("cac:AccountingSupplierParty/cac:Party",
@@ -255,11 +258,11 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
         {el("cbc:ID", "T") + el("cbc:Note", deep + "tief" + deepEnd), inv,
          {{"documentNumber", "T"}, {"note", ""}, {"notCarried", "Notiz"}}},
     };
-// clang-format on
-for (const auto& [body, root, fields] : cases) {
-    SCOPED_TRACE(root + " " + body);
-    expectFields(loaded(body, root), fields);
-}
+    // clang-format on
+    for (const auto& [body, root, fields] : cases) {
+        SCOPED_TRACE(root + " " + body);
+        expectFields(loaded(body, root), fields);
+    }
 }
 
 // The version a file names, standard or extension, whatever was shown before; an identifier the program

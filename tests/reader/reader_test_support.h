@@ -110,6 +110,11 @@ inline const FieldTable<tallomir::PaymentMeansEntry> paymentMeansTexts{
     TEXT_OF(tallomir::PaymentMeansEntry, iban), TEXT_OF(tallomir::PaymentMeansEntry, accountName),
     TEXT_OF(tallomir::PaymentMeansEntry, bic), TEXT_OF(tallomir::PaymentMeansEntry, mandateReference),
     TEXT_OF(tallomir::PaymentMeansEntry, debitedIban)};
+inline const FieldTable<tallomir::Attachment> attachmentTexts{
+    TEXT_OF(tallomir::Attachment, id), TEXT_OF(tallomir::Attachment, typeCode),
+    TEXT_OF(tallomir::Attachment, description), TEXT_OF(tallomir::Attachment, content),
+    TEXT_OF(tallomir::Attachment, mimeCode), TEXT_OF(tallomir::Attachment, fileName),
+    TEXT_OF(tallomir::Attachment, uri)};
 inline const FieldTable<tallomir::ItemClassification> classificationTexts{
     TEXT_OF(tallomir::ItemClassification, code), TEXT_OF(tallomir::ItemClassification, listId),
     TEXT_OF(tallomir::ItemClassification, listVersionId)};
@@ -153,6 +158,7 @@ inline Fields fieldsOf(const tallomir::Form& state) {
     };
     addList("notes", state.doc.furtherNotes, noteTexts);
     addList("paymentMeans", state.doc.furtherPaymentMeans, paymentMeansTexts);
+    addList("attachments", state.doc.attachments, attachmentTexts);
     for (std::size_t i = 0; i < state.lines.size(); ++i) {
         const std::string line = "lines[" + std::to_string(i) + "]";
         addFields(out, line + ".", state.lines[i], lineTexts);
