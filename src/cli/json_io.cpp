@@ -388,6 +388,34 @@ void enterPaymentMeans(Form& state, const json& list) {
     setFurtherPaymentMeans(state, entries);
 }
 
+// The attached files and references, each by its JSON key; the content in Base64.
+constexpr std::pair<const char*, std::string Attachment::*> attachmentKeys[] = {
+    {"id", &Attachment::id},
+    {"typeCode", &Attachment::typeCode},
+    {"description", &Attachment::description},
+    {"fileName", &Attachment::fileName},
+    {"mimeType", &Attachment::mimeCode},
+    {"content", &Attachment::content},
+    {"uri", &Attachment::uri},
+};
+
+void enterAttachments(Form& state, const json& list) {
+    if (!list.is_array())
+        throw InputError("\"attachments\" ist keine Liste.");
+    std::set<std::string> allowed;
+    for (const auto& [key, member] : attachmentKeys)
+        allowed.insert(key);
+    std::vector<Attachment> entries;
+    for (const json& item : list) {
+        checkKeys(item, allowed, "einem Anhang");
+        Attachment& entry = entries.emplace_back();
+        for (const auto& [key, member] : attachmentKeys)
+            if (item.contains(key))
+                entry.*member = typedText(item.at(key), key);
+    }
+    setAttachments(state, entries);
+}
+
 // The further notes, as the list on "Weitere Angaben" takes them.
 void enterNotes(Form& state, const json& notes) {
     if (!notes.is_array())
@@ -412,7 +440,7 @@ void enterJson(Form& state, const json& input) {
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
                     "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative", "notes",
-                    "furtherPaymentMeans"});
+                    "furtherPaymentMeans", "attachments"});
     for (const auto& [key, member] : unformedTexts)
         allowed.insert(key);
     checkKeys(input, allowed, "der Eingabe");
@@ -506,6 +534,8 @@ void enterJson(Form& state, const json& input) {
         enterNotes(state, input.at("notes"));
     if (input.contains("furtherPaymentMeans"))
         enterPaymentMeans(state, input.at("furtherPaymentMeans"));
+    if (input.contains("attachments"))
+        enterAttachments(state, input.at("attachments"));
     // Values without a field of the form: the object identifier's scheme (a
     // code of UNTDID 1153), the business process (the form writes its own
     // unless one is given).
@@ -621,6 +651,14 @@ json dumpDocument(const DocumentState& state) {
         means.push_back(std::move(item));
     }
     out["furtherPaymentMeans"] = std::move(means);
+    json attachments = json::array();
+    for (const Attachment& attachment : d.attachments) {
+        json item;
+        for (const auto& [key, member] : attachmentKeys)
+            item[key] = attachment.*member;
+        attachments.push_back(std::move(item));
+    }
+    out["attachments"] = std::move(attachments);
     out["payee"] = json{{"name", d.payeeName},
                         {"identifier", d.payeeIdentifier},
                         {"identifierScheme", d.payeeIdentifierScheme},

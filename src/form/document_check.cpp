@@ -2,6 +2,7 @@
 
 #include "form/input_rules.h"
 #include "invoice/amounts.h"
+#include "invoice/attachments.h"
 #include "invoice/dates.h"
 #include "invoice/identifiers.h"
 #include "invoice/texts.h"
@@ -132,6 +133,7 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::TaxRepresentativeCountryCode, 6, "Land des Steuervertreters"},
     {FieldId::TaxRepresentativeVatId, 6, "UStID des Steuervertreters"},
     {FieldId::FurtherNotes, 6, "Weitere Notizen"},
+    {FieldId::Attachments, 6, "Anhänge"},
 };
 
 const FieldInfo* infoOf(FieldId field) {
@@ -466,6 +468,31 @@ void checkCategories(const Context& c, Findings& findings) {
             findings.field(FieldId::AllowanceSlot, problem);
 }
 
+// An attached file has its identifier, a type the receiver may take, a
+// name, Base64 content and no more than the size allowed.
+void checkAttachments(const InvoiceDocument& d, Findings& findings) {
+    for (std::size_t i = 0; i < d.attachments.size(); ++i) {
+        const Attachment& a = d.attachments[i];
+        const std::string name = "Anhang " + std::to_string(i + 1) + ": ";
+        if (a.id.empty())
+            findings.field(FieldId::Attachments, name + "Die Kennung fehlt");
+        if (a.content.empty())
+            continue;
+        if (!isAttachmentMimeCode(a.mimeCode))
+            findings.field(FieldId::Attachments,
+                           name + "Der Dateityp " + quoted(a.mimeCode) +
+                               " ist nicht erlaubt (nur PDF, PNG, JPEG, CSV, XLSX, ODS)");
+        if (a.fileName.empty())
+            findings.field(FieldId::Attachments, name + "Der Dateiname fehlt");
+        if (const std::optional<std::size_t> size = base64Size(a.content); !size)
+            findings.field(FieldId::Attachments, name + "Der Inhalt ist kein Base64");
+        else if (*size > maxAttachmentBytes)
+            findings.field(FieldId::Attachments, name + "Die Datei ist größer als " +
+                                                     std::to_string(maxAttachmentBytes / (1024 * 1024)) +
+                                                     " MB");
+    }
+}
+
 void checkValues(const Context& c, Findings& findings) {
     const InvoiceDocument& d = c.doc;
     const std::pair<FieldId, const std::string*> dates[] = {
@@ -517,6 +544,8 @@ void checkValues(const Context& c, Findings& findings) {
         if (!means.text.empty() && ++texts == 2)
             findings.field(FieldId::PaymentMeans, name + "Nur eine Zahlungsart darf einen Text haben");
     }
+
+    checkAttachments(d, findings);
 
     // What was typed wrongly; a field that takes no input now is not written.
     for (const auto& [field, reason] : c.state.invalidInputs)

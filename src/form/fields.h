@@ -134,6 +134,7 @@ enum class FieldId : int {
     TaxRepresentativeRegion = 233,
     // lists edited as a whole
     FurtherNotes = 240,
+    Attachments = 241,
 };
 
 // The pages of the form, in their order.

@@ -37,4 +37,23 @@ void setFurtherPaymentMeans(Form& state, const std::vector<PaymentMeansEntry>& m
     state.modified = true;
 }
 
+void setAttachments(Form& state, const std::vector<Attachment>& attachments) {
+    std::vector<Attachment> taken;
+    for (const Attachment& attachment : attachments) {
+        Attachment tidy = attachment;
+        bool any = !tidy.content.empty();
+        for (std::string* text :
+             {&tidy.id, &tidy.typeCode, &tidy.description, &tidy.mimeCode, &tidy.fileName, &tidy.uri}) {
+            *text = singleLineText(*text);
+            any = any || !text->empty();
+        }
+        if (any)
+            taken.push_back(std::move(tidy));
+    }
+    if (taken == state.doc.attachments)
+        return;
+    state.doc.attachments = std::move(taken);
+    state.modified = true;
+}
+
 } // namespace tallomir

@@ -18,4 +18,9 @@ void setFurtherNotes(Form& state, const std::vector<NoteEntry>& notes);
 // without any text is left out. Marks the document changed when they differ.
 void setFurtherPaymentMeans(Form& state, const std::vector<PaymentMeansEntry>& means);
 
+// Takes the attached files and references: every text but the content in
+// one line, the content (Base64) as given; an entry without any text is
+// left out. Marks the document changed when they differ.
+void setAttachments(Form& state, const std::vector<Attachment>& attachments);
+
 } // namespace tallomir

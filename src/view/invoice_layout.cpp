@@ -1,6 +1,7 @@
 #include "invoice_layout.h"
 
 #include "invoice/amounts.h"
+#include "invoice/attachments.h"
 #include "invoice/dates.h"
 #include "invoice/decimal.h"
 #include "invoice/identifiers.h"
@@ -612,6 +613,23 @@ void appendNotes(std::string& html, const InvoiceDocument& doc) {
                 "</p>";
 }
 
+// The attached files by name and size, the references by their address.
+void appendAttachments(std::string& html, const InvoiceDocument& doc) {
+    if (doc.attachments.empty())
+        return;
+    html += "<p style=\"font-weight:bold; margin-top:12px\">Anhänge</p>";
+    for (const Attachment& a : doc.attachments) {
+        std::string text = a.fileName.empty() ? a.id : a.fileName;
+        if (const std::optional<std::size_t> size = base64Size(a.content); size && !a.content.empty())
+            text += " (" + germanNumber(std::to_string((*size + 1023) / 1024), 0) + " KB)";
+        if (!a.description.empty())
+            text += ": " + a.description;
+        if (!a.uri.empty())
+            text += (a.description.empty() ? ": " : ", ") + a.uri;
+        html += "<p>" + escaped(text) + "</p>";
+    }
+}
+
 // The footer's three columns: each a heading and its facts, in this order.
 struct FooterColumn {
     std::string heading;
@@ -739,6 +757,7 @@ std::string invoiceHtml(const DocumentState& state, const std::vector<std::strin
     appendTotals(html, state);
     appendVatBreakdown(html, state);
     appendNotes(html, state.doc);
+    appendAttachments(html, state.doc);
     appendFooter(html, state);
     appendNotCarried(html, notCarried);
     html += "</body></html>";

@@ -130,6 +130,36 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["furtherPaymentMeans"] = json::array({{{"iban", "DE02120300000000202051"}}});
          },
          3, "Lieferant: Zahlungsart 2: Der Code fehlt"},
+        // An attached file: its identifier, an allowed type, Base64 content, no more than 15 MB.
+        {[](json& j) {
+             j["attachments"] = json::array({{{"id", "A"},
+                                              {"fileName", "a.zip"},
+                                              {"mimeType", "application/zip"},
+                                              {"content", "UEsDBA=="}}});
+         },
+         3,
+         "Weitere Angaben: Anhang 1: Der Dateityp \u201Eapplication/zip\u201C ist nicht erlaubt (nur PDF, "
+         "PNG, JPEG, "
+         "CSV, XLSX, ODS)"},
+        {[](json& j) {
+             j["attachments"] = json::array({{{"uri", "https://example.org/a"}}});
+         },
+         3, "Weitere Angaben: Anhang 1: Die Kennung fehlt"},
+        {[](json& j) {
+             j["attachments"] = json::array({{{"id", "A"},
+                                              {"fileName", "a.pdf"},
+                                              {"mimeType", "application/pdf"},
+                                              {"content", "JVBER#"}}});
+         },
+         3, "Weitere Angaben: Anhang 1: Der Inhalt ist kein Base64"},
+        {[](json& j) {
+             // 15 MB and three bytes
+             j["attachments"] = json::array({{{"id", "A"},
+                                              {"fileName", "a.pdf"},
+                                              {"mimeType", "application/pdf"},
+                                              {"content", std::string(20'971'524, 'A')}}});
+         },
+         3, "Weitere Angaben: Anhang 1: Die Datei ist größer als 15 MB"},
         // An unknown key or code, an impossible date, a unit not in the list, a
         // preceding invoice on an invoice (only credit notes and corrections have one).
         {[](json& j) { j["colour"] = "blau"; }, 1, "colour"},
@@ -410,6 +440,30 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/lines/0/itemClassifications/0/listVersionId", "2"},
           {"/lines/0/itemAttributes/0/name", "Farbe"},
           {"/lines/0/itemAttributes/1/value", "XL"}}},
+        // Attached files (a PDF and a PNG in Base64) and a reference to one elsewhere.
+        {"attachments",
+         [](json& j) {
+             j["attachments"] = json::array(
+                 {{{"id", "Z-1"},
+                   {"description", "Zeitnachweis"},
+                   {"fileName", "zeiten.pdf"},
+                   {"mimeType", "application/pdf"},
+                   {"content", "JVBERi0xLjQK"}},
+                  {{"id", "F-2"},
+                   {"fileName", "foto.png"},
+                   {"mimeType", "image/png"},
+                   {"content", "iVBORw0KGgo="}},
+                  {{"id", "L-3"}, {"description", "Lieferschein"}, {"uri", "https://example.org/ls/3"}}});
+         },
+         {{"/attachments/0/id", "Z-1"},
+          {"/attachments/0/description", "Zeitnachweis"},
+          {"/attachments/0/fileName", "zeiten.pdf"},
+          {"/attachments/0/mimeType", "application/pdf"},
+          {"/attachments/0/content", "JVBERi0xLjQK"},
+          {"/attachments/1/mimeType", "image/png"},
+          {"/attachments/1/content", "iVBORw0KGgo="},
+          {"/attachments/2/uri", "https://example.org/ls/3"},
+          {"/attachments/2/content", ""}}},
         // A business process given is written instead of the program's own.
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },
