@@ -42,6 +42,7 @@ constexpr std::array headerTexts{
 constexpr std::pair<const char*, std::string InvoiceDocument::*> unformedTexts[] = {
     {"invoicedObjectIdentifierScheme", &InvoiceDocument::invoicedObjectScheme},
     {"businessProcess", &InvoiceDocument::businessProcess},
+    {"paymentMeansText", &InvoiceDocument::paymentMeansText},
 };
 
 struct DateKey {
@@ -572,6 +573,7 @@ json dumpDocument(const DocumentState& state) {
         {"taxPointDate", &d.taxPointDate},
         {"customizationId", &d.customizationId},
         {"businessProcess", &d.businessProcess},
+        {"paymentMeansText", &d.paymentMeansText},
         {"loadedDocumentCurrency", &d.loadedDocumentCurrency},
         {"loadedTaxCurrency", &d.loadedTaxCurrency},
         {"paymentMeansCode", &d.paymentMeansCode},

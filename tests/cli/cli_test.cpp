@@ -149,7 +149,7 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["attachments"] = json::array({{{"id", "A"},
                                               {"fileName", "a.pdf"},
                                               {"mimeType", "application/pdf"},
-                                              {"content", "JVBER#"}}});
+                                              {"content", "JVBE=R0x"}}});
          },
          3, "Weitere Angaben: Anhang 1: Der Inhalt ist kein Base64"},
         {[](json& j) {
@@ -394,15 +394,17 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         // Further accounts to pay into after the form's own, kept whole.
         {"further-payment-means",
          [](json& j) {
+             j["paymentMeansText"] = "Überweisung";
              j["furtherPaymentMeans"] = json::array({{{"code", "58"},
-                                                      {"text", "SEPA-Überweisung"},
+
                                                       {"iban", "AT611904300234573201"},
                                                       {"accountName", "Konto Wien"},
                                                       {"bic", "BKAUATWW"},
                                                       {"remittanceInformation", "RE-1"}},
                                                      {{"code", "58"}, {"iban", "DE75512108001245126199"}}});
          },
-         {{"/furtherPaymentMeans/0/text", "SEPA-Überweisung"},
+         {{"/paymentMeansText", "Überweisung"},
+          {"/furtherPaymentMeans/0/text", ""},
           {"/furtherPaymentMeans/0/iban", "AT611904300234573201"},
           {"/furtherPaymentMeans/0/accountName", "Konto Wien"},
           {"/furtherPaymentMeans/0/bic", "BKAUATWW"},
