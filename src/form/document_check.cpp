@@ -471,6 +471,7 @@ void checkCategories(const Context& c, Findings& findings) {
 // An attached file has its identifier, a type the receiver may take, a
 // name, Base64 content and no more than the size allowed.
 void checkAttachments(const InvoiceDocument& d, Findings& findings) {
+    std::set<std::string_view> names; // each file name once
     for (std::size_t i = 0; i < d.attachments.size(); ++i) {
         const Attachment& a = d.attachments[i];
         const std::string name = "Anhang " + std::to_string(i + 1) + ": ";
@@ -484,6 +485,9 @@ void checkAttachments(const InvoiceDocument& d, Findings& findings) {
                                " ist nicht erlaubt (nur PDF, PNG, JPEG, CSV, XLSX, ODS)");
         if (a.fileName.empty())
             findings.field(FieldId::Attachments, name + "Der Dateiname fehlt");
+        else if (!names.insert(a.fileName).second)
+            findings.field(FieldId::Attachments, name + "Der Dateiname " + quoted(a.fileName) +
+                                                     " kommt schon in einem anderen Anhang vor");
         if (const std::optional<std::size_t> size = base64Size(a.content); !size)
             findings.field(FieldId::Attachments, name + "Der Inhalt ist kein Base64");
         else if (*size > maxAttachmentBytes)

@@ -146,6 +146,14 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
          },
          3, "Weitere Angaben: Anhang 1: Die Kennung fehlt"},
         {[](json& j) {
+             const json file = {
+                 {"id", "A"}, {"fileName", "a.pdf"}, {"mimeType", "application/pdf"}, {"content", "QQ=="}};
+             j["attachments"] = json::array({file, file});
+         },
+         3,
+         "Weitere Angaben: Anhang 2: Der Dateiname \u201Ea.pdf\u201C kommt schon in einem anderen Anhang "
+         "vor"},
+        {[](json& j) {
              j["attachments"] = json::array({{{"id", "A"},
                                               {"fileName", "a.pdf"},
                                               {"mimeType", "application/pdf"},
