@@ -227,6 +227,8 @@ int codeIndex(const std::vector<CodeEntry>& list, const std::string& code, const
 void enterParty(Form& state, const json& party, const auto& texts, FieldId scheme, const std::string& where) {
     std::set<std::string> allowed = keyNames(texts);
     allowed.insert("electronicAddressScheme");
+    if (scheme == FieldId::SupplierEndpointScheme) // only the seller has several identifiers
+        allowed.insert("furtherPartyIds");
     checkKeys(party, allowed, where);
     leaveTexts(state, party, texts);
     if (party.contains("electronicAddressScheme"))
@@ -417,6 +419,19 @@ void enterAttachments(Form& state, const json& list) {
     setAttachments(state, entries);
 }
 
+// The seller's identifiers after the first, each with its scheme.
+void enterFurtherIds(Form& state, const json& list) {
+    if (!list.is_array())
+        throw InputError("\"furtherPartyIds\" ist keine Liste.");
+    std::vector<PartyIdentifier> ids;
+    for (const json& item : list) {
+        checkKeys(item, {"id", "scheme"}, "einer weiteren Kennung");
+        ids.push_back({item.contains("id") ? typedText(item.at("id"), "id") : "",
+                       item.contains("scheme") ? typedText(item.at("scheme"), "scheme") : ""});
+    }
+    setFurtherPartyIds(state, ids);
+}
+
 // The further notes, as the list on "Weitere Angaben" takes them.
 void enterNotes(Form& state, const json& notes) {
     if (!notes.is_array())
@@ -494,6 +509,8 @@ void enterJson(Form& state, const json& input) {
     if (input.contains("supplier"))
         enterParty(state, input.at("supplier"), supplierTexts, FieldId::SupplierEndpointScheme,
                    "\"supplier\"");
+    if (input.contains("supplier") && input.at("supplier").contains("furtherPartyIds"))
+        enterFurtherIds(state, input.at("supplier").at("furtherPartyIds"));
     if (input.contains("paymentMeansCode"))
         selectEntry(state, FieldId::PaymentMeans,
                     codeIndex(state.lists.paymentMeans,
@@ -617,7 +634,11 @@ json dumpDocument(const DocumentState& state) {
     out["xrechnungVersion"] = state.xrechnungVersion == XRechnungVersion::V3_0 ? "3.0" : "2.1.1";
 
     const auto party = [](const PartyFields& p) {
+        json ids = json::array();
+        for (const PartyIdentifier& id : p.furtherIds)
+            ids.push_back(json{{"id", id.id}, {"scheme", id.scheme}});
         return json{{"partyId", p.partyId},
+                    {"furtherPartyIds", std::move(ids)},
                     {"partyIdScheme", p.partyIdScheme},
                     {"name", p.name},
                     {"street", p.street},

@@ -56,4 +56,15 @@ void setAttachments(Form& state, const std::vector<Attachment>& attachments) {
     state.modified = true;
 }
 
+void setFurtherPartyIds(Form& state, const std::vector<PartyIdentifier>& ids) {
+    std::vector<PartyIdentifier> taken;
+    for (const PartyIdentifier& id : ids)
+        if (PartyIdentifier tidy{singleLineText(id.id), singleLineText(id.scheme)}; !tidy.id.empty())
+            taken.push_back(std::move(tidy));
+    if (taken == state.doc.supplier.furtherIds)
+        return;
+    state.doc.supplier.furtherIds = std::move(taken);
+    state.modified = true;
+}
+
 } // namespace tallomir

@@ -23,4 +23,8 @@ void setFurtherPaymentMeans(Form& state, const std::vector<PaymentMeansEntry>& m
 // left out. Marks the document changed when they differ.
 void setAttachments(Form& state, const std::vector<Attachment>& attachments);
 
+// Takes the seller's identifiers after the first, each in one line; one
+// without an identifier is left out. Marks the document changed when they differ.
+void setFurtherPartyIds(Form& state, const std::vector<PartyIdentifier>& ids);
+
 } // namespace tallomir

@@ -26,6 +26,14 @@ struct CodeEntry {
     bool operator==(const CodeEntry&) const = default;
 };
 
+// An identifier with its scheme (ISO 6523 ICD, "0088"; empty when none is named).
+struct PartyIdentifier {
+    std::string id;
+    std::string scheme;
+
+    bool operator==(const PartyIdentifier&) const = default;
+};
+
 // Sender and recipient have the same fields; only the supplier uses legalForm.
 struct PartyFields {
     std::string partyId;
@@ -50,7 +58,8 @@ struct PartyFields {
     std::string contactName;
     std::string phone;
     std::string email;
-    std::string taxNumberScheme; // the tax number's scheme as a loaded file names it; empty: "FC"
+    std::string taxNumberScheme;             // the tax number's scheme as a loaded file names it; empty: "FC"
+    std::vector<PartyIdentifier> furtherIds; // the seller's identifiers after the first (BT-29)
 
     bool operator==(const PartyFields&) const = default;
 };

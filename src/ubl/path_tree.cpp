@@ -9,6 +9,12 @@ bool isParty(Record record) {
     return record == Record::Seller || record == Record::Buyer;
 }
 
+// The side of the party block a row stands in: the seller's further
+// identifiers stand in the seller's block only.
+Record sideOf(Record record) {
+    return record == Record::SellerIdentifier ? Record::Seller : record;
+}
+
 } // namespace
 
 PathTree::PathTree(std::span<const Term> terms) {
@@ -19,7 +25,7 @@ PathTree::PathTree(std::span<const Term> terms) {
 void PathTree::addRows(Place below, std::span<const Term> terms, Record groupRecord) {
     for (const Term& term : terms) {
         // A row of one side in the party block stands only in that side's block.
-        if (isParty(term.record) && isParty(groupRecord) && term.record != groupRecord)
+        if (isParty(sideOf(term.record)) && isParty(groupRecord) && sideOf(term.record) != groupRecord)
             continue;
         addPath(below, term.path, term, term.record == Record::Party ? groupRecord : term.record);
     }
@@ -63,8 +69,8 @@ void PathTree::addPath(Place at, std::string_view path, const Term& term, Record
         } else {
             nodes_[next].term = &term;
             nodes_[next].record = record;
-            // a further note is its element's text alone
-            if (record == Record::Note)
+            // a further note or identifier is its element's text alone
+            if (record == Record::Note || record == Record::SellerIdentifier)
                 nodes_[next].begins = record;
             nodes_[next].slot = slotOf(record, term);
         }

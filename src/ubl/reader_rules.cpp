@@ -44,6 +44,10 @@ tallomir::Attachment* objectOf(Target& target, Record, std::string tallomir::Att
     auto& attachments = target.state.doc.attachments;
     return attachments.empty() ? nullptr : &attachments.back();
 }
+PartyIdentifier* objectOf(Target& target, Record, std::string PartyIdentifier::*) {
+    auto& ids = target.state.doc.supplier.furtherIds;
+    return ids.empty() ? nullptr : &ids.back();
+}
 NoteEntry* objectOf(Target& target, Record, std::string NoteEntry::*) {
     auto& notes = target.state.doc.furtherNotes;
     return notes.empty() ? nullptr : &notes.back();
@@ -203,6 +207,11 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
     case Hook::FurtherNote:
         // The first note is the form's; every later one is a further note.
         return !state.doc.note.empty();
+    case Hook::FurtherPartyId:
+        // The seller's first identifier is the form's, every later one is
+        // kept; the creditor identifier in the SEPA scheme stays apart.
+        return !state.doc.supplier.partyId.empty() &&
+               trimmed(element.child("ID").attribute("schemeID").value_or("")) != "SEPA";
     case Hook::FurtherPaymentMeans:
         // The first payment means is the form's; every later one is kept as it is.
         return target.blockPlace > 1;
@@ -251,6 +260,9 @@ void beginRecord(Target& target, Record record) {
         break;
     case Record::Attachment:
         state.doc.attachments.emplace_back();
+        break;
+    case Record::SellerIdentifier:
+        state.doc.supplier.furtherIds.emplace_back();
         break;
     case Record::Classification:
         if (tallomir::LineItem* line = target.line())

@@ -32,20 +32,22 @@ enum class Record : std::uint8_t {
     Line,
     Subtotal,
     Allowance,
-    Note,           // a further note: its element is its value
-    Classification, // of the current line's item
-    FurtherPayment, // a further payment means
-    ItemProperty,   // a property (name and value) of the current line's item
-    LineAllowance,  // an allowance or charge of the current line
-    Attachment,     // a supporting document
+    Note,             // a further note: its element is its value
+    Classification,   // of the current line's item
+    FurtherPayment,   // a further payment means
+    ItemProperty,     // a property (name and value) of the current line's item
+    LineAllowance,    // an allowance or charge of the current line
+    Attachment,       // a supporting document
+    SellerIdentifier, // a further identifier of the seller: its element is its value
 };
-inline constexpr std::size_t recordCount = 15;
+inline constexpr std::size_t recordCount = 16;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
            record == Record::Note || record == Record::Classification || record == Record::FurtherPayment ||
-           record == Record::ItemProperty || record == Record::LineAllowance || record == Record::Attachment;
+           record == Record::ItemProperty || record == Record::LineAllowance ||
+           record == Record::Attachment || record == Record::SellerIdentifier;
 }
 
 // The text field a row sets, in the object of its record: the document (also
@@ -56,7 +58,7 @@ using Field =
                  std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
                  std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*,
                  std::string PaymentMeansEntry::*, std::string ItemAttribute::*,
-                 std::string tallomir::Attachment::*>;
+                 std::string tallomir::Attachment::*, std::string PartyIdentifier::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {
@@ -84,6 +86,7 @@ enum class Hook : std::uint8_t {
     ObjectReference,     // a variant of its block: the reference of type 130, the invoiced object
     FurtherNote,         // a variant of its element: a note after the first, with its subject code
     FurtherPaymentMeans, // a variant of its block: a payment means after the first
+    FurtherPartyId,      // a variant of its block: the seller's identifier after the first
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -95,6 +98,7 @@ constexpr int hookLevel(Hook hook) {
     case Hook::ProjectReference:
     case Hook::TaxCurrencyTotal:
     case Hook::ObjectReference:
+    case Hook::FurtherPartyId:
         return 1;
     case Hook::FirstPreceding:
         return 2;
@@ -107,7 +111,8 @@ constexpr int hookLevel(Hook hook) {
 // the same place when the hook's condition holds for the element.
 constexpr bool isVariant(Hook hook) {
     return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference ||
-           hook == Hook::FurtherNote || hook == Hook::FurtherPaymentMeans || hook == Hook::ProjectReference;
+           hook == Hook::FurtherNote || hook == Hook::FurtherPaymentMeans || hook == Hook::ProjectReference ||
+           hook == Hook::FurtherPartyId;
 }
 
 // Whether the hook judges an element on entering it.

@@ -17,6 +17,7 @@ using N = NoteEntry;
 using C = ItemClassification;
 using M = PaymentMeansEntry;
 using T = tallomir::Attachment;
+using I2 = PartyIdentifier;
 using I = ItemAttribute;
 using enum Record;
 using enum Form;
@@ -31,6 +32,12 @@ constexpr Term partyTerms[] = {
      .record = Party,
      .field = &P::partyId,
      .attribute = {"schemeID", &P::partyIdScheme}},
+    // the seller's identifiers after the first
+    {.path = "cac:PartyIdentification/cbc:ID",
+     .record = SellerIdentifier,
+     .field = &I2::id,
+     .attribute = {"schemeID", &I2::scheme},
+     .hook = Hook::FurtherPartyId},
     {"cac:PartyName/cbc:Name", Party, &P::name},
     {"cac:PostalAddress/cbc:StreetName", Party, &P::street},
     {"cac:PostalAddress/cbc:AdditionalStreetName", Party, &P::additionalStreet},

@@ -122,6 +122,10 @@ void writeParty(xml::XmlNode* documentElement, std::string_view containerName, c
         addIdentifier(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", party.partyIdScheme,
                       party.partyId);
     }
+    for (const PartyIdentifier& further : party.furtherIds)
+        if (!further.id.empty())
+            addIdentifier(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", further.scheme,
+                          further.id);
     if (!creditorId.empty()) {
         addElement(xml::appendElement(partyNode, "cac:PartyIdentification"), "cbc:ID", "schemeID", "SEPA",
                    creditorId);

@@ -350,6 +350,14 @@ void appendLetterhead(std::string& html, const PartyFields& supplier) {
             escaped(joined(withName(partyName(supplier), addressLines(supplier)), " · ")) + "</p>";
 }
 
+// The seller's further identifiers, each with its scheme: "4000002 (0088), L-7".
+std::string furtherIdsText(const std::vector<PartyIdentifier>& ids) {
+    std::string text;
+    for (const PartyIdentifier& id : ids)
+        text += (text.empty() ? "" : ", ") + id.id + (id.scheme.empty() ? "" : " (" + id.scheme + ")");
+    return text;
+}
+
 // The header facts beside the address block, in this order.
 std::vector<Fact> headerFacts(const DocumentState& state) {
     const InvoiceDocument& doc = state.doc;
@@ -362,6 +370,7 @@ std::vector<Fact> headerFacts(const DocumentState& state) {
         {buyerReferenceLabel(doc.buyerReference), doc.buyerReference},
         {"Kunden-Nr.", doc.customer.partyId},
         {"Lieferanten-Nr.", doc.supplier.partyId},
+        {"Weitere Kennungen", furtherIdsText(doc.supplier.furtherIds)},
         {"Bestellnummer", doc.orderNumber},
         {"Kundenauftrag", doc.salesOrderNumber},
         {"Vertragsnummer", doc.contractNumber},

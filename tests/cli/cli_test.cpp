@@ -450,6 +450,18 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/lines/0/itemClassifications/0/listVersionId", "2"},
           {"/lines/0/itemAttributes/0/name", "Farbe"},
           {"/lines/0/itemAttributes/1/value", "XL"}}},
+        // The seller's identifiers after the first, with and without a scheme.
+        {"further-seller-ids",
+         [](json& j) {
+             j["supplier"]["partyId"] = "4000001";
+             j["supplier"]["furtherPartyIds"] = json::array(
+                 {{{"id", "4000002"}, {"scheme", "0088"}}, {{"id", "L-7"}}, {{"scheme", "0088"}}});
+         },
+         {{"/supplier/partyId", "4000001"},
+          {"/supplier/furtherPartyIds/0/id", "4000002"},
+          {"/supplier/furtherPartyIds/0/scheme", "0088"},
+          {"/supplier/furtherPartyIds/1/id", "L-7"},
+          {"/supplier/furtherPartyIds/1/scheme", ""}}},
         // Attached files (a PDF and a PNG in Base64) and a reference to one elsewhere.
         {"attachments",
          [](json& j) {

@@ -221,12 +221,16 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          el("cac:InvoiceLine", el("cbc:ID", "6") + allowance("true", "Verpackung")) +
          el("cac:AccountingSupplierParty/cac:Party",
             "<cac:PartyIdentification><cbc:ID>4000001</cbc:ID></cac:PartyIdentification>" +
-            el("cac:PartyIdentification/cbc:ID", "4000002")), inv,
+            el("cac:PartyIdentification/cbc:ID", "4000002") +
+            "<cac:PartyIdentification><cbc:ID schemeID=\"SEPA\">DE98ZZZ09999999999</cbc:ID></cac:PartyIdentification>"),
+         inv,
          {{"supplier.partyId", "4000001"}, {"attachments", "2"}, {"attachments[0].id", "a.pdf"},
           {"attachments[0].content", "QQ=="}, {"attachments[0].mimeCode", ""}, {"attachments[1].id", "b.pdf"},
           {"attachments[1].content", ""}, {"attachments[1].mimeCode", "application/pdf"},
           {"attachments[1].fileName", "b.pdf"},
-          {"notCarried", "Nachlass in Positionen 4, 5|Zuschlag in Positionen 5, 6|Lieferant: weitere Kennung"}}},
+          {"supplier.furtherIds", "1"}, {"supplier.furtherIds[0].id", "4000002"},
+          {"creditorId", "DE98ZZZ09999999999"},
+          {"notCarried", "Nachlass in Positionen 4, 5|Zuschlag in Positionen 5, 6"}}},
         // The seller's identifier in the SEPA scheme is the creditor's, whichever comes first; the other
         // keeps its scheme. The second address line stays apart from the third.
         {el("cac:AccountingSupplierParty/cac:Party",

@@ -143,10 +143,9 @@ TEST_P(Samples, SavedAgainNothingIsLostSilentlyAndTheyPassTheOfficialRules) {
         }
     }
     EXPECT_GE(saved.size(), files);
-    // Only what the form has no field for is named.
-    const std::string known = "|Lieferant|weitere Kennung|";
+    // Every official sample is carried whole: nothing is named.
     for (const std::string& kind : named)
-        EXPECT_NE(known.find("|" + kind + "|"), std::string::npos) << kind;
+        ADD_FAILURE() << "named as not carried: " << kind;
 
     // A 2.1.1 sample saved as 3.0 once its electronic addresses are typed (judged with the 3.0 files).
     if (version == XRechnungVersion::V3_0) {

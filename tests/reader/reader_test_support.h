@@ -110,6 +110,8 @@ inline const FieldTable<tallomir::PaymentMeansEntry> paymentMeansTexts{
     TEXT_OF(tallomir::PaymentMeansEntry, iban), TEXT_OF(tallomir::PaymentMeansEntry, accountName),
     TEXT_OF(tallomir::PaymentMeansEntry, bic), TEXT_OF(tallomir::PaymentMeansEntry, mandateReference),
     TEXT_OF(tallomir::PaymentMeansEntry, debitedIban)};
+inline const FieldTable<tallomir::PartyIdentifier> identifierTexts{
+    TEXT_OF(tallomir::PartyIdentifier, id), TEXT_OF(tallomir::PartyIdentifier, scheme)};
 inline const FieldTable<tallomir::Attachment> attachmentTexts{
     TEXT_OF(tallomir::Attachment, id), TEXT_OF(tallomir::Attachment, typeCode),
     TEXT_OF(tallomir::Attachment, description), TEXT_OF(tallomir::Attachment, content),
@@ -159,6 +161,7 @@ inline Fields fieldsOf(const tallomir::Form& state) {
     addList("notes", state.doc.furtherNotes, noteTexts);
     addList("paymentMeans", state.doc.furtherPaymentMeans, paymentMeansTexts);
     addList("attachments", state.doc.attachments, attachmentTexts);
+    addList("supplier.furtherIds", state.doc.supplier.furtherIds, identifierTexts);
     for (std::size_t i = 0; i < state.lines.size(); ++i) {
         const std::string line = "lines[" + std::to_string(i) + "]";
         addFields(out, line + ".", state.lines[i], lineTexts);
