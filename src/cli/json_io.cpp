@@ -374,21 +374,39 @@ constexpr std::pair<const char*, std::string PaymentMeansEntry::*> paymentMeansK
     {"debitedIban", &PaymentMeansEntry::debitedIban},
 };
 
-void enterPaymentMeans(Form& state, const json& list) {
+// The entries of a JSON list of objects, each text by its key in `keys`.
+template <typename Entry, std::size_t count>
+std::vector<Entry> entriesOf(const json& list,
+                             const std::pair<const char*, std::string Entry::*> (&keys)[count],
+                             const std::string& listKey, const std::string& where) {
     if (!list.is_array())
-        throw InputError("\"furtherPaymentMeans\" ist keine Liste.");
+        throw InputError("\"" + listKey + "\" ist keine Liste.");
     std::set<std::string> allowed;
-    for (const auto& [key, member] : paymentMeansKeys)
+    for (const auto& [key, member] : keys)
         allowed.insert(key);
-    std::vector<PaymentMeansEntry> entries;
+    std::vector<Entry> entries;
     for (const json& item : list) {
-        checkKeys(item, allowed, "einer weiteren Zahlungsart");
-        PaymentMeansEntry& entry = entries.emplace_back();
-        for (const auto& [key, member] : paymentMeansKeys)
+        checkKeys(item, allowed, where);
+        Entry& entry = entries.emplace_back();
+        for (const auto& [key, member] : keys)
             if (item.contains(key))
                 entry.*member = typedText(item.at(key), key);
     }
-    setFurtherPaymentMeans(state, entries);
+    return entries;
+}
+
+// The entries of a list as JSON objects, each text by its key.
+template <typename Entry, std::size_t count>
+json listOf(const std::vector<Entry>& entries,
+            const std::pair<const char*, std::string Entry::*> (&keys)[count]) {
+    json list = json::array();
+    for (const Entry& entry : entries) {
+        json item;
+        for (const auto& [key, member] : keys)
+            item[key] = entry.*member;
+        list.push_back(std::move(item));
+    }
+    return list;
 }
 
 // The attached files and references, each by its JSON key; the content in Base64.
@@ -402,49 +420,15 @@ constexpr std::pair<const char*, std::string Attachment::*> attachmentKeys[] = {
     {"uri", &Attachment::uri},
 };
 
-void enterAttachments(Form& state, const json& list) {
-    if (!list.is_array())
-        throw InputError("\"attachments\" ist keine Liste.");
-    std::set<std::string> allowed;
-    for (const auto& [key, member] : attachmentKeys)
-        allowed.insert(key);
-    std::vector<Attachment> entries;
-    for (const json& item : list) {
-        checkKeys(item, allowed, "einem Anhang");
-        Attachment& entry = entries.emplace_back();
-        for (const auto& [key, member] : attachmentKeys)
-            if (item.contains(key))
-                entry.*member = typedText(item.at(key), key);
-    }
-    setAttachments(state, entries);
-}
-
-// The seller's identifiers after the first, each with its scheme.
-void enterFurtherIds(Form& state, const json& list) {
-    if (!list.is_array())
-        throw InputError("\"furtherPartyIds\" ist keine Liste.");
-    std::vector<PartyIdentifier> ids;
-    for (const json& item : list) {
-        checkKeys(item, {"id", "scheme"}, "einer weiteren Kennung");
-        ids.push_back({item.contains("id") ? typedText(item.at("id"), "id") : "",
-                       item.contains("scheme") ? typedText(item.at("scheme"), "scheme") : ""});
-    }
-    setFurtherPartyIds(state, ids);
-}
-
-// The further notes, as the list on "Weitere Angaben" takes them.
-void enterNotes(Form& state, const json& notes) {
-    if (!notes.is_array())
-        throw InputError("\"notes\" ist keine Liste.");
-    std::vector<NoteEntry> entries;
-    for (const json& note : notes) {
-        checkKeys(note, {"subjectCode", "text"}, "einer Notiz");
-        entries.push_back(
-            {note.contains("subjectCode") ? typedText(note.at("subjectCode"), "subjectCode") : "",
-             note.contains("text") ? typedText(note.at("text"), "text") : ""});
-    }
-    setFurtherNotes(state, entries);
-}
+// The seller's further identifiers and the further notes, each by its JSON key.
+constexpr std::pair<const char*, std::string PartyIdentifier::*> identifierKeys[] = {
+    {"id", &PartyIdentifier::id},
+    {"scheme", &PartyIdentifier::scheme},
+};
+constexpr std::pair<const char*, std::string NoteEntry::*> noteKeys[] = {
+    {"subjectCode", &NoteEntry::subjectCode},
+    {"text", &NoteEntry::text},
+};
 
 } // namespace
 
@@ -510,7 +494,8 @@ void enterJson(Form& state, const json& input) {
         enterParty(state, input.at("supplier"), supplierTexts, FieldId::SupplierEndpointScheme,
                    "\"supplier\"");
     if (input.contains("supplier") && input.at("supplier").contains("furtherPartyIds"))
-        enterFurtherIds(state, input.at("supplier").at("furtherPartyIds"));
+        setFurtherPartyIds(state, entriesOf(input.at("supplier").at("furtherPartyIds"), identifierKeys,
+                                            "furtherPartyIds", "einer weiteren Kennung"));
     if (input.contains("paymentMeansCode"))
         selectEntry(state, FieldId::PaymentMeans,
                     codeIndex(state.lists.paymentMeans,
@@ -549,11 +534,13 @@ void enterJson(Form& state, const json& input) {
         leaveTexts(state, input.at("taxRepresentative"), taxRepresentativeTexts);
     }
     if (input.contains("notes"))
-        enterNotes(state, input.at("notes"));
+        setFurtherNotes(state, entriesOf(input.at("notes"), noteKeys, "notes", "einer Notiz"));
     if (input.contains("furtherPaymentMeans"))
-        enterPaymentMeans(state, input.at("furtherPaymentMeans"));
+        setFurtherPaymentMeans(state, entriesOf(input.at("furtherPaymentMeans"), paymentMeansKeys,
+                                                "furtherPaymentMeans", "einer weiteren Zahlungsart"));
     if (input.contains("attachments"))
-        enterAttachments(state, input.at("attachments"));
+        setAttachments(state,
+                       entriesOf(input.at("attachments"), attachmentKeys, "attachments", "einem Anhang"));
     // Values without a field of the form: the object identifier's scheme (a
     // code of UNTDID 1153), the business process (the form writes its own
     // unless one is given).
@@ -634,11 +621,8 @@ json dumpDocument(const DocumentState& state) {
     out["xrechnungVersion"] = state.xrechnungVersion == XRechnungVersion::V3_0 ? "3.0" : "2.1.1";
 
     const auto party = [](const PartyFields& p) {
-        json ids = json::array();
-        for (const PartyIdentifier& id : p.furtherIds)
-            ids.push_back(json{{"id", id.id}, {"scheme", id.scheme}});
         return json{{"partyId", p.partyId},
-                    {"furtherPartyIds", std::move(ids)},
+                    {"furtherPartyIds", listOf(p.furtherIds, identifierKeys)},
                     {"partyIdScheme", p.partyIdScheme},
                     {"name", p.name},
                     {"street", p.street},
@@ -662,26 +646,9 @@ json dumpDocument(const DocumentState& state) {
                     {"phone", p.phone},
                     {"email", p.email}};
     };
-    json notes = json::array();
-    for (const NoteEntry& note : d.furtherNotes)
-        notes.push_back(json{{"subjectCode", note.subjectCode}, {"text", note.text}});
-    out["notes"] = std::move(notes);
-    json means = json::array();
-    for (const PaymentMeansEntry& entry : d.furtherPaymentMeans) {
-        json item;
-        for (const auto& [key, member] : paymentMeansKeys)
-            item[key] = entry.*member;
-        means.push_back(std::move(item));
-    }
-    out["furtherPaymentMeans"] = std::move(means);
-    json attachments = json::array();
-    for (const Attachment& attachment : d.attachments) {
-        json item;
-        for (const auto& [key, member] : attachmentKeys)
-            item[key] = attachment.*member;
-        attachments.push_back(std::move(item));
-    }
-    out["attachments"] = std::move(attachments);
+    out["notes"] = listOf(d.furtherNotes, noteKeys);
+    out["furtherPaymentMeans"] = listOf(d.furtherPaymentMeans, paymentMeansKeys);
+    out["attachments"] = listOf(d.attachments, attachmentKeys);
     out["payee"] = json{{"name", d.payeeName},
                         {"identifier", d.payeeIdentifier},
                         {"identifierScheme", d.payeeIdentifierScheme},

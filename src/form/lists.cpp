@@ -2,69 +2,64 @@
 
 #include "invoice/texts.h"
 
+#include <initializer_list>
+
 namespace tallomir {
+namespace {
+
+// Each entry tidied by `tidy`, which says whether anything is left of it;
+// the list replaces the document's when it differs, marking it changed.
+template <typename Entry, typename Tidy>
+void takeEntries(Form& state, std::vector<Entry>& kept, const std::vector<Entry>& given, Tidy tidy) {
+    std::vector<Entry> taken;
+    for (Entry entry : given)
+        if (tidy(entry))
+            taken.push_back(std::move(entry));
+    if (taken == kept)
+        return;
+    kept = std::move(taken);
+    state.modified = true;
+}
+
+// The texts in one line each; whether any of them holds something.
+bool singleLines(std::initializer_list<std::string*> texts) {
+    bool any = false;
+    for (std::string* text : texts) {
+        *text = singleLineText(*text);
+        any = any || !text->empty();
+    }
+    return any;
+}
+
+} // namespace
 
 void setFurtherNotes(Form& state, const std::vector<NoteEntry>& notes) {
-    std::vector<NoteEntry> taken;
-    for (const NoteEntry& note : notes) {
-        NoteEntry entry{singleLineText(note.subjectCode), multiLineText(note.text)};
-        if (!entry.subjectCode.empty() || !entry.text.empty())
-            taken.push_back(std::move(entry));
-    }
-    if (taken == state.doc.furtherNotes)
-        return;
-    state.doc.furtherNotes = std::move(taken);
-    state.modified = true;
+    takeEntries(state, state.doc.furtherNotes, notes, [](NoteEntry& note) {
+        note.text = multiLineText(note.text);
+        return singleLines({&note.subjectCode}) || !note.text.empty();
+    });
 }
 
 void setFurtherPaymentMeans(Form& state, const std::vector<PaymentMeansEntry>& means) {
-    std::vector<PaymentMeansEntry> taken;
-    for (const PaymentMeansEntry& entry : means) {
-        PaymentMeansEntry tidy = entry;
-        bool any = false;
-        for (std::string* text : {&tidy.code, &tidy.text, &tidy.remittanceInformation, &tidy.iban,
-                                  &tidy.accountName, &tidy.bic, &tidy.cardNumber, &tidy.cardNetwork,
-                                  &tidy.cardHolder, &tidy.mandateReference, &tidy.debitedIban}) {
-            *text = singleLineText(*text);
-            any = any || !text->empty();
-        }
-        if (any)
-            taken.push_back(std::move(tidy));
-    }
-    if (taken == state.doc.furtherPaymentMeans)
-        return;
-    state.doc.furtherPaymentMeans = std::move(taken);
-    state.modified = true;
+    takeEntries(state, state.doc.furtherPaymentMeans, means, [](PaymentMeansEntry& m) {
+        return singleLines({&m.code, &m.text, &m.remittanceInformation, &m.iban, &m.accountName, &m.bic,
+                            &m.cardNumber, &m.cardNetwork, &m.cardHolder, &m.mandateReference,
+                            &m.debitedIban});
+    });
 }
 
 void setAttachments(Form& state, const std::vector<Attachment>& attachments) {
-    std::vector<Attachment> taken;
-    for (const Attachment& attachment : attachments) {
-        Attachment tidy = attachment;
-        bool any = !tidy.content.empty();
-        for (std::string* text :
-             {&tidy.id, &tidy.typeCode, &tidy.description, &tidy.mimeCode, &tidy.fileName, &tidy.uri}) {
-            *text = singleLineText(*text);
-            any = any || !text->empty();
-        }
-        if (any)
-            taken.push_back(std::move(tidy));
-    }
-    if (taken == state.doc.attachments)
-        return;
-    state.doc.attachments = std::move(taken);
-    state.modified = true;
+    takeEntries(state, state.doc.attachments, attachments, [](Attachment& a) {
+        return singleLines({&a.id, &a.typeCode, &a.description, &a.mimeCode, &a.fileName, &a.uri}) ||
+               !a.content.empty();
+    });
 }
 
 void setFurtherPartyIds(Form& state, const std::vector<PartyIdentifier>& ids) {
-    std::vector<PartyIdentifier> taken;
-    for (const PartyIdentifier& id : ids)
-        if (PartyIdentifier tidy{singleLineText(id.id), singleLineText(id.scheme)}; !tidy.id.empty())
-            taken.push_back(std::move(tidy));
-    if (taken == state.doc.supplier.furtherIds)
-        return;
-    state.doc.supplier.furtherIds = std::move(taken);
-    state.modified = true;
+    takeEntries(state, state.doc.supplier.furtherIds, ids, [](PartyIdentifier& id) {
+        singleLines({&id.scheme});
+        return singleLines({&id.id});
+    });
 }
 
 } // namespace tallomir
