@@ -249,6 +249,7 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         std::function<void(json&)> change;
         std::vector<std::pair<std::string, std::string>> dumped; // JSON pointer, value
         std::vector<std::string> written = {};                   // in the file, blanks between elements out
+        std::vector<std::string> shown = {};                     // in its PDF ("pdf"), words whole
     };
     const Case cases[] = {
         {"minimal", [](json&) {}, {{"/payableAmount", "23.80"}}},
@@ -487,6 +488,36 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/attachments/2/uri", "https://example.org/ls/3"},
           {"/attachments/2/content", ""}}},
         // A business process given is written instead of the program's own.
+        // Everything at once, as a public buyer receives it. Line 1: 3 × 9,99 = 29,97 − 5,00 − 3,00
+        // (10 % of 29,97) + 2,50 = 24,47 at 19 %; line 2: 2 × 50,00 = 100,00 at 7 %; the freight charge
+        // 10,00 at 19 %. VAT 19 % of 34,47 = 6,5493 → 6,55 and 7 % of 100,00 = 7,00; due 134,47 + 13,55.
+        {"whole-invoice",
+         [](json& j) {
+             std::ifstream in(fs::path(TALLOMIR_CLI_TEST_DATA) / "whole_invoice.json");
+             j.merge_patch(json::parse(in));
+         },
+         {{"/lines/0/lineNetAmount", "24.47"},
+          {"/lines/1/lineNetAmount", "100.00"},
+          {"/lineExtensionAmount", "124.47"},
+          {"/chargeTotalAmount", "10.00"},
+          {"/taxExclusiveAmount", "134.47"},
+          {"/taxTotalAmount", "13.55"},
+          {"/payableAmount", "148.02"},
+          {"/lines/0/lineAllowances/1/amount", "3.00"},
+          {"/lines/0/lineCharges/0/amount", "2.50"},
+          {"/notes/1/subjectCode", "SUR"},
+          {"/attachments/1/fileName", "lieferung.png"},
+          {"/payee/name", "Factoring AG"},
+          {"/taxRepresentative/vatId", "DE111111125"},
+          {"/buyerAccountingReference", "KST-4711"},
+          {"/tenderOrLotReference", "VG-2022-17"}},
+         {},
+         {"Nachlass Treuerabatt \u22125,00", "Nachlass Mengenrabatt", "Zuschlag Verpackung 2,50",
+          "Zuschlag: Fracht (USt. 19 %) 10,00 €", "zeiten.pdf (1 KB): Zeitnachweis",
+          "lieferung.png (1 KB): Foto der Lieferung", "Zahlungsempfänger Factoring AG",
+          "Steuervertreter Fiskal GmbH", "Buchungsreferenz KST-4711", "Vergabenummer VG-2022-17",
+          "Vielen Dank für Ihren Auftrag.", "Lieferung in zwei Teilen.", "Rückfragen an die Buchhaltung.",
+          "Zahlbetrag 148,02 €"}},
         {"business-process",
          [](json& j) { j["businessProcess"] = "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"; },
          {{"/businessProcess", "urn:fdc:peppol.eu:2017:poacc:billing:01:1.0"}}},
@@ -615,6 +646,12 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
         const std::string compact = std::regex_replace(readFile(dir / name), std::regex(">\\s+<"), "><");
         for (const std::string& part : c.written)
             EXPECT_NE(compact.find(part), std::string::npos) << part;
+        if (!c.shown.empty()) {
+            ASSERT_EQ(run("pdf '" + name + "' out.pdf").exitCode, 0);
+            const std::string words = tallomir::testing::pdfWords(dir / "out.pdf");
+            for (const std::string& part : c.shown)
+                EXPECT_NE(words.find(part), std::string::npos) << part;
+        }
     }
     tallomir::testing::expectAllValid(files);
 }

@@ -113,4 +113,42 @@ void keepJsonCase(const std::string& jsonText) {
     std::ofstream(name, std::ios::binary) << jsonText;
 }
 
+namespace {
+
+std::string pdftotext(const std::filesystem::path& pdf, bool layout) {
+    const std::string command = std::string("pdftotext ") + (layout ? "-layout" : "") + " -enc UTF-8 '" +
+                                pdf.string() + "' - 2>/dev/null";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\n' || c == '\t' || c == '\f';
+}
+
+} // namespace
+
+std::string pdfText(const std::filesystem::path& pdf, bool layout) {
+    std::string text = pdftotext(pdf, layout);
+    std::erase_if(text, isBlank);
+    return text;
+}
+
+std::string pdfWords(const std::filesystem::path& pdf) {
+    const std::string text = pdftotext(pdf, true) + "\n" + pdftotext(pdf, false);
+    std::string words;
+    for (const char c : text)
+        if (!isBlank(c))
+            words += c;
+        else if (!words.empty() && words.back() != ' ')
+            words += ' ';
+    return words;
+}
+
 } // namespace tallomir::testing

@@ -39,6 +39,14 @@ void expectAllValid(const std::vector<std::filesystem::path>& files);
 // with two versions of the program and compares the bytes). Without it, nothing.
 void keepJsonCase(const std::string& jsonText);
 
+// A PDF's text read back with pdftotext, without white space. The layout form
+// keeps each table row on one text line, the other keeps the text of a wrapped
+// cell together.
+std::string pdfText(const std::filesystem::path& pdf, bool layout = true);
+// The PDF's text in both forms with every run of white space one blank: a
+// value cut or broken inside a word is not found in it.
+std::string pdfWords(const std::filesystem::path& pdf);
+
 } // namespace tallomir::testing
 
 #define TALLOMIR_REQUIRE_TESTDATA()                                                                          \

@@ -18,49 +18,13 @@ using namespace tallomir;
 
 namespace {
 
+using tallomir::testing::pdfText;
+using tallomir::testing::pdfWords;
+
 // Texts are compared without white space.
 std::string squeezed(std::string text) {
     std::erase_if(text, [](char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\f'; });
     return text;
-}
-
-// The PDF's text without white space. The layout form keeps each table row on
-// one text line, the other keeps the text of a wrapped cell together.
-std::string pdfText(const fs::path& pdf, bool layout = true) {
-    const std::string command = std::string("pdftotext ") + (layout ? "-layout" : "") + " -enc UTF-8 '" +
-                                pdf.string() + "' - 2>/dev/null";
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            text.append(buffer, n);
-        pclose(pipe);
-    }
-    return squeezed(text);
-}
-
-// The PDF's text in both forms with every run of white space one blank: a
-// value cut or broken inside a word is not found in it.
-std::string pdfWords(const fs::path& pdf) {
-    std::string text;
-    for (const bool layout : {true, false}) {
-        const std::string command = std::string("pdftotext ") + (layout ? "-layout" : "") + " -enc UTF-8 '" +
-                                    pdf.string() + "' - 2>/dev/null";
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char buffer[4096];
-            for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-                text.append(buffer, n);
-            pclose(pipe);
-        }
-        text += "\n";
-    }
-    std::string words;
-    for (const char c : text)
-        if (c != ' ' && c != '\n' && c != '\t' && c != '\f')
-            words += c;
-        else if (!words.empty() && words.back() != ' ')
-            words += ' ';
-    return words;
 }
 
 std::string euro(const std::string& amount) {
