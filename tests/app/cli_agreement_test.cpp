@@ -3,7 +3,13 @@
 
 #include "support/reference.h"
 
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+
+#include <QComboBox>
 #include <QProcess>
+#include <QTableWidget>
 
 using namespace tallomir;
 
@@ -101,6 +107,78 @@ private Q_SLOTS:
         cli.start(QStringLiteral(TALLOMIR_CLI), {"build", h.path("eingabe.json"), h.path("cli.xml")});
         QVERIFY2(cli.waitForFinished(60000) && cli.exitCode() == 0, cli.readAllStandardError().constData());
         QCOMPARE(QString::fromUtf8(fromWindow), QString::fromUtf8(readFile(h.path("cli.xml"))));
+    }
+
+    // The invoice with everything a public buyer receives (tests/cli/data/whole_invoice.json, whose
+    // amounts the command line's test reckons), typed into the window and saved in both versions:
+    // the same bytes as the command line writes, and valid (the saved files' check).
+    void wholeInvoiceTypedAsBuilt() {
+        WindowHarness h;
+        h.setDate("93", QDate(2022, 3, 1));
+        h.setDate("94", QDate(2022, 3, 31));
+        h.setDate("95", QDate(2022, 2, 28));
+        h.typeAll("91=991-12345-67|92=R-2022-0100|102=Vielen Dank für Ihren Auftrag.|104=Lieferant GmbH|"
+                  "105=Hauptstraße 1|107=10115|106=Berlin|108=DE|109=DE123456789|111=Lieferant GmbH|"
+                  "114=Erika Muster|115=030 1234|116=erika@example.org|172=rechnung@lieferant.example|"
+                  "137=DE02120300000000202051|118=Kunde AG|119=Marienplatz 1|121=80331|120=München|122=DE|"
+                  "125=Kunde AG|174=991-12345-67|200=KST-4711|201=VG-2022-17|206=Factoring AG|207=ZE-12|"
+                  "208=HRB 98765|209=Fiskal GmbH|210=Ringstraße 3|211=10115|212=Berlin|213=DE|"
+                  "214=DE111111125");
+        pickText(h, "173", "E-Mail");
+        pickText(h, "175", "Leitweg-ID");
+        h.addListRow(QStringLiteral("field240"), {"AAI", "Lieferung in zwei Teilen."});
+        h.addListRow(QStringLiteral("field240"), {"SUR", "Rückfragen an die Buchhaltung."});
+        // Line 1 with two allowances and a charge of its own, through its dialog.
+        h.typeAll("linePosition=1|lineQuantity=3|lineItemName=Schraubendreher|lineUnitPrice=9,99|"
+                  "lineVatPercent=19");
+        h.click("buttonLineAllowances");
+        auto* dialog = h.window->findChild<QDialog*>(QStringLiteral("lineAllowancesDialog"));
+        auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("lineAllowancesTable"));
+        for (const QStringList& cells : {QStringList{"Nachlass", "5,00", "", "", "Treuerabatt", ""},
+                                         QStringList{"Nachlass", "", "10", "", "Mengenrabatt", "95"},
+                                         QStringList{"Zuschlag", "2,50", "", "", "Verpackung", "ABL"}}) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("lineAllowancesAdd")),
+                              Qt::LeftButton);
+            for (int column = 0; column < cells.size(); ++column)
+                table->item(table->rowCount() - 1, column)->setText(cells[column]);
+        }
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("lineAllowancesOk")),
+                          Qt::LeftButton);
+        h.click("buttonAdd");
+        h.addLine("2|2|Werkzeugkoffer|50|7");
+        h.typeAll("140=Fracht|142=10");
+        h.pick(144, 0);
+
+        std::ifstream in(TALLOMIR_CLI_TEST_DATA "/whole_invoice.json");
+        nlohmann::json input = nlohmann::json::parse(in);
+        input["supplier"]["electronicAddress"] = "rechnung@lieferant.example";
+        input["customer"]["electronicAddress"] = "991-12345-67";
+        input["customer"]["electronicAddressScheme"] = "0204";
+        input.erase("attachments");
+        for (const char* version : {"2.1.1", "3.0"}) {
+            pickText(h, "171", version);
+            const QString name = QStringLiteral("ganz-%1.xml").arg(version);
+            const QByteArray fromWindow = h.saveAs(name);
+            QVERIFY2(!fromWindow.isEmpty(), qPrintable(h.dialogs.messages.join('\n')));
+            input["xrechnungVersion"] = version;
+            tallomir::testing::keepJsonCase(input.dump(2));
+            QVERIFY(writeFile(h.path("ganz.json"), QByteArray::fromStdString(input.dump(2))));
+            QProcess cli;
+            cli.start(QStringLiteral(TALLOMIR_CLI), {"build", h.path("ganz.json"), h.path("cli.xml")});
+            QVERIFY2(cli.waitForFinished(60000) && cli.exitCode() == 0,
+                     cli.readAllStandardError().constData());
+            QCOMPARE(QString::fromUtf8(fromWindow), QString::fromUtf8(readFile(h.path("cli.xml"))));
+        }
+    }
+
+private:
+    // Picks the entry of a combo whose text holds `text`.
+    static void pickText(WindowHarness& h, const char* name, const QString& text) {
+        auto* combo = h.find<QComboBox>(QString::fromLatin1(name));
+        for (int index = 0; index < combo->count(); ++index)
+            if (combo->itemText(index).contains(text))
+                return h.pick(QString::fromLatin1(name), index);
+        QFAIL(qPrintable("no entry " + text));
     }
 };
 

@@ -123,12 +123,8 @@ public:
             if (window->tabs()->widget(index)->isAncestorOf(control))
                 window->tabs()->setCurrentIndex(index);
     }
-    // Replaces the control's text key by key, then presses `leave` (0: none).
-    void type(QWidget* control, const QString& text, int leave = Qt::Key_Tab) {
-        showPageOf(control);
-        control->setFocus(Qt::MouseFocusReason);
-        QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(control, Qt::Key_Delete);
+    // Types the text key by key.
+    static void keys(QWidget* control, const QString& text) {
         for (const QChar c : text) {
             if (c == '\n')
                 QTest::keyClick(control, Qt::Key_Return);
@@ -138,6 +134,14 @@ public:
                 QTest::sendKeyEvent(QTest::Click, control, c == ' ' ? Qt::Key_Space : Qt::Key_unknown,
                                     QString(c), Qt::NoModifier);
         }
+    }
+    // Replaces the control's text key by key, then presses `leave` (0: none).
+    void type(QWidget* control, const QString& text, int leave = Qt::Key_Tab) {
+        showPageOf(control);
+        control->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(control, Qt::Key_Delete);
+        keys(control, text);
         if (leave)
             QTest::keyClick(control, Qt::Key(leave));
     }
@@ -201,7 +205,7 @@ public:
             QCoreApplication::processEvents();
             QWidget* cellEditor = QApplication::focusWidget();
             QVERIFY(table->viewport()->isAncestorOf(cellEditor));
-            QTest::keyClicks(cellEditor, cells[column]);
+            keys(cellEditor, cells[column]);
             QTest::keyClick(cellEditor, Qt::Key_Return);
             QCoreApplication::processEvents();
         }
