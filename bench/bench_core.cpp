@@ -38,21 +38,39 @@ fs::path benchDir() {
     return dir;
 }
 
+// Writes a generated file in a child, so the benchmark process stays small.
+fs::path writtenInChild(const fs::path& path, bool (*write)(std::size_t, const std::string&),
+                        std::size_t size) {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(write(size, path.string()) ? 0 : 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return path;
+}
+
+bool writeInvoice(std::size_t lines, const std::string& fileName) {
+    return bench::writeGeneratedInvoice(static_cast<int>(lines), fileName);
+}
+
 // The generated file of n lines, written once per run.
 const fs::path& invoiceFile(int lines) {
     static std::map<int, fs::path> files;
     auto found = files.find(lines);
-    if (found == files.end()) {
-        const fs::path path = benchDir() / ("invoice-" + std::to_string(lines) + ".xml");
-        // Generated in a child, so the benchmark process stays small.
-        const pid_t child = fork();
-        if (child == 0)
-            _exit(bench::writeGeneratedInvoice(lines, path.string()) ? 0 : 1);
-        int status = 0;
-        waitpid(child, &status, 0);
-        found = files.emplace(lines, path).first;
-    }
+    if (found == files.end())
+        found = files
+                    .emplace(lines, writtenInChild(benchDir() / ("invoice-" + std::to_string(lines) + ".xml"),
+                                                   writeInvoice, static_cast<std::size_t>(lines)))
+                    .first;
     return found->second;
+}
+
+// The invoice of 10 lines with an attached file of 10 MB, written once per run.
+constexpr std::size_t attachedBytes = 10'000'000;
+const fs::path& attachmentFile() {
+    static const fs::path path =
+        writtenInChild(benchDir() / "attachment.xml", bench::writeInvoiceWithAttachment, attachedBytes);
+    return path;
 }
 
 double seconds(Clock::duration d) {
@@ -99,8 +117,7 @@ long peakKiBOf(const std::vector<std::string>& arguments) {
     return usage.ru_maxrss;
 }
 
-void BM_LoadPeakMemory(benchmark::State& state) {
-    const fs::path& file = invoiceFile(static_cast<int>(state.range(0)));
+void measurePeakMemory(benchmark::State& state, const fs::path& file) {
     long peakKiB = 0, baseKiB = 0;
     for (auto _ : state) {
         baseKiB = peakKiBOf({TALLOMIR_CLI});
@@ -112,10 +129,20 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     state.counters["peak_MB"] = peakMB;
     state.counters["ratio_to_file_size"] = peakMB / fileMB;
 }
+
+void BM_LoadPeakMemory(benchmark::State& state) {
+    measurePeakMemory(state, invoiceFile(static_cast<int>(state.range(0))));
+}
 BENCHMARK(BM_LoadPeakMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void BM_Load(benchmark::State& state) {
-    const fs::path& file = invoiceFile(static_cast<int>(state.range(0)));
+// The same for the invoice with a 10 MB attachment: the peak against the
+// file's size says how many copies of the attached text loading holds at once.
+void BM_AttachmentLoadPeakMemory(benchmark::State& state) {
+    measurePeakMemory(state, attachmentFile());
+}
+BENCHMARK(BM_AttachmentLoadPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void timeLoad(benchmark::State& state, const fs::path& file) {
     Form doc = makeForm(defaultCodeLists());
     Clock::duration load{}, bare{};
     for (auto _ : state) {
@@ -132,10 +159,13 @@ void BM_Load(benchmark::State& state) {
     state.counters["ratio_to_bare_parse"] = seconds(load) / seconds(bare);
     state.counters["file_MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
 }
+
+void BM_Load(benchmark::State& state) {
+    timeLoad(state, invoiceFile(static_cast<int>(state.range(0))));
+}
 BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_Save(benchmark::State& state) {
-    Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+void timeSave(benchmark::State& state, Form doc) {
     const fs::path target = benchDir() / "save.xml";
     const fs::path plain = benchDir() / "plain.bin";
     Clock::duration save{}, write{};
@@ -156,7 +186,23 @@ void BM_Save(benchmark::State& state) {
     state.counters["plain_write_ms"] = 1000 * seconds(write) / static_cast<double>(state.iterations());
     state.counters["ratio_to_plain_write"] = seconds(save) / seconds(write);
 }
+
+void BM_Save(benchmark::State& state) {
+    timeSave(state, bench::generateInvoice(static_cast<int>(state.range(0))));
+}
 BENCHMARK(BM_Save)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Loading and saving the invoice with a 10 MB attachment, against the same
+// baselines as above.
+void BM_AttachmentLoad(benchmark::State& state) {
+    timeLoad(state, attachmentFile());
+}
+BENCHMARK(BM_AttachmentLoad)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_AttachmentSave(benchmark::State& state) {
+    timeSave(state, bench::generateInvoiceWithAttachment(attachedBytes));
+}
+BENCHMARK(BM_AttachmentSave)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_Recompute(benchmark::State& state) {
     Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));

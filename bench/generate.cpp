@@ -6,6 +6,7 @@
 #include "invoice/amounts.h"
 #include "ubl/writer.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tallomir::bench {
@@ -74,6 +75,31 @@ void typeAndAddLine(Form& state) {
 
 bool writeGeneratedInvoice(int lines, const std::string& fileName) {
     Form state = generateInvoice(lines);
+    return ubl::saveInvoiceFile(state, fileName).ok;
+}
+
+Form generateInvoiceWithAttachment(std::size_t bytes) {
+    Form state = generateInvoice(10);
+    // Base64 text of varied characters, four for every three bytes.
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string content((bytes + 2) / 3 * 4, 'A');
+    std::uint32_t seed = 12345;
+    for (char& c : content) {
+        seed = seed * 1664525u + 1013904223u;
+        c = alphabet[seed >> 26];
+    }
+    state.doc.attachments.push_back({.id = "Anlage 1",
+                                     .typeCode = "",
+                                     .description = "Zeitnachweis",
+                                     .content = std::move(content),
+                                     .mimeCode = "application/pdf",
+                                     .fileName = "zeitnachweis.pdf",
+                                     .uri = ""});
+    return state;
+}
+
+bool writeInvoiceWithAttachment(std::size_t bytes, const std::string& fileName) {
+    Form state = generateInvoiceWithAttachment(bytes);
     return ubl::saveInvoiceFile(state, fileName).ok;
 }
 

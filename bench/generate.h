@@ -16,4 +16,9 @@ void typeAndAddLine(Form& state);
 // Generates the invoice and saves it through the normal save path.
 bool writeGeneratedInvoice(int lines, const std::string& fileName);
 
+// An invoice of 10 lines with one attached file of `bytes` bytes (Base64 text
+// of a third more), as "Datei anhängen …" embeds it.
+Form generateInvoiceWithAttachment(std::size_t bytes);
+bool writeInvoiceWithAttachment(std::size_t bytes, const std::string& fileName);
+
 } // namespace tallomir::bench

@@ -69,9 +69,12 @@ public:
 
     // A copy of the text that lives as long as the store; nullptr for "".
     const char* store(std::string_view text);
+    // The text itself, taken over without a copy (a long text read whole).
+    const char* keep(std::string&& text);
 
 private:
     std::vector<std::unique_ptr<char[]>> blocks_;
+    std::deque<std::string> kept_;
     char* free_ = nullptr;
     std::size_t freeSize_ = 0;
 };
@@ -129,6 +132,8 @@ public:
     // A new unlinked node of this document.
     XmlNode* newNode(NodeKind kind, const std::string* name);
     void setText(XmlNode& node, std::string_view text);
+    // The same, taking the text over: for long texts, which are not copied again.
+    void takeText(XmlNode& node, std::string&& text);
 };
 
 // Links child as the last child of parent.

@@ -161,11 +161,14 @@ private:
         entry.segmentStart = 0;
     }
 
+    // A long text (an attached file) is handed over whole rather than copied;
+    // its buffer is not kept for the rest of the load.
     void close(OpenNode& entry) {
-        doc_.setText(*entry.node, entry.text);
-        if (entry.text.capacity() > (1u << 20)) {
-            std::string().swap(entry.text); // do not keep a huge buffer for the rest of the load
+        if (entry.text.size() > (1u << 20)) {
+            doc_.takeText(*entry.node, std::move(entry.text));
+            entry.text = std::string();
         } else {
+            doc_.setText(*entry.node, entry.text);
             entry.text.clear();
         }
     }

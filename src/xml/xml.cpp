@@ -33,6 +33,13 @@ const char* TextStore::store(std::string_view text) {
     return copy;
 }
 
+const char* TextStore::keep(std::string&& text) {
+    if (text.empty()) {
+        return nullptr;
+    }
+    return kept_.emplace_back(std::move(text)).data();
+}
+
 const std::string* NameTable::intern(std::string_view name) {
     const auto address = reinterpret_cast<std::uintptr_t>(name.data());
     const std::string*& slot = recent_[(address ^ (address >> 8) ^ name.size()) % cacheSize];
@@ -73,6 +80,15 @@ void XmlDocument::setText(XmlNode& node, std::string_view text) {
     text = text.substr(0, std::numeric_limits<std::uint32_t>::max());
     node.text = texts.store(text);
     node.textLength = static_cast<std::uint32_t>(text.size());
+}
+
+void XmlDocument::takeText(XmlNode& node, std::string&& text) {
+    if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
+        setText(node, text);
+        return;
+    }
+    node.textLength = static_cast<std::uint32_t>(text.size());
+    node.text = texts.keep(std::move(text));
 }
 
 void linkLastChild(XmlNode& parent, XmlNode& child) {

@@ -146,7 +146,9 @@ TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArriveWhole) {
                 std::string(static_cast<std::size_t>(i * 7 % 113), 'x') + "\r\n\u00e4\u20ac" +
                 std::to_string(i) + "</item>\r\n";
     }
-    body += "<big>" + std::string(40000, 'y') + "\r\nend</big>\r\n</list>\r\n";
+    // texts of more than 1 MiB (an attached file) are handed over whole, one after the other
+    body += "<big>" + std::string(40000, 'y') + "\r\nend</big>\r\n<big>" + std::string(1100000, 'z') +
+            "</big><big>" + std::string(1200000, 'w') + "\r\nend</big>\r\n</list>\r\n";
     test::TempFolder folder;
     test::writeBytes(folder.file("chunks.xml"), body);
     DocumentPtr doc = loadDocument(folder.file("chunks.xml"));
