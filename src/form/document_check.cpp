@@ -1,5 +1,6 @@
 #include "form/document_check.h"
 
+#include "form/field_labels.h"
 #include "form/input_rules.h"
 #include "invoice/amounts.h"
 #include "invoice/attachments.h"
@@ -18,135 +19,6 @@
 namespace tallomir {
 
 namespace {
-
-struct FieldInfo {
-    FieldId field;
-    int page;
-    const char* label;
-};
-
-// Every form field with a label, page by page.
-constexpr FieldInfo fieldInfos[] = {
-    {FieldId::DocumentType, 0, "XBelegart"},
-    {FieldId::DocumentFormat, 0, "Format"},
-    {FieldId::Currency, 0, "Währung"},
-    {FieldId::PaymentTerms, 0, "Zahlungsbedingung"},
-    {FieldId::TaxCategory, 0, "Steuerkennung"},
-    {FieldId::BuyerReference, 0, "Leit ID"},
-    {FieldId::DocumentNumber, 0, "Belegnummer"},
-    {FieldId::IssueDate, 0, "Belegdatum"},
-    {FieldId::DueDate, 0, "Fälligkeit"},
-    {FieldId::DeliveryDate, 0, "Lieferdatum"},
-    {FieldId::PeriodStart, 0, "Leistungszeitraum"},
-    {FieldId::PeriodEnd, 0, "Leistungszeitraum (bis)"},
-    {FieldId::OrderNumber, 0, "Bestellnummer"},
-    {FieldId::SalesOrderNumber, 0, "Kundenauftrag"},
-    {FieldId::ContractNumber, 0, "Vertragsnummer"},
-    {FieldId::ProjectNumber, 0, "Projektnummer"},
-    {FieldId::Note, 0, "Notiz"},
-    {FieldId::PrecedingInvoiceNumber, 0, "Bezug auf Rechnung"},
-    {FieldId::PrecedingInvoiceDate, 0, "vom"},
-    {FieldId::SupplierPartyId, 1, "Lieferanten Nr."},
-    {FieldId::SupplierPartyIdScheme, 1, "Schema der Kennung"},
-    {FieldId::SupplierName, 1, "Lieferant"},
-    {FieldId::SupplierStreet, 1, "Straße"},
-    {FieldId::SupplierAdditionalStreet, 1, "Adresszusatz"},
-    {FieldId::SupplierAddressLine3, 1, "Adresszeile 3"},
-    {FieldId::SupplierPostalCode, 1, "PLZ"},
-    {FieldId::SupplierCity, 1, "Ort"},
-    {FieldId::SupplierRegion, 1, "Region"},
-    {FieldId::SupplierCountryCode, 1, "Land (kurz)"},
-    {FieldId::SupplierVatId, 1, "UStID"},
-    {FieldId::SupplierTaxNumber, 1, "Steuernummer"},
-    {FieldId::SupplierRegistrationName, 1, "Firmenname (lt. Register)"},
-    {FieldId::SupplierRegistrationId, 1, "HR Nummer"},
-    {FieldId::SupplierRegistrationIdScheme, 1, "Schema der Registernummer"},
-    {FieldId::SupplierLegalForm, 1, "Gesellschaftsform"},
-    {FieldId::SupplierContactName, 1, "Ansprechpartner"},
-    {FieldId::SupplierPhone, 1, "Telefon"},
-    {FieldId::SupplierEmail, 1, "Email"},
-    {FieldId::SupplierEndpoint, 1, "Elektron. Adresse"},
-    {FieldId::SupplierEndpointScheme, 1, "Art der Elektron. Adresse"},
-    {FieldId::PaymentMeans, 1, "Zahlungsart"},
-    {FieldId::BankName, 1, "Bankname"},
-    {FieldId::Iban, 1, "IBAN"},
-    {FieldId::Bic, 1, "BIC"},
-    {FieldId::MandateReference, 1, "Mandatsreferenz"},
-    {FieldId::CreditorId, 1, "Gläubiger-ID"},
-    {FieldId::DebitedIban, 1, "IBAN des Zahlers"},
-    {FieldId::CardNumber, 1, "Kartennummer"},
-    {FieldId::CardHolder, 1, "Karteninhaber"},
-    {FieldId::CustomerPartyId, 2, "Kunden Nr."},
-    {FieldId::CustomerPartyIdScheme, 2, "Schema der Kennung"},
-    {FieldId::CustomerName, 2, "Kunde"},
-    {FieldId::CustomerStreet, 2, "Straße"},
-    {FieldId::CustomerAdditionalStreet, 2, "Adresszusatz"},
-    {FieldId::CustomerAddressLine3, 2, "Adresszeile 3"},
-    {FieldId::CustomerPostalCode, 2, "PLZ"},
-    {FieldId::CustomerCity, 2, "Ort"},
-    {FieldId::CustomerRegion, 2, "Region"},
-    {FieldId::CustomerCountryCode, 2, "Land (kurz)"},
-    {FieldId::CustomerVatId, 2, "UStID"},
-    {FieldId::CustomerRegistrationName, 2, "Firmenname (lt. Register)"},
-    {FieldId::CustomerRegistrationId, 2, "HR Nummer"},
-    {FieldId::CustomerRegistrationIdScheme, 2, "Schema der Registernummer"},
-    {FieldId::CustomerContactName, 2, "Ansprechpartner"},
-    {FieldId::CustomerPhone, 2, "Telefon"},
-    {FieldId::CustomerEmail, 2, "Email"},
-    {FieldId::CustomerEndpoint, 2, "Elektron. Adresse"},
-    {FieldId::CustomerEndpointScheme, 2, "Art der Elektron. Adresse"},
-    {FieldId::DeliveryName, 3, "Kunde"},
-    {FieldId::DeliveryStreet, 3, "Straße"},
-    {FieldId::DeliveryAdditionalStreet, 3, "Adresszusatz"},
-    {FieldId::DeliveryAddressLine3, 3, "Adresszeile 3"},
-    {FieldId::DeliveryPostalCode, 3, "PLZ"},
-    {FieldId::DeliveryCity, 3, "Ort"},
-    {FieldId::DeliveryRegion, 3, "Region"},
-    {FieldId::DeliveryCountryCode, 3, "Land (kurz)"},
-    {FieldId::DeliveryLocationId, 3, "Lieferort-Kennung"},
-    {FieldId::DeliveryLocationIdScheme, 3, "Schema der Kennung"},
-    {FieldId::AllowanceReason, 5, "Nachlass / Zuschlag"},
-    {FieldId::AllowanceValue, 5, "Wert"},
-    {FieldId::AllowancePercent, 5, "Prozent"},
-    {FieldId::AllowanceSlot, 5, "USt. %"},
-    {FieldId::FurtherAllowances, 5, "Weitere Nachlässe / Zuschläge"},
-    {FieldId::TaxCurrencyTotal, 5, "USt. in Buchungswährung"},
-    {FieldId::PrepaidTotal, 5, "Bereits gezahlt"},
-    {FieldId::RoundingAmount, 5, "Rundung"},
-    {FieldId::BuyerAccountingReference, 6, "Buchungsreferenz"},
-    {FieldId::TenderOrLotReference, 6, "Vergabenummer"},
-    {FieldId::InvoicedObjectIdentifier, 6, "Objektkennung"},
-    {FieldId::ReceivingAdviceReference, 6, "Wareneingangsmeldung"},
-    {FieldId::DespatchAdviceReference, 6, "Versandanzeige"},
-    {FieldId::TaxPointDate, 6, "Steuerfälligkeit"},
-    {FieldId::RemittanceInformation, 6, "Verwendungszweck"},
-    {FieldId::PayeeName, 6, "Zahlungsempfänger"},
-    {FieldId::PayeeIdentifier, 6, "Kennung des Zahlungsempfängers"},
-    {FieldId::PayeeRegistrationId, 6, "Registernummer des Zahlungsempfängers"},
-    {FieldId::TaxRepresentativeName, 6, "Steuervertreter"},
-    {FieldId::TaxRepresentativeStreet, 6, "Straße des Steuervertreters"},
-    {FieldId::TaxRepresentativeAdditionalStreet, 6, "Adresszusatz des Steuervertreters"},
-    {FieldId::TaxRepresentativeAddressLine3, 6, "Adresszeile 3 des Steuervertreters"},
-    {FieldId::TaxRepresentativePostalCode, 6, "PLZ des Steuervertreters"},
-    {FieldId::TaxRepresentativeCity, 6, "Ort des Steuervertreters"},
-    {FieldId::TaxRepresentativeRegion, 6, "Region des Steuervertreters"},
-    {FieldId::TaxRepresentativeCountryCode, 6, "Land des Steuervertreters"},
-    {FieldId::TaxRepresentativeVatId, 6, "UStID des Steuervertreters"},
-    {FieldId::FurtherNotes, 6, "Weitere Notizen"},
-    {FieldId::Attachments, 6, "Anhänge"},
-};
-
-const FieldInfo* infoOf(FieldId field) {
-    for (const FieldInfo& info : fieldInfos)
-        if (info.field == field)
-            return &info;
-    return nullptr;
-}
-
-std::string plainLabel(FieldId field) {
-    const FieldInfo* info = infoOf(field);
-    return info ? info->label : "";
-}
 
 // What the rules depend on, worked out once per check.
 struct Context {
@@ -383,7 +255,10 @@ void checkFills(const Context& c, Findings& findings) {
                 std::string names;
                 std::size_t i = 0;
                 for (FieldId f : rule.fields) {
-                    names += (i == 0 ? "" : i + 1 == rule.fields.size() ? " oder " : ", ") + plainLabel(f);
+                    names += (i == 0                        ? ""
+                              : i + 1 == rule.fields.size() ? " oder "
+                                                            : ", ") +
+                             fieldLabel(f, false);
                     ++i;
                 }
                 findings.field(*rule.fields.begin(),
@@ -393,7 +268,7 @@ void checkFills(const Context& c, Findings& findings) {
         }
         for (FieldId f : rule.fields)
             if (!c.filled(f))
-                findings.field(f, rule.why ? rule.why : plainLabel(f) + " fehlt");
+                findings.field(f, rule.why ? rule.why : fieldLabel(f, false) + " fehlt");
     }
 }
 
@@ -402,10 +277,11 @@ void checkDate(Findings& findings, FieldId field, const std::string& text) {
         return;
     const DateValue date = parseIsoDate(text);
     if (date == noDate)
-        findings.field(field, plainLabel(field) + " " + quoted(text) + " ist kein gültiges Datum");
+        findings.field(field, fieldLabel(field, false) + " " + quoted(text) + " ist kein gültiges Datum");
     else if (!isPlausibleDate(date))
-        findings.field(field, plainLabel(field) + " " + formatDisplayDate(date) + " liegt nicht zwischen " +
-                                  std::to_string(firstYear) + " und " + std::to_string(lastYear));
+        findings.field(field, fieldLabel(field, false) + " " + formatDisplayDate(date) +
+                                  " liegt nicht zwischen " + std::to_string(firstYear) + " und " +
+                                  std::to_string(lastYear));
 }
 
 // The end of a period may not lie before its start.
@@ -517,7 +393,7 @@ void checkValues(const Context& c, Findings& findings) {
     };
     for (const auto& [field, code] : countries)
         if (!code->empty() && !isCountryCode(*code))
-            findings.field(field, plainLabel(field) + " " + quoted(*code) +
+            findings.field(field, fieldLabel(field, false) + " " + quoted(*code) +
                                       " ist kein Ländercode nach ISO 3166 (z.B. DE)");
 
     // A further note is written "#AAI#Text": its subject is a code of three
@@ -560,7 +436,7 @@ void checkValues(const Context& c, Findings& findings) {
          {std::pair{FieldId::Iban, &d.iban}, {FieldId::DebitedIban, &d.debitedIban}})
         if (!iban->empty() && fieldEnabled(c.state, field) && !c.state.invalidInputs.contains(field))
             if (const std::string problem = ibanProblem(*iban); !problem.empty())
-                findings.field(field, plainLabel(field) + " " + problem);
+                findings.field(field, fieldLabel(field, false) + " " + problem);
     checkCategories(c, findings);
 
     // An electronic address needs its scheme, one of the EAS code list.
@@ -570,9 +446,9 @@ void checkValues(const Context& c, Findings& findings) {
         if (party->endpointId.empty())
             continue;
         if (party->endpointScheme.empty())
-            findings.field(field, plainLabel(field) + " fehlt");
+            findings.field(field, fieldLabel(field, false) + " fehlt");
         else if (!isEndpointScheme(party->endpointScheme))
-            findings.field(field, plainLabel(field) + " " + quoted(party->endpointScheme) +
+            findings.field(field, fieldLabel(field, false) + " " + quoted(party->endpointScheme) +
                                       " ist kein Schema der EAS-Liste");
     }
 
@@ -594,10 +470,10 @@ void checkValues(const Context& c, Findings& findings) {
         if (scheme->empty())
             continue;
         if (!hasIcdForm(*scheme))
-            findings.field(field, plainLabel(field) + " " + quoted(*scheme) +
+            findings.field(field, fieldLabel(field, false) + " " + quoted(*scheme) +
                                       " ist kein Code nach ISO 6523 (vier Ziffern, z.B. 0088)");
         else if (id->empty())
-            findings.field(idField, plainLabel(idField) + " fehlt zum " + plainLabel(field));
+            findings.field(idField, fieldLabel(idField, false) + " fehlt zum " + fieldLabel(field, false));
     }
 
     // Of a payment card only the last 4 to 6 digits may stand in a file.
@@ -738,21 +614,6 @@ void checkLines(const Context& c, Findings& findings) {
 
 } // namespace
 
-std::string fieldLabel(FieldId field, bool required) {
-    std::string label = plainLabel(field);
-    if (!required || label.empty())
-        return label;
-    // The star stands before a bracketed addition: "Land* (kurz)".
-    const std::size_t bracket = label.find(" (");
-    label.insert(bracket == std::string::npos ? label.size() : bracket, "*");
-    return label;
-}
-
-std::string pageOf(FieldId field) {
-    const FieldInfo* info = infoOf(field);
-    return info ? pageTitles[info->page] : "";
-}
-
 std::vector<Finding> checkDocument(const Form& state) {
     std::vector<Finding> result;
     Findings findings(result);
@@ -762,7 +623,7 @@ std::vector<Finding> checkDocument(const Form& state) {
     checkLines(c, findings);
     // In the order of the pages; the lines' findings come in list order.
     std::stable_sort(result.begin(), result.end(), [](const Finding& a, const Finding& b) {
-        const auto page = [](const Finding& f) { return f.target.field ? infoOf(*f.target.field)->page : 4; };
+        const auto page = [](const Finding& f) { return f.target.field ? pageIndexOf(*f.target.field) : 4; };
         return page(a) < page(b);
     });
     return result;

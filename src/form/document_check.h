@@ -1,5 +1,6 @@
 #pragma once
 
+#include "form/field_labels.h"
 #include "form/form.h"
 #include "form/line_list.h"
 
@@ -40,12 +41,6 @@ struct Requirements {
     std::set<LineField> lineFields;
 };
 Requirements currentRequirements(const Form& state);
-
-// The label a form field carries on its page, with the "*" of a required field
-// where the page puts it ("Land* (kurz)"); "" for a field without a label.
-std::string fieldLabel(FieldId field, bool required);
-// The title of the page a form field is on.
-std::string pageOf(FieldId field);
 
 struct MandatoryCheck {
     bool ok = true;
