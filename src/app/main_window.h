@@ -27,6 +27,11 @@ class QPushButton;
 class QTabWidget;
 class QTableView;
 
+namespace tallomir {
+struct PageRow;
+enum class Choices;
+} // namespace tallomir
+
 namespace tallomir::app {
 
 class ListEditor;
@@ -34,8 +39,6 @@ class ListEditor;
 class DatePicker;
 class Dialogs;
 class PageGrid;
-struct PageRow;
-enum class Choices;
 class InvoiceView;
 class LineTableModel;
 

@@ -2,6 +2,7 @@
 
 #include "code_combo.h"
 #include "date_picker.h"
+#include "form/page_rows.h"
 #include "line_allowances_dialog.h"
 #include "line_details_dialog.h"
 #include "line_table_model.h"
@@ -9,7 +10,6 @@
 #include "main_window_helpers.h"
 #include "marking.h"
 #include "page_builder.h"
-#include "page_rows.h"
 
 #include "form/document_check.h"
 #include "form/fields.h"

@@ -72,6 +72,11 @@ bool startsLine(Place place) {
 
 } // namespace
 
+QString inputName(const PageRow& row) {
+    return row.name ? QString::fromLatin1(row.name)
+                    : QStringLiteral("field%1").arg(static_cast<int>(row.field));
+}
+
 void setWidthInChars(QWidget* input, int chars, int lines) {
     const QFontMetrics metrics(input->font());
     const int width = framed(input, chars * metrics.averageCharWidth());

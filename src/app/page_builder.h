@@ -5,7 +5,9 @@
 // needs, an input is as wide as its width in characters. The controls are
 // made in the order of the rows, so Tab walks them in that order.
 
-#include "page_rows.h"
+#include "form/page_rows.h"
+
+#include <QString>
 
 #include <functional>
 #include <vector>
@@ -26,6 +28,9 @@ using InputMaker = std::function<QWidget*(const PageRow& row, QWidget* page)>;
 // draws around the text (frame, arrow, check box); a multi-line input is
 // `lines` lines high.
 void setWidthInChars(QWidget* input, int chars, int lines = 1);
+
+// The object name of a row's input: "field<N>", or the row's own name.
+QString inputName(const PageRow& row);
 
 // The inputs of rows laid out, in the order of the rows, and their labels
 // (nullptr for a row without one).

@@ -1,6 +1,7 @@
 #include "form/input_rules.h"
 
 #include "form/document_check.h"
+#include "form/page_rows.h"
 #include "invoice/amounts.h"
 #include "invoice/identifiers.h"
 #include "invoice/texts.h"
@@ -12,182 +13,21 @@ namespace tallomir {
 
 namespace {
 
-std::string* textTarget(InvoiceDocument& d, FieldId field) {
-    switch (field) {
-    // "Belegkopf"
-    case FieldId::BuyerReference:
-        return &d.buyerReference;
-    case FieldId::DocumentNumber:
-        return &d.documentNumber;
-    case FieldId::OrderNumber:
-        return &d.orderNumber;
-    case FieldId::SalesOrderNumber:
-        return &d.salesOrderNumber;
-    case FieldId::ContractNumber:
-        return &d.contractNumber;
-    case FieldId::ProjectNumber:
-        return &d.projectNumber;
-    case FieldId::Note:
-        return &d.note;
-    case FieldId::PaymentTerms:
-        return &d.paymentTerms;
-    case FieldId::PrecedingInvoiceNumber:
-        return &d.precedingInvoiceNumber;
-    // "Weitere Angaben"
-    case FieldId::BuyerAccountingReference:
-        return &d.buyerAccountingReference;
-    case FieldId::TenderOrLotReference:
-        return &d.tenderOrLotReference;
-    case FieldId::InvoicedObjectIdentifier:
-        return &d.invoicedObjectIdentifier;
-    case FieldId::ReceivingAdviceReference:
-        return &d.receivingAdviceReference;
-    case FieldId::DespatchAdviceReference:
-        return &d.despatchAdviceReference;
-    case FieldId::RemittanceInformation:
-        return &d.remittanceInformation;
-    case FieldId::PayeeName:
-        return &d.payeeName;
-    case FieldId::PayeeIdentifier:
-        return &d.payeeIdentifier;
-    case FieldId::PayeeRegistrationId:
-        return &d.payeeRegistrationId;
-    case FieldId::TaxRepresentativeName:
-        return &d.taxRepresentativeName;
-    case FieldId::TaxRepresentativeStreet:
-        return &d.taxRepresentativeStreet;
-    case FieldId::TaxRepresentativePostalCode:
-        return &d.taxRepresentativePostalCode;
-    case FieldId::TaxRepresentativeCity:
-        return &d.taxRepresentativeCity;
-    case FieldId::TaxRepresentativeCountryCode:
-        return &d.taxRepresentativeCountryCode;
-    case FieldId::TaxRepresentativeVatId:
-        return &d.taxRepresentativeVatId;
-    case FieldId::TaxRepresentativeAdditionalStreet:
-        return &d.taxRepresentativeAdditionalStreet;
-    case FieldId::TaxRepresentativeAddressLine3:
-        return &d.taxRepresentativeAddressLine3;
-    case FieldId::TaxRepresentativeRegion:
-        return &d.taxRepresentativeRegion;
-    // "Lieferant"
-    case FieldId::SupplierPartyId:
-        return &d.supplier.partyId;
-    case FieldId::SupplierName:
-        return &d.supplier.name;
-    case FieldId::SupplierStreet:
-        return &d.supplier.street;
-    case FieldId::SupplierAdditionalStreet:
-        return &d.supplier.additionalStreet;
-    case FieldId::SupplierAddressLine3:
-        return &d.supplier.addressLine3;
-    case FieldId::SupplierRegion:
-        return &d.supplier.region;
-    case FieldId::SupplierPartyIdScheme:
-        return &d.supplier.partyIdScheme;
-    case FieldId::SupplierRegistrationIdScheme:
-        return &d.supplier.registrationIdScheme;
-    case FieldId::SupplierCity:
-        return &d.supplier.city;
-    case FieldId::SupplierPostalCode:
-        return &d.supplier.postalCode;
-    case FieldId::SupplierCountryCode:
-        return &d.supplier.countryCode;
-    case FieldId::SupplierVatId:
-        return &d.supplier.vatId;
-    case FieldId::SupplierTaxNumber:
-        return &d.supplier.taxNumber;
-    case FieldId::SupplierEndpoint:
-        return &d.supplier.endpointId;
-    case FieldId::CustomerEndpoint:
-        return &d.customer.endpointId;
-    case FieldId::SupplierRegistrationName:
-        return &d.supplier.registrationName;
-    case FieldId::SupplierRegistrationId:
-        return &d.supplier.registrationId;
-    case FieldId::SupplierLegalForm:
-        return &d.supplier.legalForm;
-    case FieldId::SupplierContactName:
-        return &d.supplier.contactName;
-    case FieldId::SupplierPhone:
-        return &d.supplier.phone;
-    case FieldId::SupplierEmail:
-        return &d.supplier.email;
-    case FieldId::BankName:
-        return &d.bankName;
-    case FieldId::Iban:
-        return &d.iban;
-    case FieldId::Bic:
-        return &d.bic;
-    case FieldId::MandateReference:
-        return &d.mandateReference;
-    case FieldId::CreditorId:
-        return &d.creditorId;
-    case FieldId::DebitedIban:
-        return &d.debitedIban;
-    case FieldId::CardNumber:
-        return &d.cardNumber;
-    case FieldId::CardHolder:
-        return &d.cardHolder;
-    // "Kunde"
-    case FieldId::CustomerPartyId:
-        return &d.customer.partyId;
-    case FieldId::CustomerName:
-        return &d.customer.name;
-    case FieldId::CustomerStreet:
-        return &d.customer.street;
-    case FieldId::CustomerAdditionalStreet:
-        return &d.customer.additionalStreet;
-    case FieldId::CustomerAddressLine3:
-        return &d.customer.addressLine3;
-    case FieldId::CustomerRegion:
-        return &d.customer.region;
-    case FieldId::CustomerPartyIdScheme:
-        return &d.customer.partyIdScheme;
-    case FieldId::CustomerRegistrationIdScheme:
-        return &d.customer.registrationIdScheme;
-    case FieldId::CustomerCity:
-        return &d.customer.city;
-    case FieldId::CustomerPostalCode:
-        return &d.customer.postalCode;
-    case FieldId::CustomerCountryCode:
-        return &d.customer.countryCode;
-    case FieldId::CustomerVatId:
-        return &d.customer.vatId;
-    case FieldId::CustomerRegistrationName:
-        return &d.customer.registrationName;
-    case FieldId::CustomerRegistrationId:
-        return &d.customer.registrationId;
-    case FieldId::CustomerContactName:
-        return &d.customer.contactName;
-    case FieldId::CustomerPhone:
-        return &d.customer.phone;
-    case FieldId::CustomerEmail:
-        return &d.customer.email;
-    // "Lieferung"
-    case FieldId::DeliveryName:
-        return &d.delivery.name;
-    case FieldId::DeliveryStreet:
-        return &d.delivery.street;
-    case FieldId::DeliveryAdditionalStreet:
-        return &d.delivery.additionalStreet;
-    case FieldId::DeliveryAddressLine3:
-        return &d.delivery.addressLine3;
-    case FieldId::DeliveryRegion:
-        return &d.delivery.region;
-    case FieldId::DeliveryLocationId:
-        return &d.delivery.locationId;
-    case FieldId::DeliveryLocationIdScheme:
-        return &d.delivery.locationIdScheme;
-    case FieldId::DeliveryCity:
-        return &d.delivery.city;
-    case FieldId::DeliveryPostalCode:
-        return &d.delivery.postalCode;
-    case FieldId::DeliveryCountryCode:
-        return &d.delivery.countryCode;
-    default:
+// The text a field edits, by its page row: a date's for the date fields, the
+// text's for the others.
+std::string* rowTarget(InvoiceDocument& d, FieldId field, bool date) {
+    const PageRow* row = pageRowOf(field);
+    if (row == nullptr || row->text == nullptr || (row->input == Input::Date) != date)
         return nullptr;
-    }
+    return row->text(d);
+}
+
+std::string* textTarget(InvoiceDocument& d, FieldId field) {
+    return rowTarget(d, field, false);
+}
+
+std::string* dateTarget(InvoiceDocument& d, FieldId field) {
+    return rowTarget(d, field, true);
 }
 
 bool isCountryCode(FieldId field) {
@@ -212,27 +52,6 @@ IdentifierCheck identifierCheck(FieldId field) {
     case FieldId::SupplierVatId:
     case FieldId::CustomerVatId:
         return vatIdProblem;
-    default:
-        return nullptr;
-    }
-}
-
-std::string* dateTarget(InvoiceDocument& d, FieldId field) {
-    switch (field) {
-    case FieldId::IssueDate:
-        return &d.issueDate;
-    case FieldId::DueDate:
-        return &d.dueDate;
-    case FieldId::DeliveryDate:
-        return &d.deliveryDate;
-    case FieldId::PeriodStart:
-        return &d.periodStart;
-    case FieldId::PeriodEnd:
-        return &d.periodEnd;
-    case FieldId::PrecedingInvoiceDate:
-        return &d.precedingInvoiceDate;
-    case FieldId::TaxPointDate:
-        return &d.taxPointDate;
     default:
         return nullptr;
     }

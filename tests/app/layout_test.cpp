@@ -1,7 +1,8 @@
 // The window's frame, menus and pages: no text is cut, Tab reaches every control.
 #include "window_harness.h"
 
-#include "app/page_rows.h"
+#include "app/page_builder.h"
+#include "form/page_rows.h"
 #include "invoice/amounts.h"
 
 using namespace tallomir;
@@ -153,10 +154,9 @@ private Q_SLOTS:
             QWidget* page = tabs->widget(index);
             tabs->setCurrentIndex(index);
             QApplication::processEvents();
-            wrong << (tabs->tabText(index) == QString::fromUtf8(app::pageTitle(index))
-                          ? ""
-                          : tabs->tabText(index));
-            for (const app::PageRow& row : app::pageRows(index)) {
+            wrong << (tabs->tabText(index) == QString::fromUtf8(pageTitle(index)) ? ""
+                                                                                  : tabs->tabText(index));
+            for (const PageRow& row : pageRows(index)) {
                 auto* input = page->findChild<QWidget*>(app::inputName(row));
                 auto* label =
                     page->findChild<QLabel*>(QString::fromLatin1(row.labelName ? row.labelName : "-"));

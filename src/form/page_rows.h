@@ -1,20 +1,21 @@
 #pragma once
 
-// The window's pages as data: one table per page, one row per input, in the
+// The form's pages as data: one table per page, one row per input, in the
 // order the eye reads the page (and Tab walks it). A row holds everything of
 // its input in one place: the label, the tooltip with an example, what it
-// edits, the kind of input and its width in characters. page_builder.h lays
-// the rows out.
+// edits, the kind of input and its width in characters. The check names a
+// field by its row's label and page; the window's page builder lays the rows
+// out.
 
 #include "form/fields.h"
 #include "form/line_list.h"
-
-#include <QString>
+#include "invoice/model.h"
 
 #include <optional>
 #include <span>
+#include <string>
 
-namespace tallomir::app {
+namespace tallomir {
 
 enum class Input {
     Text,       // one line of text, handed over when it is left
@@ -52,19 +53,23 @@ enum class Place {
     AfterGap,   // like Row, after a line left empty, which sets a group apart
 };
 
+// Where a row's text lives in the document.
+using TextOf = std::string* (*)(InvoiceDocument&);
+
 struct PageRow {
     FieldId field;    // the document's field it edits, named "field<N>" ...
     const char* name; // ... or, when set, the object name of a control that edits no field of the
                       // document: of the line editor, a VAT row's column, a caption
     std::optional<LineField> lineField; // the line editor's text it edits
     const char* labelName;              // the label's object name; nullptr: no label
-    const char* label;                  // the label's text at start-up
+    const char* label; // the label's text at start-up; without a label, how the check names the field
     Input input;
     Choices choices;
     int chars; // the width of the input, in characters of the window's font
     Place place;
-    const char* tooltip; // what it holds, with an example
-    int lines = 1;       // the height of a multi-line input, in lines; a caption of more wraps
+    const char* tooltip;   // what it holds, with an example
+    int lines = 1;         // the height of a multi-line input, in lines; a caption of more wraps
+    TextOf text = nullptr; // the text or date of the document it edits; none for a choice or a shown value
 };
 
 using PageRows = std::span<const PageRow>;
@@ -75,6 +80,8 @@ using PageRows = std::span<const PageRow>;
 // columns are in vatRowColumns()) and "Weitere Angaben".
 const char* pageTitle(int page);
 PageRows pageRows(int page);
+// The row of a document field; nullptr for a field without one (a list).
+const PageRow* pageRowOf(FieldId field);
 
 // The columns of a VAT row on "Belegfuss": rate, "% aus" taxable amount,
 // "USt." tax, "Kategorie"; the row's number follows the name
@@ -82,7 +89,4 @@ PageRows pageRows(int page);
 // fields 150/147/148, 155/152/153 and 156/151/154.
 PageRows vatRowColumns();
 
-// The object name of a row's input.
-QString inputName(const PageRow& row);
-
-} // namespace tallomir::app
+} // namespace tallomir
