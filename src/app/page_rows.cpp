@@ -317,8 +317,9 @@ constexpr PageRow moreRows[] = {
         "Die Umsatzsteuer-Identifikationsnummer des Steuervertreters, z.B. DE123456789"),
 };
 
+// "Anhänge" is a list with its buttons, no rows.
 const PageRows pages[pageCount] = {headerRows,     supplierRows, customerRows, deliveryRows,
-                                   lineEditorRows, footerRows,   moreRows};
+                                   lineEditorRows, footerRows,   moreRows,     PageRows()};
 
 } // namespace
 

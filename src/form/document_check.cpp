@@ -133,7 +133,7 @@ constexpr FieldInfo fieldInfos[] = {
     {FieldId::TaxRepresentativeCountryCode, 6, "Land des Steuervertreters"},
     {FieldId::TaxRepresentativeVatId, 6, "UStID des Steuervertreters"},
     {FieldId::FurtherNotes, 6, "Weitere Notizen"},
-    {FieldId::Attachments, 6, "Anhänge"},
+    {FieldId::Attachments, 7, "Anhänge"},
 };
 
 const FieldInfo* infoOf(FieldId field) {
