@@ -10,6 +10,9 @@
 #include "invoice/model.h"
 
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,7 +24,28 @@ namespace tallomir::app {
 
 namespace {
 
-QGroupBox* framed(QWidget* page, const QString& title, ListEditor* editor) {
+// A list in a frame with its title; its first and third column as wide as
+// their longest usual entry, the second taking the room left.
+QGroupBox* framed(QWidget* page, const QString& title, ListEditor* editor, const QString& firstWidest,
+                  const QString& lastWidest = {}) {
+    QTableWidget* table = editor->table();
+    const auto width = [table](const QString& text) {
+        return table->fontMetrics().horizontalAdvance(text) + 2 * table->fontMetrics().averageCharWidth();
+    };
+    table->setColumnWidth(0, width(firstWidest));
+    if (!lastWidest.isEmpty())
+        table->setColumnWidth(2, width(lastWidest));
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The second column keeps room for a name beside the others, also with a scroll bar.
+    int columns = width(QStringLiteral("Muster Handels GmbH"));
+    for (int column = 0; column < table->columnCount(); column += 2)
+        columns += table->columnWidth(column);
+    table->setMinimumWidth(columns + table->verticalScrollBar()->sizeHint().width() +
+                           2 * table->frameWidth());
+    // Room for three entries: the page holds two lists beside its rows.
+    table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                            3 * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth());
     auto* box = new QGroupBox(title, page);
     box->setObjectName(editor->objectName() + QStringLiteral("Box"));
     (new QVBoxLayout(box))->addWidget(editor);
@@ -31,7 +55,7 @@ QGroupBox* framed(QWidget* page, const QString& title, ListEditor* editor) {
 } // namespace
 
 // The first account stays in the rows; the further accounts follow below it,
-// the further identifiers below the payment rows.
+// the further identifiers below the rows of the party.
 void MainWindow::buildSupplierPage(QWidget* page) {
     PageGrid grid(page, [this](const PageRow& row, QWidget* parent) { return makeInput(row, parent); });
     const PageRows rows = pageRows(1);
@@ -45,7 +69,8 @@ void MainWindow::buildSupplierPage(QWidget* page) {
         {QStringLiteral("IBAN"), QStringLiteral("Kontoinhaber"), QStringLiteral("BIC")},
         QStringLiteral("Weitere Konten, auf die gezahlt werden kann, mit der Zahlungsart des ersten, "
                        "z.B. DE75512108001245126199, Muster GmbH, SOGEDEFFXXX"));
-    grid.addToColumn(framed(page, QStringLiteral("Weitere Zahlungskonten"), accountsEditor_));
+    grid.addToColumn(1, framed(page, QStringLiteral("Weitere Zahlungskonten"), accountsEditor_,
+                               QStringLiteral("DE00000000000000000000"), QStringLiteral("XXXXXXXXXXX")));
     // A new row takes the code of the first account's payment means.
     connect(accountsEditor_, &ListEditor::rowAdded, this, [this](int row) {
         PaymentMeansEntry added;
@@ -80,7 +105,8 @@ void MainWindow::buildSupplierPage(QWidget* page) {
         QStringLiteral("furtherPartyIds"), {QStringLiteral("Kennung"), QStringLiteral("Schema")},
         QStringLiteral("Weitere Kennungen Ihres Unternehmens, je mit dem Code ihres Schemas nach ISO 6523, "
                        "z.B. 4000001123452 mit 0088 für eine GLN"));
-    grid.addToColumn(framed(page, QStringLiteral("Weitere Kennungen"), partyIdsEditor_));
+    grid.addToColumn(
+        0, framed(page, QStringLiteral("Weitere Kennungen"), partyIdsEditor_, QString(30, QLatin1Char('0'))));
     connect(partyIdsEditor_, &ListEditor::changed, this, [this](const TextRows& rows) {
         std::vector<PartyIdentifier> ids;
         for (const auto& row : rows)
