@@ -120,7 +120,13 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
     showStartValues();
 }
 
-MainWindow::~MainWindow() = default;
+// A cell still being typed in a list is taken while the window goes; nothing
+// of it may reach the window then.
+MainWindow::~MainWindow() {
+    for (QWidget* list :
+         std::initializer_list<QWidget*>{notesEditor_, accountsEditor_, partyIdsEditor_, attachmentsPage_})
+        list->blockSignals(true);
+}
 
 QWidget* MainWindow::field(FieldId id) const {
     return fields_.value(static_cast<int>(id), nullptr);
