@@ -47,8 +47,8 @@ private Q_SLOTS:
         QByteArray pdf = "%PDF-1.4\n";
         for (int i = 0; i < 256; ++i)
             pdf += static_cast<char>(i);
-        pdf.append(300 * 1024 - pdf.size(), 'x');
-        const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8).append(900 * 1024 - 8, '\0');
+        pdf.append(3 * 1024 - pdf.size(), 'x');
+        const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8).append(9 * 1024 - 8, '\0');
         QVERIFY(writeFile(h.path("lieferschein.pdf"), pdf) && writeFile(h.path("Foto.PNG"), png));
         h.state.modified = false;
         h.dialogs.openAnswers = {h.path("lieferschein.pdf")};
@@ -57,10 +57,14 @@ private Q_SLOTS:
         h.dialogs.textAnswers = {{"https://example.org/nachweis.pdf", "Stundennachweis"}};
         h.click("field241Reference");
         QCOMPARE(rowsOf(page(h)->table()) + '|' + page(h)->totalField()->text(),
-                 QStringLiteral("Anlage 1||lieferschein.pdf|application/pdf|300 KB/"
-                                "Anlage 2||Foto.PNG|image/png|900 KB/"
+                 QStringLiteral("Anlage 1||lieferschein.pdf|application/pdf|3 KB/"
+                                "Anlage 2||Foto.PNG|image/png|9 KB/"
                                 "Anlage 3|Stundennachweis|https://example.org/nachweis.pdf||"
-                                "|Gesamtgröße: 1,2 MB"));
+                                "|Gesamtgröße: 12 KB"));
+        // Larger sums in megabytes, a byte beyond a kilobyte as a kilobyte more.
+        QCOMPARE(app::germanFileSize(1228800, true) + ' ' + app::germanFileSize(1025) + ' ' +
+                     app::germanFileSize(1048576 * 1000),
+                 QStringLiteral("1,2 MB 2 KB 1.024.000 KB"));
         QVERIFY(h.state.modified && h.dialogs.messages.isEmpty());
         // The description is typed into the list.
         QTableWidget* table = page(h)->table();
