@@ -336,8 +336,14 @@ void AttachmentsPage::saveClicked() {
     const QString proposal = QDir(folder_).filePath(plainFileName(state_.doc.attachments[row].fileName));
     const QString path = dialogs_.saveFileName(this, QStringLiteral("Anhang speichern"), proposal,
                                                QStringLiteral("Alle Dateien (*)"));
-    if (!path.isEmpty())
-        saveAttachment(row, path);
+    // A file of that name is not replaced without asking.
+    if (path.isEmpty() ||
+        (QFileInfo::exists(path) &&
+         !dialogs_.question(
+             this, QStringLiteral("Anhang speichern"),
+             QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(path))))
+        return;
+    saveAttachment(row, path);
 }
 
 // The decoded file, written whole or not at all.

@@ -81,11 +81,18 @@ private Q_SLOTS:
                 saved.contains("<cbc:URI>https://example.org/nachweis.pdf</cbc:URI>"),
             qPrintable(h.dialogs.messages.join('\n')));
 
-        h.dialogs.saveAnswers = {h.path("zurueck.pdf")};
+        // A file there is replaced only when the user says so.
+        QVERIFY(writeFile(h.path("zurueck.pdf"), "alt"));
+        h.dialogs.saveAnswers = {h.path("zurueck.pdf"), h.path("zurueck.pdf")};
+        h.dialogs.questionAnswers = {false, true};
         clickRow(h, 0);
         h.click("field241SaveAs");
-        QCOMPARE(h.dialogs.saveRequests.last(),
-                 "Anhang speichern|" + h.dir.path() + "/lieferschein.pdf|Alle Dateien (*)");
+        QVERIFY(readFile(h.path("zurueck.pdf")) == "alt");
+        h.click("field241SaveAs");
+        QCOMPARE(h.dialogs.saveRequests.last() + '|' + h.dialogs.questions.last(),
+                 "Anhang speichern|" + h.dir.path() +
+                     "/lieferschein.pdf|Alle Dateien (*)|Anhang speichern|Die Datei " +
+                     h.path("zurueck.pdf") + " gibt es schon.\rSoll sie ersetzt werden?");
         QVERIFY(readFile(h.path("zurueck.pdf")) == pdf);
         for (int row : {1, 2}) {
             clickRow(h, row);
