@@ -116,7 +116,7 @@ AttachmentsPage::AttachmentsPage(Form& state, Dialogs& dialogs, QString folder, 
     row->addStretch();
 
     table_->setHorizontalHeaderLabels({QStringLiteral("Kennung"), QStringLiteral("Beschreibung"),
-                                       QStringLiteral("Dateiname / Adresse"), QStringLiteral("MIME-Typ"),
+                                       QStringLiteral("Dateiname"), QStringLiteral("MIME-Typ"),
                                        QStringLiteral("Größe")});
     table_->verticalHeader()->setVisible(false);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);

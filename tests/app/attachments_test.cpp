@@ -158,7 +158,10 @@ private Q_SLOTS:
         QCOMPARE(rowsOf(loaded.find<QTableWidget>("furtherAccountsTable")) + '/' +
                      rowsOf(loaded.find<QTableWidget>("furtherPartyIdsTable")),
                  QStringLiteral("DE75512108001245126199|Muster GmbH|SOGEDEFFXXX/4000001123452|0088"));
-        QCOMPARE(loaded.saveAs(QStringLiteral("wieder.xml")), saved);
+        // The same bytes, so the checker's run needs no copy.
+        loaded.dialogs.saveAnswers = {loaded.path("wieder.xml")};
+        loaded.window->saveCommand();
+        QCOMPARE(readFile(loaded.path("wieder.xml")), saved);
     }
 };
 
