@@ -1,7 +1,11 @@
 #include "dialogs.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -69,6 +73,34 @@ QString SystemDialogs::openFileName(QWidget* parent, const QString& title, const
 
 void SystemDialogs::openDocument(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void SystemDialogs::openAddress(const QString& address) {
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+QStringList SystemDialogs::askTexts(QWidget* parent, const QString& title, const QStringList& labels) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    auto* form = new QFormLayout(&dialog);
+    QList<QLineEdit*> edits;
+    for (const QString& label : labels) {
+        edits << new QLineEdit(&dialog);
+        edits.last()->setMinimumWidth(40 * edits.last()->fontMetrics().averageCharWidth());
+        form->addRow(label, edits.last());
+    }
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList texts;
+    for (QLineEdit* edit : edits)
+        texts << edit->text();
+    return texts;
 }
 
 bool SystemDialogs::choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) {

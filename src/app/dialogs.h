@@ -30,6 +30,11 @@ public:
     // Opens a file with the program the system associates with it (the browser
     // for an HTML report).
     virtual void openDocument(const QString& path) = 0;
+    // Opens a web address in the browser.
+    virtual void openAddress(const QString& address) = 0;
+    // A box with one line of text per label and the buttons "OK" and
+    // "Abbrechen"; the texts typed, or an empty list when cancelled.
+    virtual QStringList askTexts(QWidget* parent, const QString& title, const QStringList& labels) = 0;
     // The print dialog for a document of pageCount pages; it sets up the
     // printer (device, pages, copies). True when the person chose to print.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) = 0;
@@ -46,6 +51,8 @@ public:
                          const QString& filter) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter) override;
     void openDocument(const QString& path) override;
+    void openAddress(const QString& address) override;
+    QStringList askTexts(QWidget* parent, const QString& title, const QStringList& labels) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) override;
 };
 

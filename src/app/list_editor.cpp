@@ -47,6 +47,7 @@ ListEditor::ListEditor(const QString& name, const QStringList& columns, const QS
         showing_ = false;
         table_->setCurrentCell(row, 0);
         table_->editItem(table_->item(row, 0));
+        Q_EMIT rowAdded(row);
         handOver();
     });
     connect(remove_, &QPushButton::clicked, this, [this] {
@@ -54,6 +55,7 @@ ListEditor::ListEditor(const QString& name, const QStringList& columns, const QS
         if (row < 0)
             return;
         table_->removeRow(row);
+        Q_EMIT rowRemoved(row);
         handOver();
     });
     connect(table_, &QTableWidget::itemChanged, this, [this] {

@@ -5,7 +5,8 @@
 // scheme, ...), "Hinzufügen" appends an empty row, "Entfernen" removes the
 // selected one. Every change hands the whole list over (`changed`), so the
 // owner keeps the one copy that counts; `setRows` shows a list without
-// handing it back.
+// handing it back. A list whose entries hold more than the columns show
+// follows `rowAdded` and `rowRemoved`, which come before `changed`.
 
 #include <QWidget>
 
@@ -36,6 +37,8 @@ public:
 
 Q_SIGNALS:
     void changed(const tallomir::app::TextRows& rows);
+    void rowAdded(int row);
+    void rowRemoved(int row);
 
 private:
     void handOver();

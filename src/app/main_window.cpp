@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "attachments_page.h"
 #include "list_editor.h"
 
 #include "code_combo.h"
@@ -119,7 +120,13 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
     showStartValues();
 }
 
-MainWindow::~MainWindow() = default;
+// A cell still being typed in a list is taken while the window goes; nothing
+// of it may reach the window then.
+MainWindow::~MainWindow() {
+    for (QWidget* list :
+         std::initializer_list<QWidget*>{notesEditor_, accountsEditor_, partyIdsEditor_, attachmentsPage_})
+        list->blockSignals(true);
+}
 
 QWidget* MainWindow::field(FieldId id) const {
     return fields_.value(static_cast<int>(id), nullptr);
@@ -285,11 +292,16 @@ void MainWindow::updateLineButtons() {
 void MainWindow::commitFocusedField() {
     QWidget* focused = QApplication::focusWidget();
     // A cell being typed in a list is taken as if it were left.
-    for (QWidget* at = focused; at; at = at->parentWidget())
+    for (QWidget* at = focused; at; at = at->parentWidget()) {
         if (auto* list = qobject_cast<ListEditor*>(at)) {
             list->commitCell(focused);
             return;
         }
+        if (auto* attachments = qobject_cast<AttachmentsPage*>(at)) {
+            attachments->commitCell(focused);
+            return;
+        }
+    }
     while (focused && !textFields_.contains(focused) && !lineFields_.contains(focused))
         focused = focused->parentWidget();
     if (focused)
@@ -342,6 +354,8 @@ void MainWindow::updateMarking() {
                  markingOf(it.value()) != Marking::None)
             markControl(it.value(), marking);
     }
+    // Further accounts are paid into as the first one is.
+    accountsEditor_->setEnabled(fieldEnabled(state_, FieldId::Iban));
     const LineItem& buffer = state_.lineEditBuffer;
     for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it) {
         const LineField lineField = it.value();
@@ -511,10 +525,7 @@ void MainWindow::showDocument() {
         if (const std::string* date = documentDate(doc, static_cast<FieldId>(it.key())))
             static_cast<DatePicker*>(it.value())->setValue(dateOf(*date));
 
-    TextRows notes;
-    for (const NoteEntry& note : doc.furtherNotes)
-        notes.push_back({note.subjectCode, note.text});
-    notesEditor_->setRows(notes);
+    showLists();
 
     showLineList();
     showLineEditor();

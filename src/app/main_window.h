@@ -13,6 +13,7 @@ struct CodeEntry;
 struct Form;
 struct RuleOutcome;
 struct CheckTarget;
+struct PaymentMeansEntry;
 enum class FieldId : int;
 enum class LineField;
 using DateValue = long long;
@@ -34,6 +35,7 @@ enum class Choices;
 
 namespace tallomir::app {
 
+class AttachmentsPage;
 class ListEditor;
 
 class DatePicker;
@@ -83,6 +85,12 @@ private:
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);
     void buildMorePage(QWidget* page);
+    // "Lieferant" with the lists of further accounts and identifiers, and
+    // "Anhänge" (main_window_lists.cpp).
+    void buildSupplierPage(QWidget* page);
+    void buildAttachmentsPage(QWidget* page);
+    // The lists of those pages show the document's entries.
+    void showLists();
     QWidget* makeInput(const PageRow& row, QWidget* page);
     QStringList choiceTexts(Choices choices) const;
     void showStartValues();
@@ -131,8 +139,14 @@ private:
     QTabWidget* tabs_ = nullptr;
     QLabel* statusField_ = nullptr;
     QLabel* notCarriedField_ = nullptr;
-    QHash<int, QWidget*> fields_;           // by FieldId
-    ListEditor* notesEditor_ = nullptr;     // the further notes on "Weitere Angaben"
+    QHash<int, QWidget*> fields_;          // by FieldId
+    ListEditor* notesEditor_ = nullptr;    // the further notes on "Weitere Angaben"
+    ListEditor* accountsEditor_ = nullptr; // the accounts after the first on "Lieferant"
+    ListEditor* partyIdsEditor_ = nullptr; // the seller's further identifiers on "Lieferant"
+    // The entries the accounts list shows, one per row, with what its columns
+    // do not show (the code of the payment means, a card, a mandate).
+    std::vector<PaymentMeansEntry> accountRows_;
+    AttachmentsPage* attachmentsPage_ = nullptr;
     QHash<QObject*, FieldId> textFields_;   // controls whose text is handed over when left
     QHash<QObject*, LineField> lineFields_; // the line editor's text controls
     QHash<int, QLabel*> labels_;            // by FieldId: the labels whose star follows the check

@@ -104,12 +104,16 @@ void MainWindow::buildPages() {
         page->setObjectName(QStringLiteral("page%1").arg(index));
         page->setAutoFillBackground(true);
         tabs_->addTab(page, QString::fromUtf8(pageTitle(index)));
-        if (index == 4)
+        if (index == 1)
+            buildSupplierPage(page);
+        else if (index == 4)
             buildLinesPage(page);
         else if (index == 5)
             buildFooterPage(page);
         else if (index == 6)
             buildMorePage(page);
+        else if (index == 7)
+            buildAttachmentsPage(page);
         else
             PageGrid(page, [this](const PageRow& row, QWidget* parent) {
                 return makeInput(row, parent);

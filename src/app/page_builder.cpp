@@ -160,6 +160,17 @@ void PageGrid::addToLine(QWidget* widget) {
     line_->insertWidget(line_->count() - 1, widget, 0, aboveLine_ ? Qt::AlignBottom : Qt::Alignment());
 }
 
+void PageGrid::addToColumn(int column, QWidget* widget) {
+    QLineEdit probe; // the height of a line of inputs
+    probe.setFont(page_->font());
+    const int line = probe.sizeHint().height() + std::max(0, grid_->verticalSpacing());
+    const int lines = std::max(1, (widget->minimumSizeHint().height() + line - 1) / line);
+    int& next = nextRow_[static_cast<std::size_t>(column)];
+    grid_->addWidget(widget, next, 3 * column, lines, 2);
+    next += lines;
+    finish();
+}
+
 void PageGrid::addBelow(QWidget* widget) {
     grid_->addWidget(widget, *std::max_element(nextRow_.begin(), nextRow_.end()), 0, 1, -1);
     below_ = true;

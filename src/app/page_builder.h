@@ -52,6 +52,10 @@ public:
     LaidRows insert(int row, PageRows rows);
     // Puts a widget at the end of the line laid out last, level with its inputs.
     void addToLine(QWidget* widget);
+    // Puts a widget below the rows of a column of rows (0 the first), across
+    // its labels and inputs, over as many lines as its height needs; rows laid
+    // out next in that column follow below it.
+    void addToColumn(int column, QWidget* widget);
     // Puts a widget below everything, across the page, taking the height left.
     void addBelow(QWidget* widget);
 

@@ -21,7 +21,7 @@ struct FieldInfo {
 // The fields without a row of their own: the lists a page holds beside its rows.
 constexpr FieldInfo listFields[] = {
     {FieldId::FurtherNotes, 6, "Weitere Notizen"},
-    {FieldId::Attachments, 6, "Anhänge"},
+    {FieldId::Attachments, 7, "Anhänge"},
 };
 
 std::optional<FieldInfo> infoOf(FieldId field) {

@@ -138,8 +138,8 @@ enum class FieldId : int {
 };
 
 // The pages of the form, in their order.
-inline constexpr const char* pageTitles[] = {"Belegkopf",  "Lieferant", "Kunde",          "Lieferung",
-                                             "Positionen", "Belegfuss", "Weitere Angaben"};
-inline constexpr int pageCount = 7;
+inline constexpr const char* pageTitles[] = {"Belegkopf",  "Lieferant", "Kunde",           "Lieferung",
+                                             "Positionen", "Belegfuss", "Weitere Angaben", "Anhänge"};
+inline constexpr int pageCount = 8;
 
 } // namespace tallomir

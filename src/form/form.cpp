@@ -39,6 +39,17 @@ void keepSupplierPage(InvoiceDocument& next, const InvoiceDocument& previous) {
          {&InvoiceDocument::paymentMeansCode, &InvoiceDocument::bankName, &InvoiceDocument::iban,
           &InvoiceDocument::bic, &InvoiceDocument::creditorId})
         next.*field = previous.*field;
+    // The further accounts paid into stay too; what belongs to one invoice
+    // (a text, a card, a mandate, the account debited) goes.
+    for (const PaymentMeansEntry& means : previous.furtherPaymentMeans) {
+        PaymentMeansEntry account;
+        account.code = means.code;
+        account.iban = means.iban;
+        account.accountName = means.accountName;
+        account.bic = means.bic;
+        if (!account.iban.empty() || !account.accountName.empty() || !account.bic.empty())
+            next.furtherPaymentMeans.push_back(std::move(account));
+    }
 }
 
 } // namespace

@@ -345,8 +345,9 @@ constexpr PageRow moreRows[] = {
 
 #undef AT
 
+// "Anhänge" is a list with its buttons, no rows.
 const PageRows pages[pageCount] = {headerRows,     supplierRows, customerRows, deliveryRows,
-                                   lineEditorRows, footerRows,   moreRows};
+                                   lineEditorRows, footerRows,   moreRows,     PageRows()};
 
 } // namespace
 

@@ -77,7 +77,8 @@ using PageRows = std::span<const PageRow>;
 // The pages (their titles in form/fields.h): "Belegkopf", "Lieferant",
 // "Kunde", "Lieferung", "Positionen" (the line editor; its list and buttons
 // are not rows), "Belegfuss" (its VAT rows are made as groups appear, their
-// columns are in vatRowColumns()) and "Weitere Angaben".
+// columns are in vatRowColumns()), "Weitere Angaben" and "Anhänge" (a list
+// with its buttons, no rows).
 const char* pageTitle(int page);
 PageRows pageRows(int page);
 // The row of a document field; nullptr for a field without one (a list).

@@ -1,4 +1,4 @@
-// Runs one group of window tests: layout, commands, editing or cli.
+// Runs one group of window tests: layout, commands, editing, attachments or cli.
 #include "app/qt_german.h"
 
 #include "window_harness.h"
@@ -11,6 +11,7 @@
 std::unique_ptr<QObject> makeLayoutTest();
 std::unique_ptr<QObject> makeCommandsTest();
 std::unique_ptr<QObject> makeEditingTest();
+std::unique_ptr<QObject> makeAttachmentsTest();
 std::unique_ptr<QObject> makeCliAgreementTest();
 
 int main(int argc, char** argv) {
@@ -22,10 +23,11 @@ int main(int argc, char** argv) {
     savedFilesGroup() = group;
     if (!group.isEmpty())
         QDir(savedFilesFolder()).removeRecursively();
-    const std::unique_ptr<QObject> test = group == "layout"     ? makeLayoutTest()
-                                          : group == "commands" ? makeCommandsTest()
-                                          : group == "editing"  ? makeEditingTest()
-                                          : group == "cli"      ? makeCliAgreementTest()
-                                                                : nullptr;
+    const std::unique_ptr<QObject> test = group == "layout"        ? makeLayoutTest()
+                                          : group == "commands"    ? makeCommandsTest()
+                                          : group == "editing"     ? makeEditingTest()
+                                          : group == "attachments" ? makeAttachmentsTest()
+                                          : group == "cli"         ? makeCliAgreementTest()
+                                                                   : nullptr;
     return test ? QTest::qExec(test.get(), argc - 1, argv + 1) : 2;
 }

@@ -162,6 +162,9 @@ private Q_SLOTS:
         QCOMPARE(h.window->notCarriedField()->text() + '|' + h.texts({180, 160}).join('|'),
                  QStringLiteral("2 Angaben der Datei nicht übernommen|0,01|119,01"));
         QVERIFY(h.field(180)->isVisibleTo(h.window->tabs()->widget(5)));
+        const auto* attached = h.find<QTableWidget>(QStringLiteral("field241Table"));
+        QVERIFY(attached->rowCount() == 2 && attached->item(1, 2)->text() == "b.pdf" &&
+                attached->item(1, 4)->text() == "1 KB");
 
         h.dialogs.questionAnswers = {false, true, true};
         QVERIFY(h.saveAs(QStringLiteral("ohne.xml")).isEmpty());

@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(texts,
                  QStringList(
                      {"Neuer Beleg – Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde", "Lieferung",
-                      "Positionen", "Belegfuss", "Weitere Angaben", "&XML Datei/&Neu Strg+N",
+                      "Positionen", "Belegfuss", "Weitere Angaben", "Anhänge", "&XML Datei/&Neu Strg+N",
                       "&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S", "&XML Datei/&Validieren ",
                       "&Ansicht/&Rechnung anzeigen ", "&Ansicht/&Drucken … Strg+P",
                       "&Ansicht/Als &PDF speichern … ", "&Info/&Lizenzhinweis ", "Öffnen|Abbrechen"}));

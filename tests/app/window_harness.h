@@ -41,7 +41,14 @@ public:
         openRequests << title + '|' + filter;
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    void openDocument(const QString&) override {}
+    QStringList opened;             // each file or address opened
+    QList<QStringList> textAnswers; // taken from the front; none left: cancelled
+    void openDocument(const QString& path) override { opened << path; }
+    void openAddress(const QString& address) override { opened << address; }
+    QStringList askTexts(QWidget*, const QString& title, const QStringList& labels) override {
+        questions << title + '|' + labels.join('/');
+        return textAnswers.isEmpty() ? QStringList() : textAnswers.takeFirst();
+    }
     bool choosePrinter(QWidget*, QPrinter& printer, int) override {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printAnswer);

@@ -138,20 +138,20 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
                                               {"content", "UEsDBA=="}}});
          },
          3,
-         "Weitere Angaben: Anhang 1: Der Dateityp \u201Eapplication/zip\u201C ist nicht erlaubt (nur PDF, "
+         "Anhänge: Anhang 1: Der Dateityp \u201Eapplication/zip\u201C ist nicht erlaubt (nur PDF, "
          "PNG, JPEG, "
          "CSV, XLSX, ODS)"},
         {[](json& j) {
              j["attachments"] = json::array({{{"uri", "https://example.org/a"}}});
          },
-         3, "Weitere Angaben: Anhang 1: Die Kennung fehlt"},
+         3, "Anhänge: Anhang 1: Die Kennung fehlt"},
         {[](json& j) {
              const json file = {
                  {"id", "A"}, {"fileName", "a.pdf"}, {"mimeType", "application/pdf"}, {"content", "QQ=="}};
              j["attachments"] = json::array({file, file});
          },
          3,
-         "Weitere Angaben: Anhang 2: Der Dateiname \u201Ea.pdf\u201C kommt schon in einem anderen Anhang "
+         "Anhänge: Anhang 2: Der Dateiname \u201Ea.pdf\u201C kommt schon in einem anderen Anhang "
          "vor"},
         {[](json& j) {
              j["attachments"] = json::array({{{"id", "A"},
@@ -159,7 +159,7 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
                                               {"mimeType", "application/pdf"},
                                               {"content", "JVBE=R0x"}}});
          },
-         3, "Weitere Angaben: Anhang 1: Der Inhalt ist kein Base64"},
+         3, "Anhänge: Anhang 1: Der Inhalt ist kein Base64"},
         {[](json& j) {
              // 15 MB and three bytes
              j["attachments"] = json::array({{{"id", "A"},
@@ -167,7 +167,7 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
                                               {"mimeType", "application/pdf"},
                                               {"content", std::string(20'971'524, 'A')}}});
          },
-         3, "Weitere Angaben: Anhang 1: Die Datei ist größer als 15 MB"},
+         3, "Anhänge: Anhang 1: Die Datei ist größer als 15 MB"},
         // An unknown key or code, an impossible date, a unit not in the list, a
         // preceding invoice on an invoice (only credit notes and corrections have one).
         {[](json& j) { j["colour"] = "blau"; }, 1, "colour"},

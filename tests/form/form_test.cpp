@@ -27,6 +27,10 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
             "x";
         doc->paymentMeansCode = "49";
     }
+    // Of the further payment means the accounts stay, without what belongs to the invoice.
+    state.doc.furtherPaymentMeans = {{"58", "x", "x", "x", "x", "x", "DE1", "y", "z", "x", "x"},
+                                     {"58", "x", "x", "1234", "x", "x", "", "", "", "x", "x"}};
+    expected.furtherPaymentMeans = {{"58", "", "", "", "", "", "DE1", "y", "z", "", ""}};
     state.doc.documentTypeCode = state.doc.documentNumber = state.doc.customer.name =
         state.doc.delivery.city = "x";
     state.doc.note = state.doc.dueDate = state.doc.issueDate = state.doc.customer.taxSchemeId = "x";

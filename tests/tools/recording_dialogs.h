@@ -26,5 +26,7 @@ public:
         return openAnswer;
     }
     void openDocument(const QString& path) override { opened << path; }
+    void openAddress(const QString& address) override { opened << address; }
+    QStringList askTexts(QWidget*, const QString&, const QStringList&) override { return {}; }
     bool choosePrinter(QWidget*, QPrinter&, int) override { return false; }
 };
