@@ -3,7 +3,7 @@
 #include "attachments_page.h"
 #include "list_editor.h"
 #include "page_builder.h"
-#include "page_rows.h"
+#include "form/page_rows.h"
 
 #include "form/form.h"
 #include "form/lists.h"
