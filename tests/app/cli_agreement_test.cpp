@@ -1,6 +1,7 @@
 // The window and `tallomir-cli build` write the same file for the same input.
 #include "window_harness.h"
 
+#include "app/attachments_page.h"
 #include "support/reference.h"
 
 #include <nlohmann/json.hpp>
@@ -148,13 +149,34 @@ private Q_SLOTS:
         h.addLine("2|2|Werkzeugkoffer|50|7");
         h.typeAll("140=Fracht|142=10");
         h.pick(144, 0);
-
+        // A PDF through "Datei anhängen …", a PNG by its name; identifier and description typed into the
+        // list.
         std::ifstream in(TALLOMIR_CLI_TEST_DATA "/whole_invoice.json");
         nlohmann::json input = nlohmann::json::parse(in);
+        for (const auto& file : input["attachments"])
+            QVERIFY(writeFile(h.path(QString::fromStdString(file["fileName"])),
+                              QByteArray::fromBase64(QByteArray::fromStdString(file["content"]))));
+        auto* attachments = h.find<app::AttachmentsPage>(QStringLiteral("field241"));
+        h.dialogs.openAnswers = {h.path("zeiten.pdf")};
+        h.click("field241Attach");
+        QVERIFY(attachments->attachFile(h.path("lieferung.png")));
+        QTableWidget* list = attachments->table();
+        for (const auto& [row, column, text] :
+             {std::tuple{0, 0, "Z-1"}, std::tuple{0, 1, "Zeitnachweis"}, std::tuple{1, 0, "F-1"},
+              std::tuple{1, 1, "Foto der Lieferung"}}) {
+            h.showPageOf(list);
+            list->setFocus(Qt::MouseFocusReason);
+            list->setCurrentCell(row, column);
+            QTest::keyClick(list, Qt::Key_F2);
+            QWidget* cell = QApplication::focusWidget();
+            QTest::keyClick(cell, Qt::Key_A, Qt::ControlModifier);
+            WindowHarness::keys(cell, QString::fromUtf8(text));
+            QTest::keyClick(cell, Qt::Key_Return);
+        }
+
         input["supplier"]["electronicAddress"] = "rechnung@lieferant.example";
         input["customer"]["electronicAddress"] = "991-12345-67";
         input["customer"]["electronicAddressScheme"] = "0204";
-        input.erase("attachments");
         for (const char* version : {"2.1.1", "3.0"}) {
             pickText(h, "171", version);
             const QString name = QStringLiteral("ganz-%1.xml").arg(version);
