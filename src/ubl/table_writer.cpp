@@ -9,28 +9,46 @@ namespace tallomir::ubl::terms {
 namespace {
 
 // The object of the current entry a field of that class belongs to.
-const InvoiceDocument* pick(const Objects& o, const InvoiceDocument*) { return o.document; }
-const PartyFields* pick(const Objects& o, const PartyFields*) { return o.party; }
+const InvoiceDocument* pick(const Objects& o, const InvoiceDocument*) {
+    return o.document;
+}
+const PartyFields* pick(const Objects& o, const PartyFields*) {
+    return o.party;
+}
 const DeliveryFields* pick(const Objects& o, const DeliveryFields*) {
     return o.document == nullptr ? nullptr : &o.document->delivery;
 }
-const LineItem* pick(const Objects& o, const LineItem*) { return o.line; }
-const VatBreakdownEntry* pick(const Objects& o, const VatBreakdownEntry*) { return o.subtotal; }
-const AllowanceCharge* pick(const Objects& o, const AllowanceCharge*) { return o.allowance; }
-const NoteEntry* pick(const Objects& o, const NoteEntry*) { return o.note; }
-const ItemClassification* pick(const Objects& o, const ItemClassification*) { return o.classification; }
-const PaymentMeansEntry* pick(const Objects& o, const PaymentMeansEntry*) { return o.payment; }
-const ItemAttribute* pick(const Objects& o, const ItemAttribute*) { return o.property; }
-const tallomir::Attachment* pick(const Objects& o, const tallomir::Attachment*) { return o.attachment; }
-const PartyIdentifier* pick(const Objects& o, const PartyIdentifier*) { return o.identifier; }
+const LineItem* pick(const Objects& o, const LineItem*) {
+    return o.line;
+}
+const VatBreakdownEntry* pick(const Objects& o, const VatBreakdownEntry*) {
+    return o.subtotal;
+}
+const AllowanceCharge* pick(const Objects& o, const AllowanceCharge*) {
+    return o.allowance;
+}
+const NoteEntry* pick(const Objects& o, const NoteEntry*) {
+    return o.note;
+}
+const ItemClassification* pick(const Objects& o, const ItemClassification*) {
+    return o.classification;
+}
+const PaymentMeansEntry* pick(const Objects& o, const PaymentMeansEntry*) {
+    return o.payment;
+}
+const ItemAttribute* pick(const Objects& o, const ItemAttribute*) {
+    return o.property;
+}
+const tallomir::Attachment* pick(const Objects& o, const tallomir::Attachment*) {
+    return o.attachment;
+}
+const PartyIdentifier* pick(const Objects& o, const PartyIdentifier*) {
+    return o.identifier;
+}
 
 // The class a member pointer belongs to.
-template <typename M>
-struct MemberOf;
-template <typename C>
-struct MemberOf<std::string C::*> {
-    using type = C;
-};
+template <typename M> struct MemberOf;
+template <typename C> struct MemberOf<std::string C::*> { using type = C; };
 
 // A row that stands in one side's party block only.
 bool sellerOnly(Record record) {
@@ -232,8 +250,8 @@ bool TableWriter::stands(const Block& block, const Steps& steps, std::size_t row
     return true;
 }
 
-xml::XmlNode* TableWriter::containers(Block& block, const Steps& steps, std::size_t rowSteps, std::size_t count,
-                                      const Term& row) {
+xml::XmlNode* TableWriter::containers(Block& block, const Steps& steps, std::size_t rowSteps,
+                                      std::size_t count, const Term& row) {
     xml::XmlNode* node = element(block);
     for (std::size_t i = 0; i < count; ++i) {
         const Hook owner = ownerOf(row, i, rowSteps);
@@ -265,8 +283,8 @@ xml::XmlNode* TableWriter::element(Block& block) {
     return block.node;
 }
 
-xml::XmlNode* TableWriter::put(const Term& row, std::string_view text, std::span<const AttributeText> attributes,
-                               bool evenEmpty) {
+xml::XmlNode* TableWriter::put(const Term& row, std::string_view text,
+                               std::span<const AttributeText> attributes, bool evenEmpty) {
     Block& block = *current_;
     Steps steps;
     const std::size_t count = stepsOf(row.path, steps);

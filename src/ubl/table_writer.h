@@ -21,8 +21,8 @@ namespace tallomir::ubl::terms {
 // writer prepares it.
 struct Written {
     bool creditNote = false;
-    std::vector<AllowanceCharge> allowances;          // the document's allowances and charges
-    std::vector<PartyIdentifier> sellerIdentifiers;   // the seller's identifiers after the first
+    std::vector<AllowanceCharge> allowances;        // the document's allowances and charges
+    std::vector<PartyIdentifier> sellerIdentifiers; // the seller's identifiers after the first
 };
 
 // The objects the rows of the entry being written take their fields from.

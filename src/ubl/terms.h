@@ -142,30 +142,30 @@ enum class Only : std::uint8_t {
 // How the writer writes a row where its field and attributes alone cannot say
 // it. Each is explained where the writer runs it (writer.cpp).
 enum class Write : std::uint8_t {
-    Field,             // the field's text where it is not empty, with the row's attributes
-    None,              // not written: read only, or written with another row
-    Constant,          // the row's `text`, where the container it stands in stands
-    Amount,            // the field's amount in the document currency
-    BaseAmount,        // an allowance's base amount
-    Total,             // the computed total named by `written`
-    TaxTotal,          // the computed VAT total of the breakdown
-    TaxCurrencyTotal,  // the VAT total in a loaded file's own accounting currency
-    Customization,     // the identifier of the version written
-    Profile,           // the kept business process or the program's own
-    DocumentCurrency,  // the currency the amounts are shown in
-    TaxCurrency,       // the VAT accounting currency
-    FurtherNote,       // a further note with its subject code
-    OrderId,           // the order number, "NA" beside a sales order number alone
-    PartyTaxSchemes,   // a party's VAT identifier and tax number, each with its scheme
-    NotBlank,          // the field's text where it holds more than blanks
-    Unit,              // a quantity with the line's unit
-    AllowanceRate,     // an allowance's rate, none outside the scope of VAT
-    Card,              // written for a payment by card only
-    Transfer,          // written for a payment that names the payee's account only
-    DirectDebit,       // written for a direct debit only
-    CardNetwork,       // the card's network, "NA" where none is known
-    PaymentTerms,      // the payment terms with their cash discount entries
-    AttachedFile,      // the attached file with its type and name, whenever one of the three is known
+    Field,            // the field's text where it is not empty, with the row's attributes
+    None,             // not written: read only, or written with another row
+    Constant,         // the row's `text`, where the container it stands in stands
+    Amount,           // the field's amount in the document currency
+    BaseAmount,       // an allowance's base amount
+    Total,            // the computed total named by `written`
+    TaxTotal,         // the computed VAT total of the breakdown
+    TaxCurrencyTotal, // the VAT total in a loaded file's own accounting currency
+    Customization,    // the identifier of the version written
+    Profile,          // the kept business process or the program's own
+    DocumentCurrency, // the currency the amounts are shown in
+    TaxCurrency,      // the VAT accounting currency
+    FurtherNote,      // a further note with its subject code
+    OrderId,          // the order number, "NA" beside a sales order number alone
+    PartyTaxSchemes,  // a party's VAT identifier and tax number, each with its scheme
+    NotBlank,         // the field's text where it holds more than blanks
+    Unit,             // a quantity with the line's unit
+    AllowanceRate,    // an allowance's rate, none outside the scope of VAT
+    Card,             // written for a payment by card only
+    Transfer,         // written for a payment that names the payee's account only
+    DirectDebit,      // written for a direct debit only
+    CardNetwork,      // the card's network, "NA" where none is known
+    PaymentTerms,     // the payment terms with their cash discount entries
+    AttachedFile,     // the attached file with its type and name, whenever one of the three is known
 };
 
 struct Term {

@@ -247,7 +247,8 @@ void writeHook(TableWriter& writer, const Term& row) {
             writer.putField(row);
         break;
     case Write::Unit: {
-        const AttributeText unit[] = {{row.attribute.name, lineUnitCode(state, *writer.objects().line), true}};
+        const AttributeText unit[] = {
+            {row.attribute.name, lineUnitCode(state, *writer.objects().line), true}};
         writer.put(row, value, unit);
         break;
     }
