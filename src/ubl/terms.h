@@ -1,9 +1,10 @@
 // A syntax as a table: one row per value of the invoice, with the place its
 // element has in the file. The reader compiles the table into a path tree and
-// follows it (path_tree.h); a writer can walk the same rows, which stand in
-// file order, each naming its path, the record and list it belongs to and the
-// attributes written with it. What a table cannot say is a named hook of a
-// row. The rows of UBL are in ubl_terms.cpp.
+// follows it (path_tree.h); the writer walks the same rows (table_writer.h),
+// which stand in file order, each naming its path, the record and list it
+// belongs to and the attributes written with it. What a table cannot say is a
+// named hook of a row, the reader's (`Hook`) and the writer's (`Write`). The
+// rows of UBL are in ubl_terms.cpp.
 
 #pragma once
 
