@@ -109,13 +109,28 @@ void TableWriter::write(xml::XmlNode* documentElement, std::span<const Term> row
     writeRows(document, rows, Record::Document);
 }
 
+const std::vector<TableWriter::Path>& TableWriter::pathsOf(std::span<const Term> rows) {
+    for (const auto& [first, paths] : paths_)
+        if (first == rows.data())
+            return paths;
+    std::vector<Path> paths(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        paths[i].count = stepsOf(rows[i].path, paths[i].steps);
+    return paths_.emplace_back(rows.data(), std::move(paths)).second;
+}
+
 void TableWriter::writeRows(Block& block, std::span<const Term> rows, Record side) {
-    for (const Term& row : rows) {
+    // the paths' own storage, which stays where it is when a further table's are added
+    const Path* paths = pathsOf(rows).data();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Term& row = rows[i];
         if (side == Record::Buyer && sellerOnly(row.record))
             continue;
         if ((row.only == Only::Invoice && written_.creditNote) ||
             (row.only == Only::CreditNote && !written_.creditNote))
             continue;
+        pathRow_ = &row;
+        path_ = &paths[i];
         if (!row.group.empty())
             writeGroup(block, row, side);
         else
@@ -160,11 +175,13 @@ void TableWriter::writeRow(Block& block, const Term& row) {
 template <typename T>
 void TableWriter::writeEntries(Block& outer, const Term& row, Record side, const std::vector<T>& entries,
                                const T*& current) {
+    const Path* path = path_;
     for (const T& entry : entries) {
         current = &entry;
         Block inner;
         inner.outer = &outer;
         inner.row = &row;
+        inner.path = path;
         if (row.keep > 0)
             element(inner);
         writeRows(inner, row.group, side);
@@ -181,6 +198,7 @@ void TableWriter::writeGroup(Block& outer, const Term& row, Record side) {
         Block inner;
         inner.outer = &outer;
         inner.row = &row;
+        inner.path = path_;
         if (row.keep > 0)
             element(inner);
         writeRows(inner, row.group, row.record);
@@ -198,10 +216,12 @@ void TableWriter::writeGroup(Block& outer, const Term& row, Record side) {
         break;
     case Record::LineAllowance: {
         const LineItem* line = objects_.line;
+        if (line == nullptr || line->allowances.empty())
+            break;
         std::vector<AllowanceCharge> entries;
-        if (line != nullptr)
-            for (const AllowanceCharge& entry : line->allowances)
-                entries.push_back(writtenLineAllowance(*line, entry));
+        entries.reserve(line->allowances.size());
+        for (const AllowanceCharge& entry : line->allowances)
+            entries.push_back(writtenLineAllowance(*line, entry));
         writeEntries(outer, row, side, entries, objects_.allowance);
         break;
     }
@@ -275,8 +295,8 @@ xml::XmlNode* TableWriter::element(Block& block) {
     // the rows before it, an element of its own.
     const bool fresh = fresh_;
     fresh_ = false;
-    Steps steps;
-    const std::size_t count = stepsOf(block.row->path, steps);
+    const Steps& steps = block.path->steps;
+    const std::size_t count = block.path->count;
     xml::XmlNode* parent = containers(*block.outer, steps, count, count - 1, *block.row);
     block.node = xml::appendElement(parent, steps[count - 1]);
     fresh_ = fresh;
@@ -285,9 +305,20 @@ xml::XmlNode* TableWriter::element(Block& block) {
 
 xml::XmlNode* TableWriter::put(const Term& row, std::string_view text,
                                std::span<const AttributeText> attributes, bool evenEmpty) {
+    if (text.empty() && !evenEmpty && row.keep == 0)
+        return nullptr;
+    if (&row == pathRow_)
+        return putAt(row, *path_, text, attributes, evenEmpty);
+    Path own;
+    own.count = stepsOf(row.path, own.steps);
+    return putAt(row, own, text, attributes, evenEmpty);
+}
+
+xml::XmlNode* TableWriter::putAt(const Term& row, const Path& path, std::string_view text,
+                                 std::span<const AttributeText> attributes, bool evenEmpty) {
     Block& block = *current_;
-    Steps steps;
-    const std::size_t count = stepsOf(row.path, steps);
+    const Steps& steps = path.steps;
+    const std::size_t count = path.count;
     const std::size_t above = count - 1; // the containers of the row's element
     if (row.within > 0 && !stands(block, steps, count, row.within, row))
         return nullptr;
@@ -314,11 +345,14 @@ xml::XmlNode* TableWriter::putApart(const Term& row, std::string_view text) {
 }
 
 xml::XmlNode* TableWriter::putField(const Term& row, bool evenEmpty) {
+    const std::string_view value = text(row.field);
+    if (value.empty() && !evenEmpty && row.keep == 0)
+        return nullptr;
     const AttributeText attributes[] = {
         {row.attribute.name, text(row.attribute.field), row.attribute.always},
         {row.secondAttribute.name, text(row.secondAttribute.field), row.secondAttribute.always},
     };
-    return put(row, text(row.field), attributes, evenEmpty);
+    return put(row, value, attributes, evenEmpty);
 }
 
 } // namespace tallomir::ubl::terms

@@ -80,6 +80,13 @@ public:
     xml::XmlNode* putApart(const Term& row, std::string_view text);
 
 private:
+    using Steps = std::array<std::string_view, 8>; // no path is deeper
+    // A row's path split into its steps, the alternative of the document
+    // chosen; each row's once per save.
+    struct Path {
+        Steps steps{};
+        std::size_t count = 0;
+    };
     struct Open {
         std::string_view name;
         xml::XmlNode* node = nullptr;
@@ -88,12 +95,12 @@ private:
     // The element of one entry and the containers below it the last row used.
     struct Block {
         Block* outer = nullptr;
-        const Term* row = nullptr; // the group row; none for the document
+        const Term* row = nullptr;  // the group row; none for the document
+        const Path* path = nullptr; // its path
         xml::XmlNode* node = nullptr;
         std::array<Open, 8> open{};
         std::size_t openCount = 0;
     };
-    using Steps = std::array<std::string_view, 10>;
 
     void writeRows(Block& block, std::span<const Term> rows, Record side);
     void writeRow(Block& block, const Term& row);
@@ -102,6 +109,9 @@ private:
     void writeEntries(Block& outer, const Term& row, Record side, const std::vector<T>& entries,
                       const T*& current);
     std::size_t stepsOf(std::string_view path, Steps& steps) const;
+    const std::vector<Path>& pathsOf(std::span<const Term> rows);
+    xml::XmlNode* putAt(const Term& row, const Path& path, std::string_view text,
+                        std::span<const AttributeText> attributes, bool evenEmpty);
     // Whether the first `count` containers of the row (of `rowSteps` steps)
     // stand, opened by earlier rows of the entry.
     bool stands(const Block& block, const Steps& steps, std::size_t rowSteps, std::size_t count,
@@ -117,6 +127,9 @@ private:
     Objects objects_;
     Block* current_ = nullptr;
     bool fresh_ = false; // the entry of a repeating value opens its own containers
+    std::vector<std::pair<const Term*, std::vector<Path>>> paths_; // by the first row of a table
+    const Term* pathRow_ = nullptr;                                // the row being written and its path
+    const Path* path_ = nullptr;
 };
 
 } // namespace tallomir::ubl::terms

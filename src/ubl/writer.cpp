@@ -178,7 +178,6 @@ void writeHook(TableWriter& writer, const Term& row) {
     const InvoiceDocument& doc = state.doc;
     const std::string_view value = writer.text(row.field);
     const AttributeText currency[] = {{"currencyID", state.documentCurrency, true}};
-    const PaymentKind kind = paymentKind(doc.paymentMeansCode);
     switch (row.write) {
     case Write::Constant:
         writer.put(row, row.text);
@@ -260,15 +259,16 @@ void writeHook(TableWriter& writer, const Term& row) {
     // Each way of paying has its own group; the others are left out. The
     // account is known by its IBAN; without one there is none to name.
     case Write::Card:
-        if (kind == PaymentKind::Card)
+        if (paymentKind(doc.paymentMeansCode) == PaymentKind::Card)
             writer.putField(row);
         break;
     case Write::Transfer:
-        if (kind != PaymentKind::Card && kind != PaymentKind::DirectDebit)
+        if (const PaymentKind kind = paymentKind(doc.paymentMeansCode);
+            kind != PaymentKind::Card && kind != PaymentKind::DirectDebit)
             writer.putField(row);
         break;
     case Write::DirectDebit:
-        if (kind == PaymentKind::DirectDebit)
+        if (paymentKind(doc.paymentMeansCode) == PaymentKind::DirectDebit)
             writer.putField(row);
         break;
     case Write::CardNetwork:
