@@ -1,9 +1,10 @@
 // A syntax as a table: one row per value of the invoice, with the place its
 // element has in the file. The reader compiles the table into a path tree and
-// follows it (path_tree.h); a writer can walk the same rows, which stand in
-// file order, each naming its path, the record and list it belongs to and the
-// attributes written with it. What a table cannot say is a named hook of a
-// row. The rows of UBL are in ubl_terms.cpp.
+// follows it (path_tree.h); the writer walks the same rows (table_writer.h),
+// which stand in file order, each naming its path, the record and list it
+// belongs to and the attributes written with it. What a table cannot say is a
+// named hook of a row, the reader's (`Hook`) and the writer's (`Write`). The
+// rows of UBL are in ubl_terms.cpp.
 
 #pragma once
 
@@ -122,10 +123,50 @@ constexpr bool judges(Hook hook) {
 
 // An attribute of the row's element that belongs to its value, and the field
 // it sets (none: taken with the value, not kept). A row has up to two. The currency of an amount
-// is never a value of its own and is taken with every row.
+// is never a value of its own and is taken with every row. The writer puts it
+// where its field is not empty, or always where the receiver needs it named.
 struct Attribute {
     std::string_view name;
     Field field{};
+    bool always = false;
+};
+
+// The documents a row is written in; the reader takes it in either. Where a
+// path has element alternatives, the first is the invoice's, the second the
+// credit note's.
+enum class Only : std::uint8_t {
+    Any,
+    Invoice,
+    CreditNote,
+};
+
+// How the writer writes a row where its field and attributes alone cannot say
+// it. Each is explained where the writer runs it (writer.cpp).
+enum class Write : std::uint8_t {
+    Field,            // the field's text where it is not empty, with the row's attributes
+    None,             // not written: read only, or written with another row
+    Constant,         // the row's `text`, where the container it stands in stands
+    Amount,           // the field's amount in the document currency
+    BaseAmount,       // an allowance's base amount
+    Total,            // the computed total named by `written`
+    TaxTotal,         // the computed VAT total of the breakdown
+    TaxCurrencyTotal, // the VAT total in a loaded file's own accounting currency
+    Customization,    // the identifier of the version written
+    Profile,          // the kept business process or the program's own
+    DocumentCurrency, // the currency the amounts are shown in
+    TaxCurrency,      // the VAT accounting currency
+    FurtherNote,      // a further note with its subject code
+    OrderId,          // the order number, "NA" beside a sales order number alone
+    PartyTaxSchemes,  // a party's VAT identifier and tax number, each with its scheme
+    NotBlank,         // the field's text where it holds more than blanks
+    Unit,             // a quantity with the line's unit
+    AllowanceRate,    // an allowance's rate, none outside the scope of VAT
+    Card,             // written for a payment by card only
+    Transfer,         // written for a payment that names the payee's account only
+    DirectDebit,      // written for a direct debit only
+    CardNetwork,      // the card's network, "NA" where none is known
+    PaymentTerms,     // the payment terms with their cash discount entries
+    AttachedFile,     // the attached file with its type and name, whenever one of the three is known
 };
 
 struct Term {
@@ -143,6 +184,21 @@ struct Term {
     const char* label = nullptr;
     // A group: the rows below the element at `path`, all of `record`.
     std::span<const Term> group{};
+
+    // Writing (table_writer.h).
+    Write write = Write::Field;
+    Only only = Only::Any;
+    // The last `keep` containers of the path are written also without a
+    // value, where the one above them stands (a group: its element is
+    // written for every entry).
+    std::uint8_t keep = 0;
+    // Written only where the first `within` containers of the path stand,
+    // opened by an earlier row of the same entry.
+    std::uint8_t within = 0;
+    // Constant: the text written.
+    std::string_view text{};
+    // Total: the computed value written where the reader takes none.
+    Field written{};
 };
 
 // The rows of UBL 2.1, invoice and credit note, in file order.

@@ -20,11 +20,6 @@ inline constexpr std::string_view basicNamespace =
 // unless a loaded file named another.
 inline constexpr std::string_view taxNumberScheme = "FC";
 
-// The one routine through which every writer adds a leaf element: an empty
-// text writes nothing at all; an attribute is set whenever its name is given.
-void addElement(xml::XmlNode* parent, std::string_view name, std::string_view attributeName,
-                std::string_view attributeValue, std::string_view text);
-
 // The identifier of the version a file follows (its cbc:CustomizationID).
 std::string customizationIdOf(XRechnungVersion version);
 
@@ -49,18 +44,8 @@ bool isWrittenProfileId(std::string_view text);
 // any case ("rechnung.XML" stays as it is).
 std::string completeXmlExtension(const std::string& fileName);
 
-// Writers, each appending to the document element, in file order.
-void writeHeader(xml::XmlNode* documentElement, const DocumentState& state);
-void writeSupplierParty(xml::XmlNode* documentElement, const DocumentState& state);
-void writeCustomerParty(xml::XmlNode* documentElement, const DocumentState& state);
-void writeDelivery(xml::XmlNode* documentElement, const DocumentState& state);
-void writePayment(xml::XmlNode* documentElement, const DocumentState& state);
-void writeAllowanceCharge(xml::XmlNode* documentElement, const DocumentState& state);
-void writeTaxTotal(xml::XmlNode* documentElement, const DocumentState& state);
-void writeMonetaryTotal(xml::XmlNode* documentElement, const DocumentState& state);
-void writeLines(xml::XmlNode* documentElement, const DocumentState& state);
-
-// The whole UBL tree of the document, reformatted and ready to save.
+// The whole UBL tree of the document, reformatted and ready to save: the
+// rows of the table (ubl_terms.cpp) walked by the table writer (table_writer.h).
 xml::DocumentPtr buildInvoiceTree(const DocumentState& state);
 
 struct SaveOutcome {

@@ -46,9 +46,9 @@ tallomir::Form randomDocument(Generator& g) {
     tallomir::Form state = freshState();
     auto& doc = state.doc;
     doc.documentTypeCode = g.pick<std::string>({"380", "381", "384"});
-    for (auto member :
-         {&D::buyerReference, &D::documentNumber, &D::orderNumber, &D::salesOrderNumber, &D::contractNumber,
-          &D::projectNumber, &D::bankName, &D::iban, &D::bic, &D::paymentTerms, &D::businessProcess})
+    for (auto member : {&D::buyerReference, &D::documentNumber, &D::orderNumber, &D::salesOrderNumber,
+                        &D::contractNumber, &D::projectNumber, &D::bankName, &D::iban, &D::bic,
+                        &D::paymentTerms, &D::businessProcess, &D::buyerAccountingReference})
         doc.*member = g.optionalText(70);
     for (auto* party : {&doc.supplier, &doc.customer}) {
         for (const auto& [name, member] : partyTexts)

@@ -1,0 +1,135 @@
+// Writing a document by the rows of a syntax's table (terms.h): the rows
+// stand in file order, so walking them and putting each value at its path
+// builds the tree. The engine knows no element name; what a row cannot say is
+// the syntax's writer hook of the row (`Term::write`).
+
+#pragma once
+
+#include "invoice/model.h"
+#include "ubl/terms.h"
+#include "xml/xml.h"
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tallomir::ubl::terms {
+
+// What the file holds beyond the document's own entries, as the syntax's
+// writer prepares it.
+struct Written {
+    bool creditNote = false;
+    std::vector<AllowanceCharge> allowances;        // the document's allowances and charges
+    std::vector<PartyIdentifier> sellerIdentifiers; // the seller's identifiers after the first
+};
+
+// The objects the rows of the entry being written take their fields from.
+struct Objects {
+    const InvoiceDocument* document = nullptr;
+    const PartyFields* party = nullptr;
+    const LineItem* line = nullptr;
+    const VatBreakdownEntry* subtotal = nullptr;
+    const AllowanceCharge* allowance = nullptr;
+    const NoteEntry* note = nullptr;
+    const ItemClassification* classification = nullptr;
+    const PaymentMeansEntry* payment = nullptr;
+    const ItemAttribute* property = nullptr;
+    const tallomir::Attachment* attachment = nullptr;
+    const PartyIdentifier* identifier = nullptr;
+};
+
+// An attribute as written: left out where its value is empty, unless always.
+struct AttributeText {
+    std::string_view name;
+    std::string_view value;
+    bool always = false;
+};
+
+// A leaf's text; the lines of a text of several lines end in CR LF.
+void setLeafText(xml::XmlNode* element, std::string_view text);
+
+class TableWriter;
+// Writes a row whose `write` is neither Field nor None.
+using WriteHook = void (*)(TableWriter&, const Term&);
+
+class TableWriter {
+public:
+    TableWriter(const DocumentState& state, const Written& written, WriteHook hook)
+        : state_(state), written_(written), hook_(hook) {}
+
+    // Every row below the document element, in table order.
+    void write(xml::XmlNode* documentElement, std::span<const Term> rows);
+
+    const DocumentState& state() const { return state_; }
+    const Written& written() const { return written_; }
+    const Objects& objects() const { return objects_; }
+    // The text of the field in the current entry's objects; empty for none.
+    std::string_view text(const Field& field) const;
+
+    // Puts the row's element with the text and attributes at the row's path
+    // below the current entry's element; an empty text writes nothing but the
+    // containers the row keeps. Gives the element written, or none.
+    // With `evenEmpty`, an empty text writes an empty element.
+    xml::XmlNode* put(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {},
+                      bool evenEmpty = false);
+    // The row's own field and attributes.
+    xml::XmlNode* putField(const Term& row, bool evenEmpty = false);
+    // As put, in containers of its own: a block of the row after another.
+    xml::XmlNode* putApart(const Term& row, std::string_view text);
+
+private:
+    using Steps = std::array<std::string_view, 8>; // no path is deeper
+    // A row's path split into its steps, the alternative of the document
+    // chosen; each row's once per save.
+    struct Path {
+        Steps steps{};
+        std::size_t count = 0;
+    };
+    struct Open {
+        std::string_view name;
+        xml::XmlNode* node = nullptr;
+        Hook owner = Hook::None;
+    };
+    // The element of one entry and the containers below it the last row used.
+    struct Block {
+        Block* outer = nullptr;
+        const Term* row = nullptr;  // the group row; none for the document
+        const Path* path = nullptr; // its path
+        xml::XmlNode* node = nullptr;
+        std::array<Open, 8> open{};
+        std::size_t openCount = 0;
+    };
+
+    void writeRows(Block& block, std::span<const Term> rows, Record side);
+    void writeRow(Block& block, const Term& row);
+    void writeGroup(Block& outer, const Term& row, Record side);
+    template <typename T>
+    void writeEntries(Block& outer, const Term& row, Record side, const std::vector<T>& entries,
+                      const T*& current);
+    std::size_t stepsOf(std::string_view path, Steps& steps) const;
+    const std::vector<Path>& pathsOf(std::span<const Term> rows);
+    xml::XmlNode* putAt(const Term& row, const Path& path, std::string_view text,
+                        std::span<const AttributeText> attributes, bool evenEmpty);
+    // Whether the first `count` containers of the row (of `rowSteps` steps)
+    // stand, opened by earlier rows of the entry.
+    bool stands(const Block& block, const Steps& steps, std::size_t rowSteps, std::size_t count,
+                const Term& row) const;
+    // The first `count` containers, reused where they stand, else opened.
+    xml::XmlNode* containers(Block& block, const Steps& steps, std::size_t rowSteps, std::size_t count,
+                             const Term& row);
+    xml::XmlNode* element(Block& block);
+
+    const DocumentState& state_;
+    const Written& written_;
+    WriteHook hook_;
+    Objects objects_;
+    Block* current_ = nullptr;
+    bool fresh_ = false; // the entry of a repeating value opens its own containers
+    std::vector<std::pair<const Term*, std::vector<Path>>> paths_; // by the first row of a table
+    const Term* pathRow_ = nullptr;                                // the row being written and its path
+    const Path* path_ = nullptr;
+};
+
+} // namespace tallomir::ubl::terms
