@@ -1,9 +1,9 @@
 #include "main_window.h"
 
 #include "attachments_page.h"
+#include "form/page_rows.h"
 #include "list_editor.h"
 #include "page_builder.h"
-#include "form/page_rows.h"
 
 #include "form/form.h"
 #include "form/lists.h"

@@ -58,6 +58,7 @@ constexpr std::array moreTexts{
     TextKey{"receivingAdviceReference", FieldId::ReceivingAdviceReference},
     TextKey{"despatchAdviceReference", FieldId::DespatchAdviceReference},
     TextKey{"remittanceInformation", FieldId::RemittanceInformation},
+    TextKey{"taxPointDateCode", FieldId::TaxPointDateCode},
 };
 
 constexpr std::array headerDates{
@@ -575,6 +576,7 @@ json dumpDocument(const DocumentState& state) {
         {"receivingAdviceReference", &d.receivingAdviceReference},
         {"despatchAdviceReference", &d.despatchAdviceReference},
         {"taxPointDate", &d.taxPointDate},
+        {"taxPointDateCode", &d.taxPointDateCode},
         {"customizationId", &d.customizationId},
         {"businessProcess", &d.businessProcess},
         {"paymentMeansText", &d.paymentMeansText},

@@ -396,6 +396,15 @@ void checkValues(const Context& c, Findings& findings) {
             findings.field(field, fieldLabel(field, false) + " " + quoted(*code) +
                                       " ist kein Ländercode nach ISO 3166 (z.B. DE)");
 
+    // The tax point is a date or a code of when the VAT falls due, not both.
+    if (!d.taxPointDateCode.empty() && !taxPointCodeName(d.taxPointDateCode))
+        findings.field(FieldId::TaxPointDateCode,
+                       fieldLabel(FieldId::TaxPointDateCode, false) + " " + quoted(d.taxPointDateCode) +
+                           " ist keiner der Codes 3 (Rechnungsdatum), 35 (Liefer- oder Leistungsdatum) "
+                           "und 432 (Zahlungsdatum)");
+    if (!d.taxPointDateCode.empty() && !d.taxPointDate.empty())
+        findings.field(FieldId::TaxPointDateCode, "Steuerfälligkeit: Datum oder Code, nicht beides");
+
     // A further note is written "#AAI#Text": its subject is a code of three
     // capital letters, and a subject alone says nothing.
     for (std::size_t i = 0; i < d.furtherNotes.size(); ++i) {

@@ -132,6 +132,7 @@ enum class FieldId : int {
     TaxRepresentativeAdditionalStreet = 231,
     TaxRepresentativeAddressLine3 = 232,
     TaxRepresentativeRegion = 233,
+    TaxPointDateCode = 234,
     // lists edited as a whole
     FurtherNotes = 240,
     Attachments = 241,

@@ -307,6 +307,10 @@ constexpr PageRow moreRows[] = {
         I::Text, 36, P::Row, "Die Nummer Ihrer Versandanzeige oder Ihres Lieferscheins, z.B. LS-2024-118"),
     row(F::TaxPointDate, AT(taxPointDate), "labelForField204", "Steuerfälligkeit", I::Date, dateChars, P::Row,
         "Tag, an dem die Umsatzsteuer entsteht, wo er vom Belegdatum abweicht, z.B. 30.06.2024"),
+    row(F::TaxPointDateCode, AT(taxPointDateCode), "labelForField234", "Steuerfälligkeit (Code)", I::Text, 4,
+        P::Row,
+        "Statt eines Datums: 3 = Rechnungsdatum, 35 = Liefer- oder Leistungsdatum, 432 = Zahlungsdatum, z.B. "
+        "35"),
     row(F::RemittanceInformation, AT(remittanceInformation), "labelForField205", "Verwendungszweck", I::Text,
         36, P::Row, "Text, den der Kunde bei der Überweisung angeben soll, z.B. RE-2024-001"),
     row(F::PayeeName, AT(payeeName), "labelForField206", "Zahlungsempfänger", I::Text, 36, P::Row,

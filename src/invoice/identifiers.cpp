@@ -168,6 +168,16 @@ bool isEndpointScheme(std::string_view code) {
            codes.find(" " + std::string(code) + " ") != std::string_view::npos;
 }
 
+const char* taxPointCodeName(std::string_view code) {
+    if (code == "3")
+        return "Rechnungsdatum";
+    if (code == "35")
+        return "Liefer- oder Leistungsdatum";
+    if (code == "432")
+        return "Zahlungsdatum";
+    return nullptr;
+}
+
 bool isNoteSubjectCode(std::string_view code) {
     return code.size() == 3 &&
            std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });

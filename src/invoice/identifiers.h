@@ -30,6 +30,10 @@ bool isCountryCode(std::string_view code);
 bool isEndpointScheme(std::string_view code);
 // The form of a note's subject code (UNTDID 4451): three capital letters, "AAI".
 bool isNoteSubjectCode(std::string_view code);
+// What a code of the tax point names (the date the VAT falls due on): "3"
+// the invoice's date, "35" the delivery's, "432" the payment's; nullptr for
+// another code.
+const char* taxPointCodeName(std::string_view code);
 // Whether a code has the form of an identifier scheme of ISO 6523 (the ICD):
 // four digits, "0088".
 bool hasIcdForm(std::string_view code);

@@ -234,6 +234,7 @@ struct InvoiceDocument {
     std::string receivingAdviceReference; // BT-15
     std::string despatchAdviceReference;  // BT-16
     std::string taxPointDate;             // BT-7
+    std::string taxPointDateCode;         // BT-8, instead of the date: "3", "35" or "432"
     std::string invoicedObjectIdentifier; // BT-18, and its scheme (BT-18-1) as a file or the input names it
     std::string invoicedObjectScheme;
     std::vector<Attachment> attachments; // BG-24

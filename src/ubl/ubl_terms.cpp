@@ -265,6 +265,7 @@ constexpr Term documentTerms[] = {
     {"cbc:BuyerReference", Document, &D::buyerReference},
     {"cac:InvoicePeriod/cbc:StartDate", Document, &D::periodStart, Date},
     {"cac:InvoicePeriod/cbc:EndDate", Document, &D::periodEnd, Date},
+    {"cac:InvoicePeriod/cbc:DescriptionCode", Document, &D::taxPointDateCode},
     {.path = "cac:OrderReference/cbc:ID", .field = &D::orderNumber, .write = W::OrderId},
     {"cac:OrderReference/cbc:SalesOrderID", Document, &D::salesOrderNumber},
     {.path = "cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID",

@@ -381,6 +381,9 @@ std::vector<Fact> headerFacts(const DocumentState& state) {
         {"Wareneingang", doc.receivingAdviceReference},
         {"Versandanzeige", doc.despatchAdviceReference},
         {"Steuerfälligkeit", germanDate(doc.taxPointDate)},
+        {"Steuerfälligkeit am", taxPointCodeName(doc.taxPointDateCode)
+                                    ? taxPointCodeName(doc.taxPointDateCode)
+                                    : doc.taxPointDateCode},
         {"Bezug auf Rechnung", precedingInvoice(doc)},
     };
 }

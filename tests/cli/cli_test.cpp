@@ -130,6 +130,14 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["furtherPaymentMeans"] = json::array({{{"iban", "DE02120300000000202051"}}});
          },
          3, "Lieferant: Zahlungsart 2: Der Code fehlt"},
+        // The tax point: one of three codes, and a date or a code.
+        {[](json& j) { j["taxPointDateCode"] = "5"; }, 3,
+         "Weitere Angaben: Steuerfälligkeit (Code) \u201E5\u201C ist keiner der Codes 3"},
+        {[](json& j) {
+             j["taxPointDateCode"] = "3";
+             j["taxPointDate"] = "2022-03-01";
+         },
+         3, "Weitere Angaben: Steuerfälligkeit: Datum oder Code, nicht beides"},
         // An attached file: its identifier, an allowed type, Base64 content, no more than 15 MB.
         {[](json& j) {
              j["attachments"] = json::array({{{"id", "A"},
@@ -387,6 +395,16 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
              j["invoicedObjectIdentifierScheme"] = "AAG";
          },
          {{"/invoicedObjectIdentifier", "Z-0815"}, {"/invoicedObjectIdentifierScheme", "AAG"}}},
+        // The tax point named by a code instead of a date, beside the period it closes.
+        {"tax-point-code",
+         [](json& j) {
+             j["periodStart"] = "2022-02-01";
+             j["periodEnd"] = "2022-02-28";
+             j["taxPointDateCode"] = "35";
+         },
+         {{"/taxPointDateCode", "35"}},
+         {"<cac:InvoicePeriod><cbc:StartDate>2022-02-01</cbc:StartDate><cbc:EndDate>2022-02-28</cbc:EndDate>"
+          "<cbc:DescriptionCode>35</cbc:DescriptionCode></cac:InvoicePeriod>"}},
         // Further notes after the first, with and without a subject; an empty entry is left out.
         {"further-notes",
          [](json& j) {

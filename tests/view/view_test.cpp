@@ -184,6 +184,8 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
                         "lineVatPercent": "19", "lineAllowances": [{"amount": "5", "reason": "Treuerabatt"}],
                         "lineCharges": [{"amount": "2,50", "reasonCode": "ABL"}]}]})",
          {"Nachlass Treuerabatt \u22125,00", "Zuschlag ABL 2,50", "Zahlbetrag 116,03 €"}},
+        // The tax point named by its code.
+        {R"({"taxPointDateCode": "432"})", {"Steuerfälligkeit am Zahlungsdatum"}},
         // A percentage over several rates shows its part of each.
         {R"({"allowance": {"value": null, "vatSlot": null, "percent": "-2"}})",
          {"Nachlass: Treuerabatt (2 % von 25,00 €, USt. 19 %) -0,50 €",
