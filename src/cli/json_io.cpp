@@ -426,6 +426,10 @@ constexpr std::pair<const char*, std::string PartyIdentifier::*> identifierKeys[
     {"id", &PartyIdentifier::id},
     {"scheme", &PartyIdentifier::scheme},
 };
+constexpr std::pair<const char*, std::string PrecedingInvoice::*> precedingKeys[] = {
+    {"number", &PrecedingInvoice::number},
+    {"issueDate", &PrecedingInvoice::issueDate},
+};
 constexpr std::pair<const char*, std::string NoteEntry::*> noteKeys[] = {
     {"subjectCode", &NoteEntry::subjectCode},
     {"text", &NoteEntry::text},
@@ -441,7 +445,7 @@ void enterJson(Form& state, const json& input) {
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
                     "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative", "notes",
-                    "furtherPaymentMeans", "attachments"});
+                    "furtherPaymentMeans", "attachments", "furtherPrecedingInvoices"});
     for (const auto& [key, member] : unformedTexts)
         allowed.insert(key);
     checkKeys(input, allowed, "der Eingabe");
@@ -539,6 +543,9 @@ void enterJson(Form& state, const json& input) {
     if (input.contains("furtherPaymentMeans"))
         setFurtherPaymentMeans(state, entriesOf(input.at("furtherPaymentMeans"), paymentMeansKeys,
                                                 "furtherPaymentMeans", "einer weiteren Zahlungsart"));
+    if (input.contains("furtherPrecedingInvoices"))
+        setFurtherPrecedingInvoices(state, entriesOf(input.at("furtherPrecedingInvoices"), precedingKeys,
+                                                     "furtherPrecedingInvoices", "einer weiteren Rechnung"));
     if (input.contains("attachments"))
         setAttachments(state,
                        entriesOf(input.at("attachments"), attachmentKeys, "attachments", "einem Anhang"));
@@ -651,6 +658,7 @@ json dumpDocument(const DocumentState& state) {
     out["notes"] = listOf(d.furtherNotes, noteKeys);
     out["furtherPaymentMeans"] = listOf(d.furtherPaymentMeans, paymentMeansKeys);
     out["attachments"] = listOf(d.attachments, attachmentKeys);
+    out["furtherPrecedingInvoices"] = listOf(d.furtherPrecedingInvoices, precedingKeys);
     out["payee"] = json{{"name", d.payeeName},
                         {"identifier", d.payeeIdentifier},
                         {"identifierScheme", d.payeeIdentifierScheme},

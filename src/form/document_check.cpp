@@ -396,6 +396,20 @@ void checkValues(const Context& c, Findings& findings) {
             findings.field(field, fieldLabel(field, false) + " " + quoted(*code) +
                                       " ist kein Ländercode nach ISO 3166 (z.B. DE)");
 
+    // Each further invoice referred to is named by its number, the first as well.
+    for (std::size_t i = 0; i < d.furtherPrecedingInvoices.size(); ++i) {
+        const PrecedingInvoice& invoice = d.furtherPrecedingInvoices[i];
+        const std::string name = "Vorausgegangene Rechnung " + std::to_string(i + 2) + ": ";
+        if (invoice.number.empty())
+            findings.field(FieldId::PrecedingInvoiceNumber, name + "Die Nummer fehlt");
+        if (!invoice.issueDate.empty() && parseIsoDate(invoice.issueDate) == noDate)
+            findings.field(FieldId::PrecedingInvoiceNumber,
+                           name + "Das Datum " + quoted(invoice.issueDate) + " ist kein Datum (JJJJ-MM-TT)");
+    }
+    if (!d.furtherPrecedingInvoices.empty() && d.precedingInvoiceNumber.empty())
+        findings.field(FieldId::PrecedingInvoiceNumber,
+                       fieldLabel(FieldId::PrecedingInvoiceNumber, false) + " fehlt");
+
     // The tax point is a date or a code of when the VAT falls due, not both.
     if (!d.taxPointDateCode.empty() && !taxPointCodeName(d.taxPointDateCode))
         findings.field(FieldId::TaxPointDateCode,

@@ -62,4 +62,10 @@ void setFurtherPartyIds(Form& state, const std::vector<PartyIdentifier>& ids) {
     });
 }
 
+void setFurtherPrecedingInvoices(Form& state, const std::vector<PrecedingInvoice>& invoices) {
+    takeEntries(state, state.doc.furtherPrecedingInvoices, invoices, [](PrecedingInvoice& invoice) {
+        return singleLines({&invoice.number, &invoice.issueDate});
+    });
+}
+
 } // namespace tallomir

@@ -27,4 +27,9 @@ void setAttachments(Form& state, const std::vector<Attachment>& attachments);
 // without an identifier is left out. Marks the document changed when they differ.
 void setFurtherPartyIds(Form& state, const std::vector<PartyIdentifier>& ids);
 
+// Takes the preceding invoices after the first, number and date in one line
+// each; an entry with neither is left out. Marks the document changed when
+// they differ.
+void setFurtherPrecedingInvoices(Form& state, const std::vector<PrecedingInvoice>& invoices);
+
 } // namespace tallomir

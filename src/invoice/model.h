@@ -206,6 +206,15 @@ struct Attachment {
     bool operator==(const Attachment&) const = default;
 };
 
+// An invoice that preceded this one (a credit note's or a correction's),
+// after the first, which the form edits.
+struct PrecedingInvoice {
+    std::string number;
+    std::string issueDate;
+
+    bool operator==(const PrecedingInvoice&) const = default;
+};
+
 // The invoice record. Every field is a text; an empty text means "not given"
 // and its element is left out of the file. Dates are "%yyyy-%mm-%dd" texts,
 // amounts and percentages two-decimal texts.
@@ -228,6 +237,7 @@ struct InvoiceDocument {
     // the invoice a credit note or corrected invoice refers to
     std::string precedingInvoiceNumber;
     std::string precedingInvoiceDate;
+    std::vector<PrecedingInvoice> furtherPrecedingInvoices; // BG-3 after the first, kept as read
     // references and dates of the page "Weitere Angaben"
     std::string buyerAccountingReference; // BT-19
     std::string tenderOrLotReference;     // BT-17

@@ -56,6 +56,10 @@ PaymentMeansEntry* objectOf(Target& target, Record, std::string PaymentMeansEntr
     auto& means = target.state.doc.furtherPaymentMeans;
     return means.empty() ? nullptr : &means.back();
 }
+PrecedingInvoice* objectOf(Target& target, Record, std::string PrecedingInvoice::*) {
+    auto& invoices = target.state.doc.furtherPrecedingInvoices;
+    return invoices.empty() ? nullptr : &invoices.back();
+}
 ItemClassification* objectOf(Target& target, Record, std::string ItemClassification::*) {
     tallomir::LineItem* line = target.line();
     return line == nullptr || line->classifications.empty() ? nullptr : &line->classifications.back();
@@ -213,7 +217,9 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
         return !state.doc.supplier.partyId.empty() &&
                trimmed(element.child("ID").attribute("schemeID").value_or("")) != "SEPA";
     case Hook::FurtherPaymentMeans:
-        // The first payment means is the form's; every later one is kept as it is.
+    case Hook::FurtherPreceding:
+        // The first payment means and the first preceding invoice are the
+        // form's; every later one is kept as it is.
         return target.blockPlace > 1;
     default:
         return false;
@@ -263,6 +269,9 @@ void beginRecord(Target& target, Record record) {
         break;
     case Record::SellerIdentifier:
         state.doc.supplier.furtherIds.emplace_back();
+        break;
+    case Record::Preceding:
+        state.doc.furtherPrecedingInvoices.emplace_back();
         break;
     case Record::Classification:
         if (tallomir::LineItem* line = target.line())

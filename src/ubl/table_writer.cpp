@@ -45,6 +45,9 @@ const tallomir::Attachment* pick(const Objects& o, const tallomir::Attachment*) 
 const PartyIdentifier* pick(const Objects& o, const PartyIdentifier*) {
     return o.identifier;
 }
+const PrecedingInvoice* pick(const Objects& o, const PrecedingInvoice*) {
+    return o.preceding;
+}
 
 // The class a member pointer belongs to.
 template <typename M> struct MemberOf;
@@ -239,6 +242,9 @@ void TableWriter::writeGroup(Block& outer, const Term& row, Record side) {
         break;
     case Record::Attachment:
         writeEntries(outer, row, side, doc.attachments, objects_.attachment);
+        break;
+    case Record::Preceding:
+        writeEntries(outer, row, side, doc.furtherPrecedingInvoices, objects_.preceding);
         break;
     default:
         break;

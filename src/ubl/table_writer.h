@@ -38,6 +38,7 @@ struct Objects {
     const ItemAttribute* property = nullptr;
     const tallomir::Attachment* attachment = nullptr;
     const PartyIdentifier* identifier = nullptr;
+    const PrecedingInvoice* preceding = nullptr;
 };
 
 // An attribute as written: left out where its value is empty, unless always.

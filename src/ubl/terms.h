@@ -40,15 +40,16 @@ enum class Record : std::uint8_t {
     LineAllowance,    // an allowance or charge of the current line
     Attachment,       // a supporting document
     SellerIdentifier, // a further identifier of the seller: its element is its value
+    Preceding,        // a preceding invoice after the first
 };
-inline constexpr std::size_t recordCount = 16;
+inline constexpr std::size_t recordCount = 17;
 
 // Whether each element of the record begins a new entry of a list.
 constexpr bool repeats(Record record) {
     return record == Record::Line || record == Record::Subtotal || record == Record::Allowance ||
            record == Record::Note || record == Record::Classification || record == Record::FurtherPayment ||
            record == Record::ItemProperty || record == Record::LineAllowance ||
-           record == Record::Attachment || record == Record::SellerIdentifier;
+           record == Record::Attachment || record == Record::SellerIdentifier || record == Record::Preceding;
 }
 
 // The text field a row sets, in the object of its record: the document (also
@@ -59,7 +60,8 @@ using Field =
                  std::string DeliveryFields::*, std::string LineItem::*, std::string VatBreakdownEntry::*,
                  std::string AllowanceCharge::*, std::string NoteEntry::*, std::string ItemClassification::*,
                  std::string PaymentMeansEntry::*, std::string ItemAttribute::*,
-                 std::string tallomir::Attachment::*, std::string PartyIdentifier::*>;
+                 std::string tallomir::Attachment::*, std::string PartyIdentifier::*,
+                 std::string PrecedingInvoice::*>;
 
 // How a text is taken.
 enum class Form : std::uint8_t {
@@ -88,6 +90,7 @@ enum class Hook : std::uint8_t {
     FurtherNote,         // a variant of its element: a note after the first, with its subject code
     FurtherPaymentMeans, // a variant of its block: a payment means after the first
     FurtherPartyId,      // a variant of its block: the seller's identifier after the first
+    FurtherPreceding,    // a variant of its block: a preceding invoice after the first
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -113,7 +116,7 @@ constexpr int hookLevel(Hook hook) {
 constexpr bool isVariant(Hook hook) {
     return hook == Hook::TaxCurrencyTotal || hook == Hook::SepaCreditor || hook == Hook::ObjectReference ||
            hook == Hook::FurtherNote || hook == Hook::FurtherPaymentMeans || hook == Hook::ProjectReference ||
-           hook == Hook::FurtherPartyId;
+           hook == Hook::FurtherPartyId || hook == Hook::FurtherPreceding;
 }
 
 // Whether the hook judges an element on entering it.

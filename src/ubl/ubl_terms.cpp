@@ -20,6 +20,7 @@ using M = PaymentMeansEntry;
 using T = tallomir::Attachment;
 using I2 = PartyIdentifier;
 using I = ItemAttribute;
+using B = PrecedingInvoice;
 using enum Record;
 using enum Form;
 using W = Write;
@@ -154,6 +155,12 @@ constexpr Term attachmentTerms[] = {
     {"cac:Attachment/cac:ExternalReference/cbc:URI", Attachment, &T::uri},
 };
 
+// A preceding invoice after the first.
+constexpr Term precedingTerms[] = {
+    {"cac:InvoiceDocumentReference/cbc:ID", Preceding, &B::number},
+    {"cac:InvoiceDocumentReference/cbc:IssueDate", Preceding, &B::issueDate, Date},
+};
+
 constexpr Term classificationTerms[] = {
     {.path = "cbc:ItemClassificationCode",
      .record = Classification,
@@ -273,6 +280,11 @@ constexpr Term documentTerms[] = {
      .hook = Hook::FirstPreceding},
     {"cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate", Document, &D::precedingInvoiceDate,
      Date},
+    {.path = "cac:BillingReference",
+     .record = Preceding,
+     .hook = Hook::FurtherPreceding,
+     .group = precedingTerms,
+     .keep = 1},
     {"cac:DespatchDocumentReference/cbc:ID", Document, &D::despatchAdviceReference},
     {"cac:ReceiptDocumentReference/cbc:ID", Document, &D::receivingAdviceReference},
     // the tender reference stands before the contract in an invoice, at the

@@ -235,10 +235,15 @@ std::string electronicAddress(const PartyFields& party) {
 }
 
 // The invoice a credit note or corrected invoice refers to.
+// The invoices this one refers to: "R-1 vom 01.02.2022, R-2".
 std::string precedingInvoice(const InvoiceDocument& doc) {
-    if (doc.precedingInvoiceDate.empty())
-        return doc.precedingInvoiceNumber;
-    return joined({doc.precedingInvoiceNumber, "vom " + germanDate(doc.precedingInvoiceDate)}, " ");
+    const auto one = [](const std::string& number, const std::string& date) {
+        return date.empty() ? number : joined({number, "vom " + germanDate(date)}, " ");
+    };
+    std::string text = one(doc.precedingInvoiceNumber, doc.precedingInvoiceDate);
+    for (const PrecedingInvoice& further : doc.furtherPrecedingInvoices)
+        text = joined({text, one(further.number, further.issueDate)}, ", ");
+    return text;
 }
 
 // A payment card by the digits the invoice carries.

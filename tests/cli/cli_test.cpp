@@ -130,6 +130,11 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["furtherPaymentMeans"] = json::array({{{"iban", "DE02120300000000202051"}}});
          },
          3, "Lieferant: Zahlungsart 2: Der Code fehlt"},
+        // A further invoice referred to is named by its number.
+        {[](json& j) {
+             j["furtherPrecedingInvoices"] = {{{"issueDate", "2022-01-15"}}};
+         },
+         3, "Belegkopf: Vorausgegangene Rechnung 2: Die Nummer fehlt"},
         // The tax point: one of three codes, and a date or a code.
         {[](json& j) { j["taxPointDateCode"] = "5"; }, 3,
          "Weitere Angaben: Steuerfälligkeit (Code) \u201E5\u201C ist keiner der Codes 3"},
@@ -545,6 +550,8 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
              j["dueDate"] = "2022-04-01";
              j["precedingInvoiceNumber"] = "R-0";
              j["precedingInvoiceDate"] = "2022-02-01";
+             j["furtherPrecedingInvoices"] = {
+                 {{"number", "R-00"}, {"issueDate", "2022-01-15"}}, {{"number", "R-000"}}, json::object()};
              j["lines"][0]["unitCode"] = "HUR";
              // a credit note has its tax point before its type code and the tender reference last
              j["taxPointDate"] = "2022-03-31";
@@ -555,11 +562,19 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
          },
          {{"/dueDate", "2022-04-01"},
           {"/precedingInvoiceDate", "2022-02-01"},
+          {"/furtherPrecedingInvoices/0/issueDate", "2022-01-15"},
+          {"/furtherPrecedingInvoices/1/number", "R-000"},
           {"/lines/0/unitCode", "HUR"},
           {"/taxPointDate", "2022-03-31"},
           {"/tenderOrLotReference", "VG-9"},
           {"/despatchAdviceReference", "LS-4"},
-          {"/remittanceInformation", "Gutschrift R-0"}}},
+          {"/remittanceInformation", "Gutschrift R-0"}},
+         // the invoices it refers to after the first, each in a block of its own, an empty one left out
+         {"</cac:InvoiceDocumentReference></cac:BillingReference><cac:BillingReference>"
+          "<cac:InvoiceDocumentReference><cbc:ID>R-00</cbc:ID><cbc:IssueDate>2022-01-15</cbc:IssueDate>"
+          "</cac:InvoiceDocumentReference></cac:BillingReference><cac:BillingReference>"
+          "<cac:InvoiceDocumentReference><cbc:ID>R-000</cbc:ID></cac:InvoiceDocumentReference>"
+          "</cac:BillingReference><cac:DespatchDocumentReference>"}},
         // Paid by SEPA direct debit or by card: no account to pay into is written.
         {"direct-debit",
          [](json& j) {

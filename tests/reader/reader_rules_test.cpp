@@ -241,13 +241,14 @@ TEST(ReaderRules, FieldsTakeTheValueOfTheirRule) {
          {{"creditorId", "DE98ZZZ09999999999"}, {"supplier.partyId", "4000001123452"},
           {"supplier.partyIdScheme", "0088"}, {"supplier.additionalStreet", "Hof"},
           {"supplier.addressLine3", "Tor 2"}, {"notCarried", "Lieferant: weitere Adresszeile"}}},
-        // The invoice referred to: the first reference whole, its date without time zone.
+        // The invoice referred to: the first reference whole, its date without time zone; a further one
+        // in the list.
         {el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-1") + el("cbc:IssueDate", "2022-01-05+01:00")) +
          el("cac:BillingReference/cac:InvoiceDocumentReference", el("cbc:ID", "R-2")), cn,
-         {{"precedingInvoiceNumber", "R-1"}, {"precedingInvoiceDate", "2022-01-05"}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
+         {{"precedingInvoiceNumber", "R-1"}, {"precedingInvoiceDate", "2022-01-05"}, {"notCarried", ""}}},
         {el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:IssueDate", "2022-01-05") +
          el("cac:BillingReference/cac:InvoiceDocumentReference/cbc:ID", "R-2"), cn,
-         {{"precedingInvoiceNumber", ""}, {"notCarried", "Vorausgegangene Rechnung 2 von 2"}}},
+         {{"precedingInvoiceNumber", ""}, {"precedingInvoiceDate", "2022-01-05"}, {"notCarried", ""}}},
         // Totals follow from the lines, keep prepaid and rounding, and name a differing stated total.
         {el("cac:TaxTotal", el("cbc:TaxAmount", "19.00") + el("cac:TaxSubtotal/cbc:TaxableAmount", "1.00") +
                             el("cac:TaxSubtotal/cbc:TaxableAmount", "2.00")) +

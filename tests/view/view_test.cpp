@@ -184,6 +184,10 @@ TEST_F(ViewTest, TypedDocumentsShowTheirFieldsInGermanForm) {
                         "lineVatPercent": "19", "lineAllowances": [{"amount": "5", "reason": "Treuerabatt"}],
                         "lineCharges": [{"amount": "2,50", "reasonCode": "ABL"}]}]})",
          {"Nachlass Treuerabatt \u22125,00", "Zuschlag ABL 2,50", "Zahlbetrag 116,03 €"}},
+        // The invoices a credit note refers to.
+        {R"({"documentTypeCode": "381", "precedingInvoiceNumber": "R-0", "precedingInvoiceDate": "2024-11-02",
+             "furtherPrecedingInvoices": [{"number": "R-00", "issueDate": "2024-10-01"}]})",
+         {"Bezug auf Rechnung R-0 vom 02.11.2024, R-00 vom 01.10.2024"}},
         // The tax point named by its code.
         {R"({"taxPointDateCode": "432"})", {"Steuerfälligkeit am Zahlungsdatum"}},
         // A percentage over several rates shows its part of each.
