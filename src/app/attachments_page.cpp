@@ -263,18 +263,11 @@ bool AttachmentsPage::attachFile(const QString& path) {
     if (tooLarge(bytes.size()))
         return false;
 
-    std::vector<Attachment> attachments = state_.doc.attachments;
     Attachment added;
-    added.id = nextFreeId(attachments);
     added.content = bytes.toBase64().toStdString();
     added.mimeCode = mimeCode;
     added.fileName = ss(name);
-    attachments.push_back(std::move(added));
-    setAttachments(state_, attachments);
-    showAttachments();
-    table_->selectRow(table_->rowCount() - 1);
-    Q_EMIT changed();
-    return true;
+    return add(std::move(added));
 }
 
 void AttachmentsPage::referenceClicked() {
@@ -288,11 +281,16 @@ void AttachmentsPage::referenceClicked() {
 bool AttachmentsPage::addReference(const QString& address, const QString& description) {
     if (address.trimmed().isEmpty())
         return false;
-    std::vector<Attachment> attachments = state_.doc.attachments;
     Attachment added;
-    added.id = nextFreeId(attachments);
     added.description = ss(description);
     added.uri = ss(address.trimmed());
+    return add(std::move(added));
+}
+
+// A new entry under the next free identifier, shown selected.
+bool AttachmentsPage::add(tallomir::Attachment added) {
+    std::vector<Attachment> attachments = state_.doc.attachments;
+    added.id = nextFreeId(attachments);
     attachments.push_back(std::move(added));
     setAttachments(state_, attachments);
     showAttachments();

@@ -21,7 +21,8 @@ class QTableWidgetItem;
 
 namespace tallomir {
 struct Form;
-}
+struct Attachment;
+} // namespace tallomir
 
 namespace tallomir::app {
 
@@ -58,6 +59,7 @@ Q_SIGNALS:
     void changed();
 
 private:
+    bool add(tallomir::Attachment added);
     void attachClicked();
     void referenceClicked();
     void saveClicked();
