@@ -41,6 +41,10 @@ constexpr DetailField detailFields[] = {
      "Schema der Artikelkennung (ISO 6523), z.B. 0160 für die GTIN"},
     {"lineOriginCountry", "Herkunftsland", &LineDetails::originCountry, 4,
      "Land, aus dem der Artikel stammt, z.B. DE"},
+    {"lineGrossPrice", "Bruttopreis", &LineDetails::grossPrice, 12,
+     "Der Preis vor dem Preisnachlass, wo der Preis der Position ein Nettopreis ist, z.B. 12,50"},
+    {"linePriceDiscount", "Preisnachlass", &LineDetails::priceDiscount, 12,
+     "Was der Preis der Position unter dem Bruttopreis liegt, z.B. 2,50"},
 };
 
 } // namespace

@@ -249,6 +249,8 @@ constexpr std::pair<const char*, std::string LineDetails::*> detailTexts[] = {
     {"standardItemId", &LineDetails::standardItemId},
     {"standardItemIdScheme", &LineDetails::standardItemIdScheme},
     {"originCountry", &LineDetails::originCountry},
+    {"priceDiscount", &LineDetails::priceDiscount},
+    {"grossPrice", &LineDetails::grossPrice},
 };
 // The lists of a line's details: each entry an object with these keys.
 struct DetailList {
@@ -730,6 +732,8 @@ json dumpDocument(const DocumentState& state) {
                              {"standardItemId", l.standardItemId},
                              {"standardItemIdScheme", l.standardItemIdScheme},
                              {"originCountry", l.originCountry},
+                             {"priceDiscount", l.priceDiscount},
+                             {"grossPrice", l.grossPrice},
                              {"itemClassifications", std::move(classifications)},
                              {"itemAttributes", std::move(attributes)},
                              {"lineAllowances", lineAllowances(l, false)},

@@ -515,6 +515,16 @@ void checkValues(const Context& c, Findings& findings) {
 // written: each rule adds its findings, without the line's name.
 using DetailRule = void (*)(const LineItem&, std::vector<std::string>&);
 const DetailRule lineDetailRules[] = {
+    // A price discount and the gross price are numbers, and the gross price is
+    // written with the discount it lies above.
+    [](const LineItem& l, std::vector<std::string>& out) {
+        for (const auto& [label, text] :
+             {std::pair{"Preisnachlass", &l.priceDiscount}, std::pair{"Bruttopreis", &l.grossPrice}})
+            if (!text->empty() && !readStoredNumber(*text))
+                out.push_back(std::string(label) + " " + quoted(*text) + " ist keine Zahl");
+        if (!l.grossPrice.empty() && l.priceDiscount.empty())
+            out.push_back("Zum Bruttopreis fehlt der Preisnachlass");
+    },
     // An item identifier is read by its scheme: neither goes without the other.
     [](const LineItem& l, std::vector<std::string>& out) {
         if (l.standardItemId.empty() && !l.standardItemIdScheme.empty())

@@ -1,5 +1,6 @@
 #include "form/line_details.h"
 
+#include "invoice/decimal.h"
 #include "invoice/texts.h"
 
 #include <string_view>
@@ -21,6 +22,14 @@ std::string cell(const std::vector<std::string>& row, std::size_t column) {
     return column < row.size() ? tidy(row[column]) : std::string();
 }
 
+// A price as typed ("12,50") as the file writes it ("12.50"); what is no
+// number stays as typed, for the check to name.
+std::string amountText(const std::string& typed) {
+    const std::string text = tidy(typed);
+    const std::optional<TypedNumber> read = readTypedText(text);
+    return read ? read->value.toPlainString() : text;
+}
+
 } // namespace
 
 LineDetails lineDetailsOf(const LineItem& line) {
@@ -32,6 +41,8 @@ LineDetails lineDetailsOf(const LineItem& line) {
                         line.standardItemId,
                         line.standardItemIdScheme,
                         line.originCountry,
+                        line.priceDiscount,
+                        line.grossPrice,
                         {},
                         {}};
     for (const ItemClassification& c : line.classifications)
@@ -51,6 +62,8 @@ void takeLineDetails(Form& form, const LineDetails& details) {
     line.standardItemId = tidy(details.standardItemId);
     line.standardItemIdScheme = tidy(details.standardItemIdScheme);
     line.originCountry = tidy(details.originCountry);
+    line.priceDiscount = amountText(details.priceDiscount);
+    line.grossPrice = amountText(details.grossPrice);
     line.classifications.clear();
     for (const auto& row : details.classifications) {
         ItemClassification c{cell(row, 0), cell(row, 1), cell(row, 2)};

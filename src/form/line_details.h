@@ -23,6 +23,8 @@ struct LineDetails {
     std::string standardItemId;
     std::string standardItemIdScheme;
     std::string originCountry;
+    std::string priceDiscount; // as typed; a number is taken as a decimal
+    std::string grossPrice;
     DetailRows classifications; // code, scheme, version
     DetailRows attributes;      // name, value
 };

@@ -116,6 +116,8 @@ struct LineItem {
     std::string unitPrice;
     std::string unitCode;           // of the quantity; empty: the document's unitCode
     std::string baseQuantity;       // the quantity the price is for; empty: 1
+    std::string priceDiscount;      // BT-147, what the net price lies below the gross price
+    std::string grossPrice;         // BT-148, the price before that discount
     std::string orderLineReference; // BT-132, the line of the buyer's order
     std::vector<ItemClassification> classifications;
     std::string lineAccountingReference;    // BT-133, the buyer's booking reference of the line

@@ -102,7 +102,8 @@ std::string_view trimmed(std::string_view text) {
 bool apply(Target& target, const PathNode& node, std::string_view text, NodeView element) {
     const Term& term = *node.term;
     // Read with its block, which has been judged whole on entering it.
-    if (term.hook == Hook::TakenWithBlock || term.hook == Hook::PartyTaxScheme)
+    if (term.hook == Hook::TakenWithBlock || term.hook == Hook::PartyTaxScheme ||
+        term.hook == Hook::PriceDiscount)
         return true;
     if (text.empty()) {
         // An attached file without content still names its type and name.
@@ -237,6 +238,10 @@ bool judgeBlock(Target& target, const PathNode& node, NodeView element) {
         // The first preceding invoice is read whole; a further one is not
         // mixed into it.
         return doc.precedingInvoiceNumber.empty() && doc.precedingInvoiceDate.empty();
+    case Hook::PriceDiscount:
+        // A price has a discount below its gross price; a charge on a price
+        // is nothing the line can hold.
+        return trimmed(element.child("ChargeIndicator").text()) == "false";
     default:
         return true;
     }

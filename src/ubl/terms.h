@@ -91,6 +91,7 @@ enum class Hook : std::uint8_t {
     FurtherPaymentMeans, // a variant of its block: a payment means after the first
     FurtherPartyId,      // a variant of its block: the seller's identifier after the first
     FurtherPreceding,    // a variant of its block: a preceding invoice after the first
+    PriceDiscount,       // judges its block: a price's allowance is read, a charge is not
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -106,6 +107,8 @@ constexpr int hookLevel(Hook hook) {
         return 1;
     case Hook::FirstPreceding:
         return 2;
+    case Hook::PriceDiscount:
+        return 1;
     default:
         return 0;
     }
@@ -121,7 +124,7 @@ constexpr bool isVariant(Hook hook) {
 
 // Whether the hook judges an element on entering it.
 constexpr bool judges(Hook hook) {
-    return hook == Hook::PartyTaxScheme || hook == Hook::FirstPreceding;
+    return hook == Hook::PartyTaxScheme || hook == Hook::FirstPreceding || hook == Hook::PriceDiscount;
 }
 
 // An attribute of the row's element that belongs to its value, and the field
@@ -170,6 +173,7 @@ enum class Write : std::uint8_t {
     CardNetwork,      // the card's network, "NA" where none is known
     PaymentTerms,     // the payment terms with their cash discount entries
     AttachedFile,     // the attached file with its type and name, whenever one of the three is known
+    PriceDiscount,    // "false" before a line's price discount: it is an allowance
 };
 
 struct Term {

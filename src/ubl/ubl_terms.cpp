@@ -243,6 +243,20 @@ constexpr Term lineTerms[] = {
      .field = &L::baseQuantity,
      .attribute = {"unitCode", {}},
      .write = W::Unit},
+    // the discount that leads from the gross price to the net price
+    {.path = "cac:Price/cac:AllowanceCharge/cbc:ChargeIndicator",
+     .record = Line,
+     .hook = Hook::PriceDiscount,
+     .write = W::PriceDiscount},
+    {.path = "cac:Price/cac:AllowanceCharge/cbc:Amount",
+     .record = Line,
+     .field = &L::priceDiscount,
+     .write = W::Amount},
+    {.path = "cac:Price/cac:AllowanceCharge/cbc:BaseAmount",
+     .record = Line,
+     .field = &L::grossPrice,
+     .write = W::Amount,
+     .within = 2},
 };
 
 constexpr Term documentTerms[] = {

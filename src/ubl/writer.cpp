@@ -182,6 +182,10 @@ void writeHook(TableWriter& writer, const Term& row) {
     case Write::Constant:
         writer.put(row, row.text);
         break;
+    case Write::PriceDiscount:
+        if (!writer.objects().line->priceDiscount.empty())
+            writer.put(row, "false");
+        break;
     case Write::Amount:
         writer.put(row, value, currency);
         break;

@@ -466,6 +466,12 @@ std::string lineDetailsText(const LineItem& line) {
     for (const ItemClassification& c : line.classifications)
         add(withScheme("Klassifizierung ", c.code, joined({c.listId, c.listVersionId}, " ")));
     add(labelled("Herkunftsland ", line.originCountry));
+    const auto price = [](const std::string& amount) {
+        const std::optional<Decimal> value = readStoredNumber(amount);
+        return value ? formatGerman(*value, 2, 30) : amount;
+    };
+    add(labelled("Bruttopreis ", line.grossPrice.empty() ? "" : price(line.grossPrice)));
+    add(labelled("Preisnachlass ", line.priceDiscount.empty() ? "" : price(line.priceDiscount)));
     for (const ItemAttribute& a : line.itemAttributes)
         add(joined({a.name, a.value}, ": "));
     return text;

@@ -145,7 +145,7 @@ private Q_SLOTS:
                                                           QByteArray(attachment).replace("a.pdf", "b.pdf") +
                                                           "<cac:AccountingSupplierParty>");
         file.replace("</cbc:PriceAmount>",
-                     "</cbc:PriceAmount><cac:AllowanceCharge><cbc:ChargeIndicator>false"
+                     "</cbc:PriceAmount><cac:AllowanceCharge><cbc:ChargeIndicator>true"
                      "</cbc:ChargeIndicator><cbc:Amount currencyID=\"EUR\">1.00</cbc:Amount>"
                      "</cac:AllowanceCharge>");
         file.replace("<cbc:PayableAmount", "<cbc:PayableRoundingAmount currencyID=\"EUR\">0.01"

@@ -135,6 +135,8 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["furtherPrecedingInvoices"] = {{{"issueDate", "2022-01-15"}}};
          },
          3, "Belegkopf: Vorausgegangene Rechnung 2: Die Nummer fehlt"},
+        // A gross price is written with its discount.
+        {[](json& j) { j["lines"][0]["grossPrice"] = "12"; }, 3, "Zum Bruttopreis fehlt der Preisnachlass"},
         // The tax point: one of three codes, and a date or a code.
         {[](json& j) { j["taxPointDateCode"] = "5"; }, 3,
          "Weitere Angaben: Steuerfälligkeit (Code) \u201E5\u201C ist keiner der Codes 3"},
@@ -456,6 +458,8 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
                   {"standardItemId", "4012345678901"},
                   {"standardItemIdScheme", "0160"},
                   {"originCountry", "DE"},
+                  {"grossPrice", "12,50"},
+                  {"priceDiscount", "2,5"},
                   {"itemClassifications",
                    {{{"code", "44111"}, {"listId", "STI"}, {"listVersionId", "2"}}, json::object()}},
                   {"itemAttributes",
@@ -469,11 +473,17 @@ TEST_P(CliBuilt, FilesHoldTheirAmountsAndPassTheOfficialRules) {
           {"/lines/0/standardItemId", "4012345678901"},
           {"/lines/0/standardItemIdScheme", "0160"},
           {"/lines/0/originCountry", "DE"},
+          {"/lines/0/grossPrice", "12.50"},
+          {"/lines/0/priceDiscount", "2.5"},
           {"/lines/0/itemClassifications/0/code", "44111"},
           {"/lines/0/itemClassifications/0/listId", "STI"},
           {"/lines/0/itemClassifications/0/listVersionId", "2"},
           {"/lines/0/itemAttributes/0/name", "Farbe"},
-          {"/lines/0/itemAttributes/1/value", "XL"}}},
+          {"/lines/0/itemAttributes/1/value", "XL"}},
+         // the price as the net price below its gross price
+         {"</cbc:PriceAmount><cac:AllowanceCharge>"
+          "<cbc:ChargeIndicator>false</cbc:ChargeIndicator><cbc:Amount currencyID=\"EUR\">2.5</cbc:Amount>"
+          "<cbc:BaseAmount currencyID=\"EUR\">12.50</cbc:BaseAmount></cac:AllowanceCharge></cac:Price>"}},
         // The seller's identifiers after the first, with and without a scheme.
         {"further-seller-ids",
          [](json& j) {
