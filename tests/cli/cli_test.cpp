@@ -130,6 +130,18 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
              j["furtherPaymentMeans"] = json::array({{{"iban", "DE02120300000000202051"}}});
          },
          3, "Lieferant: Zahlungsart 2: Der Code fehlt"},
+        // Further payment means are of the first one's kind, and one of them at most has a text.
+        {[](json& j) {
+             j["furtherPaymentMeans"] = json::array({{{"code", "30"}, {"iban", "DE02120300000000202051"}}});
+         },
+         3,
+         "Lieferant: Zahlungsart 2: Der Code \u201E30\u201C weicht von dem der ersten Zahlungsart ab (58)"},
+        {[](json& j) {
+             j["paymentMeansText"] = "Überweisung";
+             j["furtherPaymentMeans"] = json::array(
+                 {{{"code", "58"}, {"text", "Zweites Konto"}, {"iban", "DE02120300000000202051"}}});
+         },
+         3, "Lieferant: Zahlungsart 2: Nur eine Zahlungsart darf einen Text haben"},
         // A further invoice referred to is named by its number.
         {[](json& j) {
              j["furtherPrecedingInvoices"] = {{{"issueDate", "2022-01-15"}}};
