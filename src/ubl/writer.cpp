@@ -298,9 +298,11 @@ void writeHook(TableWriter& writer, const Term& row) {
 
 } // namespace
 
-xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
-    xml::DocumentPtr document = xml::createDocument();
-    xml::XmlNode* root = xml::rootNode(*document);
+namespace {
+
+// Writes the document into the empty tree; gives the document element.
+xml::XmlNode* writeInvoice(xml::XmlDocument& document, const DocumentState& state) {
+    xml::XmlNode* root = xml::rootNode(document);
     // Every type code but the credit note's makes an invoice.
     const bool creditNote = isCreditNote(state);
     xml::XmlNode* main = xml::appendElement(root, creditNote ? "ubl:CreditNote" : "ubl:Invoice");
@@ -311,15 +313,25 @@ xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
     // Every value at its place, by the rows of the table.
     const terms::Written written = writtenOf(state);
     terms::TableWriter(state, written, writeHook).write(main, terms::ublTerms());
+    return main;
+}
 
-    // XRechnung 3.0 has no empty elements; an element whose every part was
-    // left out goes too.
-    if (isVersion3(state)) {
+// What was typed is written as it was typed: only the indentation between
+// elements is added. XRechnung 3.0 has no empty elements; an element whose
+// every part was left out goes too.
+xml::Layout layoutOf(const DocumentState& state) {
+    return {4, isVersion3(state)};
+}
+
+} // namespace
+
+xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
+    xml::DocumentPtr document = xml::createDocument();
+    xml::XmlNode* main = writeInvoice(*document, state);
+    const xml::Layout layout = layoutOf(state);
+    if (layout.dropEmptyElements)
         xml::removeEmptyElements(main);
-    }
-    // What was typed is written as it was typed: only the indentation between
-    // elements is added.
-    xml::reformat(*document, 4, xml::LeafTexts::Keep);
+    xml::indentWhenWritten(*document, layout.indentStep);
     return document;
 }
 
@@ -333,8 +345,10 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
     state.currentFileName = completeXmlExtension(chosenFileName);
     outcome.fileName = state.currentFileName;
 
-    const xml::DocumentPtr document = buildInvoiceTree(state);
-    const xml::SaveResult result = xml::saveDocument(*document, state.currentFileName);
+    // Written while it is built: a document of any size needs little memory.
+    const xml::SaveResult result =
+        xml::saveDocumentAsBuilt(state.currentFileName, layoutOf(state),
+                                 [&](xml::XmlDocument& document) { writeInvoice(document, state); });
     if (!result.ok) {
         outcome.message = "Die Datei " + state.currentFileName +
                           " konnte nicht gespeichert werden: " + systemErrorText(result.error, result.reason);

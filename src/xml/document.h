@@ -72,8 +72,25 @@ public:
     // The text itself, taken over without a copy (a long text read whole).
     const char* keep(std::string&& text);
 
+    // How many shared blocks hold texts.
+    std::size_t blockCount() const { return blocks_.size(); }
+    // Everything stored so far, taken out of the store: it stays readable
+    // until it is given back, and the texts still needed are stored anew
+    // meanwhile (a document written as it is built).
+    struct Taken {
+        std::vector<std::unique_ptr<char[]>> blocks;
+        std::vector<std::unique_ptr<char[]>> own;
+        std::deque<std::string> kept;
+    };
+    Taken takeAll();
+    // Frees what was taken, keeping a few shared blocks for the texts to come.
+    void giveBack(Taken&& taken);
+
 private:
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    static constexpr std::size_t spareLimit = 4;
+    std::vector<std::unique_ptr<char[]>> blocks_; // shared, of blockSize
+    std::vector<std::unique_ptr<char[]>> own_;    // one long text each
+    std::vector<std::unique_ptr<char[]>> spare_;  // shared blocks not in use
     std::deque<std::string> kept_;
     char* free_ = nullptr;
     std::size_t freeSize_ = 0;
@@ -99,12 +116,26 @@ private:
 
 class NodePool {
 public:
+    // A node as new: one released before, or a fresh one.
     XmlNode* allocate();
+    // The node is no longer part of the tree and may be handed out again.
+    void release(XmlNode* node);
 
 private:
     static constexpr std::size_t chunkNodes = 8192;
     std::vector<std::unique_ptr<XmlNode[]>> chunks_;
     std::size_t usedInChunk_ = chunkNodes;
+    XmlNode* released_ = nullptr; // linked over `next`
+};
+
+// Told before an element is appended to `parent`: a document written as it
+// is built writes and releases what is finished.
+class BuildListener {
+public:
+    virtual void beforeAppend(XmlNode& parent) = 0;
+
+protected:
+    ~BuildListener() = default;
 };
 
 class XmlDocument {
@@ -118,6 +149,7 @@ public:
     Encoding encoding = Encoding::Utf8;
     int standalone = -1;
     NewlineStyle newlineStyle = NewlineStyle::CrLf;
+    int indentStep = 0; // written indented by this many blanks per level; 0: as it stands
     int status = 0;
     bool doctype = false;
     int errorLine = 0;
@@ -128,6 +160,8 @@ public:
     TextStore texts;
     NameTable names;
     std::deque<std::vector<Attribute>> attributeLists;
+    std::vector<std::vector<Attribute>*> releasedAttributeLists; // empty, to be used again
+    BuildListener* listener = nullptr;
 
     // A new unlinked node of this document.
     XmlNode* newNode(NodeKind kind, const std::string* name);
@@ -138,6 +172,11 @@ public:
 
 // Links child as the last child of parent.
 void linkLastChild(XmlNode& parent, XmlNode& child);
+// Takes a node out of its parent's list of children; the text that stood
+// before it now stands before its next sibling.
+void unlink(XmlNode& node);
+// Whether the node is an element without text, attributes and children.
+bool isEmptyElement(const XmlNode& node);
 
 // The bytes of one line break in the given style; LF for styles that are not known.
 std::string_view newlineBytes(NewlineStyle style);

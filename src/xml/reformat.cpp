@@ -204,16 +204,9 @@ void makeBlock(XmlNode& node, std::string_view newline, std::uint64_t indent, st
 
 } // namespace
 
-void reformat(XmlDocument& doc, int indentStep, LeafTexts leafTexts) {
-    const bool keepLeaves = leafTexts == LeafTexts::Keep;
-    const auto isLeaf = [](const XmlNode& node) {
-        return node.kind == NodeKind::Element && node.first == nullptr;
-    };
+void reformat(XmlDocument& doc, int indentStep) {
     std::string scratch;
-    walk(doc.root, [&](XmlNode& node, std::uint64_t) {
-        if (!(keepLeaves && isLeaf(node)))
-            normalizeWhiteSpace(node, scratch);
-    });
+    walk(doc.root, [&](XmlNode& node, std::uint64_t) { normalizeWhiteSpace(node, scratch); });
 
     const std::uint64_t step = indentStep > 0 ? static_cast<std::uint64_t>(indentStep) : 0;
     const std::string_view newline =
@@ -232,10 +225,14 @@ void reformat(XmlDocument& doc, int indentStep, LeafTexts leafTexts) {
             if (isWhiteSpaceOnly(text)) {
                 indentChildren(node, newline, indent, closing, scratch);
             }
-        } else if (!keepLeaves && node.kind == NodeKind::Element && hasLineBreak(text)) {
+        } else if (node.kind == NodeKind::Element && hasLineBreak(text)) {
             makeBlock(node, newline, indent, closing, scratch);
         }
     });
+}
+
+void indentWhenWritten(XmlDocument& doc, int indentStep) {
+    doc.indentStep = std::max(indentStep, 0);
 }
 
 } // namespace tallomir::xml

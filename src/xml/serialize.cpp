@@ -1,7 +1,6 @@
 // Writing a tree as UTF-8 bytes, to a string or safely to a file.
 
-#include "xml/document.h"
-#include "xml/xml.h"
+#include "xml/output.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,56 +17,9 @@
 
 namespace tallomir::xml {
 
+using namespace output;
+
 namespace {
-
-// Collects output in a buffer and hands it on in large pieces. After the first
-// failed hand-over everything else is dropped and ok() stays false.
-class Output {
-public:
-    using Sink = bool (*)(void* context, const char* data, std::size_t size);
-    static constexpr std::size_t bufferSize = 64 * 1024;
-
-    Output(Sink sink, void* context)
-        : sink_(sink), context_(context), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
-
-    void write(std::string_view piece) {
-        if (piece.empty()) {
-            return;
-        }
-        if (piece.size() > bufferSize - used_) {
-            flush();
-            if (piece.size() > bufferSize) {
-                pass(piece.data(), piece.size());
-                return;
-            }
-        }
-        std::memcpy(buffer_.get() + used_, piece.data(), piece.size());
-        used_ += piece.size();
-    }
-
-    bool flush() {
-        if (used_ != 0) {
-            pass(buffer_.get(), used_);
-            used_ = 0;
-        }
-        return ok_;
-    }
-
-    bool ok() const { return ok_; }
-
-private:
-    void pass(const char* data, std::size_t size) {
-        if (ok_ && !sink_(context_, data, size)) {
-            ok_ = false;
-        }
-    }
-
-    Sink sink_;
-    void* context_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t used_ = 0;
-    bool ok_ = true;
-};
 
 // What a byte needs when it is written: nothing, an entity, to be left out
 // (characters XML 1.0 does not allow: C0 controls other than tab, LF and CR),
@@ -154,6 +106,10 @@ void writeEscaped(Output& out, std::string_view text, bool attribute) {
     out.write(text.substr(runStart));
 }
 
+} // namespace
+
+namespace output {
+
 // Writes a child node that has no content of its own to walk, or the start tag
 // of one that has; true in the second case.
 bool writeNodeStart(Output& out, const XmlNode& node) {
@@ -202,7 +158,50 @@ bool writeNodeStart(Output& out, const XmlNode& node) {
     return false;
 }
 
-void serialize(const XmlDocument& doc, Output& out) {
+Indentation::Indentation(int indentStep, NewlineStyle style)
+    : step_(static_cast<std::size_t>(std::max(indentStep, 0))),
+      newline_(newlineBytes(style == NewlineStyle::Unknown ? NewlineStyle::CrLf : style)) {}
+
+bool Indentation::replaces(const XmlNode& node) const {
+    if (step_ == 0 || node.first == nullptr)
+        return false;
+    const std::string_view text = textOf(node);
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+void Indentation::beforeChild(Output& out, const XmlNode& parent, const XmlNode& child,
+                              const NodeKind* previous, std::size_t depth) const {
+    if (parent.kind == NodeKind::Root &&
+        (child.kind == NodeKind::Element || previous == nullptr || *previous == NodeKind::Element))
+        out.write(newline_);
+    out.write(newline_);
+    blanks(out, depth * step_);
+}
+
+void Indentation::beforeEnd(Output& out, std::size_t depth) const {
+    out.write(newline_);
+    blanks(out, depth == 0 ? 0 : (depth - 1) * step_);
+}
+
+void Indentation::blanks(Output& out, std::size_t count) const {
+    // Indentation stops growing at column 64, so that a pathologically deep
+    // tree does not grow quadratically in size.
+    static constexpr std::string_view spaces = "                                "
+                                               "                                ";
+    out.write(spaces.substr(0, std::min(count, spaces.size())));
+}
+
+Frame frameOf(const XmlNode& node, std::size_t depth, const Indentation& indentation) {
+    Frame frame;
+    frame.node = &node;
+    frame.nextChild = node.first;
+    frame.depth = depth;
+    frame.indented = indentation.replaces(node);
+    return frame;
+}
+
+void writeDeclaration(Output& out, const XmlDocument& doc) {
     out.write("<?xml version=\"1.0\" encoding=\"UTF-8\"");
     if (doc.standalone == 0) {
         out.write(" standalone=\"no\"");
@@ -210,37 +209,67 @@ void serialize(const XmlDocument& doc, Output& out) {
         out.write(" standalone=\"yes\"");
     }
     out.write("?>");
+}
 
-    // The open nodes, each with the next child to write and how much of its
-    // text is written.
-    struct Frame {
-        const XmlNode* node;
-        const XmlNode* nextChild;
-        std::size_t written;
-    };
+void beforeChild(Output& out, Frame& frame, const XmlNode& child, const Indentation& indentation) {
+    if (frame.indented) {
+        indentation.beforeChild(out, *frame.node, child, frame.hadChild ? &frame.previous : nullptr,
+                                frame.depth);
+    } else {
+        const std::string_view text = textOf(*frame.node);
+        const std::size_t take = std::min<std::size_t>(child.textPosition, text.size() - frame.written);
+        writeEscaped(out, text.substr(frame.written, take), false);
+        frame.written += take;
+    }
+    frame.hadChild = true;
+    frame.previous = child.kind;
+}
+
+void endFrame(Output& out, Frame& frame, const Indentation& indentation) {
+    if (frame.indented)
+        indentation.beforeEnd(out, frame.depth);
+    else
+        writeEscaped(out, textOf(*frame.node).substr(frame.written), false);
+    if (frame.node->kind == NodeKind::Element) {
+        out.write("</");
+        out.write(nameOf(*frame.node));
+        out.write(">");
+    }
+}
+
+void writeSubtree(Output& out, Frame& parent, const XmlNode& child, const Indentation& indentation) {
+    beforeChild(out, parent, child, indentation);
+    if (!writeNodeStart(out, child))
+        return;
     std::vector<Frame> open;
-    open.push_back({&doc.root, doc.root.first, 0});
+    open.push_back(frameOf(child, parent.depth + 1, indentation));
     while (!open.empty() && out.ok()) {
         Frame& frame = open.back();
-        const std::string_view text = textOf(*frame.node);
-        if (const XmlNode* child = frame.nextChild) {
-            frame.nextChild = child->next;
-            const std::size_t take = std::min<std::size_t>(child->textPosition, text.size() - frame.written);
-            writeEscaped(out, text.substr(frame.written, take), false);
-            frame.written += take;
-            if (writeNodeStart(out, *child)) {
-                open.push_back({child, child->first, 0}); // frame is not used after this
+        if (const XmlNode* next = frame.nextChild) {
+            frame.nextChild = next->next;
+            beforeChild(out, frame, *next, indentation);
+            if (writeNodeStart(out, *next)) {
+                const std::size_t depth = frame.depth + 1;
+                open.push_back(frameOf(*next, depth, indentation)); // frame is not used after this
             }
             continue;
         }
-        writeEscaped(out, text.substr(frame.written), false);
-        if (frame.node->kind == NodeKind::Element) {
-            out.write("</");
-            out.write(nameOf(*frame.node));
-            out.write(">");
-        }
+        endFrame(out, frame, indentation);
         open.pop_back();
     }
+}
+
+} // namespace output
+
+namespace {
+
+void serialize(const XmlDocument& doc, Output& out) {
+    writeDeclaration(out, doc);
+    const Indentation indentation(doc.indentStep, doc.newlineStyle);
+    Frame root = frameOf(doc.root, 0, indentation);
+    for (const XmlNode* child = doc.root.first; child != nullptr && out.ok(); child = child->next)
+        writeSubtree(out, root, *child, indentation);
+    endFrame(out, root, indentation);
 }
 
 bool appendToString(void* context, const char* data, std::size_t size) {
@@ -318,7 +347,7 @@ std::string serializeDocument(const XmlDocument& doc) {
     return bytes;
 }
 
-SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName) {
+SaveResult output::saveThrough(const std::string& fileName, const std::function<void(Output&)>& write) {
     if (fileName.empty()) {
         return failure(ENOENT);
     }
@@ -354,7 +383,12 @@ SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName) {
     };
 
     Output out(writeToFile, &file);
-    serialize(doc, out);
+    try {
+        write(out);
+    } catch (...) {
+        abandon(EIO);
+        throw;
+    }
     if (!out.flush()) {
         return abandon(file.error != 0 ? file.error : EIO);
     }
@@ -371,6 +405,10 @@ SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName) {
     }
     syncFolderOf(target);
     return {true, {}};
+}
+
+SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName) {
+    return saveThrough(fileName, [&](Output& out) { serialize(doc, out); });
 }
 
 } // namespace tallomir::xml

@@ -18,11 +18,16 @@ const char* TextStore::store(std::string_view text) {
     if (text.size() > smallTextLimit) {
         auto own = std::make_unique_for_overwrite<char[]>(text.size());
         std::memcpy(own.get(), text.data(), text.size());
-        blocks_.push_back(std::move(own));
-        return blocks_.back().get();
+        own_.push_back(std::move(own));
+        return own_.back().get();
     }
     if (text.size() > freeSize_) {
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+        if (spare_.empty()) {
+            blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize));
+        } else {
+            blocks_.push_back(std::move(spare_.back()));
+            spare_.pop_back();
+        }
         free_ = blocks_.back().get();
         freeSize_ = blockSize;
     }
@@ -40,6 +45,24 @@ const char* TextStore::keep(std::string&& text) {
     return kept_.emplace_back(std::move(text)).data();
 }
 
+TextStore::Taken TextStore::takeAll() {
+    Taken taken{std::move(blocks_), std::move(own_), std::move(kept_)};
+    blocks_.clear();
+    own_.clear();
+    kept_.clear();
+    free_ = nullptr;
+    freeSize_ = 0;
+    return taken;
+}
+
+void TextStore::giveBack(Taken&& taken) {
+    // A few of the blocks are kept; those taken first are used again first.
+    const std::size_t kept = std::min(taken.blocks.size(), spareLimit - std::min(spareLimit, spare_.size()));
+    for (std::size_t i = kept; i-- > 0;)
+        spare_.push_back(std::move(taken.blocks[i]));
+    taken = {};
+}
+
 const std::string* NameTable::intern(std::string_view name) {
     const auto address = reinterpret_cast<std::uintptr_t>(name.data());
     const std::string*& slot = recent_[(address ^ (address >> 8) ^ name.size()) % cacheSize];
@@ -55,11 +78,22 @@ const std::string* NameTable::intern(std::string_view name) {
 }
 
 XmlNode* NodePool::allocate() {
+    if (released_ != nullptr) {
+        XmlNode* node = released_;
+        released_ = node->next;
+        *node = XmlNode{};
+        return node;
+    }
     if (usedInChunk_ == chunkNodes) {
         chunks_.push_back(std::make_unique<XmlNode[]>(chunkNodes));
         usedInChunk_ = 0;
     }
     return &chunks_.back()[usedInChunk_++];
+}
+
+void NodePool::release(XmlNode* node) {
+    node->next = released_;
+    released_ = node;
 }
 
 XmlDocument::XmlDocument() {
@@ -105,10 +139,6 @@ void linkLastChild(XmlNode& parent, XmlNode& child) {
     }
 }
 
-namespace {
-
-// Takes a node out of its parent's list of children; the text that stood
-// before it now stands before its next sibling.
 void unlink(XmlNode& node) {
     XmlNode& parent = *node.parent;
     XmlNode* const last = parent.first->prev;
@@ -133,8 +163,6 @@ bool isEmptyElement(const XmlNode& node) {
            (node.attributes == nullptr || node.attributes->empty());
 }
 
-} // namespace
-
 void removeEmptyElements(XmlNode* element) {
     if (element == nullptr)
         return;
@@ -146,8 +174,13 @@ void removeEmptyElements(XmlNode* element) {
     while (node != element) {
         XmlNode* following = node->next;
         XmlNode* parent = node->parent;
-        if (isEmptyElement(*node))
+        if (isEmptyElement(*node)) {
             unlink(*node);
+            XmlDocument& doc = *node->document;
+            if (node->attributes != nullptr)
+                doc.releasedAttributeLists.push_back(node->attributes);
+            doc.nodes.release(node);
+        }
         if (following != nullptr) {
             node = following;
             while (node->first != nullptr)
@@ -196,6 +229,8 @@ XmlNode* appendElement(XmlNode* parent, std::string_view name) {
     if (parent->kind == NodeKind::Root && doc.mainElement != nullptr) {
         return nullptr; // exactly one element at the top
     }
+    if (doc.listener != nullptr)
+        doc.listener->beforeAppend(*parent);
     XmlNode* node = doc.newNode(NodeKind::Element, doc.names.intern(name));
     linkLastChild(*parent, *node);
     if (parent->kind == NodeKind::Root) {
@@ -210,7 +245,12 @@ void setAttribute(XmlNode* element, std::string_view name, std::string_view valu
     }
     XmlDocument& doc = *element->document;
     if (element->attributes == nullptr) {
-        element->attributes = &doc.attributeLists.emplace_back();
+        if (doc.releasedAttributeLists.empty()) {
+            element->attributes = &doc.attributeLists.emplace_back();
+        } else {
+            element->attributes = doc.releasedAttributeLists.back();
+            doc.releasedAttributeLists.pop_back();
+        }
     }
     std::vector<Attribute>& list = *element->attributes;
     const char* stored = doc.texts.store(value);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,13 +123,17 @@ Encoding documentEncoding(const XmlDocument& doc);
 NewlineStyle documentNewlineStyle(const XmlDocument& doc);
 int documentStandalone(const XmlDocument& doc); // -1 not stated, 0 no, 1 yes
 
-// Re-indents the whole tree by indentStep blanks per level. With Normalize,
-// the white space inside texts is normalised too and a leaf text that spans
-// lines is set on lines of its own; with Keep, the text of a leaf element is
-// left exactly as it is (only the white space between elements changes).
-// Works without recursion, at any depth.
-enum class LeafTexts { Normalize, Keep };
-void reformat(XmlDocument& doc, int indentStep, LeafTexts leafTexts = LeafTexts::Normalize);
+// Re-indents the whole tree by indentStep blanks per level; the white space
+// inside texts is normalised too and a leaf text that spans lines is set on
+// lines of its own. Works without recursion, at any depth.
+void reformat(XmlDocument& doc, int indentStep);
+
+// Has the document written indented by indentStep blanks per level (0: as it
+// stands), without changing the tree: every element whose text is only white
+// space has each child on a line of its own and its end tag lined up with its
+// start tag, the document element follows an empty line; leaf texts and other
+// mixed content are written exactly as they stand.
+void indentWhenWritten(XmlDocument& doc, int indentStep);
 
 // The exact bytes saveDocument writes.
 std::string serializeDocument(const XmlDocument& doc);
@@ -142,6 +147,23 @@ struct SaveResult {
 // over the target only when everything was written, so an existing file stays
 // intact on any failure.
 SaveResult saveDocument(const XmlDocument& doc, const std::string& fileName);
+
+// How a document written as it is built is laid out.
+struct Layout {
+    int indentStep = 0;             // as indentWhenWritten
+    bool dropEmptyElements = false; // as removeEmptyElements on the document element
+};
+
+// Builds a document with `build` and writes it while it grows: to a file, as
+// saveDocument does (whole or not at all), or to a string. The bytes are those
+// of the finished tree with the layout, but only the unfinished part is held:
+// an element is finished when something is appended after it, to its parent
+// or an element above. So the builder appends only to the last element of
+// each level, and sets an element's text and attributes before anything is
+// appended below it or after it.
+SaveResult saveDocumentAsBuilt(const std::string& fileName, const Layout& layout,
+                               const std::function<void(XmlDocument&)>& build);
+std::string serializeDocumentAsBuilt(const Layout& layout, const std::function<void(XmlDocument&)>& build);
 
 // What loading does with a document type declaration: stop reading right
 // there (the document then has a doctype and a load status that is not 0), so

@@ -121,6 +121,9 @@ TEST_P(Samples, SavedAgainNothingIsLostSilentlyAndTheyPassTheOfficialRules) {
         const auto outcome = tallomir::ubl::saveInvoiceFile(
             state, (dir.path / (folder + sample.filename().string())).string());
         ASSERT_TRUE(outcome.ok) << outcome.message;
+        // Written while it was built, the file has the bytes of the whole tree.
+        EXPECT_EQ(readBytes(outcome.fileName),
+                  tallomir::xml::serializeDocument(*tallomir::ubl::buildInvoiceTree(state)));
         saved.push_back(outcome.fileName);
         versions[outcome.fileName] = version == XRechnungVersion::V3_0 ? "3.0.2" : "2.1.1";
 

@@ -115,5 +115,43 @@ TEST(Reformat, IndentStepIsHonouredAndASecondRunChangesNothing) {
     EXPECT_EQ(serializeDocument(*doc), once);
 }
 
+TEST(IndentWhenWritten, IndentsBetweenElementsKeepsLeafTextsAndLeavesTheTree) {
+    DocumentPtr doc = createDocument();
+    XmlNode* a = appendElement(rootNode(*doc), "a");
+    leaf(appendElement(a, "b"), "c", "  x  y ");
+    leaf(a, "note", " eins  \r\n\r\n zwei\r\n");
+    XmlNode* mixed = leaf(a, "mixed", "text");
+    appendElement(mixed, "i");
+    appendElement(a, "empty");
+    indentWhenWritten(*doc, 2);
+    EXPECT_EQ(serializeDocument(*doc),
+              withDeclaration("\r\n\r\n<a>\r\n  <b>\r\n    <c>  x  y </c>\r\n  </b>\r\n"
+                              "  <note> eins  \r\n\r\n zwei\r\n</note>\r\n  <mixed><i/>text</mixed>\r\n"
+                              "  <empty/>\r\n</a>\r\n"));
+    indentWhenWritten(*doc, 0);
+    EXPECT_EQ(serializeDocument(*doc),
+              withDeclaration("<a><b><c>  x  y </c></b><note> eins  \r\n\r\n zwei\r\n</note>"
+                              "<mixed><i/>text</mixed><empty/></a>"));
+
+    // A comment before the document element keeps a line of its own.
+    DocumentPtr loaded = loadDocumentFromBytes("<!--c--><a><b/></a>");
+    ASSERT_NE(loaded, nullptr);
+    indentWhenWritten(*loaded, 2);
+    EXPECT_EQ(serializeDocument(*loaded),
+              withDeclaration("\r\n\r\n<!--c-->\r\n\r\n<a>\r\n  <b/>\r\n</a>\r\n"));
+
+    // Deep trees stop indenting further at column 64.
+    DocumentPtr deep = createDocument();
+    XmlNode* node = rootNode(*deep);
+    for (int level = 0; level < 18; ++level)
+        node = appendElement(node, "d");
+    indentWhenWritten(*deep, 4);
+    const std::string written = serializeDocument(*deep);
+    EXPECT_NE(written.find("\r\n" + std::string(60, ' ') + "<d>\r\n" + std::string(64, ' ') + "<d>\r\n" +
+                           std::string(64, ' ') + "<d/>\r\n" + std::string(64, ' ') + "</d>\r\n"),
+              std::string::npos)
+        << written;
+}
+
 } // namespace
 } // namespace tallomir::xml
