@@ -446,6 +446,9 @@ void checkValues(const Context& c, Findings& findings) {
                                                       d.paymentMeansCode + ")");
         if (!means.text.empty() && ++texts == 2)
             findings.field(FieldId::PaymentMeans, name + "Nur eine Zahlungsart darf einen Text haben");
+        // An account is named by its IBAN; a holder or BIC alone names none.
+        if (means.iban.empty() && (!means.accountName.empty() || !means.bic.empty()))
+            findings.field(FieldId::PaymentMeans, name + "Kontoinhaber oder BIC ohne IBAN");
     }
 
     checkAttachments(d, findings);

@@ -142,6 +142,10 @@ TEST_F(CliTest, ExitCodesAndTheirMessages) {
                  {{{"code", "58"}, {"text", "Zweites Konto"}, {"iban", "DE02120300000000202051"}}});
          },
          3, "Lieferant: Zahlungsart 2: Nur eine Zahlungsart darf einen Text haben"},
+        {[](json& j) {
+             j["furtherPaymentMeans"] = json::array({{{"code", "58"}, {"bic", "BYLADEM1001"}}});
+         },
+         3, "Lieferant: Zahlungsart 2: Kontoinhaber oder BIC ohne IBAN"},
         // A further invoice referred to is named by its number.
         {[](json& j) {
              j["furtherPrecedingInvoices"] = {{{"issueDate", "2022-01-15"}}};
