@@ -31,6 +31,9 @@ class QTableView;
 namespace tallomir {
 struct PageRow;
 enum class Choices;
+namespace store {
+class Database;
+}
 } // namespace tallomir
 
 namespace tallomir::app {
@@ -43,6 +46,7 @@ class Dialogs;
 class PageGrid;
 class InvoiceView;
 class LineTableModel;
+class StoreLink;
 
 // The one window of the program: menu, status bar and the six form pages.
 // Its controls only show the document and hand every edit to the core
@@ -51,7 +55,10 @@ class LineTableModel;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory, QWidget* parent = nullptr);
+    // With a database, loaded and saved files are archived and numbers come
+    // from its number ranges; without one (or a closed one) nothing is kept.
+    MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory,
+               store::Database* database = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Menu commands.
@@ -135,6 +142,7 @@ private:
     Dialogs& dialogs_;
     QString startDirectory_;
     QString documentFile_; // loaded from or saved to; empty for a new document
+    std::unique_ptr<StoreLink> storeLink_;
 
     QTabWidget* tabs_ = nullptr;
     QLabel* statusField_ = nullptr;

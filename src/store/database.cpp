@@ -54,8 +54,8 @@ const std::vector<std::vector<const char*>>& migrations() {
                  range_key TEXT PRIMARY KEY,
                  last_counter INTEGER NOT NULL CHECK (last_counter >= 0)))",
             R"(CREATE TRIGGER number_range_forward BEFORE UPDATE ON number_range
-               WHEN NEW.last_counter <> OLD.last_counter + 1
-               BEGIN SELECT RAISE(ABORT, 'Ein Nummernkreis zählt nur um eins weiter'); END)",
+               WHEN NEW.last_counter <= OLD.last_counter OR NEW.range_key <> OLD.range_key
+               BEGIN SELECT RAISE(ABORT, 'Ein Nummernkreis zählt nie zurück'); END)",
             R"(CREATE TRIGGER number_range_kept BEFORE DELETE ON number_range
                BEGIN SELECT RAISE(ABORT, 'Ein Nummernkreis wird nie gelöscht'); END)",
             R"(CREATE TABLE issued_number (

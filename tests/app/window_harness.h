@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "form/form.h"
+#include "store/database.h"
 
 #include <QPrinter>
 #include <QtTest>
@@ -84,9 +85,10 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 
 class WindowHarness {
 public:
-    explicit WindowHarness(const tallomir::CodeLists& lists = tallomir::defaultCodeLists())
+    explicit WindowHarness(const tallomir::CodeLists& lists = tallomir::defaultCodeLists(),
+                           tallomir::store::Database* database = nullptr)
         : state(makeForm(lists)),
-          window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/')) {
+          window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/', database)) {
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
