@@ -121,10 +121,8 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
             lineLabels_.insert(label->buddy(), label);
     }
     showStartValues();
-    if (storeLink_->active()) {
-        storeLink_->proposeNumber(state_);
-        setFieldText(FieldId::DocumentNumber, state_.doc.documentNumber);
-    }
+    if (storeLink_->active())
+        buildStoreControls();
 }
 
 // A cell still being typed in a list is taken while the window goes; nothing
@@ -574,7 +572,7 @@ void MainWindow::newCommand() {
     if (!mayDiscardChanges())
         return;
     startNewDocument(state_);
-    storeLink_->proposeNumber(state_);
+    storeLink_->startNew(state_);
     documentFile_.clear();
     clearStatus();
     showDocument();

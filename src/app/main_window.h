@@ -103,6 +103,17 @@ private:
     void showStartValues();
     void takeProposedPaymentTerms();
 
+    // With a database: the buttons and completers of the own company,
+    // customers and articles (store_controls.cpp), the start's own company
+    // and number.
+    void buildStoreControls();
+    void rememberOwnCompany();
+    void chooseCustomer();
+    void rememberCustomer();
+    void rememberArticle();
+    void updateArticleCompleters();
+    void takeArticle(bool byNumber, const QString& text);
+
     void showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code);
 
     // Event handlers.

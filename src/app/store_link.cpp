@@ -1,5 +1,6 @@
 #include "store_link.h"
 
+#include "store/directory.h"
 #include "store/numbers.h"
 
 #include <QDate>
@@ -30,6 +31,7 @@ bool StoreLink::active() const {
 std::string StoreLink::archiveLoaded(const DocumentState& state, const QString& fileName) {
     ownNumber_.clear();
     proposed_.clear();
+    received_ = true;
     if (!active())
         return {};
     bool read = false;
@@ -41,9 +43,18 @@ std::string StoreLink::archiveLoaded(const DocumentState& state, const QString& 
     if (!outcome.ok)
         return outcome.message;
     if (const std::optional<store::ArchiveEntry> holder = store::numberHolder(*db_, state.doc.documentNumber);
-        holder && holder->id == outcome.id)
+        holder && holder->id == outcome.id) {
         ownNumber_ = state.doc.documentNumber;
+        received_ = false;
+    }
     return {};
+}
+
+void StoreLink::startNew(DocumentState& state) {
+    if (active() && !store::fillOwnCompany(*db_, state.doc) && received_)
+        store::clearSupplierPage(state.doc);
+    received_ = false;
+    proposeNumber(state);
 }
 
 void StoreLink::proposeNumber(DocumentState& state) {

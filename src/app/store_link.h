@@ -31,8 +31,11 @@ public:
     // the document's own). "" or a German note for the status bar.
     std::string archiveLoaded(const DocumentState& state, const QString& fileName);
 
-    // "Neu" and the start: the next number of the range into the document.
-    void proposeNumber(DocumentState& state);
+    // "Neu" and the start: the page "Lieferant" from the own company (after
+    // a received invoice, emptied when none is stored, so that nothing of its
+    // sender stays) and the next number of the range.
+    void startNew(DocumentState& state);
+    store::Database& database() const { return *db_; }
 
     // "Speichern": the number checked and taken, the file written and its
     // bytes archived, as one transaction; a refused number or a failed
@@ -45,7 +48,10 @@ public:
     SaveResult save(DocumentState& state, const std::string& fileName);
 
 private:
+    void proposeNumber(DocumentState& state);
+
     store::Database* db_;
+    bool received_ = false; // the document was loaded and is no invoice of this business
     std::string ownNumber_; // the number this document holds in the archive
     std::string proposed_;  // the number "Neu" proposed
 };

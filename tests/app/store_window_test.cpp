@@ -94,6 +94,76 @@ private Q_SLOTS:
         QCOMPARE(entries[1].facts.number, std::string("FREMD-7"));
         QCOMPARE(entries[1].facts.gross, std::string("119.00"));
     }
+
+    // "Neu" after loading a received invoice fills "Lieferant" with the own
+    // company, or empties it when none is stored: the sender never stays.
+    void newAfterALoadFillsTheSupplierWithTheOwnCompany() {
+        for (const bool remembered : {true, false}) {
+            StoreHarness s;
+            WindowHarness& h = *s.h;
+            h.fillMandatoryFields();
+            if (remembered)
+                h.click("buttonRememberOwnCompany");
+            const QByteArray saved = h.saveAs(QStringLiteral("a.xml"));
+            QVERIFY(writeFile(h.path(QStringLiteral("fremd.xml")),
+                              QByteArray(saved).replace("Lieferant &amp; Söhne KG", "Absender AG")));
+            h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.xml"))};
+            h.window->loadCommand();
+            QCOMPARE(h.text(111), QStringLiteral("Absender AG"));
+            trigger(h, QStringLiteral("Neu"));
+            QCOMPARE(h.texts({111, 106, 115}), remembered
+                                                   ? QStringList({"Lieferant & Söhne KG", "Bonn", "0228 123"})
+                                                   : QStringList({"", "", ""}));
+            // A new start shows the own company too.
+            WindowHarness restart(defaultCodeLists(), &s.db);
+            QCOMPARE(restart.text(111), remembered ? QStringLiteral("Lieferant & Söhne KG") : QString());
+        }
+    }
+
+    // "Kunde merken", then "Kunde wählen …" fills the page, Leitweg-ID and
+    // electronic address included.
+    void choosingACustomerFillsThePageKunde() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.click("buttonChooseCustomer");
+        QCOMPARE(h.dialogs.messages.last(), QStringLiteral("Kunde wählen|Es ist noch kein Kunde gemerkt."));
+        h.fillMandatoryFields();
+        h.typeAll("174=rechnung@kundin.example");
+        h.click("buttonRememberCustomer");
+        h.typeAll("125=Zweite KG|91=991-1");
+        h.click("buttonRememberCustomer");
+        h.typeAll("125=Kundin GmbH|120=Bonn");
+        h.click("buttonRememberCustomer"); // updated
+        h.dialogs.choiceAnswers = {"Verwerfen"};
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.texts({125, 120, 91, 174}), QStringList({"", "", "", ""}));
+        h.dialogs.itemAnswers = {"Kundin GmbH"};
+        h.click("buttonChooseCustomer");
+        QCOMPARE(h.dialogs.choices.last(), QStringLiteral("Kunde wählen|Kunde:|Kundin GmbH/Zweite KG"));
+        QCOMPARE(h.texts({125, 120, 121, 91, 174}),
+                 QStringList({"Kundin GmbH", "Bonn", "50667", "991-1", "rechnung@kundin.example"}));
+        QCOMPARE(h.window->tabs()->currentIndex(), 2);
+    }
+
+    // "Artikel merken" stores the line's article; typing its name offers it
+    // and taking it fills the line.
+    void anArticleFillsTheLine() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.typeAll("lineItemNumber=A-17|lineItemName=Schrauben M6|lineUnitPrice=0,12|lineVatPercent=7");
+        h.type(h.find("lineDescription"), QStringLiteral("verzinkt"), 0);
+        h.click("buttonRememberArticle");
+        h.addLine("1|100|Mutter|0,05|19");
+        auto* name = h.find<QLineEdit>(QStringLiteral("lineItemName"));
+        h.type(name, QStringLiteral("schrau"), 0);
+        QAbstractItemView* popup = name->completer()->popup();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+        QCOMPARE(QStringList({h.text("lineItemNumber"), h.text("lineItemName"), h.text("lineUnitPrice"),
+                              h.text("lineVatPercent"), h.text("lineDescription")}),
+                 QStringList({"A-17", "Schrauben M6", "0,12", "7,00", "verzinkt"}));
+    }
 };
 
 std::unique_ptr<QObject> makeStoreWindowTest() {

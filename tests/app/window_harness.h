@@ -50,6 +50,11 @@ public:
         questions << title + '|' + labels.join('/');
         return textAnswers.isEmpty() ? QStringList() : textAnswers.takeFirst();
     }
+    QStringList itemAnswers; // taken from the front; none left: cancelled
+    int chooseItem(QWidget*, const QString& title, const QString& label, const QStringList& items) override {
+        choices << title + '|' + label + '|' + items.join('/');
+        return itemAnswers.isEmpty() ? -1 : static_cast<int>(items.indexOf(itemAnswers.takeFirst()));
+    }
     bool choosePrinter(QWidget*, QPrinter& printer, int) override {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printAnswer);
