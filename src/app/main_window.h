@@ -47,6 +47,7 @@ class PageGrid;
 class InvoiceView;
 class LineTableModel;
 class StoreLink;
+class ArchiveWindow;
 
 // The one window of the program: menu, status bar and the six form pages.
 // Its controls only show the document and hand every edit to the core
@@ -70,6 +71,8 @@ public:
     void printCommand();
     void pdfCommand();
     void infoCommand();
+    // "Archiv" (archive_command.cpp): the archive window, with a database only.
+    void archiveCommand();
 
     // Every control shows the document anew; the first page is selected.
     void showDocument();
@@ -113,6 +116,7 @@ private:
     void rememberArticle();
     void updateArticleCompleters();
     void takeArticle(bool byNumber, const QString& text);
+    void openArchived(qint64 id, const QByteArray& bytes);
 
     void showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code);
 
@@ -154,6 +158,7 @@ private:
     QString startDirectory_;
     QString documentFile_; // loaded from or saved to; empty for a new document
     std::unique_ptr<StoreLink> storeLink_;
+    ArchiveWindow* archiveWindow_ = nullptr;
 
     QTabWidget* tabs_ = nullptr;
     QLabel* statusField_ = nullptr;

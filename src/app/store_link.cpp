@@ -50,6 +50,13 @@ std::string StoreLink::archiveLoaded(const DocumentState& state, const QString& 
     return {};
 }
 
+void StoreLink::openedArchived(const DocumentState& state, qint64 id) {
+    proposed_.clear();
+    const std::optional<store::ArchiveEntry> holder = store::numberHolder(*db_, state.doc.documentNumber);
+    received_ = !(holder && holder->id == id);
+    ownNumber_ = received_ ? std::string() : state.doc.documentNumber;
+}
+
 void StoreLink::startNew(DocumentState& state) {
     if (active() && !store::fillOwnCompany(*db_, state.doc) && received_)
         store::clearSupplierPage(state.doc);

@@ -31,6 +31,10 @@ public:
     // the document's own). "" or a German note for the status bar.
     std::string archiveLoaded(const DocumentState& state, const QString& fileName);
 
+    // An archived invoice opened in the form: an issued one keeps its number
+    // as the document's own, a received one counts as received.
+    void openedArchived(const DocumentState& state, qint64 id);
+
     // "Neu" and the start: the page "Lieferant" from the own company (after
     // a received invoice, emptied when none is stored, so that nothing of its
     // sender stays) and the next number of the range.

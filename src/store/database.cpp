@@ -135,6 +135,19 @@ QSqlDatabase Database::connection() const {
     return QSqlDatabase::database(name_, false);
 }
 
+// A schema this program does not know is never changed: "" for one it knows.
+std::string Database::newerSchema(int version) const {
+    if (version <= schemaVersion)
+        return {};
+    return QString(
+               "Die Datenbank %1 stammt von einer neueren Version von Tallomir (Schema %2, dieses Programm "
+               "kennt bis %3); sie bleibt unverändert.")
+        .arg(shownName(path_))
+        .arg(version)
+        .arg(schemaVersion)
+        .toStdString();
+}
+
 std::string Database::refuse(const std::string& why) {
     close();
     message_ = why;
@@ -193,14 +206,7 @@ std::string Database::checkExisting(const QString& file, int& version) {
         db.close();
     }
     QSqlDatabase::removeDatabase(checkName);
-    if (problem.empty() && version > schemaVersion)
-        problem = QString("Die Datenbank %1 stammt von einer neueren Version von Tallomir (Schema %2, dieses "
-                          "Programm kennt bis %3); sie bleibt unverändert.")
-                      .arg(shown)
-                      .arg(version)
-                      .arg(schemaVersion)
-                      .toStdString();
-    return problem;
+    return problem.empty() ? newerSchema(version) : problem;
 }
 
 bool Database::open(const std::string& path, int targetVersion) {
@@ -256,14 +262,8 @@ std::string Database::migrate(int targetVersion) {
         const int id = pragmaNumber(db, "application_id", ok);
         if (!ok)
             return "Die Datenbank " + shownName(path_).toStdString() + " kann nicht gelesen werden.";
-        if (version > schemaVersion)
-            return QString(
-                       "Die Datenbank %1 stammt von einer neueren Version von Tallomir (Schema %2, dieses "
-                       "Programm kennt bis %3); sie bleibt unverändert.")
-                .arg(shownName(path_))
-                .arg(version)
-                .arg(schemaVersion)
-                .toStdString();
+        if (const std::string newer = newerSchema(version); !newer.empty())
+            return newer;
         if (version > 0 && id != applicationId)
             return QString("Die Datei %1 ist keine Datenbank von Tallomir; sie bleibt unverändert.")
                 .arg(shownName(path_))

@@ -53,6 +53,7 @@ public:
 
 private:
     std::string refuse(const std::string& why);
+    std::string newerSchema(int version) const;
     std::string checkExisting(const QString& file, int& version);
     std::string migrate(int targetVersion);
 

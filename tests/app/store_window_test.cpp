@@ -2,6 +2,7 @@
 // customers and articles.
 #include "window_harness.h"
 
+#include "app/archive_window.h"
 #include "store/numbers.h"
 
 using namespace tallomir;
@@ -163,6 +164,67 @@ private Q_SLOTS:
         QCOMPARE(QStringList({h.text("lineItemNumber"), h.text("lineItemName"), h.text("lineUnitPrice"),
                               h.text("lineVatPercent"), h.text("lineDescription")}),
                  QStringList({"A-17", "Schrauben M6", "0,12", "7,00", "verzinkt"}));
+    }
+
+    // "Archiv": the list searched and sorted, an entry exported unchanged,
+    // opened in the form, and the archive checked.
+    void theArchiveWindowFindsExportsAndOpensEntries() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        const QByteArray saved = h.saveAs(QStringLiteral("a.xml"));
+        QVERIFY(writeFile(h.path(QStringLiteral("fremd.xml")),
+                          QByteArray(saved).replace("RE-2024-001", "FREMD-7")));
+        h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.xml"))};
+        h.window->loadCommand();
+        trigger(h, QStringLiteral("Neu"));
+        trigger(h, QStringLiteral("Archiv"));
+        auto* archive = h.window->findChild<app::ArchiveWindow*>();
+        QVERIFY(archive && archive->isVisible());
+        QTableView* list = archive->list();
+        const auto column = [&](int c) {
+            QStringList texts;
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                texts << list->model()->index(row, c).data().toString();
+            return texts;
+        };
+        QCOMPARE(column(2), QStringList({"RE-2024-001", "FREMD-7"}));
+        QCOMPARE(column(1), QStringList({"ausgestellt", "empfangen"}));
+        QCOMPARE(column(6), QStringList({"119,00", "119,00"}));
+        QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(list->horizontalHeader()->sectionViewportPosition(2) + 5, 5));
+        QCOMPARE(column(2), QStringList({"FREMD-7", "RE-2024-001"}));
+        // Search fields: the text, then a date range without the invoices' date.
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const std::pair<QString, QStringList> searches[] = {
+            {"archiveText=re-2024", {"RE-2024-001"}},
+            {"archiveText=|archiveFrom=" + today + "|archiveTo=" + today, {"FREMD-7", "RE-2024-001"}},
+            {"archiveFrom=01.01.2000|archiveTo=31.12.2000", {}},
+            {"archiveFrom=|archiveTo=|archiveMinGross=119,01", {}},
+            {"archiveMinGross=100|archiveMaxGross=119,00", {"FREMD-7", "RE-2024-001"}},
+        };
+        for (const auto& [fields, numbers] : searches) {
+            for (const QString& entry : fields.split('|'))
+                archive->findChild<QLineEdit*>(entry.section('=', 0, 0))->setText(entry.section('=', 1));
+            QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveSearch")),
+                              Qt::LeftButton);
+            QCOMPARE(column(2), numbers);
+        }
+        list->setCurrentIndex(list->model()->index(0, 0)); // FREMD-7
+        h.dialogs.saveAnswers = {h.path(QStringLiteral("export.xml"))};
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveExport")),
+                          Qt::LeftButton);
+        QCOMPARE(readFile(h.path(QStringLiteral("export.xml"))),
+                 readFile(h.path(QStringLiteral("fremd.xml"))));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveVerify")),
+                          Qt::LeftButton);
+        QCOMPARE(
+            h.dialogs.messages.last(),
+            QStringLiteral("Archiv prüfen|Alle Einträge des Archivs stimmen mit ihren Prüfsummen überein."));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveOpen")),
+                          Qt::LeftButton);
+        QCOMPARE(h.text(92), QStringLiteral("FREMD-7"));
+        QCOMPARE(h.text(111), QStringLiteral("Lieferant & Söhne KG"));
     }
 };
 
