@@ -80,18 +80,23 @@ ArchiveOutcome archiveInvoice(Database& db, const QByteArray& bytes, Direction d
             return {};
         }
         query.prepare("INSERT INTO archive (sha256, direction, number, type_code, issue_date, seller, buyer, "
-                      "net, vat, gross, gross_cents, archived_at, bytes) "
-                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                      "net, vat, gross, gross_cents, archived_at) "
+                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (const QVariant& value :
              {QVariant(hash), QVariant(directionName(direction)), QVariant(text(facts.number)),
               QVariant(text(facts.typeCode)), QVariant(text(facts.issueDate)), QVariant(text(facts.seller)),
               QVariant(text(facts.buyer)), QVariant(text(facts.net)), QVariant(text(facts.vat)),
               QVariant(text(facts.gross)), QVariant(centsOf(facts.gross)),
-              QVariant(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)), QVariant(bytes)})
+              QVariant(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs))})
             query.addBindValue(value);
         if (!query.exec())
             return sqlError(query);
         outcome.id = query.lastInsertId().toLongLong();
+        query.prepare("INSERT INTO archive_bytes (id, bytes) VALUES (?, ?)");
+        query.addBindValue(outcome.id);
+        query.addBindValue(bytes);
+        if (!query.exec())
+            return sqlError(query);
         outcome.added = true;
         return {};
     });
@@ -144,7 +149,7 @@ std::vector<ArchiveEntry> findArchived(Database& db, const ArchiveFilter& filter
 
 std::optional<QByteArray> archivedBytes(Database& db, qint64 id) {
     QSqlQuery query(db.connection());
-    query.prepare("SELECT bytes FROM archive WHERE id = ?");
+    query.prepare("SELECT bytes FROM archive_bytes WHERE id = ?");
     query.addBindValue(id);
     if (!db.isOpen() || !query.exec() || !query.next())
         return std::nullopt;
@@ -155,7 +160,9 @@ VerifyOutcome verifyArchive(Database& db) {
     VerifyOutcome outcome;
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
-    if (!db.isOpen() || !query.exec(QString("SELECT %1, bytes FROM archive ORDER BY id").arg(entryColumns))) {
+    if (!db.isOpen() ||
+        !query.exec(QString("SELECT %1, bytes FROM archive LEFT JOIN archive_bytes USING (id) ORDER BY id")
+                        .arg(entryColumns))) {
         outcome.message = db.isOpen() ? sqlError(query) : db.message();
         return outcome;
     }

@@ -36,7 +36,10 @@ const std::vector<std::vector<const char*>>& migrations() {
                  vat TEXT NOT NULL,
                  gross TEXT NOT NULL,
                  gross_cents INTEGER NOT NULL,
-                 archived_at TEXT NOT NULL,
+                 archived_at TEXT NOT NULL))",
+            // The bytes apart, so that a search reads only the facts.
+            R"(CREATE TABLE archive_bytes (
+                 id INTEGER PRIMARY KEY REFERENCES archive (id),
                  bytes BLOB NOT NULL))",
             "CREATE INDEX archive_number ON archive (number)",
             "CREATE INDEX archive_issue_date ON archive (issue_date)",
@@ -47,6 +50,13 @@ const std::vector<std::vector<const char*>>& migrations() {
             // INSERT OR REPLACE would delete the entry it replaces without its trigger.
             R"(CREATE TRIGGER archive_kept_replace BEFORE INSERT ON archive
                WHEN EXISTS (SELECT 1 FROM archive WHERE id = NEW.id OR sha256 = NEW.sha256)
+               BEGIN SELECT RAISE(ABORT, 'Ein Eintrag des Archivs wird nie ersetzt'); END)",
+            R"(CREATE TRIGGER archive_bytes_kept_update BEFORE UPDATE ON archive_bytes
+               BEGIN SELECT RAISE(ABORT, 'Ein Eintrag des Archivs wird nie geändert'); END)",
+            R"(CREATE TRIGGER archive_bytes_kept_delete BEFORE DELETE ON archive_bytes
+               BEGIN SELECT RAISE(ABORT, 'Ein Eintrag des Archivs wird nie gelöscht'); END)",
+            R"(CREATE TRIGGER archive_bytes_kept_replace BEFORE INSERT ON archive_bytes
+               WHEN EXISTS (SELECT 1 FROM archive_bytes WHERE id = NEW.id)
                BEGIN SELECT RAISE(ABORT, 'Ein Eintrag des Archivs wird nie ersetzt'); END)",
         },
         {

@@ -75,7 +75,8 @@ void takeParty(const QJsonObject& json, PartyFields& party) {
         party.*member = json[key].toString().toStdString();
     party.furtherIds.clear();
     for (const QJsonValue& id : json["furtherIds"].toArray())
-        party.furtherIds.push_back({id["id"].toString().toStdString(), id["scheme"].toString().toStdString()});
+        party.furtherIds.push_back(
+            {id["id"].toString().toStdString(), id["scheme"].toString().toStdString()});
 }
 
 QString jsonText(const QJsonObject& json) {
@@ -175,7 +176,8 @@ std::vector<std::string> customerNames(Database& db) {
 }
 
 bool fillCustomer(Database& db, const std::string& name, InvoiceDocument& doc) {
-    const std::optional<QJsonObject> json = storedJson(db, "SELECT fields FROM customer WHERE name = ?", qs(name));
+    const std::optional<QJsonObject> json =
+        storedJson(db, "SELECT fields FROM customer WHERE name = ?", qs(name));
     if (!json)
         return false;
     takeParty(*json, doc.customer);
@@ -204,11 +206,12 @@ std::string saveArticle(Database& db, const Article& article) {
         return "Ein Artikel ohne Bezeichnung kann nicht gemerkt werden.";
     return db.transaction([&]() -> std::string {
         QSqlQuery query(db.connection());
-        query.prepare("INSERT INTO article (number, name, description, price, unit_code, tax_category, tax_rate) "
-                      "VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (number, name) DO UPDATE SET "
-                      "description = excluded.description, price = excluded.price, "
-                      "unit_code = excluded.unit_code, tax_category = excluded.tax_category, "
-                      "tax_rate = excluded.tax_rate");
+        query.prepare(
+            "INSERT INTO article (number, name, description, price, unit_code, tax_category, tax_rate) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (number, name) DO UPDATE SET "
+            "description = excluded.description, price = excluded.price, "
+            "unit_code = excluded.unit_code, tax_category = excluded.tax_category, "
+            "tax_rate = excluded.tax_rate");
         for (const std::string* text : {&article.number, &article.name, &article.description, &article.price,
                                         &article.unitCode, &article.taxCategory, &article.taxRate})
             query.addBindValue(qs(*text));

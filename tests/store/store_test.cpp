@@ -150,8 +150,12 @@ TEST_F(StoreTest, TheArchiveKeepsBytesAndHashOnceAndRefusesChanges) {
     EXPECT_EQ(entry.sha256, "c76f947fc676a5f25b7978b015c0fe01abc5c9612a4b1e233b1d0754f6be1cca");
     EXPECT_EQ(archivedBytes(db, first.id), bytes);
 
-    for (const char* change : {"UPDATE archive SET number = 'R-2'", "UPDATE archive SET bytes = x'00'",
-                               "DELETE FROM archive", "INSERT OR REPLACE INTO archive SELECT * FROM archive"})
+    // As another program would try it, without the connection's foreign keys.
+    ASSERT_TRUE(execute(db, "PRAGMA foreign_keys = OFF"));
+    for (const char* change : {"UPDATE archive SET number = 'R-2'", "UPDATE archive_bytes SET bytes = x'00'",
+                               "DELETE FROM archive", "DELETE FROM archive_bytes",
+                               "INSERT OR REPLACE INTO archive SELECT * FROM archive",
+                               "INSERT OR REPLACE INTO archive_bytes SELECT * FROM archive_bytes"})
         EXPECT_FALSE(execute(db, change)) << change;
     EXPECT_EQ(archivedBytes(db, first.id), bytes);
     EXPECT_EQ(findArchived(db)[0].facts, facts("R-1"));
@@ -165,9 +169,9 @@ TEST_F(StoreTest, VerifyNamesEveryEntryWhoseBytesChangedOutsideTheProgram) {
     VerifyOutcome clean = verifyArchive(db);
     EXPECT_TRUE(clean.ok && clean.differing.empty());
     // One byte changed by another program that first removed the guard.
-    ASSERT_TRUE(execute(db, "DROP TRIGGER archive_kept_update"));
+    ASSERT_TRUE(execute(db, "DROP TRIGGER archive_bytes_kept_update"));
     ASSERT_TRUE(
-        execute(db, "UPDATE archive SET bytes = CAST('<Invoice>R-3</Invoicf>' AS BLOB) WHERE id = 3"));
+        execute(db, "UPDATE archive_bytes SET bytes = CAST('<Invoice>R-3</Invoicf>' AS BLOB) WHERE id = 3"));
     const VerifyOutcome outcome = verifyArchive(db);
     ASSERT_TRUE(outcome.ok);
     ASSERT_EQ(outcome.differing.size(), 1u);
