@@ -84,8 +84,10 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
         return result;
     }
     const std::string typed = state.doc.documentNumber;
+    bool started = false;
     bool written = false;
     const std::string problem = db_->transaction([&]() -> std::string {
+        started = true;
         const store::NumberOutcome number =
             store::takeNumber(*db_, typed, ownNumber_, !proposed_.empty() && typed == proposed_,
                               store::numberPattern(state.lists, state.doc.documentTypeCode), yearOf(state));
@@ -114,6 +116,14 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
     if (problem.empty()) {
         ownNumber_ = state.doc.documentNumber;
         proposed_.clear();
+    } else if (!started) {
+        // The database is not to be had (another program holds it too long):
+        // the file is saved all the same, and the user learns what is missing.
+        result.outcome = ubl::saveInvoiceFile(state, fileName);
+        if (result.outcome.ok)
+            result.note = "Die Datei wurde gespeichert, aber nicht im Archiv vermerkt; ihre Rechnungsnummer "
+                          "wurde nicht geprüft und gilt nicht als vergeben.\r" +
+                          problem;
     } else if (!written) {
         state.doc.documentNumber = typed; // nothing was saved, so no number was used
     } else {
