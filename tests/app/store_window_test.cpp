@@ -3,6 +3,7 @@
 #include "window_harness.h"
 
 #include "app/archive_window.h"
+#include "app/invoice_view.h"
 #include "store/numbers.h"
 
 using namespace tallomir;
@@ -216,6 +217,10 @@ private Q_SLOTS:
                           Qt::LeftButton);
         QCOMPARE(readFile(h.path(QStringLiteral("export.xml"))),
                  readFile(h.path(QStringLiteral("fremd.xml"))));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveView")),
+                          Qt::LeftButton);
+        auto* view = archive->findChild<app::InvoiceView*>();
+        QVERIFY(view && view->isVisible() && view->pageCount() == 1);
         QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveVerify")),
                           Qt::LeftButton);
         QCOMPARE(
