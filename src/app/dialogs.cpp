@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -101,6 +102,13 @@ QStringList SystemDialogs::askTexts(QWidget* parent, const QString& title, const
     for (QLineEdit* edit : edits)
         texts << edit->text();
     return texts;
+}
+
+int SystemDialogs::chooseItem(QWidget* parent, const QString& title, const QString& label,
+                              const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
 }
 
 bool SystemDialogs::choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) {

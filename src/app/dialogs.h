@@ -38,6 +38,10 @@ public:
     // The print dialog for a document of pageCount pages; it sets up the
     // printer (device, pages, copies). True when the person chose to print.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) = 0;
+    // A box with a list to pick one entry of, with "OK" and "Abbrechen"; the
+    // index of the entry, or -1 when cancelled.
+    virtual int chooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) = 0;
 };
 
 // The real dialogs of the platform.
@@ -54,6 +58,8 @@ public:
     void openAddress(const QString& address) override;
     QStringList askTexts(QWidget* parent, const QString& title, const QStringList& labels) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer, int pageCount) override;
+    int chooseItem(QWidget* parent, const QString& title, const QString& label,
+                   const QStringList& items) override;
 };
 
 } // namespace tallomir::app

@@ -5,6 +5,7 @@
 
 #include "form/form.h"
 #include "invoice/settings.h"
+#include "store/database.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     app::installFaultHandler(argv[0]);
 
     QApplication application(argc, argv);
+    // The database lies in the program's data folder, the same for tallomir-cli.
+    QCoreApplication::setApplicationName(programName);
     app::useGermanQtTexts(application);
 
     QString startDirectory = QDir::currentPath();
@@ -32,8 +35,16 @@ int main(int argc, char** argv) {
                                          QCoreApplication::applicationDirPath().toStdString()));
     Form state = makeForm(lists);
 
-    app::MainWindow window(state, dialogs, startDirectory);
+    // Without its database the program still types, saves and loads files.
+    store::Database database;
+    const bool withDatabase = database.open(store::databasePath(lists));
+    app::MainWindow window(state, dialogs, startDirectory, &database);
     window.show();
+    if (!withDatabase)
+        dialogs.message(
+            &window, QStringLiteral("Datenbank"),
+            QString::fromStdString(database.message()) +
+                QStringLiteral("\rTallomir arbeitet ohne Archiv, Nummernkreise und Stammdaten weiter."));
     // For the start-up benchmark: end as soon as the window is on screen.
     if (qEnvironmentVariableIsSet("TALLOMIR_EXIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &application, &QCoreApplication::quit);

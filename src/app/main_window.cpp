@@ -12,6 +12,7 @@
 #include "marking.h"
 #include "page_builder.h"
 #include "program_texts.h"
+#include "store_link.h"
 #include "validate_command.h"
 #include "validator_run.h"
 #include "window_title.h"
@@ -72,11 +73,13 @@ bool leavesField(const QFocusEvent* event) {
 
 } // namespace
 
-MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory, QWidget* parent)
+MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory,
+                       store::Database* database, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      state_(state), dialogs_(dialogs), startDirectory_(startDirectory) {
+      state_(state), dialogs_(dialogs), startDirectory_(startDirectory),
+      storeLink_(std::make_unique<StoreLink>(database)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(documentWindowTitle(QString(), false));
     move(200, 150);
@@ -118,6 +121,8 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
             lineLabels_.insert(label->buddy(), label);
     }
     showStartValues();
+    if (storeLink_->active())
+        buildStoreControls();
 }
 
 // A cell still being typed in a list is taken while the window goes; nothing
@@ -567,6 +572,7 @@ void MainWindow::newCommand() {
     if (!mayDiscardChanges())
         return;
     startNewDocument(state_);
+    storeLink_->startNew(state_);
     documentFile_.clear();
     clearStatus();
     showDocument();
@@ -603,7 +609,9 @@ void MainWindow::loadCommand() {
     }
     documentFile_ = fileName;
     clearStatus();
-    statusField_->setText(QStringLiteral("Geladene Datei:  ") + fileName);
+    const std::string archiveNote = storeLink_->archiveLoaded(state_, fileName);
+    statusField_->setText(QStringLiteral("Geladene Datei:  ") + fileName +
+                          (archiveNote.empty() ? QString() : QStringLiteral("  ") + qs(archiveNote)));
     showDocument();
     showNotCarried();
 }
@@ -656,11 +664,20 @@ void MainWindow::saveCommand() {
         !dialogs_.question(
             this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
         return;
-    const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state_, ss(fileName));
+    const StoreLink::SaveResult saved = storeLink_->save(state_, ss(fileName));
+    const ubl::SaveOutcome& outcome = saved.outcome;
+    if (!saved.refusal.empty()) {
+        dialogs_.message(this, title, qs(saved.refusal));
+        showCheckTarget({.field = FieldId::DocumentNumber});
+        return;
+    }
     if (!outcome.ok) {
         dialogs_.message(this, title, qs(outcome.message));
         return;
     }
+    setFieldText(FieldId::DocumentNumber, state_.doc.documentNumber);
+    if (!saved.note.empty())
+        dialogs_.message(this, title, qs(saved.note));
     statusField_->setText(QStringLiteral("Gespeicherte Datei:  ") + qs(outcome.fileName));
     documentFile_ = qs(outcome.fileName);
     showTitle();

@@ -31,6 +31,9 @@ class QTableView;
 namespace tallomir {
 struct PageRow;
 enum class Choices;
+namespace store {
+class Database;
+}
 } // namespace tallomir
 
 namespace tallomir::app {
@@ -43,6 +46,8 @@ class Dialogs;
 class PageGrid;
 class InvoiceView;
 class LineTableModel;
+class StoreLink;
+class ArchiveWindow;
 
 // The one window of the program: menu, status bar and the six form pages.
 // Its controls only show the document and hand every edit to the core
@@ -51,7 +56,10 @@ class LineTableModel;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory, QWidget* parent = nullptr);
+    // With a database, loaded and saved files are archived and numbers come
+    // from its number ranges; without one (or a closed one) nothing is kept.
+    MainWindow(Form& state, Dialogs& dialogs, const QString& startDirectory,
+               store::Database* database = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Menu commands.
@@ -63,6 +71,8 @@ public:
     void printCommand();
     void pdfCommand();
     void infoCommand();
+    // "Archiv" (archive_command.cpp): the archive window, with a database only.
+    void archiveCommand();
 
     // Every control shows the document anew; the first page is selected.
     void showDocument();
@@ -95,6 +105,18 @@ private:
     QStringList choiceTexts(Choices choices) const;
     void showStartValues();
     void takeProposedPaymentTerms();
+
+    // With a database: the buttons and completers of the own company,
+    // customers and articles (store_controls.cpp), the start's own company
+    // and number.
+    void buildStoreControls();
+    void rememberOwnCompany();
+    void chooseCustomer();
+    void rememberCustomer();
+    void rememberArticle();
+    void updateArticleCompleters();
+    void takeArticle(bool byNumber, const QString& text);
+    void openArchived(qint64 id, const QByteArray& bytes);
 
     void showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code);
 
@@ -135,6 +157,8 @@ private:
     Dialogs& dialogs_;
     QString startDirectory_;
     QString documentFile_; // loaded from or saved to; empty for a new document
+    std::unique_ptr<StoreLink> storeLink_;
+    ArchiveWindow* archiveWindow_ = nullptr;
 
     QTabWidget* tabs_ = nullptr;
     QLabel* statusField_ = nullptr;

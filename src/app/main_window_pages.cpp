@@ -63,6 +63,8 @@ void MainWindow::buildMenu() {
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction* validate = fileMenu->addAction(QStringLiteral("&Validieren"));
     validate->setObjectName(QStringLiteral("actionValidate"));
+    QAction* archive = fileMenu->addAction(QStringLiteral("&Archiv"));
+    archive->setObjectName(QStringLiteral("actionArchive"));
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&Ansicht"));
     viewMenu->setObjectName(QStringLiteral("menuView"));
     QAction* showView = viewMenu->addAction(QStringLiteral("&Rechnung anzeigen"));
@@ -88,6 +90,7 @@ void MainWindow::buildMenu() {
     connect(load, &QAction::triggered, this, &MainWindow::loadCommand);
     connect(save, &QAction::triggered, this, &MainWindow::saveCommand);
     connect(validate, &QAction::triggered, this, &MainWindow::validateCommand);
+    connect(archive, &QAction::triggered, this, &MainWindow::archiveCommand);
     connect(showView, &QAction::triggered, this, &MainWindow::showViewCommand);
     connect(print, &QAction::triggered, this, &MainWindow::printCommand);
     connect(pdf, &QAction::triggered, this, &MainWindow::pdfCommand);

@@ -5,12 +5,14 @@
 //   tallomir-cli load FILE.xml              "Laden", then one summary line
 //   tallomir-cli roundtrip IN.xml OUT.xml   "Laden", then "Speichern"
 //   tallomir-cli pdf IN.xml OUT.pdf         "Laden", then "Als PDF speichern"
+//   tallomir-cli archive [--db FILE] …      the archive (see archive_command.h)
 //
 // Exit codes: 0 done, 1 usage or unusable input, 2 file not readable, not
 // well-formed or no UBL invoice, 3 mandatory check failed, 4 save failed.
 // "load" and "roundtrip" name on stderr what the file holds and a save does
 // not write again; "dump" prints it as "notCarried".
 
+#include "cli/archive_command.h"
 #include "cli/json_io.h"
 #include "form/document_check.h"
 #include "invoice/settings.h"
@@ -18,6 +20,7 @@
 #include "ubl/writer.h"
 #include "view/invoice_pages.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -38,7 +41,8 @@ int usage() {
                  "  tallomir-cli dump DATEI.xml\n"
                  "  tallomir-cli load DATEI.xml\n"
                  "  tallomir-cli roundtrip EIN.xml AUS.xml\n"
-                 "  tallomir-cli pdf EIN.xml AUS.pdf\n";
+                 "  tallomir-cli pdf EIN.xml AUS.pdf\n"
+                 "  tallomir-cli archive [--db DATEI] import|list|export|verify …\n";
     return Usage;
 }
 
@@ -155,6 +159,11 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     Form state = startState(argv[0]);
 
+    if (command == "archive") {
+        // The database lies in the program's data folder, the same for the window.
+        QCoreApplication::setApplicationName(programName);
+        return cli::archiveCommand(state.lists, std::vector<std::string>(argv + 2, argv + argc));
+    }
     if (command == "build" && argc == 4)
         return build(state, argv[2], argv[3]);
     if (command == "dump" && argc == 3) {

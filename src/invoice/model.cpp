@@ -61,6 +61,7 @@ CodeLists defaultCodeLists() {
     lists.validators = {CodeLists::ValidatorSetup{"validationtool-1.4.2-standalone.jar", "scenarios.xml", ""},
                         CodeLists::ValidatorSetup{"validator-1.6.0-standalone.jar",
                                                   "xrechnung-3.0/scenarios.xml", "xrechnung-3.0"}};
+    lists.numberRanges = {{"", "RE-{JJJJ}-{NNNN}"}};
     return lists;
 }
 

@@ -380,6 +380,13 @@ struct CodeLists {
     std::array<ValidatorSetup, 2> validators;
     // How long a validator may run before it is stopped.
     int validatorTimeLimitSeconds = 300;
+    // The business's database file ("Datenbank"); "" for the one in the
+    // program's data folder. A relative name counts from the settings file's folder.
+    std::string databaseFile;
+    // The pattern of new invoice numbers ("Nummernkreis", e.g.
+    // "RE-{JJJJ}-{NNNN}"), by document type code; "" holds the one of every
+    // type without its own ("Nummernkreis381" and so on).
+    std::map<std::string, std::string> numberRanges;
 };
 CodeLists defaultCodeLists();
 

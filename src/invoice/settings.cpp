@@ -298,6 +298,17 @@ void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes, const std::
         std::stoi(limit) > 0)
         lists.validatorTimeLimitSeconds = std::stoi(limit);
 
+    // The database; a relative name counts from the settings file's folder.
+    lists.databaseFile = readText(entries, "Datenbank", "");
+    if (!lists.databaseFile.empty() && !folder.empty() &&
+        std::filesystem::path(lists.databaseFile).is_relative())
+        lists.databaseFile = (std::filesystem::path(folder) / lists.databaseFile).lexically_normal().string();
+    // Number ranges: "Nummernkreis" for every type, "Nummernkreis<code>" for one.
+    lists.numberRanges = {{"", readText(entries, "Nummernkreis", "RE-{JJJJ}-{NNNN}")}};
+    for (const CodeEntry& type : lists.documentTypes)
+        if (const std::optional<std::string_view> own = findValue(entries, "Nummernkreis" + type.code))
+            lists.numberRanges[type.code] = std::string(trimRight(trimLeft(*own)));
+
     setEntry(lists.currencies, 0, readText(entries, "Waehrung0", "EUR"));
     setEntry(lists.currencies, 1, readText(entries, "Waehrung1", "CHF"));
     setEntry(lists.currencies, 2, readText(entries, "Waehrung2", "GBP"));

@@ -1,4 +1,4 @@
-// Runs one group of window tests: layout, commands, editing, attachments or cli.
+// Runs one group of window tests: layout, commands, editing, attachments, cli or store.
 #include "app/qt_german.h"
 
 #include "window_harness.h"
@@ -13,6 +13,7 @@ std::unique_ptr<QObject> makeCommandsTest();
 std::unique_ptr<QObject> makeEditingTest();
 std::unique_ptr<QObject> makeAttachmentsTest();
 std::unique_ptr<QObject> makeCliAgreementTest();
+std::unique_ptr<QObject> makeStoreWindowTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
                                           : group == "editing"     ? makeEditingTest()
                                           : group == "attachments" ? makeAttachmentsTest()
                                           : group == "cli"         ? makeCliAgreementTest()
+                                          : group == "store"       ? makeStoreWindowTest()
                                                                    : nullptr;
     return test ? QTest::qExec(test.get(), argc - 1, argv + 1) : 2;
 }

@@ -86,7 +86,7 @@ private Q_SLOTS:
                      {"Neuer Beleg – Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde", "Lieferung",
                       "Positionen", "Belegfuss", "Weitere Angaben", "Anhänge", "&XML Datei/&Neu Strg+N",
                       "&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S", "&XML Datei/&Validieren ",
-                      "&Ansicht/&Rechnung anzeigen ", "&Ansicht/&Drucken … Strg+P",
+                      "&XML Datei/&Archiv ", "&Ansicht/&Rechnung anzeigen ", "&Ansicht/&Drucken … Strg+P",
                       "&Ansicht/Als &PDF speichern … ", "&Info/&Lizenzhinweis ", "Öffnen|Abbrechen"}));
     }
 

@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "form/form.h"
+#include "store/database.h"
 
 #include <QPrinter>
 #include <QtTest>
@@ -49,6 +50,11 @@ public:
         questions << title + '|' + labels.join('/');
         return textAnswers.isEmpty() ? QStringList() : textAnswers.takeFirst();
     }
+    QStringList itemAnswers; // taken from the front; none left: cancelled
+    int chooseItem(QWidget*, const QString& title, const QString& label, const QStringList& items) override {
+        choices << title + '|' + label + '|' + items.join('/');
+        return itemAnswers.isEmpty() ? -1 : static_cast<int>(items.indexOf(itemAnswers.takeFirst()));
+    }
     bool choosePrinter(QWidget*, QPrinter& printer, int) override {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printAnswer);
@@ -84,9 +90,10 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 
 class WindowHarness {
 public:
-    explicit WindowHarness(const tallomir::CodeLists& lists = tallomir::defaultCodeLists())
+    explicit WindowHarness(const tallomir::CodeLists& lists = tallomir::defaultCodeLists(),
+                           tallomir::store::Database* database = nullptr)
         : state(makeForm(lists)),
-          window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/')) {
+          window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/', database)) {
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -45,7 +46,8 @@ void expectDefaults(const CodeLists& lists) {
                 lists.taxCategories == defaults.taxCategories && lists.unitCodes == defaults.unitCodes &&
                 lists.endpointSchemes == defaults.endpointSchemes &&
                 lists.defaultVersion == defaults.defaultVersion && lists.validators == defaults.validators &&
-                lists.validatorTimeLimitSeconds == defaults.validatorTimeLimitSeconds);
+                lists.validatorTimeLimitSeconds == defaults.validatorTimeLimitSeconds &&
+                lists.databaseFile == defaults.databaseFile && lists.numberRanges == defaults.numberRanges);
 }
 
 std::string entries(const std::vector<CodeEntry>& list) {
@@ -109,7 +111,11 @@ TEST(Settings, LinesGroupsKeysEncodingsAndValues) {
 
     // The version of new documents, more schemes of electronic addresses, each version's validator.
     const CodeLists more = read("[Global]\nFormat=3.0\nEAdresse4=Peppol\nEAdressKennz4=9930\nEAdressKennz1=\n"
-                                "Validator30Regeln=regeln\n");
+                                "Validator30Regeln=regeln\nNummernkreis= R{NNN} \nNummernkreis381=GS-{NN}\n"
+                                "Nummernkreis999=X\nDatenbank=/srv/t.sqlite\n");
+    // A number range for every type and one of its own for a type in the list.
+    EXPECT_EQ(more.numberRanges, (std::map<std::string, std::string>{{"", "R{NNN}"}, {"381", "GS-{NN}"}}));
+    EXPECT_EQ(more.databaseFile, "/srv/t.sqlite");
     EXPECT_EQ(more.defaultVersion, XRechnungVersion::V3_0);
     EXPECT_EQ(entries(more.endpointSchemes), "E-Mail=EM USt-IdNr.=9930 GLN=0088 Peppol=9930 ");
     EXPECT_EQ(more.validators[1].repository + "|" + more.validators[1].jar,
@@ -138,11 +144,12 @@ TEST(SettingsFile, StartDirectoryWinsOverProgramDirectory) {
     // a relative jar counts from the file's folder, wherever the program started; other paths stay
     std::ofstream(bin + "/Tallomir.ini")
         << "[Global]\nValidator211Jar=kosit/v.jar\nValidator30Jar=/opt/v.jar\n"
-           "Validator30Szenarien=s.xml\n";
+           "Validator30Szenarien=s.xml\nDatenbank=daten/t.sqlite\n";
     CodeLists found = defaultCodeLists();
     loadSettings(found, bin + "/Tallomir.ini");
     EXPECT_EQ(found.validators[0].jar + "|" + found.validators[1].jar + "|" + found.validators[1].scenarios,
               bin + "/kosit/v.jar|/opt/v.jar|s.xml");
+    EXPECT_EQ(found.databaseFile, bin + "/daten/t.sqlite");
     loadSettings(found, start + "/Tallomir.ini");
     EXPECT_EQ(found.validators[0].jar, defaultCodeLists().validators[0].jar); // without the key
     // a missing file gives the defaults and is not created
@@ -165,7 +172,7 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
         "Kennz6 NichtSteuerbar Kennz7 Waehrung0 Waehrung1 Waehrung2 Waehrung3 Zahlungsbed0 "
         "Zahlungsbed1 Zahlungsbed2 Zahlungsbed3 Zahlungsbed4 Format Validator211Jar "
         "Validator211Szenarien Validator211Regeln Validator30Jar Validator30Szenarien "
-        "Validator30Regeln ValidatorZeitlimit");
+        "Validator30Regeln ValidatorZeitlimit Nummernkreis Datenbank");
     for (std::string key; keys >> key;) {
         bytes += std::string("\r\n") + key + "=1";
     }

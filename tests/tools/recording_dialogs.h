@@ -29,4 +29,5 @@ public:
     void openAddress(const QString& address) override { opened << address; }
     QStringList askTexts(QWidget*, const QString&, const QStringList&) override { return {}; }
     bool choosePrinter(QWidget*, QPrinter&, int) override { return false; }
+    int chooseItem(QWidget*, const QString&, const QString&, const QStringList&) override { return -1; }
 };

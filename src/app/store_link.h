@@ -1,0 +1,63 @@
+#pragma once
+
+// What the window asks of the business's database: the archive after a load
+// and a save, the number a new invoice is proposed, and a number checked and
+// taken as the invoice is saved. Without an open database every step is
+// skipped and the window works on single files as before.
+
+#include "ubl/writer.h"
+
+#include <QString>
+
+#include <string>
+
+namespace tallomir {
+struct DocumentState;
+namespace store {
+class Database;
+}
+} // namespace tallomir
+
+namespace tallomir::app {
+
+class StoreLink {
+public:
+    explicit StoreLink(store::Database* database) : db_(database) {}
+
+    bool active() const;
+
+    // After "Laden": the file's bytes archived as received (bytes archived
+    // before keep their entry; a file this business saved keeps its number as
+    // the document's own). "" or a German note for the status bar.
+    std::string archiveLoaded(const DocumentState& state, const QString& fileName);
+
+    // An archived invoice opened in the form: an issued one keeps its number
+    // as the document's own, a received one counts as received.
+    void openedArchived(const DocumentState& state, qint64 id);
+
+    // "Neu" and the start: the page "Lieferant" from the own company (after
+    // a received invoice, emptied when none is stored, so that nothing of its
+    // sender stays) and the next number of the range.
+    void startNew(DocumentState& state);
+    store::Database& database() const { return *db_; }
+
+    // "Speichern": the number checked and taken, the file written and its
+    // bytes archived, as one transaction; a refused number or a failed
+    // save leaves the counter as it was.
+    struct SaveResult {
+        ubl::SaveOutcome outcome; // the file written, or why not
+        std::string refusal;      // a number issued to another invoice: nothing was written
+        std::string note;         // German, for a message after a written file (another number, no archive)
+    };
+    SaveResult save(DocumentState& state, const std::string& fileName);
+
+private:
+    void proposeNumber(DocumentState& state);
+
+    store::Database* db_;
+    bool received_ = false; // the document was loaded and is no invoice of this business
+    std::string ownNumber_; // the number this document holds in the archive
+    std::string proposed_;  // the number "Neu" proposed
+};
+
+} // namespace tallomir::app

@@ -1,0 +1,240 @@
+// The window with the business's database: archive, numbers, own company,
+// customers and articles.
+#include "window_harness.h"
+
+#include "app/archive_window.h"
+#include "app/invoice_view.h"
+#include "store/numbers.h"
+
+using namespace tallomir;
+
+namespace {
+
+void trigger(WindowHarness& h, const QString& text) {
+    for (QAction* top : h.window->menuBar()->actions())
+        for (QAction* action : top->menu()->actions())
+            if (QString(action->text()).remove('&') == text)
+                return action->trigger();
+    QFAIL(qPrintable("no menu entry " + text));
+}
+
+// A database of its own in a temporary folder, open before the window.
+struct StoreHarness {
+    explicit StoreHarness(const CodeLists& lists = defaultCodeLists()) {
+        if (!db.open(folder.filePath(QStringLiteral("tallomir.sqlite")).toStdString()))
+            QTest::qFail(db.message().c_str(), __FILE__, __LINE__);
+        h = std::make_unique<WindowHarness>(lists, &db);
+    }
+    QTemporaryDir folder;
+    store::Database db;
+    std::unique_ptr<WindowHarness> h;
+};
+
+QString numberOf(int counter) {
+    return QString::fromStdString(
+        store::formatNumber("RE-{JJJJ}-{NNNN}", QDate::currentDate().year(), counter));
+}
+
+} // namespace
+
+class StoreWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // "Neu" proposes the range's next number; a failed save and a number typed
+    // by hand leave the counter; a number another saved invoice holds is refused.
+    void newProposesTheNextNumberAndAReusedOneIsRefused() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        QCOMPARE(h.text(92), numberOf(1));
+        h.fillMandatoryFields(); // types "RE-2024-001"
+        QVERIFY(!h.saveAs(QStringLiteral("von-hand.xml")).isEmpty());
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.text(92), numberOf(1));
+
+        h.fillMandatoryFields();
+        QVERIFY(h.saveAs(QStringLiteral("doppelt.xml")).isEmpty());
+        QCOMPARE(
+            h.dialogs.messages.last(),
+            QStringLiteral("XML Datei speichern|Die Rechnungsnummer RE-2024-001 ist schon vergeben: an die "
+                           "Rechnung vom %1 an Kundin GmbH über 119.00 (Archiv Nr. 1).")
+                .arg(QDate::currentDate().toString(Qt::ISODate)));
+        QCOMPARE(h.window->tabs()->currentIndex(), 0);
+
+        h.type(92, numberOf(1));
+        h.dialogs.saveAnswers = {h.path(QStringLiteral("fehlt/x.xml"))}; // a folder that is not there
+        h.window->saveCommand();
+        h.dialogs.choiceAnswers = {"Verwerfen"};
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.text(92), numberOf(1)); // the failed save used no number
+
+        h.fillMandatoryFields(false);
+        h.type(92, numberOf(1));
+        h.addLine("1|1|Mutter|1,00|19");
+        QVERIFY(!h.saveAs(QStringLiteral("erste.xml")).isEmpty());
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.text(92), numberOf(2));
+    }
+
+    // Saved files are archived as issued, loaded ones as received, each once.
+    void savedAndLoadedFilesAreArchivedWithTheirBytes() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        const QByteArray saved = h.saveAs(QStringLiteral("a.xml"));
+        QVERIFY(!saved.isEmpty());
+        QVERIFY(writeFile(h.path(QStringLiteral("empfangen.xml")),
+                          QByteArray(saved).replace("RE-2024-001", "FREMD-7")));
+        for (const char* name : {"a.xml", "empfangen.xml", "empfangen.xml"}) {
+            h.dialogs.openAnswers = {h.path(QString::fromLatin1(name))};
+            h.window->loadCommand();
+        }
+        const std::vector<store::ArchiveEntry> entries = store::findArchived(s.db);
+        QCOMPARE(entries.size(), std::size_t(2));
+        QCOMPARE(entries[0].direction, store::Direction::Issued);
+        QCOMPARE(store::archivedBytes(s.db, entries[0].id).value(), saved);
+        QCOMPARE(entries[1].direction, store::Direction::Received);
+        QCOMPARE(entries[1].facts.number, std::string("FREMD-7"));
+        QCOMPARE(entries[1].facts.gross, std::string("119.00"));
+    }
+
+    // "Neu" after loading a received invoice fills "Lieferant" with the own
+    // company, or empties it when none is stored: the sender never stays.
+    void newAfterALoadFillsTheSupplierWithTheOwnCompany() {
+        for (const bool remembered : {true, false}) {
+            StoreHarness s;
+            WindowHarness& h = *s.h;
+            h.fillMandatoryFields();
+            if (remembered)
+                h.click("buttonRememberOwnCompany");
+            const QByteArray saved = h.saveAs(QStringLiteral("a.xml"));
+            QVERIFY(writeFile(h.path(QStringLiteral("fremd.xml")),
+                              QByteArray(saved).replace("Lieferant &amp; Söhne KG", "Absender AG")));
+            h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.xml"))};
+            h.window->loadCommand();
+            QCOMPARE(h.text(111), QStringLiteral("Absender AG"));
+            trigger(h, QStringLiteral("Neu"));
+            QCOMPARE(h.texts({111, 106, 115}), remembered
+                                                   ? QStringList({"Lieferant & Söhne KG", "Bonn", "0228 123"})
+                                                   : QStringList({"", "", ""}));
+            // A new start shows the own company too.
+            WindowHarness restart(defaultCodeLists(), &s.db);
+            QCOMPARE(restart.text(111), remembered ? QStringLiteral("Lieferant & Söhne KG") : QString());
+        }
+    }
+
+    // "Kunde merken", then "Kunde wählen …" fills the page, Leitweg-ID and
+    // electronic address included.
+    void choosingACustomerFillsThePageKunde() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.click("buttonChooseCustomer");
+        QCOMPARE(h.dialogs.messages.last(), QStringLiteral("Kunde wählen|Es ist noch kein Kunde gemerkt."));
+        h.fillMandatoryFields();
+        h.typeAll("174=rechnung@kundin.example");
+        h.click("buttonRememberCustomer");
+        h.typeAll("125=Zweite KG|91=991-1");
+        h.click("buttonRememberCustomer");
+        h.typeAll("125=Kundin GmbH|120=Bonn");
+        h.click("buttonRememberCustomer"); // updated
+        h.dialogs.choiceAnswers = {"Verwerfen"};
+        trigger(h, QStringLiteral("Neu"));
+        QCOMPARE(h.texts({125, 120, 91, 174}), QStringList({"", "", "", ""}));
+        h.dialogs.itemAnswers = {"Kundin GmbH"};
+        h.click("buttonChooseCustomer");
+        QCOMPARE(h.dialogs.choices.last(), QStringLiteral("Kunde wählen|Kunde:|Kundin GmbH/Zweite KG"));
+        QCOMPARE(h.texts({125, 120, 121, 91, 174}),
+                 QStringList({"Kundin GmbH", "Bonn", "50667", "991-1", "rechnung@kundin.example"}));
+        QCOMPARE(h.window->tabs()->currentIndex(), 2);
+    }
+
+    // "Artikel merken" stores the line's article; typing its name offers it
+    // and taking it fills the line.
+    void anArticleFillsTheLine() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.typeAll("lineItemNumber=A-17|lineItemName=Schrauben M6|lineUnitPrice=0,12|lineVatPercent=7");
+        h.type(h.find("lineDescription"), QStringLiteral("verzinkt"), 0);
+        h.click("buttonRememberArticle");
+        h.addLine("1|100|Mutter|0,05|19");
+        auto* name = h.find<QLineEdit>(QStringLiteral("lineItemName"));
+        h.type(name, QStringLiteral("schrau"), 0);
+        QAbstractItemView* popup = name->completer()->popup();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+        QCOMPARE(QStringList({h.text("lineItemNumber"), h.text("lineItemName"), h.text("lineUnitPrice"),
+                              h.text("lineVatPercent"), h.text("lineDescription")}),
+                 QStringList({"A-17", "Schrauben M6", "0,12", "7,00", "verzinkt"}));
+    }
+
+    // "Archiv": the list searched and sorted, an entry exported unchanged,
+    // opened in the form, and the archive checked.
+    void theArchiveWindowFindsExportsAndOpensEntries() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        const QByteArray saved = h.saveAs(QStringLiteral("a.xml"));
+        QVERIFY(writeFile(h.path(QStringLiteral("fremd.xml")),
+                          QByteArray(saved).replace("RE-2024-001", "FREMD-7")));
+        h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.xml"))};
+        h.window->loadCommand();
+        trigger(h, QStringLiteral("Neu"));
+        trigger(h, QStringLiteral("Archiv"));
+        auto* archive = h.window->findChild<app::ArchiveWindow*>();
+        QVERIFY(archive && archive->isVisible());
+        QTableView* list = archive->list();
+        const auto column = [&](int c) {
+            QStringList texts;
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                texts << list->model()->index(row, c).data().toString();
+            return texts;
+        };
+        QCOMPARE(column(2), QStringList({"RE-2024-001", "FREMD-7"}));
+        QCOMPARE(column(1), QStringList({"ausgestellt", "empfangen"}));
+        QCOMPARE(column(6), QStringList({"119,00", "119,00"}));
+        QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                          QPoint(list->horizontalHeader()->sectionViewportPosition(2) + 5, 5));
+        QCOMPARE(column(2), QStringList({"FREMD-7", "RE-2024-001"}));
+        // Search fields: the text, then a date range without the invoices' date.
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+        const std::pair<QString, QStringList> searches[] = {
+            {"archiveText=re-2024", {"RE-2024-001"}},
+            {"archiveText=|archiveFrom=" + today + "|archiveTo=" + today, {"FREMD-7", "RE-2024-001"}},
+            {"archiveFrom=01.01.2000|archiveTo=31.12.2000", {}},
+            {"archiveFrom=|archiveTo=|archiveMinGross=119,01", {}},
+            {"archiveMinGross=100|archiveMaxGross=119,00", {"FREMD-7", "RE-2024-001"}},
+        };
+        for (const auto& [fields, numbers] : searches) {
+            for (const QString& entry : fields.split('|'))
+                archive->findChild<QLineEdit*>(entry.section('=', 0, 0))->setText(entry.section('=', 1));
+            QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveSearch")),
+                              Qt::LeftButton);
+            QCOMPARE(column(2), numbers);
+        }
+        list->setCurrentIndex(list->model()->index(0, 0)); // FREMD-7
+        h.dialogs.saveAnswers = {h.path(QStringLiteral("export.xml"))};
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveExport")),
+                          Qt::LeftButton);
+        QCOMPARE(readFile(h.path(QStringLiteral("export.xml"))),
+                 readFile(h.path(QStringLiteral("fremd.xml"))));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveView")),
+                          Qt::LeftButton);
+        auto* view = archive->findChild<app::InvoiceView*>();
+        QVERIFY(view && view->isVisible() && view->pageCount() == 1);
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveVerify")),
+                          Qt::LeftButton);
+        QCOMPARE(
+            h.dialogs.messages.last(),
+            QStringLiteral("Archiv prüfen|Alle Einträge des Archivs stimmen mit ihren Prüfsummen überein."));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveOpen")),
+                          Qt::LeftButton);
+        QCOMPARE(h.text(92), QStringLiteral("FREMD-7"));
+        QCOMPARE(h.text(111), QStringLiteral("Lieferant & Söhne KG"));
+    }
+};
+
+std::unique_ptr<QObject> makeStoreWindowTest() {
+    return std::make_unique<StoreWindowTest>();
+}
+
+#include "store_window_test.moc"
