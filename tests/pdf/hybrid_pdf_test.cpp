@@ -12,6 +12,7 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+
 using namespace tallomir;
 
 namespace {
@@ -77,6 +78,10 @@ TEST_F(HybridPdfTest, WrittenFilesPassTheCheckerAndGiveTheirXmlBack) {
         const auto& verdict = verdicts.at(files[i].string());
         EXPECT_TRUE(verdict.pass) << cases[i].sample << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(cases[i].expected), std::string::npos) << verdict.line;
+        const pdf::OpenedPdf opened = pdf::openHybridPdf(files[i].string());
+        EXPECT_EQ(opened.error, "");
+        EXPECT_EQ(opened.embeddedName, pdf::embeddedFileName(cases[i].profile));
+        EXPECT_EQ(opened.xml, ciiSample(cases[i].sample, cases[i].profile)) << cases[i].sample;
     }
 }
 
