@@ -13,6 +13,7 @@
 
 namespace fs = std::filesystem;
 
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 using namespace tallomir;
 
 namespace {
@@ -92,6 +93,21 @@ TEST_F(HybridPdfTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
     EXPECT_EQ(error.rfind("Die PDF-Datei " + target.string() + " konnte nicht geschrieben werden", 0), 0u)
         << error;
     EXPECT_FALSE(fs::exists(target.parent_path()));
+}
+
+// Every file of the corpus through the fuzz target: a message or the invoice,
+// never a crash (the sanitizer build runs this too).
+TEST(FuzzPdfCorpus, EveryFileIsOpenedOrRefused) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(TALLOMIR_FUZZ_PDF_CORPUS)) {
+        const std::string bytes = readBytes(entry.path());
+        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                  0)
+            << entry.path();
+        ++count;
+    }
+    EXPECT_GE(count, 5);
+    EXPECT_EQ(LLVMFuzzerTestOneInput(nullptr, 0), 0);
 }
 
 } // namespace
