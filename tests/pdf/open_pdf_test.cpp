@@ -101,6 +101,15 @@ std::function<void(QPDFWriter&)> encrypting(const char* userPassword) {
     };
 }
 
+// The PDF with the cross-reference table's place off by one: intact objects
+// a repair could find.
+std::string withWrongXrefPlace(std::string pdf) {
+    const std::size_t at = pdf.rfind("startxref\n") + 10;
+    const std::size_t end = pdf.find('\n', at);
+    pdf.replace(at, end - at, std::to_string(std::stoul(pdf.substr(at, end - at)) + 1));
+    return pdf;
+}
+
 const std::string noInvoice = "Diese PDF-Datei enthält keine Rechnungsdaten (kein eingebettetes XML).";
 const std::string damaged = "Die PDF-Datei RE-1.pdf ist beschädigt und kann nicht gelesen werden.";
 const std::string encrypted =
@@ -131,6 +140,7 @@ TEST(OpenPdfTest, FindsTheInvoiceOrSaysWhyNot) {
         {"another file only", madePdf(embedding({{"anhang.csv", "a;b"}})), noInvoice},
         {"not a PDF", "<Invoice/>", "Die Datei RE-1.pdf ist keine PDF-Datei."},
         {"truncated", invoice.substr(0, invoice.size() * 2 / 3), damaged},
+        {"cross-reference table's place wrong", withWrongXrefPlace(invoice), damaged},
         {"no objects", "%PDF-1.7\n" + std::string(400, 'x'), damaged},
         {"name tree its own kid", madePdf(loopingNameTree(false)), noInvoice},
         {"name trees each other's kid", madePdf(loopingNameTree(true)), noInvoice},
@@ -166,7 +176,8 @@ TEST(OpenPdfTest, FindsTheInvoiceOrSaysWhyNot) {
         const pdf::OpenedPdf opened = pdf::openHybridPdfData(c.bytes, "RE-1.pdf", c.limits);
         EXPECT_EQ(opened.error, c.message) << c.what;
         EXPECT_EQ(opened.embeddedName, c.name) << c.what;
-        EXPECT_EQ(opened.xml, c.xml) << c.what;
+        // Not EXPECT_EQ: a zip bomb's hundreds of megabytes would be printed.
+        EXPECT_TRUE(opened.xml == c.xml) << c.what << ": " << opened.xml.size() << " bytes";
     }
 }
 
