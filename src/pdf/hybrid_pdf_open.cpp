@@ -163,8 +163,9 @@ OpenedPdf openHybridPdf(const std::string& fileName, const OpenLimits& limits) {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(fileName, error);
     if (error)
-        return cannotOpen(std::filesystem::is_directory(fileName) ? "Es ist ein Ordner."
-                                                                  : "Die Datei fehlt oder ist nicht lesbar.");
+        return cannotOpen(std::filesystem::is_directory(fileName, error)
+                              ? "Es ist ein Ordner."
+                              : "Die Datei fehlt oder ist nicht lesbar.");
     if (size > limits.fileBytes)
         return refusal(fileTooLarge(fileName, limits.fileBytes));
     std::string bytes(size, '\0');

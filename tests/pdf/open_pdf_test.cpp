@@ -194,6 +194,9 @@ TEST(OpenPdfTest, AFileIsReadFromDiskWithinItsLimit) {
     EXPECT_EQ(pdf::openHybridPdf(file.string()).error,
               "Die Datei " + file.string() +
                   " konnte nicht geöffnet werden: Die Datei fehlt oder ist nicht lesbar.");
+    const std::string folder = file.parent_path().string();
+    EXPECT_EQ(pdf::openHybridPdf(folder).error,
+              "Die Datei " + folder + " konnte nicht geöffnet werden: Es ist ein Ordner.");
 }
 
 } // namespace
