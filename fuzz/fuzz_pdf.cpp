@@ -2,7 +2,7 @@
 // embedded files' name tree, the invoice stream decoded within its limit.
 // Nothing is written to disk. The limits are small so that every run is quick.
 
-#include "pdf/hybrid_pdf.h"
+#include "pdf/hybrid_pdf_open.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,14 +4,14 @@
 // XML embedded for a machine, in one PDF/A-3b file.
 //
 //   std::string error = pdf::writeHybridPdf(pages, xml, pdf::Profile::XRechnung, "RE-1.pdf");
-//   pdf::OpenedPdf opened = pdf::openHybridPdf("RE-1.pdf");
+//   pdf::OpenedPdf opened = pdf::openHybridPdf("RE-1.pdf");   // hybrid_pdf_open.h
 //   if (opened.error.empty()) use(opened.xml, opened.embeddedName);
 //
 // Every error is a German message for the user; empty means success.
 
+#include "pdf/hybrid_pdf_open.h"
 #include "view/invoice_pages.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -35,28 +35,5 @@ std::string conformanceLevel(Profile profile);
 // written. Empty on success, otherwise a German message naming the file.
 std::string writeHybridPdf(const view::InvoicePages& pages, std::string_view xml, Profile profile,
                            const std::string& fileName);
-
-// What a received PDF is allowed to be before it is refused unread.
-struct OpenLimits {
-    std::uint64_t fileBytes = 100ull << 20;    // the PDF file itself
-    std::uint64_t embeddedBytes = 50ull << 20; // the embedded XML, stored and decoded
-};
-
-// The invoice XML embedded in a PDF, or the German message why there is none.
-struct OpenedPdf {
-    std::string xml;
-    std::string embeddedName; // the name it was embedded under, e.g. "factur-x.xml"
-    std::string error;        // empty when xml holds the invoice
-};
-
-// Opens a PDF and returns its embedded invoice XML: the first embedded file
-// named "factur-x.xml", "xrechnung.xml", "zugferd-invoice.xml" or
-// "ZUGFeRD-invoice.xml", in that order. Nothing the PDF points to outside
-// itself is followed and no script is run; a damaged or encrypted file, or
-// one beyond the limits, is refused with a message.
-OpenedPdf openHybridPdf(const std::string& fileName, const OpenLimits& limits = {});
-// The same for a PDF in memory; `displayName` names it in messages.
-OpenedPdf openHybridPdfData(std::string_view bytes, const std::string& displayName,
-                            const OpenLimits& limits = {});
 
 } // namespace tallomir::pdf

@@ -2,13 +2,14 @@
 // name tree is walked, and the invoice's stream is decoded into a sink that
 // stops at the limit, so no stream is ever decoded unbounded.
 
-#include "hybrid_pdf.h"
+#include "hybrid_pdf_open.h"
 
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFEmbeddedFileDocumentHelper.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFFileSpecObjectHelper.hh>
+#include <qpdf/QPDFLogger.hh>
 
 #include <array>
 #include <exception>
@@ -135,6 +136,15 @@ OpenedPdf openHybridPdfData(std::string_view bytes, const std::string& displayNa
         return refusal(fileTooLarge(displayName, limits.fileBytes));
     if (bytes.substr(0, 1024).find("%PDF-") == std::string_view::npos)
         return refusal("Die Datei " + displayName + " ist keine PDF-Datei.");
+    // What qpdf says of objects that belong to no document goes to its
+    // default logger, never to the user's terminal.
+    static const bool quiet = [] {
+        const auto logger = QPDFLogger::defaultLogger();
+        logger->setWarn(logger->discard());
+        logger->setError(logger->discard());
+        return true;
+    }();
+    (void)quiet;
     try {
         QPDF document;
         document.setSuppressWarnings(true);

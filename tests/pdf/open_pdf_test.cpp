@@ -2,7 +2,7 @@
 // cannot give one (not a PDF, damaged, encrypted, looping, too large, a zip
 // bomb) refused with a message, made small in the test with qpdf.
 
-#include "pdf/hybrid_pdf.h"
+#include "pdf/hybrid_pdf_open.h"
 #include <unistd.h>
 
 #include <gtest/gtest.h>
