@@ -83,18 +83,18 @@ std::uint64_t integerOr(QPDFObjectHandle object, std::uint64_t fallback) {
     return value < 0 ? fallback : static_cast<std::uint64_t>(value);
 }
 
-// The embedded invoice's file specification: the first of the names, by the
-// name tree's key or the specification's own file name.
-std::shared_ptr<QPDFFileSpecObjectHelper> invoiceSpec(QPDF& document, std::string& embeddedName) {
+// The embedded invoice's file entry: the first of the names, by the
+// name tree's key or the entry's own file name.
+std::shared_ptr<QPDFFileSpecObjectHelper> invoiceEntry(QPDF& document, std::string& embeddedName) {
     QPDFEmbeddedFileDocumentHelper files(document);
     if (!files.hasEmbeddedFiles())
         return nullptr;
     const auto all = files.getEmbeddedFiles();
     for (const char* wanted : invoiceNames)
-        for (const auto& [key, spec] : all)
-            if (key == wanted || spec->getFilename() == wanted) {
+        for (const auto& [key, entry] : all)
+            if (key == wanted || entry->getFilename() == wanted) {
                 embeddedName = wanted;
-                return spec;
+                return entry;
             }
     return nullptr;
 }
@@ -154,10 +154,10 @@ OpenedPdf openHybridPdfData(std::string_view bytes, const std::string& displayNa
         if (document.isEncrypted())
             return refusal(encrypted(displayName));
         std::string embeddedName;
-        const auto spec = invoiceSpec(document, embeddedName);
-        if (!spec)
+        const auto entry = invoiceEntry(document, embeddedName);
+        if (!entry)
             return refusal("Diese PDF-Datei enthält keine Rechnungsdaten (kein eingebettetes XML).");
-        return invoiceData(spec->getEmbeddedFileStream(), embeddedName, displayName, limits.embeddedBytes);
+        return invoiceData(entry->getEmbeddedFileStream(), embeddedName, displayName, limits.embeddedBytes);
     } catch (const QPDFExc& error) {
         return refusal(error.getErrorCode() == qpdf_e_password ? encrypted(displayName)
                                                                : damaged(displayName));

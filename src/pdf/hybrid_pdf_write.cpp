@@ -50,18 +50,18 @@ bool paintedPages(const view::InvoicePages& pages, QByteArray& bytes) {
 }
 
 // The embedded XML: its own stream with MIME type and dates, a file
-// specification naming it the pages' alternative form, listed in the
+// entry naming it the pages' alternative form, listed in the
 // document's embedded files and its associated files.
 void embedInvoice(QPDF& document, std::string_view xml, const std::string& name, const std::string& pdfDate) {
     auto stream = QPDFEFStreamObjectHelper::createEFStream(document, std::string(xml));
     stream.setSubtype("text/xml").setCreationDate(pdfDate).setModDate(pdfDate);
-    auto spec = QPDFFileSpecObjectHelper::createFileSpec(document, name, stream);
-    spec.setDescription("Rechnungsdaten");
-    QPDFObjectHandle specObject = spec.getObjectHandle();
-    specObject.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Alternative"));
-    QPDFEmbeddedFileDocumentHelper(document).replaceEmbeddedFile(name, spec);
+    auto entry = QPDFFileSpecObjectHelper::createFileSpec(document, name, stream);
+    entry.setDescription("Rechnungsdaten");
+    QPDFObjectHandle entryObject = entry.getObjectHandle();
+    entryObject.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Alternative"));
+    QPDFEmbeddedFileDocumentHelper(document).replaceEmbeddedFile(name, entry);
     QPDFObjectHandle associated = QPDFObjectHandle::newArray();
-    associated.appendItem(specObject);
+    associated.appendItem(entryObject);
     document.getRoot().replaceKey("/AF", associated);
 }
 
