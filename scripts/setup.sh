@@ -12,6 +12,7 @@ packages=(
   xvfb xauth libxml2-utils binutils
   clang libclang-rt-14-dev
   default-jre-headless libsaxonhe-java poppler-utils fonts-dejavu-core
+  libqpdf-dev qpdf
 )
 
 missing=()

@@ -150,7 +150,7 @@ struct TextLines {
 
 InvoicePages::InvoicePages(const DocumentState& state, const std::vector<std::string>& notCarried)
     : layoutDevice_(makeLayoutDevice()), document_(std::make_unique<QTextDocument>()),
-      title_(documentHeading(state.doc)) {
+      title_(documentHeading(state.doc)), author_(state.doc.supplier.name) {
     QTextDocument& document = *document_;
     document.setUseDesignMetrics(true);
     document.documentLayout()->setPaintDevice(layoutDevice_.get());

@@ -37,6 +37,8 @@ public:
     int pageCount() const { return pageCount_; }
     // The document's heading, "Rechnung Nr. RE-1": the PDF's title.
     const std::string& title() const { return title_; }
+    // The seller's name: the PDF's author.
+    const std::string& author() const { return author_; }
     // A4 in points (1/72 inch).
     static QSizeF pageSizePoints();
 
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<QTextDocument> document_;
     int pageCount_ = 0;
     std::string title_;
+    std::string author_;
     std::vector<Page> pages_;
     double tableHeadTop_ = 0;    // the line table's header row, repeated
     double tableHeadBottom_ = 0; // on pages that continue the table

@@ -17,10 +17,10 @@ std::filesystem::path configuredDir() {
     return std::filesystem::path(TALLOMIR_SOURCE_DIR) / ".." / "shared" / "testdata";
 }
 
-std::filesystem::path checkerPath() {
-    if (const char* named = std::getenv("TALLOMIR_XRCHECK"); named != nullptr && *named != '\0')
+std::filesystem::path checkerPath(const char* variable = "TALLOMIR_XRCHECK", const char* tool = "xrcheck") {
+    if (const char* named = std::getenv(variable); named != nullptr && *named != '\0')
         return named;
-    return configuredDir() / ".." / "tools" / "xrcheck";
+    return configuredDir() / ".." / "tools" / tool;
 }
 
 std::string quoted(const std::string& text) {
@@ -61,17 +61,21 @@ std::vector<std::filesystem::path> sampleFiles(const std::string& folder) {
     return files;
 }
 
-std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>& files) {
+namespace {
+
+// Runs a checker that prints one PASS or FAIL line per file, in the order given.
+std::map<std::string, Verdict> runChecker(const std::filesystem::path& checker,
+                                          const std::vector<std::filesystem::path>& files) {
     std::map<std::string, Verdict> verdicts;
     for (const auto& file : files)
-        verdicts[file.string()] = Verdict{false, "not judged by " + checkerPath().string()};
+        verdicts[file.string()] = Verdict{false, "not judged by " + checker.string()};
     if (files.empty())
         return verdicts;
 
     // The checker's Java runs are short: the quick compiler alone saves a third of their time.
     ::setenv("JAVA_TOOL_OPTIONS", "-XX:TieredStopAtLevel=1 -XX:+UseSerialGC", 0);
     // The checker names each file by its base name, in the order given.
-    std::string command = quoted(checkerPath().string());
+    std::string command = quoted(checker.string());
     for (const auto& file : files)
         command += " " + quoted(file.string());
     command += " 2>&1";
@@ -95,6 +99,16 @@ std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>&
         ++next;
     }
     return verdicts;
+}
+
+} // namespace
+
+std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>& files) {
+    return runChecker(checkerPath(), files);
+}
+
+std::map<std::string, Verdict> zfcheck(const std::vector<std::filesystem::path>& files) {
+    return runChecker(checkerPath("TALLOMIR_ZFCHECK", "zfcheck"), files);
 }
 
 void expectAllValid(const std::vector<std::filesystem::path>& files) {

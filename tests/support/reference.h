@@ -34,6 +34,11 @@ std::map<std::string, Verdict> xrcheck(const std::vector<std::filesystem::path>&
 // Every file must pass; each failure is reported with the checker's line.
 void expectAllValid(const std::vector<std::filesystem::path>& files);
 
+// The same for hybrid invoice PDFs: the PDF checker (TALLOMIR_ZFCHECK, else
+// tools/zfcheck beside the reference folder) judges the file and its embedded
+// XML, once over all files; its line names the profile and the embedded file.
+std::map<std::string, Verdict> zfcheck(const std::vector<std::filesystem::path>& files);
+
 // With TALLOMIR_JSON_CASES naming a folder, every JSON input a test enters is
 // also kept there as a file of its own (scripts/compare-output.sh builds each
 // with two versions of the program and compares the bytes). Without it, nothing.

@@ -1,0 +1,121 @@
+// Hybrid PDFs: the pages with the invoice's XML embedded, judged by the PDF
+// checker, and the XML taken out of received PDFs again.
+#include "pdf/hybrid_pdf.h"
+#include "support/reference.h"
+#include "ubl/reader.h"
+
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+using namespace tallomir;
+
+namespace {
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A received invoice's pages: the first UBL sample, which names a seller.
+std::unique_ptr<view::InvoicePages> samplePages() {
+    DocumentState state = makeDocumentState(defaultCodeLists());
+    const auto samples = tallomir::testing::sampleFiles("xrechnung-3.0.2-samples");
+    if (!samples.empty())
+        ubl::loadInvoiceFile(state, samples.front().string());
+    return std::make_unique<view::InvoicePages>(state, std::vector<std::string>{});
+}
+
+// A CII sample as the profile's XML: for EN 16931 it names the standard alone.
+std::string ciiSample(const std::string& name, pdf::Profile profile) {
+    std::string xml = readBytes(tallomir::testing::testDataDir() / "xrechnung-3.0.2-cii-samples" / name);
+    const std::string xrechnungId = "urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0";
+    if (const auto at = xml.find(xrechnungId); profile == pdf::Profile::En16931 && at != std::string::npos)
+        xml.replace(at, xrechnungId.size(), "urn:cen.eu:en16931:2017");
+    return xml;
+}
+
+class HybridPdfTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+    const fs::path dir = fs::temp_directory_path() / ("tallomir-pdf-" + std::to_string(::getpid()));
+};
+
+TEST_F(HybridPdfTest, WrittenFilesPassTheCheckerAndGiveTheirXmlBack) {
+    TALLOMIR_REQUIRE_TESTDATA();
+    const auto pages = samplePages();
+    struct Case {
+        std::string sample;
+        pdf::Profile profile;
+        std::string expected; // in the checker's line
+    };
+    const std::vector<Case> cases{
+        {"01.01a-INVOICE_uncefact.xml", pdf::Profile::XRechnung,
+         "profile=XRECHNUNG xml=PASS attached=xrechnung.xml"},
+        {"01.01a-INVOICE_uncefact.xml", pdf::Profile::En16931,
+         "profile=EN_16931 xml=PASS attached=factur-x.xml"},
+        {"03.01a-INVOICE_uncefact.xml", pdf::Profile::XRechnung,
+         "profile=XRECHNUNG xml=PASS attached=xrechnung.xml"},
+        {"02.01a-INVOICE_uncefact.xml", pdf::Profile::En16931,
+         "profile=EN_16931 xml=PASS attached=factur-x.xml"},
+    };
+    std::vector<fs::path> files;
+    for (const Case& c : cases) {
+        files.push_back(dir / (std::to_string(files.size()) + ".pdf"));
+        const std::string xml = ciiSample(c.sample, c.profile);
+        ASSERT_EQ(pdf::writeHybridPdf(*pages, xml, c.profile, files.back().string()), "") << c.sample;
+    }
+    const auto verdicts = tallomir::testing::zfcheck(files);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& verdict = verdicts.at(files[i].string());
+        EXPECT_TRUE(verdict.pass) << cases[i].sample << ": " << verdict.line;
+        EXPECT_NE(verdict.line.find(cases[i].expected), std::string::npos) << verdict.line;
+        const pdf::OpenedPdf opened = pdf::openHybridPdf(files[i].string());
+        EXPECT_EQ(opened.error, "");
+        EXPECT_EQ(opened.embeddedName, pdf::embeddedFileName(cases[i].profile));
+        EXPECT_EQ(opened.xml, ciiSample(cases[i].sample, cases[i].profile)) << cases[i].sample;
+    }
+}
+
+TEST_F(HybridPdfTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
+    const auto pages = samplePages();
+    const fs::path target = dir / "missing" / "RE-1.pdf";
+    const std::string error = pdf::writeHybridPdf(*pages, "<x/>", pdf::Profile::XRechnung, target.string());
+    EXPECT_EQ(error.rfind("Die PDF-Datei " + target.string() + " konnte nicht geschrieben werden", 0), 0u)
+        << error;
+    EXPECT_FALSE(fs::exists(target.parent_path()));
+}
+
+// Every file of the corpus through the fuzz target: a message or the invoice,
+// never a crash (the sanitizer build runs this too).
+TEST(FuzzPdfCorpus, EveryFileIsOpenedOrRefused) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(TALLOMIR_FUZZ_PDF_CORPUS)) {
+        const std::string bytes = readBytes(entry.path());
+        EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                  0)
+            << entry.path();
+        ++count;
+    }
+    EXPECT_GE(count, 5);
+    EXPECT_EQ(LLVMFuzzerTestOneInput(nullptr, 0), 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Fonts need a GUI application, not a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
