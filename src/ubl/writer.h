@@ -22,6 +22,15 @@ inline constexpr std::string_view taxNumberScheme = "FC";
 
 // The identifier of the version a file follows (its cbc:CustomizationID).
 std::string customizationIdOf(XRechnungVersion version);
+// The identifier of the standard itself, without a national extension.
+inline constexpr std::string_view plainStandardId = "urn:cen.eu:en16931:2017";
+// The business process the program names where the document names none.
+std::string programProfileText(const DocumentState& state);
+// Payment terms as written: each cash discount entry on a line of its own.
+std::string paymentTermsText(const std::string& terms);
+// The tax point's code of the document's list in the list of CII's element
+// (the invoice date "3" is "5"); "" for another.
+std::string_view dueDateCodeOf(std::string_view code);
 
 // Document type codes of an additional document reference: a credit note's
 // project reference (it has no element of its own for it), and the invoiced
@@ -57,5 +66,8 @@ struct SaveOutcome {
 // "Speichern" after the dialog: completes the extension, sets currentFileName,
 // builds the tree and saves it; a successful save clears `modified`.
 SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName);
+// The same with the tree of another syntax.
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName,
+                            xml::DocumentPtr (*build)(const DocumentState&));
 
 } // namespace tallomir::ubl
