@@ -24,8 +24,7 @@
 #include "form/line_list.h"
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
-#include "ubl/reader.h"
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 #include "view/invoice_layout.h"
 #include "view/invoice_pages.h"
 
@@ -583,7 +582,7 @@ void MainWindow::loadCommand() {
     if (fileName.isEmpty()) // cancelled: the form stays
         return;
     // A file that is not loaded leaves the form as it is.
-    const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state_, ss(fileName));
+    const syntax::LoadOutcome outcome = syntax::loadInvoiceFile(state_, ss(fileName));
     const QString title = QStringLiteral("XML Datei laden");
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
@@ -656,7 +655,7 @@ void MainWindow::saveCommand() {
         !dialogs_.question(
             this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
         return;
-    const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state_, ss(fileName));
+    const syntax::SaveOutcome outcome = syntax::saveInvoiceFile(state_, ss(fileName));
     if (!outcome.ok) {
         dialogs_.message(this, title, qs(outcome.message));
         return;

@@ -1,5 +1,6 @@
 // The values of a CII invoice (CrossIndustryInvoice D16B) and the places of
 // their elements, in file order. A credit note is an invoice of type 381.
+// An invoice names one preceding invoice at most.
 // Dates are eight digits ("20240131") with their form's code, written by the
 // hook `Write::Day`; the path names the date's element itself.
 
@@ -22,7 +23,6 @@ using M = PaymentMeansEntry;
 using T = tallomir::Attachment;
 using I2 = PartyIdentifier;
 using I = ItemAttribute;
-using B = PrecedingInvoice;
 using enum Record;
 using W = Write;
 
@@ -168,7 +168,12 @@ constexpr Term paymentMeansTerms[] = {
 constexpr Term attachmentTerms[] = {
     {"ram:IssuerAssignedID", Attachment, &T::id},
     {"ram:URIID", Attachment, &T::uri},
-    {"ram:TypeCode", Attachment, &T::typeCode},
+    // every supporting document is of the type 916
+    {.path = "ram:TypeCode",
+     .record = Attachment,
+     .hook = Hook::TakenWithBlock,
+     .write = W::Constant,
+     .text = "916"},
     {"ram:Name", Attachment, &T::description},
     {.path = "ram:AttachmentBinaryObject",
      .record = Attachment,
@@ -176,16 +181,6 @@ constexpr Term attachmentTerms[] = {
      .attribute = {"mimeCode", &T::mimeCode, true},
      .secondAttribute = {"filename", &T::fileName, true},
      .write = W::AttachedFile},
-};
-
-// A preceding invoice after the first.
-constexpr Term precedingTerms[] = {
-    {"ram:IssuerAssignedID", Preceding, &B::number},
-    {.path = "ram:FormattedIssueDateTime/qdt:DateTimeString",
-     .record = Preceding,
-     .field = &B::issueDate,
-     .form = Form::Day,
-     .write = W::Day},
 };
 
 constexpr Term classificationTerms[] = {
@@ -556,11 +551,6 @@ constexpr Term documentTerms[] = {
      .field = &D::precedingInvoiceDate,
      .form = Form::Day,
      .write = W::Day},
-    {.path = SETTLEMENT "ram:InvoiceReferencedDocument",
-     .record = Preceding,
-     .hook = Hook::FurtherPreceding,
-     .group = precedingTerms,
-     .keep = 1},
     {"" SETTLEMENT "ram:ReceivableSpecifiedTradeAccountingAccount/ram:ID", Document,
      &D::buyerAccountingReference},
 };

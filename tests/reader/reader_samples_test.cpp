@@ -5,11 +5,11 @@
 
 #include "reader_test_support.h"
 
-#include "cii/cii.h"
 #include "form/document_check.h"
 #include "form/input_rules.h"
 #include "invoice/decimal.h"
 #include "support/reference.h"
+#include "syntax/syntax.h"
 #include "ubl/writer.h"
 #include "xml/xml.h"
 
@@ -113,18 +113,17 @@ TEST_P(Samples, SavedAgainNothingIsLostSilentlyAndTheyPassTheOfficialRules) {
     for (const auto& sample : tallomir::testing::sampleFiles(folder)) {
         SCOPED_TRACE(sample.string());
         auto state = freshState();
-        // The version shown before does not matter: the file names its own.
+        // The version and syntax shown before do not matter: the file has its own.
         state.xrechnungVersion =
             version == XRechnungVersion::V3_0 ? XRechnungVersion::V2_1_1 : XRechnungVersion::V3_0;
-        ASSERT_EQ((cii ? tallomir::cii::loadCiiFile : tallomir::ubl::loadInvoiceFile)(state, sample.string())
-                      .result,
-                  Result::Loaded);
+        state.syntax = cii ? tallomir::Syntax::Ubl : tallomir::Syntax::Cii;
+        ASSERT_EQ(tallomir::syntax::loadInvoiceFile(state, sample.string()).result, Result::Loaded);
         EXPECT_EQ(state.xrechnungVersion, version);
+        EXPECT_EQ(state.syntax, cii ? tallomir::Syntax::Cii : tallomir::Syntax::Ubl);
         // The check asks for nothing the rules allow to be missing.
         EXPECT_TRUE(tallomir::checkMandatoryFields(state).ok) << tallomir::checkMandatoryFields(state).text;
         const std::string target = (dir.path / (folder + sample.filename().string())).string();
-        const auto outcome =
-            cii ? tallomir::cii::saveCiiFile(state, target) : tallomir::ubl::saveInvoiceFile(state, target);
+        const auto outcome = tallomir::syntax::saveInvoiceFile(state, target);
         ASSERT_TRUE(outcome.ok) << outcome.message;
         saved.push_back(outcome.fileName);
         versions[outcome.fileName] = version == XRechnungVersion::V3_0 ? "3.0.2" : "2.1.1";
