@@ -508,6 +508,7 @@ void MainWindow::showDocument() {
                     categoryEntryOf(state_, state_.documentTaxCategory), state_.documentTaxCategory);
     showCodeInCombo(combo(FieldId::DocumentFormat), 2,
                     state_.xrechnungVersion == XRechnungVersion::V3_0 ? 1 : 0, std::string());
+    showCodeInCombo(combo(FieldId::DocumentSyntax), 2, state_.syntax == Syntax::Cii ? 1 : 0, std::string());
     showCodeInCombo(combo(FieldId::PaymentMeans), static_cast<int>(lists.paymentMeans.size()),
                     findCode(lists.paymentMeans, doc.paymentMeansCode), doc.paymentMeansCode);
     showCode(FieldId::SupplierEndpointScheme, lists.endpointSchemes, doc.supplier.endpointScheme);
