@@ -103,7 +103,8 @@ std::string_view ruleName(std::string_view qualifiedName, const Namespaces& name
 }
 
 // Why a file is not read: its document element is not a UBL 2.1 invoice or
-// credit note. "" when it is one.
+// credit note (nor a CII invoice, which the syntax's place gives to CII's
+// reader). "" when it is one.
 std::string refusalOf(NodeView root) {
     Namespaces namespaces({});
     namespaces.enter(0, root);
@@ -113,9 +114,8 @@ std::string refusalOf(NodeView root) {
     if ((local == "Invoice" && uri == invoiceNamespace) ||
         (local == "CreditNote" && uri == creditNoteNamespace))
         return {};
-    const std::string onlyUbl = " Tallomir liest nur Rechnungen und Gutschriften in der Syntax UBL 2.1.";
-    if (local == "CrossIndustryInvoice")
-        return "Die Datei ist eine Rechnung in der Syntax UN/CEFACT CII (CrossIndustryInvoice)." + onlyUbl;
+    const std::string onlyUbl =
+        " Tallomir liest nur Rechnungen und Gutschriften in den Syntaxen UBL 2.1 und UN/CEFACT CII.";
     return "Die Datei ist keine UBL-Rechnung: ihr Wurzelelement ist \u201E" + std::string(name) + "\u201C" +
            (uri.empty() ? std::string(" ohne Namensraum") : " im Namensraum " + std::string(uri)) + "." +
            onlyUbl;
@@ -139,6 +139,7 @@ struct Walk {
     std::size_t blockRecords = 0;
     bool blockTook = false;
     std::ptrdiff_t blockLine = -1;
+    int lineLevel = deepestLevel + 1; // of the line's element being walked
     const TableSyntax& syntax;
 
     void record(NodeView node, std::string_view attributeName = {}) {
@@ -194,13 +195,20 @@ struct Walk {
                 blockTook = false;
                 blockLine = -1;
             }
+            // what follows a line's element belongs to no line
+            if (level <= lineLevel) {
+                blockLine = -1;
+                lineLevel = deepestLevel + 1;
+            }
             const std::string_view name = ruleName(node.name(), namespaces, buffer);
             Place place = name.empty() ? terms::deadPlace
                                        : tree.child(placeAt[static_cast<std::size_t>(level - 1)], name);
             place = enter(target, place, node);
             const PathNode& where = tree[place];
-            if (where.begins == Record::Line)
+            if (where.begins == Record::Line) {
                 blockLine = target.currentLine;
+                lineLevel = level;
+            }
             if (place == terms::deadPlace) {
                 record(node);
                 continue;
