@@ -164,6 +164,13 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
         return member != nullptr && !kept.empty() && state.doc.**member == kept;
     }
     switch (term.hook) {
+    case Hook::Guideline:
+        // The plain standard's identifier is kept as the document's own.
+        if (trimmed(text) == plainStandardId) {
+            state.doc.customizationId.assign(plainStandardId);
+            return true;
+        }
+        [[fallthrough]];
     case Hook::Version:
         // The version the file names; a file that names neither keeps the one
         // shown. An identifier the program does not write (an extension's) is
@@ -216,15 +223,6 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
             return false;
         state.doc.taxPointDateCode.assign(keptDueDateCode(text));
         return true;
-    case Hook::Guideline:
-        // The plain standard's identifier is kept as the document's own.
-        if (trimmed(text) == plainStandardId) {
-            state.doc.customizationId.assign(plainStandardId);
-            return true;
-        }
-        if (const std::optional<XRechnungVersion> version = versionNamedBy(text))
-            state.xrechnungVersion = *version;
-        return isWrittenCustomizationId(trimmed(text));
     case Hook::TaxTotal:
     case Hook::StatedTotal:
         // The program computes the totals; the file's are compared with them.
