@@ -37,7 +37,7 @@ void writeHook(TableWriter& writer, const Term& row) {
     // The tax point is the document's: it stands in the first entry of the
     // breakdown only.
     if (row.hook == ubl::terms::Hook::EachSubtotal || row.hook == ubl::terms::Hook::DueDateCode)
-        if (writer.objects().subtotal != &state.vatBreakdown.front())
+        if (writer.objects().subtotal != state.vatBreakdown.data())
             return;
     switch (row.write) {
     case Write::Constant:

@@ -453,6 +453,10 @@ TEST(ReaderCii, WhatTheDocumentCannotHoldIsNamed) {
          "Angabe „AppliedTradeAllowanceCharge“ in Position 1|Angabe „SupplyChainTradeTransaction“: Angabe "
          "„ID“, Angabe „IssuerAssignedID“",
          ""},
+        // the tax point as a code of CII's list (29, the delivery date) is the document's 35
+        {el("rsm:SupplyChainTradeTransaction/ram:ApplicableHeaderTradeSettlement/ram:ApplicableTradeTax",
+            el("ram:CategoryCode", "S") + el("ram:DueDateTypeCode", "29")),
+         "", ""},
     };
     for (const auto& [body, named, id] : cases) {
         SCOPED_TRACE(body);
@@ -471,6 +475,7 @@ TEST(ReaderCii, WhatTheDocumentCannotHoldIsNamed) {
             *tallomir::cii::buildCiiTree(state, tallomir::cii::CiiProfile::XRechnung));
         EXPECT_EQ(written.find("<ram:ID>urn:cen.eu:en16931:2017</ram:ID>") != std::string::npos, !id.empty());
         EXPECT_NE(asked.find("xrechnung_2.1</ram:ID>"), std::string::npos);
+        EXPECT_EQ(state.doc.taxPointDateCode, body.find("DueDate") != std::string::npos ? "35" : "");
     }
 }
 
