@@ -637,9 +637,13 @@ void MainWindow::saveCommand() {
     const QString title = QStringLiteral("XML Datei speichern");
     // A loaded file's content the document cannot hold is lost only when the
     // user says so.
-    if (!state_.notCarried.empty()) {
+    // So is what the syntax chosen cannot write.
+    const std::vector<std::string> unwritten = syntax::unwritten(state_);
+    if (!state_.notCarried.empty() || !unwritten.empty()) {
         QStringList items;
         for (const std::string& item : notCarriedTexts(state_))
+            items << qs(item);
+        for (const std::string& item : unwritten)
             items << qs(item);
         if (!dialogs_.question(
                 this, title,

@@ -64,8 +64,11 @@ Form startState(const char* argv0) {
     return makeForm(lists);
 }
 
-// The save alone, in the document's syntax.
+// The save alone, in the document's syntax; what that syntax cannot write is
+// named on stderr.
 int write(Form& state, const std::string& fileName) {
+    for (const std::string& item : syntax::unwritten(state))
+        std::cerr << "Nicht geschrieben: " << item << '\n';
     const syntax::SaveOutcome outcome = syntax::saveInvoiceFile(state, fileName);
     if (!outcome.ok) {
         std::cerr << "XML Datei speichern: " << outcome.message << '\n';

@@ -58,6 +58,30 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
                                        : ubl::saveInvoiceFile(state, chosenFileName);
 }
 
+std::vector<std::string> unwritten(const DocumentState& state) {
+    std::vector<std::string> items;
+    if (state.syntax != Syntax::Cii)
+        return items;
+    // CII has one preceding invoice, no card network, and a further payment
+    // means without remittance information or mandate of its own.
+    const InvoiceDocument& doc = state.doc;
+    for (std::size_t i = 0; i < doc.furtherPrecedingInvoices.size(); ++i)
+        items.push_back("Bezug auf Rechnung " + std::to_string(i + 2));
+    if (!doc.cardNetwork.empty() && paymentKind(doc.paymentMeansCode) == PaymentKind::Card)
+        items.push_back("Zahlungsart: Kartennetz");
+    for (std::size_t i = 0; i < doc.furtherPaymentMeans.size(); ++i) {
+        const PaymentMeansEntry& means = doc.furtherPaymentMeans[i];
+        const std::pair<const std::string*, const char*> parts[] = {
+            {&means.remittanceInformation, "Verwendungszweck"},
+            {&means.mandateReference, "Mandatsreferenz"},
+            {&means.cardNetwork, "Kartennetz"}};
+        for (const auto& [text, name] : parts)
+            if (!text->empty())
+                items.push_back("Zahlungsart " + std::to_string(i + 2) + ": " + name);
+    }
+    return items;
+}
+
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {
     const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
     if (!tree || xml::loadStatus(*tree) != 0 || xml::hasDoctype(*tree))

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallomir::syntax {
 
@@ -34,6 +35,11 @@ LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
 xml::DocumentPtr buildInvoiceTree(const DocumentState& state);
 // "Speichern" in the document's syntax.
 SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName);
+
+// What the document holds and its syntax cannot write, as the not-carried
+// items name it ("Bezug auf Rechnung 2", "Zahlungsart 2: Verwendungszweck");
+// a save leaves it out. Nothing for UBL.
+std::vector<std::string> unwritten(const DocumentState& state);
 
 // The version of XRechnung a file of either syntax names; nothing for a file
 // that cannot be read or names neither.

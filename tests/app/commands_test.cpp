@@ -121,8 +121,9 @@ private Q_SLOTS:
         h.window->loadCommand();
         QCOMPARE(h.dialogs.choices, QStringList(3, discard));
         QVERIFY(h.dialogs.messages.size() == 1 &&
-                h.dialogs.messages[0].startsWith(QStringLiteral(
-                    "XML Datei laden|Die Datei ist eine Rechnung in der Syntax UN/CEFACT CII")));
+                h.dialogs.messages[0].startsWith(
+                    QStringLiteral("XML Datei laden|Die Datei ist keine UBL-Rechnung: ihr Wurzelelement ist "
+                                   "„rsm:CrossIndustryInvoice“ im Namensraum urn:cii.")));
         QCOMPARE(h.window->statusField()->text() + h.text(92) +
                      QString::number(h.window->tabs()->currentIndex()),
                  QStringLiteral("RE-93"));
