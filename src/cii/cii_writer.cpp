@@ -95,7 +95,7 @@ void writeHook(TableWriter& writer, const Term& row) {
         break;
     }
     case Write::Customization:
-        writer.put(row, writer.written().specificationId);
+        writer.put(row, writer.written().rulesId);
         break;
     case Write::Profile:
         writer.put(row, doc.businessProcess.empty() ? ubl::programProfileText(state) : doc.businessProcess);
@@ -195,8 +195,8 @@ xml::DocumentPtr buildCiiTree(const DocumentState& state, CiiProfile profile) {
     written.allowances.insert(written.allowances.end(), state.doc.furtherAllowances.begin(),
                               state.doc.furtherAllowances.end());
     written.sellerIdentifiers = state.doc.supplier.furtherIds;
-    written.specificationId = profile == CiiProfile::En16931 ? std::string(ubl::plainStandardId)
-                                                             : ubl::customizationIdOf(state.xrechnungVersion);
+    written.rulesId = profile == CiiProfile::En16931 ? std::string(ubl::plainStandardId)
+                                                     : ubl::customizationIdOf(state.xrechnungVersion);
     TableWriter(state, written, writeHook).write(main, ciiTerms());
     xml::reformat(*document, 4, xml::LeafTexts::Keep);
     return document;

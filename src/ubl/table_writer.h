@@ -24,7 +24,7 @@ struct Written {
     bool creditNote = false;
     std::vector<AllowanceCharge> allowances;        // the document's allowances and charges
     std::vector<PartyIdentifier> sellerIdentifiers; // the seller's identifiers after the first
-    std::string specificationId;                    // the identifier of the rules the file follows
+    std::string rulesId;                            // the identifier of the rules the file follows
 };
 
 // The objects the rows of the entry being written take their fields from.
