@@ -7,8 +7,7 @@
 
 #include "form/line_list.h"
 #include "invoice/amounts.h"
-#include "ubl/reader.h"
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 #include "xml/xml.h"
 
 #include <benchmark/benchmark.h>
@@ -53,14 +52,22 @@ bool writeInvoice(std::size_t lines, const std::string& fileName) {
     return bench::writeGeneratedInvoice(static_cast<int>(lines), fileName);
 }
 
-// The generated file of n lines, written once per run.
-const fs::path& invoiceFile(int lines) {
-    static std::map<int, fs::path> files;
-    auto found = files.find(lines);
+bool writeCiiInvoice(std::size_t lines, const std::string& fileName) {
+    return bench::writeGeneratedInvoice(static_cast<int>(lines), fileName, Syntax::Cii);
+}
+
+// The generated file of n lines, written once per run, in UBL or CII.
+const fs::path& invoiceFile(int lines, Syntax syntax = Syntax::Ubl) {
+    static std::map<std::pair<int, Syntax>, fs::path> files;
+    auto found = files.find({lines, syntax});
+    const std::string name =
+        (syntax == Syntax::Cii ? "invoice-cii-" : "invoice-") + std::to_string(lines) + ".xml";
     if (found == files.end())
         found = files
-                    .emplace(lines, writtenInChild(benchDir() / ("invoice-" + std::to_string(lines) + ".xml"),
-                                                   writeInvoice, static_cast<std::size_t>(lines)))
+                    .emplace(std::pair{lines, syntax},
+                             writtenInChild(benchDir() / name,
+                                            syntax == Syntax::Cii ? writeCiiInvoice : writeInvoice,
+                                            static_cast<std::size_t>(lines)))
                     .first;
     return found->second;
 }
@@ -147,7 +154,7 @@ void timeLoad(benchmark::State& state, const fs::path& file) {
     Clock::duration load{}, bare{};
     for (auto _ : state) {
         auto t0 = Clock::now();
-        ubl::loadInvoiceFile(doc, file.string());
+        syntax::loadInvoiceFile(doc, file.string());
         auto t1 = Clock::now();
         bareExpatParse(file);
         auto t2 = Clock::now();
@@ -171,7 +178,7 @@ void timeSave(benchmark::State& state, Form doc) {
     Clock::duration save{}, write{};
     for (auto _ : state) {
         auto t0 = Clock::now();
-        ubl::saveInvoiceFile(doc, target.string());
+        syntax::saveInvoiceFile(doc, target.string());
         auto t1 = Clock::now();
         const std::string bytes(fs::file_size(target), 'x');
         auto t2 = Clock::now();
@@ -191,6 +198,20 @@ void BM_Save(benchmark::State& state) {
     timeSave(state, bench::generateInvoice(static_cast<int>(state.range(0))));
 }
 BENCHMARK(BM_Save)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Loading and saving the invoice of 100,000 lines in CII, against the same
+// baselines.
+void BM_CiiLoad(benchmark::State& state) {
+    timeLoad(state, invoiceFile(static_cast<int>(state.range(0)), Syntax::Cii));
+}
+BENCHMARK(BM_CiiLoad)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_CiiSave(benchmark::State& state) {
+    Form doc = bench::generateInvoice(static_cast<int>(state.range(0)));
+    doc.syntax = Syntax::Cii;
+    timeSave(state, std::move(doc));
+}
+BENCHMARK(BM_CiiSave)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Loading and saving the invoice with a 10 MB attachment, against the same
 // baselines as above.

@@ -4,7 +4,7 @@
 #include "form/input_rules.h"
 #include "form/line_list.h"
 #include "invoice/amounts.h"
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 
 #include <cstdint>
 #include <string>
@@ -73,9 +73,10 @@ void typeAndAddLine(Form& state) {
     addLine(state);
 }
 
-bool writeGeneratedInvoice(int lines, const std::string& fileName) {
+bool writeGeneratedInvoice(int lines, const std::string& fileName, Syntax syntax) {
     Form state = generateInvoice(lines);
-    return ubl::saveInvoiceFile(state, fileName).ok;
+    state.syntax = syntax;
+    return syntax::saveInvoiceFile(state, fileName).ok;
 }
 
 Form generateInvoiceWithAttachment(std::size_t bytes) {
@@ -100,7 +101,7 @@ Form generateInvoiceWithAttachment(std::size_t bytes) {
 
 bool writeInvoiceWithAttachment(std::size_t bytes, const std::string& fileName) {
     Form state = generateInvoiceWithAttachment(bytes);
-    return ubl::saveInvoiceFile(state, fileName).ok;
+    return syntax::saveInvoiceFile(state, fileName).ok;
 }
 
 } // namespace tallomir::bench

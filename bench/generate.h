@@ -13,8 +13,9 @@ Form generateInvoice(int lines);
 // Types one line into the line editor and adds it with "Anfügen".
 void typeAndAddLine(Form& state);
 
-// Generates the invoice and saves it through the normal save path.
-bool writeGeneratedInvoice(int lines, const std::string& fileName);
+// Generates the invoice and saves it through the normal save path, in the
+// syntax given.
+bool writeGeneratedInvoice(int lines, const std::string& fileName, Syntax syntax = Syntax::Ubl);
 
 // An invoice of 10 lines with one attached file of `bytes` bytes (Base64 text
 // of a third more), as "Datei anhängen …" embeds it.

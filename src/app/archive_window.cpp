@@ -5,7 +5,7 @@
 
 #include "invoice/decimal.h"
 #include "store/archive.h"
-#include "ubl/reader.h"
+#include "syntax/syntax.h"
 
 #include <QDate>
 #include <QFormLayout>
@@ -159,7 +159,7 @@ void ArchiveWindow::openInView() {
     if (!bytes)
         return;
     DocumentState state = makeDocumentState(lists_);
-    const ubl::LoadOutcome loaded = ubl::loadInvoiceBytes(
+    const ubl::LoadOutcome loaded = syntax::loadInvoiceBytes(
         state, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
     if (loaded.result != ubl::LoadOutcome::Result::Loaded)
         return dialogs_.message(this, QStringLiteral("Archiv"), qs(loaded.message));

@@ -25,8 +25,7 @@
 #include "form/line_list.h"
 #include "invoice/amounts.h"
 #include "invoice/dates.h"
-#include "ubl/reader.h"
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 #include "view/invoice_layout.h"
 #include "view/invoice_pages.h"
 
@@ -514,6 +513,7 @@ void MainWindow::showDocument() {
                     categoryEntryOf(state_, state_.documentTaxCategory), state_.documentTaxCategory);
     showCodeInCombo(combo(FieldId::DocumentFormat), 2,
                     state_.xrechnungVersion == XRechnungVersion::V3_0 ? 1 : 0, std::string());
+    showCodeInCombo(combo(FieldId::DocumentSyntax), 2, state_.syntax == Syntax::Cii ? 1 : 0, std::string());
     showCodeInCombo(combo(FieldId::PaymentMeans), static_cast<int>(lists.paymentMeans.size()),
                     findCode(lists.paymentMeans, doc.paymentMeansCode), doc.paymentMeansCode);
     showCode(FieldId::SupplierEndpointScheme, lists.endpointSchemes, doc.supplier.endpointScheme);
@@ -589,7 +589,7 @@ void MainWindow::loadCommand() {
     if (fileName.isEmpty()) // cancelled: the form stays
         return;
     // A file that is not loaded leaves the form as it is.
-    const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state_, ss(fileName));
+    const syntax::LoadOutcome outcome = syntax::loadInvoiceFile(state_, ss(fileName));
     const QString title = QStringLiteral("XML Datei laden");
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
@@ -645,9 +645,13 @@ void MainWindow::saveCommand() {
     const QString title = QStringLiteral("XML Datei speichern");
     // A loaded file's content the document cannot hold is lost only when the
     // user says so.
-    if (!state_.notCarried.empty()) {
+    // So is what the syntax chosen cannot write.
+    const std::vector<std::string> unwritten = syntax::unwritten(state_);
+    if (!state_.notCarried.empty() || !unwritten.empty()) {
         QStringList items;
         for (const std::string& item : notCarriedTexts(state_))
+            items << qs(item);
+        for (const std::string& item : unwritten)
             items << qs(item);
         if (!dialogs_.question(
                 this, title,
@@ -665,7 +669,7 @@ void MainWindow::saveCommand() {
             this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
         return;
     const StoreLink::SaveResult saved = storeLink_->save(state_, ss(fileName));
-    const ubl::SaveOutcome& outcome = saved.outcome;
+    const syntax::SaveOutcome& outcome = saved.outcome;
     if (!saved.refusal.empty()) {
         dialogs_.message(this, title, qs(saved.refusal));
         showCheckTarget({.field = FieldId::DocumentNumber});

@@ -164,6 +164,8 @@ QStringList MainWindow::choiceTexts(Choices choices) const {
         return entryTexts(lists.taxCategories);
     case Choices::DocumentFormats:
         return {qs(versionName(XRechnungVersion::V2_1_1)), qs(versionName(XRechnungVersion::V3_0))};
+    case Choices::Syntaxes:
+        return {QStringLiteral("UBL"), QStringLiteral("CII")};
     case Choices::PaymentMeans:
         return entryTexts(lists.paymentMeans);
     case Choices::EndpointSchemes:

@@ -80,7 +80,7 @@ void StoreLink::proposeNumber(DocumentState& state) {
 StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& fileName) {
     SaveResult result;
     if (!active()) {
-        result.outcome = ubl::saveInvoiceFile(state, fileName);
+        result.outcome = syntax::saveInvoiceFile(state, fileName);
         return result;
     }
     const std::string typed = state.doc.documentNumber;
@@ -98,7 +98,7 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
             result.note = "Die vorgeschlagene Rechnungsnummer " + typed +
                           " wurde inzwischen vergeben; die Rechnung erhielt die Nummer " + number.number +
                           ".";
-        result.outcome = ubl::saveInvoiceFile(state, fileName);
+        result.outcome = syntax::saveInvoiceFile(state, fileName);
         if (!result.outcome.ok)
             return result.outcome.message;
         written = true;
@@ -119,7 +119,7 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
     } else if (!started) {
         // The database is not to be had (another program holds it too long):
         // the file is saved all the same, and the user learns what is missing.
-        result.outcome = ubl::saveInvoiceFile(state, fileName);
+        result.outcome = syntax::saveInvoiceFile(state, fileName);
         if (result.outcome.ok)
             result.note = "Die Datei wurde gespeichert, aber nicht im Archiv vermerkt; ihre Rechnungsnummer "
                           "wurde nicht geprüft und gilt nicht als vergeben.\r" +

@@ -5,7 +5,7 @@
 // taken as the invoice is saved. Without an open database every step is
 // skipped and the window works on single files as before.
 
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 
 #include <QString>
 
@@ -45,7 +45,7 @@ public:
     // bytes archived, as one transaction; a refused number or a failed
     // save leaves the counter as it was.
     struct SaveResult {
-        ubl::SaveOutcome outcome; // the file written, or why not
+        syntax::SaveOutcome outcome; // the file written, or why not
         std::string refusal;      // a number issued to another invoice: nothing was written
         std::string note;         // German, for a message after a written file (another number, no archive)
     };

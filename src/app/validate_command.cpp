@@ -5,7 +5,7 @@
 
 #include "form/document_check.h"
 #include "form/form.h"
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -34,7 +34,7 @@ void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDire
     DocumentState copy = state;
     const ubl::SaveOutcome saved =
         folder.isValid()
-            ? ubl::saveInvoiceFile(copy, folder.filePath(QStringLiteral("Formular.xml")).toStdString())
+            ? syntax::saveInvoiceFile(copy, folder.filePath(QStringLiteral("Formular.xml")).toStdString())
             : ubl::SaveOutcome{false, {}, "Es konnte kein temporärer Ordner angelegt werden."};
     if (!saved.ok) {
         dialogs.message(parent, title, QString::fromStdString(saved.message));

@@ -5,7 +5,7 @@
 #include "app/validator_run.h"
 
 #include "app/dialogs.h"
-#include "ubl/reader.h"
+#include "syntax/syntax.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -195,7 +195,8 @@ void validateChosenFile(QWidget* parent, Dialogs& dialogs, const QString& startD
     }
     // The validator of the version the file names; for a file that names
     // none, the one of the version shown.
-    const XRechnungVersion version = ubl::fileVersion(chosen.toStdString()).value_or(state.xrechnungVersion);
+    const XRechnungVersion version =
+        syntax::fileVersion(chosen.toStdString()).value_or(state.xrechnungVersion);
     const CodeLists::ValidatorSetup& setup = state.lists.validators[static_cast<std::size_t>(version)];
     const QString workingDirectory = validatorDirectory(startDirectory);
     // A relative jar lies in the validator folder, where java runs.

@@ -1,7 +1,7 @@
 #include "archive_command.h"
 
 #include "store/archive.h"
-#include "ubl/reader.h"
+#include "syntax/syntax.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -41,7 +41,7 @@ int importFiles(store::Database& db, const CodeLists& lists, const std::vector<s
         }
         const QByteArray bytes = in.readAll();
         DocumentState state = makeDocumentState(lists);
-        const ubl::LoadOutcome loaded = ubl::loadInvoiceBytes(
+        const ubl::LoadOutcome loaded = syntax::loadInvoiceBytes(
             state, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         if (loaded.result != ubl::LoadOutcome::Result::Loaded) {
             std::cerr << "Die Datei " << file << " ist keine lesbare Rechnung und wird nicht archiviert.\n";

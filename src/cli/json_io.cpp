@@ -446,7 +446,7 @@ void enterJson(Form& state, const json& input) {
     allowed.merge(keyNames(moreTexts));
     allowed.insert({"documentTypeCode", "documentCurrency", "paymentTerms", "documentTaxCategory",
                     "paymentMeansCode", "supplier", "customer", "delivery", "lines", "allowance",
-                    "xrechnungVersion", "taxPointDate", "payee", "taxRepresentative", "notes",
+                    "xrechnungVersion", "syntax", "taxPointDate", "payee", "taxRepresentative", "notes",
                     "furtherPaymentMeans", "attachments", "furtherPrecedingInvoices"});
     for (const auto& [key, member] : unformedTexts)
         allowed.insert(key);
@@ -458,6 +458,12 @@ void enterJson(Form& state, const json& input) {
         if (version != "2.1.1" && version != "3.0")
             throw InputError("\"xrechnungVersion\" muss \"2.1.1\" oder \"3.0\" sein.");
         selectEntry(state, FieldId::DocumentFormat, version == "3.0" ? 1 : 0);
+    }
+    if (input.contains("syntax")) {
+        const std::string name = typedText(input.at("syntax"), "syntax");
+        if (name != "ubl" && name != "cii")
+            throw InputError("\"syntax\" muss \"ubl\" oder \"cii\" sein.");
+        selectEntry(state, FieldId::DocumentSyntax, name == "cii" ? 1 : 0);
     }
     if (input.contains("documentTypeCode"))
         selectEntry(state, FieldId::DocumentType,
@@ -630,6 +636,7 @@ json dumpDocument(const DocumentState& state) {
     for (const auto& [name, value] : flat)
         out[name] = *value;
     out["xrechnungVersion"] = state.xrechnungVersion == XRechnungVersion::V3_0 ? "3.0" : "2.1.1";
+    out["syntax"] = state.syntax == Syntax::Cii ? "cii" : "ubl";
 
     const auto party = [](const PartyFields& p) {
         return json{{"partyId", p.partyId},

@@ -3,21 +3,23 @@
 //   tallomir-cli build INPUT.json OUT.xml   enter the JSON as a user would, then "Speichern"
 //   tallomir-cli dump FILE.xml              "Laden", then every field as one JSON object
 //   tallomir-cli load FILE.xml              "Laden", then one summary line
-//   tallomir-cli roundtrip IN.xml OUT.xml   "Laden", then "Speichern"
+//   tallomir-cli roundtrip IN.xml OUT.xml   "Laden", then "Speichern" (in the syntax IN had)
+//   tallomir-cli convert IN.xml OUT.xml --syntax ubl|cii [--format 2.1.1|3.0]
+//                                           "Laden", "Syntax" and "Format" chosen, "Speichern"
 //   tallomir-cli pdf IN.xml OUT.pdf         "Laden", then "Als PDF speichern"
 //   tallomir-cli archive [--db FILE] …      the archive (see archive_command.h)
 //
 // Exit codes: 0 done, 1 usage or unusable input, 2 file not readable, not
-// well-formed or no UBL invoice, 3 mandatory check failed, 4 save failed.
+// well-formed or no invoice of UBL or CII, 3 mandatory check failed, 4 save failed.
 // "load" and "roundtrip" name on stderr what the file holds and a save does
 // not write again; "dump" prints it as "notCarried".
 
 #include "cli/archive_command.h"
 #include "cli/json_io.h"
 #include "form/document_check.h"
+#include "form/input_rules.h"
 #include "invoice/settings.h"
-#include "ubl/reader.h"
-#include "ubl/writer.h"
+#include "syntax/syntax.h"
 #include "view/invoice_pages.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -41,6 +44,7 @@ int usage() {
                  "  tallomir-cli dump DATEI.xml\n"
                  "  tallomir-cli load DATEI.xml\n"
                  "  tallomir-cli roundtrip EIN.xml AUS.xml\n"
+                 "  tallomir-cli convert EIN.xml AUS.xml --syntax ubl|cii [--format 2.1.1|3.0]\n"
                  "  tallomir-cli pdf EIN.xml AUS.pdf\n"
                  "  tallomir-cli archive [--db DATEI] import|list|export|verify …\n";
     return Usage;
@@ -64,6 +68,19 @@ Form startState(const char* argv0) {
     return makeForm(lists);
 }
 
+// The save alone, in the document's syntax; what that syntax cannot write is
+// named on stderr.
+int write(Form& state, const std::string& fileName) {
+    for (const std::string& item : syntax::unwritten(state))
+        std::cerr << "Nicht geschrieben: " << item << '\n';
+    const syntax::SaveOutcome outcome = syntax::saveInvoiceFile(state, fileName);
+    if (!outcome.ok) {
+        std::cerr << "XML Datei speichern: " << outcome.message << '\n';
+        return SaveFailed;
+    }
+    return Done;
+}
+
 // "Speichern" without dialogs: the mandatory check, then the save.
 int save(Form& state, const std::string& fileName) {
     const MandatoryCheck check = checkMandatoryFields(state);
@@ -74,37 +91,32 @@ int save(Form& state, const std::string& fileName) {
         std::cerr << check.title << ": " << text << '\n';
         return MandatoryMissing;
     }
-    const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state, fileName);
-    if (!outcome.ok) {
-        std::cerr << "XML Datei speichern: " << outcome.message << '\n';
-        return SaveFailed;
-    }
-    return Done;
+    return write(state, fileName);
 }
 
 // "Laden" without dialogs; a file that cannot be read, parsed or taken ends
 // here. With `listNotCarried`, each item of what the file holds and the
 // document cannot goes to stderr.
 int load(Form& state, const std::string& fileName, bool listNotCarried) {
-    const ubl::LoadOutcome outcome = ubl::loadInvoiceFile(state, fileName);
+    const syntax::LoadOutcome outcome = syntax::loadInvoiceFile(state, fileName);
     switch (outcome.result) {
-    case ubl::LoadOutcome::Result::Loaded:
+    case syntax::LoadOutcome::Result::Loaded:
         resetEditor(state);
         if (listNotCarried)
             for (const NotCarriedItem& item : state.notCarried)
                 std::cerr << "Nicht übernommen: " << item.text << '\n';
         return Done;
-    case ubl::LoadOutcome::Result::ParseError: {
+    case syntax::LoadOutcome::Result::ParseError: {
         // The box separates its lines with CR; a terminal wants LF.
         std::string message = outcome.message;
         std::replace(message.begin(), message.end(), '\r', '\n');
         std::cerr << "Fehler beim Lesen der XML Datei\n" << message << '\n';
         return Unreadable;
     }
-    case ubl::LoadOutcome::Result::Refused:
+    case syntax::LoadOutcome::Result::Refused:
         std::cerr << "XML Datei laden: " << outcome.message << '\n';
         return Unreadable;
-    case ubl::LoadOutcome::Result::NoDocument:
+    case syntax::LoadOutcome::Result::NoDocument:
         break;
     }
     std::cerr << "Die Datei " << fileName << " konnte nicht gelesen werden oder ist leer.\n";
@@ -151,6 +163,32 @@ int writePdfFile(const DocumentState& state, const char* argv0, const std::strin
     return Done;
 }
 
+// "Laden", then the syntax and the version chosen (by default the file's
+// own version), then the save without the check, as "roundtrip".
+int convert(Form& state, int argc, char** argv) {
+    std::optional<Syntax> target;
+    std::optional<std::size_t> format;
+    for (int i = 4; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        const std::string value = argv[i + 1];
+        if (option == "--syntax" && !target)
+            target = syntax::syntaxNamed(value);
+        else if (option == "--format" && !format && (value == "2.1.1" || value == "3.0"))
+            format = value == "3.0" ? 1 : 0;
+        else
+            return usage();
+    }
+    if (!target)
+        return usage();
+    const int code = load(state, argv[2], true);
+    if (code != Done)
+        return code;
+    selectEntry(state, FieldId::DocumentSyntax, *target == Syntax::Cii ? 1 : 0);
+    if (format)
+        selectEntry(state, FieldId::DocumentFormat, *format);
+    return write(state, argv[3]);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -183,13 +221,10 @@ int main(int argc, char** argv) {
         const int code = load(state, argv[2], true);
         if (code != Done)
             return code;
-        const ubl::SaveOutcome outcome = ubl::saveInvoiceFile(state, argv[3]);
-        if (!outcome.ok) {
-            std::cerr << "XML Datei speichern: " << outcome.message << '\n';
-            return SaveFailed;
-        }
-        return Done;
+        return write(state, argv[3]);
     }
+    if (command == "convert" && (argc == 6 || argc == 8))
+        return convert(state, argc, argv);
     if (command == "pdf" && argc == 4) {
         const int code = load(state, argv[2], false);
         return code == Done ? writePdfFile(state, argv[0], argv[3]) : code;

@@ -40,6 +40,7 @@ enum class FieldId : int {
     SupplierEmail = 116,
     SupplierTaxNumber = 170,
     DocumentFormat = 171,
+    DocumentSyntax = 242,
     SupplierEndpoint = 172,
     SupplierEndpointScheme = 173,
     CustomerEndpoint = 174,

@@ -69,6 +69,8 @@ void startNewDocument(Form& form) {
     recomputeLines(form);
     recomputeTotals(form);
     form.currentFileName.clear();
+    // A new document is written in the syntax of the settings.
+    form.syntax = form.lists.defaultSyntax;
 }
 
 } // namespace tallomir

@@ -307,6 +307,16 @@ RuleOutcome selectEntry(Form& state, FieldId field, int index) {
         }
         break;
     }
+    case FieldId::DocumentSyntax: {
+        if (at > 1)
+            break;
+        const Syntax syntax = at == 0 ? Syntax::Ubl : Syntax::Cii;
+        if (state.syntax != syntax) {
+            state.syntax = syntax;
+            state.modified = true;
+        }
+        break;
+    }
     case FieldId::SupplierEndpointScheme:
     case FieldId::CustomerEndpointScheme:
         if (at >= lists.endpointSchemes.size())

@@ -73,6 +73,8 @@ constexpr PageRow headerRows[] = {
         P::Row, "Datum der Rechnung, auf die sich der Beleg bezieht, z.B. 30.06.2024"),
     row(F::DocumentFormat, none, "labelForField171", "Format", I::Choice, 16, P::Row,
         "Version der XRechnung, in der die Datei geschrieben wird, z.B. XRechnung 3.0", C::DocumentFormats),
+    row(F::DocumentSyntax, none, "labelForField242", "Syntax", I::Choice, 6, P::Beside,
+        "Syntax, in der die Datei geschrieben wird: UBL oder UN/CEFACT CII, z.B. CII", C::Syntaxes),
 };
 
 constexpr PageRow supplierRows[] = {

@@ -36,6 +36,7 @@ enum class Choices {
     PaymentTerms,
     TaxCategories,
     DocumentFormats,
+    Syntaxes,
     PaymentMeans,
     EndpointSchemes,
     VatRates,

@@ -110,6 +110,7 @@ DocumentState makeDocumentState(const CodeLists& lists) {
     // The version stays through a reset: a new document and a file that
     // names no version keep the one shown.
     state.xrechnungVersion = lists.defaultVersion;
+    state.syntax = lists.defaultSyntax;
     resetDocument(state);
     return state;
 }

@@ -353,6 +353,8 @@ PaymentKind paymentKind(const std::string& paymentMeansCode);
 
 // The versions of XRechnung the program writes.
 enum class XRechnungVersion { V2_1_1, V3_0 };
+// The syntaxes the program reads and writes: UBL 2.1 and UN/CEFACT CII.
+enum class Syntax { Ubl, Cii };
 // "XRechnung 2.1.1", "XRechnung 3.0": the entries of the "Format" combo.
 std::string versionName(XRechnungVersion version);
 
@@ -366,6 +368,7 @@ struct CodeLists {
     std::vector<std::string> paymentTermsTexts; // 5 entries; the form offers the first 3
     std::vector<CodeEntry> endpointSchemes;     // schemes of electronic addresses (EAS codes)
     XRechnungVersion defaultVersion = XRechnungVersion::V2_1_1; // of a new document
+    Syntax defaultSyntax = Syntax::Ubl;                         // of a new document
     // The external validator of each version: its jar, its scenarios file
     // and the folder of its rules ("" for none), relative to the folder
     // "validator" below the start directory (a jar named in the settings file
@@ -444,6 +447,9 @@ struct DocumentState {
     // The version the file is written in: of the settings at start-up, of the
     // file for a loaded one (a reset keeps it).
     XRechnungVersion xrechnungVersion = XRechnungVersion::V2_1_1;
+    // The syntax the file is written in: of the settings for a new document,
+    // of the file for a loaded one (a reset keeps it).
+    Syntax syntax = Syntax::Ubl;
 
     // What the file loaded last holds and a save would not write again.
     std::vector<NotCarriedItem> notCarried;

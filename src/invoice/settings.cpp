@@ -277,6 +277,8 @@ void loadSettingsFromBytes(CodeLists& lists, std::string_view bytes, const std::
     // The version a new document is written in, and each version's validator.
     const std::string format = readText(entries, "Format", "2.1.1");
     lists.defaultVersion = format.rfind("3.0", 0) == 0 ? XRechnungVersion::V3_0 : XRechnungVersion::V2_1_1;
+    // The syntax a new document is written in: "CII", else UBL.
+    lists.defaultSyntax = readText(entries, "Syntax", "UBL") == "CII" ? Syntax::Cii : Syntax::Ubl;
     constexpr const char* versionKeys[] = {"Validator211", "Validator30"};
     for (std::size_t i = 0; i < lists.validators.size(); ++i) {
         const std::string key = versionKeys[i];

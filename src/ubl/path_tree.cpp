@@ -38,7 +38,7 @@ void PathTree::addPath(Place at, std::string_view path, const Term& term, Record
         slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
     // how many steps lie below this one
     const int fromEnd = rest.empty() ? 0 : static_cast<int>(std::ranges::count(rest, '/')) + 1;
-    const bool hookHere = fromEnd == hookLevel(term.hook);
+    const bool hookHere = fromEnd == hookLevel(term);
     for (std::size_t begin = 0; begin <= step.size();) {
         const std::size_t bar = std::min(step.find('|', begin), step.size());
         const std::string_view name = step.substr(begin, bar - begin);
@@ -65,12 +65,16 @@ void PathTree::addPath(Place at, std::string_view path, const Term& term, Record
         } else if (!term.group.empty()) {
             if (repeats(record))
                 nodes_[next].begins = record;
+            const Record outer = group_;
+            group_ = record;
             addRows(next, term.group, record);
+            group_ = outer;
         } else {
             nodes_[next].term = &term;
             nodes_[next].record = record;
-            // a further note or identifier is its element's text alone
-            if (record == Record::Note || record == Record::SellerIdentifier)
+            // a further note or identifier is its element's text alone,
+            // unless its group's element holds it
+            if ((record == Record::Note || record == Record::SellerIdentifier) && group_ != record)
                 nodes_[next].begins = record;
             nodes_[next].slot = slotOf(record, term);
         }

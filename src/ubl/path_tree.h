@@ -65,6 +65,7 @@ private:
     std::uint16_t slotOf(Record record, const Term& term);
 
     std::vector<PathNode> nodes_;
+    Record group_ = Record::Document; // the record of the group whose rows are being added
     struct SlotKey {
         Record record;
         const Term* term;

@@ -46,6 +46,8 @@ using xml::NodeView;
 // the prefix the rules know its names by ("cbc", "cac", "" for any other).
 class Namespaces {
 public:
+    explicit Namespaces(std::span<const NamespacePrefix> known) : known_(known) {}
+
     struct Binding {
         std::string_view prefix;
         std::string_view uri;
@@ -60,10 +62,11 @@ public:
             const std::string_view name = element.attributeName(i);
             if (name == "xmlns" || name.starts_with("xmlns:")) {
                 const std::string_view uri = element.attributeValue(i);
-                bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri,
-                                     uri == basicNamespace       ? "cbc"
-                                     : uri == aggregateNamespace ? "cac"
-                                                                 : ""});
+                std::string_view rulePrefix;
+                for (const NamespacePrefix& known : known_)
+                    if (known.uri == uri)
+                        rulePrefix = known.prefix;
+                bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri, rulePrefix});
             }
         }
         sizeAt_[static_cast<std::size_t>(level)] = bindings_.size();
@@ -81,6 +84,7 @@ public:
     }
 
 private:
+    std::span<const NamespacePrefix> known_;
     std::vector<Binding> bindings_;
     std::array<std::size_t, deepestLevel + 1> sizeAt_{};
 };
@@ -99,9 +103,10 @@ std::string_view ruleName(std::string_view qualifiedName, const Namespaces& name
 }
 
 // Why a file is not read: its document element is not a UBL 2.1 invoice or
-// credit note. "" when it is one.
+// credit note (nor a CII invoice, which the syntax's place gives to CII's
+// reader). "" when it is one.
 std::string refusalOf(NodeView root) {
-    Namespaces namespaces;
+    Namespaces namespaces({});
     namespaces.enter(0, root);
     const std::string_view name = root.name();
     const std::string_view uri = namespaces.of(name).uri;
@@ -109,9 +114,8 @@ std::string refusalOf(NodeView root) {
     if ((local == "Invoice" && uri == invoiceNamespace) ||
         (local == "CreditNote" && uri == creditNoteNamespace))
         return {};
-    const std::string onlyUbl = " Tallomir liest nur Rechnungen und Gutschriften in der Syntax UBL 2.1.";
-    if (local == "CrossIndustryInvoice")
-        return "Die Datei ist eine Rechnung in der Syntax UN/CEFACT CII (CrossIndustryInvoice)." + onlyUbl;
+    const std::string onlyUbl =
+        " Tallomir liest nur Rechnungen und Gutschriften in den Syntaxen UBL 2.1 und UN/CEFACT CII.";
     return "Die Datei ist keine UBL-Rechnung: ihr Wurzelelement ist \u201E" + std::string(name) + "\u201C" +
            (uri.empty() ? std::string(" ohne Namensraum") : " im Namensraum " + std::string(uri)) + "." +
            onlyUbl;
@@ -124,7 +128,7 @@ constexpr const char* doctypeRefusal =
 
 // The walk over the file, and what it found no rule for.
 struct Walk {
-    explicit Walk(DocumentState& state) : target(state) {}
+    Walk(DocumentState& state, const TableSyntax& walked) : target(state, walked.tree()), syntax(walked) {}
 
     Target target;
     std::vector<Unconsumed> unconsumed;
@@ -135,6 +139,8 @@ struct Walk {
     std::size_t blockRecords = 0;
     bool blockTook = false;
     std::ptrdiff_t blockLine = -1;
+    int lineLevel = deepestLevel + 1; // of the line's element being walked
+    const TableSyntax& syntax;
 
     void record(NodeView node, std::string_view attributeName = {}) {
         unconsumed.push_back({node, attributeName, target.block, target.blockPlace, blockLine});
@@ -158,8 +164,8 @@ struct Walk {
     }
 
     void run(NodeView root) {
-        const PathTree& tree = terms::ublTree();
-        Namespaces namespaces;
+        const PathTree& tree = target.tree;
+        Namespaces namespaces(syntax.prefixes);
         namespaces.enter(0, root);
         std::string buffer;
         // placeAt[level] is the place of the element open at that level;
@@ -189,13 +195,20 @@ struct Walk {
                 blockTook = false;
                 blockLine = -1;
             }
+            // what follows a line's element belongs to no line
+            if (level <= lineLevel) {
+                blockLine = -1;
+                lineLevel = deepestLevel + 1;
+            }
             const std::string_view name = ruleName(node.name(), namespaces, buffer);
             Place place = name.empty() ? terms::deadPlace
                                        : tree.child(placeAt[static_cast<std::size_t>(level - 1)], name);
             place = enter(target, place, node);
             const PathNode& where = tree[place];
-            if (where.begins == Record::Line)
+            if (where.begins == Record::Line) {
                 blockLine = target.currentLine;
+                lineLevel = level;
+            }
             if (place == terms::deadPlace) {
                 record(node);
                 continue;
@@ -307,8 +320,8 @@ void compareTotals(const DocumentState& state, std::vector<StatedTotal>& totals)
                 total.computed = *text;
 }
 
-void read(DocumentState& state, NodeView root) {
-    Walk walk(state);
+void read(DocumentState& state, NodeView root, const TableSyntax& syntax) {
+    Walk walk(state, syntax);
     walk.run(root);
     takeAllowances(state.doc, walk.target.allowances);
     takeCategoriesFromDocument(state);
@@ -327,9 +340,19 @@ std::string parseErrorMessage(const xml::XmlDocument& tree) {
            "   Zeichen: " + std::to_string(xml::loadErrorColumn(tree));
 }
 
+constexpr NamespacePrefix ublPrefixes[] = {{basicNamespace, "cbc"}, {aggregateNamespace, "cac"}};
+
+} // namespace
+
+const TableSyntax& ublSyntax() {
+    static const TableSyntax syntax{terms::ublTree, ublPrefixes, refusalOf};
+    return syntax;
+}
+
 // The file is judged first; only a file that will be loaded replaces the
 // document.
-LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName) {
+LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName,
+                       const TableSyntax& syntax) {
     LoadOutcome outcome;
     if (tree == nullptr)
         return outcome;
@@ -344,7 +367,7 @@ LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const
         return outcome;
     }
     NodeView root = xml::mainElement(*tree);
-    outcome.message = refusalOf(root);
+    outcome.message = syntax.refusal(root);
     if (!outcome.message.empty()) {
         outcome.result = LoadOutcome::Result::Refused;
         return outcome;
@@ -352,21 +375,19 @@ LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const
     resetDocument(state);
     if (fileName != nullptr)
         state.currentFileName = *fileName;
-    read(state, root);
+    read(state, root, syntax);
     outcome.result = LoadOutcome::Result::Loaded;
     return outcome;
 }
 
-} // namespace
-
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
     const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
-    return loadParsed(state, tree.get(), &fileName);
+    return loadParsed(state, tree.get(), &fileName, ublSyntax());
 }
 
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
     const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
-    return loadParsed(state, tree.get(), nullptr);
+    return loadParsed(state, tree.get(), nullptr, ublSyntax());
 }
 
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "invoice/model.h"
+#include "ubl/path_tree.h"
 #include "xml/xml.h"
+
+#include <span>
 
 #include <optional>
 #include <string>
@@ -19,6 +22,25 @@ struct LoadOutcome {
     Result result = Result::NoDocument;
     std::string message;
 };
+
+// A syntax the reader walks by its table: the path tree of its rows, the
+// prefixes its rows give the namespaces they know, and why a document element
+// is not one of its invoices ("" when it is).
+struct NamespacePrefix {
+    std::string_view uri;
+    std::string_view prefix;
+};
+struct TableSyntax {
+    const terms::PathTree& (*tree)();
+    std::span<const NamespacePrefix> prefixes;
+    std::string (*refusal)(xml::NodeView root);
+};
+const TableSyntax& ublSyntax();
+
+// Loading a parsed file (none: it could not be opened) of that syntax; as
+// loadInvoiceFile. With a file name, it becomes currentFileName.
+LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName,
+                       const TableSyntax& syntax);
 
 // "Laden" after the dialog: parses and judges the file; only a file that is
 // loaded replaces the document: resetDocument, currentFileName = fileName,

@@ -5,6 +5,7 @@
 #include "ubl/reader_rules.h"
 
 #include "invoice/dates.h"
+#include "invoice/identifiers.h"
 #include "ubl/reader.h"
 #include "ubl/writer.h"
 
@@ -86,6 +87,41 @@ void setAttributes(Target& target, const PathNode& node, NodeView element) {
             set(target, node.record, attribute.field, element.attribute(attribute.name).value_or(""));
 }
 
+// A date of eight digits as the document keeps it, "2024-01-31"; any other
+// text as it stands.
+std::string dayOf(std::string_view text) {
+    const std::string_view day = trimmed(text);
+    if (day.size() != 8 || day.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::string(day);
+    return std::string(day.substr(0, 4)) + "-" + std::string(day.substr(4, 2)) + "-" +
+           std::string(day.substr(6, 2));
+}
+
+// The tax point's code of the element's list (the invoice date, the delivery
+// date, the payment date) as a code of the document's list; "" for another.
+std::string_view keptDueDateCode(std::string_view code) {
+    static constexpr std::pair<std::string_view, std::string_view> codes[] = {
+        {"5", "3"}, {"29", "35"}, {"72", "432"}};
+    for (const auto& [own, kept] : codes)
+        if (trimmed(code) == own)
+            return kept;
+    return {};
+}
+
+// A party's tax registration: the number in the scheme "VA" is its VAT
+// identifier, in any other its tax number ("FC" for the German Steuernummer).
+// False when the party already has that number.
+bool readTaxRegistration(PartyFields& party, std::string_view number, NodeView element) {
+    const std::string_view scheme = trimmed(element.attribute("schemeID").value_or(""));
+    std::string& field = scheme == "VA" ? party.vatId : party.taxNumber;
+    if (!field.empty())
+        return false;
+    field.assign(number);
+    if (&field == &party.taxNumber && scheme != "FC")
+        party.taxNumberScheme.assign(scheme);
+    return true;
+}
+
 } // namespace
 
 bool hasData(std::string_view text) {
@@ -111,10 +147,30 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
             setAttributes(target, node, element);
         return true;
     }
-    if (!target.firstInRecord(node))
-        return false;
     DocumentState& state = target.state;
+    if (term.hook == Hook::TaxRegistration) {
+        PartyFields* party = objectOf(target, node.record, &PartyFields::vatId);
+        return party != nullptr && readTaxRegistration(*party, text, element);
+    }
+    // A value every breakdown entry repeats is the same in each.
+    const bool eachSubtotal = term.hook == Hook::EachSubtotal || term.hook == Hook::DueDateCode;
+    if (!target.firstInRecord(node)) {
+        if (!eachSubtotal)
+            return false;
+        const std::string kept = term.hook == Hook::DueDateCode  ? std::string(keptDueDateCode(text))
+                                 : term.form == terms::Form::Day ? dayOf(text)
+                                                                 : std::string(text);
+        const auto* member = std::get_if<std::string InvoiceDocument::*>(&term.field);
+        return member != nullptr && !kept.empty() && state.doc.**member == kept;
+    }
     switch (term.hook) {
+    case Hook::Guideline:
+        // The plain standard's identifier is kept as the document's own.
+        if (trimmed(text) == plainStandardId) {
+            state.doc.customizationId.assign(plainStandardId);
+            return true;
+        }
+        [[fallthrough]];
     case Hook::Version:
         // The version the file names; a file that names neither keeps the one
         // shown. An identifier the program does not write (an extension's) is
@@ -152,6 +208,21 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
             return true;
         }
         break;
+    case Hook::NoteSubject: {
+        // The note's text stands before its subject code; the document keeps
+        // the code before the text ("#AAI#Text").
+        const std::string code(trimmed(text));
+        if (!isNoteSubjectCode(code) || readNote(state.doc.note).subjectCode.size() == 3 ||
+            state.doc.note.empty())
+            return false;
+        state.doc.note = "#" + code + "#" + state.doc.note;
+        return true;
+    }
+    case Hook::DueDateCode:
+        if (keptDueDateCode(text).empty())
+            return false;
+        state.doc.taxPointDateCode.assign(keptDueDateCode(text));
+        return true;
     case Hook::TaxTotal:
     case Hook::StatedTotal:
         // The program computes the totals; the file's are compared with them.
@@ -162,6 +233,8 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
     }
     if (term.form == terms::Form::Date)
         set(target, node.record, term.field, withoutTimeZone(text));
+    else if (term.form == terms::Form::Day)
+        set(target, node.record, term.field, dayOf(text));
     else
         set(target, node.record, term.field, text);
     setAttributes(target, node, element);
@@ -187,6 +260,12 @@ bool readPartyTaxScheme(PartyFields& party, NodeView block) {
     return true;
 }
 
+// A reference's type code, in the element of either syntax.
+std::string_view typeCodeOf(NodeView reference) {
+    const NodeView code = reference.child("DocumentTypeCode");
+    return trimmed(code ? code.text() : reference.child("TypeCode").text());
+}
+
 // Whether the variant's condition holds for the element.
 bool variantHolds(const Target& target, Hook hook, NodeView element) {
     const DocumentState& state = target.state;
@@ -198,17 +277,19 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
     case Hook::TaxCurrencyTotal: {
         // The total in the VAT accounting currency, when that is not the
         // document's.
-        const std::string_view currency = element.child("TaxAmount").attribute("currencyID").value_or("");
+        const NodeView amount = element.child("TaxAmount") ? element.child("TaxAmount") : element;
+        const std::string_view currency = amount.attribute("currencyID").value_or("");
         const std::string& taxCurrency = state.doc.loadedTaxCurrency;
         return !currency.empty() && currency == taxCurrency && taxCurrency != state.documentCurrency;
     }
     case Hook::ObjectReference:
         // The identifier of the invoiced object, by its type code.
-        return trimmed(element.child("DocumentTypeCode").text()) == objectReferenceType;
+        return typeCodeOf(element) == objectReferenceType;
     case Hook::ProjectReference:
-        // The project of a credit note, by its type code; any other
-        // reference is a supporting document.
-        return trimmed(element.child("DocumentTypeCode").text()) == projectReferenceType;
+        // The project of a credit note (the tender or lot where the project
+        // has an element of its own), by its type code; any other reference
+        // is a supporting document.
+        return typeCodeOf(element) == projectReferenceType;
     case Hook::FurtherNote:
         // The first note is the form's; every later one is a further note.
         return !state.doc.note.empty();
@@ -216,12 +297,14 @@ bool variantHolds(const Target& target, Hook hook, NodeView element) {
         // The seller's first identifier is the form's, every later one is
         // kept; the creditor identifier in the SEPA scheme stays apart.
         return !state.doc.supplier.partyId.empty() &&
-               trimmed(element.child("ID").attribute("schemeID").value_or("")) != "SEPA";
+               trimmed((element.child("ID") ? element.child("ID") : element)
+                           .attribute("schemeID")
+                           .value_or("")) != "SEPA";
     case Hook::FurtherPaymentMeans:
     case Hook::FurtherPreceding:
         // The first payment means and the first preceding invoice are the
         // form's; every later one is kept as it is.
-        return target.blockPlace > 1;
+        return element.parent().child(element.localName()) != element;
     default:
         return false;
     }
@@ -241,7 +324,8 @@ bool judgeBlock(Target& target, const PathNode& node, NodeView element) {
     case Hook::PriceDiscount:
         // A price has a discount below its gross price; a charge on a price
         // is nothing the line can hold.
-        return trimmed(element.child("ChargeIndicator").text()) == "false";
+        return trimmed(element.child("ChargeIndicator").text()) == "false" ||
+               trimmed(element.child("ChargeIndicator").child("Indicator").text()) == "false";
     default:
         return true;
     }
@@ -299,7 +383,7 @@ void beginRecord(Target& target, Record record) {
 } // namespace
 
 Place enter(Target& target, Place place, NodeView element) {
-    const PathTree& tree = terms::ublTree();
+    const PathTree& tree = target.tree;
     for (Place variant = tree[place].variant; variant != terms::deadPlace; variant = tree[variant].variant)
         if (variantHolds(target, tree[variant].variantHook, element)) {
             place = variant;

@@ -32,10 +32,11 @@ constexpr int deepestLevel = 10;
 
 // What the walk writes to, besides the document.
 struct Target {
-    explicit Target(DocumentState& documentState)
-        : state(documentState), takenIn(terms::ublTree().slotCount(), 0) {}
+    Target(DocumentState& documentState, const PathTree& pathTree)
+        : state(documentState), tree(pathTree), takenIn(pathTree.slotCount(), 0) {}
 
     DocumentState& state;
+    const PathTree& tree; // of the syntax read
     // every allowance or charge of the file; which one the form edits is
     // decided after the walk
     std::vector<AllowanceCharge> allowances;

@@ -64,7 +64,7 @@ bool sellerOnly(Record record) {
 Hook ownerOf(const Term& row, std::size_t index, std::size_t count) {
     if (!isVariant(row.hook))
         return Hook::None;
-    const std::size_t from = count - 1 - static_cast<std::size_t>(hookLevel(row.hook));
+    const std::size_t from = count - 1 - static_cast<std::size_t>(hookLevel(row));
     return index >= from ? row.hook : Hook::None;
 }
 
@@ -237,6 +237,9 @@ void TableWriter::writeGroup(Block& outer, const Term& row, Record side) {
         if (objects_.line != nullptr)
             writeEntries(outer, row, side, objects_.line->itemAttributes, objects_.property);
         break;
+    case Record::Note:
+        writeEntries(outer, row, side, doc.furtherNotes, objects_.note);
+        break;
     case Record::FurtherPayment:
         writeEntries(outer, row, side, doc.furtherPaymentMeans, objects_.payment);
         break;
@@ -343,10 +346,11 @@ xml::XmlNode* TableWriter::putAt(const Term& row, const Path& path, std::string_
     return element;
 }
 
-xml::XmlNode* TableWriter::putApart(const Term& row, std::string_view text) {
+xml::XmlNode* TableWriter::putApart(const Term& row, std::string_view text,
+                                    std::span<const AttributeText> attributes) {
     const bool fresh = fresh_;
     fresh_ = true;
-    xml::XmlNode* element = put(row, text);
+    xml::XmlNode* element = put(row, text, attributes);
     fresh_ = fresh;
     return element;
 }

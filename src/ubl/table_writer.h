@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct Written {
     bool creditNote = false;
     std::vector<AllowanceCharge> allowances;        // the document's allowances and charges
     std::vector<PartyIdentifier> sellerIdentifiers; // the seller's identifiers after the first
+    std::string rulesId;                            // the identifier of the rules the file follows
 };
 
 // The objects the rows of the entry being written take their fields from.
@@ -78,7 +80,8 @@ public:
     // The row's own field and attributes.
     xml::XmlNode* putField(const Term& row, bool evenEmpty = false);
     // As put, in containers of its own: a block of the row after another.
-    xml::XmlNode* putApart(const Term& row, std::string_view text);
+    xml::XmlNode* putApart(const Term& row, std::string_view text,
+                           std::span<const AttributeText> attributes = {});
 
 private:
     using Steps = std::array<std::string_view, 8>; // no path is deeper

@@ -67,6 +67,7 @@ using Field =
 enum class Form : std::uint8_t {
     Text, // as it stands
     Date, // without a time zone
+    Day,  // eight digits, year, month and day ("20240131"), kept as "2024-01-31"
 };
 
 // What a row does besides setting its field, where a table cannot say it.
@@ -92,6 +93,12 @@ enum class Hook : std::uint8_t {
     FurtherPartyId,      // a variant of its block: the seller's identifier after the first
     FurtherPreceding,    // a variant of its block: a preceding invoice after the first
     PriceDiscount,       // judges its block: a price's allowance is read, a charge is not
+    NoteSubject,         // the subject code of the document's note, kept before its text
+    Guideline,           // as Version; the plain standard's identifier is also carried
+    TaxRegistration,     // a party's VAT identifier or tax number, as the scheme of its element says
+    EachSubtotal,        // a document value each breakdown entry repeats: the first is taken
+    DueDateCode,         // the tax point as a code of the list of the element, kept as a code of
+                         // the document's list
 };
 
 // The element of the row's path the hook is about, counted back from the
@@ -113,6 +120,11 @@ constexpr int hookLevel(Hook hook) {
         return 0;
     }
 }
+
+// The element the row's hook is about: the row's own level where it names
+// one (a syntax whose element stands at another depth), else the hook's.
+struct Term;
+constexpr int hookLevel(const Term& term);
 
 // Whether the hook makes a variant: the row applies instead of the rows of
 // the same place when the hook's condition holds for the element.
@@ -174,6 +186,12 @@ enum class Write : std::uint8_t {
     PaymentTerms,     // the payment terms with their cash discount entries
     AttachedFile,     // the attached file with its type and name, whenever one of the three is known
     PriceDiscount,    // "false" before a line's price discount: it is an allowance
+    Day,              // a date as eight digits, with the form's code
+    NoteText,         // the text of the document's note, without its subject code
+    NoteSubject,      // the subject code of the document's note
+    PlainId,          // an identifier without a scheme
+    SchemedId,        // an identifier with its scheme
+    DueDateCode,      // the tax point's code in the list of the element
 };
 
 struct Term {
@@ -206,7 +224,14 @@ struct Term {
     std::string_view text{};
     // Total: the computed value written where the reader takes none.
     Field written{};
+    // The level of the element the hook is about, where it is not the
+    // hook's own (hookLevel); -1 for the hook's own.
+    std::int8_t level = -1;
 };
+
+constexpr int hookLevel(const Term& term) {
+    return term.level >= 0 ? term.level : hookLevel(term.hook);
+}
 
 // The rows of UBL 2.1, invoice and credit note, in file order.
 std::span<const Term> ublTerms();

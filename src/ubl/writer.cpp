@@ -44,6 +44,8 @@ bool isCreditNote(const DocumentState& state) {
     return state.doc.documentTypeCode == creditNoteCode;
 }
 
+} // namespace
+
 // Payment terms with entries of cash discount ("#SKONTO#TAGE=14#PROZENT=2.00#")
 // have each entry on a line of its own, ending in a line break, as receivers
 // read them; a text before the first entry stays as the first line. Other
@@ -64,6 +66,8 @@ std::string paymentTermsText(const std::string& terms) {
     return text;
 }
 
+namespace {
+
 bool isVersion3(const DocumentState& state) {
     return state.xrechnungVersion == XRechnungVersion::V3_0;
 }
@@ -78,12 +82,21 @@ const char* standardName(XRechnungVersion version) {
     return version == XRechnungVersion::V3_0 ? "XRechnung 3.0.2." : "XRechnung 2.1.1.";
 }
 
-std::string profileText(const DocumentState& state) {
+} // namespace
+
+std::string programProfileText(const DocumentState& state) {
     return std::string(standardName(state.xrechnungVersion)) + joiningText + programName + " " +
            programVersion + " (" + makerWebAddress + ")";
 }
 
-} // namespace
+std::string_view dueDateCodeOf(std::string_view code) {
+    static constexpr std::pair<std::string_view, std::string_view> codes[] = {
+        {"3", "5"}, {"35", "29"}, {"432", "72"}};
+    for (const auto& [kept, own] : codes)
+        if (code == kept)
+            return own;
+    return {};
+}
 
 std::string customizationIdOf(XRechnungVersion version) {
     return version == XRechnungVersion::V3_0
@@ -212,7 +225,7 @@ void writeHook(TableWriter& writer, const Term& row) {
         writer.put(row, customizationIdOf(state.xrechnungVersion));
         break;
     case Write::Profile:
-        writer.put(row, doc.businessProcess.empty() ? profileText(state) : doc.businessProcess);
+        writer.put(row, doc.businessProcess.empty() ? programProfileText(state) : doc.businessProcess);
         break;
     case Write::DocumentCurrency:
         writer.put(row, state.documentCurrency);
@@ -292,6 +305,13 @@ void writeHook(TableWriter& writer, const Term& row) {
     }
     case Write::Field:
     case Write::None:
+    // the rows of another syntax
+    case Write::Day:
+    case Write::NoteText:
+    case Write::NoteSubject:
+    case Write::PlainId:
+    case Write::SchemedId:
+    case Write::DueDateCode:
         break;
     }
 }
@@ -336,6 +356,12 @@ xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
 }
 
 SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName) {
+    return saveInvoiceFile(state, chosenFileName, layoutOf(state),
+                           [&](xml::XmlDocument& document) { writeInvoice(document, state); });
+}
+
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName, const xml::Layout& layout,
+                            const std::function<void(xml::XmlDocument&)>& write) {
     SaveOutcome outcome;
     if (chosenFileName.empty()) {
         state.currentFileName.clear();
@@ -346,9 +372,7 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
     outcome.fileName = state.currentFileName;
 
     // Written while it is built: a document of any size needs little memory.
-    const xml::SaveResult result =
-        xml::saveDocumentAsBuilt(state.currentFileName, layoutOf(state),
-                                 [&](xml::XmlDocument& document) { writeInvoice(document, state); });
+    const xml::SaveResult result = xml::saveDocumentAsBuilt(state.currentFileName, layout, write);
     if (!result.ok) {
         outcome.message = "Die Datei " + state.currentFileName +
                           " konnte nicht gespeichert werden: " + systemErrorText(result.error, result.reason);

@@ -3,6 +3,7 @@
 #include "invoice/model.h"
 #include "xml/xml.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ inline constexpr std::string_view taxNumberScheme = "FC";
 
 // The identifier of the version a file follows (its cbc:CustomizationID).
 std::string customizationIdOf(XRechnungVersion version);
+// The identifier of the standard itself, without a national extension.
+inline constexpr std::string_view plainStandardId = "urn:cen.eu:en16931:2017";
+// The business process the program names where the document names none.
+std::string programProfileText(const DocumentState& state);
+// Payment terms as written: each cash discount entry on a line of its own.
+std::string paymentTermsText(const std::string& terms);
+// The tax point's code of the document's list in the list of CII's element
+// (the invoice date "3" is "5"); "" for another.
+std::string_view dueDateCodeOf(std::string_view code);
 
 // Document type codes of an additional document reference: a credit note's
 // project reference (it has no element of its own for it), and the invoiced
@@ -44,7 +54,7 @@ bool isWrittenProfileId(std::string_view text);
 // any case ("rechnung.XML" stays as it is).
 std::string completeXmlExtension(const std::string& fileName);
 
-// The whole UBL tree of the document, reformatted and ready to save: the
+// The whole UBL tree of the document, indented when written, as it is saved: the
 // rows of the table (ubl_terms.cpp) walked by the table writer (table_writer.h).
 xml::DocumentPtr buildInvoiceTree(const DocumentState& state);
 
@@ -57,5 +67,9 @@ struct SaveOutcome {
 // "Speichern" after the dialog: completes the extension, sets currentFileName,
 // builds the tree and saves it; a successful save clears `modified`.
 SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName);
+// The same for any syntax: `write` puts the document into an empty tree,
+// which is written in the layout while it is built.
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName, const xml::Layout& layout,
+                            const std::function<void(xml::XmlDocument&)>& write);
 
 } // namespace tallomir::ubl

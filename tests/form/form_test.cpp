@@ -13,7 +13,9 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
     CodeLists lists = defaultCodeLists();
     lists.currencies[0] = "CHF";
     lists.vatRates[0] = Decimal::fromInt(16);
+    lists.defaultSyntax = Syntax::Cii;
     Form state = makeForm(lists);
+    EXPECT_EQ(state.syntax, Syntax::Cii);
     const LineItem newLine = state.lineEditBuffer;
     InvoiceDocument expected; // every other field empty
     expected.documentTypeCode = "380";
@@ -43,6 +45,7 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
     state.amounts.allowanceValue = Decimal::fromInt(-5);
     state.lastUnitCode = "HUR";
     state.currentFileName = "alt.xml";
+    state.syntax = Syntax::Ubl; // a loaded file's
     state.modified = true;
     state.invalidInputs = {{FieldId::SupplierVatId, "UStID falsch"},
                            {FieldId::CustomerVatId, "UStID falsch"}};
@@ -55,6 +58,7 @@ TEST(StartNewDocument, KeepsTheSupplierPageAndResetsTheRest) {
                   footerView(state).allowanceKind,
               "CHFSC62C62 0,00|");
     EXPECT_EQ(state.amounts.slots[0].rate, Decimal::fromInt(16));
+    EXPECT_EQ(state.syntax, Syntax::Cii);
     EXPECT_TRUE(state.lines.empty() && state.vatBreakdown.empty() && state.notCarried.empty() &&
                 !state.modified && state.currentLineIndex == -1);
     EXPECT_EQ(state.lineEditBuffer, newLine);

@@ -45,7 +45,8 @@ void expectDefaults(const CodeLists& lists) {
                 lists.paymentTermsTexts == defaults.paymentTermsTexts &&
                 lists.taxCategories == defaults.taxCategories && lists.unitCodes == defaults.unitCodes &&
                 lists.endpointSchemes == defaults.endpointSchemes &&
-                lists.defaultVersion == defaults.defaultVersion && lists.validators == defaults.validators &&
+                lists.defaultVersion == defaults.defaultVersion &&
+                lists.defaultSyntax == defaults.defaultSyntax && lists.validators == defaults.validators &&
                 lists.validatorTimeLimitSeconds == defaults.validatorTimeLimitSeconds &&
                 lists.databaseFile == defaults.databaseFile && lists.numberRanges == defaults.numberRanges);
 }
@@ -110,13 +111,15 @@ TEST(Settings, LinesGroupsKeysEncodingsAndValues) {
               "Stück=C62 Std.=HUR Monat=MON Seite=XPP MTQ=MTQ ");
 
     // The version of new documents, more schemes of electronic addresses, each version's validator.
-    const CodeLists more = read("[Global]\nFormat=3.0\nEAdresse4=Peppol\nEAdressKennz4=9930\nEAdressKennz1=\n"
-                                "Validator30Regeln=regeln\nNummernkreis= R{NNN} \nNummernkreis381=GS-{NN}\n"
-                                "Nummernkreis999=X\nDatenbank=/srv/t.sqlite\n");
+    const CodeLists more =
+        read("[Global]\nFormat=3.0\nSyntax=CII\nEAdresse4=Peppol\nEAdressKennz4=9930\nEAdressKennz1=\n"
+             "Validator30Regeln=regeln\nNummernkreis= R{NNN} \nNummernkreis381=GS-{NN}\n"
+             "Nummernkreis999=X\nDatenbank=/srv/t.sqlite\n");
     // A number range for every type and one of its own for a type in the list.
     EXPECT_EQ(more.numberRanges, (std::map<std::string, std::string>{{"", "R{NNN}"}, {"381", "GS-{NN}"}}));
     EXPECT_EQ(more.databaseFile, "/srv/t.sqlite");
     EXPECT_EQ(more.defaultVersion, XRechnungVersion::V3_0);
+    EXPECT_EQ(more.defaultSyntax, Syntax::Cii);
     EXPECT_EQ(entries(more.endpointSchemes), "E-Mail=EM USt-IdNr.=9930 GLN=0088 Peppol=9930 ");
     EXPECT_EQ(more.validators[1].repository + "|" + more.validators[1].jar,
               "regeln|validator-1.6.0-standalone.jar");
@@ -170,7 +173,7 @@ TEST(SettingsFile, ExampleFileStatesEveryKeyWithItsDefault) {
         "UStSatz0 UStSatz1 UStSatz2 Standard Kennz0 SteuerfreiEU Kennz1 Steuerfrei Kennz2 "
         "Kleinunternehmer Kennz3 Steuerbefreit Kennz4 Steuerschuldner Kennz5 Nullsteuersatz "
         "Kennz6 NichtSteuerbar Kennz7 Waehrung0 Waehrung1 Waehrung2 Waehrung3 Zahlungsbed0 "
-        "Zahlungsbed1 Zahlungsbed2 Zahlungsbed3 Zahlungsbed4 Format Validator211Jar "
+        "Zahlungsbed1 Zahlungsbed2 Zahlungsbed3 Zahlungsbed4 Format Syntax Validator211Jar "
         "Validator211Szenarien Validator211Regeln Validator30Jar Validator30Szenarien "
         "Validator30Regeln ValidatorZeitlimit Nummernkreis Datenbank");
     for (std::string key; keys >> key;) {

@@ -2,12 +2,16 @@
 
 #include "reader_test_support.h"
 
+#include "cii/cii.h"
+#include "syntax/syntax.h"
+
 #include "invoice/decimal.h"
 #include "ubl/terms.h"
 #include "ubl/writer.h"
 
 #include <functional>
 #include <ranges>
+#include <regex>
 
 using namespace readertest;
 using tallomir::formatDecimal2;
@@ -362,7 +366,10 @@ TEST(ReaderHostile, RefusedFilesLeaveTheDocument) {
         "Die Datei enthält eine Dokumenttyp-Deklaration (DOCTYPE). Rechnungen brauchen "
         "keine; eine solche Datei wird zum Schutz vor eingeschleusten Inhalten nicht gelesen.";
     const std::string notUbl = "Die Datei ist keine UBL-Rechnung: ihr Wurzelelement ist ";
-    const std::string onlyUbl = " Tallomir liest nur Rechnungen und Gutschriften in der Syntax UBL 2.1.";
+    const std::string onlyUbl =
+        " Tallomir liest nur Rechnungen und Gutschriften in den Syntaxen UBL 2.1 und UN/CEFACT CII.";
+    const std::string cii = ciiFile(el("rsm:ExchangedDocument/ram:ID", "F-1"));
+    const std::string ciiBody = cii.substr(cii.find("<rsm:CrossIndustryInvoice"));
     using enum Result;
     const std::tuple<std::string, Result, std::string> cases[] = {
         {"", NoDocument, ""}, // no file yet
@@ -372,10 +379,17 @@ TEST(ReaderHostile, RefusedFilesLeaveTheDocument) {
         {"<!DOCTYPE ubl:Invoice [<!ENTITY co \"Firma GmbH\">]>\n" + body, Refused, doctype},
         {laughs + "]>\n" + body, Refused, doctype},
         {"<!DOCTYPE ubl:Invoice [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n" + body, Refused, doctype},
+        {"<!DOCTYPE rsm:CrossIndustryInvoice [<!ENTITY co \"Firma GmbH\">]>\n" + ciiBody, Refused, doctype},
+        {std::regex_replace(laughs, std::regex("ubl:Invoice"), "rsm:CrossIndustryInvoice") + "]>\n" + ciiBody,
+         Refused, doctype},
         {"<rsm:CrossIndustryInvoice "
-         "xmlns:rsm=\"urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100\"/>",
+         "xmlns:rsm=\"urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:99\"/>",
          Refused,
-         "Die Datei ist eine Rechnung in der Syntax UN/CEFACT CII (CrossIndustryInvoice)." + onlyUbl},
+         notUbl +
+             "„rsm:CrossIndustryInvoice“ im Namensraum "
+             "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:99." +
+             onlyUbl},
+        {cii, Loaded, ""},
         {"<Order xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:Order-2\"><ID>1</ID></Order>", Refused,
          notUbl + "„Order“ im Namensraum urn:oasis:names:specification:ubl:schema:xsd:Order-2." + onlyUbl},
         {"<ubl:Invoice><cbc:ID>1</cbc:ID></ubl:Invoice>", Refused,
@@ -398,7 +412,7 @@ TEST(ReaderHostile, RefusedFilesLeaveTheDocument) {
         state.currentFileName = "vorher.xml";
         state.modified = true;
         const auto before = state;
-        const auto outcome = tallomir::ubl::loadInvoiceFile(state, path);
+        const auto outcome = tallomir::syntax::loadInvoiceFile(state, path);
         EXPECT_EQ(outcome.result, result);
         EXPECT_EQ(outcome.message, message);
         const bool loadedNow = result == Loaded;
@@ -406,6 +420,91 @@ TEST(ReaderHostile, RefusedFilesLeaveTheDocument) {
         expectFields(state, fieldsOf(loadedNow ? loaded(el("cbc:ID", "F-1")) : before));
         EXPECT_EQ(state.modified, !loadedNow);
     }
+}
+
+// What a CII file holds and the document cannot is named, in the line it stands in or none; the
+// identifier of the standard itself is carried as the document's own.
+TEST(ReaderCii, WhatTheDocumentCannotHoldIsNamed) {
+    const std::string head = "rsm:ExchangedDocument/ram:ID",
+                      settlement = "ram:ApplicableHeaderTradeSettlement/";
+    const std::string line = el("ram:IncludedSupplyChainTradeLineItem",
+                                el("ram:AssociatedDocumentLineDocument/ram:LineID", "1") +
+                                    el("ram:SpecifiedLineTradeAgreement/ram:GrossPriceProductTradePrice/"
+                                       "ram:AppliedTradeAllowanceCharge/ram:ChargeIndicator/udt:Indicator",
+                                       "true"));
+    const auto guideline = [](const std::string& id) {
+        return el("rsm:ExchangedDocumentContext/ram:GuidelineSpecifiedDocumentContextParameter/ram:ID", id);
+    };
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        // body, the items named, the document's identifier of the rules
+        {guideline("urn:cen.eu:en16931:2017"), "", "urn:cen.eu:en16931:2017"},
+        {guideline("urn:cen.eu:en16931:2017#compliant#urn:factur-x.eu:1p0:basic"),
+         "Angabe „ExchangedDocumentContext“", ""},
+        // a charge on a price, then a second VAT identifier and a second preceding invoice after the line
+        {el(head, "1") +
+             el("rsm:SupplyChainTradeTransaction",
+                line +
+                    el("ram:ApplicableHeaderTradeAgreement/ram:SellerTradeParty",
+                       "<ram:SpecifiedTaxRegistration><ram:ID schemeID=\"VA\">DE1</ram:ID><ram:ID "
+                       "schemeID=\"VA\">DE2</ram:ID></ram:SpecifiedTaxRegistration>") +
+                    el("ram:ApplicableHeaderTradeSettlement",
+                       el("ram:InvoiceReferencedDocument/ram:IssuerAssignedID", "R-1") +
+                           el("ram:InvoiceReferencedDocument/ram:IssuerAssignedID", "R-2"))),
+         "Angabe „AppliedTradeAllowanceCharge“ in Position 1|Angabe „SupplyChainTradeTransaction“: Angabe "
+         "„ID“, Angabe „IssuerAssignedID“",
+         ""},
+        // the tax point as a code of CII's list (29, the delivery date) is the document's 35
+        {el("rsm:SupplyChainTradeTransaction/ram:ApplicableHeaderTradeSettlement/ram:ApplicableTradeTax",
+            el("ram:CategoryCode", "S") + el("ram:DueDateTypeCode", "29")),
+         "", ""},
+    };
+    for (const auto& [body, named, id] : cases) {
+        SCOPED_TRACE(body);
+        auto state = freshState();
+        ASSERT_EQ(tallomir::syntax::loadInvoiceBytes(state, ciiFile(body)).result, Result::Loaded);
+        std::string items;
+        for (const auto& item : state.notCarried)
+            if (!item.text.starts_with("Abweichende"))
+                items += (items.empty() ? "" : "|") + item.text;
+        EXPECT_EQ(items, named);
+        EXPECT_EQ(state.doc.customizationId, id);
+        // written again as it was read, or as XRechnung when asked for
+        const std::string written =
+            tallomir::xml::serializeDocument(*tallomir::syntax::buildInvoiceTree(state));
+        const std::string asked = tallomir::xml::serializeDocument(
+            *tallomir::cii::buildCiiTree(state, tallomir::cii::CiiProfile::XRechnung));
+        EXPECT_EQ(written.find("<ram:ID>urn:cen.eu:en16931:2017</ram:ID>") != std::string::npos, !id.empty());
+        EXPECT_NE(asked.find("xrechnung_2.1</ram:ID>"), std::string::npos);
+        EXPECT_EQ(state.doc.taxPointDateCode, body.find("DueDate") != std::string::npos ? "35" : "");
+    }
+}
+
+// A million levels of nesting and a text of 100 MB do no harm in a file of either syntax.
+TEST(ReaderHostile, DeepAndLargeFilesOfEitherSyntax) {
+    std::string deep, deepEnd;
+    for (int i = 0; i < 1'000'000; ++i) {
+        deep += "<a>";
+        deepEnd += "</a>";
+    }
+    const std::string large(100'000'000, 'x');
+    const auto ubl = [](const std::string& note) {
+        return ublFile(el("cbc:ID", "T") + el("cbc:Note", note));
+    };
+    const auto cii = [](const std::string& note) {
+        return ciiFile(
+            el("rsm:ExchangedDocument", el("ram:ID", "T") + el("ram:IncludedNote/ram:Content", note)));
+    };
+    const TempDir dir;
+    const std::string path = (dir.path / "rechnung.xml").string();
+    for (const auto& make : {std::function(ubl), std::function(cii)})
+        for (const std::string& note : {deep + "tief" + deepEnd, large}) {
+            writeBytes(path, make(note));
+            auto state = freshState();
+            ASSERT_EQ(tallomir::syntax::loadInvoiceFile(state, path).result, Result::Loaded);
+            EXPECT_EQ(state.doc.documentNumber, "T");
+            EXPECT_EQ(state.doc.note.size(), note == large ? large.size() : 0U);
+            EXPECT_EQ(state.notCarried.empty(), note == large);
+        }
 }
 
 namespace {

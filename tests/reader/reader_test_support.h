@@ -38,6 +38,15 @@ inline std::string ublFile(std::string_view body, std::string_view root = "ubl:I
            std::string(body) + "</" + std::string(root) + ">\r\n";
 }
 
+// A CII file around the children of the root.
+inline std::string ciiFile(std::string_view body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<rsm:CrossIndustryInvoice"
+           " xmlns:rsm=\"urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100\""
+           " xmlns:ram=\"urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100\""
+           " xmlns:udt=\"urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100\">" +
+           std::string(body) + "</rsm:CrossIndustryInvoice>\r\n";
+}
+
 // A fresh state after loading such a file, which must load.
 inline tallomir::Form loaded(std::string_view body, std::string_view root = "ubl:Invoice") {
     tallomir::Form state = freshState();

@@ -1,0 +1,98 @@
+#include "syntax/syntax.h"
+
+#include "cii/cii.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tallomir::syntax {
+namespace {
+
+const ubl::TableSyntax& syntaxOf(const xml::XmlDocument* tree) {
+    if (tree != nullptr && xml::loadStatus(*tree) == 0 && cii::isCiiInvoice(xml::mainElement(*tree)))
+        return cii::ciiSyntax();
+    // any other document element is judged, and refused, as UBL judges it
+    return ubl::ublSyntax();
+}
+
+LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName) {
+    const ubl::TableSyntax& read = syntaxOf(tree);
+    const LoadOutcome outcome = ubl::loadParsed(state, tree, fileName, read);
+    if (outcome.result == LoadOutcome::Result::Loaded)
+        state.syntax = &read == &cii::ciiSyntax() ? Syntax::Cii : Syntax::Ubl;
+    return outcome;
+}
+
+} // namespace
+
+std::string_view syntaxName(Syntax syntax) {
+    return syntax == Syntax::Cii ? "CII" : "UBL";
+}
+
+std::optional<Syntax> syntaxNamed(std::string_view name) {
+    std::string upper(name);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (const Syntax syntax : {Syntax::Ubl, Syntax::Cii})
+        if (upper == syntaxName(syntax))
+            return syntax;
+    return std::nullopt;
+}
+
+LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
+    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
+    return loadParsed(state, tree.get(), &fileName);
+}
+
+LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
+    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
+    return loadParsed(state, tree.get(), nullptr);
+}
+
+xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {
+    return state.syntax == Syntax::Cii ? cii::buildCiiTree(state) : ubl::buildInvoiceTree(state);
+}
+
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName) {
+    return state.syntax == Syntax::Cii ? cii::saveCiiFile(state, chosenFileName)
+                                       : ubl::saveInvoiceFile(state, chosenFileName);
+}
+
+std::vector<std::string> unwritten(const DocumentState& state) {
+    std::vector<std::string> items;
+    if (state.syntax != Syntax::Cii)
+        return items;
+    // CII has one preceding invoice, no card network, and a further payment
+    // means without remittance information or mandate of its own.
+    const InvoiceDocument& doc = state.doc;
+    for (std::size_t i = 0; i < doc.furtherPrecedingInvoices.size(); ++i)
+        items.push_back("Bezug auf Rechnung " + std::to_string(i + 2));
+    if (!doc.cardNetwork.empty() && paymentKind(doc.paymentMeansCode) == PaymentKind::Card)
+        items.push_back("Zahlungsart: Kartennetz");
+    for (std::size_t i = 0; i < doc.furtherPaymentMeans.size(); ++i) {
+        const PaymentMeansEntry& means = doc.furtherPaymentMeans[i];
+        const std::pair<const std::string*, const char*> parts[] = {
+            {&means.remittanceInformation, "Verwendungszweck"},
+            {&means.mandateReference, "Mandatsreferenz"},
+            {&means.cardNetwork, "Kartennetz"}};
+        for (const auto& [text, name] : parts)
+            if (!text->empty())
+                items.push_back("Zahlungsart " + std::to_string(i + 2) + ": " + name);
+    }
+    return items;
+}
+
+std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {
+    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
+    if (!tree || xml::loadStatus(*tree) != 0 || xml::hasDoctype(*tree))
+        return std::nullopt;
+    const xml::NodeView root = xml::mainElement(*tree);
+    if (cii::isCiiInvoice(root))
+        return ubl::versionNamedBy(root.child("ExchangedDocumentContext")
+                                       .child("GuidelineSpecifiedDocumentContextParameter")
+                                       .child("ID")
+                                       .text());
+    return ubl::versionNamedBy(root.child("CustomizationID").text());
+}
+
+} // namespace tallomir::syntax
