@@ -46,8 +46,8 @@ public:
     // save leaves the counter as it was.
     struct SaveResult {
         syntax::SaveOutcome outcome; // the file written, or why not
-        std::string refusal;      // a number issued to another invoice: nothing was written
-        std::string note;         // German, for a message after a written file (another number, no archive)
+        std::string refusal;         // a number issued to another invoice: nothing was written
+        std::string note; // German, for a message after a written file (another number, no archive)
     };
     SaveResult save(DocumentState& state, const std::string& fileName);
 

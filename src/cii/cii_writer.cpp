@@ -129,49 +129,23 @@ void writeHook(TableWriter& writer, const Term& row) {
         }
         break;
     }
-    case Write::NotBlank:
-        if (value.find_first_not_of(' ') != std::string_view::npos)
-            writer.putField(row);
-        break;
-    case Write::Unit: {
-        const AttributeText unit[] = {
-            {row.attribute.name, lineUnitCode(state, *writer.objects().line), true}};
-        writer.put(row, value, unit);
-        break;
-    }
-    case Write::AllowanceRate:
-        // Outside the scope of VAT there is no rate.
-        if (writer.objects().allowance->taxCategory != "O")
-            writer.putField(row);
-        break;
-    case Write::Card:
-        if (paymentKind(doc.paymentMeansCode) == PaymentKind::Card)
-            writer.putField(row);
-        break;
-    case Write::Transfer:
-        if (const PaymentKind kind = paymentKind(doc.paymentMeansCode);
-            kind != PaymentKind::Card && kind != PaymentKind::DirectDebit)
-            writer.putField(row);
-        break;
-    case Write::DirectDebit:
-        if (paymentKind(doc.paymentMeansCode) == PaymentKind::DirectDebit)
-            writer.putField(row);
-        break;
     case Write::PaymentTerms:
         writer.put(row, ubl::paymentTermsText(doc.paymentTerms));
         break;
-    case Write::AttachedFile: {
-        const Attachment& attachment = *writer.objects().attachment;
-        if (!attachment.content.empty() || !attachment.mimeCode.empty() || !attachment.fileName.empty())
-            writer.putField(row, true);
-        break;
-    }
     // rows of UBL
     case Write::FurtherNote:
     case Write::OrderId:
     case Write::CardNetwork:
     case Write::Field:
     case Write::None:
+    // the rows the table writer writes for every syntax
+    case Write::NotBlank:
+    case Write::Unit:
+    case Write::AllowanceRate:
+    case Write::Card:
+    case Write::Transfer:
+    case Write::DirectDebit:
+    case Write::AttachedFile:
         break;
     }
 }

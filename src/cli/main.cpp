@@ -2,11 +2,14 @@
 //
 //   tallomir-cli build INPUT.json OUT.xml   enter the JSON as a user would, then "Speichern"
 //   tallomir-cli dump FILE.xml              "Laden", then every field as one JSON object
+//   (every command reads UBL, CII and a hybrid PDF that carries either)
 //   tallomir-cli load FILE.xml              "Laden", then one summary line
 //   tallomir-cli roundtrip IN.xml OUT.xml   "Laden", then "Speichern" (in the syntax IN had)
 //   tallomir-cli convert IN.xml OUT.xml --syntax ubl|cii [--format 2.1.1|3.0]
 //                                           "Laden", "Syntax" and "Format" chosen, "Speichern"
 //   tallomir-cli pdf IN.xml OUT.pdf         "Laden", then "Als PDF speichern"
+//   tallomir-cli zugferd IN OUT.pdf [--profile en16931|xrechnung]
+//                                           "Laden", then "Als ZUGFeRD-PDF speichern"
 //   tallomir-cli archive [--db FILE] …      the archive (see archive_command.h)
 //
 // Exit codes: 0 done, 1 usage or unusable input, 2 file not readable, not
@@ -14,11 +17,13 @@
 // "load" and "roundtrip" name on stderr what the file holds and a save does
 // not write again; "dump" prints it as "notCarried".
 
+#include "cii/cii.h"
 #include "cli/archive_command.h"
 #include "cli/json_io.h"
 #include "form/document_check.h"
 #include "form/input_rules.h"
 #include "invoice/settings.h"
+#include "pdf/hybrid_pdf.h"
 #include "syntax/syntax.h"
 #include "view/invoice_pages.h"
 
@@ -46,6 +51,7 @@ int usage() {
                  "  tallomir-cli roundtrip EIN.xml AUS.xml\n"
                  "  tallomir-cli convert EIN.xml AUS.xml --syntax ubl|cii [--format 2.1.1|3.0]\n"
                  "  tallomir-cli pdf EIN.xml AUS.pdf\n"
+                 "  tallomir-cli zugferd EIN.xml AUS.pdf [--profile en16931|xrechnung]\n"
                  "  tallomir-cli archive [--db DATEI] import|list|export|verify …\n";
     return Usage;
 }
@@ -81,17 +87,22 @@ int write(Form& state, const std::string& fileName) {
     return Done;
 }
 
+// The mandatory check as "Speichern" runs it; what it finds goes to stderr.
+int checked(Form& state) {
+    const MandatoryCheck check = checkMandatoryFields(state);
+    if (check.ok)
+        return Done;
+    // The box separates its lines with CR; a terminal wants LF.
+    std::string text = check.text;
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    std::cerr << check.title << ": " << text << '\n';
+    return MandatoryMissing;
+}
+
 // "Speichern" without dialogs: the mandatory check, then the save.
 int save(Form& state, const std::string& fileName) {
-    const MandatoryCheck check = checkMandatoryFields(state);
-    if (!check.ok) {
-        // The box separates its lines with CR; a terminal wants LF.
-        std::string text = check.text;
-        std::replace(text.begin(), text.end(), '\r', '\n');
-        std::cerr << check.title << ": " << text << '\n';
-        return MandatoryMissing;
-    }
-    return write(state, fileName);
+    const int code = checked(state);
+    return code == Done ? write(state, fileName) : code;
 }
 
 // "Laden" without dialogs; a file that cannot be read, parsed or taken ends
@@ -163,6 +174,40 @@ int writePdfFile(const DocumentState& state, const char* argv0, const std::strin
     return Done;
 }
 
+// "Als ZUGFeRD-PDF speichern": the check as for "Speichern", then the pages
+// with the CII invoice embedded, in the profile chosen (by default XRECHNUNG
+// for a document of XRechnung 3.0, else EN 16931).
+int writeHybridFile(Form& state, int argc, char** argv) {
+    pdf::Profile profile =
+        state.xrechnungVersion == XRechnungVersion::V3_0 ? pdf::Profile::XRechnung : pdf::Profile::En16931;
+    if (argc == 6) {
+        const std::string option = argv[4];
+        const std::string value = argv[5];
+        if (option != "--profile" || (value != "en16931" && value != "xrechnung"))
+            return usage();
+        profile = value == "xrechnung" ? pdf::Profile::XRechnung : pdf::Profile::En16931;
+    }
+    // An XRECHNUNG file follows XRechnung 3.0.
+    if (profile == pdf::Profile::XRechnung)
+        state.xrechnungVersion = XRechnungVersion::V3_0;
+    if (const int code = checked(state); code != Done)
+        return code;
+    const std::string xml = xml::serializeDocument(*cii::buildCiiTree(
+        state, profile == pdf::Profile::XRechnung ? cii::CiiProfile::XRechnung : cii::CiiProfile::En16931));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    const QGuiApplication application(qtArgc, qtArgv);
+    const view::InvoicePages pages(state, notCarriedTexts(state));
+    const std::string message = pdf::writeHybridPdf(pages, xml, profile, argv[3]);
+    if (!message.empty()) {
+        std::cerr << "Als ZUGFeRD-PDF speichern: " << message << '\n';
+        return SaveFailed;
+    }
+    return Done;
+}
+
 // "Laden", then the syntax and the version chosen (by default the file's
 // own version), then the save without the check, as "roundtrip".
 int convert(Form& state, int argc, char** argv) {
@@ -225,6 +270,10 @@ int main(int argc, char** argv) {
     }
     if (command == "convert" && (argc == 6 || argc == 8))
         return convert(state, argc, argv);
+    if (command == "zugferd" && (argc == 4 || argc == 6)) {
+        const int code = load(state, argv[2], false);
+        return code == Done ? writeHybridFile(state, argc, argv) : code;
+    }
     if (command == "pdf" && argc == 4) {
         const int code = load(state, argv[2], false);
         return code == Done ? writePdfFile(state, argv[0], argv[3]) : code;

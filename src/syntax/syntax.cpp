@@ -1,9 +1,11 @@
 #include "syntax/syntax.h"
 
 #include "cii/cii.h"
+#include "pdf/hybrid_pdf_open.h"
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 
 namespace tallomir::syntax {
 namespace {
@@ -23,6 +25,13 @@ LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const
     return outcome;
 }
 
+// Whether the file begins as a PDF does.
+bool isPdfFile(const std::string& fileName) {
+    char head[5] = {};
+    std::ifstream in(fileName, std::ios::binary);
+    return in.read(head, sizeof head) && std::string_view(head, sizeof head) == "%PDF-";
+}
+
 } // namespace
 
 std::string_view syntaxName(Syntax syntax) {
@@ -40,6 +49,14 @@ std::optional<Syntax> syntaxNamed(std::string_view name) {
 }
 
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
+    // A hybrid PDF is read as the invoice it carries; the PDF is the file.
+    if (isPdfFile(fileName)) {
+        const pdf::OpenedPdf opened = pdf::openHybridPdf(fileName);
+        if (!opened.error.empty())
+            return {LoadOutcome::Result::Refused, opened.error};
+        const xml::DocumentPtr tree = xml::loadDocumentFromBytes(opened.xml, xml::Doctypes::Refuse);
+        return loadParsed(state, tree.get(), &fileName);
+    }
     const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
     return loadParsed(state, tree.get(), &fileName);
 }

@@ -26,8 +26,9 @@ std::string_view syntaxName(Syntax syntax);
 std::optional<Syntax> syntaxNamed(std::string_view name);
 
 // "Laden": a UBL invoice or credit note or a CII invoice is loaded as
-// ubl::loadInvoiceFile loads it and keeps its syntax; any other file is
-// refused with the reason, the document as it was.
+// ubl::loadInvoiceFile loads it and keeps its syntax, also the one a hybrid
+// PDF carries (the PDF stays the document's file); any other file, and a PDF
+// without invoice data, is refused with the reason, the document as it was.
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName);
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
 

@@ -149,7 +149,7 @@ void TableWriter::writeRow(Block& block, const Term& row) {
     const auto one = [&] {
         if (row.write == Write::Field)
             putField(row);
-        else
+        else if (!writeShared(row))
             hook_(*this, row);
     };
     // the rows of a group's entry belong to that entry
@@ -353,6 +353,52 @@ xml::XmlNode* TableWriter::putApart(const Term& row, std::string_view text,
     xml::XmlNode* element = put(row, text, attributes);
     fresh_ = fresh;
     return element;
+}
+
+bool TableWriter::writeShared(const Term& row) {
+    const DocumentState& state = state_;
+    const std::string& means = state.doc.paymentMeansCode;
+    switch (row.write) {
+    case Write::NotBlank:
+        if (text(row.field).find_first_not_of(' ') != std::string_view::npos)
+            putField(row);
+        return true;
+    case Write::Unit: {
+        const AttributeText unit[] = {{row.attribute.name, lineUnitCode(state, *objects_.line), true}};
+        put(row, text(row.field), unit);
+        return true;
+    }
+    case Write::AllowanceRate:
+        // Outside the scope of VAT there is no rate.
+        if (objects_.allowance->taxCategory != "O")
+            putField(row);
+        return true;
+    // Each way of paying has its own group; the others are left out. The
+    // account is known by its IBAN; without one there is none to name.
+    case Write::Card:
+        if (paymentKind(means) == PaymentKind::Card)
+            putField(row);
+        return true;
+    case Write::Transfer:
+        if (const PaymentKind kind = paymentKind(means);
+            kind != PaymentKind::Card && kind != PaymentKind::DirectDebit)
+            putField(row);
+        return true;
+    case Write::DirectDebit:
+        if (paymentKind(means) == PaymentKind::DirectDebit)
+            putField(row);
+        return true;
+    case Write::AttachedFile: {
+        // The file in Base64 with its type and name, also where its content
+        // is empty.
+        const Attachment& attachment = *objects_.attachment;
+        if (!attachment.content.empty() || !attachment.mimeCode.empty() || !attachment.fileName.empty())
+            putField(row, true);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 xml::XmlNode* TableWriter::putField(const Term& row, bool evenEmpty) {

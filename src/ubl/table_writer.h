@@ -106,6 +106,9 @@ private:
         std::size_t openCount = 0;
     };
 
+    // The rows whose writing both syntaxes share (the payment kinds, units,
+    // rates, attached files); false for a row of the syntax's own hook.
+    bool writeShared(const Term& row);
     void writeRows(Block& block, std::span<const Term> rows, Record side);
     void writeRow(Block& block, const Term& row);
     void writeGroup(Block& outer, const Term& row, Record side);

@@ -258,36 +258,6 @@ void writeHook(TableWriter& writer, const Term& row) {
         }
         break;
     }
-    case Write::NotBlank:
-        if (value.find_first_not_of(' ') != std::string_view::npos)
-            writer.putField(row);
-        break;
-    case Write::Unit: {
-        const AttributeText unit[] = {
-            {row.attribute.name, lineUnitCode(state, *writer.objects().line), true}};
-        writer.put(row, value, unit);
-        break;
-    }
-    case Write::AllowanceRate:
-        // Outside the scope of VAT there is no rate.
-        if (writer.objects().allowance->taxCategory != "O")
-            writer.putField(row);
-        break;
-    // Each way of paying has its own group; the others are left out. The
-    // account is known by its IBAN; without one there is none to name.
-    case Write::Card:
-        if (paymentKind(doc.paymentMeansCode) == PaymentKind::Card)
-            writer.putField(row);
-        break;
-    case Write::Transfer:
-        if (const PaymentKind kind = paymentKind(doc.paymentMeansCode);
-            kind != PaymentKind::Card && kind != PaymentKind::DirectDebit)
-            writer.putField(row);
-        break;
-    case Write::DirectDebit:
-        if (paymentKind(doc.paymentMeansCode) == PaymentKind::DirectDebit)
-            writer.putField(row);
-        break;
     case Write::CardNetwork:
         // The card's network is not asked for; the file must name one.
         writer.put(row, value.empty() ? std::string_view("NA") : value);
@@ -295,16 +265,16 @@ void writeHook(TableWriter& writer, const Term& row) {
     case Write::PaymentTerms:
         writer.put(row, paymentTermsText(doc.paymentTerms));
         break;
-    case Write::AttachedFile: {
-        // The file in Base64 with its type and name, also where its content
-        // is empty.
-        const Attachment& attachment = *writer.objects().attachment;
-        if (!attachment.content.empty() || !attachment.mimeCode.empty() || !attachment.fileName.empty())
-            writer.putField(row, true);
-        break;
-    }
     case Write::Field:
     case Write::None:
+    // the rows the table writer writes for every syntax
+    case Write::NotBlank:
+    case Write::Unit:
+    case Write::AllowanceRate:
+    case Write::Card:
+    case Write::Transfer:
+    case Write::DirectDebit:
+    case Write::AttachedFile:
     // the rows of another syntax
     case Write::Day:
     case Write::NoteText:
@@ -360,8 +330,8 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
                            [&](xml::XmlDocument& document) { writeInvoice(document, state); });
 }
 
-SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName, const xml::Layout& layout,
-                            const std::function<void(xml::XmlDocument&)>& write) {
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName,
+                            const xml::Layout& layout, const std::function<void(xml::XmlDocument&)>& write) {
     SaveOutcome outcome;
     if (chosenFileName.empty()) {
         state.currentFileName.clear();

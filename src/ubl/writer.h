@@ -69,7 +69,7 @@ struct SaveOutcome {
 SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName);
 // The same for any syntax: `write` puts the document into an empty tree,
 // which is written in the layout while it is built.
-SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName, const xml::Layout& layout,
-                            const std::function<void(xml::XmlDocument&)>& write);
+SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileName,
+                            const xml::Layout& layout, const std::function<void(xml::XmlDocument&)>& write);
 
 } // namespace tallomir::ubl
