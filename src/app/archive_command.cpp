@@ -9,7 +9,7 @@
 #include "store_link.h"
 
 #include "form/form.h"
-#include "ubl/reader.h"
+#include "syntax/syntax.h"
 
 #include <QLabel>
 
@@ -34,7 +34,7 @@ void MainWindow::archiveCommand() {
 void MainWindow::openArchived(qint64 id, const QByteArray& bytes) {
     if (!mayDiscardChanges())
         return;
-    const ubl::LoadOutcome outcome = ubl::loadInvoiceBytes(
+    const ubl::LoadOutcome outcome = syntax::loadInvoiceBytes(
         state_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (outcome.result != ubl::LoadOutcome::Result::Loaded)
         return dialogs_.message(this, QStringLiteral("Archiv"), qs(outcome.message));

@@ -42,9 +42,10 @@ int importFiles(store::Database& db, const CodeLists& lists, const std::vector<s
         const QByteArray bytes = in.readAll();
         DocumentState state = makeDocumentState(lists);
         const ubl::LoadOutcome loaded = syntax::loadInvoiceBytes(
-            state, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            state, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), file);
         if (loaded.result != ubl::LoadOutcome::Result::Loaded) {
-            std::cerr << "Die Datei " << file << " ist keine lesbare Rechnung und wird nicht archiviert.\n";
+            std::cerr << "Die Datei " << file
+                      << " ist keine lesbare Rechnung und wird nicht archiviert: " << loaded.message << '\n';
             result = Unreadable;
             continue;
         }

@@ -61,7 +61,15 @@ LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
     return loadParsed(state, tree.get(), &fileName);
 }
 
-LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
+LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes, const std::string& name) {
+    // stored bytes of a hybrid PDF are read as the invoice the PDF carries
+    if (bytes.starts_with("%PDF-")) {
+        const pdf::OpenedPdf opened = pdf::openHybridPdfData(bytes, name);
+        if (!opened.error.empty())
+            return {LoadOutcome::Result::Refused, opened.error};
+        const xml::DocumentPtr tree = xml::loadDocumentFromBytes(opened.xml, xml::Doctypes::Refuse);
+        return loadParsed(state, tree.get(), nullptr);
+    }
     const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
     return loadParsed(state, tree.get(), nullptr);
 }

@@ -30,7 +30,10 @@ std::optional<Syntax> syntaxNamed(std::string_view name);
 // PDF carries (the PDF stays the document's file); any other file, and a PDF
 // without invoice data, is refused with the reason, the document as it was.
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName);
-LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes);
+// The same for bytes in memory (an archived entry, a file read before); a
+// PDF among them is named `name` in its messages.
+LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes,
+                             const std::string& name = "der gespeicherten Rechnung");
 
 // The tree of the document in its syntax.
 xml::DocumentPtr buildInvoiceTree(const DocumentState& state);

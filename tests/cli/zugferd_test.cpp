@@ -85,6 +85,12 @@ TEST_F(Zugferd, BothProfilesPassTheCheckerAndOpenAsTheDocumentTheyCarry) {
         EXPECT_NE(verdict.line.find("profile=" + profiles.at(file)), std::string::npos) << verdict.line;
     }
 
+    // The archive takes a hybrid PDF as it is and gives the same bytes back.
+    const CliRun imported = run("archive --db a.sqlite import cii-xrechnung.pdf");
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    ASSERT_EQ(run("archive --db a.sqlite export 1 back.pdf").exitCode, 0);
+    EXPECT_EQ(readFile(dir / "back.pdf"), readFile(dir / "cii-xrechnung.pdf"));
+
     // An invoice the check refuses is not written as hybrid: XRechnung 3.0 asks
     // for the buyer's electronic address, which the invoice of 2.1.1 lacks.
     ASSERT_EQ(run("build '" TALLOMIR_CLI_TEST_DATA "/whole_invoice.json' whole.xml").exitCode, 0);
