@@ -82,18 +82,6 @@ void writeHook(TableWriter& writer, const Term& row) {
     case Write::Total:
         writer.put(row, writer.text(row.written));
         break;
-    case Write::TaxTotal: {
-        const AttributeText currency[] = {{"currencyID", state.documentCurrency, true}};
-        if (!state.vatBreakdown.empty())
-            writer.put(row, state.vatBreakdown.front().documentTaxTotal, currency);
-        break;
-    }
-    case Write::TaxCurrencyTotal: {
-        const AttributeText own[] = {{"currencyID", doc.loadedTaxCurrency, true}};
-        if (hasOwnTaxCurrency(state))
-            writer.put(row, value, own);
-        break;
-    }
     case Write::Customization:
         writer.put(row, writer.written().rulesId);
         break;
@@ -146,6 +134,8 @@ void writeHook(TableWriter& writer, const Term& row) {
     case Write::Transfer:
     case Write::DirectDebit:
     case Write::AttachedFile:
+    case Write::TaxTotal:
+    case Write::TaxCurrencyTotal:
         break;
     }
 }

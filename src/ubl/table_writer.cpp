@@ -368,6 +368,20 @@ bool TableWriter::writeShared(const Term& row) {
         put(row, text(row.field), unit);
         return true;
     }
+    // The VAT total names its currency in both syntaxes, and once more in the
+    // VAT accounting currency, without breakdown, where that differs.
+    case Write::TaxTotal: {
+        const AttributeText currency[] = {{"currencyID", state.documentCurrency, true}};
+        if (!state.vatBreakdown.empty())
+            put(row, state.vatBreakdown.front().documentTaxTotal, currency);
+        return true;
+    }
+    case Write::TaxCurrencyTotal: {
+        const AttributeText own[] = {{"currencyID", state.doc.loadedTaxCurrency, true}};
+        if (hasOwnTaxCurrency(state))
+            put(row, text(row.field), own);
+        return true;
+    }
     case Write::AllowanceRate:
         // Outside the scope of VAT there is no rate.
         if (objects_.allowance->taxCategory != "O")

@@ -210,17 +210,6 @@ void writeHook(TableWriter& writer, const Term& row) {
     case Write::Total:
         writer.put(row, writer.text(row.written), currency);
         break;
-    case Write::TaxTotal:
-        if (!state.vatBreakdown.empty())
-            writer.put(row, state.vatBreakdown.front().documentTaxTotal, currency);
-        break;
-    case Write::TaxCurrencyTotal: {
-        // The VAT total once more in the accounting currency, without breakdown.
-        const AttributeText own[] = {{"currencyID", doc.loadedTaxCurrency, true}};
-        if (hasOwnTaxCurrency(state))
-            writer.put(row, value, own);
-        break;
-    }
     case Write::Customization:
         writer.put(row, customizationIdOf(state.xrechnungVersion));
         break;
@@ -275,6 +264,8 @@ void writeHook(TableWriter& writer, const Term& row) {
     case Write::Transfer:
     case Write::DirectDebit:
     case Write::AttachedFile:
+    case Write::TaxTotal:
+    case Write::TaxCurrencyTotal:
     // the rows of another syntax
     case Write::Day:
     case Write::NoteText:

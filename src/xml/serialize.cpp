@@ -339,6 +339,10 @@ void syncFolderOf(const std::string& target) {
 
 } // namespace
 
+void indentWhenWritten(XmlDocument& doc, int indentStep) {
+    doc.indentStep = std::max(indentStep, 0);
+}
+
 std::string serializeDocument(const XmlDocument& doc) {
     std::string bytes;
     Output out(appendToString, &bytes);

@@ -123,11 +123,6 @@ Encoding documentEncoding(const XmlDocument& doc);
 NewlineStyle documentNewlineStyle(const XmlDocument& doc);
 int documentStandalone(const XmlDocument& doc); // -1 not stated, 0 no, 1 yes
 
-// Re-indents the whole tree by indentStep blanks per level; the white space
-// inside texts is normalised too and a leaf text that spans lines is set on
-// lines of its own. Works without recursion, at any depth.
-void reformat(XmlDocument& doc, int indentStep);
-
 // Has the document written indented by indentStep blanks per level (0: as it
 // stands), without changing the tree: every element whose text is only white
 // space has each child on a line of its own and its end tag lined up with its

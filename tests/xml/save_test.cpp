@@ -25,7 +25,7 @@ DocumentPtr sampleDocument(int items) {
     for (int i = 0; i < items; ++i) {
         setNodeText(appendElement(top, "item"), "Position " + std::to_string(i) + " \u00e4\u20ac");
     }
-    reformat(*doc, 4);
+    indentWhenWritten(*doc, 4);
     return doc;
 }
 
