@@ -115,6 +115,8 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
 // A cell still being typed in a list is taken while the window goes; nothing
 // of it may reach the window then.
 MainWindow::~MainWindow() {
+    // Pages going with the window build nothing.
+    disconnect(tabs_, nullptr, this, nullptr);
     for (QWidget* list :
          std::initializer_list<QWidget*>{notesEditor_, accountsEditor_, partyIdsEditor_, attachmentsPage_})
         if (list)

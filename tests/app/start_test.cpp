@@ -49,6 +49,21 @@ private Q_SLOTS:
         QFile::remove(file);
     }
 
+    // A page first shown while a field of another had the focus gives it to
+    // its first field, as a page built before does.
+    void aPageFirstShownTakesTheFocusAsABuiltOne() {
+        QStringList focused;
+        for (const bool builtBefore : {true, false}) {
+            WindowHarness h;
+            if (builtBefore)
+                h.window->page(2);
+            h.type(91, QStringLiteral("04011000"), 0);
+            h.window->tabs()->setCurrentIndex(2);
+            focused << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "-");
+        }
+        QCOMPARE(focused, QStringList(2, QStringLiteral("field117")));
+    }
+
     // The check's finding on a page not built yet is shown there, its field
     // with the focus.
     void theCheckJumpsToAFieldOnAPageNotBuilt() {
