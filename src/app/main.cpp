@@ -1,3 +1,4 @@
+#include "after_first_paint.h"
 #include "dialogs.h"
 #include "fault_report.h"
 #include "main_window.h"
@@ -9,7 +10,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
 
 int main(int argc, char** argv) {
     using namespace tallomir;
@@ -35,19 +35,29 @@ int main(int argc, char** argv) {
                                          QCoreApplication::applicationDirPath().toStdString()));
     Form state = makeForm(lists);
 
-    // Without its database the program still types, saves and loads files.
+    // The database opens once the window is on screen, before the user's first
+    // input is handled; without it the program still types, saves and loads files.
     store::Database database;
-    const bool withDatabase = database.open(store::databasePath(lists));
     app::MainWindow window(state, dialogs, startDirectory, &database);
-    window.show();
-    if (!withDatabase)
+    const auto openDatabase = [&] {
+        if (database.open(store::databasePath(lists)))
+            return window.databaseOpened();
         dialogs.message(
             &window, QStringLiteral("Datenbank"),
             QString::fromStdString(database.message()) +
                 QStringLiteral("\rTallomir arbeitet ohne Archiv, Nummernkreise und Stammdaten weiter."));
-    // For the start-up benchmark: end as soon as the window is on screen.
-    if (qEnvironmentVariableIsSet("TALLOMIR_EXIT_WHEN_SHOWN"))
-        QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    };
+    // For the start-up benchmark: end as soon as the window is painted, or
+    // once the database is open as well.
+    const bool exitWhenShown = qEnvironmentVariableIsSet("TALLOMIR_EXIT_WHEN_SHOWN");
+    const bool exitWhenReady = qEnvironmentVariableIsSet("TALLOMIR_EXIT_WHEN_READY");
+    app::AfterFirstPaint afterPaint(&window, [&] {
+        if (!exitWhenShown)
+            openDatabase();
+        if (exitWhenShown || exitWhenReady)
+            QCoreApplication::quit();
+    });
+    window.show();
     application.exec();
 
     app::removeFaultHandler();

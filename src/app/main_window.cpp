@@ -107,18 +107,6 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
     tabs_->setPalette(tabPalette);
     tabs_->setAutoFillBackground(true);
     buildPages();
-
-    // The labels of fields the check may require carry its star; list combos
-    // always hold a value and keep their labels.
-    for (QLabel* label : findChildren<QLabel*>()) {
-        const auto id = static_cast<FieldId>(fields_.key(label->buddy(), 0));
-        auto* combo = qobject_cast<QComboBox*>(label->buddy());
-        if (label->buddy() != nullptr && fields_.contains(static_cast<int>(id)) &&
-            !(combo && !combo->isEditable()) && !fieldLabel(id, false).empty())
-            labels_.insert(static_cast<int>(id), label);
-        if (lineFields_.contains(label->buddy()) && label->buddy() != lineDescription_)
-            lineLabels_.insert(label->buddy(), label);
-    }
     showStartValues();
     if (storeLink_->active())
         buildStoreControls();
@@ -127,9 +115,12 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
 // A cell still being typed in a list is taken while the window goes; nothing
 // of it may reach the window then.
 MainWindow::~MainWindow() {
+    // Pages going with the window build nothing.
+    disconnect(tabs_, nullptr, this, nullptr);
     for (QWidget* list :
          std::initializer_list<QWidget*>{notesEditor_, accountsEditor_, partyIdsEditor_, attachmentsPage_})
-        list->blockSignals(true);
+        if (list)
+            list->blockSignals(true);
 }
 
 QWidget* MainWindow::field(FieldId id) const {
@@ -139,9 +130,12 @@ QWidget* MainWindow::field(FieldId id) const {
 // Selects the entry of a code; a code the list does not have shows as
 // "CODE (unbekannt)".
 void MainWindow::showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code) {
+    auto* combo = static_cast<QComboBox*>(field(id));
+    if (!combo) // its page is not built yet
+        return;
     // Without a code the first entry shows; it is what typing an address fills in.
     const int index = findCode(list, code);
-    showCodeInCombo(static_cast<QComboBox*>(field(id)), static_cast<int>(list.size()),
+    showCodeInCombo(combo, static_cast<int>(list.size()),
                     index < 0 && code.empty() && !list.empty() ? 0 : index, code);
 }
 
@@ -284,6 +278,8 @@ void MainWindow::listRowChosen(int row) {
 }
 
 void MainWindow::updateLineButtons() {
+    if (!changeButton_) // "Positionen" is not built yet
+        return;
     // "Ändern" and "Löschen" act on the stored line the editor shows; into an
     // empty list "Ändern" stores the first line.
     const bool shown = state_.currentLineIndex >= 0;
@@ -359,7 +355,8 @@ void MainWindow::updateMarking() {
             markControl(it.value(), marking);
     }
     // Further accounts are paid into as the first one is.
-    accountsEditor_->setEnabled(fieldEnabled(state_, FieldId::Iban));
+    if (accountsEditor_)
+        accountsEditor_->setEnabled(fieldEnabled(state_, FieldId::Iban));
     const LineItem& buffer = state_.lineEditBuffer;
     for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it) {
         const LineField lineField = it.value();
@@ -396,6 +393,8 @@ void MainWindow::setFieldText(FieldId id, const std::string& text) {
 }
 
 void MainWindow::showFooter() {
+    if (!allowanceKind_) // "Belegfuss" is not built yet
+        return;
     const FooterView footer = footerView(state_);
     setFieldText(FieldId::LinesTotal, footer.linesTotal);
     setFieldText(FieldId::AllowanceValue, footer.allowanceValue);
@@ -445,6 +444,8 @@ void MainWindow::showFooter() {
 }
 
 void MainWindow::showLineList() {
+    if (!lineModel_) // "Positionen" is not built yet
+        return;
     updatingList_ = true;
     lineModel_->reload();
     const int current = state_.currentLineIndex;
@@ -462,6 +463,8 @@ void MainWindow::showLineList() {
 
 void MainWindow::showLineEditor() {
     proposeLinePosition(state_); // a new line is offered the next free number
+    if (!lineUnit_)              // "Positionen" is not built yet
+        return;
     const LineItem& line = state_.lineEditBuffer;
     // Numbers in the German form, without points between thousands, so that
     // leaving the field reads them back unchanged; a text that is no number
@@ -496,46 +499,7 @@ void MainWindow::showLineEditor() {
 }
 
 void MainWindow::showDocument() {
-    const InvoiceDocument& doc = state_.doc;
-    const CodeLists& lists = state_.lists;
-
-    // Each combo shows the code the document holds, a code of no list included.
-    const auto combo = [this](FieldId id) { return static_cast<QComboBox*>(field(id)); };
-    showCodeInCombo(combo(FieldId::DocumentType), static_cast<int>(lists.documentTypes.size()),
-                    findCode(lists.documentTypes, doc.documentTypeCode), doc.documentTypeCode);
-    const auto currency =
-        std::find(lists.currencies.begin(), lists.currencies.end(), state_.documentCurrency);
-    showCodeInCombo(
-        combo(FieldId::Currency), static_cast<int>(lists.currencies.size()),
-        currency == lists.currencies.end() ? -1 : static_cast<int>(currency - lists.currencies.begin()),
-        state_.documentCurrency);
-    showCodeInCombo(combo(FieldId::TaxCategory), static_cast<int>(lists.taxCategories.size()),
-                    categoryEntryOf(state_, state_.documentTaxCategory), state_.documentTaxCategory);
-    showCodeInCombo(combo(FieldId::DocumentFormat), 2,
-                    state_.xrechnungVersion == XRechnungVersion::V3_0 ? 1 : 0, std::string());
-    showCodeInCombo(combo(FieldId::DocumentSyntax), 2, state_.syntax == Syntax::Cii ? 1 : 0, std::string());
-    showCodeInCombo(combo(FieldId::PaymentMeans), static_cast<int>(lists.paymentMeans.size()),
-                    findCode(lists.paymentMeans, doc.paymentMeansCode), doc.paymentMeansCode);
-    showCode(FieldId::SupplierEndpointScheme, lists.endpointSchemes, doc.supplier.endpointScheme);
-    showCode(FieldId::CustomerEndpointScheme, lists.endpointSchemes, doc.customer.endpointScheme);
-
-    // Every text field of the pages, from the document.
-    for (auto it = fields_.begin(); it != fields_.end(); ++it)
-        if (const std::string* text = documentText(doc, static_cast<FieldId>(it.key())))
-            setFieldText(static_cast<FieldId>(it.key()), *text);
-    setFieldText(FieldId::AllowanceReason, doc.allowanceReason);
-
-    // Every date picker, from the document.
-    for (auto it = fields_.begin(); it != fields_.end(); ++it)
-        if (const std::string* date = documentDate(doc, static_cast<FieldId>(it.key())))
-            static_cast<DatePicker*>(it.value())->setValue(dateOf(*date));
-
-    showLists();
-
-    showLineList();
-    showLineEditor();
-    showFooter();
-    updateMarking();
+    showDocumentOn(nullptr);
     tabs_->setCurrentIndex(0);
 }
 
@@ -689,7 +653,7 @@ void MainWindow::saveCommand() {
 
 void MainWindow::showCheckTarget(const CheckTarget& target) {
     if (target.field) {
-        QWidget* control = field(*target.field);
+        QWidget* control = builtField(*target.field);
         if (control == nullptr)
             return;
         for (int index = 0; index < tabs_->count(); ++index)

@@ -77,6 +77,15 @@ public:
     // Every control shows the document anew; the first page is selected.
     void showDocument();
 
+    // A page of the form (main_window_start.cpp). The first is built with the
+    // window, each other when it is first shown or first needed: here, or
+    // when a command reaches one of its fields. Built, it shows the document.
+    QWidget* page(int index);
+    bool pageBuilt(int index) const;
+    // The database opened after the window: its controls on the pages, the
+    // own company and the next number, as at a start with it.
+    void databaseOpened();
+
     QTabWidget* tabs() const { return tabs_; }
     // The window of "Rechnung anzeigen", once it was opened.
     InvoiceView* invoiceView() const { return invoiceView_; }
@@ -90,8 +99,14 @@ protected:
 
 private:
     void buildMenu();
-    // The pages from their descriptions (page_rows.h).
+    // The pages from their descriptions (page_rows.h): empty tabs, the first
+    // one built.
     void buildPages();
+    void buildPage(int index);
+    // The controls of the page (all pages: nullptr) show the document.
+    void showDocumentOn(const QWidget* page);
+    // The control of a field, its page built first.
+    QWidget* builtField(FieldId id);
     void buildLinesPage(QWidget* page);
     void buildFooterPage(QWidget* page);
     void buildMorePage(QWidget* page);
@@ -99,8 +114,8 @@ private:
     // "Anhänge" (main_window_lists.cpp).
     void buildSupplierPage(QWidget* page);
     void buildAttachmentsPage(QWidget* page);
-    // The lists of those pages show the document's entries.
-    void showLists();
+    // The lists of those pages (of one page; nullptr: all) show the document's entries.
+    void showLists(const QWidget* page);
     QWidget* makeInput(const PageRow& row, QWidget* page);
     QStringList choiceTexts(Choices choices) const;
     void showStartValues();
@@ -110,6 +125,8 @@ private:
     // customers and articles (store_controls.cpp), the start's own company
     // and number.
     void buildStoreControls();
+    void addStoreControls(int index); // those of one page
+    bool storeControls_ = false;
     void rememberOwnCompany();
     void chooseCustomer();
     void rememberCustomer();
@@ -161,6 +178,7 @@ private:
     ArchiveWindow* archiveWindow_ = nullptr;
 
     QTabWidget* tabs_ = nullptr;
+    unsigned pagesBuilt_ = 0; // a bit per page
     QLabel* statusField_ = nullptr;
     QLabel* notCarriedField_ = nullptr;
     QHash<int, QWidget*> fields_;          // by FieldId

@@ -123,24 +123,32 @@ void MainWindow::buildAttachmentsPage(QWidget* page) {
     connect(attachmentsPage_, &AttachmentsPage::changed, this, &MainWindow::updateMarking);
 }
 
-void MainWindow::showLists() {
-    TextRows notes;
-    for (const NoteEntry& note : state_.doc.furtherNotes)
-        notes.push_back({note.subjectCode, note.text});
-    notesEditor_->setRows(notes);
+void MainWindow::showLists(const QWidget* page) {
+    const auto on = [page](const QWidget* list) {
+        return list != nullptr && (page == nullptr || page->isAncestorOf(list));
+    };
+    if (on(notesEditor_)) {
+        TextRows notes;
+        for (const NoteEntry& note : state_.doc.furtherNotes)
+            notes.push_back({note.subjectCode, note.text});
+        notesEditor_->setRows(notes);
+    }
 
-    accountRows_ = state_.doc.furtherPaymentMeans;
-    TextRows accounts;
-    for (const PaymentMeansEntry& means : accountRows_)
-        accounts.push_back({means.iban, means.accountName, means.bic});
-    accountsEditor_->setRows(accounts);
+    if (on(accountsEditor_)) {
+        accountRows_ = state_.doc.furtherPaymentMeans;
+        TextRows accounts;
+        for (const PaymentMeansEntry& means : accountRows_)
+            accounts.push_back({means.iban, means.accountName, means.bic});
+        accountsEditor_->setRows(accounts);
 
-    TextRows ids;
-    for (const PartyIdentifier& id : state_.doc.supplier.furtherIds)
-        ids.push_back({id.id, id.scheme});
-    partyIdsEditor_->setRows(ids);
+        TextRows ids;
+        for (const PartyIdentifier& id : state_.doc.supplier.furtherIds)
+            ids.push_back({id.id, id.scheme});
+        partyIdsEditor_->setRows(ids);
+    }
 
-    attachmentsPage_->showAttachments();
+    if (on(attachmentsPage_))
+        attachmentsPage_->showAttachments();
 }
 
 } // namespace tallomir::app

@@ -100,29 +100,18 @@ void MainWindow::buildMenu() {
 // ---------------------------------------------------------------- pages
 
 // Tab walks each page in the order its controls are made in, which is the
-// order of its rows.
+// order of its rows. The pages other than the first are built when first
+// shown or needed (buildPage, main_window_start.cpp).
 void MainWindow::buildPages() {
     for (int index = 0; index < pageCount; ++index) {
         auto* page = new QWidget;
         page->setObjectName(QStringLiteral("page%1").arg(index));
         page->setAutoFillBackground(true);
         tabs_->addTab(page, QString::fromUtf8(pageTitle(index)));
-        if (index == 1)
-            buildSupplierPage(page);
-        else if (index == 4)
-            buildLinesPage(page);
-        else if (index == 5)
-            buildFooterPage(page);
-        else if (index == 6)
-            buildMorePage(page);
-        else if (index == 7)
-            buildAttachmentsPage(page);
-        else
-            PageGrid(page, [this](const PageRow& row, QWidget* parent) {
-                return makeInput(row, parent);
-            }).add(pageRows(index));
     }
+    buildPage(0);
     tabs_->setCurrentIndex(0);
+    connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::page);
 }
 
 // "Weitere Angaben": its fields, then the further notes as a list.

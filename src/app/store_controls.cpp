@@ -40,7 +40,19 @@ QHBoxLayout* buttonRow(QWidget* page) {
 
 } // namespace
 
+// With the pages built so far; a page built later gets its own then.
 void MainWindow::buildStoreControls() {
+    storeControls_ = true;
+    for (int index = 0; index < tabs_->count(); ++index)
+        if (pageBuilt(index))
+            addStoreControls(index);
+
+    // The start as after "Neu": the own company and the next number.
+    storeLink_->startNew(state_);
+    showDocument();
+}
+
+void MainWindow::addStoreControls(int index) {
     const auto button = [this](QHBoxLayout* row, const char* name, const char* text,
                                void (MainWindow::*clicked)()) {
         auto* push = new QPushButton(QString::fromUtf8(text), row->parentWidget());
@@ -48,18 +60,23 @@ void MainWindow::buildStoreControls() {
         connect(push, &QPushButton::clicked, this, clicked);
         row->addWidget(push);
     };
-    button(buttonRow(tabs_->widget(supplierPage)), "buttonRememberOwnCompany", "Als eigene Firma merken",
-           &MainWindow::rememberOwnCompany);
-    QHBoxLayout* customerRow = buttonRow(tabs_->widget(customerPage));
-    button(customerRow, "buttonChooseCustomer", "Kunde wählen …", &MainWindow::chooseCustomer);
-    button(customerRow, "buttonRememberCustomer", "Kunde merken", &MainWindow::rememberCustomer);
-    button(buttonRow(tabs_->widget(linesPage)), "buttonRememberArticle", "Artikel merken",
-           &MainWindow::rememberArticle);
+    QWidget* page = tabs_->widget(index);
+    if (index == supplierPage)
+        button(buttonRow(page), "buttonRememberOwnCompany", "Als eigene Firma merken",
+               &MainWindow::rememberOwnCompany);
+    if (index == customerPage) {
+        QHBoxLayout* customerRow = buttonRow(page);
+        button(customerRow, "buttonChooseCustomer", "Kunde wählen …", &MainWindow::chooseCustomer);
+        button(customerRow, "buttonRememberCustomer", "Kunde merken", &MainWindow::rememberCustomer);
+    }
+    if (index != linesPage)
+        return;
+    button(buttonRow(page), "buttonRememberArticle", "Artikel merken", &MainWindow::rememberArticle);
 
     // Typing an article's number or name offers the stored ones; taking one fills the line.
     for (const bool byNumber : {true, false}) {
-        auto* edit = findChild<QLineEdit*>(byNumber ? QStringLiteral("lineItemNumber")
-                                                    : QStringLiteral("lineItemName"));
+        auto* edit = page->findChild<QLineEdit*>(byNumber ? QStringLiteral("lineItemNumber")
+                                                          : QStringLiteral("lineItemName"));
         auto* completer = new QCompleter(new QStringListModel(this), edit);
         completer->setObjectName(byNumber ? QStringLiteral("articleNumbers")
                                           : QStringLiteral("articleNames"));
@@ -70,10 +87,6 @@ void MainWindow::buildStoreControls() {
                 [this, byNumber](const QString& text) { takeArticle(byNumber, text); });
     }
     updateArticleCompleters();
-
-    // The start as after "Neu": the own company and the next number.
-    storeLink_->startNew(state_);
-    showDocument();
 }
 
 void MainWindow::updateArticleCompleters() {

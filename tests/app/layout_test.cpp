@@ -131,6 +131,7 @@ private Q_SLOTS:
     // Every field says what it holds, with an example; two labels say it plainly.
     void everyFieldHasATooltipWithAnExample() {
         WindowHarness h;
+        h.buildAllPages();
         QStringList without;
         for (QWidget* control : h.window->tabs()->findChildren<QWidget*>())
             if (control->objectName().contains(QRegularExpression("^(field|line|footerRow)")) &&

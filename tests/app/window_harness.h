@@ -101,9 +101,19 @@ public:
     }
     ~WindowHarness() { state.modified = false; } // nothing may ask when the window goes
 
-    // A control by its name; a number names "field<n>".
+    // A control by its name; a number names "field<n>". A page not built yet
+    // is built to look for it, as a command reaching it would.
     template <class T = QWidget> T* find(const QString& name) const {
-        return window->findChild<T*>(name[0].isDigit() ? "field" + name : name);
+        const QString full = name[0].isDigit() ? "field" + name : name;
+        T* found = window->findChild<T*>(full);
+        for (int index = 0; !found && index < window->tabs()->count(); ++index)
+            if (!window->pageBuilt(index))
+                found = window->page(index)->findChild<T*>(full);
+        return found;
+    }
+    void buildAllPages() const {
+        for (int index = 0; index < window->tabs()->count(); ++index)
+            window->page(index);
     }
     template <class T = QWidget> T* field(int id) const { return find<T>(QString::number(id)); }
     QTableView* lineList() const { return find<QTableView>(QStringLiteral("lineList")); }
