@@ -1,5 +1,8 @@
 // Hybrid PDFs: the pages with the invoice's XML embedded, judged by the PDF
 // checker, and the XML taken out of received PDFs again.
+#include "cii/cii.h"
+#include "form/input_rules.h"
+#include "pdf/hybrid_invoice.h"
 #include "pdf/hybrid_pdf.h"
 #include "support/reference.h"
 #include "ubl/reader.h"
@@ -93,6 +96,50 @@ TEST_F(HybridPdfTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
     EXPECT_EQ(error.rfind("Die PDF-Datei " + target.string() + " konnte nicht geschrieben werden", 0), 0u)
         << error;
     EXPECT_FALSE(fs::exists(target.parent_path()));
+}
+
+// The profile proposed by the document's format, and what writing in a
+// profile makes of the document before its check: XRECHNUNG follows
+// XRechnung 3.0, which asks for the buyer's electronic address.
+TEST(HybridInvoice, ProfileProposedAndTheDocumentCheckedForIt) {
+    TALLOMIR_REQUIRE_TESTDATA();
+    struct Case {
+        int format; // the entry of "Format": 0 for 2.1.1, 1 for 3.0
+        bool buyerAddress;
+        pdf::Profile written;
+        pdf::Profile proposed;
+        XRechnungVersion checkedAs;
+        bool ok;
+    };
+    using enum pdf::Profile;
+    const Case cases[] = {
+        {1, true, XRechnung, XRechnung, XRechnungVersion::V3_0, true},
+        {1, false, En16931, XRechnung, XRechnungVersion::V3_0, false},
+        {0, false, En16931, En16931, XRechnungVersion::V2_1_1, true},
+        {0, false, XRechnung, En16931, XRechnungVersion::V3_0, false},
+        {0, true, XRechnung, En16931, XRechnungVersion::V3_0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(&c - cases));
+        Form form = makeForm(defaultCodeLists());
+        ASSERT_EQ(cii::loadCiiFile(form, (tallomir::testing::testDataDir() / "xrechnung-3.0.2-cii-samples" /
+                                          "01.01a-INVOICE_uncefact.xml")
+                                             .string())
+                      .result,
+                  ubl::LoadOutcome::Result::Loaded);
+        selectEntry(form, FieldId::DocumentFormat, c.format);
+        if (!c.buyerAddress)
+            form.doc.customer.endpointId.clear();
+        form.modified = false;
+        EXPECT_EQ(pdf::proposedProfile(form), c.proposed);
+        const MandatoryCheck check = pdf::prepareHybrid(form, c.written);
+        EXPECT_EQ(form.xrechnungVersion, c.checkedAs);
+        EXPECT_EQ(form.modified,
+                  c.checkedAs != (c.format == 1 ? XRechnungVersion::V3_0 : XRechnungVersion::V2_1_1));
+        EXPECT_EQ(check.ok, c.ok) << check.text;
+        EXPECT_EQ(check.text.find("Kunde: Elektron. Adresse fehlt") != std::string::npos, !c.ok)
+            << check.text;
+    }
 }
 
 // Every file of the corpus through the fuzz target: a message or the invoice,
