@@ -1,12 +1,16 @@
 // "Als ZUGFeRD-PDF speichern …" as a user drives it: the profile proposed by
 // the format, the check as for "Speichern", a failed write, the file written
-// and archived, and opened again as the same document.
+// and archived, and opened again as the same document; received PDFs that
+// cannot be read leave the form as it was.
 #include "window_harness.h"
 
 #include "cii/cii.h"
 #include "pdf/hybrid_pdf_open.h"
 #include "store/archive.h"
 #include "syntax/syntax.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 
 using namespace tallomir;
 
@@ -98,6 +102,51 @@ private Q_SLOTS:
             QCOMPARE(ciiOf(opened, profile), ciiOf(h.state, profile));
         }
         QCOMPARE(store::findArchived(db).size(), std::size_t(2));
+    }
+
+    // A PDF without invoice data, a damaged and an encrypted one: each named,
+    // the form as it was.
+    void receivedPdfsThatCannotBeReadLeaveTheForm() {
+        WindowHarness h;
+        h.fillMandatoryFields();
+        const QString hybrid = h.path(QStringLiteral("hybrid.pdf"));
+        h.dialogs.itemAnswers = {"EN 16931"};
+        h.dialogs.saveAnswers = {hybrid};
+        trigger(h, title + QStringLiteral(" …"));
+        const QByteArray bytes = readFile(hybrid);
+        QVERIFY(!bytes.isEmpty());
+        QVERIFY(writeFile(h.path(QStringLiteral("beschaedigt.pdf")), bytes.left(bytes.size() / 2)));
+        QPDF document;
+        document.processFile(ss(hybrid).c_str());
+        QPDFWriter writer(document, ss(h.path(QStringLiteral("verschluesselt.pdf"))).c_str());
+        writer.setR6EncryptionParameters("", "eigentuemer", true, true, true, true, true, true, qpdf_r3p_full,
+                                         true);
+        writer.write();
+        h.dialogs.saveAnswers = {h.path(QStringLiteral("ohne.pdf"))};
+        h.window->pdfCommand();
+
+        const QString load = QStringLiteral("XML Datei laden|");
+        const std::pair<QString, QString> cases[] = {
+            {QStringLiteral("ohne.pdf"),
+             "Diese PDF-Datei enthält keine Rechnungsdaten (kein eingebettetes XML)."},
+            {QStringLiteral("beschaedigt.pdf"), " ist beschädigt und kann nicht gelesen werden."},
+            {QStringLiteral("verschluesselt.pdf"),
+             " ist verschlüsselt; eine verschlüsselte Rechnung wird nicht "
+             "geöffnet."},
+        };
+        const std::string before = ciiOf(h.state, cii::CiiProfile::XRechnung);
+        for (const auto& [name, message] : cases) {
+            h.dialogs.messages.clear();
+            h.dialogs.choiceAnswers = {"Verwerfen"};
+            h.dialogs.openAnswers = {h.path(name)};
+            trigger(h, QStringLiteral("Laden"));
+            QCOMPARE(h.dialogs.messages,
+                     QStringList(load +
+                                 (message.startsWith(' ') ? "Die PDF-Datei " + h.path(name) : QString()) +
+                                 message));
+            QCOMPARE(ciiOf(h.state, cii::CiiProfile::XRechnung), before);
+            QCOMPARE(h.text(92), QStringLiteral("RE-2024-001"));
+        }
     }
 };
 
