@@ -70,6 +70,8 @@ public:
     void showViewCommand();
     void printCommand();
     void pdfCommand();
+    // "Als ZUGFeRD-PDF speichern …" (hybrid_command.cpp).
+    void hybridPdfCommand();
     void infoCommand();
     // "Archiv" (archive_command.cpp): the archive window, with a database only.
     void archiveCommand();

@@ -61,6 +61,8 @@ void MainWindow::buildMenu() {
     QAction* save = fileMenu->addAction(QStringLiteral("&Speichern"));
     save->setObjectName(QStringLiteral("actionSave"));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* hybrid = fileMenu->addAction(QStringLiteral("Als &ZUGFeRD-PDF speichern …"));
+    hybrid->setObjectName(QStringLiteral("actionHybridPdf"));
     QAction* validate = fileMenu->addAction(QStringLiteral("&Validieren"));
     validate->setObjectName(QStringLiteral("actionValidate"));
     QAction* archive = fileMenu->addAction(QStringLiteral("&Archiv"));
@@ -89,6 +91,7 @@ void MainWindow::buildMenu() {
     connect(newDocument, &QAction::triggered, this, &MainWindow::newCommand);
     connect(load, &QAction::triggered, this, &MainWindow::loadCommand);
     connect(save, &QAction::triggered, this, &MainWindow::saveCommand);
+    connect(hybrid, &QAction::triggered, this, &MainWindow::hybridPdfCommand);
     connect(validate, &QAction::triggered, this, &MainWindow::validateCommand);
     connect(archive, &QAction::triggered, this, &MainWindow::archiveCommand);
     connect(showView, &QAction::triggered, this, &MainWindow::showViewCommand);

@@ -78,9 +78,14 @@ void StoreLink::proposeNumber(DocumentState& state) {
 }
 
 StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& fileName) {
+    return save(state, fileName, &syntax::saveInvoiceFile);
+}
+
+StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& fileName,
+                                      const Writer& write) {
     SaveResult result;
     if (!active()) {
-        result.outcome = syntax::saveInvoiceFile(state, fileName);
+        result.outcome = write(state, fileName);
         return result;
     }
     const std::string typed = state.doc.documentNumber;
@@ -98,7 +103,7 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
             result.note = "Die vorgeschlagene Rechnungsnummer " + typed +
                           " wurde inzwischen vergeben; die Rechnung erhielt die Nummer " + number.number +
                           ".";
-        result.outcome = syntax::saveInvoiceFile(state, fileName);
+        result.outcome = write(state, fileName);
         if (!result.outcome.ok)
             return result.outcome.message;
         written = true;
@@ -119,7 +124,7 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
     } else if (!started) {
         // The database is not to be had (another program holds it too long):
         // the file is saved all the same, and the user learns what is missing.
-        result.outcome = syntax::saveInvoiceFile(state, fileName);
+        result.outcome = write(state, fileName);
         if (result.outcome.ok)
             result.note = "Die Datei wurde gespeichert, aber nicht im Archiv vermerkt; ihre Rechnungsnummer "
                           "wurde nicht geprüft und gilt nicht als vergeben.\r" +

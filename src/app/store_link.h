@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 namespace tallomir {
@@ -50,6 +51,10 @@ public:
         std::string note; // German, for a message after a written file (another number, no archive)
     };
     SaveResult save(DocumentState& state, const std::string& fileName);
+    // The same with another writer of the file (the hybrid PDF), whose bytes
+    // are archived alike.
+    using Writer = std::function<syntax::SaveOutcome(DocumentState&, const std::string&)>;
+    SaveResult save(DocumentState& state, const std::string& fileName, const Writer& write);
 
 private:
     void proposeNumber(DocumentState& state);

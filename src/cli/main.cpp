@@ -17,13 +17,12 @@
 // "load" and "roundtrip" name on stderr what the file holds and a save does
 // not write again; "dump" prints it as "notCarried".
 
-#include "cii/cii.h"
 #include "cli/archive_command.h"
 #include "cli/json_io.h"
 #include "form/document_check.h"
 #include "form/input_rules.h"
 #include "invoice/settings.h"
-#include "pdf/hybrid_pdf.h"
+#include "pdf/hybrid_invoice.h"
 #include "syntax/syntax.h"
 #include "view/invoice_pages.h"
 
@@ -87,9 +86,9 @@ int write(Form& state, const std::string& fileName) {
     return Done;
 }
 
-// The mandatory check as "Speichern" runs it; what it finds goes to stderr.
-int checked(Form& state) {
-    const MandatoryCheck check = checkMandatoryFields(state);
+// The outcome of the mandatory check as "Speichern" runs it; what it found
+// goes to stderr.
+int checked(const MandatoryCheck& check) {
     if (check.ok)
         return Done;
     // The box separates its lines with CR; a terminal wants LF.
@@ -101,7 +100,7 @@ int checked(Form& state) {
 
 // "Speichern" without dialogs: the mandatory check, then the save.
 int save(Form& state, const std::string& fileName) {
-    const int code = checked(state);
+    const int code = checked(checkMandatoryFields(state));
     return code == Done ? write(state, fileName) : code;
 }
 
@@ -174,12 +173,11 @@ int writePdfFile(const DocumentState& state, const char* argv0, const std::strin
     return Done;
 }
 
-// "Als ZUGFeRD-PDF speichern": the check as for "Speichern", then the pages
-// with the CII invoice embedded, in the profile chosen (by default XRECHNUNG
-// for a document of XRechnung 3.0, else EN 16931).
+// "Als ZUGFeRD-PDF speichern" as the window runs it (pdf/hybrid_invoice.h):
+// the profile asked for, else the one proposed; the check as for "Speichern";
+// then the pages with the CII invoice embedded.
 int writeHybridFile(Form& state, int argc, char** argv) {
-    pdf::Profile profile =
-        state.xrechnungVersion == XRechnungVersion::V3_0 ? pdf::Profile::XRechnung : pdf::Profile::En16931;
+    pdf::Profile profile = pdf::proposedProfile(state);
     if (argc == 6) {
         const std::string option = argv[4];
         const std::string value = argv[5];
@@ -187,20 +185,16 @@ int writeHybridFile(Form& state, int argc, char** argv) {
             return usage();
         profile = value == "xrechnung" ? pdf::Profile::XRechnung : pdf::Profile::En16931;
     }
-    // An XRECHNUNG file follows XRechnung 3.0.
-    if (profile == pdf::Profile::XRechnung)
-        state.xrechnungVersion = XRechnungVersion::V3_0;
-    if (const int code = checked(state); code != Done)
+    if (const int code = checked(pdf::prepareHybrid(state, profile)); code != Done)
         return code;
-    const std::string xml = xml::serializeDocument(*cii::buildCiiTree(
-        state, profile == pdf::Profile::XRechnung ? cii::CiiProfile::XRechnung : cii::CiiProfile::En16931));
+    for (const std::string& item : pdf::hybridUnwritten(state))
+        std::cerr << "Nicht geschrieben: " << item << '\n';
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     const QGuiApplication application(qtArgc, qtArgv);
-    const view::InvoicePages pages(state, notCarriedTexts(state));
-    const std::string message = pdf::writeHybridPdf(pages, xml, profile, argv[3]);
+    const std::string message = pdf::writeHybridInvoice(state, profile, argv[3]);
     if (!message.empty()) {
         std::cerr << "Als ZUGFeRD-PDF speichern: " << message << '\n';
         return SaveFailed;

@@ -84,8 +84,12 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
 }
 
 std::vector<std::string> unwritten(const DocumentState& state) {
+    return unwritten(state, state.syntax);
+}
+
+std::vector<std::string> unwritten(const DocumentState& state, Syntax written) {
     std::vector<std::string> items;
-    if (state.syntax != Syntax::Cii)
+    if (written != Syntax::Cii)
         return items;
     // CII has one preceding invoice, no card network, and a further payment
     // means without remittance information or mandate of its own.

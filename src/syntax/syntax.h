@@ -44,6 +44,8 @@ SaveOutcome saveInvoiceFile(DocumentState& state, const std::string& chosenFileN
 // items name it ("Bezug auf Rechnung 2", "Zahlungsart 2: Verwendungszweck");
 // a save leaves it out. Nothing for UBL.
 std::vector<std::string> unwritten(const DocumentState& state);
+// The same for a file written in the syntax given (a hybrid PDF's CII).
+std::vector<std::string> unwritten(const DocumentState& state, Syntax written);
 
 // The version of XRechnung a file of either syntax names; nothing for a file
 // that cannot be read or names neither.

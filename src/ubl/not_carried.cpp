@@ -247,6 +247,21 @@ std::string german(const std::string& amount) {
     return formatGerman(parseNumber(amount), 2, 2);
 }
 
+// The profile below EN 16931 a recorded CII guideline identifier names: the
+// record is the identifier, its parameter or the whole context block.
+std::optional<std::string_view> profileBelowTheStandard(const Unconsumed& record) {
+    NodeView node = record.node;
+    if (!record.attribute.empty())
+        return std::nullopt;
+    if (node.localName() == "ExchangedDocumentContext")
+        node = node.child("GuidelineSpecifiedDocumentContextParameter");
+    if (node.localName() == "GuidelineSpecifiedDocumentContextParameter")
+        node = node.child("ID");
+    if (node.localName() != "ID" || node.parent().localName() != "GuidelineSpecifiedDocumentContextParameter")
+        return std::nullopt;
+    return profileBelowEn16931(node.text());
+}
+
 } // namespace
 
 bool isDataAttribute(std::string_view name) {
@@ -289,7 +304,12 @@ std::vector<NotCarriedItem> describeNotCarried(const std::vector<Unconsumed>& re
             pathInBlock(record.node) + (record.attribute.empty() ? "" : "@" + std::string(record.attribute));
         const bool wholeBlock = record.attribute.empty() && record.node.parent().isDocumentElement();
         Gathered* target = nullptr;
-        if (record.line >= 0) {
+        const std::optional<std::string_view> lowProfile = profileBelowTheStandard(record);
+        if (lowProfile) {
+            // A file of a profile below the standard is named as what it is.
+            target = &gather("profile", "Profil ZUGFeRD " + std::string(*lowProfile) +
+                                            " (in Deutschland keine E-Rechnung)");
+        } else if (record.line >= 0) {
             // Content of lines, by its kind, naming the lines' positions.
             const std::string name = contentName(record, path);
             target = &gather("line " + name, name);

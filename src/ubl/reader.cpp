@@ -413,6 +413,19 @@ std::optional<XRechnungVersion> versionNamedBy(std::string_view customizationId)
     return std::nullopt;
 }
 
+std::optional<std::string_view> profileBelowEn16931(std::string_view guidelineId) {
+    static constexpr std::pair<std::string_view, std::string_view> ids[] = {
+        {"urn:factur-x.eu:1p0:minimum", "MINIMUM"},
+        {"urn:factur-x.eu:1p0:basicwl", "BASIC WL"},
+        {"urn:zugferd.de:2p0:minimum", "MINIMUM"},
+        {"urn:zugferd.de:2p0:basicwl", "BASIC WL"},
+    };
+    for (const auto& [id, profile] : ids)
+        if (trimmed(guidelineId) == id)
+            return profile;
+    return std::nullopt;
+}
+
 std::optional<bool> readChargeIndicator(std::string_view text) {
     const std::string_view value = trimmed(text);
     if (value == "true" || value == "1")

@@ -59,6 +59,11 @@ std::optional<XRechnungVersion> fileVersion(const std::string& fileName);
 // extension, blanks around allowed; nothing for any other identifier.
 std::optional<XRechnungVersion> versionNamedBy(std::string_view customizationId);
 
+// The profile below EN 16931 a CII file's guideline identifier names
+// ("MINIMUM", "BASIC WL" of Factur-X and ZUGFeRD), blanks around allowed;
+// nothing for any other identifier. Such a file is no e-invoice in Germany.
+std::optional<std::string_view> profileBelowEn16931(std::string_view guidelineId);
+
 // A cbc:ChargeIndicator as its schema type, the boolean, reads it: "true" or
 // "1" for a charge, "false" or "0" for an allowance, blanks around allowed;
 // nothing for any other text.

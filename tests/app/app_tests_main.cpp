@@ -1,4 +1,4 @@
-// Runs one group of window tests: layout, commands, editing, attachments, cli, store or start.
+// Runs one group of window tests: layout, commands, editing, attachments, cli, store, start or hybrid.
 #include "app/qt_german.h"
 
 #include "window_harness.h"
@@ -15,6 +15,7 @@ std::unique_ptr<QObject> makeAttachmentsTest();
 std::unique_ptr<QObject> makeCliAgreementTest();
 std::unique_ptr<QObject> makeStoreWindowTest();
 std::unique_ptr<QObject> makeStartTest();
+std::unique_ptr<QObject> makeHybridWindowTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
                                           : group == "cli"         ? makeCliAgreementTest()
                                           : group == "store"       ? makeStoreWindowTest()
                                           : group == "start"       ? makeStartTest()
+                                          : group == "hybrid"      ? makeHybridWindowTest()
                                                                    : nullptr;
     return test ? QTest::qExec(test.get(), argc - 1, argv + 1) : 2;
 }

@@ -81,13 +81,26 @@ private Q_SLOTS:
         QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
         texts << buttons.button(QDialogButtonBox::Open)->text() + '|' +
                      buttons.button(QDialogButtonBox::Cancel)->text();
-        QCOMPARE(texts,
-                 QStringList(
-                     {"Neuer Beleg – Tallomir Ver. 1.8", "Belegkopf", "Lieferant", "Kunde", "Lieferung",
-                      "Positionen", "Belegfuss", "Weitere Angaben", "Anhänge", "&XML Datei/&Neu Strg+N",
-                      "&XML Datei/&Laden Strg+O", "&XML Datei/&Speichern Strg+S", "&XML Datei/&Validieren ",
-                      "&XML Datei/&Archiv ", "&Ansicht/&Rechnung anzeigen ", "&Ansicht/&Drucken … Strg+P",
-                      "&Ansicht/Als &PDF speichern … ", "&Info/&Lizenzhinweis ", "Öffnen|Abbrechen"}));
+        QCOMPARE(texts, QStringList({"Neuer Beleg – Tallomir Ver. 1.8",
+                                     "Belegkopf",
+                                     "Lieferant",
+                                     "Kunde",
+                                     "Lieferung",
+                                     "Positionen",
+                                     "Belegfuss",
+                                     "Weitere Angaben",
+                                     "Anhänge",
+                                     "&XML Datei/&Neu Strg+N",
+                                     "&XML Datei/&Laden Strg+O",
+                                     "&XML Datei/&Speichern Strg+S",
+                                     "&XML Datei/Als &ZUGFeRD-PDF speichern … ",
+                                     "&XML Datei/&Validieren ",
+                                     "&XML Datei/&Archiv ",
+                                     "&Ansicht/&Rechnung anzeigen ",
+                                     "&Ansicht/&Drucken … Strg+P",
+                                     "&Ansicht/Als &PDF speichern … ",
+                                     "&Info/&Lizenzhinweis ",
+                                     "Öffnen|Abbrechen"}));
     }
 
     // On the platform's fonts, and on the larger ones of other platforms; the

@@ -1,15 +1,27 @@
-// Hybrid PDFs from the command line: written in both profiles they pass the
-// PDF checker, and opened again they give the document they carry.
+// Hybrid PDFs from the command line over everything the program types and
+// reads: every built invoice (each VAT situation, a credit note, attached
+// files, …), one of 300 lines, and every official sample of XRechnung 3.0 in
+// both syntaxes, each written by "zugferd" in both profiles. The PDF checker
+// judges each group's files in one run, and every PDF opens as the invoice it
+// embeds.
+//
+// One checker run over all of them (about 220 files) takes minutes; the groups
+// (typed, UBL samples, CII samples) and the profiles are entries of their own,
+// each well under 30 s.
 
+#include "built_cases.h"
 #include "support/reference.h"
 
-#include <gtest/gtest.h>
+#include "cli/json_io.h"
+#include "pdf/hybrid_pdf_open.h"
+#include "syntax/syntax.h"
 
-#include <map>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -17,6 +29,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace tallomir;
+namespace tt = tallomir::testing;
+using nlohmann::json;
 
 namespace {
 
@@ -48,59 +63,144 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir / "out.txt"),
                 readFile(dir / "err.txt")};
     }
+    CliRun build(const json& input, const std::string& outName) const {
+        std::ofstream(dir / "in.json") << input.dump(2);
+        return run("build in.json '" + outName + "'");
+    }
 
     fs::path dir;
 };
 
-TEST_F(Zugferd, BothProfilesPassTheCheckerAndOpenAsTheDocumentTheyCarry) {
-    TALLOMIR_REQUIRE_TESTDATA();
-    const fs::path data = tallomir::testing::testDataDir();
-    // A CII invoice and a UBL invoice.
-    const std::vector<std::pair<std::string, fs::path>> inputs = {
-        {"cii", data / "xrechnung-3.0.2-cii-samples" / "01.01a-INVOICE_uncefact.xml"},
-        {"ubl", data / "xrechnung-3.0.2-samples" / "01.14a-INVOICE_ubl.xml"},
-    };
-    std::vector<fs::path> written;
-    std::map<std::string, std::string> profiles;
-    for (const auto& [name, input] : inputs) {
-        SCOPED_TRACE(name);
-        const fs::path& source = input;
-        for (const std::string profile : {"xrechnung", "en16931"}) {
-            const fs::path pdf = dir / (name + "-" + profile + ".pdf");
-            const CliRun made =
-                run("zugferd '" + source.string() + "' '" + pdf.string() + "' --profile " + profile);
-            ASSERT_EQ(made.exitCode, 0) << made.err;
-            written.push_back(pdf);
-            profiles[pdf.string()] = profile == "xrechnung" ? "XRECHNUNG" : "EN_16931";
+// The dump of a document loaded from a file, or from bytes.
+json dumped(const std::string& file, const std::string* bytes = nullptr) {
+    Form state = makeForm(defaultCodeLists());
+    const syntax::LoadOutcome outcome =
+        bytes ? syntax::loadInvoiceBytes(state, *bytes) : syntax::loadInvoiceFile(state, file);
+    EXPECT_EQ(outcome.result, syntax::LoadOutcome::Result::Loaded) << file << ": " << outcome.message;
+    return cli::dumpDocument(state);
+}
+
+enum class Group { Typed, UblSamples, CiiSamples };
+
+class ZugferdGroup : public Zugferd, public ::testing::WithParamInterface<std::pair<Group, const char*>> {
+protected:
+    // The invoices of the group: files of the reference folder, or built here.
+    std::vector<fs::path> sources() const {
+        const Group group = GetParam().first;
+        if (group != Group::Typed)
+            return tt::sampleFiles(group == Group::UblSamples ? "xrechnung-3.0.2-samples"
+                                                              : "xrechnung-3.0.2-cii-samples");
+        // Each VAT situation, two rates with a charge, a line's allowances, a
+        // credit note, attached files, payment by direct debit and by card.
+        static const std::set<std::string> typed = {"minimal",
+                                                    "charge-by-percent",
+                                                    "line-allowances",
+                                                    "attachments",
+                                                    "whole-invoice",
+                                                    "credit-note",
+                                                    "direct-debit",
+                                                    "card",
+                                                    "kleinunternehmer",
+                                                    "reverse-charge",
+                                                    "zero-rated-and-exempt-beside-standard",
+                                                    "outside-the-scope-of-vat",
+                                                    "intra-community-supply",
+                                                    "export"};
+        std::vector<fs::path> built;
+        for (const tt::BuiltCase& c : tt::builtCases()) {
+            if (!typed.contains(c.name))
+                continue;
+            const std::string name = c.name + std::string(".xml");
+            const CliRun made = build(tt::builtInput(c, "3.0", "ubl"), name);
+            EXPECT_EQ(made.exitCode, 0) << c.name << ": " << made.err;
+            built.push_back(dir / name);
         }
-        // The XRECHNUNG file carries the document as it was loaded, in CII.
-        const CliRun fromPdf = run("dump '" + (dir / (name + "-xrechnung.pdf")).string() + "'");
-        ASSERT_EQ(fromPdf.exitCode, 0) << fromPdf.err;
-        ASSERT_EQ(run("convert '" + source.string() + "' carried.xml --syntax cii --format 3.0").exitCode, 0);
-        const CliRun fromXml = run("dump carried.xml");
-        EXPECT_EQ(fromPdf.out, fromXml.out);
+        // 300 lines at the three rates.
+        json input = tt::builtInput(tt::builtCases().front(), "3.0", "ubl");
+        input["lines"] = json::array();
+        for (int i = 1; i <= 300; ++i)
+            input["lines"].push_back(
+                tt::line(std::to_string(i), std::to_string(i % 7 + 1), "12,34", i % 3 ? "19" : "7"));
+        EXPECT_EQ(build(input, "300-lines.xml").exitCode, 0);
+        built.push_back(dir / "300-lines.xml");
+        return built;
     }
-    for (const auto& [file, verdict] : tallomir::testing::zfcheck(written)) {
+};
+
+std::string groupName(const ::testing::TestParamInfo<ZugferdGroup::ParamType>& info) {
+    const Group group = info.param.first;
+    return std::string(group == Group::Typed        ? "Typed"
+                       : group == Group::UblSamples ? "UblSamples"
+                                                    : "CiiSamples") +
+           (info.param.second == std::string("xrechnung") ? "Xrechnung" : "En16931");
+}
+
+TEST_P(ZugferdGroup, PassTheCheckerAndOpenAsTheInvoiceTheyEmbed) {
+    TALLOMIR_REQUIRE_TESTDATA();
+    const std::string profile = GetParam().second;
+    const std::string level = profile == "xrechnung" ? "XRECHNUNG" : "EN_16931";
+    const std::string embedded = profile == "xrechnung" ? "xrechnung.xml" : "factur-x.xml";
+    std::vector<fs::path> written;
+    for (const fs::path& source : sources()) {
+        const fs::path target = dir / (source.stem().string() + ".pdf");
+        const CliRun made =
+            run("zugferd '" + source.string() + "' '" + target.string() + "' --profile " + profile);
+        EXPECT_EQ(made.exitCode, 0) << source << ": " << made.err;
+        // CII names one preceding invoice: the credit note's second is named as not written.
+        if (source.stem() == "credit-note") {
+            EXPECT_NE(made.err.find("Nicht geschrieben: Bezug auf Rechnung 2\n"), std::string::npos)
+                << made.err;
+        }
+        written.push_back(target);
+    }
+    ASSERT_GE(written.size(), 15u);
+    for (const auto& [file, verdict] : tt::zfcheck(written)) {
         EXPECT_TRUE(verdict.pass) << verdict.line;
-        EXPECT_NE(verdict.line.find("profile=" + profiles.at(file)), std::string::npos) << verdict.line;
+        EXPECT_NE(verdict.line.find(" profile=" + level + " xml=PASS attached=" + embedded + " "),
+                  std::string::npos)
+            << verdict.line;
+    }
+    // Opened, each gives the document of the XML it embeds.
+    for (const fs::path& file : written) {
+        const pdf::OpenedPdf opened = pdf::openHybridPdf(file.string());
+        ASSERT_EQ(opened.error, "") << file;
+        EXPECT_EQ(dumped(file.string()), dumped(file.string(), &opened.xml)) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, ZugferdGroup,
+    ::testing::Values(std::pair{Group::Typed, "xrechnung"}, std::pair{Group::Typed, "en16931"},
+                      std::pair{Group::UblSamples, "xrechnung"}, std::pair{Group::UblSamples, "en16931"},
+                      std::pair{Group::CiiSamples, "xrechnung"}, std::pair{Group::CiiSamples, "en16931"}),
+    groupName);
+
+// The profile proposed by the format; an invoice the check refuses is not
+// written; the archive keeps a hybrid PDF's bytes; a PDF without invoice data
+// is refused.
+TEST_F(Zugferd, ProposedProfileCheckArchiveAndRefusal) {
+    TALLOMIR_REQUIRE_TESTDATA();
+    const fs::path sample = tt::testDataDir() / "xrechnung-3.0.2-cii-samples" / "01.01a-INVOICE_uncefact.xml";
+    ASSERT_EQ(run("convert '" + sample.string() + "' old.xml --syntax ubl --format 2.1.1").exitCode, 0);
+    for (const auto& [source, embedded] :
+         {std::pair{sample.string(), "xrechnung.xml"}, std::pair{std::string("old.xml"), "factur-x.xml"}}) {
+        ASSERT_EQ(run("zugferd '" + source + "' proposed.pdf").exitCode, 0);
+        EXPECT_EQ(pdf::openHybridPdf((dir / "proposed.pdf").string()).embeddedName, embedded);
     }
 
-    // The archive takes a hybrid PDF as it is and gives the same bytes back.
-    const CliRun imported = run("archive --db a.sqlite import cii-xrechnung.pdf");
+    const CliRun imported = run("archive --db a.sqlite import proposed.pdf");
     ASSERT_EQ(imported.exitCode, 0) << imported.err;
     ASSERT_EQ(run("archive --db a.sqlite export 1 back.pdf").exitCode, 0);
-    EXPECT_EQ(readFile(dir / "back.pdf"), readFile(dir / "cii-xrechnung.pdf"));
+    EXPECT_EQ(readFile(dir / "back.pdf"), readFile(dir / "proposed.pdf"));
 
-    // An invoice the check refuses is not written as hybrid: XRechnung 3.0 asks
-    // for the buyer's electronic address, which the invoice of 2.1.1 lacks.
+    // XRechnung 3.0 asks for the buyer's electronic address, which the invoice of 2.1.1 lacks.
     ASSERT_EQ(run("build '" TALLOMIR_CLI_TEST_DATA "/whole_invoice.json' whole.xml").exitCode, 0);
     const CliRun unchecked = run("zugferd whole.xml whole.pdf --profile xrechnung");
     EXPECT_EQ(unchecked.exitCode, 3);
     EXPECT_NE(unchecked.err.find("Elektron. Adresse fehlt"), std::string::npos) << unchecked.err;
     EXPECT_FALSE(fs::exists(dir / "whole.pdf"));
 
-    // A PDF without invoice data is refused.
-    ASSERT_EQ(run("pdf '" + inputs.front().second.string() + "' plain.pdf").exitCode, 0);
+    ASSERT_EQ(run("pdf '" + sample.string() + "' plain.pdf").exitCode, 0);
     const CliRun refused = run("dump plain.pdf");
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("Diese PDF-Datei enthält keine Rechnungsdaten (kein eingebettetes XML)."),
