@@ -82,14 +82,27 @@ json dumped(const std::string& file, const std::string* bytes = nullptr) {
 
 enum class Group { Typed, UblSamples, CiiSamples };
 
-class ZugferdGroup : public Zugferd, public ::testing::WithParamInterface<std::pair<Group, const char*>> {
+// A group, the profile, and for the samples which half of them (every other
+// file), so that no single test runs long.
+struct GroupParam {
+    Group group;
+    const char* profile;
+    int half = 0;
+};
+
+class ZugferdGroup : public Zugferd, public ::testing::WithParamInterface<GroupParam> {
 protected:
     // The invoices of the group: files of the reference folder, or built here.
     std::vector<fs::path> sources() const {
-        const Group group = GetParam().first;
-        if (group != Group::Typed)
-            return tt::sampleFiles(group == Group::UblSamples ? "xrechnung-3.0.2-samples"
-                                                              : "xrechnung-3.0.2-cii-samples");
+        const Group group = GetParam().group;
+        if (group != Group::Typed) {
+            std::vector<fs::path> half;
+            const std::vector<fs::path> all = tt::sampleFiles(
+                group == Group::UblSamples ? "xrechnung-3.0.2-samples" : "xrechnung-3.0.2-cii-samples");
+            for (std::size_t i = static_cast<std::size_t>(GetParam().half); i < all.size(); i += 2)
+                half.push_back(all[i]);
+            return half;
+        }
         // Each VAT situation, two rates with a charge, a line's allowances, a
         // credit note, attached files, payment by direct debit and by card.
         static const std::set<std::string> typed = {"minimal",
@@ -128,16 +141,17 @@ protected:
 };
 
 std::string groupName(const ::testing::TestParamInfo<ZugferdGroup::ParamType>& info) {
-    const Group group = info.param.first;
+    const Group group = info.param.group;
     return std::string(group == Group::Typed        ? "Typed"
                        : group == Group::UblSamples ? "UblSamples"
                                                     : "CiiSamples") +
-           (info.param.second == std::string("xrechnung") ? "Xrechnung" : "En16931");
+           (info.param.profile == std::string("xrechnung") ? "Xrechnung" : "En16931") +
+           (group == Group::Typed ? "" : std::to_string(info.param.half + 1));
 }
 
 TEST_P(ZugferdGroup, PassTheCheckerAndOpenAsTheInvoiceTheyEmbed) {
     TALLOMIR_REQUIRE_TESTDATA();
-    const std::string profile = GetParam().second;
+    const std::string profile = GetParam().profile;
     const std::string level = profile == "xrechnung" ? "XRECHNUNG" : "EN_16931";
     const std::string embedded = profile == "xrechnung" ? "xrechnung.xml" : "factur-x.xml";
     std::vector<fs::path> written;
@@ -153,7 +167,7 @@ TEST_P(ZugferdGroup, PassTheCheckerAndOpenAsTheInvoiceTheyEmbed) {
         }
         written.push_back(target);
     }
-    ASSERT_GE(written.size(), 15u);
+    ASSERT_GE(written.size(), 10u);
     for (const auto& [file, verdict] : tt::zfcheck(written)) {
         EXPECT_TRUE(verdict.pass) << verdict.line;
         EXPECT_NE(verdict.line.find(" profile=" + level + " xml=PASS attached=" + embedded + " "),
@@ -168,12 +182,18 @@ TEST_P(ZugferdGroup, PassTheCheckerAndOpenAsTheInvoiceTheyEmbed) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Groups, ZugferdGroup,
-    ::testing::Values(std::pair{Group::Typed, "xrechnung"}, std::pair{Group::Typed, "en16931"},
-                      std::pair{Group::UblSamples, "xrechnung"}, std::pair{Group::UblSamples, "en16931"},
-                      std::pair{Group::CiiSamples, "xrechnung"}, std::pair{Group::CiiSamples, "en16931"}),
-    groupName);
+INSTANTIATE_TEST_SUITE_P(Groups, ZugferdGroup,
+                         ::testing::Values(GroupParam{Group::Typed, "xrechnung"},
+                                           GroupParam{Group::Typed, "en16931"},
+                                           GroupParam{Group::UblSamples, "xrechnung", 0},
+                                           GroupParam{Group::UblSamples, "xrechnung", 1},
+                                           GroupParam{Group::UblSamples, "en16931", 0},
+                                           GroupParam{Group::UblSamples, "en16931", 1},
+                                           GroupParam{Group::CiiSamples, "xrechnung", 0},
+                                           GroupParam{Group::CiiSamples, "xrechnung", 1},
+                                           GroupParam{Group::CiiSamples, "en16931", 0},
+                                           GroupParam{Group::CiiSamples, "en16931", 1}),
+                         groupName);
 
 // The profile proposed by the format; an invoice the check refuses is not
 // written; the archive keeps a hybrid PDF's bytes; a PDF without invoice data
