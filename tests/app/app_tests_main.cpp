@@ -1,4 +1,4 @@
-// Runs one group of window tests: layout, commands, editing, attachments, cli or store.
+// Runs one group of window tests: layout, commands, editing, attachments, cli, store or busy.
 #include "app/qt_german.h"
 
 #include "window_harness.h"
@@ -14,6 +14,7 @@ std::unique_ptr<QObject> makeEditingTest();
 std::unique_ptr<QObject> makeAttachmentsTest();
 std::unique_ptr<QObject> makeCliAgreementTest();
 std::unique_ptr<QObject> makeStoreWindowTest();
+std::unique_ptr<QObject> makeBusyTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
                                           : group == "attachments" ? makeAttachmentsTest()
                                           : group == "cli"         ? makeCliAgreementTest()
                                           : group == "store"       ? makeStoreWindowTest()
+                                          : group == "busy"        ? makeBusyTest()
                                                                    : nullptr;
     return test ? QTest::qExec(test.get(), argc - 1, argv + 1) : 2;
 }
