@@ -32,7 +32,7 @@ void MainWindow::archiveCommand() {
 
 // As "Laden" of a file with the stored bytes; the document has no file name.
 void MainWindow::openArchived(qint64 id, const QByteArray& bytes) {
-    if (!mayDiscardChanges())
+    if (refusedWhileBusy(QStringLiteral("Archiv")) || !mayDiscardChanges())
         return;
     const ubl::LoadOutcome outcome = syntax::loadInvoiceBytes(
         state_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

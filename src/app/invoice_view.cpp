@@ -88,8 +88,12 @@ void InvoiceView::keyPressEvent(QKeyEvent* event) {
 }
 
 void InvoiceView::showDocument(const DocumentState& state, const std::vector<std::string>& notCarried) {
+    showPages(std::make_shared<view::InvoicePages>(state, notCarried));
+}
+
+void InvoiceView::showPages(std::shared_ptr<const view::InvoicePages> pages) {
     pagesWidget_->setPages(nullptr);
-    pages_ = std::make_unique<view::InvoicePages>(state, notCarried);
+    pages_ = std::move(pages);
     pagesWidget_->setPages(pages_.get());
     setWindowTitle(QString::fromStdString(pages_->title() + " - " + programName));
     scrollArea_->verticalScrollBar()->setValue(0);

@@ -30,13 +30,15 @@ public:
 
     // Lays out the document anew and shows its first page.
     void showDocument(const DocumentState& state, const std::vector<std::string>& notCarried);
+    // Shows pages laid out elsewhere (off the window's thread), the first on top.
+    void showPages(std::shared_ptr<const view::InvoicePages> pages);
     int pageCount() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::unique_ptr<view::InvoicePages> pages_;
+    std::shared_ptr<const view::InvoicePages> pages_;
     QScrollArea* scrollArea_ = nullptr;
     PagesWidget* pagesWidget_ = nullptr;
 };

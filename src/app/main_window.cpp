@@ -7,6 +7,7 @@
 #include "date_picker.h"
 #include "dialogs.h"
 #include "invoice_view.h"
+#include "job_runner.h"
 #include "line_table_model.h"
 #include "main_window_helpers.h"
 #include "marking.h"
@@ -93,6 +94,7 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
     notCarriedField_ = new QLabel(this);
     notCarriedField_->setObjectName(QStringLiteral("notCarriedField"));
     statusBar()->addPermanentWidget(notCarriedField_);
+    jobs_ = new JobRunner(statusBar());
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
@@ -117,6 +119,7 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
 MainWindow::~MainWindow() {
     // Pages going with the window build nothing.
     disconnect(tabs_, nullptr, this, nullptr);
+    delete std::exchange(jobs_, nullptr); // a job still running is cancelled, its end dropped
     for (QWidget* list :
          std::initializer_list<QWidget*>{notesEditor_, accountsEditor_, partyIdsEditor_, attachmentsPage_})
         if (list)
@@ -514,6 +517,7 @@ bool MainWindow::mayDiscardChanges() {
         {QStringLiteral("Speichern"), QStringLiteral("Verwerfen"), QStringLiteral("Abbrechen")})) {
     case 0: // saved, unless the save was cancelled or failed
         saveCommand();
+        jobs_->finish();
         return !state_.modified;
     case 1:
         return true;
@@ -523,7 +527,7 @@ bool MainWindow::mayDiscardChanges() {
 }
 
 void MainWindow::showTitle() {
-    setWindowTitle(documentWindowTitle(documentFile_, state_.modified));
+    setWindowTitle(documentWindowTitle(documentFile_, state_.modified || saving_));
 }
 
 // What the status bar said of the previous document goes with it.
@@ -533,7 +537,7 @@ void MainWindow::clearStatus() {
 }
 
 void MainWindow::newCommand() {
-    if (!mayDiscardChanges())
+    if (refusedWhileBusy(QStringLiteral("Neu")) || !mayDiscardChanges())
         return;
     startNewDocument(state_);
     storeLink_->startNew(state_);
@@ -547,13 +551,16 @@ void MainWindow::newCommand() {
 }
 
 void MainWindow::loadCommand() {
-    if (!mayDiscardChanges())
+    if (refusedWhileBusy(QStringLiteral("XML Datei laden")) || !mayDiscardChanges())
         return;
     const QString fileName = dialogs_.openFileName(this, QStringLiteral("XML Datei laden"), fileFilter);
     if (fileName.isEmpty()) // cancelled: the form stays
         return;
-    // A file that is not loaded leaves the form as it is.
-    const syntax::LoadOutcome outcome = syntax::loadInvoiceFile(state_, ss(fileName));
+    loadInBackground(fileName);
+}
+
+// A file that is not loaded leaves the form as it is.
+void MainWindow::loadEnded(const QString& fileName, const syntax::LoadOutcome& outcome) {
     const QString title = QStringLiteral("XML Datei laden");
     switch (outcome.result) {
     case ubl::LoadOutcome::Result::Loaded:
@@ -599,6 +606,8 @@ void MainWindow::showNotCarried() {
 }
 
 void MainWindow::saveCommand() {
+    if (refusedWhileBusy(QStringLiteral("XML Datei speichern")))
+        return;
     commitFocusedField();
     const MandatoryCheck check = checkMandatoryFields(state_);
     if (!check.ok) {
@@ -632,6 +641,12 @@ void MainWindow::saveCommand() {
         !dialogs_.question(
             this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
         return;
+    // The database's connection belongs to the window's thread: with one,
+    // the number, the file and the archive are saved here as one step.
+    if (!storeLink_->active()) {
+        saveInBackground(fileName);
+        return;
+    }
     const StoreLink::SaveResult saved = storeLink_->save(state_, ss(fileName));
     const syntax::SaveOutcome& outcome = saved.outcome;
     if (!saved.refusal.empty()) {
@@ -673,24 +688,19 @@ void MainWindow::showCheckTarget(const CheckTarget& target) {
 }
 
 void MainWindow::validateCommand() {
+    if (refusedWhileBusy(QStringLiteral("Validieren")))
+        return;
     commitFocusedField();
     app::validateCommand(this, dialogs_, startDirectory_, state_,
                          [this](const CheckTarget& target) { showCheckTarget(target); }, {});
 }
 
-// View, printing and PDF lay the document out anew each time, with the list
-// of what the loaded file holds and the document cannot.
-void MainWindow::showViewCommand() {
-    commitFocusedField();
-    if (!invoiceView_)
-        invoiceView_ = new InvoiceView(this);
-    invoiceView_->showDocument(state_, notCarriedTexts(state_));
-    invoiceView_->show();
-    invoiceView_->raise();
-    invoiceView_->activateWindow();
-}
-
+// Printing lays the document out anew each time, with the list of what the
+// loaded file holds and the document cannot. It stays on the window's thread:
+// the print dialog holds the window anyway.
 void MainWindow::printCommand() {
+    if (refusedWhileBusy(QStringLiteral("Drucken")))
+        return;
     commitFocusedField();
     const view::InvoicePages pages(state_, notCarriedTexts(state_));
     QPrinter printer(QPrinter::HighResolution);
@@ -705,29 +715,14 @@ void MainWindow::printCommand() {
                          QStringLiteral("Der Druck konnte nicht ausgeführt werden."));
 }
 
-void MainWindow::pdfCommand() {
-    commitFocusedField();
-    const QString title = QStringLiteral("Als PDF speichern");
-    QString proposal = qs(view::proposedPdfName(state_.doc));
-    if (!state_.currentFileName.empty())
-        proposal = QFileInfo(qs(state_.currentFileName)).dir().filePath(proposal);
-    QString fileName = dialogs_.saveFileName(this, title, proposal,
-                                             QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
-    if (fileName.isEmpty())
-        return;
-    if (QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
-        fileName += QStringLiteral(".pdf");
-    const std::string message =
-        view::writePdf(view::InvoicePages(state_, notCarriedTexts(state_)), ss(fileName));
-    if (!message.empty())
-        dialogs_.message(this, title, qs(message));
-}
-
 void MainWindow::infoCommand() {
     dialogs_.message(this, QStringLiteral("Info"), qs(infoText()));
 }
 
+// A job still running is cancelled first: a save or a PDF leaves the file as
+// it was, and the question below knows whether the document was saved.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    jobs_->cancelAndWait();
     if (!mayDiscardChanges()) {
         event->ignore();
         return;

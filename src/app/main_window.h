@@ -34,6 +34,9 @@ enum class Choices;
 namespace store {
 class Database;
 }
+namespace ubl {
+struct LoadOutcome;
+}
 } // namespace tallomir
 
 namespace tallomir::app {
@@ -48,6 +51,7 @@ class InvoiceView;
 class LineTableModel;
 class StoreLink;
 class ArchiveWindow;
+class JobRunner;
 
 // The one window of the program: menu, status bar and the six form pages.
 // Its controls only show the document and hand every edit to the core
@@ -94,6 +98,9 @@ public:
     QLabel* statusField() const { return statusField_; }
     // The note on what the file loaded last holds and the document cannot.
     QLabel* notCarriedField() const { return notCarriedField_; }
+    // The long commands' jobs (main_window_jobs.cpp): PDF, view, saving,
+    // loading run through it off the window's thread.
+    JobRunner* jobs() const { return jobs_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -136,6 +143,14 @@ private:
     void updateArticleCompleters();
     void takeArticle(bool byNumber, const QString& text);
     void openArchived(qint64 id, const QByteArray& bytes);
+
+    // While a job runs, a command that would conflict with it is refused
+    // with a message; true then.
+    bool refusedWhileBusy(const QString& title);
+    // The end of "Speichern" without a database, and "Laden", as jobs.
+    void saveInBackground(const QString& fileName);
+    void loadInBackground(const QString& fileName);
+    void loadEnded(const QString& fileName, const ubl::LoadOutcome& outcome);
 
     void showCode(FieldId id, const std::vector<CodeEntry>& list, const std::string& code);
 
@@ -197,6 +212,8 @@ private:
     QHash<QObject*, QLabel*> lineLabels_;   // the same for the line editor's fields
     QLabel* currencyLabels_[2] = {nullptr, nullptr};
     InvoiceView* invoiceView_ = nullptr;
+    JobRunner* jobs_ = nullptr;
+    bool saving_ = false;              // a save runs: the document counts as changed until it ends
     QLabel* allowanceKind_ = nullptr;  // "Nachlass" or "Zuschlag" beside the allowance row
     QLabel* allowanceSplit_ = nullptr; // the parts of a split percentage below it
 

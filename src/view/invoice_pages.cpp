@@ -304,7 +304,11 @@ void InvoicePages::paintPage(QPainter& painter, int index, const QRectF& target)
     painter.restore();
 }
 
-bool InvoicePages::paint(QPagedPaintDevice& device, int first, int last) const {
+void InvoicePages::handTo(QThread* thread) {
+    document_->moveToThread(thread);
+}
+
+bool InvoicePages::paint(QPagedPaintDevice& device, int first, int last, const PageProgress& progress) const {
     first = std::max(first, 0);
     last = last < 0 ? pageCount_ - 1 : std::min(last, pageCount_ - 1);
     QPainter painter;
@@ -314,11 +318,15 @@ bool InvoicePages::paint(QPagedPaintDevice& device, int first, int last) const {
         if (index > first && !device.newPage())
             return false;
         paintPage(painter, index, QRectF(0, 0, device.width(), device.height()));
+        if (progress && !progress(index - first + 1, last - first + 1)) {
+            painter.end();
+            return false;
+        }
     }
     return painter.end();
 }
 
-std::string writePdf(const InvoicePages& pages, const std::string& fileName) {
+std::string writePdf(const InvoicePages& pages, const std::string& fileName, const PageProgress& progress) {
     const auto failure = [&fileName](const QString& reason) {
         return "Die PDF-Datei " + fileName + " konnte nicht geschrieben werden" +
                (reason.isEmpty() ? "." : ": " + reason.toStdString());
@@ -333,7 +341,17 @@ std::string writePdf(const InvoicePages& pages, const std::string& fileName) {
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setTitle(QString::fromStdString(pages.title()));
         writer.setCreator(QStringLiteral("%1 %2").arg(programName, programVersion));
-        if (!pages.paint(writer)) {
+        bool stopped = false;
+        const bool painted = pages.paint(writer, 0, -1, [&](int done, int total) {
+            stopped = progress && !progress(done, total);
+            return !stopped;
+        });
+        if (stopped) {
+            file.cancelWriting();
+            return "Das Schreiben der PDF-Datei " + fileName +
+                   " wurde abgebrochen; die Datei blieb, wie sie war.";
+        }
+        if (!painted) {
             file.cancelWriting();
             return failure(file.errorString());
         }

@@ -7,6 +7,7 @@
 
 #include <QSizeF>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ class QPagedPaintDevice;
 class QPainter;
 class QRectF;
 class QTextDocument;
+class QThread;
 
 namespace tallomir::view {
 
@@ -27,6 +29,10 @@ namespace tallomir::view {
 // that subtotal. "Rechnung Nr. … · Seite n von m" stands in the bottom margin
 // of every page. Layout happens once, at a fixed resolution, so every output
 // shows the same pages with the same breaks.
+// Told after each page painted: pages done and of how many; false stops the
+// painting (the job was cancelled).
+using PageProgress = std::function<bool(int done, int total)>;
+
 class InvoicePages {
 public:
     InvoicePages(const DocumentState& state, const std::vector<std::string>& notCarried);
@@ -35,6 +41,9 @@ public:
     InvoicePages& operator=(const InvoicePages&) = delete;
 
     int pageCount() const { return pageCount_; }
+    // Pages laid out on a worker thread are handed to the thread that paints
+    // them; called on the thread that made them.
+    void handTo(QThread* thread);
     // The document's heading, "Rechnung Nr. RE-1": the PDF's title.
     const std::string& title() const { return title_; }
     // The seller's name: the PDF's author.
@@ -48,8 +57,9 @@ public:
 
     // Paints the pages first to last (from 0; all by default) onto the
     // device, one device page each. False when the painter cannot begin on
-    // the device or a new page cannot be started.
-    bool paint(QPagedPaintDevice& device, int first = 0, int last = -1) const;
+    // the device, a new page cannot be started or `progress` stops it.
+    bool paint(QPagedPaintDevice& device, int first = 0, int last = -1,
+               const PageProgress& progress = {}) const;
 
     // One page: the part of the laid-out document it shows, whether it starts
     // inside the line table, and the subtotal carried to the next page.
@@ -76,8 +86,10 @@ private:
     double tableHeadBottom_ = 0; // on pages that continue the table
 };
 
-// Writes the pages as a PDF file, replacing it only when all was written.
-// Empty on success, otherwise a German message naming the file.
-std::string writePdf(const InvoicePages& pages, const std::string& fileName);
+// Writes the pages as a PDF file, replacing it only when all was written; a
+// file stopped by `progress` is not replaced. Empty on success, otherwise a
+// German message naming the file.
+std::string writePdf(const InvoicePages& pages, const std::string& fileName,
+                     const PageProgress& progress = {});
 
 } // namespace tallomir::view

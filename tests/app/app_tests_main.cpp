@@ -1,4 +1,5 @@
-// Runs one group of window tests: layout, commands, editing, attachments, cli, store, start or hybrid.
+// Runs one group of window tests: layout, commands, editing, attachments, cli, store, start, hybrid
+// or busy.
 #include "app/qt_german.h"
 
 #include "window_harness.h"
@@ -16,6 +17,7 @@ std::unique_ptr<QObject> makeCliAgreementTest();
 std::unique_ptr<QObject> makeStoreWindowTest();
 std::unique_ptr<QObject> makeStartTest();
 std::unique_ptr<QObject> makeHybridWindowTest();
+std::unique_ptr<QObject> makeBusyTest();
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
                                           : group == "store"       ? makeStoreWindowTest()
                                           : group == "start"       ? makeStartTest()
                                           : group == "hybrid"      ? makeHybridWindowTest()
+                                          : group == "busy"        ? makeBusyTest()
                                                                    : nullptr;
     return test ? QTest::qExec(test.get(), argc - 1, argv + 1) : 2;
 }

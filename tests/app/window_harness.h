@@ -2,6 +2,7 @@
 // A real main window over a fresh document with scripted dialogs, moved as a user moves it.
 #include "app/date_picker.h"
 #include "app/dialogs.h"
+#include "app/job_runner.h"
 #include "app/main_window.h"
 #include "form/form.h"
 #include "store/database.h"
@@ -94,6 +95,9 @@ public:
                            tallomir::store::Database* database = nullptr)
         : state(makeForm(lists)),
           window(std::make_unique<tallomir::app::MainWindow>(state, dialogs, dir.path() + '/', database)) {
+        // Commands driven one after the other: each job ends before the next
+        // step (the tests of jobs running meanwhile turn this off).
+        window->jobs()->setWaitForEachJob(true);
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
