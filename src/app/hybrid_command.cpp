@@ -5,6 +5,7 @@
 
 #include "code_combo.h"
 #include "dialogs.h"
+#include "job_runner.h"
 #include "main_window_helpers.h"
 #include "store_link.h"
 
@@ -22,8 +23,10 @@
 namespace tallomir::app {
 
 void MainWindow::hybridPdfCommand() {
-    commitFocusedField();
     const QString title = QStringLiteral("Als ZUGFeRD-PDF speichern");
+    if (refusedWhileBusy(title))
+        return;
+    commitFocusedField();
     // The profile the document's format proposes stands first, chosen.
     const pdf::Profile proposed = pdf::proposedProfile(state_);
     const pdf::Profile other =
@@ -73,8 +76,25 @@ void MainWindow::hybridPdfCommand() {
             QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(fileName)))
         return;
 
-    // The number is taken and the file archived as "Speichern" does; the
-    // document stays as it is (its file is still the one saved last).
+    // Without the database the pages are painted and the file written off
+    // the window's thread, on a copy of the document, as "Als PDF speichern"
+    // does; the document stays as it is (its file is still the one saved last).
+    if (!storeLink_->active()) {
+        jobs_->start(
+            title, DocumentState(state_),
+            [profile, file = ss(fileName)](DocumentState& snapshot, JobControl& control) {
+                return pdf::writeHybridInvoice(
+                    std::move(snapshot), profile, file,
+                    [&control](int done, int total) { return control.progress(done, total); });
+            },
+            [this, title, fileName](const std::string& message, bool) {
+                if (!message.empty())
+                    return dialogs_.message(this, title, qs(message));
+                statusField_->setText(QStringLiteral("Gespeicherte ZUGFeRD-PDF-Datei:  ") + fileName);
+            });
+        return;
+    }
+    // With it, the number is taken and the file archived as "Speichern" does.
     const StoreLink::SaveResult saved =
         storeLink_->save(state_, ss(fileName), [profile](DocumentState& state, const std::string& target) {
             syntax::SaveOutcome outcome;

@@ -22,11 +22,12 @@ std::vector<std::string> hybridUnwritten(const DocumentState& state) {
     return syntax::unwritten(state, Syntax::Cii);
 }
 
-std::string writeHybridInvoice(DocumentState snapshot, Profile profile, const std::string& fileName) {
+std::string writeHybridInvoice(DocumentState snapshot, Profile profile, const std::string& fileName,
+                               const view::PageProgress& progress) {
     const std::string xml = xml::serializeDocument(*cii::buildCiiTree(
         snapshot, profile == Profile::XRechnung ? cii::CiiProfile::XRechnung : cii::CiiProfile::En16931));
     const view::InvoicePages pages(snapshot, notCarriedTexts(snapshot));
-    return writeHybridPdf(pages, xml, profile, fileName);
+    return writeHybridPdf(pages, xml, profile, fileName, progress);
 }
 
 } // namespace tallomir::pdf

@@ -36,6 +36,7 @@ std::vector<std::string> hybridUnwritten(const DocumentState& state);
 // the document cannot). It reads nothing but the snapshot, so it may run
 // wherever the snapshot is kept. Empty on success, otherwise a German message
 // naming the file.
-std::string writeHybridInvoice(DocumentState snapshot, Profile profile, const std::string& fileName);
+std::string writeHybridInvoice(DocumentState snapshot, Profile profile, const std::string& fileName,
+                               const view::PageProgress& progress = {});
 
 } // namespace tallomir::pdf

@@ -32,8 +32,10 @@ std::string conformanceLevel(Profile profile);
 // files) and XMP metadata naming the embedded file and the profile. Title
 // (the pages' heading), author (the seller) and the dates are the same in the
 // document information and the XMP. The file is replaced only when all was
-// written. Empty on success, otherwise a German message naming the file.
+// written. Empty on success, otherwise a German message naming the file;
+// `progress` is told of each page painted and may stop the writing, which
+// leaves the file as it was.
 std::string writeHybridPdf(const view::InvoicePages& pages, std::string_view xml, Profile profile,
-                           const std::string& fileName);
+                           const std::string& fileName, const view::PageProgress& progress = {});
 
 } // namespace tallomir::pdf

@@ -37,7 +37,7 @@ namespace {
 constexpr int paintDpi = 1200;
 
 // The pages as Qt writes them in its PDF/A mode.
-bool paintedPages(const view::InvoicePages& pages, QByteArray& bytes) {
+bool paintedPages(const view::InvoicePages& pages, QByteArray& bytes, const view::PageProgress& progress) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
@@ -46,7 +46,7 @@ bool paintedPages(const view::InvoicePages& pages, QByteArray& bytes) {
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(QString::fromStdString(pages.title()));
-    return pages.paint(writer);
+    return pages.paint(writer, 0, -1, progress);
 }
 
 // The embedded XML: its own stream with MIME type and dates, a file
@@ -102,13 +102,21 @@ void setMetadata(QPDF& document, const view::InvoicePages& pages, Profile profil
 } // namespace
 
 std::string writeHybridPdf(const view::InvoicePages& pages, std::string_view xml, Profile profile,
-                           const std::string& fileName) {
+                           const std::string& fileName, const view::PageProgress& progress) {
     const auto failure = [&fileName](const std::string& reason) {
         return "Die PDF-Datei " + fileName + " konnte nicht geschrieben werden" +
                (reason.empty() ? "." : ": " + reason);
     };
     QByteArray painted;
-    if (!paintedPages(pages, painted))
+    bool stopped = false;
+    const bool whole = paintedPages(pages, painted, [&](int done, int total) {
+        stopped = progress && !progress(done, total);
+        return !stopped;
+    });
+    if (stopped)
+        return "Das Schreiben der PDF-Datei " + fileName +
+               " wurde abgebrochen; die Datei blieb, wie sie war.";
+    if (!whole)
         return failure("Die Seiten konnten nicht gezeichnet werden.");
 
     std::string bytes;
