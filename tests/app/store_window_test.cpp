@@ -2,6 +2,7 @@
 // customers and articles.
 #include "window_harness.h"
 
+#include "app/archive_list_model.h"
 #include "app/archive_window.h"
 #include "app/invoice_view.h"
 #include "store/numbers.h"
@@ -29,6 +30,19 @@ struct StoreHarness {
     store::Database db;
     std::unique_ptr<WindowHarness> h;
 };
+
+// The texts a column of a list shows, every row.
+QStringList columnTexts(const QTableView* list, int column) {
+    QStringList texts;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        texts << list->model()->index(row, column).data().toString();
+    return texts;
+}
+
+void clickHeader(QTableView* list, int column) {
+    QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(list->horizontalHeader()->sectionViewportPosition(column) + 5, 5));
+}
 
 QString numberOf(int counter) {
     return QString::fromStdString(
@@ -183,17 +197,11 @@ private Q_SLOTS:
         auto* archive = h.window->findChild<app::ArchiveWindow*>();
         QVERIFY(archive && archive->isVisible());
         QTableView* list = archive->list();
-        const auto column = [&](int c) {
-            QStringList texts;
-            for (int row = 0; row < list->model()->rowCount(); ++row)
-                texts << list->model()->index(row, c).data().toString();
-            return texts;
-        };
+        const auto column = [&](int c) { return columnTexts(list, c); };
         QCOMPARE(column(2), QStringList({"RE-2024-001", "FREMD-7"}));
         QCOMPARE(column(1), QStringList({"ausgestellt", "empfangen"}));
         QCOMPARE(column(6), QStringList({"119,00", "119,00"}));
-        QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
-                          QPoint(list->horizontalHeader()->sectionViewportPosition(2) + 5, 5));
+        clickHeader(list, 2);
         QCOMPARE(column(2), QStringList({"FREMD-7", "RE-2024-001"}));
         // Search fields: the text, then a date range without the invoices' date.
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
@@ -230,6 +238,71 @@ private Q_SLOTS:
                           Qt::LeftButton);
         QCOMPARE(h.text(92), QStringLiteral("FREMD-7"));
         QCOMPARE(h.text(111), QStringLiteral("Lieferant & Söhne KG"));
+    }
+
+    // More entries than the list reads at once: each column sorts the whole
+    // result both ways, every row shows its own entry, the last row at the
+    // bottom of the scrolled list, and the chosen entry stays chosen.
+    void theArchiveListSortsAndScrollsOverEveryRow() {
+        StoreHarness s;
+        constexpr int count = 150; // more than two pages of the list
+        struct Entry {
+            QString number;
+            std::string keys[6]; // direction, number, date, seller, buyer, cents: as the list orders them
+        };
+        std::vector<Entry> entries;
+        s.db.transaction([&]() -> std::string {
+            for (int i = 1; i <= count; ++i) {
+                const int cents = i * 37 % 211 * 101;
+                const store::ArchiveFacts facts{
+                    QString::asprintf("N-%03d", i).toStdString(),
+                    "380",
+                    QDate(2026, 1, 1).addDays(i * 71 % 151).toString(Qt::ISODate).toStdString(),
+                    QString::asprintf("Lieferant %03d", i * 53 % 151).toStdString(),
+                    QString::asprintf("Kunde %03d", i * 89 % 151).toStdString(),
+                    "0.00",
+                    "0.00",
+                    QString::asprintf("%d.%02d", cents / 100, cents % 100).toStdString()};
+                const auto direction = i % 3 ? store::Direction::Issued : store::Direction::Received;
+                store::archiveInvoice(s.db, QByteArray::number(i), direction, facts);
+                entries.push_back(
+                    {QString::fromStdString(facts.number),
+                     {store::directionName(direction), facts.number, facts.issueDate, facts.seller,
+                      facts.buyer, QString::asprintf("%06d", cents).toStdString()}});
+            }
+            return {};
+        });
+        trigger(*s.h, QStringLiteral("Archiv"));
+        auto* archive = s.h->window->findChild<app::ArchiveWindow*>();
+        QTableView* list = archive->list();
+        QVERIFY(QTest::qWaitForWindowExposed(archive));
+        archive->repaint(); // the list shows its first rows and has read no more
+        QCOMPARE(qobject_cast<app::ArchiveListModel*>(list->model())->rowsRead(),
+                 app::ArchiveListModel::pageSize);
+        list->setCurrentIndex(list->model()->index(count - 1, 0)); // N-150
+        for (int column = 1; column <= 6; ++column)
+            for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                clickHeader(list, column);
+                QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), order);
+                std::vector<const Entry*> sorted;
+                for (const Entry& e : entries)
+                    sorted.push_back(&e);
+                std::stable_sort(sorted.begin(), sorted.end(), [&](const Entry* a, const Entry* b) {
+                    return a->keys[column - 1] < b->keys[column - 1];
+                });
+                if (order == Qt::DescendingOrder)
+                    std::reverse(sorted.begin(), sorted.end()); // alike go by id the same way
+                QStringList numbers;
+                for (const Entry* e : sorted)
+                    numbers << e->number;
+                list->scrollToBottom();
+                QTest::qWait(0);
+                const QModelIndex bottom = list->indexAt(QPoint(5, list->viewport()->height() - 3));
+                QCOMPARE(bottom.row(), count - 1);
+                QCOMPARE(list->model()->index(bottom.row(), 2).data().toString(), numbers.last());
+                QCOMPARE(columnTexts(list, 2), numbers);
+                QCOMPARE(archive->currentId(), qint64(count));
+            }
     }
 };
 
