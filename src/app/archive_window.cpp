@@ -69,8 +69,9 @@ ArchiveWindow::ArchiveWindow(store::Database& db, const CodeLists& lists, Dialog
     list_ = new QTableView(this);
     list_->setObjectName(QStringLiteral("archiveList"));
     list_->setModel(model_);
+    // The order the model starts in, so that enabling sorting asks nothing of the database.
+    list_->horizontalHeader()->setSortIndicator(ArchiveListModel::Id, Qt::AscendingOrder);
     list_->setSortingEnabled(true);
-    list_->sortByColumn(ArchiveListModel::Id, Qt::AscendingOrder);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->verticalHeader()->hide();

@@ -116,9 +116,14 @@ namespace {
 QString whereOf(const ArchiveFilter& filter, QVariantList& values) {
     QString sql = QStringLiteral(" WHERE 1");
     if (!filter.text.empty()) {
-        sql += " AND (instr(lower(number), lower(?)) OR instr(lower(seller), lower(?)) OR "
-               "instr(lower(buyer), lower(?)))";
-        values << text(filter.text) << text(filter.text) << text(filter.text);
+        // A part anywhere, letters in either case (as SQLite folds them: A to Z); "%" and "_" stand for
+        // themselves.
+        QString part = text(filter.text);
+        part.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
+        sql += R"( AND (number LIKE ? ESCAPE '\' OR seller LIKE ? ESCAPE '\' OR buyer LIKE ? ESCAPE '\'))";
+        values << "%" + part + "%"
+               << "%" + part + "%"
+               << "%" + part + "%";
     }
     if (!filter.fromDate.empty()) {
         sql += " AND issue_date >= ?";
