@@ -144,8 +144,12 @@ void ArchiveWindow::exportEntry() {
     const QString title = QStringLiteral("Archiveintrag exportieren");
     const QString number =
         model_->index(list_->currentIndex().row(), ArchiveListModel::Number).data().toString();
-    const QString fileName = dialogs_.saveFileName(this, title, number + QStringLiteral(".xml"),
-                                                   QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)"));
+    // A received hybrid PDF is exported as the PDF it came as.
+    const bool pdf = bytes->startsWith("%PDF-");
+    const QString fileName =
+        dialogs_.saveFileName(this, title, number + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xml")),
+                              pdf ? QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)")
+                                  : QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)"));
     if (fileName.isEmpty())
         return;
     QSaveFile file(fileName);

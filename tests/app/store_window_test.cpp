@@ -240,6 +240,45 @@ private Q_SLOTS:
         QCOMPARE(h.text(111), QStringLiteral("Lieferant & Söhne KG"));
     }
 
+    // A received hybrid PDF: "Laden" archives its bytes unchanged; the entry
+    // opens in the view and in the form as the invoice it carries, and
+    // "Exportieren …" writes the PDF's bytes unchanged.
+    void aReceivedHybridPdfIsArchivedAsItCame() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        QVERIFY(writeFile(h.path(QStringLiteral("fremd.xml")),
+                          h.saveAs(QStringLiteral("a.xml")).replace("RE-2024-001", "FREMD-PDF")));
+        QProcess cli;
+        cli.start(QStringLiteral(TALLOMIR_CLI), {"zugferd", h.path("fremd.xml"), h.path("fremd.pdf")});
+        QVERIFY(cli.waitForFinished(30000) && cli.exitCode() == 0);
+        const QByteArray pdf = readFile(h.path(QStringLiteral("fremd.pdf")));
+        h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.pdf"))};
+        h.window->loadCommand();
+        trigger(h, QStringLiteral("Neu"));
+        trigger(h, QStringLiteral("Archiv"));
+        auto* archive = h.window->findChild<app::ArchiveWindow*>();
+        QTableView* list = archive->list();
+        QCOMPARE(columnTexts(list, 2) + columnTexts(list, 1),
+                 QStringList({"RE-2024-001", "FREMD-PDF", "ausgestellt", "empfangen"}));
+        QCOMPARE(store::archivedBytes(s.db, 2).value(), pdf);
+        list->setCurrentIndex(list->model()->index(1, 0));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveView")),
+                          Qt::LeftButton);
+        QCOMPARE(archive->findChild<app::InvoiceView*>()->windowTitle(),
+                 QStringLiteral("Rechnung Nr. FREMD-PDF - Tallomir"));
+        h.dialogs.saveAnswers = {h.path(QStringLiteral("export.pdf"))};
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveExport")),
+                          Qt::LeftButton);
+        QCOMPARE(h.dialogs.saveRequests.last(),
+                 QStringLiteral(
+                     "Archiveintrag exportieren|FREMD-PDF.pdf|PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+        QCOMPARE(readFile(h.path(QStringLiteral("export.pdf"))), pdf);
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveOpen")),
+                          Qt::LeftButton);
+        QCOMPARE(h.texts({92, 111}), QStringList({"FREMD-PDF", "Lieferant & Söhne KG"}));
+    }
+
     // More entries than the list reads at once: each column sorts the whole
     // result both ways, every row shows its own entry, the last row at the
     // bottom of the scrolled list, and the chosen entry stays chosen.
