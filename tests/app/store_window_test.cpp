@@ -7,6 +7,8 @@
 #include "app/invoice_view.h"
 #include "store/numbers.h"
 
+#include <QSqlQuery>
+
 using namespace tallomir;
 
 namespace {
@@ -265,8 +267,9 @@ private Q_SLOTS:
         list->setCurrentIndex(list->model()->index(1, 0));
         QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveView")),
                           Qt::LeftButton);
-        QCOMPARE(archive->findChild<app::InvoiceView*>()->windowTitle(),
-                 QStringLiteral("Rechnung Nr. FREMD-PDF - Tallomir"));
+        auto* view = archive->findChild<app::InvoiceView*>();
+        QVERIFY(view);
+        QCOMPARE(view->windowTitle(), QStringLiteral("Rechnung Nr. FREMD-PDF - Tallomir"));
         h.dialogs.saveAnswers = {h.path(QStringLiteral("export.pdf"))};
         QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveExport")),
                           Qt::LeftButton);
@@ -277,6 +280,30 @@ private Q_SLOTS:
         QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveOpen")),
                           Qt::LeftButton);
         QCOMPARE(h.texts({92, 111}), QStringList({"FREMD-PDF", "Lieferant & Söhne KG"}));
+    }
+
+    // A full disk while a saved invoice is archived: the file is written,
+    // the entries stored before stay as they were, and a box says that the
+    // invoice is not archived and its number not taken.
+    void aFullDiskWhileArchivingLosesNothingAndTellsTheUser() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        const QByteArray first = h.saveAs(QStringLiteral("a.xml"));
+        QSqlQuery query(s.db.connection()); // the file may not grow any more
+        QVERIFY(query.exec("PRAGMA page_count") && query.next());
+        QVERIFY(query.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(query.value(0).toInt())));
+        h.type(92, QStringLiteral("RE-2024-002"));
+        QVERIFY(!h.saveAs(QStringLiteral("b.xml")).isEmpty());
+        QVERIFY2(h.dialogs.messages.last().startsWith(
+                     "XML Datei speichern|Die Datei wurde gespeichert, aber nicht im Archiv vermerkt; ihre "
+                     "Rechnungsnummer gilt nicht als vergeben."),
+                 qPrintable(h.dialogs.messages.last()));
+        const std::vector<store::ArchiveEntry> entries = store::findArchived(s.db);
+        QCOMPARE(entries.size(), std::size_t(1));
+        QCOMPARE(store::archivedBytes(s.db, entries[0].id).value(), first);
+        QVERIFY(store::verifyArchive(s.db).differing.empty());
+        QVERIFY(!store::numberHolder(s.db, "RE-2024-002"));
     }
 
     // More entries than the list reads at once: each column sorts the whole
