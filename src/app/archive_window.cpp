@@ -47,7 +47,7 @@ ArchiveWindow::ArchiveWindow(store::Database& db, const CodeLists& lists, Dialog
     : QWidget(parent, Qt::Window), db_(db), lists_(lists), dialogs_(dialogs) {
     setObjectName(QStringLiteral("archiveWindow"));
     setWindowTitle(QStringLiteral("Archiv"));
-    resize(900, 500);
+    resize(1000, 520);
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
     layout->addLayout(fields);
@@ -75,6 +75,12 @@ ArchiveWindow::ArchiveWindow(store::Database& db, const CodeLists& lists, Dialog
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->verticalHeader()->hide();
+    // Each column as wide as its usual texts, one line a row; a longer name is cut short with "…".
+    list_->setWordWrap(false);
+    const int digit = list_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int widths[] = {5, 10, 16, 10, 21, 21}; // in characters; the amount takes the rest
+    for (int column = 0; column < static_cast<int>(std::size(widths)); ++column)
+        list_->setColumnWidth(column, widths[column] * digit + 16);
     list_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(list_, 1);
     connect(list_, &QTableView::doubleClicked, this, &ArchiveWindow::openInForm);

@@ -318,24 +318,34 @@ private Q_SLOTS:
             std::string keys[6]; // direction, number, date, seller, buyer, cents: as the list orders them
         };
         std::vector<Entry> entries;
+        // A joinery's invoices to its customers, and every third one received from a supplier.
+        const char* const customers[] = {"Stadt Köln", "Praxis Dr. Weber", "Schule am Park",
+                                         "Café Rheinblick", "Kreis Bonn"};
+        const char* const suppliers[] = {"Holzhandel Nord KG", "Beschläge Müller GmbH", "Lackwerk Süd AG"};
         s.db.transaction([&]() -> std::string {
             for (int i = 1; i <= count; ++i) {
-                const int cents = i * 37 % 211 * 101;
+                const bool received = i % 3 == 0;
+                const int cents = i * 7919 % 400000 + 1990;
                 const store::ArchiveFacts facts{
-                    QString::asprintf("N-%03d", i).toStdString(),
+                    (received ? QString::asprintf("L-%d", 4400 + i * 53 % 151)
+                              : QString::asprintf("RE-2026-%04d", i))
+                        .toStdString(),
                     "380",
-                    QDate(2026, 1, 1).addDays(i * 71 % 151).toString(Qt::ISODate).toStdString(),
-                    QString::asprintf("Lieferant %03d", i * 53 % 151).toStdString(),
-                    QString::asprintf("Kunde %03d", i * 89 % 151).toStdString(),
+                    QDate(2026, 1, 2)
+                        .addDays(i * 2 - (received ? i % 7 : 0))
+                        .toString(Qt::ISODate)
+                        .toStdString(),
+                    received ? suppliers[i / 3 % 3] : "Tischlerei Muster GmbH",
+                    received ? "Tischlerei Muster GmbH" : customers[i % 5],
                     "0.00",
                     "0.00",
                     QString::asprintf("%d.%02d", cents / 100, cents % 100).toStdString()};
-                const auto direction = i % 3 ? store::Direction::Issued : store::Direction::Received;
+                const auto direction = received ? store::Direction::Received : store::Direction::Issued;
                 store::archiveInvoice(s.db, QByteArray::number(i), direction, facts);
                 entries.push_back(
                     {QString::fromStdString(facts.number),
                      {store::directionName(direction), facts.number, facts.issueDate, facts.seller,
-                      facts.buyer, QString::asprintf("%06d", cents).toStdString()}});
+                      facts.buyer, QString::asprintf("%08d", cents).toStdString()}});
             }
             return {};
         });
@@ -346,7 +356,11 @@ private Q_SLOTS:
         archive->repaint(); // the list shows its first rows and has read no more
         QCOMPARE(qobject_cast<app::ArchiveListModel*>(list->model())->rowsRead(),
                  app::ArchiveListModel::pageSize);
-        list->setCurrentIndex(list->model()->index(count - 1, 0)); // N-150
+        if (const QString folder = qEnvironmentVariable("TALLOMIR_SCREENSHOTS"); !folder.isEmpty()) {
+            list->setCurrentIndex(list->model()->index(2, 0)); // the README's picture
+            QVERIFY(archive->grab().save(folder + QStringLiteral("/archiv.png")));
+        }
+        list->setCurrentIndex(list->model()->index(count - 1, 0)); // the last entry
         for (int column = 1; column <= 6; ++column)
             for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
                 clickHeader(list, column);
