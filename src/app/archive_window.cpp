@@ -1,5 +1,7 @@
 #include "archive_window.h"
 
+#include "archive_list_model.h"
+
 #include "dialogs.h"
 #include "invoice_view.h"
 
@@ -14,16 +16,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QSortFilterProxyModel>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace tallomir::app {
 
 namespace {
-
-enum Column { Id, Direction, Number, Date, Seller, Buyer, Gross, ColumnCount };
 
 // A date typed as TT.MM.JJJJ or JJJJ-MM-TT, as the archive stores it; "" for
 // an empty or unreadable text, which leaves the bound out.
@@ -39,22 +37,6 @@ std::string plainAmount(const QString& typed) {
     return typed.trimmed().isEmpty() ? std::string() : formatDecimal2(parseDecimal(typed.toStdString()));
 }
 
-QStandardItem* item(const QString& text, const QVariant& sortValue = {}) {
-    auto* cell = new QStandardItem(text);
-    cell->setData(sortValue.isValid() ? sortValue : QVariant(text), Qt::UserRole);
-    cell->setEditable(false);
-    return cell;
-}
-
-// An amount in whole cents, the order the list sorts amounts in.
-qlonglong cents(const Decimal& amount) {
-    const Decimal rounded = amount.rounded(2);
-    __int128 value = rounded.mantissa();
-    for (int scale = rounded.scale(); scale < 2; ++scale)
-        value *= 10;
-    return static_cast<qlonglong>(value);
-}
-
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -65,7 +47,7 @@ ArchiveWindow::ArchiveWindow(store::Database& db, const CodeLists& lists, Dialog
     : QWidget(parent, Qt::Window), db_(db), lists_(lists), dialogs_(dialogs) {
     setObjectName(QStringLiteral("archiveWindow"));
     setWindowTitle(QStringLiteral("Archiv"));
-    resize(900, 500);
+    resize(1000, 520);
     auto* layout = new QVBoxLayout(this);
     auto* fields = new QFormLayout;
     layout->addLayout(fields);
@@ -83,22 +65,22 @@ ArchiveWindow::ArchiveWindow(store::Database& db, const CodeLists& lists, Dialog
     minGross_ = field("archiveMinGross", "Bruttobetrag von", "100,00");
     maxGross_ = field("archiveMaxGross", "Bruttobetrag bis", "5.000,00");
 
-    model_ = new QStandardItemModel(0, ColumnCount, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Nr."), QStringLiteral("Art"),
-                                       QStringLiteral("Rechnungsnummer"), QStringLiteral("Datum"),
-                                       QStringLiteral("Lieferant"), QStringLiteral("Kunde"),
-                                       QStringLiteral("Bruttobetrag")});
-    sorted_ = new QSortFilterProxyModel(this);
-    sorted_->setSourceModel(model_);
-    sorted_->setSortRole(Qt::UserRole);
+    model_ = new ArchiveListModel(db_, this);
     list_ = new QTableView(this);
     list_->setObjectName(QStringLiteral("archiveList"));
-    list_->setModel(sorted_);
+    list_->setModel(model_);
+    // The order the model starts in, so that enabling sorting asks nothing of the database.
+    list_->horizontalHeader()->setSortIndicator(ArchiveListModel::Id, Qt::AscendingOrder);
     list_->setSortingEnabled(true);
-    list_->sortByColumn(Id, Qt::AscendingOrder);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->verticalHeader()->hide();
+    // Each column as wide as its usual texts, one line a row; a longer name is cut short with "…".
+    list_->setWordWrap(false);
+    const int digit = list_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int widths[] = {5, 10, 16, 10, 21, 21}; // in characters; the amount takes the rest
+    for (int column = 0; column < static_cast<int>(std::size(widths)); ++column)
+        list_->setColumnWidth(column, widths[column] * digit + 16);
     list_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(list_, 1);
     connect(list_, &QTableView::doubleClicked, this, &ArchiveWindow::openInForm);
@@ -127,24 +109,12 @@ void ArchiveWindow::search() {
     filter.toDate = isoDate(to_->text());
     filter.minGross = plainAmount(minGross_->text());
     filter.maxGross = plainAmount(maxGross_->text());
-    model_->removeRows(0, model_->rowCount());
-    for (const store::ArchiveEntry& e : store::findArchived(db_, filter)) {
-        const Decimal gross = parseNumber(e.facts.gross);
-        model_->appendRow({item(QString::number(e.id), e.id),
-                           item(e.direction == store::Direction::Issued ? QStringLiteral("ausgestellt")
-                                                                        : QStringLiteral("empfangen")),
-                           item(qs(e.facts.number)),
-                           item(QDate::fromString(qs(e.facts.issueDate), Qt::ISODate).toString("dd.MM.yyyy"),
-                                qs(e.facts.issueDate)),
-                           item(qs(e.facts.seller)), item(qs(e.facts.buyer)),
-                           item(qs(formatGerman(gross, 2, 2)), cents(gross))});
-        model_->item(model_->rowCount() - 1, Gross)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
+    model_->search(filter);
 }
 
 qint64 ArchiveWindow::currentId() const {
     const QModelIndex current = list_->currentIndex();
-    return current.isValid() ? sorted_->index(current.row(), Id).data(Qt::UserRole).toLongLong() : 0;
+    return current.isValid() ? model_->idAt(current.row()) : 0;
 }
 
 void ArchiveWindow::openInForm() {
@@ -178,9 +148,14 @@ void ArchiveWindow::exportEntry() {
     if (!bytes)
         return;
     const QString title = QStringLiteral("Archiveintrag exportieren");
-    const QString number = sorted_->index(list_->currentIndex().row(), Number).data().toString();
-    const QString fileName = dialogs_.saveFileName(this, title, number + QStringLiteral(".xml"),
-                                                   QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)"));
+    const QString number =
+        model_->index(list_->currentIndex().row(), ArchiveListModel::Number).data().toString();
+    // A received hybrid PDF is exported as the PDF it came as.
+    const bool pdf = bytes->startsWith("%PDF-");
+    const QString fileName =
+        dialogs_.saveFileName(this, title, number + (pdf ? QStringLiteral(".pdf") : QStringLiteral(".xml")),
+                              pdf ? QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)")
+                                  : QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)"));
     if (fileName.isEmpty())
         return;
     QSaveFile file(fileName);

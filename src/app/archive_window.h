@@ -9,8 +9,6 @@
 #include <QWidget>
 
 class QLineEdit;
-class QSortFilterProxyModel;
-class QStandardItemModel;
 class QTableView;
 
 namespace tallomir {
@@ -22,6 +20,7 @@ class Database;
 
 namespace tallomir::app {
 
+class ArchiveListModel;
 class Dialogs;
 class InvoiceView;
 
@@ -54,8 +53,7 @@ private:
     QLineEdit* to_;
     QLineEdit* minGross_;
     QLineEdit* maxGross_;
-    QStandardItemModel* model_;
-    QSortFilterProxyModel* sorted_;
+    ArchiveListModel* model_;
     QTableView* list_;
     InvoiceView* view_ = nullptr;
 };

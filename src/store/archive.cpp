@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <unordered_map>
+
 namespace tallomir::store {
 
 namespace {
@@ -108,16 +110,20 @@ ArchiveOutcome archiveInvoice(Database& db, const QByteArray& bytes, Direction d
     return outcome;
 }
 
-std::vector<ArchiveEntry> findArchived(Database& db, const ArchiveFilter& filter) {
-    std::vector<ArchiveEntry> entries;
-    if (!db.isOpen())
-        return entries;
-    QString sql = QString("SELECT %1 FROM archive WHERE 1").arg(entryColumns);
-    QVariantList values;
+namespace {
+
+// The conditions of a filter, each value bound.
+QString whereOf(const ArchiveFilter& filter, QVariantList& values) {
+    QString sql = QStringLiteral(" WHERE 1");
     if (!filter.text.empty()) {
-        sql += " AND (instr(lower(number), lower(?)) OR instr(lower(seller), lower(?)) OR "
-               "instr(lower(buyer), lower(?)))";
-        values << text(filter.text) << text(filter.text) << text(filter.text);
+        // A part anywhere, letters in either case (as SQLite folds them: A to Z); "%" and "_" stand for
+        // themselves.
+        QString part = text(filter.text);
+        part.replace('\\', "\\\\").replace('%', "\\%").replace('_', "\\_");
+        sql += R"( AND (number LIKE ? ESCAPE '\' OR seller LIKE ? ESCAPE '\' OR buyer LIKE ? ESCAPE '\'))";
+        values << "%" + part + "%"
+               << "%" + part + "%"
+               << "%" + part + "%";
     }
     if (!filter.fromDate.empty()) {
         sql += " AND issue_date >= ?";
@@ -135,15 +141,77 @@ std::vector<ArchiveEntry> findArchived(Database& db, const ArchiveFilter& filter
         sql += " AND gross_cents <= ?";
         values << centsOf(filter.maxGross);
     }
+    return sql;
+}
+
+// The column an order sorts by, then the id in the same direction.
+QString orderOf(ArchiveSort sort) {
+    static const char* const columns[] = {"id",     "direction", "number",     "issue_date",
+                                          "seller", "buyer",     "gross_cents"};
+    const QString direction = QString::fromLatin1(sort.descending ? " DESC" : " ASC");
+    const QString column = QString::fromLatin1(columns[static_cast<int>(sort.by)]);
+    return " ORDER BY " + column + direction + (sort.by == ArchiveOrder::Id ? QString() : ", id" + direction);
+}
+
+} // namespace
+
+std::vector<ArchiveEntry> findArchived(Database& db, const ArchiveFilter& filter) {
+    std::vector<ArchiveEntry> entries;
+    if (!db.isOpen())
+        return entries;
+    QVariantList values;
     QSqlQuery query(db.connection());
     query.setForwardOnly(true);
-    query.prepare(sql + " ORDER BY id");
+    query.prepare(QString("SELECT %1 FROM archive").arg(entryColumns) + whereOf(filter, values) +
+                  " ORDER BY id");
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
         return entries;
     while (query.next())
         entries.push_back(entryOf(query));
+    return entries;
+}
+
+std::vector<qint64> findArchivedIds(Database& db, const ArchiveFilter& filter, ArchiveSort sort) {
+    std::vector<qint64> ids;
+    if (!db.isOpen())
+        return ids;
+    QVariantList values;
+    QSqlQuery query(db.connection());
+    query.setForwardOnly(true);
+    query.prepare("SELECT id FROM archive" + whereOf(filter, values) + orderOf(sort));
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        return ids;
+    while (query.next())
+        ids.push_back(query.value(0).toLongLong());
+    return ids;
+}
+
+std::vector<ArchiveEntry> archivedEntries(Database& db, std::span<const qint64> ids) {
+    std::vector<ArchiveEntry> entries;
+    if (!db.isOpen() || ids.empty())
+        return entries;
+    QSqlQuery query(db.connection());
+    query.setForwardOnly(true);
+    QString marks = QStringLiteral("?");
+    for (std::size_t i = 1; i < ids.size(); ++i)
+        marks += QStringLiteral(", ?");
+    query.prepare(QString("SELECT %1 FROM archive WHERE id IN (%2)").arg(entryColumns, marks));
+    for (const qint64 id : ids)
+        query.addBindValue(id);
+    if (!query.exec())
+        return entries;
+    std::unordered_map<qint64, ArchiveEntry> found;
+    while (query.next()) {
+        ArchiveEntry entry = entryOf(query);
+        found.emplace(entry.id, std::move(entry));
+    }
+    for (const qint64 id : ids)
+        if (const auto it = found.find(id); it != found.end())
+            entries.push_back(it->second);
     return entries;
 }
 

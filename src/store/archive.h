@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,18 @@ struct ArchiveFilter {
 };
 // The entries that match, oldest first; empty when the database fails.
 std::vector<ArchiveEntry> findArchived(Database& db, const ArchiveFilter& filter = {});
+
+// What a list sorts by; entries alike in it go by id in the same direction.
+enum class ArchiveOrder { Id, Direction, Number, IssueDate, Seller, Buyer, Gross };
+struct ArchiveSort {
+    ArchiveOrder by = ArchiveOrder::Id;
+    bool descending = false;
+};
+// The ids of the entries that match, the whole result sorted; empty when the
+// database fails. A list reads the entries of the rows it shows by these.
+std::vector<qint64> findArchivedIds(Database& db, const ArchiveFilter& filter, ArchiveSort sort = {});
+// The entries of these ids in the order given; an unknown id is left out.
+std::vector<ArchiveEntry> archivedEntries(Database& db, std::span<const qint64> ids);
 // The stored bytes of an entry, unchanged; nothing for an unknown id.
 std::optional<QByteArray> archivedBytes(Database& db, qint64 id);
 

@@ -2,9 +2,12 @@
 // customers and articles.
 #include "window_harness.h"
 
+#include "app/archive_list_model.h"
 #include "app/archive_window.h"
 #include "app/invoice_view.h"
 #include "store/numbers.h"
+
+#include <QSqlQuery>
 
 using namespace tallomir;
 
@@ -29,6 +32,19 @@ struct StoreHarness {
     store::Database db;
     std::unique_ptr<WindowHarness> h;
 };
+
+// The texts a column of a list shows, every row.
+QStringList columnTexts(const QTableView* list, int column) {
+    QStringList texts;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        texts << list->model()->index(row, column).data().toString();
+    return texts;
+}
+
+void clickHeader(QTableView* list, int column) {
+    QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(list->horizontalHeader()->sectionViewportPosition(column) + 5, 5));
+}
 
 QString numberOf(int counter) {
     return QString::fromStdString(
@@ -183,17 +199,11 @@ private Q_SLOTS:
         auto* archive = h.window->findChild<app::ArchiveWindow*>();
         QVERIFY(archive && archive->isVisible());
         QTableView* list = archive->list();
-        const auto column = [&](int c) {
-            QStringList texts;
-            for (int row = 0; row < list->model()->rowCount(); ++row)
-                texts << list->model()->index(row, c).data().toString();
-            return texts;
-        };
+        const auto column = [&](int c) { return columnTexts(list, c); };
         QCOMPARE(column(2), QStringList({"RE-2024-001", "FREMD-7"}));
         QCOMPARE(column(1), QStringList({"ausgestellt", "empfangen"}));
         QCOMPARE(column(6), QStringList({"119,00", "119,00"}));
-        QTest::mouseClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {},
-                          QPoint(list->horizontalHeader()->sectionViewportPosition(2) + 5, 5));
+        clickHeader(list, 2);
         QCOMPARE(column(2), QStringList({"FREMD-7", "RE-2024-001"}));
         // Search fields: the text, then a date range without the invoices' date.
         const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
@@ -230,6 +240,150 @@ private Q_SLOTS:
                           Qt::LeftButton);
         QCOMPARE(h.text(92), QStringLiteral("FREMD-7"));
         QCOMPARE(h.text(111), QStringLiteral("Lieferant & Söhne KG"));
+    }
+
+    // A received hybrid PDF: "Laden" archives its bytes unchanged; the entry
+    // opens in the view and in the form as the invoice it carries, and
+    // "Exportieren …" writes the PDF's bytes unchanged.
+    void aReceivedHybridPdfIsArchivedAsItCame() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        QVERIFY(writeFile(h.path(QStringLiteral("fremd.xml")),
+                          h.saveAs(QStringLiteral("a.xml")).replace("RE-2024-001", "FREMD-PDF")));
+        QProcess cli;
+        cli.start(QStringLiteral(TALLOMIR_CLI), {"zugferd", h.path("fremd.xml"), h.path("fremd.pdf")});
+        QVERIFY(cli.waitForFinished(30000) && cli.exitCode() == 0);
+        const QByteArray pdf = readFile(h.path(QStringLiteral("fremd.pdf")));
+        h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.pdf"))};
+        h.window->loadCommand();
+        trigger(h, QStringLiteral("Neu"));
+        trigger(h, QStringLiteral("Archiv"));
+        auto* archive = h.window->findChild<app::ArchiveWindow*>();
+        QTableView* list = archive->list();
+        QCOMPARE(columnTexts(list, 2) + columnTexts(list, 1),
+                 QStringList({"RE-2024-001", "FREMD-PDF", "ausgestellt", "empfangen"}));
+        QCOMPARE(store::archivedBytes(s.db, 2).value(), pdf);
+        list->setCurrentIndex(list->model()->index(1, 0));
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveView")),
+                          Qt::LeftButton);
+        auto* view = archive->findChild<app::InvoiceView*>();
+        QVERIFY(view);
+        QCOMPARE(view->windowTitle(), QStringLiteral("Rechnung Nr. FREMD-PDF - Tallomir"));
+        h.dialogs.saveAnswers = {h.path(QStringLiteral("export.pdf"))};
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveExport")),
+                          Qt::LeftButton);
+        QCOMPARE(h.dialogs.saveRequests.last(),
+                 QStringLiteral(
+                     "Archiveintrag exportieren|FREMD-PDF.pdf|PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+        QCOMPARE(readFile(h.path(QStringLiteral("export.pdf"))), pdf);
+        QTest::mouseClick(archive->findChild<QPushButton*>(QStringLiteral("buttonArchiveOpen")),
+                          Qt::LeftButton);
+        QCOMPARE(h.texts({92, 111}), QStringList({"FREMD-PDF", "Lieferant & Söhne KG"}));
+    }
+
+    // A full disk while a saved invoice is archived: the file is written,
+    // the entries stored before stay as they were, and a box says that the
+    // invoice is not archived and its number not taken.
+    void aFullDiskWhileArchivingLosesNothingAndTellsTheUser() {
+        StoreHarness s;
+        WindowHarness& h = *s.h;
+        h.fillMandatoryFields();
+        const QByteArray first = h.saveAs(QStringLiteral("a.xml"));
+        QSqlQuery query(s.db.connection()); // the file may not grow any more
+        QVERIFY(query.exec("PRAGMA page_count") && query.next());
+        QVERIFY(query.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(query.value(0).toInt())));
+        h.type(92, QStringLiteral("RE-2024-002"));
+        QVERIFY(!h.saveAs(QStringLiteral("b.xml")).isEmpty());
+        const QString said = h.dialogs.messages.isEmpty() ? QString() : h.dialogs.messages.last();
+        QVERIFY2(
+            said.startsWith("XML Datei speichern|Die Datei wurde gespeichert, aber nicht im Archiv vermerkt; "
+                            "ihre Rechnungsnummer gilt nicht als vergeben."),
+            qPrintable(said));
+        const std::vector<store::ArchiveEntry> entries = store::findArchived(s.db);
+        QCOMPARE(entries.size(), std::size_t(1));
+        QCOMPARE(store::archivedBytes(s.db, entries[0].id).value(), first);
+        QVERIFY(store::verifyArchive(s.db).differing.empty());
+        QVERIFY(!store::numberHolder(s.db, "RE-2024-002"));
+    }
+
+    // More entries than the list reads at once: each column sorts the whole
+    // result both ways, every row shows its own entry, the last row at the
+    // bottom of the scrolled list, and the chosen entry stays chosen.
+    void theArchiveListSortsAndScrollsOverEveryRow() {
+        StoreHarness s;
+        constexpr int count = 150; // more than two pages of the list
+        struct Entry {
+            QString number;
+            std::string keys[6]; // direction, number, date, seller, buyer, cents: as the list orders them
+        };
+        std::vector<Entry> entries;
+        // A joinery's invoices to its customers, and every third one received from a supplier.
+        const char* const customers[] = {"Stadt Köln", "Praxis Dr. Weber", "Schule am Park",
+                                         "Café Rheinblick", "Kreis Bonn"};
+        const char* const suppliers[] = {"Holzhandel Nord KG", "Beschläge Müller GmbH", "Lackwerk Süd AG"};
+        s.db.transaction([&]() -> std::string {
+            for (int i = 1; i <= count; ++i) {
+                const bool received = i % 3 == 0;
+                const int cents = i * 7919 % 400000 + 1990;
+                const store::ArchiveFacts facts{
+                    (received ? QString::asprintf("L-%d", 4400 + i * 53 % 151)
+                              : QString::asprintf("RE-2026-%04d", i))
+                        .toStdString(),
+                    "380",
+                    QDate(2026, 1, 2)
+                        .addDays(i * 2 - (received ? i % 7 : 0))
+                        .toString(Qt::ISODate)
+                        .toStdString(),
+                    received ? suppliers[i / 3 % 3] : "Tischlerei Muster GmbH",
+                    received ? "Tischlerei Muster GmbH" : customers[i % 5],
+                    "0.00",
+                    "0.00",
+                    QString::asprintf("%d.%02d", cents / 100, cents % 100).toStdString()};
+                const auto direction = received ? store::Direction::Received : store::Direction::Issued;
+                store::archiveInvoice(s.db, QByteArray::number(i), direction, facts);
+                entries.push_back(
+                    {QString::fromStdString(facts.number),
+                     {store::directionName(direction), facts.number, facts.issueDate, facts.seller,
+                      facts.buyer, QString::asprintf("%08d", cents).toStdString()}});
+            }
+            return {};
+        });
+        trigger(*s.h, QStringLiteral("Archiv"));
+        auto* archive = s.h->window->findChild<app::ArchiveWindow*>();
+        QTableView* list = archive->list();
+        QVERIFY(QTest::qWaitForWindowExposed(archive));
+        archive->repaint(); // the list shows its first rows and has read no more
+        QCOMPARE(qobject_cast<app::ArchiveListModel*>(list->model())->rowsRead(),
+                 app::ArchiveListModel::pageSize);
+        if (const QString folder = qEnvironmentVariable("TALLOMIR_SCREENSHOTS"); !folder.isEmpty()) {
+            list->setCurrentIndex(list->model()->index(2, 0)); // the README's picture
+            QVERIFY(archive->grab().save(folder + QStringLiteral("/archiv.png")));
+        }
+        list->setCurrentIndex(list->model()->index(count - 1, 0)); // the last entry
+        for (int column = 1; column <= 6; ++column)
+            for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                clickHeader(list, column);
+                QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), order);
+                std::vector<const Entry*> sorted;
+                for (const Entry& e : entries)
+                    sorted.push_back(&e);
+                std::stable_sort(sorted.begin(), sorted.end(), [&](const Entry* a, const Entry* b) {
+                    return a->keys[column - 1] < b->keys[column - 1];
+                });
+                if (order == Qt::DescendingOrder)
+                    std::reverse(sorted.begin(), sorted.end()); // alike go by id the same way
+                QStringList numbers;
+                for (const Entry* e : sorted)
+                    numbers << e->number;
+                list->scrollToBottom();
+                QTest::qWait(0);
+                const QModelIndex bottom = list->indexAt(QPoint(5, list->viewport()->height() - 3));
+                QCOMPARE(bottom.row(), count - 1);
+                QCOMPARE(list->model()->index(bottom.row(), 2).data().toString(), numbers.last());
+                QCOMPARE(columnTexts(list, 2), numbers);
+                QCOMPARE(archive->currentId(), qint64(count));
+            }
     }
 };
 

@@ -105,23 +105,29 @@ TEST(ArchiveCli, FourImportsAtOnceStoreEveryFileOnce) {
     EXPECT_EQ(cli({"archive", "--db", db, "verify"}).exitCode, 0);
 }
 
-TEST(ArchiveCli, AFileThatIsNoDatabaseIsRefusedByEveryCommandAndLeftAsItWas) {
+TEST(ArchiveCli, AFileThatIsNoDatabaseOrDamagedIsRefusedByEveryCommandAndLeftAsItWas) {
     QTemporaryDir folder;
-    const QString db = folder.filePath("kunden.db");
     const QStringList files = writeInvoices(folder, 1);
-    QFile out(db);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write("Name;Ort\nMüller;Berlin\n");
-    out.close();
-    const QByteArray before = readAll(db);
-    for (const QStringList& command :
-         {QStringList{"import", files[0]}, QStringList{"list"}, QStringList{"list", "--json"},
-          QStringList{"export", "1", "x.xml"}, QStringList{"verify"}}) {
-        const CliRun run = cli(QStringList{"archive", "--db", db} + command);
-        EXPECT_NE(run.exitCode, 0) << command.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("keine Datenbank von Tallomir")) << run.err.toStdString();
+    // The file's bytes, and a piece of the message.
+    const std::pair<QByteArray, const char*> cases[] = {
+        {"Name;Ort\nMüller;Berlin\n", "keine Datenbank von Tallomir"},
+        {QByteArray("SQLite format 3\0", 16) + QByteArray(84, 'x'), "ist beschädigt"},
+    };
+    for (const auto& [before, message] : cases) {
+        const QString db = folder.filePath("kunden.db");
+        QFile out(db);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(before);
+        out.close();
+        for (const QStringList& command :
+             {QStringList{"import", files[0]}, QStringList{"list"}, QStringList{"list", "--json"},
+              QStringList{"export", "1", "x.xml"}, QStringList{"verify"}}) {
+            const CliRun run = cli(QStringList{"archive", "--db", db} + command);
+            EXPECT_NE(run.exitCode, 0) << command.join(' ').toStdString();
+            EXPECT_TRUE(run.err.contains(QString::fromUtf8(message))) << run.err.toStdString();
+        }
+        EXPECT_EQ(readAll(db), before) << message;
     }
-    EXPECT_EQ(readAll(db), before);
 }
 
 TEST(ArchiveCli, VerifyNamesAnEntryWithAChangedByte) {

@@ -208,6 +208,7 @@ TEST_F(StoreTest, TheArchiveIsFoundByNumberPartyDateAndAmount) {
         {{.text = "müller"}, {"A-7"}},
         {{.text = "KUNDE"}, {"RE-2026-0001", "RE-2026-0002", "A-7"}},
         {{.text = "%"}, {}},
+        {{.text = "_"}, {}},
         {{.text = "' OR 1=1 --"}, {}},
         {{.fromDate = "2026-02-10"}, {"RE-2026-0002", "A-7"}},
         {{.fromDate = "2026-01-11", .toDate = "2026-02-28"}, {"RE-2026-0002"}},
