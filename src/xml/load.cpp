@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <fcntl.h>
@@ -101,6 +102,7 @@ public:
         : doc_(doc), parser_(parser), doctypes_(doctypes) {
         open_.emplace_back();
         open_[0].node = &doc.root;
+        doc.root.open = true;
     }
 
     void register_handlers() {
@@ -156,21 +158,35 @@ private:
             open_.emplace_back();
         }
         OpenNode& entry = open_[depth_];
+        node->open = true;
         entry.node = node;
         entry.text.clear();
         entry.segmentStart = 0;
     }
 
     // A long text (an attached file) is handed over whole rather than copied;
-    // its buffer is not kept for the rest of the load.
+    // its buffer is not kept for the rest of the load. The blanks between the
+    // children of an element (indentation) are stored once for all elements
+    // that have the same.
     void close(OpenNode& entry) {
+        XmlNode& node = *entry.node;
+        node.open = false;
         if (entry.text.size() > (1u << 20)) {
-            doc_.takeText(*entry.node, std::move(entry.text));
+            doc_.takeText(node, std::move(entry.text));
             entry.text = std::string();
-        } else {
-            doc_.setText(*entry.node, entry.text);
-            entry.text.clear();
+            return;
         }
+        if (entry.text.empty() || entry.text.size() > sharedBlanksLimit ||
+            entry.text.find_first_not_of(" \t\r\n") != std::string::npos) {
+            doc_.setText(node, entry.text);
+        } else if (const auto found = blanks_.find(entry.text); found != blanks_.end()) {
+            node.text = found->second;
+            node.textLength = static_cast<std::uint32_t>(entry.text.size());
+        } else {
+            doc_.setText(node, entry.text);
+            blanks_.emplace(entry.text, node.text);
+        }
+        entry.text.clear();
     }
 
     void closeCurrent() {
@@ -199,7 +215,12 @@ private:
             b.doc_.mainElement = node;
         }
         if (attributes[0] != nullptr) {
-            std::vector<Attribute>& list = b.doc_.attributeLists.emplace_back();
+            std::vector<Attribute>* reused = nullptr;
+            if (!b.doc_.releasedAttributeLists.empty()) {
+                reused = b.doc_.releasedAttributeLists.back();
+                b.doc_.releasedAttributeLists.pop_back();
+            }
+            std::vector<Attribute>& list = reused ? *reused : b.doc_.attributeLists.emplace_back();
             std::size_t count = 0;
             while (attributes[2 * count] != nullptr) {
                 ++count;
@@ -354,6 +375,8 @@ private:
     std::vector<OpenNode> open_;
     std::size_t depth_ = 0;
     bool textTooLong_ = false;
+    static constexpr std::size_t sharedBlanksLimit = 256;
+    std::unordered_map<std::string, const char*> blanks_;
 };
 
 struct ParserHolder {
@@ -371,7 +394,8 @@ int clampToInt(XML_Size value) {
 
 // Parses what readChunk delivers. readChunk(buffer, capacity) gives the number
 // of bytes read, 0 at the end and -1 on a read error; total is the expected size.
-template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes doctypes, ReadChunk readChunk) {
+template <class ReadChunk>
+DocumentPtr parse(std::uint64_t total, Doctypes doctypes, LoadWatcher* watcher, ReadChunk readChunk) {
     ParserHolder holder{XML_ParserCreate(nullptr)};
     if (holder.parser == nullptr) {
         return nullptr;
@@ -418,8 +442,14 @@ template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes docty
         if (final) {
             break;
         }
+        if (watcher != nullptr) {
+            watcher->parsed(*doc, false);
+        }
     }
     builder.finish();
+    if (watcher != nullptr && !failed) {
+        watcher->parsed(*doc, true);
+    }
     if (failed) {
         XML_Error code = XML_GetErrorCode(parser);
         if (code == XML_ERROR_NONE || builder.textTooLong()) {
@@ -436,7 +466,7 @@ template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes docty
 
 } // namespace
 
-DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes) {
+DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes, LoadWatcher* watcher) {
     if (fileName.empty()) {
         return nullptr;
     }
@@ -452,32 +482,33 @@ DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
         return nullptr;
     }
-    return parse(
-        static_cast<std::uint64_t>(info.st_size), doctypes, [fd](char* buffer, int capacity) -> long {
-            std::size_t filled = 0;
-            while (filled < static_cast<std::size_t>(capacity)) {
-                const ssize_t got = ::read(fd, buffer + filled, static_cast<std::size_t>(capacity) - filled);
-                if (got < 0) {
-                    if (errno == EINTR) {
-                        continue;
-                    }
-                    return -1;
-                }
-                if (got == 0) {
-                    break;
-                }
-                filled += static_cast<std::size_t>(got);
-            }
-            return static_cast<long>(filled);
-        });
+    return parse(static_cast<std::uint64_t>(info.st_size), doctypes, watcher,
+                 [fd](char* buffer, int capacity) -> long {
+                     std::size_t filled = 0;
+                     while (filled < static_cast<std::size_t>(capacity)) {
+                         const ssize_t got =
+                             ::read(fd, buffer + filled, static_cast<std::size_t>(capacity) - filled);
+                         if (got < 0) {
+                             if (errno == EINTR) {
+                                 continue;
+                             }
+                             return -1;
+                         }
+                         if (got == 0) {
+                             break;
+                         }
+                         filled += static_cast<std::size_t>(got);
+                     }
+                     return static_cast<long>(filled);
+                 });
 }
 
-DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes) {
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes, LoadWatcher* watcher) {
     if (bytes.empty()) {
         return nullptr;
     }
     std::size_t offset = 0;
-    return parse(bytes.size(), doctypes, [&](char* buffer, int capacity) -> long {
+    return parse(bytes.size(), doctypes, watcher, [&](char* buffer, int capacity) -> long {
         const std::size_t take = std::min(bytes.size() - offset, static_cast<std::size_t>(capacity));
         std::memcpy(buffer, bytes.data() + offset, take);
         offset += take;
