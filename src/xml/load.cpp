@@ -23,7 +23,6 @@ namespace tallomir::xml {
 
 namespace {
 
-constexpr int chunkSize = 16384;
 constexpr std::size_t maxTextLength = std::numeric_limits<std::uint32_t>::max();
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -395,7 +394,8 @@ int clampToInt(XML_Size value) {
 // Parses what readChunk delivers. readChunk(buffer, capacity) gives the number
 // of bytes read, 0 at the end and -1 on a read error; total is the expected size.
 template <class ReadChunk>
-DocumentPtr parse(std::uint64_t total, Doctypes doctypes, LoadWatcher* watcher, ReadChunk readChunk) {
+DocumentPtr parse(std::uint64_t total, Doctypes doctypes, LoadWatcher* watcher, int chunkSize,
+                  ReadChunk readChunk) {
     ParserHolder holder{XML_ParserCreate(nullptr)};
     if (holder.parser == nullptr) {
         return nullptr;
@@ -482,7 +482,7 @@ DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes, LoadWat
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
         return nullptr;
     }
-    return parse(static_cast<std::uint64_t>(info.st_size), doctypes, watcher,
+    return parse(static_cast<std::uint64_t>(info.st_size), doctypes, watcher, loadPieceSize,
                  [fd](char* buffer, int capacity) -> long {
                      std::size_t filled = 0;
                      while (filled < static_cast<std::size_t>(capacity)) {
@@ -503,17 +503,19 @@ DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes, LoadWat
                  });
 }
 
-DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes, LoadWatcher* watcher) {
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes, LoadWatcher* watcher,
+                                  int pieceSize) {
     if (bytes.empty()) {
         return nullptr;
     }
     std::size_t offset = 0;
-    return parse(bytes.size(), doctypes, watcher, [&](char* buffer, int capacity) -> long {
-        const std::size_t take = std::min(bytes.size() - offset, static_cast<std::size_t>(capacity));
-        std::memcpy(buffer, bytes.data() + offset, take);
-        offset += take;
-        return static_cast<long>(take);
-    });
+    return parse(
+        bytes.size(), doctypes, watcher, std::max(pieceSize, 1), [&](char* buffer, int capacity) -> long {
+            const std::size_t take = std::min(bytes.size() - offset, static_cast<std::size_t>(capacity));
+            std::memcpy(buffer, bytes.data() + offset, take);
+            offset += take;
+            return static_cast<long>(take);
+        });
 }
 
 } // namespace tallomir::xml

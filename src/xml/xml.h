@@ -194,6 +194,9 @@ protected:
 // none, stays.
 void releaseElement(NodeView element);
 
+// How many bytes of a file are parsed at a time.
+inline constexpr int loadPieceSize = 16384;
+
 // Parses a file into a new document. nullptr for an empty file name, a file
 // that cannot be opened and an empty file. A document is returned also when
 // the file is not well-formed; the caller then reads loadStatus.
@@ -202,9 +205,10 @@ void releaseElement(NodeView element);
 // A watcher is told as the tree grows.
 DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes = Doctypes::Refuse,
                          LoadWatcher* watcher = nullptr);
-// The same for bytes in memory (an empty view gives nullptr).
+// The same for bytes in memory (an empty view gives nullptr), parsed
+// `pieceSize` bytes at a time.
 DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes = Doctypes::Refuse,
-                                  LoadWatcher* watcher = nullptr);
+                                  LoadWatcher* watcher = nullptr, int pieceSize = loadPieceSize);
 
 // The file has a document type declaration (kept or refused).
 bool hasDoctype(const XmlDocument& doc);
