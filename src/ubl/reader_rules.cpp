@@ -9,6 +9,7 @@
 #include "ubl/reader.h"
 #include "ubl/writer.h"
 
+#include <algorithm>
 #include <type_traits>
 
 namespace tallomir::ubl::reading {
@@ -331,10 +332,17 @@ bool judgeBlock(Target& target, const PathNode& node, NodeView element) {
     }
 }
 
+constexpr std::size_t lineCapacityStep = 64;
+constexpr std::size_t lineGrowth = 8;
+
 void beginRecord(Target& target, Record record) {
     DocumentState& state = target.state;
     switch (record) {
     case Record::Line:
+        // The list grows eightfold: capacity not yet written takes no memory,
+        // and the lines are moved a seventh as often as when it doubles.
+        if (state.lines.size() == state.lines.capacity())
+            state.lines.reserve(std::max<std::size_t>(lineCapacityStep, state.lines.capacity() * lineGrowth));
         state.lines.emplace_back();
         target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
         break;

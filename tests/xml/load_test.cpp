@@ -192,6 +192,8 @@ TEST(LoadWatcher, SeesEachElementCompleteOnlyAfterItsEndTagAndMayGiveElementsBac
          "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
         {body, 1, static_cast<int>(body.size()), true,
          "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
+        {body, 0, static_cast<int>(body.size()), true, // as pieces of 1
+         "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
         {body, loadPieceSize, 1, true, "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
         {"<list><keep>keep!</keep><gone>gone!</gone>", 4, 10, false, ""},
     };
