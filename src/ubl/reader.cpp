@@ -57,7 +57,10 @@ public:
     // The element's own declarations (xmlns, xmlns:p) join those of its
     // ancestors; those of its earlier siblings are gone.
     void enter(int level, NodeView element) {
-        bindings_.resize(level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)]);
+        const std::size_t kept = level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)];
+        if (kept != bindings_.size())
+            ++generation_;
+        bindings_.resize(kept);
         for (std::size_t i = 0; i < element.attributeCount(); ++i) {
             const std::string_view name = element.attributeName(i);
             if (name == "xmlns" || name.starts_with("xmlns:")) {
@@ -67,6 +70,7 @@ public:
                     if (known.uri == uri)
                         rulePrefix = known.prefix;
                 bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri, rulePrefix});
+                ++generation_;
             }
         }
         sizeAt_[static_cast<std::size_t>(level)] = bindings_.size();
@@ -83,7 +87,12 @@ public:
         return {};
     }
 
+    // Changes whenever the declarations in scope change: a name means the
+    // same while it stays.
+    std::uint32_t generation() const { return generation_; }
+
 private:
+    std::uint32_t generation_ = 1;
     std::span<const NamespacePrefix> known_;
     std::vector<Binding> bindings_;
     std::array<std::size_t, deepestLevel + 1> sizeAt_{};
@@ -193,6 +202,30 @@ struct Walk {
         lineNode = NodeView();
     }
 
+    // The places found so far, by the parent's place and the element's name
+    // as the document holds it once (its address): the same name below the
+    // same place, under the same declarations, has the same place.
+    struct KnownPlace {
+        const char* name = nullptr;
+        Place parent = terms::deadPlace;
+        Place place = terms::deadPlace;
+        std::uint32_t generation = 0;
+    };
+    std::array<KnownPlace, 512> known{};
+
+    Place placeOf(Place parent, NodeView node) {
+        const std::string_view qualified = node.name();
+        const auto address = reinterpret_cast<std::uintptr_t>(qualified.data());
+        KnownPlace& slot = known[((address >> 4) ^ (address >> 13) ^ (parent * 40503u)) % known.size()];
+        if (slot.name == qualified.data() && slot.parent == parent &&
+            slot.generation == namespaces.generation())
+            return slot.place;
+        const std::string_view name = ruleName(qualified, namespaces, buffer);
+        const Place place = name.empty() ? terms::deadPlace : target.tree.child(parent, name);
+        slot = {qualified.data(), parent, place, namespaces.generation()};
+        return place;
+    }
+
     // An element whose place is a container and nothing else can be walked
     // before its end tag; any other needs its text, its children or its
     // siblings first.
@@ -221,9 +254,7 @@ struct Walk {
                 continue; // comments, CDATA sections and the like, with all they hold
             }
             namespaces.enter(level, node);
-            const std::string_view name = ruleName(node.name(), namespaces, buffer);
-            Place place = name.empty() ? terms::deadPlace
-                                       : tree.child(placeAt[static_cast<std::size_t>(level - 1)], name);
+            Place place = placeOf(placeAt[static_cast<std::size_t>(level - 1)], node);
             if (!node.complete() && !walkableOpen(place))
                 return;
             lastAt[static_cast<std::size_t>(level)] = node;

@@ -126,7 +126,8 @@ bool readTaxRegistration(PartyFields& party, std::string_view number, NodeView e
 } // namespace
 
 bool hasData(std::string_view text) {
-    return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
 std::string_view trimmed(std::string_view text) {

@@ -25,6 +25,12 @@ namespace {
 
 constexpr std::size_t maxTextLength = std::numeric_limits<std::uint32_t>::max();
 
+// Only blanks, tabs and line breaks.
+bool isBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto lower = [](char c) {
@@ -175,8 +181,7 @@ private:
             entry.text = std::string();
             return;
         }
-        if (entry.text.empty() || entry.text.size() > sharedBlanksLimit ||
-            entry.text.find_first_not_of(" \t\r\n") != std::string::npos) {
+        if (entry.text.empty() || entry.text.size() > sharedBlanksLimit || !isBlank(entry.text)) {
             doc_.setText(node, entry.text);
         } else if (const auto found = blanks_.find(entry.text); found != blanks_.end()) {
             node.text = found->second;
@@ -240,13 +245,19 @@ private:
 
     static void onCharacterData(void* data, const XML_Char* s, int length) {
         TreeBuilder& b = self(data);
-        const std::string_view newline = newlineBytes(b.doc_.newlineStyle);
+        const NewlineStyle style = b.doc_.newlineStyle;
         std::string_view piece(s, static_cast<std::size_t>(length));
-        if (newline == "\n") {
+        if (style != NewlineStyle::CrLf && style != NewlineStyle::Cr) {
             b.append(piece);
             return;
         }
-        // Line breaks reach us as LF; they are written back as the file had them.
+        // Line breaks reach us as LF; they are written back as the file had
+        // them. The parser gives most line breaks alone.
+        const std::string_view newline = style == NewlineStyle::CrLf ? "\r\n" : "\r";
+        if (piece.size() == 1 && piece[0] == '\n') {
+            b.append(newline);
+            return;
+        }
         for (;;) {
             const std::size_t lf = piece.find('\n');
             if (lf == std::string_view::npos) {

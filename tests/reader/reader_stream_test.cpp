@@ -11,6 +11,8 @@
 #include "syntax/syntax.h"
 #include "xml/xml.h"
 
+#include <regex>
+
 namespace ubl = tallomir::ubl;
 namespace xml = tallomir::xml;
 using namespace readertest;
@@ -114,19 +116,27 @@ TEST(LoadWhileParsed, AnyPiecesGiveTheDocumentOfTheWholeTreeAndOnlyLinesWithSome
     const struct {
         const char* name;
         std::string bytes;
-        int linesLeft; // -1: not loaded
+        int linesLeft;     // -1: not loaded
+        const char* named; // in the dump
     } cases[] = {
         {"UBL, line 2 and 4 with content not carried",
          ublFile(el("cbc:ID", "R-1") + ublLine(1) + ublLine(2, foreign) + means + ublLine(3) +
                  ublLine(4, "<cbc:Note>a</cbc:Note><cbc:Note>b</cbc:Note>") + ublLine(5)),
-         2},
-        {"UBL, lines only", ublFile(ublLine(1) + ublLine(2) + ublLine(3)), 0},
+         2, "InvoiceLine[2]/Unbekannt\nInvoiceLine[4]/Note"},
+        {"UBL, lines only", ublFile(ublLine(1) + ublLine(2) + ublLine(3)), 0, "\"notCarried\":[]"},
+        {"UBL, line 2 names another namespace by the prefix cbc",
+         ublFile(ublLine(1) +
+                 std::regex_replace(ublLine(2), std::regex("<cac:InvoiceLine>"),
+                                    "<cac:InvoiceLine xmlns:cbc=\"urn:fremd\">") +
+                 ublLine(3)),
+         1, "InvoiceLine[2]/ID"},
         {"CII, line 2 with content not carried",
          ciiFile(el("rsm:ExchangedDocument/ram:ID", "R-1") + el("rsm:SupplyChainTradeTransaction", ciiLines)),
-         1},
-        {"CII, a block of nothing carried", ciiFile(el("rsm:SupplyChainTradeTransaction", ciiLine(1))), 0},
-        {"not an invoice", "<Bestellung><ID>1</ID></Bestellung>", -1},
-        {"not well-formed at its end", ublFile(ublLine(1) + ublLine(2)).substr(0, 700), -1},
+         1, "IncludedSupplyChainTradeLineItem/Unbekannt"},
+        {"CII, a block of nothing carried", ciiFile(el("rsm:SupplyChainTradeTransaction", ciiLine(1))), 0,
+         "Teil 1"},
+        {"not an invoice", "<Bestellung><ID>1</ID></Bestellung>", -1, ""},
+        {"not well-formed at its end", ublFile(ublLine(1) + ublLine(2)).substr(0, 700), -1, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -137,6 +147,7 @@ TEST(LoadWhileParsed, AnyPiecesGiveTheDocumentOfTheWholeTreeAndOnlyLinesWithSome
             EXPECT_EQ(parsed.outcome.result, whole.outcome.result);
             EXPECT_EQ(parsed.outcome.message, whole.outcome.message);
             EXPECT_EQ(parsed.dump, whole.dump);
+            EXPECT_NE(parsed.dump.find(c.named), std::string::npos); // what the list names
             if (c.linesLeft >= 0) {
                 EXPECT_EQ(parsed.linesLeft, c.linesLeft);
             }
