@@ -45,14 +45,22 @@ const ubl::TableSyntax& ciiSyntax() {
     return syntax;
 }
 
+namespace {
+const ubl::TableSyntax& alwaysCii(xml::NodeView) {
+    return ciiSyntax();
+}
+} // namespace
+
 ubl::LoadOutcome loadCiiFile(DocumentState& state, const std::string& fileName) {
-    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
-    return ubl::loadParsed(state, tree.get(), &fileName, ciiSyntax());
+    return ubl::loadWhileParsed(state, &fileName, alwaysCii, [&](xml::LoadWatcher* watcher) {
+        return xml::loadDocument(fileName, xml::Doctypes::Refuse, watcher);
+    });
 }
 
 ubl::LoadOutcome loadCiiBytes(DocumentState& state, std::string_view bytes) {
-    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
-    return ubl::loadParsed(state, tree.get(), nullptr, ciiSyntax());
+    return ubl::loadWhileParsed(state, nullptr, alwaysCii, [&](xml::LoadWatcher* watcher) {
+        return xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse, watcher);
+    });
 }
 
 } // namespace tallomir::cii

@@ -10,19 +10,26 @@
 namespace tallomir::syntax {
 namespace {
 
-const ubl::TableSyntax& syntaxOf(const xml::XmlDocument* tree) {
-    if (tree != nullptr && xml::loadStatus(*tree) == 0 && cii::isCiiInvoice(xml::mainElement(*tree)))
+const ubl::TableSyntax& syntaxOf(xml::NodeView root) {
+    if (cii::isCiiInvoice(root))
         return cii::ciiSyntax();
     // any other document element is judged, and refused, as UBL judges it
     return ubl::ublSyntax();
 }
 
-LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName) {
-    const ubl::TableSyntax& read = syntaxOf(tree);
-    const LoadOutcome outcome = ubl::loadParsed(state, tree, fileName, read);
+// Loads what `parse` parses, walking it while it is parsed.
+LoadOutcome loadParsed(DocumentState& state, const std::string* fileName, const ubl::Parse& parse) {
+    const ubl::TableSyntax* read = nullptr;
+    const LoadOutcome outcome = ubl::loadWhileParsed(state, fileName, syntaxOf, parse, &read);
     if (outcome.result == LoadOutcome::Result::Loaded)
-        state.syntax = &read == &cii::ciiSyntax() ? Syntax::Cii : Syntax::Ubl;
+        state.syntax = read == &cii::ciiSyntax() ? Syntax::Cii : Syntax::Ubl;
     return outcome;
+}
+
+ubl::Parse bytesParsed(std::string_view bytes) {
+    return [bytes](xml::LoadWatcher* watcher) {
+        return xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse, watcher);
+    };
 }
 
 // Whether the file begins as a PDF does.
@@ -54,11 +61,11 @@ LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
         const pdf::OpenedPdf opened = pdf::openHybridPdf(fileName);
         if (!opened.error.empty())
             return {LoadOutcome::Result::Refused, opened.error};
-        const xml::DocumentPtr tree = xml::loadDocumentFromBytes(opened.xml, xml::Doctypes::Refuse);
-        return loadParsed(state, tree.get(), &fileName);
+        return loadParsed(state, &fileName, bytesParsed(opened.xml));
     }
-    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
-    return loadParsed(state, tree.get(), &fileName);
+    return loadParsed(state, &fileName, [&](xml::LoadWatcher* watcher) {
+        return xml::loadDocument(fileName, xml::Doctypes::Refuse, watcher);
+    });
 }
 
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes, const std::string& name) {
@@ -67,11 +74,9 @@ LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes, const
         const pdf::OpenedPdf opened = pdf::openHybridPdfData(bytes, name);
         if (!opened.error.empty())
             return {LoadOutcome::Result::Refused, opened.error};
-        const xml::DocumentPtr tree = xml::loadDocumentFromBytes(opened.xml, xml::Doctypes::Refuse);
-        return loadParsed(state, tree.get(), nullptr);
+        return loadParsed(state, nullptr, bytesParsed(opened.xml));
     }
-    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
-    return loadParsed(state, tree.get(), nullptr);
+    return loadParsed(state, nullptr, bytesParsed(bytes));
 }
 
 xml::DocumentPtr buildInvoiceTree(const DocumentState& state) {

@@ -57,7 +57,10 @@ public:
     // The element's own declarations (xmlns, xmlns:p) join those of its
     // ancestors; those of its earlier siblings are gone.
     void enter(int level, NodeView element) {
-        bindings_.resize(level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)]);
+        const std::size_t kept = level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)];
+        if (kept != bindings_.size())
+            ++generation_;
+        bindings_.resize(kept);
         for (std::size_t i = 0; i < element.attributeCount(); ++i) {
             const std::string_view name = element.attributeName(i);
             if (name == "xmlns" || name.starts_with("xmlns:")) {
@@ -67,6 +70,7 @@ public:
                     if (known.uri == uri)
                         rulePrefix = known.prefix;
                 bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri, rulePrefix});
+                ++generation_;
             }
         }
         sizeAt_[static_cast<std::size_t>(level)] = bindings_.size();
@@ -83,7 +87,12 @@ public:
         return {};
     }
 
+    // Changes whenever the declarations in scope change: a name means the
+    // same while it stays.
+    std::uint32_t generation() const { return generation_; }
+
 private:
+    std::uint32_t generation_ = 1;
     std::span<const NamespacePrefix> known_;
     std::vector<Binding> bindings_;
     std::array<std::size_t, deepestLevel + 1> sizeAt_{};
@@ -163,30 +172,101 @@ struct Walk {
         }
     }
 
-    void run(NodeView root) {
-        const PathTree& tree = target.tree;
-        Namespaces namespaces(syntax.prefixes);
+    // The walk's position: the element whose children are walked at each
+    // level, the child visited last there, and the place of each open level.
+    int level = 0;
+    std::array<NodeView, deepestLevel + 1> parentAt{};
+    std::array<NodeView, deepestLevel + 1> lastAt{};
+    std::array<Place, deepestLevel + 1> placeAt{};
+    Namespaces namespaces{syntax.prefixes};
+    std::string buffer;
+    // Lines walked whole with nothing recorded are given back to the tree's
+    // memory (a file walked while it is parsed).
+    bool releaseLines = false;
+    NodeView lineNode;
+    std::size_t lineRecords = 0;
+
+    void begin(NodeView root) {
         namespaces.enter(0, root);
-        std::string buffer;
-        // placeAt[level] is the place of the element open at that level;
-        // cursor[level] the element visited next at that level.
-        std::array<Place, deepestLevel + 1> placeAt{};
-        std::array<NodeView, deepestLevel + 1> cursor{};
         placeAt[0] = terms::documentPlace;
-        int level = 1;
-        cursor[1] = root.firstChild();
+        parentAt[1] = root;
+        level = 1;
+    }
+
+    // The walk has left the line element: a line no record points into has
+    // done its part, unless its block may yet be recorded as a whole.
+    void leaveLine() {
+        if (releaseLines && lineNode && unconsumed.size() == lineRecords &&
+            (blockTook || lineNode == blockNode))
+            xml::releaseElement(lineNode);
+        lineNode = NodeView();
+    }
+
+    // The places found so far, by the parent's place and the element's name
+    // as the document holds it once (its address): the same name below the
+    // same place, under the same declarations, has the same place.
+    struct KnownPlace {
+        const char* name = nullptr;
+        Place parent = terms::deadPlace;
+        Place place = terms::deadPlace;
+        std::uint32_t generation = 0;
+    };
+    std::array<KnownPlace, 512> known{};
+
+    Place placeOf(Place parent, NodeView node) {
+        const std::string_view qualified = node.name();
+        const auto address = reinterpret_cast<std::uintptr_t>(qualified.data());
+        KnownPlace& slot = known[((address >> 4) ^ (address >> 13) ^ (parent * 40503u)) % known.size()];
+        if (slot.name == qualified.data() && slot.parent == parent &&
+            slot.generation == namespaces.generation())
+            return slot.place;
+        const std::string_view name = ruleName(qualified, namespaces, buffer);
+        const Place place = name.empty() ? terms::deadPlace : target.tree.child(parent, name);
+        slot = {qualified.data(), parent, place, namespaces.generation()};
+        return place;
+    }
+
+    // An element whose place is a container and nothing else can be walked
+    // before its end tag; any other needs its text, its children or its
+    // siblings first.
+    bool walkableOpen(Place place) const {
+        const PathNode& where = target.tree[place];
+        return place != terms::deadPlace && where.term == nullptr && where.variant == terms::deadPlace &&
+               where.judge == terms::Hook::None;
+    }
+
+    // Walks on as far as the tree has been read; with the whole tree read, to
+    // its end. Depth first, in the order of the start tags.
+    void advance() {
+        const PathTree& tree = target.tree;
         while (level > 0) {
-            NodeView node = cursor[level];
+            const NodeView last = lastAt[static_cast<std::size_t>(level)];
+            const NodeView parent = parentAt[static_cast<std::size_t>(level)];
+            const NodeView node = last ? last.nextSibling() : parent.firstChild();
             if (node.empty()) {
-                --level; // that level's cursor already stands on the next sibling
+                if (!parent.complete())
+                    return; // more may come
+                --level;
                 continue;
             }
-            cursor[level] = node.nextSibling();
-            if (!node.isElement())
+            if (!node.isElement()) {
+                lastAt[static_cast<std::size_t>(level)] = node;
                 continue; // comments, CDATA sections and the like, with all they hold
+            }
             namespaces.enter(level, node);
-            if (level == 1) {
+            Place place = placeOf(placeAt[static_cast<std::size_t>(level - 1)], node);
+            if (!node.complete() && !walkableOpen(place))
+                return;
+            lastAt[static_cast<std::size_t>(level)] = node;
+            if (level == 1)
                 endBlock();
+            // what follows a line's element belongs to no line
+            if (level <= lineLevel) {
+                leaveLine();
+                blockLine = -1;
+                lineLevel = deepestLevel + 1;
+            }
+            if (level == 1) {
                 const auto found = counts.try_emplace(std::string(node.localName()), 0).first;
                 target.block = found->first;
                 target.blockPlace = ++found->second;
@@ -195,19 +275,13 @@ struct Walk {
                 blockTook = false;
                 blockLine = -1;
             }
-            // what follows a line's element belongs to no line
-            if (level <= lineLevel) {
-                blockLine = -1;
-                lineLevel = deepestLevel + 1;
-            }
-            const std::string_view name = ruleName(node.name(), namespaces, buffer);
-            Place place = name.empty() ? terms::deadPlace
-                                       : tree.child(placeAt[static_cast<std::size_t>(level - 1)], name);
             place = enter(target, place, node);
             const PathNode& where = tree[place];
             if (where.begins == Record::Line) {
                 blockLine = target.currentLine;
                 lineLevel = level;
+                lineNode = node;
+                lineRecords = unconsumed.size();
             }
             if (place == terms::deadPlace) {
                 record(node);
@@ -226,13 +300,19 @@ struct Walk {
                 blockTook = blockTook || hasData(text);
             }
             recordAttributes(where, node);
-            if (level < deepestLevel && node.firstChild()) {
+            if (level < deepestLevel && (node.firstChild() || !node.complete())) {
                 placeAt[static_cast<std::size_t>(level)] = place;
                 ++level;
-                cursor[static_cast<std::size_t>(level)] = node.firstChild();
+                parentAt[static_cast<std::size_t>(level)] = node;
+                lastAt[static_cast<std::size_t>(level)] = NodeView();
             }
         }
+        if (level < 0)
+            return;
         endBlock();
+        leaveLine();
+        blockNode = NodeView();
+        level = -1; // walked to the end
     }
 };
 
@@ -320,9 +400,9 @@ void compareTotals(const DocumentState& state, std::vector<StatedTotal>& totals)
                 total.computed = *text;
 }
 
-void read(DocumentState& state, NodeView root, const TableSyntax& syntax) {
-    Walk walk(state, syntax);
-    walk.run(root);
+// What follows the walk: the allowance the form edits, the categories, the
+// amounts computed anew and the not-carried list (the tree still there).
+void finishRead(DocumentState& state, Walk& walk) {
     takeAllowances(state.doc, walk.target.allowances);
     takeCategoriesFromDocument(state);
     takeAllowanceFromDocument(state);
@@ -342,17 +422,8 @@ std::string parseErrorMessage(const xml::XmlDocument& tree) {
 
 constexpr NamespacePrefix ublPrefixes[] = {{basicNamespace, "cbc"}, {aggregateNamespace, "cac"}};
 
-} // namespace
-
-const TableSyntax& ublSyntax() {
-    static const TableSyntax syntax{terms::ublTree, ublPrefixes, refusalOf};
-    return syntax;
-}
-
-// The file is judged first; only a file that will be loaded replaces the
-// document.
-LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName,
-                       const TableSyntax& syntax) {
+// The judgement of a parsed file: why it is not loaded, or nothing when it is.
+std::optional<LoadOutcome> judged(const xml::XmlDocument* tree, const TableSyntax& syntax) {
     LoadOutcome outcome;
     if (tree == nullptr)
         return outcome;
@@ -366,28 +437,125 @@ LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const
         outcome.message = parseErrorMessage(*tree);
         return outcome;
     }
-    NodeView root = xml::mainElement(*tree);
-    outcome.message = syntax.refusal(root);
+    outcome.message = syntax.refusal(xml::mainElement(*tree));
     if (!outcome.message.empty()) {
         outcome.result = LoadOutcome::Result::Refused;
         return outcome;
     }
+    return std::nullopt;
+}
+
+// The walk beside the parser: it starts once the document element is read
+// and judged, and goes as far as the file has been read after each piece,
+// into a document of its own (the caller's stays as it is until the file is
+// judged whole). A line walked whole that nothing was recorded in is given
+// back to the tree's memory, so the tree never holds more than a few lines,
+// the lines recorded and the rest of the file.
+class WalkWhileParsed final : public xml::LoadWatcher {
+public:
+    WalkWhileParsed(const DocumentState& state, const std::string* fileName, ChooseSyntax choose)
+        : state_(state), fileName_(fileName), choose_(choose) {}
+
+    void parsed(xml::XmlDocument& tree, bool) override {
+        if (!started_) {
+            const NodeView root = xml::mainElement(tree);
+            if (root.empty() || xml::hasDoctype(tree))
+                return;
+            started_ = true;
+            const TableSyntax& syntax = choose_(root);
+            if (!syntax.refusal(root).empty())
+                return; // refused once the file is judged whole
+            DocumentState& fresh = fresh_.emplace();
+            // what a reset keeps
+            fresh.lists = state_.lists;
+            fresh.amounts = state_.amounts;
+            fresh.xrechnungVersion = state_.xrechnungVersion;
+            fresh.syntax = state_.syntax;
+            fresh.currentFileName = fileName_ != nullptr ? *fileName_ : state_.currentFileName;
+            resetDocument(fresh);
+            walk_.emplace(fresh, syntax);
+            walk_->releaseLines = true;
+            walk_->begin(root);
+        }
+        if (walk_)
+            walk_->advance();
+    }
+
+    // The document read, once the walk has ended.
+    DocumentState* read() {
+        if (!walk_ || walk_->level >= 0)
+            return nullptr;
+        finishRead(*fresh_, *walk_);
+        return &*fresh_;
+    }
+
+private:
+    const DocumentState& state_;
+    const std::string* fileName_;
+    ChooseSyntax choose_;
+    bool started_ = false;
+    std::optional<DocumentState> fresh_;
+    std::optional<Walk> walk_;
+};
+
+} // namespace
+
+const TableSyntax& ublSyntax() {
+    static const TableSyntax syntax{terms::ublTree, ublPrefixes, refusalOf};
+    return syntax;
+}
+
+// The file is judged first; only a file that will be loaded replaces the
+// document.
+LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName,
+                       const TableSyntax& syntax) {
+    if (std::optional<LoadOutcome> refused = judged(tree, syntax))
+        return *refused;
+    LoadOutcome outcome;
+    const NodeView root = xml::mainElement(*tree);
     resetDocument(state);
     if (fileName != nullptr)
         state.currentFileName = *fileName;
-    read(state, root, syntax);
+    Walk walk(state, syntax);
+    walk.begin(root);
+    walk.advance();
+    finishRead(state, walk);
     outcome.result = LoadOutcome::Result::Loaded;
     return outcome;
 }
 
+LoadOutcome loadWhileParsed(DocumentState& state, const std::string* fileName, ChooseSyntax choose,
+                            const Parse& parse, const TableSyntax** chosen) {
+    WalkWhileParsed walk(state, fileName, choose);
+    const xml::DocumentPtr tree = parse(&walk);
+    const TableSyntax& syntax = choose(tree ? xml::mainElement(*tree) : NodeView());
+    if (std::optional<LoadOutcome> refused = judged(tree.get(), syntax))
+        return *refused;
+    DocumentState* read = walk.read();
+    if (read == nullptr)
+        return {}; // not reached: a file judged whole has been walked
+    state = std::move(*read);
+    if (chosen != nullptr)
+        *chosen = &syntax;
+    return {LoadOutcome::Result::Loaded, {}};
+}
+
+namespace {
+const TableSyntax& alwaysUbl(NodeView) {
+    return ublSyntax();
+}
+} // namespace
+
 LoadOutcome loadInvoiceFile(DocumentState& state, const std::string& fileName) {
-    const xml::DocumentPtr tree = xml::loadDocument(fileName, xml::Doctypes::Refuse);
-    return loadParsed(state, tree.get(), &fileName, ublSyntax());
+    return loadWhileParsed(state, &fileName, alwaysUbl, [&](xml::LoadWatcher* watcher) {
+        return xml::loadDocument(fileName, xml::Doctypes::Refuse, watcher);
+    });
 }
 
 LoadOutcome loadInvoiceBytes(DocumentState& state, std::string_view bytes) {
-    const xml::DocumentPtr tree = xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse);
-    return loadParsed(state, tree.get(), nullptr, ublSyntax());
+    return loadWhileParsed(state, nullptr, alwaysUbl, [&](xml::LoadWatcher* watcher) {
+        return xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse, watcher);
+    });
 }
 
 std::optional<XRechnungVersion> fileVersion(const std::string& fileName) {

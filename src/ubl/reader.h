@@ -4,6 +4,7 @@
 #include "ubl/path_tree.h"
 #include "xml/xml.h"
 
+#include <functional>
 #include <span>
 
 #include <optional>
@@ -41,6 +42,16 @@ const TableSyntax& ublSyntax();
 // loadInvoiceFile. With a file name, it becomes currentFileName.
 LoadOutcome loadParsed(DocumentState& state, const xml::XmlDocument* tree, const std::string* fileName,
                        const TableSyntax& syntax);
+
+// Loading while the file is parsed: `parse` parses it, telling the watcher
+// it is given; `choose` names the syntax by the document element (also an
+// empty one). Judged and loaded as loadParsed, with the same outcome and
+// document; the tree never holds the lines already taken. The syntax read
+// goes to `chosen`.
+using Parse = std::function<xml::DocumentPtr(xml::LoadWatcher*)>;
+using ChooseSyntax = const TableSyntax& (*)(xml::NodeView root);
+LoadOutcome loadWhileParsed(DocumentState& state, const std::string* fileName, ChooseSyntax choose,
+                            const Parse& parse, const TableSyntax** chosen = nullptr);
 
 // "Laden" after the dialog: parses and judges the file; only a file that is
 // loaded replaces the document: resetDocument, currentFileName = fileName,

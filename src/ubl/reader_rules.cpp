@@ -9,6 +9,7 @@
 #include "ubl/reader.h"
 #include "ubl/writer.h"
 
+#include <algorithm>
 #include <type_traits>
 
 namespace tallomir::ubl::reading {
@@ -125,7 +126,8 @@ bool readTaxRegistration(PartyFields& party, std::string_view number, NodeView e
 } // namespace
 
 bool hasData(std::string_view text) {
-    return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -331,10 +333,17 @@ bool judgeBlock(Target& target, const PathNode& node, NodeView element) {
     }
 }
 
+constexpr std::size_t lineCapacityStep = 64;
+constexpr std::size_t lineGrowth = 8;
+
 void beginRecord(Target& target, Record record) {
     DocumentState& state = target.state;
     switch (record) {
     case Record::Line:
+        // The list grows eightfold: capacity not yet written takes no memory,
+        // and the lines are moved a seventh as often as when it doubles.
+        if (state.lines.size() == state.lines.capacity())
+            state.lines.reserve(std::max<std::size_t>(lineCapacityStep, state.lines.capacity() * lineGrowth));
         state.lines.emplace_back();
         target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
         break;

@@ -30,6 +30,8 @@ struct Attribute {
 // child's prev points at its real predecessor.
 struct XmlNode {
     NodeKind kind = NodeKind::Root;
+    // Still being read: its end tag has not come yet (a document being loaded).
+    bool open = false;
     std::uint32_t textLength = 0;
     // How many bytes of the parent's text stand between the end of the previous
     // sibling (or the start of the parent's text) and this node.
@@ -175,6 +177,9 @@ void linkLastChild(XmlNode& parent, XmlNode& child);
 // Takes a node out of its parent's list of children; the text that stood
 // before it now stands before its next sibling.
 void unlink(XmlNode& node);
+// Takes a node out of its parent's list of children and hands it and
+// everything below it back to the document's pools, to be used again.
+void releaseSubtree(XmlNode& node);
 // Whether the node is an element without text, attributes and children.
 bool isEmptyElement(const XmlNode& node);
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,8 +23,13 @@ namespace tallomir::xml {
 
 namespace {
 
-constexpr int chunkSize = 16384;
 constexpr std::size_t maxTextLength = std::numeric_limits<std::uint32_t>::max();
+
+// Only blanks, tabs and line breaks.
+bool isBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -101,6 +107,7 @@ public:
         : doc_(doc), parser_(parser), doctypes_(doctypes) {
         open_.emplace_back();
         open_[0].node = &doc.root;
+        doc.root.open = true;
     }
 
     void register_handlers() {
@@ -156,21 +163,34 @@ private:
             open_.emplace_back();
         }
         OpenNode& entry = open_[depth_];
+        node->open = true;
         entry.node = node;
         entry.text.clear();
         entry.segmentStart = 0;
     }
 
     // A long text (an attached file) is handed over whole rather than copied;
-    // its buffer is not kept for the rest of the load.
+    // its buffer is not kept for the rest of the load. The blanks between the
+    // children of an element (indentation) are stored once for all elements
+    // that have the same.
     void close(OpenNode& entry) {
+        XmlNode& node = *entry.node;
+        node.open = false;
         if (entry.text.size() > (1u << 20)) {
-            doc_.takeText(*entry.node, std::move(entry.text));
+            doc_.takeText(node, std::move(entry.text));
             entry.text = std::string();
-        } else {
-            doc_.setText(*entry.node, entry.text);
-            entry.text.clear();
+            return;
         }
+        if (entry.text.empty() || entry.text.size() > sharedBlanksLimit || !isBlank(entry.text)) {
+            doc_.setText(node, entry.text);
+        } else if (const auto found = blanks_.find(entry.text); found != blanks_.end()) {
+            node.text = found->second;
+            node.textLength = static_cast<std::uint32_t>(entry.text.size());
+        } else {
+            doc_.setText(node, entry.text);
+            blanks_.emplace(entry.text, node.text);
+        }
+        entry.text.clear();
     }
 
     void closeCurrent() {
@@ -199,7 +219,12 @@ private:
             b.doc_.mainElement = node;
         }
         if (attributes[0] != nullptr) {
-            std::vector<Attribute>& list = b.doc_.attributeLists.emplace_back();
+            std::vector<Attribute>* reused = nullptr;
+            if (!b.doc_.releasedAttributeLists.empty()) {
+                reused = b.doc_.releasedAttributeLists.back();
+                b.doc_.releasedAttributeLists.pop_back();
+            }
+            std::vector<Attribute>& list = reused ? *reused : b.doc_.attributeLists.emplace_back();
             std::size_t count = 0;
             while (attributes[2 * count] != nullptr) {
                 ++count;
@@ -220,13 +245,19 @@ private:
 
     static void onCharacterData(void* data, const XML_Char* s, int length) {
         TreeBuilder& b = self(data);
-        const std::string_view newline = newlineBytes(b.doc_.newlineStyle);
+        const NewlineStyle style = b.doc_.newlineStyle;
         std::string_view piece(s, static_cast<std::size_t>(length));
-        if (newline == "\n") {
+        if (style != NewlineStyle::CrLf && style != NewlineStyle::Cr) {
             b.append(piece);
             return;
         }
-        // Line breaks reach us as LF; they are written back as the file had them.
+        // Line breaks reach us as LF; they are written back as the file had
+        // them. The parser gives most line breaks alone.
+        const std::string_view newline = style == NewlineStyle::CrLf ? "\r\n" : "\r";
+        if (piece.size() == 1 && piece[0] == '\n') {
+            b.append(newline);
+            return;
+        }
         for (;;) {
             const std::size_t lf = piece.find('\n');
             if (lf == std::string_view::npos) {
@@ -354,6 +385,8 @@ private:
     std::vector<OpenNode> open_;
     std::size_t depth_ = 0;
     bool textTooLong_ = false;
+    static constexpr std::size_t sharedBlanksLimit = 256;
+    std::unordered_map<std::string, const char*> blanks_;
 };
 
 struct ParserHolder {
@@ -371,7 +404,9 @@ int clampToInt(XML_Size value) {
 
 // Parses what readChunk delivers. readChunk(buffer, capacity) gives the number
 // of bytes read, 0 at the end and -1 on a read error; total is the expected size.
-template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes doctypes, ReadChunk readChunk) {
+template <class ReadChunk>
+DocumentPtr parse(std::uint64_t total, Doctypes doctypes, LoadWatcher* watcher, int chunkSize,
+                  ReadChunk readChunk) {
     ParserHolder holder{XML_ParserCreate(nullptr)};
     if (holder.parser == nullptr) {
         return nullptr;
@@ -418,8 +453,14 @@ template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes docty
         if (final) {
             break;
         }
+        if (watcher != nullptr) {
+            watcher->parsed(*doc, false);
+        }
     }
     builder.finish();
+    if (watcher != nullptr && !failed) {
+        watcher->parsed(*doc, true);
+    }
     if (failed) {
         XML_Error code = XML_GetErrorCode(parser);
         if (code == XML_ERROR_NONE || builder.textTooLong()) {
@@ -436,7 +477,7 @@ template <class ReadChunk> DocumentPtr parse(std::uint64_t total, Doctypes docty
 
 } // namespace
 
-DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes) {
+DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes, LoadWatcher* watcher) {
     if (fileName.empty()) {
         return nullptr;
     }
@@ -452,37 +493,40 @@ DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
         return nullptr;
     }
-    return parse(
-        static_cast<std::uint64_t>(info.st_size), doctypes, [fd](char* buffer, int capacity) -> long {
-            std::size_t filled = 0;
-            while (filled < static_cast<std::size_t>(capacity)) {
-                const ssize_t got = ::read(fd, buffer + filled, static_cast<std::size_t>(capacity) - filled);
-                if (got < 0) {
-                    if (errno == EINTR) {
-                        continue;
-                    }
-                    return -1;
-                }
-                if (got == 0) {
-                    break;
-                }
-                filled += static_cast<std::size_t>(got);
-            }
-            return static_cast<long>(filled);
-        });
+    return parse(static_cast<std::uint64_t>(info.st_size), doctypes, watcher, loadPieceSize,
+                 [fd](char* buffer, int capacity) -> long {
+                     std::size_t filled = 0;
+                     while (filled < static_cast<std::size_t>(capacity)) {
+                         const ssize_t got =
+                             ::read(fd, buffer + filled, static_cast<std::size_t>(capacity) - filled);
+                         if (got < 0) {
+                             if (errno == EINTR) {
+                                 continue;
+                             }
+                             return -1;
+                         }
+                         if (got == 0) {
+                             break;
+                         }
+                         filled += static_cast<std::size_t>(got);
+                     }
+                     return static_cast<long>(filled);
+                 });
 }
 
-DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes) {
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes, LoadWatcher* watcher,
+                                  int pieceSize) {
     if (bytes.empty()) {
         return nullptr;
     }
     std::size_t offset = 0;
-    return parse(bytes.size(), doctypes, [&](char* buffer, int capacity) -> long {
-        const std::size_t take = std::min(bytes.size() - offset, static_cast<std::size_t>(capacity));
-        std::memcpy(buffer, bytes.data() + offset, take);
-        offset += take;
-        return static_cast<long>(take);
-    });
+    return parse(
+        bytes.size(), doctypes, watcher, std::max(pieceSize, 1), [&](char* buffer, int capacity) -> long {
+            const std::size_t take = std::min(bytes.size() - offset, static_cast<std::size_t>(capacity));
+            std::memcpy(buffer, bytes.data() + offset, take);
+            offset += take;
+            return static_cast<long>(take);
+        });
 }
 
 } // namespace tallomir::xml

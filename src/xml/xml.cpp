@@ -158,6 +158,35 @@ void unlink(XmlNode& node) {
     node.parent = node.next = node.prev = nullptr;
 }
 
+void releaseSubtree(XmlNode& top) {
+    XmlDocument& doc = *top.document;
+    if (top.parent != nullptr)
+        unlink(top);
+    // After the children, in document order, without recursion.
+    XmlNode* node = &top;
+    for (;;) {
+        while (node->first != nullptr)
+            node = node->first;
+        XmlNode* const parent = node->parent;
+        XmlNode* const next = node == &top ? nullptr : node->next;
+        if (node != &top)
+            parent->first = next;
+        if (node->attributes != nullptr) {
+            node->attributes->clear();
+            doc.releasedAttributeLists.push_back(node->attributes);
+        }
+        doc.nodes.release(node);
+        if (node == &top)
+            return;
+        node = next != nullptr ? next : parent;
+    }
+}
+
+void releaseElement(NodeView element) {
+    if (element.isElement() && element.complete() && !element.isDocumentElement())
+        releaseSubtree(const_cast<XmlNode&>(*element.node_));
+}
+
 bool isEmptyElement(const XmlNode& node) {
     return node.kind == NodeKind::Element && node.first == nullptr && node.textLength == 0 &&
            (node.attributes == nullptr || node.attributes->empty());
@@ -271,6 +300,10 @@ void setNodeText(XmlNode* node, std::string_view text) {
     if (node != nullptr) {
         node->document->setText(*node, text);
     }
+}
+
+bool NodeView::complete() const {
+    return node_ != nullptr && !node_->open;
 }
 
 bool NodeView::isElement() const {

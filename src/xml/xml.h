@@ -46,6 +46,10 @@ public:
     bool operator==(const NodeView&) const = default;
 
     bool isElement() const;
+    // The node has been read to its end; while a file is being loaded (see
+    // LoadWatcher) an element is not complete before its end tag: it has
+    // no text yet and may get further children.
+    bool complete() const;
     // An element right below the root: the document element.
     bool isDocumentElement() const;
     std::string_view name() const;      // as written, with its prefix
@@ -70,6 +74,7 @@ public:
     Children children() const;
 
 private:
+    friend void releaseElement(NodeView element);
     const XmlNode* node_ = nullptr;
 };
 
@@ -166,14 +171,39 @@ std::string serializeDocumentAsBuilt(const Layout& layout, const std::function<v
 // keep it as a node of the tree.
 enum class Doctypes { Keep, Refuse };
 
+// Told while a document is loaded: after each piece of the file has been
+// parsed into the tree (the elements whose end tag has not come yet are not
+// complete), and once more when the whole file was read without error, with
+// `complete` true and every node complete.
+class LoadWatcher {
+public:
+    virtual void parsed(XmlDocument& doc, bool complete) = 0;
+
+protected:
+    ~LoadWatcher() = default;
+};
+
+// Takes a complete element (not the document element) out of its document
+// with everything below it, so that its memory holds what is read next.
+// Views of them are invalid afterwards; an element that is not complete, or
+// none, stays.
+void releaseElement(NodeView element);
+
+// How many bytes of a file are parsed at a time.
+inline constexpr int loadPieceSize = 16384;
+
 // Parses a file into a new document. nullptr for an empty file name, a file
 // that cannot be opened and an empty file. A document is returned also when
 // the file is not well-formed; the caller then reads loadStatus.
 // The file is read in chunks; DTDs and external entities are never fetched,
 // and entity expansion attacks end with the parser's error.
-DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes = Doctypes::Refuse);
-// The same for bytes in memory (an empty view gives nullptr).
-DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes = Doctypes::Refuse);
+// A watcher is told as the tree grows.
+DocumentPtr loadDocument(const std::string& fileName, Doctypes doctypes = Doctypes::Refuse,
+                         LoadWatcher* watcher = nullptr);
+// The same for bytes in memory (an empty view gives nullptr), parsed
+// `pieceSize` bytes at a time.
+DocumentPtr loadDocumentFromBytes(std::string_view bytes, Doctypes doctypes = Doctypes::Refuse,
+                                  LoadWatcher* watcher = nullptr, int pieceSize = loadPieceSize);
 
 // The file has a document type declaration (kept or refused).
 bool hasDoctype(const XmlDocument& doc);

@@ -156,6 +156,61 @@ TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArriveWhole) {
     EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
 }
 
+// A watcher is told after every piece: an element is complete (text and all
+// children there) only once its end tag was read, and the document element
+// only at the last call, which a file with an error never gets. Elements it
+// gives back are gone from the tree; the rest is read as before.
+TEST(LoadWatcher, SeesEachElementCompleteOnlyAfterItsEndTagAndMayGiveElementsBack) {
+    struct Watcher final : LoadWatcher {
+        int calls = 0, completeCalls = 0, failures = 0;
+        void parsed(XmlDocument& doc, bool whole) override {
+            ++calls;
+            completeCalls += whole ? 1 : 0;
+            const NodeView root = mainElement(doc);
+            failures += root && root.complete() != whole ? 1 : 0;
+            for (NodeView child = root.firstChild(); child;) {
+                const NodeView next = child.nextSibling();
+                if (child.complete() && child.text() != std::string(child.name()) + "!")
+                    ++failures; // complete without its whole text
+                if (child.name() == "gone")
+                    releaseElement(child);
+                child = next;
+            }
+        }
+    };
+    const std::string body =
+        "<list>\n<keep>keep!</keep><gone>gone!<x>deep</x></gone>\n<keep a=\"1\">keep!</keep>"
+        "<gone>gone!</gone></list>";
+    const struct {
+        std::string bytes;
+        int piece;
+        int calls;
+        bool complete;
+        std::string kept; // the tree after the load, when it is read whole
+    } cases[] = {
+        {body, 3, (static_cast<int>(body.size()) + 2) / 3, true,
+         "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
+        {body, 1, static_cast<int>(body.size()), true,
+         "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
+        {body, 0, static_cast<int>(body.size()), true, // as pieces of 1
+         "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
+        {body, loadPieceSize, 1, true, "<list>\n<keep>keep!</keep>\n<keep a=\"1\">keep!</keep></list>"},
+        {"<list><keep>keep!</keep><gone>gone!</gone>", 4, 10, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.piece);
+        Watcher watcher;
+        const DocumentPtr doc = loadDocumentFromBytes(c.bytes, Doctypes::Refuse, &watcher, c.piece);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(watcher.calls, c.calls);
+        EXPECT_EQ(watcher.completeCalls, c.complete ? 1 : 0);
+        EXPECT_EQ(watcher.failures, 0);
+        if (c.complete) {
+            EXPECT_EQ(serializeDocument(*doc), withDeclaration(c.kept));
+        }
+    }
+}
+
 // Kept on request, the attack ends with the parser's error; refused (what a
 // caller gets unless it asks), reading stops at the declaration.
 TEST(EntityExpansion, BillionLaughsInAnAttributeEndWithTheParsersErrorOrAreNotRead) {
