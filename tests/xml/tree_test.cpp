@@ -53,7 +53,7 @@ TEST(GoldenFile, BuiltDocumentIsWrittenByteForByte) {
     leaf(top, "cbc:CustomizationID", "urn:example:profile#conformant");
     leaf(top, "cbc:ID", "R-2024-001");
     leaf(top, "cbc:IssueDate", "2024-03-01");
-    leaf(top, "cbc:Note", "Erste Zeile\nzweite Zeile");
+    leaf(top, "cbc:Note", "Erste Zeile\r\nzweite Zeile");
     XmlNode* party = appendElement(appendElement(top, "cac:AccountingSupplierParty"), "cac:Party");
     leaf(appendElement(party, "cac:PartyName"), "cbc:Name", "M\u00fcller & S\u00f6hne <Bau>");
     XmlNode* address = appendElement(party, "cac:PostalAddress");
