@@ -13,11 +13,8 @@
 #include "form/fields.h"
 #include "form/form.h"
 #include "pdf/hybrid_invoice.h"
-#include "view/invoice_layout.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 
 namespace tallomir::app {
@@ -61,19 +58,8 @@ void MainWindow::hybridPdfCommand() {
             QStringLiteral("Beim Speichern fehlen: %1.\rTrotzdem speichern?").arg(items.join(", "))))
         return;
 
-    QString proposal = qs(view::proposedPdfName(state_.doc));
-    if (!state_.currentFileName.empty())
-        proposal = QFileInfo(qs(state_.currentFileName)).dir().filePath(proposal);
-    QString fileName = dialogs_.saveFileName(this, title, proposal,
-                                             QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+    const QString fileName = choosePdfFile(title);
     if (fileName.isEmpty())
-        return;
-    if (QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
-        fileName += QStringLiteral(".pdf");
-    if (QFileInfo::exists(fileName) &&
-        !dialogs_.question(
-            this, title,
-            QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(fileName)))
         return;
 
     // Without the database the pages are painted and the file written off

@@ -147,6 +147,7 @@ private:
     // While a job runs, a command that would conflict with it is refused
     // with a message; true then.
     bool refusedWhileBusy(const QString& title);
+    QString choosePdfFile(const QString& title);
     // The end of "Speichern" without a database, and "Laden", as jobs.
     void saveInBackground(const QString& fileName);
     void loadInBackground(const QString& fileName);

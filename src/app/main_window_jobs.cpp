@@ -76,6 +76,26 @@ syntax::SaveOutcome saveUnlessCancelled(DocumentState& document, const std::stri
 
 } // namespace
 
+// The PDF file the user names beside the document's file, ".pdf" added where
+// it is missing; empty when none was named or an existing file is to stay.
+QString MainWindow::choosePdfFile(const QString& title) {
+    QString proposal = qs(view::proposedPdfName(state_.doc));
+    if (!state_.currentFileName.empty())
+        proposal = QFileInfo(qs(state_.currentFileName)).dir().filePath(proposal);
+    QString fileName = dialogs_.saveFileName(this, title, proposal,
+                                             QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+    if (fileName.isEmpty())
+        return {};
+    if (QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
+        fileName += QStringLiteral(".pdf");
+    if (QFileInfo::exists(fileName) &&
+        !dialogs_.question(
+            this, title,
+            QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(fileName)))
+        return {};
+    return fileName;
+}
+
 bool MainWindow::refusedWhileBusy(const QString& title) {
     if (!jobs_->busy())
         return false;
@@ -116,15 +136,9 @@ void MainWindow::pdfCommand() {
     if (refusedWhileBusy(title))
         return;
     commitFocusedField();
-    QString proposal = qs(view::proposedPdfName(state_.doc));
-    if (!state_.currentFileName.empty())
-        proposal = QFileInfo(qs(state_.currentFileName)).dir().filePath(proposal);
-    QString fileName = dialogs_.saveFileName(this, title, proposal,
-                                             QStringLiteral("PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
+    const QString fileName = choosePdfFile(title);
     if (fileName.isEmpty())
         return;
-    if (QFileInfo(fileName).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) != 0)
-        fileName += QStringLiteral(".pdf");
     jobs_->start(
         title, pagesSnapshot(state_),
         [file = ss(fileName)](PagesSnapshot& snapshot, JobControl& control) {

@@ -147,25 +147,11 @@ private:
         releaseTree(node);
     }
 
-    // The node and everything below it, out of the tree, to be used again.
-    void releaseTree(XmlNode& top) {
-        XmlNode* node = &top;
-        for (;;) {
-            while (node->first != nullptr)
-                node = node->first;
-            XmlNode* const parent = node->parent;
-            XmlNode* const next = node == &top ? nullptr : node->next;
-            if (node != &top)
-                parent->first = next;
-            if (node->attributes != nullptr) {
-                node->attributes->clear();
-                doc_.releasedAttributeLists.push_back(node->attributes);
-            }
-            doc_.nodes.release(node);
-            if (node == &top)
-                return;
-            node = next != nullptr ? next : parent;
-        }
+    // The node, already taken out of its parent, and everything below it, to
+    // be used again.
+    static void releaseTree(XmlNode& top) {
+        top.parent = nullptr;
+        releaseSubtree(top);
     }
 
     // Stores the texts of the unwritten part anew and takes back the blocks

@@ -374,6 +374,13 @@ private Q_SLOTS:
         trigger(h, QStringLiteral("Drucken …"));
         QVERIFY(readFile(h.path("beleg.pdf")).startsWith("%PDF") &&
                 readFile(h.path("druck.pdf")).startsWith("%PDF"));
+        // An existing file stays unless the user says it may be replaced.
+        QVERIFY(writeFile(h.path("beleg.pdf"), "alt"));
+        h.dialogs.saveAnswers = {h.path("beleg.pdf")};
+        trigger(h, QStringLiteral("Als PDF speichern …"));
+        QCOMPARE(h.dialogs.questions.last(), "Als PDF speichern|Die Datei " + h.path("beleg.pdf") +
+                                                 " gibt es schon.\rSoll sie ersetzt werden?");
+        QCOMPARE(readFile(h.path("beleg.pdf")), QByteArray("alt"));
         QVERIFY(h.dialogs.messages.size() == 1 &&
                 h.dialogs.messages[0].startsWith("Als PDF speichern|Die PDF-Datei " +
                                                  h.path("fehlt/beleg.pdf") +
