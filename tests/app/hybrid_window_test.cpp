@@ -117,8 +117,10 @@ private Q_SLOTS:
         QVERIFY(!bytes.isEmpty());
         QVERIFY(writeFile(h.path(QStringLiteral("beschaedigt.pdf")), bytes.left(bytes.size() / 2)));
         QPDF document;
-        document.processFile(ss(hybrid).c_str());
-        QPDFWriter writer(document, ss(h.path(QStringLiteral("verschluesselt.pdf"))).c_str());
+        const std::string source = ss(hybrid);
+        const std::string encrypted = ss(h.path(QStringLiteral("verschluesselt.pdf")));
+        document.processFile(source.c_str());
+        QPDFWriter writer(document, encrypted.c_str()); // keeps the name, not a copy
         writer.setR6EncryptionParameters("", "eigentuemer", true, true, true, true, true, true, qpdf_r3p_full,
                                          true);
         writer.write();
