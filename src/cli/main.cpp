@@ -155,15 +155,26 @@ int build(Form& state, const std::string& input, const std::string& output) {
     return save(state, output);
 }
 
-// "Als PDF speichern" of a loaded file. Fonts need a GUI application, but no
-// display: unless a platform is named in QT_QPA_PLATFORM, Qt's offscreen
-// platform is used, so the result never depends on a display being there.
+// What painting pages needs: fonts need a GUI application, but no display.
+// Unless a platform is named in QT_QPA_PLATFORM, Qt's offscreen platform is
+// used, so the result never depends on a display being there.
+class PaintingApplication {
+public:
+    explicit PaintingApplication(const char* argv0) : argv_{const_cast<char*>(argv0), nullptr} {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application_.emplace(argc_, argv_);
+    }
+
+private:
+    int argc_ = 1;
+    char* argv_[2];
+    std::optional<QGuiApplication> application_;
+};
+
+// "Als PDF speichern" of a loaded file.
 int writePdfFile(const DocumentState& state, const char* argv0, const std::string& fileName) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char* argv[] = {const_cast<char*>(argv0), nullptr};
-    const QGuiApplication application(argc, argv);
+    const PaintingApplication application(argv0);
     const view::InvoicePages pages(state, notCarriedTexts(state));
     const std::string message = view::writePdf(pages, fileName);
     if (!message.empty()) {
@@ -189,11 +200,7 @@ int writeHybridFile(Form& state, int argc, char** argv) {
         return code;
     for (const std::string& item : pdf::hybridUnwritten(state))
         std::cerr << "Nicht geschrieben: " << item << '\n';
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
-    const QGuiApplication application(qtArgc, qtArgv);
+    const PaintingApplication application(argv[0]);
     const std::string message = pdf::writeHybridInvoice(state, profile, argv[3]);
     if (!message.empty()) {
         std::cerr << "Als ZUGFeRD-PDF speichern: " << message << '\n';

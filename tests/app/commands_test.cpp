@@ -17,14 +17,6 @@ const QString filter = QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)")
 const QString discard = QStringLiteral(
     "Tallomir Ver. 1.8|Der Beleg hat ungespeicherte Änderungen.|Speichern/Verwerfen/Abbrechen");
 
-void trigger(WindowHarness& h, const QString& text) {
-    for (QAction* top : h.window->menuBar()->actions())
-        for (QAction* action : top->menu()->actions())
-            if (QString(action->text()).remove('&') == text)
-                return action->trigger();
-    QFAIL(qPrintable("no menu entry " + text));
-}
-
 } // namespace
 
 class CommandsTest : public QObject {
@@ -32,7 +24,7 @@ class CommandsTest : public QObject {
 private Q_SLOTS:
     void infoShowsTitleDisclaimerAndBothLicences() {
         WindowHarness h;
-        trigger(h, QStringLiteral("Lizenzhinweis"));
+        h.trigger(QStringLiteral("Lizenzhinweis"));
         const QString text = h.dialogs.messages.join('\n');
         QVERIFY(text.startsWith(QStringLiteral("Info|Tallomir Ver. 1.8\n")) &&
                 text.contains("Expat XML Parser") && text.contains(QStringLiteral("keinerlei Haftung")) &&
@@ -50,7 +42,7 @@ private Q_SLOTS:
         QVERIFY(h.saveAs(QStringLiteral("erste.xml")).contains("<cbc:Note>erste</cbc:Note>"));
         h.type(92, QStringLiteral("RE-2"));
         h.dialogs.choiceAnswers = {"Abbrechen", "Verwerfen"};
-        trigger(h, QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Neu"));
         QCOMPARE(h.text(92), QStringLiteral("RE-2"));
         QTest::keyClick(h.window.get(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(h.dialogs.choices, QStringList(2, discard));
@@ -73,13 +65,13 @@ private Q_SLOTS:
         h.typeAll("115=|122=DEU");
         h.dialogs.messages.clear();
         h.window->tabs()->setCurrentIndex(4);
-        trigger(h, QStringLiteral("Speichern"));
+        h.trigger(QStringLiteral("Speichern"));
         QVERIFY(h.dialogs.saveRequests.isEmpty() && h.window->tabs()->currentIndex() == 1 &&
                 h.field(115)->hasFocus());
         h.typeAll("115=0228 1|122=DE");
         const QString target = h.path(QStringLiteral("fehlt/rechnung.xml"));
         h.dialogs.saveAnswers = {QString(), target, h.path("rechnung")}; // cancelled; ".xml" is added
-        trigger(h, QStringLiteral("Speichern"));
+        h.trigger(QStringLiteral("Speichern"));
         h.window->saveCommand();
         QVERIFY(h.state.modified);
         h.type(92, QStringLiteral("RE-LETZTE"), false);
@@ -112,7 +104,7 @@ private Q_SLOTS:
         WindowHarness h;
         h.type(92, QStringLiteral("RE-9"));
         h.dialogs.choiceAnswers = {"Abbrechen", "Verwerfen", "Verwerfen"};
-        trigger(h, QStringLiteral("Laden"));                             // declined: no file is asked for
+        h.trigger(QStringLiteral("Laden"));                              // declined: no file is asked for
         QTest::keyClick(h.window.get(), Qt::Key_O, Qt::ControlModifier); // cancelled without a word
         QCOMPARE(h.dialogs.openRequests, QStringList({"XML Datei laden|" + filter}));
         QVERIFY(writeFile(h.path("fremd.xml"), "<rsm:CrossIndustryInvoice xmlns:rsm=\"urn:cii\"/>"));
@@ -324,7 +316,7 @@ private Q_SLOTS:
         h.window->loadCommand();
         titles << h.window->windowTitle() + '|' + h.window->statusBar()->currentMessage();
         h.window->statusBar()->showMessage(QStringLiteral("alt"));
-        trigger(h, QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Neu"));
         titles << h.window->windowTitle() + '|' + h.window->statusBar()->currentMessage();
         QCOMPARE(titles, QStringList({"Neuer Beleg – Tallomir Ver. 1.8", "Neuer Beleg* – Tallomir Ver. 1.8",
                                       "titel.xml – Tallomir Ver. 1.8", "titel.xml* – Tallomir Ver. 1.8",
@@ -333,10 +325,10 @@ private Q_SLOTS:
         // The form's invoice is checked, saved aside and handed to the validator
         // (missing here); the form keeps its state. "Datei wählen …" asks for a file.
         h.dialogs.choiceAnswers = {"Rechnung im Formular", "Rechnung im Formular", "Datei wählen …"};
-        trigger(h, QStringLiteral("Validieren"));
+        h.trigger(QStringLiteral("Validieren"));
         h.fillMandatoryFields();
-        trigger(h, QStringLiteral("Validieren"));
-        trigger(h, QStringLiteral("Validieren"));
+        h.trigger(QStringLiteral("Validieren"));
+        h.trigger(QStringLiteral("Validieren"));
         QCOMPARE(h.dialogs.choices.last(), QStringLiteral("XML Datei validieren|Was soll validiert werden?|"
                                                           "Rechnung im Formular/Datei wählen …/Abbrechen"));
         QCOMPARE(h.dialogs.messages.size(), 3);
@@ -352,32 +344,32 @@ private Q_SLOTS:
         WindowHarness h;
         h.fillMandatoryFields();
         h.type(92, QStringLiteral("RE-9"), false);
-        trigger(h, QStringLiteral("Rechnung anzeigen"));
+        h.trigger(QStringLiteral("Rechnung anzeigen"));
         app::InvoiceView* view = h.window->invoiceView();
         QVERIFY(view && view->isVisible());
         QCOMPARE(view->windowTitle() + ' ' + QString::number(view->pageCount()),
                  QStringLiteral("Rechnung Nr. RE-9 - Tallomir 1"));
         // Esc and Ctrl+W close it.
         for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
-            trigger(h, QStringLiteral("Rechnung anzeigen"));
+            h.trigger(QStringLiteral("Rechnung anzeigen"));
             QVERIFY(QTest::qWaitForWindowActive(view));
             QTest::keyClick(view, keys.key(), keys.keyboardModifiers());
             QVERIFY(!view->isVisible());
         }
         h.dialogs.saveAnswers = {h.path("beleg"), h.path("fehlt/beleg.pdf")};
-        trigger(h, QStringLiteral("Als PDF speichern …"));
-        trigger(h, QStringLiteral("Als PDF speichern …"));
+        h.trigger(QStringLiteral("Als PDF speichern …"));
+        h.trigger(QStringLiteral("Als PDF speichern …"));
         QCOMPARE(
             h.dialogs.saveRequests[0],
             QStringLiteral("Als PDF speichern|Rechnung-RE-9.pdf|PDF Dateien (*.pdf);;Alle Dateien (*.*)"));
         h.dialogs.printAnswer = h.path("druck.pdf");
-        trigger(h, QStringLiteral("Drucken …"));
+        h.trigger(QStringLiteral("Drucken …"));
         QVERIFY(readFile(h.path("beleg.pdf")).startsWith("%PDF") &&
                 readFile(h.path("druck.pdf")).startsWith("%PDF"));
         // An existing file stays unless the user says it may be replaced.
         QVERIFY(writeFile(h.path("beleg.pdf"), "alt"));
         h.dialogs.saveAnswers = {h.path("beleg.pdf")};
-        trigger(h, QStringLiteral("Als PDF speichern …"));
+        h.trigger(QStringLiteral("Als PDF speichern …"));
         QCOMPARE(h.dialogs.questions.last(), "Als PDF speichern|Die Datei " + h.path("beleg.pdf") +
                                                  " gibt es schon.\rSoll sie ersetzt werden?");
         QCOMPARE(readFile(h.path("beleg.pdf")), QByteArray("alt"));

@@ -16,14 +16,6 @@ using namespace tallomir;
 
 namespace {
 
-void trigger(WindowHarness& h, const QString& text) {
-    for (QAction* top : h.window->menuBar()->actions())
-        for (QAction* action : top->menu()->actions())
-            if (QString(action->text()).remove('&') == text)
-                return action->trigger();
-    QFAIL(qPrintable("no menu entry " + text));
-}
-
 const QString title = QStringLiteral("Als ZUGFeRD-PDF speichern");
 const QString profileLabel =
     QStringLiteral("Profil (XRECHNUNG für öffentliche Auftraggeber, EN 16931 für Unternehmen):");
@@ -52,7 +44,7 @@ private Q_SLOTS:
 
         // XRECHNUNG follows XRechnung 3.0, which asks for the buyer's electronic address.
         h.dialogs.itemAnswers = {"XRECHNUNG"};
-        trigger(h, title + QStringLiteral(" …"));
+        h.trigger(title + QStringLiteral(" …"));
         QCOMPARE(h.dialogs.choices, QStringList({title + '|' + profileLabel + "|EN 16931/XRECHNUNG"}));
         QCOMPARE(h.dialogs.messages,
                  QStringList({"Pflichtfelder|Die Datei kann so nicht gespeichert werden. Bitte ergänzen oder "
@@ -65,7 +57,7 @@ private Q_SLOTS:
         h.typeAll("174=04011000-12345-03");
         h.dialogs.itemAnswers = {"XRECHNUNG"};
         h.dialogs.saveAnswers = {h.path(QStringLiteral("fehlt/rechnung.pdf"))};
-        trigger(h, title + QStringLiteral(" …"));
+        h.trigger(title + QStringLiteral(" …"));
         QCOMPARE(h.dialogs.choices.last(), title + '|' + profileLabel + "|XRECHNUNG/EN 16931");
         QCOMPARE(h.dialogs.saveRequests.last(),
                  title + "|Rechnung-RE-2024-001.pdf|PDF Dateien (*.pdf);;Alle Dateien (*.*)");
@@ -83,7 +75,7 @@ private Q_SLOTS:
             h.dialogs.itemAnswers = {QString::fromLatin1(name)};
             h.dialogs.saveAnswers = {file};
             const int messages = static_cast<int>(h.dialogs.messages.size());
-            trigger(h, title + QStringLiteral(" …"));
+            h.trigger(title + QStringLiteral(" …"));
             QCOMPARE(h.dialogs.messages.size(), messages);
             QCOMPARE(h.window->statusField()->text(), "Gespeicherte ZUGFeRD-PDF-Datei:  " + file + ".pdf");
             const QByteArray bytes = readFile(file + ".pdf");
@@ -112,7 +104,7 @@ private Q_SLOTS:
         const QString hybrid = h.path(QStringLiteral("hybrid.pdf"));
         h.dialogs.itemAnswers = {"EN 16931"};
         h.dialogs.saveAnswers = {hybrid};
-        trigger(h, title + QStringLiteral(" …"));
+        h.trigger(title + QStringLiteral(" …"));
         const QByteArray bytes = readFile(hybrid);
         QVERIFY(!bytes.isEmpty());
         QVERIFY(writeFile(h.path(QStringLiteral("beschaedigt.pdf")), bytes.left(bytes.size() / 2)));
@@ -141,7 +133,7 @@ private Q_SLOTS:
             h.dialogs.messages.clear();
             h.dialogs.choiceAnswers = {"Verwerfen"};
             h.dialogs.openAnswers = {h.path(name)};
-            trigger(h, QStringLiteral("Laden"));
+            h.trigger(QStringLiteral("Laden"));
             QCOMPARE(h.dialogs.messages,
                      QStringList(load +
                                  (message.startsWith(' ') ? "Die PDF-Datei " + h.path(name) : QString()) +

@@ -13,14 +13,6 @@ using namespace tallomir;
 
 namespace {
 
-void trigger(WindowHarness& h, const QString& text) {
-    for (QAction* top : h.window->menuBar()->actions())
-        for (QAction* action : top->menu()->actions())
-            if (QString(action->text()).remove('&') == text)
-                return action->trigger();
-    QFAIL(qPrintable("no menu entry " + text));
-}
-
 // A database of its own in a temporary folder, open before the window.
 struct StoreHarness {
     explicit StoreHarness(const CodeLists& lists = defaultCodeLists()) {
@@ -64,7 +56,7 @@ private Q_SLOTS:
         QCOMPARE(h.text(92), numberOf(1));
         h.fillMandatoryFields(); // types "RE-2024-001"
         QVERIFY(!h.saveAs(QStringLiteral("von-hand.xml")).isEmpty());
-        trigger(h, QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Neu"));
         QCOMPARE(h.text(92), numberOf(1));
 
         h.fillMandatoryFields();
@@ -80,14 +72,14 @@ private Q_SLOTS:
         h.dialogs.saveAnswers = {h.path(QStringLiteral("fehlt/x.xml"))}; // a folder that is not there
         h.window->saveCommand();
         h.dialogs.choiceAnswers = {"Verwerfen"};
-        trigger(h, QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Neu"));
         QCOMPARE(h.text(92), numberOf(1)); // the failed save used no number
 
         h.fillMandatoryFields(false);
         h.type(92, numberOf(1));
         h.addLine("1|1|Mutter|1,00|19");
         QVERIFY(!h.saveAs(QStringLiteral("erste.xml")).isEmpty());
-        trigger(h, QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Neu"));
         QCOMPARE(h.text(92), numberOf(2));
     }
 
@@ -128,7 +120,7 @@ private Q_SLOTS:
             h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.xml"))};
             h.window->loadCommand();
             QCOMPARE(h.text(111), QStringLiteral("Absender AG"));
-            trigger(h, QStringLiteral("Neu"));
+            h.trigger(QStringLiteral("Neu"));
             QCOMPARE(h.texts({111, 106, 115}), remembered
                                                    ? QStringList({"Lieferant & Söhne KG", "Bonn", "0228 123"})
                                                    : QStringList({"", "", ""}));
@@ -153,7 +145,7 @@ private Q_SLOTS:
         h.typeAll("125=Kundin GmbH|120=Bonn");
         h.click("buttonRememberCustomer"); // updated
         h.dialogs.choiceAnswers = {"Verwerfen"};
-        trigger(h, QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Neu"));
         QCOMPARE(h.texts({125, 120, 91, 174}), QStringList({"", "", "", ""}));
         h.dialogs.itemAnswers = {"Kundin GmbH"};
         h.click("buttonChooseCustomer");
@@ -194,8 +186,8 @@ private Q_SLOTS:
                           QByteArray(saved).replace("RE-2024-001", "FREMD-7")));
         h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.xml"))};
         h.window->loadCommand();
-        trigger(h, QStringLiteral("Neu"));
-        trigger(h, QStringLiteral("Archiv"));
+        h.trigger(QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Archiv"));
         auto* archive = h.window->findChild<app::ArchiveWindow*>();
         QVERIFY(archive && archive->isVisible());
         QTableView* list = archive->list();
@@ -257,8 +249,8 @@ private Q_SLOTS:
         const QByteArray pdf = readFile(h.path(QStringLiteral("fremd.pdf")));
         h.dialogs.openAnswers = {h.path(QStringLiteral("fremd.pdf"))};
         h.window->loadCommand();
-        trigger(h, QStringLiteral("Neu"));
-        trigger(h, QStringLiteral("Archiv"));
+        h.trigger(QStringLiteral("Neu"));
+        h.trigger(QStringLiteral("Archiv"));
         auto* archive = h.window->findChild<app::ArchiveWindow*>();
         QTableView* list = archive->list();
         QCOMPARE(columnTexts(list, 2) + columnTexts(list, 1),
@@ -349,7 +341,7 @@ private Q_SLOTS:
             }
             return {};
         });
-        trigger(*s.h, QStringLiteral("Archiv"));
+        s.h->trigger(QStringLiteral("Archiv"));
         auto* archive = s.h->window->findChild<app::ArchiveWindow*>();
         QTableView* list = archive->list();
         QVERIFY(QTest::qWaitForWindowExposed(archive));

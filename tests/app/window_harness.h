@@ -115,6 +115,14 @@ public:
                 found = window->page(index)->findChild<T*>(full);
         return found;
     }
+    // Chooses the menu entry with this text, as a click on it would.
+    void trigger(const QString& text) const {
+        for (QAction* top : window->menuBar()->actions())
+            for (QAction* action : top->menu()->actions())
+                if (QString(action->text()).remove('&') == text)
+                    return action->trigger();
+        QFAIL(qPrintable("no menu entry " + text));
+    }
     void buildAllPages() const {
         for (int index = 0; index < window->tabs()->count(); ++index)
             window->page(index);
