@@ -1,8 +1,6 @@
 // The window's share: adding a line to a long invoice with the list shown
-// again, the time from process start to the painted main window against a
-// main window showing one line of text, started the same way, and writing a
-// long invoice as PDF (layout, pages, file) and as hybrid PDF with its XML
-// embedded.
+// again, and writing a long invoice as PDF (layout, pages, file) and as hybrid
+// PDF with its XML embedded. The start-up is in bench_start.cpp.
 
 #include "generate.h"
 
@@ -18,13 +16,7 @@
 #include <QApplication>
 #include <QTableView>
 
-#include <chrono>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <vector>
-
-extern char** environ;
 
 using namespace tallomir;
 
@@ -87,43 +79,6 @@ void BM_WriteHybridPdf(benchmark::State& state) {
     std::filesystem::remove(file);
 }
 BENCHMARK(BM_WriteHybridPdf)->Arg(1000)->Unit(benchmark::kMillisecond);
-
-// Wall time of one run of a program that ends as soon as its window is painted.
-double runSeconds(const char* program) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
-    env.emplace_back("QT_QPA_PLATFORM=offscreen");
-    env.emplace_back("TALLOMIR_EXIT_WHEN_SHOWN=1");
-    std::vector<char*> envp;
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(program), nullptr};
-
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, program, nullptr, nullptr, argv, envp.data()) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void BM_StartUp(benchmark::State& state) {
-    double program = 0, empty = 0;
-    for (auto _ : state) {
-        const double p = runSeconds(TALLOMIR_APP);
-        const double e = runSeconds(TALLOMIR_EMPTY_WINDOW);
-        program += p;
-        empty += e;
-        state.SetIterationTime(p);
-    }
-    state.counters["program_ms"] = 1000 * program / static_cast<double>(state.iterations());
-    state.counters["empty_window_ms"] = 1000 * empty / static_cast<double>(state.iterations());
-    state.counters["ratio_to_empty_window"] = program / empty;
-}
-BENCHMARK(BM_StartUp)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
