@@ -2,7 +2,7 @@
 // embedded files' name tree, the invoice stream decoded within its limit.
 // Nothing is written to disk. The limits are small so that every run is quick.
 
-#include "pdf/hybrid_pdf_open.h"
+#include "pdf/qpdf_module.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const tallomir::pdf::OpenedPdf opened =
-        tallomir::pdf::openHybridPdfData(bytes, "fuzz.pdf", {1 << 20, 1 << 20});
+        tallomir::pdf::qpdfOpenData(bytes, "fuzz.pdf", {1 << 20, 1 << 20});
     // Either the invoice or a message, never both, never neither.
     if (opened.error.empty() == opened.embeddedName.empty())
         __builtin_trap();
