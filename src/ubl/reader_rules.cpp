@@ -10,13 +10,7 @@
 #include "ubl/writer.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <iterator>
 #include <type_traits>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace tallomir::ubl::reading {
 
@@ -360,38 +354,14 @@ std::size_t grownLineCapacity(const Target& target) {
     return capacity;
 }
 
-// Asks the kernel to back the whole blocks of 2 MiB inside a large list with
-// huge pages: a list of many lines is written once from its start, and one
-// fault per 2 MiB costs a fraction of one per 4 KiB. Only the pages written are
-// taken, as before; a kernel that does not give huge pages ignores the advice.
-void adviseHugePages(const void* data, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t hugePage = std::uintptr_t{1} << 21;
-    const auto begin = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (begin + hugePage - 1) & ~(hugePage - 1);
-    const std::uintptr_t last = (begin + bytes) & ~(hugePage - 1);
-    if (last > first)
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
-
 void beginRecord(Target& target, Record record) {
     DocumentState& state = target.state;
     switch (record) {
     case Record::Line:
         // The list grows in few steps (grownLineCapacity): capacity not yet
-        // written takes no memory. The new block is advised before the lines
-        // are moved into it.
-        if (state.lines.size() == state.lines.capacity()) {
-            std::vector<tallomir::LineItem> grown;
-            grown.reserve(grownLineCapacity(target));
-            adviseHugePages(grown.data(), grown.capacity() * sizeof(tallomir::LineItem));
-            std::move(state.lines.begin(), state.lines.end(), std::back_inserter(grown));
-            state.lines = std::move(grown);
-        }
+        // written takes no memory.
+        if (state.lines.size() == state.lines.capacity())
+            state.lines.reserve(grownLineCapacity(target));
         state.lines.emplace_back();
         target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
         break;
