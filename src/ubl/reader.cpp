@@ -477,8 +477,10 @@ public:
             walk_->releaseLines = true;
             walk_->begin(root);
         }
-        if (walk_)
+        if (walk_) {
+            walk_->target.progress = xml::loadProgress(tree);
             walk_->advance();
+        }
     }
 
     // The document read, once the walk has ended.

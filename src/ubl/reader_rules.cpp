@@ -335,15 +335,33 @@ bool judgeBlock(Target& target, const PathNode& node, NodeView element) {
 
 constexpr std::size_t lineCapacityStep = 64;
 constexpr std::size_t lineGrowth = 8;
+constexpr std::size_t linesToEstimateFrom = 512;
+
+// The capacity the full line list grows to: eightfold; or, once enough lines
+// of a file being parsed are read, as many as the whole file holds at the same
+// density, and a quarter more, so that the lines are not moved again. The
+// estimate reserves at most eight times the file's size, not written.
+std::size_t grownLineCapacity(const Target& target) {
+    const std::size_t lines = target.state.lines.size();
+    std::size_t capacity = std::max(lineCapacityStep, lines * lineGrowth);
+    const xml::LoadProgress& progress = target.progress;
+    if (lines >= linesToEstimateFrom && progress.parsed > 0 && progress.total > progress.parsed) {
+        const double expected = static_cast<double>(lines) * static_cast<double>(progress.total) /
+                                static_cast<double>(progress.parsed) * 1.25;
+        const double limit = 8.0 * static_cast<double>(progress.total) / sizeof(tallomir::LineItem);
+        capacity = std::max(capacity, static_cast<std::size_t>(std::min(expected, limit)));
+    }
+    return capacity;
+}
 
 void beginRecord(Target& target, Record record) {
     DocumentState& state = target.state;
     switch (record) {
     case Record::Line:
-        // The list grows eightfold: capacity not yet written takes no memory,
-        // and the lines are moved a seventh as often as when it doubles.
+        // The list grows in few steps (grownLineCapacity): capacity not yet
+        // written takes no memory.
         if (state.lines.size() == state.lines.capacity())
-            state.lines.reserve(std::max<std::size_t>(lineCapacityStep, state.lines.capacity() * lineGrowth));
+            state.lines.reserve(grownLineCapacity(target));
         state.lines.emplace_back();
         target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
         break;

@@ -51,6 +51,8 @@ struct Target {
     std::string_view block;
     int blockPlace = 0;
     std::vector<StatedTotal> totals;
+    // How far the file has been parsed, where it is walked while it is parsed.
+    xml::LoadProgress progress;
 
     tallomir::LineItem* line() {
         return currentLine < 0 ? nullptr : &state.lines[static_cast<std::size_t>(currentLine)];

@@ -157,6 +157,9 @@ public:
     int errorLine = 0;
     int errorColumn = 0;
     std::string errorMessage;
+    // While loading: the bytes parsed so far and the size of the file.
+    std::uint64_t bytesParsed = 0;
+    std::uint64_t bytesTotal = 0;
 
     NodePool nodes;
     TextStore texts;

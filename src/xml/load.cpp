@@ -139,6 +139,9 @@ private:
         XmlNode* node = nullptr;
         std::string text;
         std::size_t segmentStart = 0; // where the text after the last closed child begins
+        // The blanks stored last for an element closed at this depth: the
+        // next element there mostly has the same.
+        std::string_view blanks;
     };
 
     static TreeBuilder& self(void* data) { return *static_cast<TreeBuilder*>(data); }
@@ -181,14 +184,19 @@ private:
             entry.text = std::string();
             return;
         }
-        if (entry.text.empty() || entry.text.size() > sharedBlanksLimit || !isBlank(entry.text)) {
+        if (!entry.text.empty() && entry.text == entry.blanks) {
+            node.text = entry.blanks.data();
+            node.textLength = static_cast<std::uint32_t>(entry.blanks.size());
+        } else if (entry.text.empty() || entry.text.size() > sharedBlanksLimit || !isBlank(entry.text)) {
             doc_.setText(node, entry.text);
         } else if (const auto found = blanks_.find(entry.text); found != blanks_.end()) {
             node.text = found->second;
             node.textLength = static_cast<std::uint32_t>(entry.text.size());
+            entry.blanks = std::string_view(node.text, node.textLength);
         } else {
             doc_.setText(node, entry.text);
             blanks_.emplace(entry.text, node.text);
+            entry.blanks = std::string_view(node.text, node.textLength);
         }
         entry.text.clear();
     }
@@ -414,6 +422,7 @@ DocumentPtr parse(std::uint64_t total, Doctypes doctypes, LoadWatcher* watcher, 
     XML_Parser parser = holder.parser;
     DocumentPtr doc = createDocument();
     doc->newlineStyle = NewlineStyle::Unknown;
+    doc->bytesTotal = total;
     // External DTDs and parameter entities are never read; no handler for
     // external entities exists, so nothing outside the file is ever fetched.
     XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
@@ -450,6 +459,7 @@ DocumentPtr parse(std::uint64_t total, Doctypes doctypes, LoadWatcher* watcher, 
             failed = true;
             break;
         }
+        doc->bytesParsed = done;
         if (final) {
             break;
         }

@@ -402,4 +402,8 @@ int loadErrorColumn(const XmlDocument& doc) {
     return doc.errorColumn;
 }
 
+LoadProgress loadProgress(const XmlDocument& doc) {
+    return {doc.bytesParsed, doc.bytesTotal};
+}
+
 } // namespace tallomir::xml

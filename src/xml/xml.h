@@ -183,6 +183,14 @@ protected:
     ~LoadWatcher() = default;
 };
 
+// How far a load has come: the bytes parsed so far and the size of the file
+// (both 0 for a document not loaded).
+struct LoadProgress {
+    std::uint64_t parsed = 0;
+    std::uint64_t total = 0;
+};
+LoadProgress loadProgress(const XmlDocument& doc);
+
 // Takes a complete element (not the document element) out of its document
 // with everything below it, so that its memory holds what is read next.
 // Views of them are invalid afterwards; an element that is not complete, or

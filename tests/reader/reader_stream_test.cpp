@@ -168,3 +168,35 @@ TEST(LoadWhileParsed, EveryOfficialSampleInSmallPiecesIsTheDocumentOfTheWholeTre
                 EXPECT_EQ(whileParsed(bytes, piece).dump, whole.dump);
         }
 }
+
+// A file of many lines: the line list, reserved for the whole file once enough
+// lines are read, holds every line as the whole tree does, in either syntax.
+TEST(LoadWhileParsed, ManyLinesInPiecesAreTheLinesOfTheWholeTreeInAListReservedOnce) {
+    constexpr int count = 6000;
+    std::string ublLines, ciiLines;
+    for (int id = 1; id <= count; ++id) {
+        ublLines += ublLine(id);
+        ciiLines += ciiLine(id);
+    }
+    const std::string files[] = {ublFile(el("cbc:ID", "R-1") + ublLines),
+                                 ciiFile(el("rsm:SupplyChainTradeTransaction", ciiLines))};
+    for (const std::string& bytes : files) {
+        const Loaded whole = wholeTree(bytes);
+        ASSERT_EQ(whole.outcome.result, Result::Loaded);
+        for (const int piece : {333, xml::loadPieceSize}) {
+            SCOPED_TRACE(piece);
+            tallomir::Form state = freshState();
+            const auto outcome = ubl::loadWhileParsed(state, nullptr, byRoot, [&](xml::LoadWatcher* walk) {
+                return xml::loadDocumentFromBytes(bytes, xml::Doctypes::Refuse, walk, piece);
+            });
+            ASSERT_EQ(outcome.result, Result::Loaded);
+            ASSERT_EQ(state.lines.size(), static_cast<std::size_t>(count));
+            EXPECT_EQ(state.lines.back().position, std::to_string(count));
+            // grown from 512 lines to about a quarter more than the file holds,
+            // not eightfold
+            EXPECT_GE(state.lines.capacity(), static_cast<std::size_t>(count));
+            EXPECT_LT(state.lines.capacity(), static_cast<std::size_t>(count) * 2);
+            EXPECT_EQ(whileParsed(bytes, piece).dump, whole.dump);
+        }
+    }
+}

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace tallomir::xml {
 namespace {
@@ -154,6 +156,44 @@ TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArriveWhole) {
     DocumentPtr doc = loadDocument(folder.file("chunks.xml"));
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
+}
+
+// The blanks between children are stored once per distinct text: elements at
+// the same depth whose blanks differ only in their order or in one character
+// keep their own, and are written back as read.
+TEST(LoadTree, BlanksBetweenChildrenStayThoseOfTheirOwnElement) {
+    const std::string body = "<a>\n <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>\n <f>\n <g/>\n  </f>\n"
+                             " <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>\n</a>";
+    for (const int piece : {1, loadPieceSize}) {
+        const DocumentPtr doc = loadDocumentFromBytes(body, Doctypes::Refuse, nullptr, piece);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
+        std::vector<std::string> texts;
+        for (const NodeView child : mainElement(*doc).children())
+            if (child.isElement())
+                texts.emplace_back(child.text());
+        EXPECT_EQ(texts,
+                  (std::vector<std::string>{"\n  \n ", "\n\t \n\t", "\n \n  ", "\n  \n ", "\n\t \n\t"}));
+    }
+}
+
+// A watcher learns how far the file has been parsed: up to its size, which it
+// knows from the start.
+TEST(LoadWatcher, KnowsTheBytesParsedSoFarAndTheWhole) {
+    struct Watcher final : LoadWatcher {
+        std::vector<LoadProgress> seen;
+        void parsed(XmlDocument& doc, bool) override { seen.push_back(loadProgress(doc)); }
+    };
+    const std::string body = "<list>" + std::string(100, ' ') + "<a>x</a></list>";
+    Watcher watcher;
+    const DocumentPtr doc = loadDocumentFromBytes(body, Doctypes::Refuse, &watcher, 40);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(watcher.seen.size(), 4u);
+    for (std::size_t i = 0; i < watcher.seen.size(); ++i) {
+        EXPECT_EQ(watcher.seen[i].parsed, std::min<std::uint64_t>(40 * (i + 1), body.size()));
+        EXPECT_EQ(watcher.seen[i].total, body.size());
+    }
+    EXPECT_EQ(loadProgress(*loadDocumentFromBytes(body)).parsed, body.size());
 }
 
 // A watcher is told after every piece: an element is complete (text and all
