@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace tallomir::app {
 
 void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, Form& state,
@@ -29,18 +31,27 @@ void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDire
         showTarget(check.first);
         return;
     }
-    // A copy is saved, so that the form keeps its file name and its changes.
-    QTemporaryDir folder;
+    // A copy is saved, so that the form keeps its file name and its changes;
+    // its folder stays until the run has ended.
+    auto folder = std::make_shared<QTemporaryDir>();
     DocumentState copy = state;
     const ubl::SaveOutcome saved =
-        folder.isValid()
-            ? syntax::saveInvoiceFile(copy, folder.filePath(QStringLiteral("Formular.xml")).toStdString())
+        folder->isValid()
+            ? syntax::saveInvoiceFile(copy, folder->filePath(QStringLiteral("Formular.xml")).toStdString())
             : ubl::SaveOutcome{false, {}, "Es konnte kein temporärer Ordner angelegt werden."};
     if (!saved.ok) {
         dialogs.message(parent, title, QString::fromStdString(saved.message));
         return;
     }
-    validateChosenFile(parent, dialogs, startDirectory, state, QString::fromStdString(saved.fileName), hooks);
+    ValidatorRunHooks keeping = hooks;
+    if (hooks.start)
+        keeping.start = [start = hooks.start, folder](ValidatorRunHooks::Run run,
+                                                      ValidatorRunHooks::Ended ended) {
+            start(std::move(run),
+                  [ended = std::move(ended), folder](const ValidatorOutcome& outcome) { ended(outcome); });
+        };
+    validateChosenFile(parent, dialogs, startDirectory, state, QString::fromStdString(saved.fileName),
+                       keeping);
 }
 
 } // namespace tallomir::app
