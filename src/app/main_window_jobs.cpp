@@ -68,7 +68,7 @@ syntax::SaveOutcome saveUnlessCancelled(DocumentState& document, const std::stri
         QFile::remove(part);
         return outcome;
     }
-    if (control.cancelled()) {
+    if (!control.progress(2, 0)) { // written beside the target
         QFile::remove(part);
         return outcome;
     }

@@ -119,8 +119,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(file, "old"));
         h.dialogs.saveAnswers = {file};
         h.dialogs.questionAnswers = {true}; // the file may be replaced
-        // the PDF after its first page, the save once its file is chosen
-        startPaused(h, 1, pdf ? &app::MainWindow::pdfCommand : &app::MainWindow::saveCommand);
+        // the PDF after its first page, the save once it is written beside the old file
+        startPaused(h, pdf ? 1 : 2, pdf ? &app::MainWindow::pdfCommand : &app::MainWindow::saveCommand);
         h.window->jobs()->showProgressNow();
         if (closing) {
             h.window->close(); // asks about the unsaved document: "Abbrechen" keeps the window
@@ -167,34 +167,66 @@ private Q_SLOTS:
         store::Database db;
         QVERIFY(db.open(folder.filePath(QStringLiteral("tallomir.sqlite")).toStdString()));
         WindowHarness h(defaultCodeLists(), &db);
-        h.fillMandatoryFields(); // the number RE-2024-001
-        // Cancelled: the old file stays, nothing is archived, no number taken.
+        const QString proposed = h.text(92);
+        h.fillMandatoryFields();
+        h.type(92, proposed);
+        // Cancelled once the file is written beside the old one: the old file
+        // stays, nothing is archived, no number is taken.
         QVERIFY(writeFile(h.path("beleg.xml"), "old"));
         h.dialogs.saveAnswers = {h.path("beleg.xml")};
         h.dialogs.questionAnswers = {true};
-        startPaused(h, 1, &app::MainWindow::saveCommand);
+        startPaused(h, 2, &app::MainWindow::saveCommand);
         h.window->jobs()->cancel();
         waitForEnd(h);
         QCOMPARE(readFile(h.path("beleg.xml")), QByteArray("old"));
-        QVERIFY(store::findArchived(db).empty() && !store::numberHolder(db, "RE-2024-001"));
+        QVERIFY(store::findArchived(db).empty() && !store::numberHolder(db, proposed.toStdString()));
 
+        // Another program issues the proposed number meanwhile: the file gets
+        // the next one, and the form shows it.
+        const std::string pattern = store::numberPattern(h.state.lists, h.state.doc.documentTypeCode);
+        QVERIFY(db.transaction([&]() -> std::string {
+                      const store::NumberOutcome number = store::takeNumber(
+                          db, proposed.toStdString(), "", true, pattern, QDate::currentDate().year());
+                      if (!number.ok)
+                          return number.message;
+                      DocumentState other = h.state;
+                      other.doc.documentNumber = number.number;
+                      const store::ArchiveOutcome archived =
+                          store::archiveInvoice(db, "<Invoice>andere</Invoice>", store::Direction::Issued,
+                                                store::archiveFactsOf(other));
+                      return archived.ok ? store::recordIssuedNumber(db, number.number, archived.id)
+                                         : archived.message;
+                  }).empty());
         h.dialogs.saveAnswers = {h.path("beleg.xml")};
         h.dialogs.questionAnswers = {true};
         startPaused(h, 1, &app::MainWindow::saveCommand); // the file chosen, nothing written yet
         h.type(customerName, typed);
-        QVERIFY(store::findArchived(db).empty());
+        QCOMPARE(store::findArchived(db).size(), std::size_t(1)); // the other program's
         waitForEnd(h);
         const QByteArray saved = readFile(h.path("beleg.xml"));
         QVERIFY(saved.contains("Kundin GmbH") && !saved.contains(typed.toUtf8()));
-        const std::vector<store::ArchiveEntry> entries = store::findArchived(db);
-        QCOMPARE(entries.size(), std::size_t(1));
-        QCOMPARE(store::archivedBytes(db, entries[0].id).value(), saved);
-        const std::optional<store::ArchiveEntry> holder = store::numberHolder(db, "RE-2024-001");
-        QVERIFY(holder && holder->id == entries[0].id);
-        QVERIFY(h.dialogs.messages.isEmpty());
+        QCOMPARE(store::findArchived(db).size(), std::size_t(2));
+        const QString next = h.text(92);
+        QVERIFY(next != proposed && saved.contains(next.toUtf8()));
+        QCOMPARE(QString::fromStdString(h.state.doc.documentNumber), next);
+        const std::optional<store::ArchiveEntry> holder = store::numberHolder(db, next.toStdString());
+        QVERIFY(holder);
+        QCOMPARE(store::archivedBytes(db, holder->id).value(), saved);
+        QCOMPARE(h.dialogs.messages.size(), 1); // the note on the number
+        QVERIFY(h.dialogs.messages[0].contains(next));
         QCOMPARE(documentCustomer(h), typed);
         QVERIFY(h.state.modified);
         keepSavedFile(h.path("beleg.xml"));
+
+        // Saved again, the invoice keeps its number.
+        h.dialogs.saveAnswers = {h.path("beleg.xml")};
+        h.dialogs.questionAnswers = {true};
+        h.window->jobs()->setWaitForEachJob(true);
+        h.window->saveCommand();
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        QCOMPARE(store::findArchived(db).size(), std::size_t(3));
+        QVERIFY(readFile(h.path("beleg.xml")).contains(typed.toUtf8()));
+        QVERIFY(!h.state.modified);
     }
 
     // The validator runs as a job: the window takes typing while it runs,
