@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -301,28 +302,89 @@ void MainWindow::saveInBackground() {
     }
 }
 
-// The validator runs as a job: the window goes on taking input meanwhile,
-// and "Abbrechen" in the status bar ends the validator.
+namespace {
+
+// What the job of "Validieren" of the form's invoice comes back with.
+struct ValidateJob {
+    MandatoryCheck check;                  // refused: nothing was saved nor run
+    std::string problem;                   // the copy could not be saved
+    std::shared_ptr<QTemporaryDir> folder; // the copy's, kept until the run has ended
+    ValidatorRunHooks::Ended ended;        // set once the validator ran
+    ValidatorOutcome outcome;
+};
+
+} // namespace
+
+// The validator runs in a job: the window goes on taking input meanwhile,
+// and "Abbrechen" in the status bar ends the validator. The form's invoice
+// is checked and saved aside in the job too, over a copy of the form; the
+// questions and messages before the run are asked on the window's thread.
 void MainWindow::validateCommand() {
     const QString title = QStringLiteral("Validieren");
     if (refusedWhileBusy(title))
         return;
     commitFocusedField();
-    ValidatorRunHooks hooks;
-    hooks.start = [this, title](ValidatorRunHooks::Run run, ValidatorRunHooks::Ended ended) {
-        jobs_->start(
-            title, std::move(run),
-            [](ValidatorRunHooks::Run& work, JobControl& control) {
-                return work([&control] { return control.cancelled(); });
-            },
-            [ended = std::move(ended)](ValidatorOutcome outcome, bool cancelled) {
-                outcome.cancelled = outcome.cancelled || cancelled;
-                ended(outcome);
-            });
-    };
-    app::validateCommand(
-        this, dialogs_, startDirectory_, state_,
-        [this](const CheckTarget& target) { showCheckTarget(target); }, hooks);
+    const int choice = askWhatToValidate(this, dialogs_);
+    if (choice == 1) {
+        ValidatorRunHooks hooks;
+        hooks.start = [this, title](ValidatorRunHooks::Run run, ValidatorRunHooks::Ended ended) {
+            jobs_->start(
+                title, std::move(run),
+                [](ValidatorRunHooks::Run& work, JobControl& control) {
+                    return work([&control] { return control.cancelled(); });
+                },
+                [ended = std::move(ended)](ValidatorOutcome outcome, bool cancelled) {
+                    outcome.cancelled = outcome.cancelled || cancelled;
+                    ended(outcome);
+                });
+        };
+        validateFile(this, dialogs_, startDirectory_, state_, hooks);
+    }
+    if (choice != 0)
+        return;
+    jobs_->start(
+        title, Form(state_),
+        [this](Form& form, JobControl& control) {
+            ValidateJob job;
+            job.check = checkMandatoryFields(form);
+            if (!job.check.ok)
+                return job;
+            job.folder = std::make_shared<QTemporaryDir>();
+            const syntax::SaveOutcome saved = saveFormForValidation(form, *job.folder);
+            if (!saved.ok) {
+                job.problem = saved.message;
+                return job;
+            }
+            ValidatorRunHooks::Run run;
+            ValidatorRunHooks here; // the run stays in this job
+            here.start = [&](ValidatorRunHooks::Run prepared, ValidatorRunHooks::Ended ended) {
+                run = std::move(prepared);
+                job.ended = std::move(ended);
+            };
+            control.ask(
+                [&] { validateChosenFile(this, dialogs_, startDirectory_, form, qs(saved.fileName), here); });
+            if (run)
+                job.outcome = run([&control] { return control.cancelled(); });
+            return job;
+        },
+        [this](const ValidateJob& job, bool cancelled) {
+            if (!job.check.ok) {
+                if (!cancelled) {
+                    dialogs_.message(this, qs(job.check.title), qs(job.check.text));
+                    showCheckTarget(job.check.first);
+                }
+                return;
+            }
+            if (!job.problem.empty()) {
+                dialogs_.message(this, QStringLiteral("XML Datei validieren"), qs(job.problem));
+                return;
+            }
+            if (!job.ended)
+                return;
+            ValidatorOutcome outcome = job.outcome;
+            outcome.cancelled = outcome.cancelled || cancelled;
+            job.ended(outcome);
+        });
 }
 
 // The file is read off the window's thread into a copy of the document (its
