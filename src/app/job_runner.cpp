@@ -31,6 +31,51 @@ bool JobControl::progress(int done, int total) {
     return !cancelled_;
 }
 
+bool JobControl::ask(std::function<void()> question) {
+    {
+        std::lock_guard lock(mutex_);
+        if (cancelled_)
+            return false;
+        question_ = std::move(question);
+        asking_ = Asking::Waiting;
+        wake_.notify_all(); // a window's thread waiting in finish() answers it
+    }
+    post_();
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock,
+               [this] { return asking_ == Asking::None || (cancelled_ && asking_ == Asking::Waiting); });
+    if (asking_ == Asking::Waiting) { // cancelled before the window came to it
+        asking_ = Asking::None;
+        question_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void JobControl::answer() {
+    std::function<void()> question;
+    {
+        std::lock_guard lock(mutex_);
+        if (asking_ != Asking::Waiting)
+            return;
+        asking_ = Asking::Answering;
+        question = std::move(question_);
+        question_ = nullptr;
+    }
+    const auto answered = [this] {
+        std::lock_guard lock(mutex_);
+        asking_ = Asking::None;
+        wake_.notify_all();
+    };
+    try {
+        question();
+    } catch (...) {
+        answered();
+        throw;
+    }
+    answered();
+}
+
 JobRunner::JobRunner(QStatusBar* statusBar) : QObject(statusBar) {
     bar_ = new QProgressBar(statusBar);
     bar_->setObjectName(QStringLiteral("jobProgress"));
@@ -70,6 +115,15 @@ bool JobRunner::startErased(const QString& title, Erased work) {
     title_ = title;
     control_ = std::make_shared<JobControl>();
     control_->pauseAt_ = std::exchange(pauseAt_, -1);
+    control_->post_ = [this, control = std::weak_ptr<JobControl>(control_)] {
+        QMetaObject::invokeMethod(
+            this,
+            [control] {
+                if (const std::shared_ptr<JobControl> asking = control.lock())
+                    asking->answer();
+            },
+            Qt::QueuedConnection);
+    };
     auto end = std::make_shared<std::function<void(bool)>>();
     end_ = end;
     worker_ = QThread::create([control = control_, end, work = std::move(work)] {
@@ -79,6 +133,9 @@ bool JobRunner::startErased(const QString& title, Erased work) {
         } catch (const std::exception&) {
             *end = nullptr; // the window says it failed
         }
+        std::lock_guard lock(control->mutex_);
+        control->ended_ = true;
+        control->wake_.notify_all();
     });
     // The end runs on the window's thread, after the worker's last step
     // (unless closing the window ran it already).
@@ -96,6 +153,18 @@ bool JobRunner::startErased(const QString& title, Erased work) {
 void JobRunner::workerEnded() {
     if (!worker_)
         return;
+    // A question the job asks meanwhile is answered here: it waits for it.
+    for (JobControl* control = control_.get();;) {
+        std::unique_lock lock(control->mutex_);
+        control->wake_.wait(lock, [control] {
+            return control->ended_ ||
+                   (control->asking_ == JobControl::Asking::Waiting && !control->cancelled_);
+        });
+        if (control->ended_)
+            break;
+        lock.unlock();
+        control->answer();
+    }
     worker_->wait();
     delete std::exchange(worker_, nullptr);
     showTimer_->stop();

@@ -34,9 +34,21 @@ public:
     // `done` of `total` steps (pages, lines); total 0: no measure. False when
     // the job is to stop.
     bool progress(int done, int total);
+    // Runs `question` on the window's thread (a message, a question, a file
+    // dialog) and waits until it has run. False, and `question` not run, when
+    // the job is cancelled before the window comes to it.
+    bool ask(std::function<void()> question);
 
 private:
     friend class JobRunner;
+    // On the window's thread: runs the question waiting, if any.
+    void answer();
+
+    enum class Asking { None, Waiting, Answering };
+    std::function<void()> question_;
+    Asking asking_ = Asking::None;
+    std::function<void()> post_; // has the window's thread call answer()
+    bool ended_ = false;         // the work returned
     std::atomic<bool> cancelled_{false};
     std::atomic<int> done_{0};
     std::atomic<int> total_{0};
@@ -60,14 +72,17 @@ public:
     // window's thread. `title` names the job in the progress bar and in the
     // message that refuses a second job. False (nothing started) while
     // another job runs.
+    // The copy is freed on the worker thread once the work is done.
     template <class Snapshot, class Work, class Done>
     bool start(const QString& title, Snapshot snapshot, Work work, Done done) {
         using Result = std::invoke_result_t<Work&, Snapshot&, JobControl&>;
-        auto job = std::make_shared<std::tuple<Snapshot, Work, Done>>(std::move(snapshot), std::move(work),
-                                                                      std::move(done));
-        return startErased(title, [job](JobControl& control) -> std::function<void(bool)> {
-            auto result = std::make_shared<Result>(std::get<1>(*job)(std::get<0>(*job), control));
-            return [job, result](bool cancelled) { std::get<2> (*job)(std::move(*result), cancelled); };
+        auto copy =
+            std::make_shared<std::unique_ptr<Snapshot>>(std::make_unique<Snapshot>(std::move(snapshot)));
+        auto steps = std::make_shared<std::pair<Work, Done>>(std::move(work), std::move(done));
+        return startErased(title, [copy, steps](JobControl& control) -> std::function<void(bool)> {
+            auto result = std::make_shared<Result>(steps->first(**copy, control));
+            copy->reset();
+            return [steps, result](bool cancelled) { steps->second(std::move(*result), cancelled); };
         });
     }
 
@@ -79,7 +94,8 @@ public:
     // Asks the job to stop at its next check ("Abbrechen").
     void cancel();
     // The job waited for, and its end run, before this returns (a save asked
-    // for before the document is discarded).
+    // for before the document is discarded). What the job asks meanwhile is
+    // answered here.
     void finish();
     // Closing the window: the job is cancelled and waited for, and its end
     // runs before this returns.

@@ -14,8 +14,6 @@
 #include "page_builder.h"
 #include "program_texts.h"
 #include "store_link.h"
-#include "validate_command.h"
-#include "validator_run.h"
 #include "window_title.h"
 
 #include "form/document_check.h"
@@ -55,8 +53,6 @@
 namespace tallomir::app {
 
 namespace {
-
-const QString fileFilter = QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)");
 
 // Focus moves that come back by themselves (a menu or popup opened, another
 // window became active) do not count as leaving a field.
@@ -553,7 +549,7 @@ void MainWindow::newCommand() {
 void MainWindow::loadCommand() {
     if (refusedWhileBusy(QStringLiteral("XML Datei laden")) || !mayDiscardChanges())
         return;
-    const QString fileName = dialogs_.openFileName(this, QStringLiteral("XML Datei laden"), fileFilter);
+    const QString fileName = dialogs_.openFileName(this, QStringLiteral("XML Datei laden"), xmlFileFilter());
     if (fileName.isEmpty()) // cancelled: the form stays
         return;
     loadInBackground(fileName);
@@ -609,61 +605,7 @@ void MainWindow::saveCommand() {
     if (refusedWhileBusy(QStringLiteral("XML Datei speichern")))
         return;
     commitFocusedField();
-    const MandatoryCheck check = checkMandatoryFields(state_);
-    if (!check.ok) {
-        dialogs_.message(this, qs(check.title), qs(check.text));
-        showCheckTarget(check.first);
-        return;
-    }
-    const QString title = QStringLiteral("XML Datei speichern");
-    // A loaded file's content the document cannot hold is lost only when the
-    // user says so.
-    // So is what the syntax chosen cannot write.
-    const std::vector<std::string> unwritten = syntax::unwritten(state_);
-    if (!state_.notCarried.empty() || !unwritten.empty()) {
-        QStringList items;
-        for (const std::string& item : notCarriedTexts(state_))
-            items << qs(item);
-        for (const std::string& item : unwritten)
-            items << qs(item);
-        if (!dialogs_.question(
-                this, title,
-                QStringLiteral("Beim Speichern fehlen: %1.\rTrotzdem speichern?").arg(items.join(", "))))
-            return;
-    }
-    const QString fileName = dialogs_.saveFileName(this, title, qs(state_.currentFileName), fileFilter);
-    if (fileName.isEmpty()) // cancelled
-        return;
-    // The name may still gain ".xml"; a file of that name is not replaced
-    // without asking.
-    const QString target = qs(ubl::completeXmlExtension(ss(fileName)));
-    if (QFileInfo::exists(target) &&
-        !dialogs_.question(
-            this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
-        return;
-    // The database's connection belongs to the window's thread: with one,
-    // the number, the file and the archive are saved here as one step.
-    if (!storeLink_->active()) {
-        saveInBackground(fileName);
-        return;
-    }
-    const StoreLink::SaveResult saved = storeLink_->save(state_, ss(fileName));
-    const syntax::SaveOutcome& outcome = saved.outcome;
-    if (!saved.refusal.empty()) {
-        dialogs_.message(this, title, qs(saved.refusal));
-        showCheckTarget({.field = FieldId::DocumentNumber});
-        return;
-    }
-    if (!outcome.ok) {
-        dialogs_.message(this, title, qs(outcome.message));
-        return;
-    }
-    setFieldText(FieldId::DocumentNumber, state_.doc.documentNumber);
-    if (!saved.note.empty())
-        dialogs_.message(this, title, qs(saved.note));
-    statusField_->setText(QStringLiteral("Gespeicherte Datei:  ") + qs(outcome.fileName));
-    documentFile_ = qs(outcome.fileName);
-    showTitle();
+    saveInBackground();
 }
 
 void MainWindow::showCheckTarget(const CheckTarget& target) {
@@ -685,14 +627,6 @@ void MainWindow::showCheckTarget(const CheckTarget& target) {
     for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it)
         if (it.value() == target.lineField)
             static_cast<QWidget*>(it.key())->setFocus(Qt::OtherFocusReason);
-}
-
-void MainWindow::validateCommand() {
-    if (refusedWhileBusy(QStringLiteral("Validieren")))
-        return;
-    commitFocusedField();
-    app::validateCommand(this, dialogs_, startDirectory_, state_,
-                         [this](const CheckTarget& target) { showCheckTarget(target); }, {});
 }
 
 // Printing lays the document out anew each time, with the list of what the

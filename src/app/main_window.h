@@ -10,6 +10,7 @@
 
 namespace tallomir {
 struct CodeEntry;
+struct DocumentState;
 struct Form;
 struct RuleOutcome;
 struct CheckTarget;
@@ -99,7 +100,7 @@ public:
     // The note on what the file loaded last holds and the document cannot.
     QLabel* notCarriedField() const { return notCarriedField_; }
     // The long commands' jobs (main_window_jobs.cpp): PDF, view, saving,
-    // loading run through it off the window's thread.
+    // loading and validating run through it off the window's thread.
     JobRunner* jobs() const { return jobs_; }
 
 protected:
@@ -148,8 +149,15 @@ private:
     // with a message; true then.
     bool refusedWhileBusy(const QString& title);
     QString choosePdfFile(const QString& title);
-    // The end of "Speichern" without a database, and "Laden", as jobs.
-    void saveInBackground(const QString& fileName);
+    // "Speichern" without a database, and the end of "Laden", as jobs.
+    void saveInBackground();
+    // What a save would lose (of a loaded file, or what the syntax cannot
+    // write): the user is asked before it is lost.
+    static std::vector<std::string> missingWhenSaved(const DocumentState& document);
+    // The questions of "Speichern" after the check: whether what `missing`
+    // names may be lost, the file (proposed: `proposal`), whether an existing
+    // one is replaced. The file chosen, or empty when the user stops.
+    QString chooseSaveFile(const std::vector<std::string>& missing, const std::string& proposal);
     void loadInBackground(const QString& fileName);
     void loadEnded(const QString& fileName, const ubl::LoadOutcome& outcome);
 

@@ -17,6 +17,11 @@ inline std::string ss(const QString& text) {
     return text.toStdString();
 }
 
+// The file dialogs' filter of "Laden" and "Speichern".
+inline QString xmlFileFilter() {
+    return QStringLiteral("XML Dateien (*.xml);;Alle Dateien (*.*)");
+}
+
 inline DateValue dateOf(const std::string& isoText) {
     return isoText.empty() ? noDate : parseIsoDate(isoText);
 }

@@ -1,7 +1,8 @@
 // The window's long commands as jobs (job_runner.h): "Rechnung anzeigen",
-// "Als PDF speichern", "Speichern" without a database and "Laden". Each job
-// works on a copy of the document taken when it starts; the window goes on
-// taking input, and the form changes only when a job's end runs here.
+// "Als PDF speichern", "Speichern" without a database (its check too) and
+// "Laden". Each job works on a copy of the document taken when it starts;
+// the window goes on taking input, and the form changes only when a job's
+// end runs here.
 
 #include "main_window.h"
 
@@ -9,8 +10,14 @@
 #include "invoice_view.h"
 #include "job_runner.h"
 #include "main_window_helpers.h"
+#include "store_link.h"
+#include "validate_command.h"
+#include "validator_run.h"
 
+#include "form/document_check.h"
+#include "form/fields.h"
 #include "form/form.h"
+#include "store/database.h"
 #include "syntax/syntax.h"
 #include "view/invoice_layout.h"
 #include "view/invoice_pages.h"
@@ -21,6 +28,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -46,7 +55,7 @@ PagesSnapshot pagesSnapshot(const Form& state) {
 // leaves the old file as it was. The replaced file's permissions stay; a
 // symbolic link keeps pointing at the file replaced.
 syntax::SaveOutcome saveUnlessCancelled(DocumentState& document, const std::string& target,
-                                        JobControl& control) {
+                                        JobControl& control, bool& placed) {
     QString place = QString::fromStdString(target);
     if (const QFileInfo info(place); info.isSymLink())
         place = info.symLinkTarget();
@@ -60,7 +69,7 @@ syntax::SaveOutcome saveUnlessCancelled(DocumentState& document, const std::stri
         QFile::remove(part);
         return outcome;
     }
-    if (control.cancelled()) {
+    if (!control.progress(2, 0)) { // written beside the target
         QFile::remove(part);
         return outcome;
     }
@@ -70,9 +79,20 @@ syntax::SaveOutcome saveUnlessCancelled(DocumentState& document, const std::stri
         QFile::remove(part);
         outcome.ok = false;
         outcome.message = "Die Datei " + target + " konnte nicht gespeichert werden.";
+        return outcome;
     }
+    placed = true;
     return outcome;
 }
+
+// What the job of "Speichern" comes back with.
+struct SaveJob {
+    MandatoryCheck check; // refused: nothing was asked nor written
+    std::string target;   // the file chosen; empty: none (yet)
+    StoreLink::SaveResult saved;
+    std::string number;  // with a database: the number the file holds
+    bool placed = false; // the file written took the target's place
+};
 
 } // namespace
 
@@ -152,37 +172,126 @@ void MainWindow::pdfCommand() {
         });
 }
 
-// The document counts as changed while it is saved: what is typed meanwhile
-// keeps it changed after the save, and a save that failed or was cancelled
-// leaves it as changed as it was.
-void MainWindow::saveInBackground(const QString& fileName) {
+std::vector<std::string> MainWindow::missingWhenSaved(const DocumentState& document) {
+    // A loaded file's content the document cannot hold is lost only when the
+    // user says so; so is what the syntax chosen cannot write.
+    const std::vector<std::string> unwritten = syntax::unwritten(document);
+    std::vector<std::string> missing;
+    if (document.notCarried.empty() && unwritten.empty())
+        return missing;
+    missing = notCarriedTexts(document);
+    missing.insert(missing.end(), unwritten.begin(), unwritten.end());
+    return missing;
+}
+
+QString MainWindow::chooseSaveFile(const std::vector<std::string>& missing, const std::string& proposal) {
+    const QString title = QStringLiteral("XML Datei speichern");
+    if (!missing.empty()) {
+        QStringList items;
+        for (const std::string& item : missing)
+            items << qs(item);
+        if (!dialogs_.question(
+                this, title,
+                QStringLiteral("Beim Speichern fehlen: %1.\rTrotzdem speichern?").arg(items.join(", "))))
+            return {};
+    }
+    const QString fileName = dialogs_.saveFileName(this, title, qs(proposal), xmlFileFilter());
+    if (fileName.isEmpty()) // cancelled
+        return {};
+    // The name may still gain ".xml"; a file of that name is not replaced
+    // without asking.
+    const QString target = qs(ubl::completeXmlExtension(ss(fileName)));
+    if (QFileInfo::exists(target) &&
+        !dialogs_.question(
+            this, title, QStringLiteral("Die Datei %1 gibt es schon.\rSoll sie ersetzt werden?").arg(target)))
+        return {};
+    return target;
+}
+
+// The check, the questions and the file take one job over a copy of the
+// form: the check runs off the window's thread, the questions come back to
+// it (the job waits for them), and the file is written off it again. With a
+// database, the number is taken, the file written and archived in one
+// transaction of the job's own connection to the database. The document
+// counts as changed while it is saved: what is typed meanwhile keeps it
+// changed after the save, and a save that was refused, stopped, failed or
+// cancelled leaves it as changed as it was.
+void MainWindow::saveInBackground() {
     const QString title = QStringLiteral("XML Datei speichern");
     const bool wasModified = state_.modified;
-    DocumentState snapshot = state_;
+    const std::string typed = state_.doc.documentNumber;
+    const std::string databaseFile = storeLink_->active() ? storeLink_->database().path() : std::string();
+    const StoreLink::Numbers numbers = storeLink_->numbers();
+    Form snapshot = state_;
     saving_ = true;
     state_.modified = false;
     const bool started = jobs_->start(
         title, std::move(snapshot),
-        [target = ubl::completeXmlExtension(ss(fileName))](DocumentState& document, JobControl& control) {
-            return saveUnlessCancelled(document, target, control);
+        [this, databaseFile, numbers](Form& document, JobControl& control) {
+            SaveJob job;
+            job.check = checkMandatoryFields(document);
+            if (!job.check.ok)
+                return job;
+            const std::vector<std::string> missing = missingWhenSaved(document);
+            if (!control.ask([&] { job.target = ss(chooseSaveFile(missing, document.currentFileName)); }) ||
+                job.target.empty() || !control.progress(1, 0))
+                return job;
+            // A cancelled save writes nothing, so the database keeps nothing either.
+            const auto write = [&control, &job](DocumentState& written, const std::string& file) {
+                syntax::SaveOutcome outcome = saveUnlessCancelled(written, file, control, job.placed);
+                outcome.ok = outcome.ok && job.placed;
+                return outcome;
+            };
+            if (databaseFile.empty()) {
+                job.saved.outcome = write(document, job.target);
+                return job;
+            }
+            // Not to be opened, the file is saved all the same, with a note.
+            store::Database database;
+            database.openConnection(databaseFile);
+            job.saved = StoreLink::save(database, numbers, document, job.target, write);
+            job.number = document.doc.documentNumber;
+            return job;
         },
-        [this, title, wasModified](const syntax::SaveOutcome& outcome, bool cancelled) {
+        [this, title, wasModified, typed](const SaveJob& job, bool cancelled) {
             saving_ = false;
-            if (cancelled || !outcome.ok)
+            if (!job.placed)
                 state_.modified = state_.modified || wasModified;
-            if (cancelled) {
+            showTitle();
+            if (cancelled && !job.placed) {
                 statusField_->setText(
-                    QStringLiteral("Speichern abgebrochen: die Datei %1 blieb, wie sie war.")
-                        .arg(qs(outcome.fileName)));
-                showTitle();
+                    job.target.empty()
+                        ? QStringLiteral("Speichern abgebrochen: es wurde nichts gespeichert.")
+                        : QStringLiteral("Speichern abgebrochen: die Datei %1 blieb, wie sie war.")
+                              .arg(qs(job.target)));
                 return;
             }
+            if (!job.check.ok) {
+                dialogs_.message(this, qs(job.check.title), qs(job.check.text));
+                showCheckTarget(job.check.first);
+                return;
+            }
+            if (job.target.empty()) // the user stopped at a question
+                return;
+            if (!job.saved.refusal.empty()) {
+                dialogs_.message(this, title, qs(job.saved.refusal));
+                showCheckTarget({.field = FieldId::DocumentNumber});
+                return;
+            }
+            const syntax::SaveOutcome& outcome = job.saved.outcome;
             state_.currentFileName = outcome.fileName;
             if (!outcome.ok) {
-                showTitle();
                 dialogs_.message(this, title, qs(outcome.message));
                 return;
             }
+            storeLink_->saved(job.saved, job.number);
+            // The number the file holds, unless another was typed meanwhile.
+            if (!job.number.empty() && state_.doc.documentNumber == typed) {
+                state_.doc.documentNumber = job.number;
+                setFieldText(FieldId::DocumentNumber, job.number);
+            }
+            if (!job.saved.note.empty())
+                dialogs_.message(this, title, qs(job.saved.note));
             statusField_->setText(QStringLiteral("Gespeicherte Datei:  ") + qs(outcome.fileName));
             documentFile_ = qs(outcome.fileName);
             showTitle();
@@ -191,6 +300,91 @@ void MainWindow::saveInBackground(const QString& fileName) {
         saving_ = false;
         state_.modified = wasModified;
     }
+}
+
+namespace {
+
+// What the job of "Validieren" of the form's invoice comes back with.
+struct ValidateJob {
+    MandatoryCheck check;                  // refused: nothing was saved nor run
+    std::string problem;                   // the copy could not be saved
+    std::shared_ptr<QTemporaryDir> folder; // the copy's, kept until the run has ended
+    ValidatorRunHooks::Ended ended;        // set once the validator ran
+    ValidatorOutcome outcome;
+};
+
+} // namespace
+
+// The validator runs in a job: the window goes on taking input meanwhile,
+// and "Abbrechen" in the status bar ends the validator. The form's invoice
+// is checked and saved aside in the job too, over a copy of the form; the
+// questions and messages before the run are asked on the window's thread.
+void MainWindow::validateCommand() {
+    const QString title = QStringLiteral("Validieren");
+    if (refusedWhileBusy(title))
+        return;
+    commitFocusedField();
+    const int choice = askWhatToValidate(this, dialogs_);
+    if (choice == 1) {
+        ValidatorRunHooks hooks;
+        hooks.start = [this, title](ValidatorRunHooks::Run run, ValidatorRunHooks::Ended ended) {
+            jobs_->start(
+                title, std::move(run),
+                [](ValidatorRunHooks::Run& work, JobControl& control) {
+                    return work([&control] { return control.cancelled(); });
+                },
+                [ended = std::move(ended)](ValidatorOutcome outcome, bool cancelled) {
+                    outcome.cancelled = outcome.cancelled || cancelled;
+                    ended(outcome);
+                });
+        };
+        validateFile(this, dialogs_, startDirectory_, state_, hooks);
+    }
+    if (choice != 0)
+        return;
+    jobs_->start(
+        title, Form(state_),
+        [this](Form& form, JobControl& control) {
+            ValidateJob job;
+            job.check = checkMandatoryFields(form);
+            if (!job.check.ok)
+                return job;
+            job.folder = std::make_shared<QTemporaryDir>();
+            const syntax::SaveOutcome saved = saveFormForValidation(form, *job.folder);
+            if (!saved.ok) {
+                job.problem = saved.message;
+                return job;
+            }
+            ValidatorRunHooks::Run run;
+            ValidatorRunHooks here; // the run stays in this job
+            here.start = [&](ValidatorRunHooks::Run prepared, ValidatorRunHooks::Ended ended) {
+                run = std::move(prepared);
+                job.ended = std::move(ended);
+            };
+            control.ask(
+                [&] { validateChosenFile(this, dialogs_, startDirectory_, form, qs(saved.fileName), here); });
+            if (run)
+                job.outcome = run([&control] { return control.cancelled(); });
+            return job;
+        },
+        [this](const ValidateJob& job, bool cancelled) {
+            if (!job.check.ok) {
+                if (!cancelled) {
+                    dialogs_.message(this, qs(job.check.title), qs(job.check.text));
+                    showCheckTarget(job.check.first);
+                }
+                return;
+            }
+            if (!job.problem.empty()) {
+                dialogs_.message(this, QStringLiteral("XML Datei validieren"), qs(job.problem));
+                return;
+            }
+            if (!job.ended)
+                return;
+            ValidatorOutcome outcome = job.outcome;
+            outcome.cancelled = outcome.cancelled || cancelled;
+            job.ended(outcome);
+        });
 }
 
 // The file is read off the window's thread into a copy of the document (its

@@ -1,5 +1,6 @@
 #include "store_link.h"
 
+#include "store/database.h"
 #include "store/directory.h"
 #include "store/numbers.h"
 
@@ -83,19 +84,34 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
 
 StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& fileName,
                                       const Writer& write) {
-    SaveResult result;
     if (!active()) {
+        SaveResult result;
         result.outcome = write(state, fileName);
         return result;
     }
+    SaveResult result = save(*db_, numbers(), state, fileName, write);
+    saved(result, state.doc.documentNumber);
+    return result;
+}
+
+void StoreLink::saved(const SaveResult& result, const std::string& number) {
+    if (!result.archived)
+        return;
+    ownNumber_ = number;
+    proposed_.clear();
+}
+
+StoreLink::SaveResult StoreLink::save(store::Database& database, const Numbers& numbers, DocumentState& state,
+                                      const std::string& fileName, const Writer& write) {
+    SaveResult result;
     const std::string typed = state.doc.documentNumber;
     bool started = false;
     bool written = false;
-    const std::string problem = db_->transaction([&]() -> std::string {
+    const std::string problem = database.transaction([&]() -> std::string {
         started = true;
-        const store::NumberOutcome number =
-            store::takeNumber(*db_, typed, ownNumber_, !proposed_.empty() && typed == proposed_,
-                              store::numberPattern(state.lists, state.doc.documentTypeCode), yearOf(state));
+        const store::NumberOutcome number = store::takeNumber(
+            database, typed, numbers.own, !numbers.proposed.empty() && typed == numbers.proposed,
+            store::numberPattern(state.lists, state.doc.documentTypeCode), yearOf(state));
         if (!number.ok)
             return result.refusal = number.message;
         state.doc.documentNumber = number.number;
@@ -112,15 +128,14 @@ StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& f
         if (!read)
             return "Die gespeicherte Datei kann nicht gelesen werden.";
         const store::ArchiveOutcome archived =
-            store::archiveInvoice(*db_, bytes, store::Direction::Issued, store::archiveFactsOf(state));
+            store::archiveInvoice(database, bytes, store::Direction::Issued, store::archiveFactsOf(state));
         if (!archived.ok)
             return archived.message;
-        return number.number == ownNumber_ ? std::string()
-                                           : store::recordIssuedNumber(*db_, number.number, archived.id);
+        return number.number == numbers.own ? std::string()
+                                            : store::recordIssuedNumber(database, number.number, archived.id);
     });
     if (problem.empty()) {
-        ownNumber_ = state.doc.documentNumber;
-        proposed_.clear();
+        result.archived = true;
     } else if (!started) {
         // The database is not to be had (another program holds it too long):
         // the file is saved all the same, and the user learns what is missing.

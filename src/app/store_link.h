@@ -48,13 +48,28 @@ public:
     struct SaveResult {
         syntax::SaveOutcome outcome; // the file written, or why not
         std::string refusal;         // a number issued to another invoice: nothing was written
-        std::string note; // German, for a message after a written file (another number, no archive)
+        std::string note;      // German, for a message after a written file (another number, no archive)
+        bool archived = false; // the file archived under the document's number, which counts as issued
     };
     SaveResult save(DocumentState& state, const std::string& fileName);
     // The same with another writer of the file (the hybrid PDF), whose bytes
     // are archived alike.
     using Writer = std::function<syntax::SaveOutcome(DocumentState&, const std::string&)>;
     SaveResult save(DocumentState& state, const std::string& fileName, const Writer& write);
+
+    // A save on another thread: what this link knows of the document's
+    // number, taken when the save starts; the save itself on `database` (a
+    // connection of that thread's own to the same file, see
+    // store::Database::openConnection); and what it did, told to this link on
+    // the window's thread afterwards.
+    struct Numbers {
+        std::string own;      // the number this document holds in the archive
+        std::string proposed; // the number "Neu" proposed
+    };
+    Numbers numbers() const { return {ownNumber_, proposed_}; }
+    static SaveResult save(store::Database& database, const Numbers& numbers, DocumentState& state,
+                           const std::string& fileName, const Writer& write);
+    void saved(const SaveResult& result, const std::string& number);
 
 private:
     void proposeNumber(DocumentState& state);

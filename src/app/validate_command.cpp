@@ -1,46 +1,24 @@
 #include "validate_command.h"
 
 #include "dialogs.h"
-#include "validator_run.h"
-
-#include "form/document_check.h"
-#include "form/form.h"
-#include "syntax/syntax.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace tallomir::app {
 
-void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, Form& state,
-                     const std::function<void(const CheckTarget&)>& showTarget,
-                     const ValidatorRunHooks& hooks) {
-    const QString title = QStringLiteral("XML Datei validieren");
-    const int choice = dialogs.choose(parent, title, QStringLiteral("Was soll validiert werden?"),
-                                      {QStringLiteral("Rechnung im Formular"),
-                                       QStringLiteral("Datei wählen …"), QStringLiteral("Abbrechen")});
-    if (choice == 1)
-        validateFile(parent, dialogs, startDirectory, state, hooks);
-    if (choice != 0)
-        return;
-    const MandatoryCheck check = checkMandatoryFields(state);
-    if (!check.ok) {
-        dialogs.message(parent, QString::fromStdString(check.title), QString::fromStdString(check.text));
-        showTarget(check.first);
-        return;
-    }
-    // A copy is saved, so that the form keeps its file name and its changes.
-    QTemporaryDir folder;
-    DocumentState copy = state;
-    const ubl::SaveOutcome saved =
-        folder.isValid()
-            ? syntax::saveInvoiceFile(copy, folder.filePath(QStringLiteral("Formular.xml")).toStdString())
-            : ubl::SaveOutcome{false, {}, "Es konnte kein temporärer Ordner angelegt werden."};
-    if (!saved.ok) {
-        dialogs.message(parent, title, QString::fromStdString(saved.message));
-        return;
-    }
-    validateChosenFile(parent, dialogs, startDirectory, state, QString::fromStdString(saved.fileName), hooks);
+int askWhatToValidate(QWidget* parent, Dialogs& dialogs) {
+    return dialogs.choose(parent, QStringLiteral("XML Datei validieren"),
+                          QStringLiteral("Was soll validiert werden?"),
+                          {QStringLiteral("Rechnung im Formular"), QStringLiteral("Datei wählen …"),
+                           QStringLiteral("Abbrechen")});
+}
+
+syntax::SaveOutcome saveFormForValidation(const DocumentState& form, const QTemporaryDir& folder) {
+    if (!folder.isValid())
+        return {false, {}, "Es konnte kein temporärer Ordner angelegt werden."};
+    DocumentState copy = form;
+    return syntax::saveInvoiceFile(copy, folder.filePath(QStringLiteral("Formular.xml")).toStdString());
 }
 
 } // namespace tallomir::app

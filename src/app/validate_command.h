@@ -1,27 +1,27 @@
 #pragma once
 
+#include "syntax/syntax.h"
+
 #include <QString>
 
-#include <functional>
-
+class QTemporaryDir;
 class QWidget;
 
 namespace tallomir {
-struct Form;
-struct CheckTarget;
+struct DocumentState;
 } // namespace tallomir
 
 namespace tallomir::app {
 
 class Dialogs;
-struct ValidatorRunHooks;
 
-// "Validieren": asks whether the invoice in the form or a file is to be
-// validated. The form's invoice is checked as "Speichern" checks it (a
-// finding is shown through `showTarget`) and saved to a temporary file for
-// the run; the form and its file name stay as they are.
-void validateCommand(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, Form& state,
-                     const std::function<void(const CheckTarget&)>& showTarget,
-                     const ValidatorRunHooks& hooks);
+// "Validieren" (the window's job in main_window_jobs.cpp): asks whether the
+// invoice in the form or a file is to be validated; 0 the form's invoice,
+// 1 a file, anything else neither.
+int askWhatToValidate(QWidget* parent, Dialogs& dialogs);
+
+// The form's invoice, checked as "Speichern" checks it, saved into `folder`
+// for the run, so that the form keeps its file name and its changes.
+syntax::SaveOutcome saveFormForValidation(const DocumentState& form, const QTemporaryDir& folder);
 
 } // namespace tallomir::app

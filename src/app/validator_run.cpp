@@ -9,11 +9,8 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProgressDialog>
-#include <QTimer>
 
 #include <chrono>
 
@@ -47,83 +44,72 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-struct RunResult {
-    bool started = false;
-    bool cancelled = false;
-    bool timedOut = false; // stopped at the time limit
-    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
-    int exitCode = 0;
-};
-
-// Runs the validator while a modal progress dialog keeps the window drawn;
-// "Abbrechen" ends the validator, and so does the time limit.
-RunResult runValidator(QWidget* parent, const QString& workingDirectory, const QStringList& arguments,
-                       int timeLimitSeconds, const ValidatorRunHooks& hooks) {
-    RunResult result;
+// Runs java until it ends, `stop` says so or the time limit passes; on any
+// thread, without an event loop.
+ValidatorOutcome runValidator(const QString& workingDirectory, const QStringList& arguments,
+                              int timeLimitSeconds, const std::function<bool()>& stop) {
+    ValidatorOutcome result;
     QProcess process;
     process.setProgram(QStringLiteral("java"));
     process.setArguments(arguments);
     process.setWorkingDirectory(workingDirectory);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-
-    QEventLoop loop;
-    bool ended = false;
-    QObject::connect(&process, &QProcess::finished, &loop, [&](int exitCode, QProcess::ExitStatus status) {
-        result.exitCode = exitCode;
-        result.exitStatus = status;
-        ended = true;
-        loop.quit();
-    });
-    // A program that cannot be found may be reported at once or only once
-    // the event loop runs.
-    bool failedToStart = false;
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            failedToStart = true;
-            ended = true;
-            loop.quit();
-        }
-    });
-
     process.start();
-    if (failedToStart || process.state() == QProcess::NotRunning)
+    if (!process.waitForStarted(-1))
         return result;
-
-    QProgressDialog progress(text("Validierung läuft …"), text("Abbrechen"), 0, 0, parent);
-    progress.setWindowTitle(text("XRechnung validieren"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    // "Abbrechen", Escape and closing the dialog all end the validator.
-    const auto cancel = [&] {
-        if (ended)
-            return;
-        result.cancelled = true;
-        process.kill();
-    };
-    QObject::connect(&progress, &QProgressDialog::canceled, &loop, cancel);
-    QObject::connect(&progress, &QDialog::rejected, &loop, cancel);
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
-        if (ended)
-            return;
-        result.timedOut = true;
-        process.kill();
-    });
-    limit.start(std::chrono::seconds(timeLimitSeconds));
-    progress.show();
-    if (hooks.progressShown)
-        hooks.progressShown(progress);
-    if (!ended)
-        loop.exec();
-    progress.hide();
-    if (process.state() != QProcess::NotRunning)
-        process.waitForFinished(-1);
-    result.started = !failedToStart;
+    result.started = true;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(timeLimitSeconds);
+    constexpr int askEveryMs = 50;
+    while (!process.waitForFinished(askEveryMs)) {
+        if (process.state() == QProcess::NotRunning)
+            break;
+        result.cancelled = stop && stop();
+        result.timedOut = !result.cancelled && std::chrono::steady_clock::now() >= limit;
+        if (result.cancelled || result.timedOut) {
+            process.kill();
+            process.waitForFinished(-1);
+            break;
+        }
+    }
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = process.exitCode();
     return result;
+}
+
+// The report opened, or a message why there is none.
+void showOutcome(QWidget* parent, Dialogs& dialogs, const QString& report, const FileStamp& before,
+                 int timeLimitSeconds, const ValidatorOutcome& run) {
+    if (!run.started) {
+        dialogs.message(parent, text("Validator Fehler"),
+                        text("Java wurde nicht gefunden oder konnte nicht gestartet werden!") + crlf +
+                            text("Der Validator braucht eine Java-Laufzeitumgebung, die als \"java\" über "
+                                 "den Suchpfad (PATH) erreichbar ist."));
+        return;
+    }
+    if (run.cancelled)
+        return;
+    if (run.timedOut) {
+        dialogs.message(
+            parent, text("Validator Fehler"),
+            text("Der Validator wurde nach %1 angehalten, weil er nicht fertig wurde.")
+                    .arg(timeLimitSeconds == 1 ? text("1 Sekunde")
+                                               : text("%1 Sekunden").arg(timeLimitSeconds)) +
+                crlf + text("Die Zeitgrenze steht in %1.ini unter ValidatorZeitlimit.").arg(programName));
+        return;
+    }
+
+    const FileStamp after = FileStamp::of(report);
+    // A report left by an earlier run is not this file's result.
+    if (after.exists && !(before.exists && after == before)) {
+        dialogs.openDocument(report);
+        return;
+    }
+    const QString reason =
+        run.crashed ? text("Der Validator wurde unerwartet beendet und hat keinen Prüfbericht "
+                           "erstellt.")
+                    : text("Der Validator hat keinen Prüfbericht erstellt (Exitcode %1).").arg(run.exitCode);
+    dialogs.message(parent, text("Validator Fehler"), reason + crlf + text("Erwarteter Bericht: ") + report);
 }
 
 } // namespace
@@ -210,41 +196,20 @@ void validateChosenFile(QWidget* parent, Dialogs& dialogs, const QString& startD
 
     const QString report = reportPath(workingDirectory, chosen);
     const FileStamp before = FileStamp::of(report);
-    const RunResult run = runValidator(
-        parent, workingDirectory, validatorArguments(chosen, setup.jar, setup.scenarios, setup.repository),
-        state.lists.validatorTimeLimitSeconds, hooks);
-    if (!run.started) {
-        dialogs.message(parent, text("Validator Fehler"),
-                        text("Java wurde nicht gefunden oder konnte nicht gestartet werden!") + crlf +
-                            text("Der Validator braucht eine Java-Laufzeitumgebung, die als \"java\" über "
-                                 "den Suchpfad (PATH) erreichbar ist."));
-        return;
-    }
-    if (run.cancelled)
-        return;
-    if (run.timedOut) {
-        dialogs.message(
-            parent, text("Validator Fehler"),
-            text("Der Validator wurde nach %1 angehalten, weil er nicht fertig wurde.")
-                    .arg(state.lists.validatorTimeLimitSeconds == 1
-                             ? text("1 Sekunde")
-                             : text("%1 Sekunden").arg(state.lists.validatorTimeLimitSeconds)) +
-                crlf + text("Die Zeitgrenze steht in %1.ini unter ValidatorZeitlimit.").arg(programName));
-        return;
-    }
-
-    const FileStamp after = FileStamp::of(report);
-    // A report left by an earlier run is not this file's result.
-    if (after.exists && !(before.exists && after == before)) {
-        dialogs.openDocument(report);
-        return;
-    }
-    const QString reason =
-        run.exitStatus == QProcess::CrashExit
-            ? text("Der Validator wurde unerwartet beendet und hat keinen Prüfbericht "
-                   "erstellt.")
-            : text("Der Validator hat keinen Prüfbericht erstellt (Exitcode %1).").arg(run.exitCode);
-    dialogs.message(parent, text("Validator Fehler"), reason + crlf + text("Erwarteter Bericht: ") + report);
+    const int timeLimit = state.lists.validatorTimeLimitSeconds;
+    ValidatorRunHooks::Run run =
+        [workingDirectory, timeLimit,
+         arguments = validatorArguments(chosen, setup.jar, setup.scenarios, setup.repository)](
+            const std::function<bool()>& stop) {
+            return runValidator(workingDirectory, arguments, timeLimit, stop);
+        };
+    ValidatorRunHooks::Ended ended = [parent, &dialogs, report, before,
+                                      timeLimit](const ValidatorOutcome& run) {
+        showOutcome(parent, dialogs, report, before, timeLimit, run);
+    };
+    if (hooks.start)
+        return hooks.start(std::move(run), std::move(ended));
+    ended(run({}));
 }
 
 } // namespace tallomir::app

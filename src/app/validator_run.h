@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 
-class QProgressDialog;
 class QWidget;
 
 namespace tallomir {
@@ -45,15 +44,29 @@ QStringList validatorArguments(const QString& chosenFile, const std::string& jar
 // The text of the box "XRechnung validieren" shown before the run.
 QString confirmationText();
 
-// Ways for tests to take part in a run.
+// How a run ended.
+struct ValidatorOutcome {
+    bool started = false;
+    bool cancelled = false;
+    bool timedOut = false; // stopped at the time limit
+    bool crashed = false;
+    int exitCode = 0;
+};
+
+// What a run waits for: `run` runs the validator until it ends (or until
+// `stop` says so, asked every few milliseconds), and `ended` shows its
+// outcome. The window runs `run` as a job on a worker thread, with the job's
+// "Abbrechen" as `stop`, and `ended` on its own thread afterwards; without a
+// `start`, both run here one after the other and nothing stops the run but
+// the time limit.
 struct ValidatorRunHooks {
-    // Called once the progress dialog is shown and the validator started.
-    std::function<void(QProgressDialog&)> progressShown;
+    using Run = std::function<ValidatorOutcome(const std::function<bool()>& stop)>;
+    using Ended = std::function<void(const ValidatorOutcome&)>;
+    std::function<void(Run run, Ended ended)> start;
 };
 
 // The whole command: choose the file (stored in state.currentFileName), check
-// it, confirm, run the validator with a progress dialog that keeps the window
-// alive and can end the run (the run also ends at the time limit of the
+// it, confirm, run the validator (the run also ends at the time limit of the
 // settings, with a message), then open the report through the dialogs.
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state);
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,

@@ -262,6 +262,29 @@ bool Database::open(const std::string& path, int targetVersion) {
     return true;
 }
 
+bool Database::openConnection(const std::string& path) {
+    close();
+    message_.clear();
+    path_ = path;
+    const QString shown = shownName(path_);
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name_);
+    db.setDatabaseName(QString::fromStdString(path_));
+    db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!db.open())
+        return refuse(QString("Die Datenbank %1 kann nicht geöffnet werden: %2")
+                          .arg(shown, db.lastError().text())
+                          .toStdString()),
+               false;
+    QSqlQuery setup(db);
+    if (!setup.exec("PRAGMA foreign_keys = ON"))
+        return refuse(QString("Die Datenbank %1 kann nicht eingerichtet werden: %2")
+                          .arg(shown, QString::fromStdString(sqlError(setup)))
+                          .toStdString()),
+               false;
+    open_ = true;
+    return true;
+}
+
 // Brings the schema to `targetVersion` in one transaction; the version is
 // read again inside it, so two processes starting at once migrate once.
 std::string Database::migrate(int targetVersion) {

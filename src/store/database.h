@@ -37,6 +37,11 @@ public:
     // ours, damaged or of a newer schema is refused and left as it was. On
     // failure the database stays closed and the German message says why.
     bool open(const std::string& path, int targetVersion = schemaVersion);
+    // Another connection to a file that open() judged and migrated, for
+    // another thread (a connection belongs to the thread that opened it): no
+    // check and no migration again. False, with the message, when the file
+    // cannot be opened.
+    bool openConnection(const std::string& path);
     void close();
     bool isOpen() const { return open_; }
     const std::string& path() const { return path_; }

@@ -1,12 +1,19 @@
 // Long commands run off the window's thread: the window takes typing while a
-// PDF or a save is written, the job writes the document as it was when it
-// started, and a cancelled job leaves the old file as it was.
+// PDF or a save is written, while the check before saving runs and while the
+// validator runs; the job writes the document as it was when it started, a
+// refused check writes nothing, and a cancelled job leaves the old file as it
+// was.
 #include "window_harness.h"
 
+#include "form/document_check.h"
 #include "form/input_rules.h"
 #include "generate.h"
+#include "store/archive.h"
+#include "store/numbers.h"
 
 #include <qpdf/QPDF.hh>
+
+#include <csignal>
 
 using namespace tallomir;
 
@@ -112,8 +119,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(file, "old"));
         h.dialogs.saveAnswers = {file};
         h.dialogs.questionAnswers = {true}; // the file may be replaced
-        // the PDF after its first page, the save as it starts
-        startPaused(h, pdf ? 1 : 0, pdf ? &app::MainWindow::pdfCommand : &app::MainWindow::saveCommand);
+        // the PDF after its first page, the save once it is written beside the old file
+        startPaused(h, pdf ? 1 : 2, pdf ? &app::MainWindow::pdfCommand : &app::MainWindow::saveCommand);
         h.window->jobs()->showProgressNow();
         if (closing) {
             h.window->close(); // asks about the unsaved document: "Abbrechen" keeps the window
@@ -126,6 +133,138 @@ private Q_SLOTS:
         QCOMPARE(QDir(h.path("")).entryList(QDir::Files).size(), 1); // nothing half-written beside it
         QVERIFY((h.dialogs.messages.join('\n') + h.window->statusField()->text()).contains(said));
         QVERIFY(h.state.modified);
+    }
+
+    // The check before saving runs in the job over the form as it was when
+    // "Speichern" was chosen; refused, it writes nothing and asks for no file,
+    // and its message is the check's own.
+    void aRefusedCheckWritesNothing() {
+        WindowHarness h;
+        h.type(92, QStringLiteral("RE-1")); // the customer's name is still missing
+        const MandatoryCheck expected = checkMandatoryFields(h.state);
+        QVERIFY(!expected.ok);
+        const QString file = h.path("alt.xml");
+        QVERIFY(writeFile(file, "old"));
+        h.dialogs.saveAnswers = {file};
+        h.dialogs.questionAnswers = {true};
+        startPaused(h, 0, &app::MainWindow::saveCommand);
+        h.type(customerName, typed); // the name the check finds missing, typed meanwhile
+        QCOMPARE(documentCustomer(h), typed);
+        waitForEnd(h);
+        QCOMPARE(readFile(file), QByteArray("old"));
+        QVERIFY(h.dialogs.saveRequests.isEmpty());
+        QCOMPARE(h.dialogs.messages, QStringList(QString::fromStdString(expected.title) + '|' +
+                                                 QString::fromStdString(expected.text)));
+        QCOMPARE(QDir(h.path("")).entryList(QDir::Files).size(), 1);
+        QVERIFY(h.state.modified && h.window->windowTitle().contains('*'));
+    }
+
+    // With a database, the number is taken and the file archived by the job:
+    // the window takes typing meanwhile, and the archive holds exactly the
+    // bytes of the file.
+    void savingWithTheDatabase() {
+        QTemporaryDir folder;
+        store::Database db;
+        QVERIFY(db.open(folder.filePath(QStringLiteral("tallomir.sqlite")).toStdString()));
+        WindowHarness h(defaultCodeLists(), &db);
+        const QString proposed = h.text(92);
+        h.fillMandatoryFields();
+        h.type(92, proposed);
+        // Cancelled once the file is written beside the old one: the old file
+        // stays, nothing is archived, no number is taken.
+        QVERIFY(writeFile(h.path("beleg.xml"), "old"));
+        h.dialogs.saveAnswers = {h.path("beleg.xml")};
+        h.dialogs.questionAnswers = {true};
+        startPaused(h, 2, &app::MainWindow::saveCommand);
+        h.window->jobs()->cancel();
+        waitForEnd(h);
+        QCOMPARE(readFile(h.path("beleg.xml")), QByteArray("old"));
+        QVERIFY(store::findArchived(db).empty() && !store::numberHolder(db, proposed.toStdString()));
+
+        // Another program issues the proposed number meanwhile: the file gets
+        // the next one, and the form shows it.
+        const std::string pattern = store::numberPattern(h.state.lists, h.state.doc.documentTypeCode);
+        QVERIFY(db.transaction([&]() -> std::string {
+                      const store::NumberOutcome number = store::takeNumber(
+                          db, proposed.toStdString(), "", true, pattern, QDate::currentDate().year());
+                      if (!number.ok)
+                          return number.message;
+                      DocumentState other = h.state;
+                      other.doc.documentNumber = number.number;
+                      const store::ArchiveOutcome archived =
+                          store::archiveInvoice(db, "<Invoice>andere</Invoice>", store::Direction::Issued,
+                                                store::archiveFactsOf(other));
+                      return archived.ok ? store::recordIssuedNumber(db, number.number, archived.id)
+                                         : archived.message;
+                  }).empty());
+        h.dialogs.saveAnswers = {h.path("beleg.xml")};
+        h.dialogs.questionAnswers = {true};
+        startPaused(h, 1, &app::MainWindow::saveCommand); // the file chosen, nothing written yet
+        h.type(customerName, typed);
+        QCOMPARE(store::findArchived(db).size(), std::size_t(1)); // the other program's
+        waitForEnd(h);
+        const QByteArray saved = readFile(h.path("beleg.xml"));
+        QVERIFY(saved.contains("Kundin GmbH") && !saved.contains(typed.toUtf8()));
+        QCOMPARE(store::findArchived(db).size(), std::size_t(2));
+        const QString next = h.text(92);
+        QVERIFY(next != proposed && saved.contains(next.toUtf8()));
+        QCOMPARE(QString::fromStdString(h.state.doc.documentNumber), next);
+        const std::optional<store::ArchiveEntry> holder = store::numberHolder(db, next.toStdString());
+        QVERIFY(holder);
+        QCOMPARE(store::archivedBytes(db, holder->id).value(), saved);
+        QCOMPARE(h.dialogs.messages.size(), 1); // the note on the number
+        QVERIFY(h.dialogs.messages[0].contains(next));
+        QCOMPARE(documentCustomer(h), typed);
+        QVERIFY(h.state.modified);
+        keepSavedFile(h.path("beleg.xml"));
+
+        // Saved again, the invoice keeps its number.
+        h.dialogs.saveAnswers = {h.path("beleg.xml")};
+        h.dialogs.questionAnswers = {true};
+        h.window->jobs()->setWaitForEachJob(true);
+        h.window->saveCommand();
+        QCOMPARE(h.dialogs.messages.size(), 1);
+        QCOMPARE(store::findArchived(db).size(), std::size_t(3));
+        QVERIFY(readFile(h.path("beleg.xml")).contains(typed.toUtf8()));
+        QVERIFY(!h.state.modified);
+    }
+
+    // The validator runs as a job: the window takes typing while it runs,
+    // "Abbrechen" ends it; a run to its end opens the report.
+    void typingWhileTheValidatorRuns() {
+        WindowHarness h;
+        h.fillMandatoryFields();
+        QVERIFY(QDir().mkpath(h.path("validator")));
+        for (const CodeLists::ValidatorSetup& setup : h.state.lists.validators)
+            QVERIFY(writeFile(h.path("validator/") + QString::fromStdString(setup.jar), "x"));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray(TALLOMIR_FAKE_JAVA_DIR) + ":" + path);
+        qputenv("FAKE_JAVA_RECORD", h.path("java").toUtf8());
+        qputenv("FAKE_JAVA_MODE", "hang");
+        h.window->jobs()->setWaitForEachJob(false);
+        h.dialogs.choiceAnswers = {"Rechnung im Formular"};
+        h.window->validateCommand();
+        QTRY_VERIFY_WITH_TIMEOUT(!readFile(h.path("java.pid")).isEmpty(), 25000);
+        QVERIFY(h.window->jobs()->busy());
+        // the form's copy stays while the validator runs
+        QVERIFY(QFile::exists(QString::fromUtf8(readFile(h.path("java.args")).trimmed().split('\n').last())));
+        h.type(customerName, typed);
+        QCOMPARE(documentCustomer(h), typed);
+        h.window->jobs()->showProgressNow();
+        QTest::mouseClick(h.find<QPushButton>(QStringLiteral("jobCancel")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!h.window->jobs()->busy(), 25000);
+        const int pid = readFile(h.path("java.pid")).trimmed().toInt();
+        QVERIFY(pid > 0 && ::kill(pid, 0) != 0); // the validator ended
+        QCOMPARE(h.dialogs.messages.size(), 1);  // the confirmation alone
+        QVERIFY(h.dialogs.messages[0].startsWith("XRechnung validieren|"));
+        QVERIFY(h.dialogs.opened.isEmpty());
+
+        qputenv("FAKE_JAVA_MODE", "report");
+        h.dialogs.choiceAnswers = {"Rechnung im Formular"};
+        h.window->validateCommand();
+        QTRY_VERIFY_WITH_TIMEOUT(!h.window->jobs()->busy(), 25000);
+        qputenv("PATH", path);
+        QCOMPARE(h.dialogs.opened, QStringList(h.path("validator/Formular-report.html")));
     }
 };
 
