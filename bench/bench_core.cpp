@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <sys/resource.h>
@@ -178,7 +179,8 @@ void BM_Load(benchmark::State& state) {
 BENCHMARK(BM_Load)->Arg(100)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The same bytes written as a save writes them, without the writer: a new file
-// beside the target, one write, flushed to the disk, renamed over the target.
+// beside the target, one write, flushed to the disk, renamed over the target,
+// and the folder flushed so that the rename is on the disk too.
 void durableWrite(const std::string& bytes, const fs::path& target) {
     const fs::path temp = target.string() + ".tmp";
     std::FILE* out = std::fopen(temp.c_str(), "wb");
@@ -187,6 +189,9 @@ void durableWrite(const std::string& bytes, const fs::path& target) {
     ::fsync(::fileno(out));
     std::fclose(out);
     fs::rename(temp, target);
+    const int folder = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+    ::fsync(folder);
+    ::close(folder);
 }
 
 void timeSave(benchmark::State& state, Form doc) {
