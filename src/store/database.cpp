@@ -239,23 +239,8 @@ bool Database::open(const std::string& path, int targetVersion) {
                false;
     }
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name_);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QString("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-        if (!db.open())
-            return refuse(QString("Die Datenbank %1 kann nicht geöffnet werden: %2")
-                              .arg(shown, db.lastError().text())
-                              .toStdString()),
-                   false;
-        QSqlQuery setup(db);
-        if (!setup.exec("PRAGMA journal_mode = WAL") || !setup.exec("PRAGMA foreign_keys = ON"))
-            return refuse(QString("Die Datenbank %1 kann nicht eingerichtet werden: %2")
-                              .arg(shown, QString::fromStdString(sqlError(setup)))
-                              .toStdString()),
-                   false;
-    }
-    open_ = true;
+    if (!connect("PRAGMA journal_mode = WAL"))
+        return false;
     const std::string problem = migrate(targetVersion);
     if (!problem.empty())
         return refuse(problem), false;
@@ -266,6 +251,12 @@ bool Database::openConnection(const std::string& path) {
     close();
     message_.clear();
     path_ = path;
+    return connect(nullptr);
+}
+
+// The connection to `path_`, waiting for other writers, with foreign keys
+// kept; `setup` runs first where it is given.
+bool Database::connect(const char* setup) {
     const QString shown = shownName(path_);
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name_);
     db.setDatabaseName(QString::fromStdString(path_));
@@ -275,10 +266,10 @@ bool Database::openConnection(const std::string& path) {
                           .arg(shown, db.lastError().text())
                           .toStdString()),
                false;
-    QSqlQuery setup(db);
-    if (!setup.exec("PRAGMA foreign_keys = ON"))
+    QSqlQuery query(db);
+    if ((setup != nullptr && !query.exec(setup)) || !query.exec("PRAGMA foreign_keys = ON"))
         return refuse(QString("Die Datenbank %1 kann nicht eingerichtet werden: %2")
-                          .arg(shown, QString::fromStdString(sqlError(setup)))
+                          .arg(shown, QString::fromStdString(sqlError(query)))
                           .toStdString()),
                false;
     open_ = true;

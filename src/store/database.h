@@ -57,6 +57,7 @@ public:
     std::string transaction(const std::function<std::string()>& work);
 
 private:
+    bool connect(const char* setup);
     std::string refuse(const std::string& why);
     std::string newerSchema(int version) const;
     std::string checkExisting(const QString& file, int& version);
