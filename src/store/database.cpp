@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace tallomir::store {
@@ -219,6 +221,26 @@ std::string Database::checkExisting(const QString& file, int& version) {
     return problem.empty() ? newerSchema(version) : problem;
 }
 
+namespace {
+
+// Runs `statement`, and while another connection holds the file, tries again
+// for as long as any other statement waits for it: a change of the journal
+// mode does not wait by itself, and two programs creating the same database
+// at once meet there.
+bool execWaiting(QSqlQuery& query, const char* statement) {
+    constexpr int busy = 5; // SQLITE_BUSY, the primary code of its extended codes
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(busyTimeoutMs);
+    while (!query.exec(statement)) {
+        if ((query.lastError().nativeErrorCode().toInt() & 0xff) != busy ||
+            std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+} // namespace
+
 bool Database::open(const std::string& path, int targetVersion) {
     close();
     message_.clear();
@@ -267,7 +289,7 @@ bool Database::connect(const char* setup) {
                           .toStdString()),
                false;
     QSqlQuery query(db);
-    if ((setup != nullptr && !query.exec(setup)) || !query.exec("PRAGMA foreign_keys = ON"))
+    if ((setup != nullptr && !execWaiting(query, setup)) || !query.exec("PRAGMA foreign_keys = ON"))
         return refuse(QString("Die Datenbank %1 kann nicht eingerichtet werden: %2")
                           .arg(shown, QString::fromStdString(sqlError(query)))
                           .toStdString()),
