@@ -78,10 +78,6 @@ void StoreLink::proposeNumber(DocumentState& state) {
     state.doc.documentNumber = *next;
 }
 
-StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& fileName) {
-    return save(state, fileName, &syntax::saveInvoiceFile);
-}
-
 StoreLink::SaveResult StoreLink::save(DocumentState& state, const std::string& fileName,
                                       const Writer& write) {
     if (!active()) {

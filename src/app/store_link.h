@@ -51,9 +51,8 @@ public:
         std::string note;      // German, for a message after a written file (another number, no archive)
         bool archived = false; // the file archived under the document's number, which counts as issued
     };
-    SaveResult save(DocumentState& state, const std::string& fileName);
-    // The same with another writer of the file (the hybrid PDF), whose bytes
-    // are archived alike.
+    // A save on the window's thread with a writer of the file (the hybrid
+    // PDF), whose bytes are archived as written.
     using Writer = std::function<syntax::SaveOutcome(DocumentState&, const std::string&)>;
     SaveResult save(DocumentState& state, const std::string& fileName, const Writer& write);
 

@@ -156,10 +156,6 @@ QString confirmationText() {
            text("Um die Validierung zu starten auf  OK  klicken.");
 }
 
-void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state) {
-    validateFile(parent, dialogs, startDirectory, state, ValidatorRunHooks{});
-}
-
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
                   const ValidatorRunHooks& hooks) {
     const QString chosen =

@@ -68,7 +68,6 @@ struct ValidatorRunHooks {
 // The whole command: choose the file (stored in state.currentFileName), check
 // it, confirm, run the validator (the run also ends at the time limit of the
 // settings, with a message), then open the report through the dialogs.
-void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state);
 void validateFile(QWidget* parent, Dialogs& dialogs, const QString& startDirectory, DocumentState& state,
                   const ValidatorRunHooks& hooks);
 // The same for a file already chosen (the invoice of the form, saved for the run).
