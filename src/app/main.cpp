@@ -1,6 +1,7 @@
 #include "after_first_paint.h"
 #include "dialogs.h"
 #include "fault_report.h"
+#include "font_warm_up.h"
 #include "main_window.h"
 #include "qt_german.h"
 
@@ -21,7 +22,9 @@ int main(int argc, char** argv) {
         return reportResult;
     app::installFaultHandler(argv[0]);
 
+    app::FontWarmUp fonts;
     QApplication application(argc, argv);
+    fonts.applicationReady();
     // The database lies in the program's data folder, the same for tallomir-cli.
     QCoreApplication::setApplicationName(programName);
     app::useGermanQtTexts(application);
@@ -39,6 +42,7 @@ int main(int argc, char** argv) {
     // input is handled; without it the program still types, saves and loads files.
     store::Database database;
     app::MainWindow window(state, dialogs, startDirectory, &database);
+    fonts.finish();
     const auto openDatabase = [&] {
         if (database.open(store::databasePath(lists)))
             return window.databaseOpened();
