@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libqt6sql6-sqlite libgl-dev libxkbcommon-dev libexpat1-dev nlohmann-json3-dev
+  qt6-base-dev libqt6sql6-sqlite libgl-dev libxkbcommon-dev libexpat1-dev nlohmann-json3-dev libfontconfig-dev
   qt6-translations-l10n
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth libxml2-utils binutils
