@@ -58,10 +58,12 @@ public:
     // ancestors; those of its earlier siblings are gone.
     void enter(int level, NodeView element) {
         const std::size_t kept = level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)];
-        if (kept != bindings_.size())
+        if (kept != bindings_.size()) {
             ++generation_;
-        bindings_.resize(kept);
-        for (std::size_t i = 0; i < element.attributeCount(); ++i) {
+            bindings_.resize(kept);
+        }
+        const std::size_t count = element.attributeCount();
+        for (std::size_t i = 0; i < count; ++i) {
             const std::string_view name = element.attributeName(i);
             if (name == "xmlns" || name.starts_with("xmlns:")) {
                 const std::string_view uri = element.attributeValue(i);
@@ -156,9 +158,10 @@ struct Walk {
     }
 
     void recordAttributes(const PathNode& node, NodeView element) {
-        for (std::size_t i = 0; i < element.attributeCount(); ++i) {
+        const std::size_t count = element.attributeCount();
+        for (std::size_t i = 0; i < count; ++i) {
             const std::string_view name = element.attributeName(i);
-            if (isDataAttribute(name) && !takenWith(node, name) && hasData(element.attributeValue(i)))
+            if (!takenWith(node, name) && isDataAttribute(name) && hasData(element.attributeValue(i)))
                 record(element, name);
         }
     }
