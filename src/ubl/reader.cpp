@@ -58,21 +58,12 @@ public:
     // ancestors; those of its earlier siblings are gone.
     void enter(int level, NodeView element) {
         const std::size_t kept = level == 0 ? 0 : sizeAt_[static_cast<std::size_t>(level - 1)];
-        if (kept != bindings_.size())
+        if (kept != bindings_.size()) {
             ++generation_;
-        bindings_.resize(kept);
-        for (std::size_t i = 0; i < element.attributeCount(); ++i) {
-            const std::string_view name = element.attributeName(i);
-            if (name == "xmlns" || name.starts_with("xmlns:")) {
-                const std::string_view uri = element.attributeValue(i);
-                std::string_view rulePrefix;
-                for (const NamespacePrefix& known : known_)
-                    if (known.uri == uri)
-                        rulePrefix = known.prefix;
-                bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri, rulePrefix});
-                ++generation_;
-            }
+            bindings_.resize(kept);
         }
+        if (const std::size_t count = element.attributeCount(); count != 0)
+            declare(element, count);
         sizeAt_[static_cast<std::size_t>(level)] = bindings_.size();
     }
     // The declaration a qualified name's prefix stands for; an empty one
@@ -92,6 +83,21 @@ public:
     std::uint32_t generation() const { return generation_; }
 
 private:
+    void declare(NodeView element, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view name = element.attributeName(i);
+            if (name == "xmlns" || name.starts_with("xmlns:")) {
+                const std::string_view uri = element.attributeValue(i);
+                std::string_view rulePrefix;
+                for (const NamespacePrefix& known : known_)
+                    if (known.uri == uri)
+                        rulePrefix = known.prefix;
+                bindings_.push_back({name.substr(name.size() == 5 ? 5 : 6), uri, rulePrefix});
+                ++generation_;
+            }
+        }
+    }
+
     std::uint32_t generation_ = 1;
     std::span<const NamespacePrefix> known_;
     std::vector<Binding> bindings_;
@@ -156,9 +162,10 @@ struct Walk {
     }
 
     void recordAttributes(const PathNode& node, NodeView element) {
-        for (std::size_t i = 0; i < element.attributeCount(); ++i) {
+        const std::size_t count = element.attributeCount();
+        for (std::size_t i = 0; i < count; ++i) {
             const std::string_view name = element.attributeName(i);
-            if (isDataAttribute(name) && !takenWith(node, name) && hasData(element.attributeValue(i)))
+            if (!takenWith(node, name) && isDataAttribute(name) && hasData(element.attributeValue(i)))
                 record(element, name);
         }
     }

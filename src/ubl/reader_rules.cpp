@@ -83,9 +83,9 @@ void set(Target& target, Record record, const Field& field, std::string_view tex
 
 // The attributes the row takes with its element.
 void setAttributes(Target& target, const PathNode& node, NodeView element) {
-    for (const terms::Attribute& attribute : {node.term->attribute, node.term->secondAttribute})
-        if (!attribute.name.empty())
-            set(target, node.record, attribute.field, element.attribute(attribute.name).value_or(""));
+    for (const terms::Attribute* attribute : {&node.term->attribute, &node.term->secondAttribute})
+        if (!attribute->name.empty())
+            set(target, node.record, attribute->field, element.attribute(attribute->name).value_or(""));
 }
 
 // A date of eight digits as the document keeps it, "2024-01-31"; any other
@@ -239,7 +239,8 @@ bool apply(Target& target, const PathNode& node, std::string_view text, NodeView
         set(target, node.record, term.field, dayOf(text));
     else
         set(target, node.record, term.field, text);
-    setAttributes(target, node, element);
+    if (!term.attribute.name.empty() || !term.secondAttribute.name.empty())
+        setAttributes(target, node, element);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -24,6 +25,9 @@ namespace tallomir::xml {
 namespace {
 
 constexpr std::size_t maxTextLength = std::numeric_limits<std::uint32_t>::max();
+constexpr std::string_view crLf = "\r\n";
+constexpr std::string_view cr = "\r";
+constexpr std::string_view lf = "\n";
 
 // Only blanks, tabs and line breaks.
 bool isBlank(std::string_view text) {
@@ -139,9 +143,10 @@ private:
         XmlNode* node = nullptr;
         std::string text;
         std::size_t segmentStart = 0; // where the text after the last closed child begins
-        // The blanks stored last for an element closed at this depth: the
-        // next element there mostly has the same.
-        std::string_view blanks;
+        // The blanks stored last for elements closed at this depth, the
+        // newer first: the next element there mostly has the same as one of
+        // them (a line's blocks of one and of several children alternate).
+        std::array<std::string_view, 2> blanks;
     };
 
     static TreeBuilder& self(void* data) { return *static_cast<TreeBuilder*>(data); }
@@ -184,20 +189,30 @@ private:
             entry.text = std::string();
             return;
         }
-        if (!entry.text.empty() && entry.text == entry.blanks) {
-            node.text = entry.blanks.data();
-            node.textLength = static_cast<std::uint32_t>(entry.blanks.size());
-        } else if (entry.text.empty() || entry.text.size() > sharedBlanksLimit || !isBlank(entry.text)) {
+        if (!entry.text.empty()) {
+            for (const std::string_view blanks : entry.blanks) {
+                if (entry.text == blanks) {
+                    node.text = blanks.data();
+                    node.textLength = static_cast<std::uint32_t>(blanks.size());
+                    entry.text.clear();
+                    return;
+                }
+            }
+        }
+        if (entry.text.empty() || entry.text.size() > sharedBlanksLimit || !isBlank(entry.text)) {
             doc_.setText(node, entry.text);
-        } else if (const auto found = blanks_.find(entry.text); found != blanks_.end()) {
+            entry.text.clear();
+            return;
+        }
+        if (const auto found = blanks_.find(entry.text); found != blanks_.end()) {
             node.text = found->second;
             node.textLength = static_cast<std::uint32_t>(entry.text.size());
-            entry.blanks = std::string_view(node.text, node.textLength);
         } else {
             doc_.setText(node, entry.text);
             blanks_.emplace(entry.text, node.text);
-            entry.blanks = std::string_view(node.text, node.textLength);
         }
+        entry.blanks[1] = entry.blanks[0];
+        entry.blanks[0] = std::string_view(node.text, node.textLength);
         entry.text.clear();
     }
 
@@ -253,28 +268,30 @@ private:
 
     static void onCharacterData(void* data, const XML_Char* s, int length) {
         TreeBuilder& b = self(data);
-        const NewlineStyle style = b.doc_.newlineStyle;
         std::string_view piece(s, static_cast<std::size_t>(length));
-        if (style != NewlineStyle::CrLf && style != NewlineStyle::Cr) {
-            b.append(piece);
-            return;
-        }
         // Line breaks reach us as LF; they are written back as the file had
         // them. The parser gives most line breaks alone.
-        const std::string_view newline = style == NewlineStyle::CrLf ? "\r\n" : "\r";
+        const NewlineStyle style = b.doc_.newlineStyle;
+        const std::string_view newline = style == NewlineStyle::CrLf ? crLf
+                                         : style == NewlineStyle::Cr ? cr
+                                                                     : lf;
         if (piece.size() == 1 && piece[0] == '\n') {
             b.append(newline);
             return;
         }
+        if (newline.size() == 1 && newline[0] == '\n') {
+            b.append(piece);
+            return;
+        }
         for (;;) {
-            const std::size_t lf = piece.find('\n');
-            if (lf == std::string_view::npos) {
+            const std::size_t found = piece.find('\n');
+            if (found == std::string_view::npos) {
                 b.append(piece);
                 return;
             }
-            b.append(piece.substr(0, lf));
+            b.append(piece.substr(0, found));
             b.append(newline);
-            piece.remove_prefix(lf + 1);
+            piece.remove_prefix(found + 1);
         }
     }
 

@@ -177,6 +177,30 @@ TEST(LoadTree, BlanksBetweenChildrenStayThoseOfTheirOwnElement) {
     }
 }
 
+// Elements at the same depth whose blanks alternate between two texts of the
+// same length (a block of one child beside one of several, a tab for a blank)
+// keep their own, whichever came last.
+TEST(LoadTree, AlternatingBlanksAtOneDepthStayThoseOfTheirOwnElement) {
+    std::string body = "<a>";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 4; ++i) {
+        body += "\n <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>";
+        expected.insert(expected.end(), {"\n  \n ", "\n\t \n\t"});
+    }
+    body += "\n <f>\n\t <e/>\n\t</f>\n <b>\n  <c/>\n </b>\n</a>";
+    expected.insert(expected.end(), {"\n\t \n\t", "\n  \n "});
+    for (const int piece : {1, 7, loadPieceSize}) {
+        const DocumentPtr doc = loadDocumentFromBytes(body, Doctypes::Refuse, nullptr, piece);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
+        std::vector<std::string> texts;
+        for (const NodeView child : mainElement(*doc).children())
+            if (child.isElement())
+                texts.emplace_back(child.text());
+        EXPECT_EQ(texts, expected);
+    }
+}
+
 // A watcher learns how far the file has been parsed: up to its size, which it
 // knows from the start.
 TEST(LoadWatcher, KnowsTheBytesParsedSoFarAndTheWhole) {
