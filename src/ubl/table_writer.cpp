@@ -3,6 +3,7 @@
 #include "invoice/amounts.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace tallomir::ubl::terms {
@@ -68,17 +69,21 @@ Hook ownerOf(const Term& row, std::size_t index, std::size_t count) {
     return index >= from ? row.hook : Hook::None;
 }
 
+// Whether two steps of paths name the same element: each name is held once
+// (TableWriter::stepsOf).
+bool same(std::string_view step, std::string_view other) {
+    return step.data() == other.data() && step.size() == other.size();
+}
+
 } // namespace
 
-void setLeafText(xml::XmlNode* element, std::string_view text) {
-    // (a plain scan: most texts are short and of one line)
-    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) {
-        xml::setNodeText(element, text);
-        return;
-    }
+std::string_view leafText(std::string_view text, std::string& lines) {
+    if (text.empty() || (std::memchr(text.data(), '\n', text.size()) == nullptr &&
+                         std::memchr(text.data(), '\r', text.size()) == nullptr))
+        return text;
     // A text of several lines keeps its lines; the file breaks them as it
     // breaks its own lines, with CR LF.
-    std::string lines;
+    lines.clear();
     lines.reserve(text.size() + 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
@@ -89,7 +94,7 @@ void setLeafText(xml::XmlNode* element, std::string_view text) {
             lines.push_back(text[i]);
         }
     }
-    xml::setNodeText(element, lines);
+    return lines;
 }
 
 std::string_view TableWriter::text(const Field& field) const {
@@ -254,7 +259,7 @@ void TableWriter::writeGroup(Block& outer, const Term& row, Record side) {
     }
 }
 
-std::size_t TableWriter::stepsOf(std::string_view path, Steps& steps) const {
+std::size_t TableWriter::stepsOf(std::string_view path, Steps& steps) {
     std::size_t count = 0;
     for (std::size_t begin = 0; begin <= path.size() && count < steps.size();) {
         const std::size_t slash = std::min(path.find('/', begin), path.size());
@@ -265,7 +270,7 @@ std::size_t TableWriter::stepsOf(std::string_view path, Steps& steps) const {
         const std::size_t bar = step.find('|');
         if (bar != std::string_view::npos)
             step = written_.creditNote ? step.substr(bar + 1) : step.substr(0, bar);
-        steps[count++] = step;
+        steps[count++] = *names_.insert(step).first;
     }
     return count;
 }
@@ -275,7 +280,7 @@ bool TableWriter::stands(const Block& block, const Steps& steps, std::size_t row
     if (count > block.openCount)
         return false;
     for (std::size_t i = 0; i < count; ++i)
-        if (block.open[i].name != steps[i] || block.open[i].owner != ownerOf(row, i, rowSteps))
+        if (!same(block.open[i].name, steps[i]) || block.open[i].owner != ownerOf(row, i, rowSteps))
             return false;
     return true;
 }
@@ -286,7 +291,7 @@ xml::XmlNode* TableWriter::containers(Block& block, const Steps& steps, std::siz
     for (std::size_t i = 0; i < count; ++i) {
         const Hook owner = ownerOf(row, i, rowSteps);
         Open& open = block.open[i];
-        if (!fresh_ && i < block.openCount && open.name == steps[i] && open.owner == owner) {
+        if (!fresh_ && i < block.openCount && same(open.name, steps[i]) && open.owner == owner) {
             node = open.node;
             continue;
         }
@@ -313,10 +318,10 @@ xml::XmlNode* TableWriter::element(Block& block) {
     return block.node;
 }
 
-xml::XmlNode* TableWriter::put(const Term& row, std::string_view text,
-                               std::span<const AttributeText> attributes, bool evenEmpty) {
+bool TableWriter::put(const Term& row, std::string_view text, std::span<const AttributeText> attributes,
+                      bool evenEmpty) {
     if (text.empty() && !evenEmpty && row.keep == 0)
-        return nullptr;
+        return false;
     if (&row == pathRow_)
         return putAt(row, *path_, text, attributes, evenEmpty);
     Path own;
@@ -324,35 +329,45 @@ xml::XmlNode* TableWriter::put(const Term& row, std::string_view text,
     return putAt(row, own, text, attributes, evenEmpty);
 }
 
-xml::XmlNode* TableWriter::putAt(const Term& row, const Path& path, std::string_view text,
-                                 std::span<const AttributeText> attributes, bool evenEmpty) {
+bool TableWriter::putAt(const Term& row, const Path& path, std::string_view text,
+                        std::span<const AttributeText> attributes, bool evenEmpty) {
     Block& block = *current_;
     const Steps& steps = path.steps;
     const std::size_t count = path.count;
     const std::size_t above = count - 1; // the containers of the row's element
     if (row.within > 0 && !stands(block, steps, count, row.within, row))
-        return nullptr;
+        return false;
     if (text.empty() && !evenEmpty) {
         const std::size_t kept = std::min<std::size_t>(row.keep, above);
         if (kept > 0 && stands(block, steps, count, above - kept, row))
             containers(block, steps, count, above, row);
-        return nullptr;
+        return false;
     }
-    xml::XmlNode* element = xml::appendElement(containers(block, steps, count, above, row), steps[count - 1]);
+    xml::XmlNode* parent = containers(block, steps, count, above, row);
+    // the attributes with a name and a value, or written always (rows have
+    // two at most)
+    std::array<xml::AttributeValue, 2> few;
+    std::vector<xml::AttributeValue> many;
+    std::span<xml::AttributeValue> given = few;
+    if (attributes.size() > few.size()) {
+        many.resize(attributes.size());
+        given = many;
+    }
+    std::size_t taken = 0;
     for (const AttributeText& attribute : attributes)
         if (!attribute.name.empty() && (attribute.always || !attribute.value.empty()))
-            xml::setAttribute(element, attribute.name, attribute.value);
-    setLeafText(element, text);
-    return element;
+            given[taken++] = {attribute.name, attribute.value};
+    xml::appendLeaf(parent, steps[count - 1], leafText(text, lines_), given.first(taken));
+    return true;
 }
 
-xml::XmlNode* TableWriter::putApart(const Term& row, std::string_view text,
-                                    std::span<const AttributeText> attributes) {
+bool TableWriter::putApart(const Term& row, std::string_view text,
+                           std::span<const AttributeText> attributes) {
     const bool fresh = fresh_;
     fresh_ = true;
-    xml::XmlNode* element = put(row, text, attributes);
+    const bool put = this->put(row, text, attributes);
     fresh_ = fresh;
-    return element;
+    return put;
 }
 
 bool TableWriter::writeShared(const Term& row) {
@@ -415,10 +430,10 @@ bool TableWriter::writeShared(const Term& row) {
     }
 }
 
-xml::XmlNode* TableWriter::putField(const Term& row, bool evenEmpty) {
+bool TableWriter::putField(const Term& row, bool evenEmpty) {
     const std::string_view value = text(row.field);
     if (value.empty() && !evenEmpty && row.keep == 0)
-        return nullptr;
+        return false;
     const AttributeText attributes[] = {
         {row.attribute.name, text(row.attribute.field), row.attribute.always},
         {row.secondAttribute.name, text(row.secondAttribute.field), row.secondAttribute.always},

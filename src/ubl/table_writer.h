@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tallomir::ubl::terms {
@@ -50,8 +51,9 @@ struct AttributeText {
     bool always = false;
 };
 
-// A leaf's text; the lines of a text of several lines end in CR LF.
-void setLeafText(xml::XmlNode* element, std::string_view text);
+// A leaf's text as written: the lines of a text of several lines end in
+// CR LF (made in `lines` where it differs from `text`).
+std::string_view leafText(std::string_view text, std::string& lines);
 
 class TableWriter;
 // Writes a row whose `write` is neither Field nor None.
@@ -73,15 +75,14 @@ public:
 
     // Puts the row's element with the text and attributes at the row's path
     // below the current entry's element; an empty text writes nothing but the
-    // containers the row keeps. Gives the element written, or none.
+    // containers the row keeps. Whether the element was put.
     // With `evenEmpty`, an empty text writes an empty element.
-    xml::XmlNode* put(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {},
-                      bool evenEmpty = false);
+    bool put(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {},
+             bool evenEmpty = false);
     // The row's own field and attributes.
-    xml::XmlNode* putField(const Term& row, bool evenEmpty = false);
+    bool putField(const Term& row, bool evenEmpty = false);
     // As put, in containers of its own: a block of the row after another.
-    xml::XmlNode* putApart(const Term& row, std::string_view text,
-                           std::span<const AttributeText> attributes = {});
+    bool putApart(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {});
 
 private:
     using Steps = std::array<std::string_view, 8>; // no path is deeper
@@ -115,10 +116,12 @@ private:
     template <typename T>
     void writeEntries(Block& outer, const Term& row, Record side, const std::vector<T>& entries,
                       const T*& current);
-    std::size_t stepsOf(std::string_view path, Steps& steps) const;
+    // The steps of a path; each name held once (in names_), so that two
+    // steps name the same element where their views are the same.
+    std::size_t stepsOf(std::string_view path, Steps& steps);
     const std::vector<Path>& pathsOf(std::span<const Term> rows);
-    xml::XmlNode* putAt(const Term& row, const Path& path, std::string_view text,
-                        std::span<const AttributeText> attributes, bool evenEmpty);
+    bool putAt(const Term& row, const Path& path, std::string_view text,
+               std::span<const AttributeText> attributes, bool evenEmpty);
     // Whether the first `count` containers of the row (of `rowSteps` steps)
     // stand, opened by earlier rows of the entry.
     bool stands(const Block& block, const Steps& steps, std::size_t rowSteps, std::size_t count,
@@ -135,6 +138,8 @@ private:
     Block* current_ = nullptr;
     bool fresh_ = false; // the entry of a repeating value opens its own containers
     std::vector<std::pair<const Term*, std::vector<Path>>> paths_; // by the first row of a table
+    std::unordered_set<std::string_view> names_;                   // the steps' names, each once
+    std::string lines_;                                            // a text of several lines as written
     const Term* pathRow_ = nullptr;                                // the row being written and its path
     const Path* path_ = nullptr;
 };

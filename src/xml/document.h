@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -30,7 +31,9 @@ struct Attribute {
 // child's prev points at its real predecessor.
 struct XmlNode {
     NodeKind kind = NodeKind::Root;
-    // Still being read: its end tag has not come yet (a document being loaded).
+    // Still being read: its end tag has not come yet (a document being loaded);
+    // or begun in the output, its end tag not yet written (a document
+    // written as it is built).
     bool open = false;
     std::uint32_t textLength = 0;
     // How many bytes of the parent's text stand between the end of the previous
@@ -135,6 +138,10 @@ private:
 class BuildListener {
 public:
     virtual void beforeAppend(XmlNode& parent) = 0;
+    // An element appended whole (appendLeaf): true when it was written at
+    // once, so that it needs no node.
+    virtual bool leafWritten(XmlNode& parent, std::string_view name, std::string_view text,
+                             std::span<const AttributeValue> attributes) = 0;
 
 protected:
     ~BuildListener() = default;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,19 +74,26 @@ public:
     // Whether the children of the node go on lines of their own: white space
     // between them is replaced, other mixed content stays as it stands.
     bool replaces(const XmlNode& node) const;
+    // The same for a node with that text that is known to have a child.
+    bool replacesText(std::string_view text) const;
     // Before a child of a node at `depth` (the root's depth is 0), after a
     // child of the kind `previous` (none for the first): a line of its own;
     // the document element follows an empty line.
-    void beforeChild(Output& out, const XmlNode& parent, const XmlNode& child, const NodeKind* previous,
+    void beforeChild(Output& out, NodeKind parent, NodeKind child, const NodeKind* previous,
                      std::size_t depth) const;
     // Before the end tag of a node at `depth`.
     void beforeEnd(Output& out, std::size_t depth) const;
 
 private:
-    void blanks(Output& out, std::size_t count) const;
+    // A line break and `count` blanks, in one piece.
+    void newLine(Output& out, std::size_t count) const;
 
+    // Indentation stops growing at column 64, so that a pathologically deep
+    // tree does not grow quadratically in size.
+    static constexpr std::size_t maxBlanks = 64;
     std::size_t step_;
     std::string_view newline_;
+    char line_[2 + maxBlanks]; // the line break, then blanks
 };
 
 // A node being written: its next child, how much of its text is written,
@@ -104,11 +112,19 @@ struct Frame {
 // Writes a child node that has no content of its own to walk, or the start tag
 // of one that has; true in the second case.
 bool writeNodeStart(Output& out, const XmlNode& node);
+// An element's start tag, also where it has no content yet.
+void writeStartTag(Output& out, const XmlNode& element);
+// An element without children, whole: as appendLeaf builds it, written.
+void writeLeaf(Output& out, std::string_view name, std::string_view text,
+               std::span<const AttributeValue> attributes);
 Frame frameOf(const XmlNode& node, std::size_t depth, const Indentation& indentation);
 void writeDeclaration(Output& out, const XmlDocument& doc);
 // What stands in the frame's node before the child: its text up to the
 // child, or the indentation.
 void beforeChild(Output& out, Frame& frame, const XmlNode& child, const Indentation& indentation);
+// The same for a child of that kind standing at that position of the text.
+void beforeChild(Output& out, Frame& frame, NodeKind kind, std::size_t textPosition,
+                 const Indentation& indentation);
 // The child whole, with everything below it.
 void writeSubtree(Output& out, Frame& parent, const XmlNode& child, const Indentation& indentation);
 // The rest of the frame's text, or the indentation, and its end tag.

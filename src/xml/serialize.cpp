@@ -106,26 +106,55 @@ void writeEscaped(Output& out, std::string_view text, bool attribute) {
     out.write(text.substr(runStart));
 }
 
+void writeAttribute(Output& out, std::string_view name, std::string_view value) {
+    out.write(" ");
+    out.write(name);
+    out.write("=\"");
+    writeEscaped(out, value, true);
+    out.write("\"");
+}
+
+// An element's start tag without its end: "<name" and the attributes.
+void writeNameAndAttributes(Output& out, const XmlNode& element) {
+    out.write("<");
+    out.write(nameOf(element));
+    if (element.attributes != nullptr)
+        for (const Attribute& attribute : *element.attributes)
+            writeAttribute(out, *attribute.name, attribute.value);
+}
+
 } // namespace
 
 namespace output {
+
+void writeStartTag(Output& out, const XmlNode& element) {
+    writeNameAndAttributes(out, element);
+    out.write(">");
+}
+
+void writeLeaf(Output& out, std::string_view name, std::string_view text,
+               std::span<const AttributeValue> attributes) {
+    out.write("<");
+    out.write(name);
+    for (const AttributeValue& attribute : attributes)
+        writeAttribute(out, attribute.name, attribute.value);
+    if (text.empty()) {
+        out.write("/>");
+        return;
+    }
+    out.write(">");
+    writeEscaped(out, text, false);
+    out.write("</");
+    out.write(name);
+    out.write(">");
+}
 
 // Writes a child node that has no content of its own to walk, or the start tag
 // of one that has; true in the second case.
 bool writeNodeStart(Output& out, const XmlNode& node) {
     switch (node.kind) {
     case NodeKind::Element:
-        out.write("<");
-        out.write(nameOf(node));
-        if (node.attributes != nullptr) {
-            for (const Attribute& attribute : *node.attributes) {
-                out.write(" ");
-                out.write(*attribute.name);
-                out.write("=\"");
-                writeEscaped(out, attribute.value, true);
-                out.write("\"");
-            }
-        }
+        writeNameAndAttributes(out, node);
         if (node.first == nullptr && node.textLength == 0) {
             out.write("/>");
             return false;
@@ -160,36 +189,34 @@ bool writeNodeStart(Output& out, const XmlNode& node) {
 
 Indentation::Indentation(int indentStep, NewlineStyle style)
     : step_(static_cast<std::size_t>(std::max(indentStep, 0))),
-      newline_(newlineBytes(style == NewlineStyle::Unknown ? NewlineStyle::CrLf : style)) {}
-
-bool Indentation::replaces(const XmlNode& node) const {
-    if (step_ == 0 || node.first == nullptr)
-        return false;
-    const std::string_view text = textOf(node);
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+      newline_(newlineBytes(style == NewlineStyle::Unknown ? NewlineStyle::CrLf : style)) {
+    std::memcpy(line_, newline_.data(), newline_.size());
+    std::memset(line_ + newline_.size(), ' ', maxBlanks);
 }
 
-void Indentation::beforeChild(Output& out, const XmlNode& parent, const XmlNode& child,
-                              const NodeKind* previous, std::size_t depth) const {
-    if (parent.kind == NodeKind::Root &&
-        (child.kind == NodeKind::Element || previous == nullptr || *previous == NodeKind::Element))
+bool Indentation::replaces(const XmlNode& node) const {
+    return node.first != nullptr && replacesText(textOf(node));
+}
+
+bool Indentation::replacesText(std::string_view text) const {
+    return step_ != 0 && std::all_of(text.begin(), text.end(),
+                                     [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+void Indentation::beforeChild(Output& out, NodeKind parent, NodeKind child, const NodeKind* previous,
+                              std::size_t depth) const {
+    if (parent == NodeKind::Root &&
+        (child == NodeKind::Element || previous == nullptr || *previous == NodeKind::Element))
         out.write(newline_);
-    out.write(newline_);
-    blanks(out, depth * step_);
+    newLine(out, depth * step_);
 }
 
 void Indentation::beforeEnd(Output& out, std::size_t depth) const {
-    out.write(newline_);
-    blanks(out, depth == 0 ? 0 : (depth - 1) * step_);
+    newLine(out, depth == 0 ? 0 : (depth - 1) * step_);
 }
 
-void Indentation::blanks(Output& out, std::size_t count) const {
-    // Indentation stops growing at column 64, so that a pathologically deep
-    // tree does not grow quadratically in size.
-    static constexpr std::string_view spaces = "                                "
-                                               "                                ";
-    out.write(spaces.substr(0, std::min(count, spaces.size())));
+void Indentation::newLine(Output& out, std::size_t count) const {
+    out.write(std::string_view(line_, newline_.size() + std::min(count, maxBlanks)));
 }
 
 Frame frameOf(const XmlNode& node, std::size_t depth, const Indentation& indentation) {
@@ -212,17 +239,22 @@ void writeDeclaration(Output& out, const XmlDocument& doc) {
 }
 
 void beforeChild(Output& out, Frame& frame, const XmlNode& child, const Indentation& indentation) {
+    beforeChild(out, frame, child.kind, child.textPosition, indentation);
+}
+
+void beforeChild(Output& out, Frame& frame, NodeKind kind, std::size_t textPosition,
+                 const Indentation& indentation) {
     if (frame.indented) {
-        indentation.beforeChild(out, *frame.node, child, frame.hadChild ? &frame.previous : nullptr,
+        indentation.beforeChild(out, frame.node->kind, kind, frame.hadChild ? &frame.previous : nullptr,
                                 frame.depth);
     } else {
         const std::string_view text = textOf(*frame.node);
-        const std::size_t take = std::min<std::size_t>(child.textPosition, text.size() - frame.written);
+        const std::size_t take = std::min(textPosition, text.size() - frame.written);
         writeEscaped(out, text.substr(frame.written, take), false);
         frame.written += take;
     }
     frame.hadChild = true;
-    frame.previous = child.kind;
+    frame.previous = kind;
 }
 
 void endFrame(Output& out, Frame& frame, const Indentation& indentation) {

@@ -24,26 +24,81 @@ public:
         doc.indentStep = layout.indentStep;
         writeDeclaration(out_, doc_);
         open_.push_back(frameOf(doc.root, 0, indentation_));
+        doc.root.open = true;
         doc.listener = this;
     }
     Streamer(const Streamer&) = delete;
     Streamer& operator=(const Streamer&) = delete;
     ~Streamer() { doc_.listener = nullptr; }
 
-    void beforeAppend(XmlNode& parent) override { settle(&parent); }
+    void beforeAppend(XmlNode& parent) override {
+        if (!settled(parent) && !freshBelowInnermost(parent))
+            settle(&parent, false);
+    }
+
+    // A leaf goes straight to the output below its parent, begun for it
+    // with the elements above it: none of them can be empty now.
+    bool leafWritten(XmlNode& parent, std::string_view name, std::string_view text,
+                     std::span<const AttributeValue> attributes) override {
+        // An empty leaf may yet be dropped, and with it its parent.
+        if (dropEmpty_ && text.empty() && attributes.empty())
+            return false;
+        if (freshBelowInnermost(parent))
+            beginChild(open_.back(), parent);
+        else if (!settled(parent))
+            settle(&parent, true);
+        Frame& frame = open_.back();
+        if (frame.node != &parent)
+            return false;
+        if (!frame.hadChild)
+            frame.indented = indentation_.replacesText(textOf(parent));
+        beforeChild(out_, frame, NodeKind::Element, 0, indentation_);
+        writeLeaf(out_, name, text, attributes);
+        return true;
+    }
 
     // Writes the rest: the document is complete.
     void finish() {
-        settle(nullptr);
+        settle(nullptr, false);
         endFrame(out_, open_.front(), indentation_);
+        doc_.root.open = false;
         doc_.listener = nullptr;
     }
 
 private:
+    // Whether nothing is to be written before something goes below `parent`:
+    // it is the innermost element begun, and every child it has is written.
+    bool settled(const XmlNode& parent) const {
+        return open_.back().node == &parent && parent.first == nullptr;
+    }
+
+    // Whether `element` is the one child left of the innermost element begun,
+    // without children of its own: then nothing is finished but it is to be begun.
+    bool freshBelowInnermost(const XmlNode& element) const {
+        const XmlNode* innermost = open_.back().node;
+        return element.parent == innermost && innermost->first == &element && element.next == nullptr &&
+               element.first == nullptr;
+    }
+
+    // Begins a child of the frame's node in the output; it becomes the innermost frame.
+    void beginChild(Frame& frame, XmlNode& child) {
+        beforeFirstChild(frame);
+        beforeChild(out_, frame, child, indentation_);
+        writeStartTag(out_, child);
+        const std::size_t depth = frame.depth + 1;
+        child.open = true;
+        open_.push_back(frameOf(child, depth, indentation_)); // frame is not used after this
+    }
+
     // Writes what is finished when the next element goes below `parent` (none:
-    // everything is): every element off the way from the root to it.
-    void settle(XmlNode* parent) {
-        while (open_.size() > 1 && !onWayTo(*open_.back().node, parent))
+    // everything is): every element off the way from the root to it. With
+    // `begin`, the elements on the way are begun in the output, the parent too.
+    void settle(XmlNode* parent, bool begin) {
+        // the innermost element begun that holds the parent, or is it
+        const XmlNode* holder = parent;
+        while (holder != nullptr && !holder->open)
+            holder = holder->parent;
+        while (open_.size() > 1 && open_.back().node != holder)
             close();
         for (;;) {
             Frame& frame = open_.back();
@@ -51,13 +106,9 @@ private:
             XmlNode* way = (parent == nullptr || &node == parent) ? nullptr : lastChild(node);
             while (node.first != nullptr && node.first != way)
                 writeFinished(frame, *node.first);
-            if (way == nullptr || !mayOpen(*way, parent))
+            if (way == nullptr || !(begin ? (way == parent || way->first != nullptr) : mayOpen(*way, parent)))
                 break;
-            beforeFirstChild(frame);
-            beforeChild(out_, frame, *way, indentation_);
-            writeNodeStart(out_, *way);
-            const std::size_t depth = frame.depth + 1;
-            open_.push_back(frameOf(*way, depth, indentation_)); // frame is not used after this
+            beginChild(frame, *way);
         }
         if (doc_.texts.blockCount() > textBlocksBeforeCompaction)
             compactTexts();
@@ -71,13 +122,6 @@ private:
     }
 
     static XmlNode& writable(const Frame& frame) { return const_cast<XmlNode&>(*frame.node); }
-
-    static bool onWayTo(const XmlNode& node, const XmlNode* target) {
-        for (const XmlNode* step = target; step != nullptr; step = step->parent)
-            if (step == &node)
-                return true;
-        return false;
-    }
 
     // Whether the element on the way can be begun in the output: it will not
     // be empty, for it has a child, and empty elements are kept, or it has
@@ -139,6 +183,7 @@ private:
         while (node.first != nullptr)
             writeFinished(frame, *node.first);
         endFrame(out_, frame, indentation_);
+        node.open = false;
         open_.pop_back();
         Frame& parent = open_.back();
         writable(parent).first = node.next;
@@ -151,7 +196,10 @@ private:
     // be used again.
     static void releaseTree(XmlNode& top) {
         top.parent = nullptr;
-        releaseSubtree(top);
+        if (top.first == nullptr && top.attributes == nullptr)
+            top.document->nodes.release(&top); // (most often: everything below it was written)
+        else
+            releaseSubtree(top);
     }
 
     // Stores the texts of the unwritten part anew and takes back the blocks

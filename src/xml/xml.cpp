@@ -268,6 +268,32 @@ XmlNode* appendElement(XmlNode* parent, std::string_view name) {
     return node;
 }
 
+namespace {
+
+// Whether no two attributes have the same name (a later one would replace
+// the value of the earlier).
+bool distinctNames(std::span<const AttributeValue> attributes) {
+    for (std::size_t i = 0; i < attributes.size(); ++i)
+        for (std::size_t j = i + 1; j < attributes.size(); ++j)
+            if (attributes[i].name == attributes[j].name)
+                return false;
+    return true;
+}
+
+} // namespace
+
+void appendLeaf(XmlNode* parent, std::string_view name, std::string_view text,
+                std::span<const AttributeValue> attributes) {
+    text = text.substr(0, std::numeric_limits<std::uint32_t>::max()); // as setText cuts it
+    if (parent != nullptr && parent->kind == NodeKind::Element && parent->document->listener != nullptr &&
+        distinctNames(attributes) && parent->document->listener->leafWritten(*parent, name, text, attributes))
+        return;
+    XmlNode* node = appendElement(parent, name);
+    for (const AttributeValue& attribute : attributes)
+        setAttribute(node, attribute.name, attribute.value);
+    setNodeText(node, text);
+}
+
 void setAttribute(XmlNode* element, std::string_view name, std::string_view value) {
     if (element == nullptr || element->kind != NodeKind::Element) {
         return;

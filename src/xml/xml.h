@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -115,6 +116,17 @@ NodeView mainElement(const XmlDocument& doc);
 // Appends an element as the last child of parent (the root or an element).
 // nullptr for a missing parent, or for a second element under the root.
 XmlNode* appendElement(XmlNode* parent, std::string_view name);
+// An attribute of an element appended whole (appendLeaf).
+struct AttributeValue {
+    std::string_view name;
+    std::string_view value;
+};
+// Appends an element that gets nothing more: as appendElement, then
+// setAttribute for each attribute in order and setNodeText, with the same
+// bytes written. A document written as it is built writes it at once where
+// it can, and then holds no node for it.
+void appendLeaf(XmlNode* parent, std::string_view name, std::string_view text,
+                std::span<const AttributeValue> attributes = {});
 // Replaces the value of an existing attribute in place, else appends one.
 // Nodes other than elements are left unchanged.
 void setAttribute(XmlNode* element, std::string_view name, std::string_view value);

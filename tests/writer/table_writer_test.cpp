@@ -5,6 +5,7 @@
 #include "ubl/table_writer.h"
 
 #include <string>
+#include <string_view>
 
 namespace tallomir {
 namespace {
@@ -100,6 +101,20 @@ TEST(TableWriter, SharesContainersWithinAnEntryAndWritesOneBlockPerEntry) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(written(c.state, c.creditNote), c.expected);
+}
+
+TEST(TableWriter, EndsEveryLineOfATextWithCrLf) {
+    Form state = writertest::newState();
+    state.lines.resize(1);
+    state.lines[0].position = "1";
+    state.lines[0].itemName = "A";
+    for (const std::string_view description :
+         {"eins\rzwei\rdrei\rvier", "eins\nzwei\ndrei\nvier", "eins\r\nzwei\rdrei\nvier"}) {
+        state.lines[0].itemDescription = description;
+        EXPECT_NE(written(state, false).find("<t:Text>eins\r\nzwei\r\ndrei\r\nvier</t:Text>"),
+                  std::string::npos)
+            << description;
+    }
 }
 
 } // namespace
