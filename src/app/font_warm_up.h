@@ -1,38 +1,28 @@
 #pragma once
 
-// Sets up the fonts on a thread of their own while the window is built: the
-// font configuration is read from the start, and the list of fonts is made as
-// soon as the application exists. The window's first text waits only for what
-// is not done yet. Every part is what Qt would otherwise do on the window's
-// thread at the first text it measures, so the result is the same.
+// Reads the font configuration on a thread of its own from the program's
+// start, while Qt loads its platform and makes the application: the first
+// text the window measures needs it, and reading it otherwise waits until
+// then. What the thread does is what Qt would do first on the window's thread
+// (fontconfig's set-up), so the result is the same.
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace tallomir::app {
 
 class FontWarmUp {
 public:
-    // Begins at once; before the application exists only what needs no
-    // application is done.
+    // Begins at once.
     FontWarmUp();
-    // Waits for the thread: it must end while the application exists.
     ~FontWarmUp();
     FontWarmUp(const FontWarmUp&) = delete;
     FontWarmUp& operator=(const FontWarmUp&) = delete;
 
-    // The application exists: the list of fonts may be made.
-    void applicationReady();
-    // Waits until everything is done (also if the application never came).
+    // Waits until the configuration is read. Called before the first text is
+    // measured: were the window's thread to come first, both would read it.
     void finish();
 
 private:
-    void run();
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    enum class Application { Coming, Ready, NotComing } application_ = Application::Coming;
     std::thread thread_;
 };
 

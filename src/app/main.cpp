@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
 
     app::FontWarmUp fonts;
     QApplication application(argc, argv);
-    fonts.applicationReady();
+    fonts.finish();
     // The database lies in the program's data folder, the same for tallomir-cli.
     QCoreApplication::setApplicationName(programName);
     app::useGermanQtTexts(application);
@@ -42,7 +42,6 @@ int main(int argc, char** argv) {
     // input is handled; without it the program still types, saves and loads files.
     store::Database database;
     app::MainWindow window(state, dialogs, startDirectory, &database);
-    fonts.finish();
     const auto openDatabase = [&] {
         if (database.open(store::databasePath(lists)))
             return window.databaseOpened();
