@@ -1,5 +1,6 @@
 // Writing a tree as UTF-8 bytes, to a string or safely to a file.
 
+#include "xml/file_sink.h"
 #include "xml/output.h"
 
 #include <algorithm>
@@ -309,51 +310,6 @@ bool appendToString(void* context, const char* data, std::size_t size) {
     return true;
 }
 
-struct FileSink {
-    int fd = -1;
-    int error = 0;
-    off_t written = 0;     // bytes handed to the file so far
-    off_t writtenBack = 0; // bytes whose write-back to the disk has been started
-};
-
-// The disk starts on what is written while the rest is still being made, so that
-// the flush at the end waits only for the last part. Best effort: the flush
-// before the rename is what makes the file durable, and it reports any fault.
-void startWriteBack(FileSink& file) {
-#ifdef __linux__
-    constexpr off_t step = 1 << 20;
-    if (file.written - file.writtenBack >= step) {
-        ::sync_file_range(file.fd, file.writtenBack, file.written - file.writtenBack, SYNC_FILE_RANGE_WRITE);
-        file.writtenBack = file.written;
-    }
-#else
-    (void)file;
-#endif
-}
-
-bool writeToFile(void* context, const char* data, std::size_t size) {
-    auto* file = static_cast<FileSink*>(context);
-    while (size > 0) {
-        const ssize_t written = ::write(file->fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            file->error = errno;
-            return false;
-        }
-        if (written == 0) {
-            file->error = EIO;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-        file->written += written;
-    }
-    startWriteBack(*file);
-    return true;
-}
-
 SaveResult failure(int error) {
     return {false, std::generic_category().message(error), error};
 }
@@ -421,37 +377,39 @@ SaveResult output::saveThrough(const std::string& fileName, const std::function<
     }
 
     std::string tempName;
-    FileSink file;
-    file.fd = createTemporaryBeside(target, tempName);
-    if (file.fd < 0) {
+    const int fd = createTemporaryBeside(target, tempName);
+    if (fd < 0) {
         return failure(errno);
     }
     if (exists && S_ISREG(info.st_mode)) {
-        ::fchmod(file.fd, info.st_mode & 07777); // keep the permissions of the file replaced
+        ::fchmod(fd, info.st_mode & 07777); // keep the permissions of the file replaced
     }
+    FileSink file(fd);
+    bool open = true;
     auto abandon = [&](int error) {
-        if (file.fd >= 0) {
-            ::close(file.fd);
+        file.finish();
+        if (open) {
+            ::close(fd);
         }
         ::unlink(tempName.c_str());
         return failure(error);
     };
 
-    Output out(writeToFile, &file);
+    Output out(FileSink::take, &file);
     try {
         write(out);
     } catch (...) {
         abandon(EIO);
         throw;
     }
-    if (!out.flush()) {
-        return abandon(file.error != 0 ? file.error : EIO);
+    const bool handedOver = out.flush();
+    if (const int error = file.finish(); error != 0 || !handedOver) {
+        return abandon(error != 0 ? error : EIO);
     }
-    if (::fsync(file.fd) != 0) {
+    if (::fsync(fd) != 0) {
         return abandon(errno);
     }
-    const int fd = file.fd;
-    file.fd = -1;
+    open = false;
     if (::close(fd) != 0) {
         return abandon(errno);
     }

@@ -70,8 +70,8 @@ TEST(SaveFailure, GivesTheSystemsReasonAndLeavesTheFolderAsItWas) {
     EXPECT_EQ(namesIn(folder.path), Names{"ordner"});
 }
 
-[[noreturn]] void saveWithFileSizeLimit(const std::string& file) {
-    DocumentPtr doc = sampleDocument(20000);
+[[noreturn]] void saveWithFileSizeLimit(const std::string& file, int items) {
+    DocumentPtr doc = sampleDocument(items);
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{8192, 8192};
     ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -82,13 +82,19 @@ TEST(SaveFailure, GivesTheSystemsReasonAndLeavesTheFolderAsItWas) {
 
 TEST(SaveFailure, WriteThatFailsHalfwayKeepsTheOldFileAndRemovesTheTemporaryOne) {
     GTEST_FLAG_SET(death_test_style, "fast"); // the child writes into this very folder
-    test::TempFolder folder;
-    const std::string file = folder.file("alt.xml");
-    test::writeBytes(file, "alter Inhalt");
-    // The child may write files of a few kilobytes only.
-    EXPECT_EXIT(saveWithFileSizeLimit(file), ::testing::ExitedWithCode(0), "reason: File too large");
-    EXPECT_EQ(test::readBytes(file), "alter Inhalt");
-    EXPECT_EQ(namesIn(folder.path), Names{"alt.xml"});
+    // A file of one block is written at the end of the save; a larger one
+    // while it is made, and the failure comes while the rest is being made.
+    for (const int items : {1000, 20000}) {
+        SCOPED_TRACE(items);
+        test::TempFolder folder;
+        const std::string file = folder.file("alt.xml");
+        test::writeBytes(file, "alter Inhalt");
+        // The child may write files of a few kilobytes only.
+        EXPECT_EXIT(saveWithFileSizeLimit(file, items), ::testing::ExitedWithCode(0),
+                    "reason: File too large");
+        EXPECT_EQ(test::readBytes(file), "alter Inhalt");
+        EXPECT_EQ(namesIn(folder.path), Names{"alt.xml"});
+    }
 }
 
 } // namespace
