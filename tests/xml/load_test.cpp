@@ -158,13 +158,11 @@ TEST(LoadChunks, TextsAndLineBreaksAcrossChunkBoundariesArriveWhole) {
     EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
 }
 
-// The blanks between children are stored once per distinct text: elements at
-// the same depth whose blanks differ only in their order or in one character
-// keep their own, and are written back as read.
-TEST(LoadTree, BlanksBetweenChildrenStayThoseOfTheirOwnElement) {
-    const std::string body = "<a>\n <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>\n <f>\n <g/>\n  </f>\n"
-                             " <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>\n</a>";
-    for (const int piece : {1, loadPieceSize}) {
+// Loaded in pieces of every size, the body is written back as read, and the
+// main element's children hold the texts expected.
+void expectChildTextsKept(const std::string& body, const std::vector<std::string>& expected) {
+    for (const int piece : {1, 7, loadPieceSize}) {
+        SCOPED_TRACE(piece);
         const DocumentPtr doc = loadDocumentFromBytes(body, Doctypes::Refuse, nullptr, piece);
         ASSERT_NE(doc, nullptr);
         EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
@@ -172,9 +170,17 @@ TEST(LoadTree, BlanksBetweenChildrenStayThoseOfTheirOwnElement) {
         for (const NodeView child : mainElement(*doc).children())
             if (child.isElement())
                 texts.emplace_back(child.text());
-        EXPECT_EQ(texts,
-                  (std::vector<std::string>{"\n  \n ", "\n\t \n\t", "\n \n  ", "\n  \n ", "\n\t \n\t"}));
+        EXPECT_EQ(texts, expected);
     }
+}
+
+// The blanks between children are stored once per distinct text: elements at
+// the same depth whose blanks differ only in their order or in one character
+// keep their own, and are written back as read.
+TEST(LoadTree, BlanksBetweenChildrenStayThoseOfTheirOwnElement) {
+    expectChildTextsKept("<a>\n <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>\n <f>\n <g/>\n  </f>\n"
+                         " <b>\n  <c/>\n </b>\n <d>\n\t <e/>\n\t</d>\n</a>",
+                         {"\n  \n ", "\n\t \n\t", "\n \n  ", "\n  \n ", "\n\t \n\t"});
 }
 
 // Elements at the same depth whose blanks alternate between two texts of the
@@ -189,16 +195,7 @@ TEST(LoadTree, AlternatingBlanksAtOneDepthStayThoseOfTheirOwnElement) {
     }
     body += "\n <f>\n\t <e/>\n\t</f>\n <b>\n  <c/>\n </b>\n</a>";
     expected.insert(expected.end(), {"\n\t \n\t", "\n  \n "});
-    for (const int piece : {1, 7, loadPieceSize}) {
-        const DocumentPtr doc = loadDocumentFromBytes(body, Doctypes::Refuse, nullptr, piece);
-        ASSERT_NE(doc, nullptr);
-        EXPECT_EQ(serializeDocument(*doc), withDeclaration(body));
-        std::vector<std::string> texts;
-        for (const NodeView child : mainElement(*doc).children())
-            if (child.isElement())
-                texts.emplace_back(child.text());
-        EXPECT_EQ(texts, expected);
-    }
+    expectChildTextsKept(body, expected);
 }
 
 // A watcher learns how far the file has been parsed: up to its size, which it
