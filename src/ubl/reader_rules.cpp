@@ -10,7 +10,13 @@
 #include "ubl/writer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <type_traits>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace tallomir::ubl::reading {
 
@@ -355,14 +361,45 @@ std::size_t grownLineCapacity(const Target& target) {
     return capacity;
 }
 
+// The pages of the room reserved for the lines still to come are made ready
+// on a thread of their own, in one call, while the file is read; otherwise
+// each is faulted in on the reading thread as the first line on it is
+// written. Linux alone; elsewhere, and for a small list, the pages come as
+// the lines are written.
+void prepareRoom(Target& target) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    constexpr std::size_t enough = std::size_t{4} << 20;
+    const std::vector<tallomir::LineItem>& lines = target.state.lines;
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    // The room the lines are expected to need, without the quarter reserved
+    // beyond the estimate.
+    const std::size_t expected = lines.size() + (lines.capacity() - lines.size()) * 4 / 5;
+    const auto from = reinterpret_cast<std::uintptr_t>(lines.data() + lines.size());
+    const auto to = reinterpret_cast<std::uintptr_t>(lines.data() + expected);
+    const std::uintptr_t begin = (from + page - 1) / page * page;
+    const std::uintptr_t end = to / page * page;
+    if (end <= begin || end - begin < enough)
+        return;
+    target.prepareLines = std::jthread([begin, end] {
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE); // best effort
+    });
+#else
+    (void)target;
+#endif
+}
+
 void beginRecord(Target& target, Record record) {
     DocumentState& state = target.state;
     switch (record) {
     case Record::Line:
         // The list grows in few steps (grownLineCapacity): capacity not yet
         // written takes no memory.
-        if (state.lines.size() == state.lines.capacity())
+        if (state.lines.size() == state.lines.capacity()) {
+            if (target.prepareLines.joinable())
+                target.prepareLines.join();
             state.lines.reserve(grownLineCapacity(target));
+            prepareRoom(target);
+        }
         state.lines.emplace_back();
         target.currentLine = static_cast<std::ptrdiff_t>(state.lines.size()) - 1;
         break;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace tallomir::ubl::reading {
@@ -53,6 +54,9 @@ struct Target {
     std::vector<StatedTotal> totals;
     // How far the file has been parsed, where it is walked while it is parsed.
     xml::LoadProgress progress;
+    // Makes the pages of the line list's reserved room ready while the file is
+    // read (where the system can); ends before the list is moved or freed.
+    std::jthread prepareLines;
 
     tallomir::LineItem* line() {
         return currentLine < 0 ? nullptr : &state.lines[static_cast<std::size_t>(currentLine)];
