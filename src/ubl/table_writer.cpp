@@ -318,10 +318,10 @@ xml::XmlNode* TableWriter::element(Block& block) {
     return block.node;
 }
 
-bool TableWriter::put(const Term& row, std::string_view text, std::span<const AttributeText> attributes,
+void TableWriter::put(const Term& row, std::string_view text, std::span<const AttributeText> attributes,
                       bool evenEmpty) {
     if (text.empty() && !evenEmpty && row.keep == 0)
-        return false;
+        return;
     if (&row == pathRow_)
         return putAt(row, *path_, text, attributes, evenEmpty);
     Path own;
@@ -329,19 +329,19 @@ bool TableWriter::put(const Term& row, std::string_view text, std::span<const At
     return putAt(row, own, text, attributes, evenEmpty);
 }
 
-bool TableWriter::putAt(const Term& row, const Path& path, std::string_view text,
+void TableWriter::putAt(const Term& row, const Path& path, std::string_view text,
                         std::span<const AttributeText> attributes, bool evenEmpty) {
     Block& block = *current_;
     const Steps& steps = path.steps;
     const std::size_t count = path.count;
     const std::size_t above = count - 1; // the containers of the row's element
     if (row.within > 0 && !stands(block, steps, count, row.within, row))
-        return false;
+        return;
     if (text.empty() && !evenEmpty) {
         const std::size_t kept = std::min<std::size_t>(row.keep, above);
         if (kept > 0 && stands(block, steps, count, above - kept, row))
             containers(block, steps, count, above, row);
-        return false;
+        return;
     }
     xml::XmlNode* parent = containers(block, steps, count, above, row);
     // the attributes with a name and a value, or written always (rows have
@@ -358,16 +358,14 @@ bool TableWriter::putAt(const Term& row, const Path& path, std::string_view text
         if (!attribute.name.empty() && (attribute.always || !attribute.value.empty()))
             given[taken++] = {attribute.name, attribute.value};
     xml::appendLeaf(parent, steps[count - 1], leafText(text, lines_), given.first(taken));
-    return true;
 }
 
-bool TableWriter::putApart(const Term& row, std::string_view text,
+void TableWriter::putApart(const Term& row, std::string_view text,
                            std::span<const AttributeText> attributes) {
     const bool fresh = fresh_;
     fresh_ = true;
-    const bool put = this->put(row, text, attributes);
+    put(row, text, attributes);
     fresh_ = fresh;
-    return put;
 }
 
 bool TableWriter::writeShared(const Term& row) {
@@ -430,15 +428,15 @@ bool TableWriter::writeShared(const Term& row) {
     }
 }
 
-bool TableWriter::putField(const Term& row, bool evenEmpty) {
+void TableWriter::putField(const Term& row, bool evenEmpty) {
     const std::string_view value = text(row.field);
     if (value.empty() && !evenEmpty && row.keep == 0)
-        return false;
+        return;
     const AttributeText attributes[] = {
         {row.attribute.name, text(row.attribute.field), row.attribute.always},
         {row.secondAttribute.name, text(row.secondAttribute.field), row.secondAttribute.always},
     };
-    return put(row, value, attributes, evenEmpty);
+    put(row, value, attributes, evenEmpty);
 }
 
 } // namespace tallomir::ubl::terms

@@ -75,14 +75,14 @@ public:
 
     // Puts the row's element with the text and attributes at the row's path
     // below the current entry's element; an empty text writes nothing but the
-    // containers the row keeps. Whether the element was put.
+    // containers the row keeps.
     // With `evenEmpty`, an empty text writes an empty element.
-    bool put(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {},
+    void put(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {},
              bool evenEmpty = false);
     // The row's own field and attributes.
-    bool putField(const Term& row, bool evenEmpty = false);
+    void putField(const Term& row, bool evenEmpty = false);
     // As put, in containers of its own: a block of the row after another.
-    bool putApart(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {});
+    void putApart(const Term& row, std::string_view text, std::span<const AttributeText> attributes = {});
 
 private:
     using Steps = std::array<std::string_view, 8>; // no path is deeper
@@ -120,7 +120,7 @@ private:
     // steps name the same element where their views are the same.
     std::size_t stepsOf(std::string_view path, Steps& steps);
     const std::vector<Path>& pathsOf(std::span<const Term> rows);
-    bool putAt(const Term& row, const Path& path, std::string_view text,
+    void putAt(const Term& row, const Path& path, std::string_view text,
                std::span<const AttributeText> attributes, bool evenEmpty);
     // Whether the first `count` containers of the row (of `rowSteps` steps)
     // stand, opened by earlier rows of the entry.
