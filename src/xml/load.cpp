@@ -25,9 +25,6 @@ namespace tallomir::xml {
 namespace {
 
 constexpr std::size_t maxTextLength = std::numeric_limits<std::uint32_t>::max();
-constexpr std::string_view crLf = "\r\n";
-constexpr std::string_view cr = "\r";
-constexpr std::string_view lf = "\n";
 
 // Only blanks, tabs and line breaks.
 bool isBlank(std::string_view text) {
@@ -271,10 +268,7 @@ private:
         std::string_view piece(s, static_cast<std::size_t>(length));
         // Line breaks reach us as LF; they are written back as the file had
         // them. The parser gives most line breaks alone.
-        const NewlineStyle style = b.doc_.newlineStyle;
-        const std::string_view newline = style == NewlineStyle::CrLf ? crLf
-                                         : style == NewlineStyle::Cr ? cr
-                                                                     : lf;
+        const std::string_view newline = newlineBytes(b.doc_.newlineStyle);
         if (piece.size() == 1 && piece[0] == '\n') {
             b.append(newline);
             return;
