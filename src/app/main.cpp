@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
     const int reportResult = app::runFaultReportMode(argc, argv, dialogs);
     if (reportResult >= 0)
         return reportResult;
+    // Waited for before the window's first text.
+    app::FontWarmUp fonts;
     app::installFaultHandler(argv[0]);
 
-    app::FontWarmUp fonts;
     QApplication application(argc, argv);
-    fonts.finish();
     // The database lies in the program's data folder, the same for tallomir-cli.
     QCoreApplication::setApplicationName(programName);
     app::useGermanQtTexts(application);

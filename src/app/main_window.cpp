@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "attachments_page.h"
+#include "font_warm_up.h"
 #include "list_editor.h"
 
 #include "code_combo.h"
@@ -83,6 +84,8 @@ MainWindow::MainWindow(Form& state, Dialogs& dialogs, const QString& startDirect
 
     buildMenu();
 
+    // The status bar measures the window's first text.
+    FontWarmUp::finish();
     statusField_ = new QLabel(this);
     statusField_->setObjectName(QStringLiteral("statusField"));
     statusField_->setMinimumWidth(100);
