@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -289,6 +290,26 @@ TEST_F(CliTest, ConvertWritesTheChosenSyntax) {
                   syntax == "cii");
     }
     EXPECT_FALSE(fs::exists(dir / "e.xml"));
+}
+
+// The libraries are looked for in the system's folders and the program's own,
+// never relative to the folder the program is started in, where a library of
+// the same name could lie.
+TEST_F(CliTest, LibrariesAreNeverLookedForInTheStartFolder) {
+    const std::string command =
+        "cd '" + dir.string() + "' && LD_DEBUG=libs '" TALLOMIR_CLI "' >out.txt 2>err.txt";
+    std::system(command.c_str());
+    const std::string trace = readFile(dir / "err.txt");
+    const std::regex tried(R"(trying file=(\S*))");
+    std::vector<std::string> files;
+    for (auto match = std::sregex_iterator(trace.begin(), trace.end(), tried);
+         match != std::sregex_iterator(); ++match)
+        files.push_back((*match)[1]);
+    if (files.empty())
+        GTEST_SKIP() << "the system's loader does not trace its search";
+    const auto relative = std::find_if(files.begin(), files.end(),
+                                       [](const std::string& file) { return !fs::path(file).is_absolute(); });
+    EXPECT_TRUE(relative == files.end()) << "looked for " << *relative;
 }
 
 // Each invoice is built in both versions (one entry each), its amounts read
