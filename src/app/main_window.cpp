@@ -41,7 +41,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -630,26 +629,6 @@ void MainWindow::showCheckTarget(const CheckTarget& target) {
     for (auto it = lineFields_.begin(); it != lineFields_.end(); ++it)
         if (it.value() == target.lineField)
             static_cast<QWidget*>(it.key())->setFocus(Qt::OtherFocusReason);
-}
-
-// Printing lays the document out anew each time, with the list of what the
-// loaded file holds and the document cannot. It stays on the window's thread:
-// the print dialog holds the window anyway.
-void MainWindow::printCommand() {
-    if (refusedWhileBusy(QStringLiteral("Drucken")))
-        return;
-    commitFocusedField();
-    const view::InvoicePages pages(state_, notCarriedTexts(state_));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setFullPage(true);
-    printer.setDocName(qs(pages.title()));
-    if (!dialogs_.choosePrinter(this, printer, pages.pageCount()))
-        return;
-    const bool range = printer.printRange() == QPrinter::PageRange;
-    if (!pages.paint(printer, range ? printer.fromPage() - 1 : 0, range ? printer.toPage() - 1 : -1))
-        dialogs_.message(this, QStringLiteral("Drucken"),
-                         QStringLiteral("Der Druck konnte nicht ausgeführt werden."));
 }
 
 void MainWindow::infoCommand() {

@@ -1,6 +1,6 @@
 // The window's long commands as jobs (job_runner.h): "Rechnung anzeigen",
-// "Als PDF speichern", "Speichern" without a database (its check too) and
-// "Laden". Each job works on a copy of the document taken when it starts;
+// "Als PDF speichern", "Drucken", "Speichern" without a database (its check
+// too) and "Laden". Each job works on a copy of the document taken when it starts;
 // the window goes on taking input, and the form changes only when a job's
 // end runs here.
 
@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -169,6 +170,74 @@ void MainWindow::pdfCommand() {
         [this, title](const std::string& message, bool) {
             if (!message.empty())
                 dialogs_.message(this, title, qs(message));
+        });
+}
+
+namespace {
+
+// A print run: the document as it was when "Drucken" was chosen, and the
+// printer chosen for it.
+struct PrintRun {
+    std::shared_ptr<const PagesSnapshot> snapshot;
+    std::shared_ptr<QPrinter> printer;
+};
+
+} // namespace
+
+// Layout and painting run off the window's thread, as for the PDF. The print
+// dialog needs the page count, so a first job lays the pages out; once the
+// printer is chosen, a second job lays them out again from the same copy of
+// the document and paints them. Qt cannot abort a print run: "Abbrechen"
+// stops the painting, and the pages painted so far still go to the printer,
+// which the message says.
+void MainWindow::printCommand() {
+    const QString title = QStringLiteral("Drucken");
+    if (refusedWhileBusy(title))
+        return;
+    commitFocusedField();
+    auto snapshot = std::make_shared<const PagesSnapshot>(pagesSnapshot(state_));
+    jobs_->start(
+        title, snapshot,
+        [](std::shared_ptr<const PagesSnapshot>& document, JobControl&) {
+            const view::InvoicePages pages(document->document, document->notCarried);
+            return std::pair(pages.pageCount(), pages.title());
+        },
+        [this, title, snapshot](std::pair<int, std::string> laidOut, bool cancelled) {
+            if (cancelled)
+                return;
+            auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+            printer->setPageSize(QPageSize(QPageSize::A4));
+            printer->setFullPage(true);
+            printer->setDocName(qs(laidOut.second));
+            if (!dialogs_.choosePrinter(this, *printer, laidOut.first))
+                return;
+            const bool range = printer->printRange() == QPrinter::PageRange;
+            const int first = range ? printer->fromPage() - 1 : 0;
+            const int last = range ? printer->toPage() - 1 : -1;
+            jobs_->start(
+                title, PrintRun{snapshot, std::move(printer)},
+                [first, last](PrintRun& run, JobControl& control) -> QString {
+                    const view::InvoicePages pages(run.snapshot->document, run.snapshot->notCarried);
+                    int done = 0;
+                    int total = 0;
+                    bool stopped = false;
+                    const bool painted = pages.paint(*run.printer, first, last, [&](int step, int steps) {
+                        done = step;
+                        total = steps;
+                        stopped = !control.progress(step, steps);
+                        return !stopped;
+                    });
+                    if (stopped)
+                        return QStringLiteral("Der Druck wurde abgebrochen; die ersten %1 von %2 Seiten "
+                                              "gingen schon an den Drucker.")
+                            .arg(done)
+                            .arg(total);
+                    return painted ? QString() : QStringLiteral("Der Druck konnte nicht ausgeführt werden.");
+                },
+                [this, title](const QString& message, bool) {
+                    if (!message.isEmpty())
+                        dialogs_.message(this, title, message);
+                });
         });
 }
 

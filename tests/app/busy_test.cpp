@@ -68,6 +68,54 @@ private Q_SLOTS:
         QVERIFY(h.dialogs.messages.isEmpty());
     }
 
+    // Printing a 1,000-line invoice: typed keys arrive while its pages are
+    // painted, and the pages chosen are printed. Cancelled after its first
+    // page, the print says what already went to the printer.
+    void typingWhileALongInvoiceIsPrinted_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<int>("printed"); // pages in the file; 0: all
+        QTest::newRow("all pages") << 0 << 0 << false << 0;
+        QTest::newRow("pages 2 to 4") << 2 << 4 << false << 3;
+        QTest::newRow("cancelled") << 0 << 0 << true << 1;
+    }
+    void typingWhileALongInvoiceIsPrinted() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, cancelled);
+        QFETCH(int, printed);
+        WindowHarness h;
+        static_cast<DocumentState&>(h.state) = bench::generateInvoice(1000);
+        h.window->showDocument();
+        h.dialogs.printAnswer = h.path("druck.pdf");
+        h.dialogs.printFrom = from;
+        h.dialogs.printTo = to;
+        // The painting job waits after its first page.
+        h.dialogs.printerChosen = [&h] { h.window->jobs()->pauseAt(1); };
+        h.window->jobs()->setWaitForEachJob(false);
+        h.window->printCommand();
+        QTRY_VERIFY_WITH_TIMEOUT(h.window->jobs()->paused(), 25000);
+        h.window->jobs()->showProgressNow();
+        const int pages = h.find<QProgressBar>(QStringLiteral("jobProgress"))->maximum();
+        QVERIFY(from > 0 || pages > 20);
+        h.type(customerName, typed);
+        QVERIFY(h.window->jobs()->busy());
+        QCOMPARE(documentCustomer(h), typed);
+        if (cancelled)
+            QTest::mouseClick(h.find<QPushButton>(QStringLiteral("jobCancel")), Qt::LeftButton);
+        waitForEnd(h);
+        QPDF pdf;
+        pdf.processFile(qPrintable(h.path("druck.pdf")));
+        QCOMPARE(static_cast<int>(pdf.getAllPages().size()), printed > 0 ? printed : pages);
+        QCOMPARE(h.dialogs.messages,
+                 cancelled
+                     ? QStringList(QStringLiteral("Drucken|Der Druck wurde abgebrochen; die ersten 1 von "
+                                                  "%1 Seiten gingen schon an den Drucker.")
+                                       .arg(pages))
+                     : QStringList());
+    }
+
     // A save writes the document as it was when it started; what is typed
     // meanwhile reaches the form and keeps the document changed. A second
     // command waits its turn.

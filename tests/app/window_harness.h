@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <functional>
 #include <memory>
 
 // Answers every dialog from a script and records each as "title|text".
@@ -19,8 +20,10 @@ public:
     QStringList messages, questions, choices, saveRequests, openRequests;
     QStringList saveAnswers, openAnswers; // taken from the front; none left: cancelled
     QList<bool> questionAnswers;
-    QStringList choiceAnswers; // button texts, taken from the front; none left: the last button
-    QString printAnswer;       // the PDF printed into; empty: cancelled
+    QStringList choiceAnswers;           // button texts, taken from the front; none left: the last button
+    QString printAnswer;                 // the PDF printed into; empty: cancelled
+    int printFrom = 0, printTo = 0;      // the pages chosen, from 1; none: all
+    std::function<void()> printerChosen; // run when the printer is chosen, if set
 
     void message(QWidget*, const QString& title, const QString& text) override {
         messages << title + '|' + text;
@@ -59,6 +62,12 @@ public:
     bool choosePrinter(QWidget*, QPrinter& printer, int) override {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printAnswer);
+        if (printFrom > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(printFrom, printTo);
+        }
+        if (printerChosen && !printAnswer.isEmpty())
+            printerChosen();
         return !printAnswer.isEmpty();
     }
 };
