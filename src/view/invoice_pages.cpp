@@ -305,6 +305,12 @@ void InvoicePages::paintPage(QPainter& painter, int index, const QRectF& target)
 }
 
 void InvoicePages::handTo(QThread* thread) {
+    // Laid-out text remembers the font engines it was shaped with, which
+    // belong to the thread that laid it out and go with it; the thread that
+    // paints the pages takes its own.
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next())
+        if (QTextLayout* layout = block.layout())
+            layout->setFont(layout->font());
     document_->moveToThread(thread);
 }
 

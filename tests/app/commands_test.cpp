@@ -349,6 +349,9 @@ private Q_SLOTS:
         QVERIFY(view && view->isVisible());
         QCOMPARE(view->windowTitle() + ' ' + QString::number(view->pageCount()),
                  QStringLiteral("Rechnung Nr. RE-9 - Tallomir 1"));
+        // Painted on the window's thread, after the thread that laid it out has ended.
+        const QImage shown = view->grab().toImage();
+        QVERIFY(shown.pixelColor(shown.rect().center()) != shown.pixelColor(0, 0));
         // Esc and Ctrl+W close it.
         for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
             h.trigger(QStringLiteral("Rechnung anzeigen"));
