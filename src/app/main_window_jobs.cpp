@@ -1,8 +1,8 @@
 // The window's long commands as jobs (job_runner.h): "Rechnung anzeigen",
 // "Als PDF speichern", "Drucken", "Speichern" without a database (its check
-// too) and "Laden". Each job works on a copy of the document taken when it starts;
-// the window goes on taking input, and the form changes only when a job's
-// end runs here.
+// too) and "Laden". Each job works on a copy of the document taken when it
+// starts; the window goes on taking input, and the form changes only when a
+// job's end runs here.
 
 #include "main_window.h"
 
